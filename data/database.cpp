@@ -1,0 +1,182 @@
+#include "data/database.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace Db {
+
+namespace {
+
+// Open units of work per connection name, for naming savepoints.
+QHash<QString, int> &depths()
+{
+    static QHash<QString, int> map;
+    return map;
+}
+
+QString errorText(const QSqlError &error, const QString &sql)
+{
+    return error.text() + u" ["_s + sql.left(300) + u"]"_s;
+}
+
+} // namespace
+
+DbError::DbError(const QString &message) : std::runtime_error(message.toStdString()) {}
+
+QString sqlQuote(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', u"''"_s);
+    return u'\'' + quoted + u'\'';
+}
+
+QString sqlIdentifier(const QString &name)
+{
+    QString quoted = name;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+namespace {
+
+// Opens and checks the connection; returns an empty text on success, else the reason.
+QString openChecked(const QString &connectionName, const QString &path,
+                    const QStringList &requiredTables)
+{
+    if (!QFileInfo(path).isFile())
+        return u"no such file: "_s + path;
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
+    // mode=rw: the file must exist; SQLite never creates an empty database here.
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(u"mode=rw"_s);
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
+    if (!db.open())
+        return db.lastError().text();
+    try {
+        // A file that is not a database opens but fails its first read.
+        const QStringList tables = tableNames(db);
+        for (const QString &t : requiredTables) {
+            if (!tables.contains(t, Qt::CaseInsensitive))
+                return u"missing table: "_s + t;
+        }
+        // WAL: a crash never leaves a half-written answer, and readers never block the writer.
+        exec(db, u"PRAGMA journal_mode=WAL"_s);
+        exec(db, u"PRAGMA synchronous=NORMAL"_s);
+    } catch (const DbError &e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
+          QString *error)
+{
+    close(connectionName);
+    const QString why = openChecked(connectionName, path, requiredTables);
+    if (why.isEmpty())
+        return true;
+    if (error)
+        *error = why;
+    close(connectionName);
+    return false;
+}
+
+void close(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    depths().remove(connectionName);
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+QSqlQuery query(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DbError(errorText(q.lastError(), sql));
+    execPrepared(q, values);
+    return q;
+}
+
+void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q = query(db, sql, values);
+    q.finish();
+}
+
+void execPrepared(QSqlQuery &q, const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        q.bindValue(static_cast<int>(i), values.at(i));
+    if (!q.exec())
+        throw DbError(errorText(q.lastError(), q.lastQuery()));
+}
+
+QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q = query(db, sql, values);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+QStringList tableNames(const QSqlDatabase &db)
+{
+    QSqlQuery q = query(db, u"select name from sqlite_master where type='table' order by name"_s);
+    QStringList names;
+    while (q.next())
+        names.append(q.value(0).toString());
+    return names;
+}
+
+bool hasTable(const QSqlDatabase &db, const QString &name)
+{
+    return tableNames(db).contains(name, Qt::CaseInsensitive);
+}
+
+void dropTable(const QSqlDatabase &db, const QString &name)
+{
+    exec(db, u"DROP TABLE "_s + sqlIdentifier(name));
+}
+
+Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
+{
+    int &depth = depths()[db.connectionName()];
+    m_name = u"unit"_s + QString::number(depth + 1);
+    exec(m_db, u"SAVEPOINT "_s + m_name);
+    ++depth;
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    --depths()[m_db.connectionName()];
+    // Undo this unit's work and end it; an error here has nowhere to go.
+    QSqlQuery q(m_db);
+    q.exec(u"ROLLBACK TO "_s + m_name);
+    q.exec(u"RELEASE "_s + m_name);
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    exec(m_db, u"RELEASE "_s + m_name);
+    m_done = true;
+    --depths()[m_db.connectionName()];
+}
+
+} // namespace Db

@@ -1,0 +1,68 @@
+// Access to SQLite databases through Qt SQL: opening without ever creating, checked statements
+// that throw, nested transactions, the table list.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <stdexcept>
+
+namespace Db {
+
+// A failed database operation; what() carries the driver's message in UTF-8.
+class DbError : public std::runtime_error
+{
+public:
+    explicit DbError(const QString &message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// A text as an SQL literal: enclosed in single quotes, inner quotes doubled.
+QString sqlQuote(const QString &text);
+// A name as an SQL identifier: enclosed in double quotes, inner quotes doubled.
+QString sqlIdentifier(const QString &name);
+
+// Opens an existing SQLite file on the named connection (replacing an earlier connection of that
+// name). A missing file is an error: nothing is created. A file that is not a database, or that
+// lacks one of requiredTables, is closed again and reported as an error.
+bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
+          QString *error = nullptr);
+// Closes and removes the named connection; harmless when it is not open.
+void close(const QString &connectionName);
+
+// Prepares and runs a statement with positional (?) or named (:name) values bound in order;
+// throws DbError on failure. The returned query is positioned before its first row.
+QSqlQuery query(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+// Runs a statement that returns no rows; throws DbError on failure.
+void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+// Runs an already prepared query with the given values; throws DbError on failure.
+void execPrepared(QSqlQuery &q, const QVariantList &values);
+// The first column of the first row, or an invalid QVariant when there is no row.
+QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+
+// Names of the tables of the main database, from sqlite_master.
+QStringList tableNames(const QSqlDatabase &db);
+bool hasTable(const QSqlDatabase &db, const QString &name);
+// Drops a table by name; throws DbError on failure.
+void dropTable(const QSqlDatabase &db, const QString &name);
+
+// A unit of work: begins on construction, rolls back on destruction unless committed.
+// Units nest (savepoints): only the outermost commit reaches the file.
+class Transaction
+{
+public:
+    explicit Transaction(const QSqlDatabase &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+    bool m_done = false;
+};
+
+} // namespace Db

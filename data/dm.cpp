@@ -1,0 +1,270 @@
+#include "data/dm.h"
+
+#include "data/appglobals.h"
+#include "data/clock.h"
+#include "data/database.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QVariant>
+#include <sqlite3.h>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+TDM1 *DM1 = nullptr;
+
+namespace {
+
+const QString kConn1 = u"ADOCn1"_s;
+const QString kConn2 = u"ADOCn2"_s;
+
+// score_text(total, wrong): the score of a day or chapter, formatted like ScoreText, so that
+// texts written in SQL and in C++ agree to the last digit.
+void scoreTextFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    const qint64 total = sqlite3_value_int64(argv[0]);
+    const qint64 wrong = sqlite3_value_int64(argv[1]);
+    const QByteArray text = TDM1::ScoreText(total, wrong).toUtf8();
+    sqlite3_result_text(ctx, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void registerFunctions(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    auto *raw = *static_cast<sqlite3 *const *>(handle.data());
+    if (raw)
+        sqlite3_create_function_v2(raw, "score_text", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   nullptr, scoreTextFunction, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+TDM1::TDM1(QObject *parent) : QObject(parent), m_kindTable(App::kindTableName(1)) {}
+
+TDM1::~TDM1()
+{
+    close();
+}
+
+bool TDM1::DataModuleCreate(const QString &programFolder)
+{
+    QString folder = QDir::fromNativeSeparators(programFolder);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    App::programFolder = folder;
+    return openDatabase(folder + u"data/WTXVEB710448.mdb"_s);
+}
+
+bool TDM1::openDatabase(const QString &path)
+{
+    close();
+    m_connected = Db::open(kConn1, path, Schema::requiredTables(), &m_lastError);
+    if (m_connected)
+        registerFunctions(ADOCn1());
+    return m_connected;
+}
+
+void TDM1::close()
+{
+    m_prepared.clear();
+    Db::close(kConn2);
+    Db::close(kConn1);
+    m_connected = false;
+}
+
+QSqlDatabase TDM1::ADOCn1() const
+{
+    return QSqlDatabase::database(kConn1, false);
+}
+
+bool TDM1::openSecondConnection(const QString &path, QString *error)
+{
+    return Db::open(kConn2, path, {}, error);
+}
+
+QSqlDatabase TDM1::ADOCn2() const
+{
+    return QSqlDatabase::database(kConn2, false);
+}
+
+void TDM1::closeSecondConnection()
+{
+    Db::close(kConn2);
+}
+
+void TDM1::Cn1DS_kmmcDataChange(const QSqlRecord &row)
+{
+    App::currentChapterKey = row.value(u"C1_1"_s).toString();
+}
+
+void TDM1::pointKindTable(int paperKind)
+{
+    m_kindTable = App::kindTableName(paperKind);
+}
+
+QString TDM1::dateText(const QDate &date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+QSqlQuery &TDM1::prepared(const QString &sql)
+{
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end()) {
+        QSqlQuery q(ADOCn1());
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw Db::DbError(q.lastError().text());
+        it = m_prepared.insert(sql, q);
+    }
+    return it.value();
+}
+
+void TDM1::RecordDailyAnswer(int dayState, int result, int previousResult)
+{
+    const int wrong = result == 2 ? 1 : 0;
+    int b2 = 0;
+    if (dayState == 2)
+        b2 = wrong;
+    else if (dayState == 1 && previousResult == 1 && result == 2)
+        b2 = 1;
+    else if (dayState == 1 && previousResult == 2 && result == 1)
+        b2 = -1;
+    // The day's row is appended by the first answer of the day, else its counters move.
+    QSqlQuery &q = prepared(
+        u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
+        u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,B2=coalesce(B2,0)+?"_s);
+    Db::execPrepared(q, {dateText(Clock::today()), wrong, wrong, wrong, dayState == 2 ? 1 : 0, b2});
+    q.finish();
+}
+
+void TDM1::RecordChapterAnswer(const QString &chapterCode, int firstTime, int result)
+{
+    // The chapter's own row and the rows of every shorter prefix that exists.
+    QVariantList values{firstTime == 2 ? 1 : 0, result == 2 ? 1 : 0, chapterCode};
+    QString marks = u"?"_s;
+    for (qsizetype len = chapterCode.size() - 1; len >= 1; --len) {
+        values.append(chapterCode.left(len));
+        marks += u",?"_s;
+    }
+    QSqlQuery &q = prepared(u"UPDATE tab_kmmc SET C4=coalesce(C4,0)+?,D1=coalesce(D1,0)+1,"
+                            u"D2=coalesce(D2,0)+? WHERE C1 IN ("_s +
+                            marks + u')');
+    Db::execPrepared(q, values);
+    q.finish();
+}
+
+void TDM1::RecordExamPointAnswer(const QString &pointList, const QString &chapterList,
+                                 const QString &groupList, int firstTime, int result)
+{
+    // One statement per table and list: a chapter or group holding several of the question's
+    // points is counted once per answer.
+    const QSqlDatabase db = ADOCn1();
+    Db::Transaction tx(db);
+    const QVariantList values{firstTime == 2 ? 1 : 0, result == 2 ? 1 : 0};
+    const QString set = u" set q2=coalesce(q2,0)+1,q1=coalesce(q1,0)+?,q4=coalesce(q4,0)+?"_s;
+    Db::exec(db, u"update tab_rule"_s + set + u" where ftid in "_s + pointList, values);
+    Db::exec(db, u"update tab_fgmc"_s + set + u" where id in "_s + chapterList, values);
+    Db::exec(db, u"update tab_fgmc"_s + set + u" where id in "_s + groupList, values);
+    tx.commit();
+}
+
+void TDM1::AddStudyTime(const QString &elapsed)
+{
+    const QSqlDatabase db = ADOCn1();
+    Db::Transaction tx(db);
+    const QString today = dateText(Clock::today());
+    QSqlQuery day = Db::query(db, u"select A2,A3,D1 from tab_rz where A1=?"_s, {today});
+    if (day.next()) {
+        const QString a4 = ScoreText(day.value(0).toLongLong(), day.value(1).toLongLong());
+        const qint64 total = TimeTextToSeconds(day.value(2).toString()) + TimeTextToSeconds(elapsed);
+        day.finish();
+        Db::exec(db, u"update tab_rz set A4=?,D1=? where A1=?"_s,
+                 {a4, SecondsToTimeText(total), today});
+    }
+    Db::exec(db, u"update tab_kmmc set C6=score_text(coalesce(D1,0),coalesce(D2,0))"_s);
+    tx.commit();
+}
+
+qint64 TDM1::TimeTextToSeconds(const QString &text)
+{
+    const QStringList parts = text.split(u':');
+    const qsizetype colons = parts.size() - 1;
+    auto number = [](const QString &part) {
+        bool ok = false;
+        const qint64 n = part.trimmed().toLongLong(&ok);
+        if (!ok)
+            throw std::invalid_argument("'" + part.toStdString() + "' is not a valid integer value");
+        return n;
+    };
+    qint64 seconds = 0;
+    if (colons >= 1)
+        seconds += number(parts.at(0)) * 3600;
+    if (colons >= 2)
+        seconds += number(parts.at(1)) * 60;
+    if (colons == 2)
+        seconds += number(parts.at(2).left(2));
+    return seconds;
+}
+
+QString TDM1::SecondsToTimeText(qint64 seconds)
+{
+    auto two = [](qint64 n) { return QString::number(n).rightJustified(2, u'0'); };
+    return two(seconds / 3600) + u':' + two(seconds % 3600 / 60) + u':' + two(seconds % 60);
+}
+
+QString TDM1::ScoreText(qint64 total, qint64 wrong)
+{
+    if (total <= 0)
+        return u"0"_s;
+    return QString::asprintf("%2.2f", double(total - wrong) / double(total) * 100.0);
+}
+
+int TDM1::TotalPaperScore()
+{
+    QSqlQuery q = Db::query(ADOCn1(), u"select B2,B3 from "_s + Db::sqlIdentifier(m_kindTable));
+    int total = 0;
+    while (q.next())
+        total += q.value(0).toInt() * qRound(q.value(1).toDouble());
+    return total;
+}
+
+int TDM1::QuestionKindPage(int kind)
+{
+    switch (kind) {
+    case 11:
+        return 0;
+    case 21:
+        return 1;
+    case 31:
+    case 72:
+    case 73:
+    case 74:
+        return 4;
+    default:
+        return 99;
+    }
+}
+
+void TDM1::DropPaper(const QString &paperName)
+{
+    try {
+        const QSqlDatabase db = ADOCn1();
+        if (!Db::hasTable(db, paperName))
+            return;
+        Db::Transaction tx(db);
+        Db::dropTable(db, paperName);
+        Db::exec(db,
+                 u"delete from tab_cj where rowid=(select rowid from tab_cj where A1=? limit 1)"_s,
+                 {paperName});
+        tx.commit();
+        m_prepared.clear(); // a dropped table invalidates statements prepared against the schema
+    } catch (const std::exception &) {
+        // Dropping a paper never reports: the history stays as it was.
+    }
+}

@@ -1,0 +1,79 @@
+// The data module: owner of the study database connection and keeper of every progress counter.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <memory>
+
+class TDM1 : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDM1(QObject *parent = nullptr);
+    ~TDM1() override;
+
+    // Sets the program folder and opens "data/WTXVEB710448.mdb" under it on ADOCn1; sets the
+    // connected flag. Shows nothing: the caller reports a failure.
+    bool DataModuleCreate(const QString &programFolder);
+    // Opens a given study database file on ADOCn1 (tests, tools).
+    bool openDatabase(const QString &path);
+    bool connected() const { return m_connected; }
+    QString lastError() const { return m_lastError; }
+    // Closes both connections, ignoring failures.
+    void close();
+
+    // The study database connection.
+    QSqlDatabase ADOCn1() const;
+    // The second connection, for upgrade files: opens an existing database file.
+    bool openSecondConnection(const QString &path, QString *error = nullptr);
+    QSqlDatabase ADOCn2() const;
+    void closeSecondConnection();
+
+    // The chapter row of the browser changed: the current chapter key follows its C1_1.
+    void Cn1DS_kmmcDataChange(const QSqlRecord &row);
+
+    // The question-kind table in use ("tab_tx" + kind); TotalPaperScore reads it.
+    void pointKindTable(int paperKind);
+    QString kindTable() const { return m_kindTable; }
+
+    // Progress counters. All throw Db::DbError on failure; each runs as one unit of work that
+    // joins the caller's transaction when one is open.
+    void RecordDailyAnswer(int dayState, int result, int previousResult);
+    void RecordChapterAnswer(const QString &chapterCode, int firstTime, int result);
+    void RecordExamPointAnswer(const QString &pointList, const QString &chapterList,
+                               const QString &groupList, int firstTime, int result);
+    void AddStudyTime(const QString &elapsed);
+
+    // Seconds of an h:mm:ss text; throws std::invalid_argument when a part is not a number.
+    static qint64 TimeTextToSeconds(const QString &text);
+    // hh:mm:ss with at least two digits a part; hours run past 24.
+    static QString SecondsToTimeText(qint64 seconds);
+    // "%2.2f" of (total - wrong) / total * 100, or "0" when total <= 0.
+    static QString ScoreText(qint64 total, qint64 wrong);
+    // Sum of B2 * B3 over the question-kind table in use.
+    int TotalPaperScore();
+    // Answer page of a question kind: 0 single choice, 1 multiple choice, 4 subjective, 99 none.
+    static int QuestionKindPage(int kind);
+    // Removes a paper table and its history row; never reports a failure.
+    void DropPaper(const QString &paperName);
+
+    // Today's study-log row as stored text "yyyy-MM-dd".
+    static QString dateText(const QDate &date);
+
+    // A statement prepared once on ADOCn1 and kept for reuse (bind values, exec, finish).
+    QSqlQuery &prepared(const QString &sql);
+
+private:
+
+    bool m_connected = false;
+    QString m_lastError;
+    QString m_kindTable;
+    QHash<QString, QSqlQuery> m_prepared;
+};
+
+// The single data module of the running program.
+extern TDM1 *DM1;

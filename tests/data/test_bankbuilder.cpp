@@ -1,0 +1,170 @@
+// The bank builder: the shipped database holds the whole schema and consistent counters, and
+// faulty sources are refused with a message naming the fault.
+#include "data/bankbuilder.h"
+#include "data/database.h"
+#include "data/schema.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class BuiltBank : public ::testing::TestWithParam<const char *>
+{
+protected:
+    void SetUp() override
+    {
+        const QString source = QString::fromUtf8(GetParam()) == u"shipped"_s
+                                   ? testsupport::shippedDb()
+                                   : testsupport::fixtureDb();
+        ASSERT_TRUE(QFile::copy(source, dir.path() + u"/bank.mdb"_s));
+        QFile(dir.path() + u"/bank.mdb"_s).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_TRUE(Db::open(u"bank"_s, dir.path() + u"/bank.mdb"_s, Schema::requiredTables()));
+    }
+    void TearDown() override { Db::close(u"bank"_s); }
+    QSqlDatabase db() const { return QSqlDatabase::database(u"bank"_s); }
+    int count(const QString &sql) const { return Db::scalar(db(), sql).toInt(); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_P(BuiltBank, HoldsEveryTableAndColumn)
+{
+    const QStringList answ = Schema::answerColumns();
+    const std::pair<QString, QStringList> tables[] = {
+        {u"tab_answ"_s, answ},
+        {u"tab_exer"_s, {u"A1"_s, u"A15"_s, u"jx"_s}},
+        {u"tab_title"_s, {u"A1"_s, u"A15"_s}},
+        {u"tab_kmmc"_s,
+         {u"C1"_s, u"C1_1"_s, u"C2"_s, u"C3"_s, u"C4"_s, u"D1"_s, u"D2"_s, u"C6"_s, u"C7"_s,
+          u"bh"_s, u"jx"_s}},
+        {u"tab_fgmc"_s, {u"id"_s, u"n"_s, u"bh"_s, u"q"_s, u"q1"_s, u"q2"_s, u"q4"_s}},
+        {u"tab_rule"_s, {u"id"_s, u"ftid"_s, u"sn"_s, u"n"_s, u"q"_s, u"q1"_s, u"q2"_s, u"q4"_s}},
+        {u"tab_rz"_s, {u"A1"_s, u"A2"_s, u"A3"_s, u"B1"_s, u"B2"_s, u"A4"_s, u"D1"_s}},
+        {u"tab_plan"_s,
+         {u"PlanMark"_s, u"PlanAmount"_s, u"PlanTime"_s, u"ExamDate"_s, u"LeastMark"_s,
+          u"ExamTime"_s}},
+        {u"tab_cj"_s, {u"A1"_s, u"A3"_s, u"A3_1"_s, u"D1"_s, u"A6"_s, u"D2"_s}},
+        {u"tab_sj"_s, {u"sjbs"_s, u"cpbs"_s}},
+        {u"tab_tx1"_s, {u"A1"_s, u"B1"_s, u"B2"_s, u"B3"_s, u"time"_s}},
+        {u"tab_tx5"_s, {u"A1"_s, u"B1"_s, u"B2"_s, u"B3"_s, u"time"_s}},
+    };
+    for (const auto &[table, columns] : tables) {
+        const QSqlRecord record = db().record(table);
+        QStringList names;
+        for (int i = 0; i < record.count(); ++i)
+            names.append(record.fieldName(i));
+        EXPECT_EQ(names, columns) << table.toStdString();
+    }
+    EXPECT_EQ(count(u"select count(*) from tab_plan"_s), 1);
+    EXPECT_GE(count(u"select count(*) from tab_sj where cpbs<>''"_s), 1);
+}
+
+TEST_P(BuiltBank, CountersMatchTheRows)
+{
+    // C3: questions whose chapter code begins with the row's code (levels 1, 2, 4, 6).
+    EXPECT_EQ(count(u"select count(*) from tab_kmmc k where length(C1) in (1,2,4,6) and C3 <> "
+                    u"(select count(*) from tab_answ a where substr(a.A10,1,length(k.C1))=k.C1)"_s),
+              0);
+    // q of a point: the questions linking it.
+    EXPECT_EQ(count(u"select count(*) from tab_rule r where q <> (select count(*) from tab_answ a "
+                    u"where r.ftid in (a.K3,a.K4,a.K5,a.K6,a.K7,a.K8,a.K9,a.K10,a.K11,a.K12))"_s),
+              0);
+    // q of a group: the questions linking at least one of its points.
+    EXPECT_EQ(count(u"select count(*) from tab_fgmc g where q <> (select count(*) from tab_answ a "
+                    u"where exists (select 1 from tab_rule r where substr(r.ftid,1,length(g.id))"
+                    u"=g.id and r.ftid in (a.K3,a.K4,a.K5,a.K6,a.K7,a.K8,a.K9,a.K10,a.K11,a.K12)))"_s),
+              0);
+    EXPECT_EQ(count(u"select count(*) from tab_kmmc where C4+D1+D2<>0 or C6<>'0'"_s), 0);
+    EXPECT_EQ(count(u"select count(*) from tab_answ where F1 is null or E3<>0 or E4<>0"_s), 0);
+    // Every question has its text; every compound question its stem.
+    EXPECT_EQ(count(u"select count(*) from tab_answ a where not exists "
+                    u"(select 1 from tab_exer e where e.A1=a.A1)"_s),
+              0);
+    EXPECT_EQ(count(u"select count(*) from tab_answ a where A1 like '%-%' and not exists "
+                    u"(select 1 from tab_title t where t.A1=substr(a.A1,1,16))"_s),
+              0);
+    EXPECT_EQ(count(u"select count(*) from tab_answ where A1 not like '%-%' and length(A1)<>12"_s),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, BuiltBank, ::testing::Values("fixture", "shipped"));
+
+TEST(BankSources, ShippedBankServesEveryWindow)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.path() + u"/shipped.mdb"_s;
+    ASSERT_TRUE(QFile::copy(testsupport::shippedDb(), copy));
+    QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(Db::open(u"shipped"_s, copy, Schema::requiredTables()));
+    QSqlDatabase db = QSqlDatabase::database(u"shipped"_s);
+    auto count = [&](const QString &sql) { return Db::scalar(db, sql).toInt(); };
+    for (const QString &subject : {u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s})
+        EXPECT_GE(count(u"select count(*) from tab_answ where substr(A10,1,2)='"_s + subject +
+                        u"'"_s),
+                  25)
+            << subject.toStdString();
+    for (int kind : {11, 21, 31, 64, 72, 73, 74})
+        EXPECT_GT(count(u"select count(*) from tab_answ where A13="_s + QString::number(kind)), 0)
+            << kind;
+    EXPECT_GE(count(u"select count(*) from tab_title"_s), 2);
+    EXPECT_EQ(count(u"select count(*) from tab_answ where A1 like 'U%'"_s), 0);
+    EXPECT_EQ(count(u"select count(distinct length(C1)) from tab_kmmc where C1<>'xx'"_s), 4);
+    EXPECT_EQ(count(u"select count(*) from tab_kmmc where C1='xx'"_s), 1);
+    EXPECT_EQ(count(u"select sum(C3) from tab_kmmc where C7='0'"_s),
+              count(u"select count(*) from tab_answ"_s));
+    db = QSqlDatabase();
+    Db::close(u"shipped"_s);
+}
+
+TEST(BankSources, FaultySourcesAreRefusedByName)
+{
+    QTemporaryDir dir;
+    const QString src = dir.path() + u"/src"_s;
+    QDir().mkpath(src);
+    const QString fixtures = QString::fromUtf8(STUDYAID_SOURCE_DIR) + u"/tests/fixtures/bank/"_s;
+    for (const QString &f : QDir(fixtures).entryList({u"*.json"_s}))
+        QFile::copy(fixtures + f, src + u'/' + f);
+
+    auto rewrite = [&](const QString &file, const QString &from, const QString &to) {
+        QFile f(src + u'/' + file);
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(f.readAll());
+        f.close();
+        ASSERT_TRUE(text.contains(from));
+        text.replace(from, to);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.toUtf8());
+    };
+    const QString out = dir.path() + u"/out.mdb"_s;
+    QString error;
+    ASSERT_TRUE(BankBuilder::build(src, out, &error)) << error.toStdString();
+
+    rewrite(u"questions_02.json"_s, u"\"020101000002\""_s, u"\"010101000001\""_s);
+    EXPECT_FALSE(BankBuilder::build(src, out, &error));
+    EXPECT_TRUE(error.contains(u"010101000001"_s)) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(out)); // no half-built database is left behind
+    rewrite(u"questions_02.json"_s, u"\"010101000001\""_s, u"\"020101000002\""_s);
+
+    rewrite(u"questions_02.json"_s, u"\"answer\": \"ABD\""_s, u"\"answer\": \"DAB\""_s);
+    EXPECT_FALSE(BankBuilder::build(src, out, &error));
+    EXPECT_TRUE(error.contains(u"A-F order"_s)) << error.toStdString();
+}
+
+TEST(BankSources, RichTextOfPlainSource)
+{
+    const QString html = QString::fromUtf8(BankBuilder::richText(u"甲<乙\n第二行\n\n新段"_s));
+    EXPECT_TRUE(html.contains(u"<p>甲&lt;乙<br />第二行</p><p>新段</p>"_s)) << html.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(BankBuilder::richText(u"<p><b>粗</b></p>"_s))
+                    .contains(u"<body><p><b>粗</b></p></body>"_s));
+}

@@ -1,0 +1,442 @@
+// The data module: opening, the progress counters, the study-time log and the paper helpers,
+// each on a temporary copy of the fixture database.
+#include "data/answerrecord.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "data/schema.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using testsupport::FixedToday;
+using testsupport::TempProgramFolder;
+
+namespace {
+
+const QDate kToday(2026, 12, 10);
+
+class DataModule : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(dm.DataModuleCreate(folder.path())) << dm.lastError().toStdString();
+    }
+
+    QSqlDatabase db() const { return dm.ADOCn1(); }
+    QVariant value(const QString &sql, const QVariantList &binds = {}) const
+    {
+        return Db::scalar(db(), sql, binds);
+    }
+    // C4/D1/D2 of a chapter as "c4/d1/d2".
+    std::string chapter(const QString &code) const
+    {
+        QSqlQuery q = Db::query(db(), u"select C4,D1,D2 from tab_kmmc where C1=?"_s, {code});
+        if (!q.next())
+            return "none";
+        return QStringLiteral("%1/%2/%3")
+            .arg(q.value(0).toInt())
+            .arg(q.value(1).toInt())
+            .arg(q.value(2).toInt())
+            .toStdString();
+    }
+    // A2/A3/B1/B2 of today's log row, or "none".
+    std::string day() const
+    {
+        QSqlQuery q = Db::query(db(), u"select A2,A3,B1,B2 from tab_rz where A1=?"_s,
+                                {TDM1::dateText(Clock::today())});
+        if (!q.next())
+            return "none";
+        return QStringLiteral("%1/%2/%3/%4")
+            .arg(q.value(0).toInt())
+            .arg(q.value(1).toInt())
+            .arg(q.value(2).toInt())
+            .arg(q.value(3).toInt())
+            .toStdString();
+    }
+    std::string counters(const QString &table, const QString &key, const QString &id) const
+    {
+        QSqlQuery q = Db::query(db(), u"select q,q1,q2,q4 from "_s + table + u" where "_s + key +
+                                          u"=?"_s,
+                                {id});
+        if (!q.next())
+            return "none";
+        return QStringLiteral("%1/%2/%3/%4")
+            .arg(q.value(0).toInt())
+            .arg(q.value(1).toInt())
+            .arg(q.value(2).toInt())
+            .arg(q.value(3).toInt())
+            .toStdString();
+    }
+    QuestionProgress question(const QString &id) const
+    {
+        QSqlQuery q = Db::query(db(), u"select * from tab_answ where A1=?"_s, {id});
+        EXPECT_TRUE(q.next()) << id.toStdString();
+        return QuestionProgress::fromRecord(q.record());
+    }
+
+    FixedToday today{kToday};
+    TempProgramFolder folder;
+    TDM1 dm;
+};
+
+} // namespace
+
+TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
+{
+    TempProgramFolder empty(QString{});
+    TDM1 dm;
+    // Missing file: not connected, and nothing is created in its place.
+    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
+    EXPECT_FALSE(QFile::exists(empty.databasePath()));
+
+    // A file that is not a database.
+    QFile junk(empty.databasePath());
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database, just some text that SQLite cannot read");
+    junk.close();
+    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
+    EXPECT_FALSE(dm.connected());
+
+    // A database without the study tables.
+    QFile::remove(empty.databasePath());
+    QFile(empty.databasePath()).open(QIODevice::WriteOnly);
+    {
+        ASSERT_TRUE(Db::open(u"other"_s, empty.databasePath(), {}));
+        Db::exec(QSqlDatabase::database(u"other"_s), u"create table tab_answ (A1 text)"_s);
+        Db::close(u"other"_s);
+    }
+    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
+    EXPECT_TRUE(dm.lastError().contains(u"missing table"_s));
+}
+
+TEST(DatabaseOpen, OpensAFolderWhosePathNeedsEscaping)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u"/学习 #1?x/"_s;
+    QDir().mkpath(folder + u"data"_s);
+    ASSERT_TRUE(QFile::copy(testsupport::fixtureDb(), folder + u"data/WTXVEB710448.mdb"_s));
+    TDM1 dm;
+    EXPECT_TRUE(dm.DataModuleCreate(folder)) << dm.lastError().toStdString();
+    EXPECT_EQ(App::programFolder, folder);
+    EXPECT_EQ(Db::scalar(dm.ADOCn1(), u"select count(*) from tab_sj"_s).toInt(), 1);
+}
+
+TEST_F(DataModule, SecondConnectionOpensAnotherFileOnly)
+{
+    QString error;
+    EXPECT_FALSE(dm.openSecondConnection(folder.path() + u"missing.mdb"_s, &error));
+    EXPECT_FALSE(QFile::exists(folder.path() + u"missing.mdb"_s));
+    ASSERT_TRUE(dm.openSecondConnection(testsupport::fixtureDb(), &error));
+    EXPECT_EQ(Db::scalar(dm.ADOCn2(), u"select cpbs from tab_sj"_s).toString(), u"FIXTURE"_s);
+    dm.closeSecondConnection();
+    EXPECT_FALSE(dm.ADOCn2().isOpen());
+}
+
+TEST_F(DataModule, TextComparesWithoutLetterCase)
+{
+    EXPECT_EQ(value(u"select count(*) from tab_kmmc where C1='XX'"_s).toInt(), 1);
+    EXPECT_EQ(value(u"select count(*) from tab_rule where ftid in ('010101001')"_s).toInt(), 1);
+    EXPECT_EQ(value(u"select count(*) from tab_answ where A2='acd'"_s).toInt(), 1);
+}
+
+TEST_F(DataModule, DailyAnswerRows)
+{
+    // First answer of the day, wrong: a new row 1/1/1/1.
+    dm.RecordDailyAnswer(2, 2, 2);
+    EXPECT_EQ(day(), "1/1/1/1");
+    // Another question, first today, right.
+    dm.RecordDailyAnswer(2, 1, 2);
+    EXPECT_EQ(day(), "2/1/2/1");
+    // A question answered right this morning and now wrong: B2 + 1, B1 unchanged.
+    dm.RecordDailyAnswer(1, 2, 1);
+    EXPECT_EQ(day(), "3/2/2/2");
+    // Right again later: B2 - 1.
+    dm.RecordDailyAnswer(1, 1, 2);
+    EXPECT_EQ(day(), "4/2/2/1");
+    // Right after right, or wrong after wrong, leaves B2.
+    dm.RecordDailyAnswer(1, 1, 1);
+    dm.RecordDailyAnswer(1, 2, 2);
+    EXPECT_EQ(day(), "6/3/2/1");
+    // The next day starts its own row.
+    today.set(kToday.addDays(1));
+    dm.RecordDailyAnswer(2, 1, 1);
+    EXPECT_EQ(day(), "1/0/1/0");
+    EXPECT_EQ(value(u"select count(*) from tab_rz"_s).toInt(), 2);
+}
+
+TEST_F(DataModule, ChapterAnswerReachesEveryExistingPrefix)
+{
+    dm.RecordChapterAnswer(u"010101"_s, 2, 2);
+    for (const QString &code : {u"010101"_s, u"0101"_s, u"01"_s, u"0"_s})
+        EXPECT_EQ(chapter(code), "1/1/1") << code.toStdString();
+    // Siblings and other subjects are untouched.
+    for (const QString &code : {u"010102"_s, u"0102"_s, u"02"_s, u"xx"_s})
+        EXPECT_EQ(chapter(code), "0/0/0") << code.toStdString();
+    // Answered before, right: only D1 moves.
+    dm.RecordChapterAnswer(u"010101"_s, 1, 1);
+    EXPECT_EQ(chapter(u"010101"_s), "1/2/1");
+    EXPECT_EQ(chapter(u"0"_s), "1/2/1");
+    // A code without its own row still reaches its ancestors.
+    dm.RecordChapterAnswer(u"010109"_s, 2, 1);
+    EXPECT_EQ(chapter(u"0101"_s), "2/3/1");
+}
+
+TEST_F(DataModule, ExamPointAnswerCountsAChapterOnce)
+{
+    const ExamPointLists lists =
+        ExamPointLists::fromCodes({u"010101001"_s, u"010101002"_s, u"010102001"_s, QString(),
+                                   u"020101001"_s});
+    EXPECT_EQ(lists.points, u"('010101001','010101002','010102001')"_s);
+    EXPECT_EQ(lists.chapters, u"('010101','010101','010102')"_s);
+    EXPECT_EQ(lists.groups, u"('01','01','01')"_s);
+
+    dm.RecordExamPointAnswer(lists.points, lists.chapters, lists.groups, 2, 2);
+    EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101001"_s), "4/1/1/1");
+    EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"010101"_s), "5/1/1/1");
+    EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"01"_s), "6/1/1/1");
+    // The list stops at the first empty code.
+    EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"020101001"_s), "2/0/0/0");
+
+    dm.RecordExamPointAnswer(lists.points, lists.chapters, lists.groups, 1, 1);
+    EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"01"_s), "6/1/2/1");
+    EXPECT_TRUE(ExamPointLists::fromCodes({QString(), u"010101001"_s}).isEmpty());
+    // Quotes inside a code are doubled, not spliced.
+    EXPECT_EQ(ExamPointLists::fromCodes({u"a'b"_s}).points, u"('a''b')"_s);
+}
+
+TEST_F(DataModule, StudyTimeAddsToTodayAndRefreshesChapterScores)
+{
+    Db::exec(db(), u"update tab_kmmc set D1=3,D2=1 where C1='010101'"_s);
+    Db::exec(db(), u"update tab_kmmc set D1=0,D2=0,C6='55.00' where C1='0101'"_s);
+
+    // No log row today: tab_rz stays empty, the chapter scores are still refreshed.
+    dm.AddStudyTime(u"0:45:30"_s);
+    EXPECT_EQ(value(u"select count(*) from tab_rz"_s).toInt(), 0);
+    EXPECT_EQ(value(u"select C6 from tab_kmmc where C1='010101'"_s).toString(), u"66.67"_s);
+    EXPECT_EQ(value(u"select C6 from tab_kmmc where C1='0101'"_s).toString(), u"0"_s);
+
+    // An empty D1 becomes the elapsed time; A4 is the day's score.
+    dm.RecordDailyAnswer(2, 1, 2);
+    dm.RecordDailyAnswer(2, 2, 2);
+    dm.RecordDailyAnswer(2, 1, 2);
+    dm.AddStudyTime(u"0:45:30"_s);
+    EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"00:45:30"_s);
+    EXPECT_EQ(value(u"select A4 from tab_rz"_s).toString(), u"66.67"_s);
+
+    Db::exec(db(), u"update tab_rz set D1='01:20:40'"_s);
+    dm.AddStudyTime(u"0:45:30"_s);
+    EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"02:06:10"_s);
+
+    // Hours run past 24.
+    Db::exec(db(), u"update tab_rz set D1='23:59:59'"_s);
+    dm.AddStudyTime(u"1:00:02"_s);
+    EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"25:00:01"_s);
+}
+
+TEST(DataModuleHelpers, TimeTextToSeconds)
+{
+    const struct
+    {
+        const char16_t *text;
+        qint64 seconds;
+    } cases[] = {
+        {u"", 0},           {u"90", 0},          {u"5:30", 5 * 3600},
+        {u"01:20:40", 4840}, {u"0:45:30", 2730}, {u"100:00:00", 360000},
+        {u"1:2:345", 3600 + 120 + 34},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TDM1::TimeTextToSeconds(QString::fromUtf16(c.text)), c.seconds)
+            << QString::fromUtf16(c.text).toStdString();
+    EXPECT_THROW(TDM1::TimeTextToSeconds(u"a:00:00"_s), std::invalid_argument);
+    EXPECT_THROW(TDM1::TimeTextToSeconds(u"1:xx:00"_s), std::invalid_argument);
+    EXPECT_EQ(TDM1::SecondsToTimeText(4840), u"01:20:40"_s);
+    EXPECT_EQ(TDM1::SecondsToTimeText(0), u"00:00:00"_s);
+}
+
+TEST(DataModuleHelpers, ScoreTextAndKindPages)
+{
+    EXPECT_EQ(TDM1::ScoreText(0, 0), u"0"_s);
+    EXPECT_EQ(TDM1::ScoreText(-1, 0), u"0"_s);
+    EXPECT_EQ(TDM1::ScoreText(3, 1), u"66.67"_s);
+    EXPECT_EQ(TDM1::ScoreText(4, 0), u"100.00"_s);
+    EXPECT_EQ(TDM1::ScoreText(3, 3), u"0.00"_s);
+    const std::pair<int, int> pages[] = {{11, 0}, {21, 1}, {31, 4}, {72, 4}, {73, 4},
+                                         {74, 4}, {64, 99}, {0, 99}, {12, 99}};
+    for (const auto &[kind, page] : pages)
+        EXPECT_EQ(TDM1::QuestionKindPage(kind), page) << kind;
+}
+
+TEST_F(DataModule, TotalPaperScoreFollowsTheKindTableInUse)
+{
+    Db::exec(db(), u"delete from tab_tx2"_s);
+    Db::exec(db(), u"insert into tab_tx2 (A1,B1,B2,B3,time) values (11,'单选',10,1,1),"
+                   u"(21,'多选',5,2,2),(31,'案例分析',0,20,15)"_s);
+    dm.pointKindTable(2);
+    EXPECT_EQ(dm.TotalPaperScore(), 20);
+    dm.pointKindTable(4);
+    EXPECT_EQ(dm.TotalPaperScore(), 100);
+}
+
+TEST_F(DataModule, DropPaperRemovesTableAndHistoryRow)
+{
+    Schema::createPaperTable(db(), u"tab_exam3"_s);
+    Db::exec(db(), u"insert into tab_cj (A1,A3,A3_1) values ('tab_exam3','t',3),('tab_exam9','u',9)"_s);
+    // Not a table: nothing happens, the history row of that name stays.
+    dm.DropPaper(u"tab_exam9"_s);
+    EXPECT_EQ(value(u"select count(*) from tab_cj"_s).toInt(), 2);
+    dm.DropPaper(u"TAB_EXAM3"_s);
+    EXPECT_FALSE(Db::hasTable(db(), u"tab_exam3"_s));
+    EXPECT_EQ(value(u"select count(*) from tab_cj where A1='tab_exam3'"_s).toInt(), 0);
+    EXPECT_EQ(value(u"select count(*) from tab_cj"_s).toInt(), 1);
+    // A name that would break the statement is a name like any other.
+    EXPECT_NO_THROW(dm.DropPaper(u"x\"; drop table tab_answ; --"_s));
+    EXPECT_TRUE(Db::hasTable(db(), u"tab_answ"_s));
+}
+
+TEST_F(DataModule, PaperTableKeepsNotesAsTextAndComparesWithoutCase)
+{
+    Schema::createPaperTable(db(), u"tab_exam1"_s);
+    Db::exec(db(), u"insert into tab_exam1 (A1,A2,A14,E1,jx) values ('q','AB','0012','2026-12-10',?)"_s,
+             {QByteArray("\x00\x01rich", 6)});
+    QSqlQuery q = Db::query(db(), u"select A14,E1,jx from tab_exam1 where A1='Q' and A2='ab'"_s);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), u"0012"_s);
+    EXPECT_EQ(q.value(1).toString(), u"2026-12-10"_s);
+    EXPECT_EQ(q.value(2).toByteArray(), QByteArray("\x00\x01rich", 6));
+    EXPECT_TRUE(Schema::toSqliteDdl(u"A TEXT(5) COLLATE BINARY"_s).contains(u"TEXT(5) COLLATE BINARY"_s));
+}
+
+TEST_F(DataModule, NestedTransactionsRollBackTogether)
+{
+    {
+        Db::Transaction outer(db());
+        Db::exec(db(), u"update tab_plan set PlanAmount=1"_s);
+        {
+            Db::Transaction inner(db());
+            Db::exec(db(), u"update tab_plan set PlanTime=1"_s);
+            inner.commit();
+        }
+        // outer is not committed: both changes go.
+    }
+    EXPECT_EQ(value(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+    EXPECT_EQ(value(u"select PlanTime from tab_plan"_s).toInt(), 60);
+}
+
+// Judged answers: the question row and all counters move together.
+TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
+{
+    QuestionProgress q = question(u"010101000001"_s); // correct B, points 010101001, 010101002
+    // First answer wrong: E4 -3, the day, chapter and points count it.
+    RecordOutcome r = recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    EXPECT_TRUE(r.counted);
+    EXPECT_FALSE(r.right);
+    QuestionProgress stored = question(u"010101000001"_s);
+    EXPECT_EQ(stored.wrongLevel, -3);
+    EXPECT_EQ(stored.count, 1);
+    EXPECT_EQ(stored.lastAnswer, u"A"_s);
+    EXPECT_EQ(stored.runAnswer, u"A"_s);
+    EXPECT_EQ(stored.lastDate.toString(), u"2026-12-10"_s);
+    EXPECT_EQ(day(), "1/1/1/1");
+    EXPECT_EQ(chapter(u"010101"_s), "1/1/1");
+    EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"010101"_s), "5/1/1/1");
+
+    // The same answer again in this run counts once.
+    r = recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    EXPECT_FALSE(r.counted);
+    EXPECT_EQ(question(u"010101000001"_s).count, 1);
+    EXPECT_EQ(day(), "1/1/1/1");
+
+    // A changed answer counts again: right, -2; then right, right in new runs: -1, 0, 0.
+    const int levels[] = {-2, -1, 0, 0};
+    for (int expected : levels) {
+        q.runAnswer.clear(); // a new run
+        recordJudgedAnswer(dm, u"tab_answ"_s, q, u"B"_s);
+        EXPECT_EQ(question(u"010101000001"_s).wrongLevel, expected);
+    }
+    EXPECT_EQ(question(u"010101000001"_s).count, 5);
+    // Today: 5 answers, 1 wrong, 1 question, its latest answer right.
+    EXPECT_EQ(day(), "5/1/1/0");
+    EXPECT_EQ(chapter(u"0"_s), "1/5/1");
+    EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101002"_s), "2/1/5/1");
+
+    // First answer right, then wrong: 0, -1.
+    QuestionProgress other = question(u"010101000002"_s);
+    recordJudgedAnswer(dm, u"tab_answ"_s, other, u"A"_s);
+    EXPECT_EQ(question(u"010101000002"_s).wrongLevel, 0);
+    recordJudgedAnswer(dm, u"tab_answ"_s, other, u"C"_s);
+    EXPECT_EQ(question(u"010101000002"_s).wrongLevel, -1);
+}
+
+TEST_F(DataModule, JudgedAnswerOnAnEarlierDayAndAVoidedQuestion)
+{
+    Db::exec(db(), u"update tab_answ set E1='2026-12-09',E2='zero',F1=0,E3=2 where A1='010101000003'"_s);
+    QuestionProgress q = question(u"010101000003"_s); // correct D, no points
+    recordJudgedAnswer(dm, u"tab_answ"_s, q, u"D"_s);
+    // Answered before (E2 "zero"), on another day, previous result wrong.
+    EXPECT_EQ(day(), "1/0/1/0");
+    EXPECT_EQ(chapter(u"010101"_s), "0/1/0");
+    EXPECT_EQ(question(u"010101000003"_s).count, 3);
+    EXPECT_EQ(question(u"010101000003"_s).wrongLevel, 0);
+}
+
+TEST_F(DataModule, JudgedAnswerIsAllOrNothing)
+{
+    // Make the last counter update fail: the question row, the day and the chapters stay.
+    Db::exec(db(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+    QuestionProgress q = question(u"010101000001"_s);
+    const QuestionProgress before = q;
+    EXPECT_THROW(recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s), Db::DbError);
+    EXPECT_EQ(q.runAnswer, before.runAnswer);
+    const QuestionProgress stored = question(u"010101000001"_s);
+    EXPECT_TRUE(stored.lastAnswer.isEmpty());
+    EXPECT_EQ(stored.count, 0);
+    EXPECT_EQ(day(), "none");
+    EXPECT_EQ(chapter(u"010101"_s), "0/0/0");
+    EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101001"_s), "4/0/0/0");
+}
+
+TEST_F(DataModule, JudgedAnswerWithoutFirstPointRecordsNoPoints)
+{
+    Db::exec(db(), u"update tab_answ set K3=NULL,K4='010101001' where A1='010101000002'"_s);
+    QuestionProgress q = question(u"010101000002"_s);
+    recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101001"_s), "4/0/0/0");
+    EXPECT_EQ(chapter(u"010101"_s), "1/1/0");
+    clearRunAnswer(dm, u"tab_answ"_s, q);
+    EXPECT_TRUE(question(u"010101000002"_s).runAnswer.isEmpty());
+    EXPECT_EQ(question(u"010101000002"_s).lastAnswer, u"A"_s);
+}
+
+TEST_F(DataModule, AnswerTimeTable)
+{
+    Db::exec(db(), u"update tab_tx1 set time=0.3 where A1=72"_s);
+    App::AnswerTimeTable table;
+    App::loadAnswerTimeTable(db(), 1, table);
+    EXPECT_EQ(table.intervalFor(11), 600);
+    EXPECT_EQ(table.intervalFor(21), 1200);
+    EXPECT_EQ(table.intervalFor(72), 180);
+    EXPECT_EQ(table.intervalFor(99), 600); // not in the table
+    // An empty kind table leaves the loaded values.
+    Db::exec(db(), u"delete from tab_tx3"_s);
+    App::loadAnswerTimeTable(db(), 3, table);
+    EXPECT_EQ(table.intervalFor(21), 1200);
+}
+
+TEST(DisplayMode, OnlyExactly800WideOr600High)
+{
+    const struct
+    {
+        int w, h;
+        const char16_t *mode;
+    } cases[] = {{800, 600, u"800"},   {800, 480, u"800"},    {1280, 600, u"800"},
+                 {1024, 768, u"1024"}, {1280, 1024, u"1024"}, {640, 480, u"1024"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(App::displayModeFor(c.w, c.h), QString::fromUtf16(c.mode)) << c.w << "x" << c.h;
+}

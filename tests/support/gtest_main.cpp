@@ -1,0 +1,12 @@
+// main() of the GoogleTest executables: a QApplication on the offscreen platform first, since
+// Qt SQL and the painting code need one.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

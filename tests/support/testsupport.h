@@ -1,0 +1,77 @@
+// Shared test harness: a temporary program folder with a copy of a fixture database, prompt and
+// message-box interception, a fixed "today", and Qt Test on an offscreen screen of chosen size.
+#pragma once
+
+#include "data/clock.h"
+#include "ui/prompthook.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+class QObject;
+
+namespace testsupport {
+
+// The built program folder (pic/, sound/, htm/, data/ beside the executable), ending in "/".
+QString binDir();
+// The small fixture database built from tests/fixtures/bank, and the shipped starter bank.
+QString fixtureDb();
+QString shippedDb();
+
+// A program folder of its own for one test: data/WTXVEB710448.mdb is a copy of the given
+// database (none when empty); pic/, sound/ and htm/ link to the built ones.
+class TempProgramFolder
+{
+public:
+    explicit TempProgramFolder(const QString &database = fixtureDb());
+    QString path() const;         // ends in "/"
+    QString databasePath() const; // path() + "data/WTXVEB710448.mdb"
+    bool isValid() const { return m_ok; }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+// Records every prompt and message box while alive and answers each with the next queued
+// result (or the default: 1 for a prompt, Ok for a message box).
+class PromptCatcher
+{
+public:
+    PromptCatcher();
+    ~PromptCatcher();
+    void queue(int result) { m_answers.append(result); }
+    const QList<PromptCall> &calls() const { return m_calls; }
+    bool sawMessage(const QString &message) const;
+    QStringList messages() const;
+
+private:
+    QList<PromptCall> m_calls;
+    QList<int> m_answers;
+};
+
+// Sets Clock::today() for the lifetime of the object.
+class FixedToday
+{
+public:
+    explicit FixedToday(const QDate &date) { Clock::setToday(date); }
+    ~FixedToday() { Clock::resetToday(); }
+    void set(const QDate &date) { Clock::setToday(date); }
+};
+
+// Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
+// environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
+int runQtTest(QObject *test, int argc, char **argv);
+// The screen size the current Qt test runs with.
+QSize testScreenSize();
+
+} // namespace testsupport
+
+// main() of a Qt Test window test.
+#define STUDYAID_QTEST_MAIN(TestClass)                                                           \
+    int main(int argc, char **argv)                                                              \
+    {                                                                                            \
+        return testsupport::runQtTest(new TestClass, argc, argv);                                \
+    }

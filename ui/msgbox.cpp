@@ -1,0 +1,20 @@
+#include "ui/msgbox.h"
+
+#include "ui/prompthook.h"
+
+QMessageBox::StandardButton SystemMessageBox(QWidget *parent, const QString &caption,
+                                             const QString &text, QMessageBox::Icon icon,
+                                             QMessageBox::StandardButtons buttons)
+{
+    if (PromptHook::active()) {
+        PromptCall call;
+        call.kind = PromptCall::MessageBox;
+        call.caption = caption;
+        call.message = text;
+        call.buttons = static_cast<int>(buttons.toInt());
+        call.icon = static_cast<int>(icon);
+        return static_cast<QMessageBox::StandardButton>(PromptHook::handle(call));
+    }
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
