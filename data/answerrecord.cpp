@@ -84,9 +84,7 @@ RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgres
         after.count += 1;
         dm.RecordDailyAnswer(dayState, result, previousResult);
         dm.RecordChapterAnswer(q.chapter, firstTime, result);
-        const ExamPointLists lists = ExamPointLists::fromCodes(q.points);
-        if (!lists.isEmpty())
-            dm.RecordExamPointAnswer(lists.points, lists.chapters, lists.groups, firstTime, result);
+        dm.RecordExamPointAnswer(q.points, firstTime, result);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;

@@ -12,11 +12,25 @@ namespace Db {
 
 namespace {
 
-// Open units of work per connection name, for naming savepoints.
-QHash<QString, int> &depths()
+// Open units of work per connection name. Only the outermost unit is a database transaction;
+// inner units join it, and an inner unit abandoned without commit dooms the whole unit.
+struct UnitState
 {
-    static QHash<QString, int> map;
+    int depth = 0;
+    bool doomed = false;
+};
+
+QHash<QString, UnitState> &units()
+{
+    static QHash<QString, UnitState> map;
     return map;
+}
+
+// Statements kept prepared, per connection name.
+QHash<QString, QHash<QString, QSqlQuery>> &statementCache()
+{
+    static QHash<QString, QHash<QString, QSqlQuery>> cache;
+    return cache;
 }
 
 QString errorText(const QSqlError &error, const QString &sql)
@@ -91,6 +105,7 @@ bool open(const QString &connectionName, const QString &path, const QStringList 
 
 void close(const QString &connectionName)
 {
+    statementCache().remove(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {
@@ -98,7 +113,7 @@ void close(const QString &connectionName)
         if (db.isOpen())
             db.close();
     }
-    depths().remove(connectionName);
+    units().remove(connectionName);
     QSqlDatabase::removeDatabase(connectionName);
 }
 
@@ -116,6 +131,20 @@ void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values
 {
     QSqlQuery q = query(db, sql, values);
     q.finish();
+}
+
+QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql)
+{
+    QHash<QString, QSqlQuery> &cache = statementCache()[db.connectionName()];
+    auto it = cache.find(sql);
+    if (it == cache.end()) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw DbError(errorText(q.lastError(), sql));
+        it = cache.insert(sql, q);
+    }
+    return it.value();
 }
 
 void execPrepared(QSqlQuery &q, const QVariantList &values)
@@ -148,35 +177,62 @@ bool hasTable(const QSqlDatabase &db, const QString &name)
 
 void dropTable(const QSqlDatabase &db, const QString &name)
 {
+    // Statements prepared against the old schema would be re-prepared anyway; drop them.
+    statementCache().remove(db.connectionName());
     exec(db, u"DROP TABLE "_s + sqlIdentifier(name));
 }
 
+namespace {
+
+void runKept(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery &q = prepared(db, sql);
+    execPrepared(q, {});
+    q.finish();
+}
+
+} // namespace
+
 Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
 {
-    int &depth = depths()[db.connectionName()];
-    m_name = u"unit"_s + QString::number(depth + 1);
-    exec(m_db, u"SAVEPOINT "_s + m_name);
-    ++depth;
+    UnitState &state = units()[db.connectionName()];
+    m_outermost = state.depth == 0;
+    if (m_outermost) {
+        runKept(m_db, u"SAVEPOINT unit"_s);
+        state.doomed = false;
+    }
+    ++state.depth;
 }
 
 Transaction::~Transaction()
 {
     if (m_done)
         return;
-    --depths()[m_db.connectionName()];
-    // Undo this unit's work and end it; an error here has nowhere to go.
-    QSqlQuery q(m_db);
-    q.exec(u"ROLLBACK TO "_s + m_name);
-    q.exec(u"RELEASE "_s + m_name);
+    UnitState &state = units()[m_db.connectionName()];
+    --state.depth;
+    if (!m_outermost) {
+        state.doomed = true;
+        return;
+    }
+    // Undo the unit's work and end it; an error here has nowhere to go.
+    try {
+        runKept(m_db, u"ROLLBACK TO unit"_s);
+        runKept(m_db, u"RELEASE unit"_s);
+    } catch (const DbError &) {
+    }
 }
 
 void Transaction::commit()
 {
     if (m_done)
         return;
-    exec(m_db, u"RELEASE "_s + m_name);
+    UnitState &state = units()[m_db.connectionName()];
+    if (m_outermost && state.doomed)
+        throw DbError(u"an inner unit of work failed; nothing was written"_s);
+    if (m_outermost)
+        runKept(m_db, u"RELEASE unit"_s);
     m_done = true;
-    --depths()[m_db.connectionName()];
+    --state.depth;
 }
 
 } // namespace Db

@@ -37,6 +37,9 @@ void close(const QString &connectionName);
 QSqlQuery query(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
 // Runs a statement that returns no rows; throws DbError on failure.
 void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+// A statement prepared once per connection and kept until the connection closes (bind values,
+// execPrepared, finish). Throws DbError when it does not prepare.
+QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql);
 // Runs an already prepared query with the given values; throws DbError on failure.
 void execPrepared(QSqlQuery &q, const QVariantList &values);
 // The first column of the first row, or an invalid QVariant when there is no row.
@@ -49,7 +52,8 @@ bool hasTable(const QSqlDatabase &db, const QString &name);
 void dropTable(const QSqlDatabase &db, const QString &name);
 
 // A unit of work: begins on construction, rolls back on destruction unless committed.
-// Units nest (savepoints): only the outermost commit reaches the file.
+// Units nest: an inner unit joins the outermost one, whose commit alone reaches the file; an
+// inner unit left without commit makes the outermost commit throw, so nothing half-done lands.
 class Transaction
 {
 public:
@@ -61,7 +65,7 @@ public:
 
 private:
     QSqlDatabase m_db;
-    QString m_name;
+    bool m_outermost = false;
     bool m_done = false;
 };
 

@@ -71,7 +71,6 @@ bool TDM1::openDatabase(const QString &path)
 
 void TDM1::close()
 {
-    m_prepared.clear();
     Db::close(kConn2);
     Db::close(kConn1);
     m_connected = false;
@@ -110,19 +109,6 @@ void TDM1::pointKindTable(int paperKind)
 QString TDM1::dateText(const QDate &date)
 {
     return date.toString(Qt::ISODate);
-}
-
-QSqlQuery &TDM1::prepared(const QString &sql)
-{
-    auto it = m_prepared.find(sql);
-    if (it == m_prepared.end()) {
-        QSqlQuery q(ADOCn1());
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            throw Db::DbError(q.lastError().text());
-        it = m_prepared.insert(sql, q);
-    }
-    return it.value();
 }
 
 void TDM1::RecordDailyAnswer(int dayState, int result, int previousResult)
@@ -171,6 +157,36 @@ void TDM1::RecordExamPointAnswer(const QString &pointList, const QString &chapte
     Db::exec(db, u"update tab_rule"_s + set + u" where ftid in "_s + pointList, values);
     Db::exec(db, u"update tab_fgmc"_s + set + u" where id in "_s + chapterList, values);
     Db::exec(db, u"update tab_fgmc"_s + set + u" where id in "_s + groupList, values);
+    tx.commit();
+}
+
+void TDM1::RecordExamPointAnswer(const QStringList &codes, int firstTime, int result)
+{
+    QVariantList points, chapters, groups;
+    for (const QString &code : codes) {
+        if (code.isEmpty())
+            break;
+        points.append(code);
+        chapters.append(code.left(6));
+        groups.append(code.left(2));
+    }
+    if (points.isEmpty())
+        return;
+    const QSqlDatabase db = ADOCn1();
+    Db::Transaction tx(db);
+    const QString set = u" set q2=coalesce(q2,0)+1,q1=coalesce(q1,0)+?,q4=coalesce(q4,0)+?"_s;
+    const QVariantList increments{firstTime == 2 ? 1 : 0, result == 2 ? 1 : 0};
+    const QString marks = u"?"_s + u",?"_s.repeated(points.size() - 1);
+    const std::pair<QString, const QVariantList *> updates[] = {
+        {u"update tab_rule"_s + set + u" where ftid in ("_s + marks + u')', &points},
+        {u"update tab_fgmc"_s + set + u" where id in ("_s + marks + u')', &chapters},
+        {u"update tab_fgmc"_s + set + u" where id in ("_s + marks + u')', &groups},
+    };
+    for (const auto &[sql, values] : updates) {
+        QSqlQuery &q = Db::prepared(db, sql);
+        Db::execPrepared(q, increments + *values);
+        q.finish();
+    }
     tx.commit();
 }
 
@@ -263,7 +279,6 @@ void TDM1::DropPaper(const QString &paperName)
                  u"delete from tab_cj where rowid=(select rowid from tab_cj where A1=? limit 1)"_s,
                  {paperName});
         tx.commit();
-        m_prepared.clear(); // a dropped table invalidates statements prepared against the schema
     } catch (const std::exception &) {
         // Dropping a paper never reports: the history stays as it was.
     }

@@ -1,6 +1,8 @@
 // The data module: owner of the study database connection and keeper of every progress counter.
 #pragma once
 
+#include "data/database.h"
+
 #include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
@@ -46,6 +48,9 @@ public:
     void RecordChapterAnswer(const QString &chapterCode, int firstTime, int result);
     void RecordExamPointAnswer(const QString &pointList, const QString &chapterList,
                                const QString &groupList, int firstTime, int result);
+    // The same counters for a list of exam-point codes (taken up to the first empty one), with
+    // the codes bound as values instead of spliced lists.
+    void RecordExamPointAnswer(const QStringList &codes, int firstTime, int result);
     void AddStudyTime(const QString &elapsed);
 
     // Seconds of an h:mm:ss text; throws std::invalid_argument when a part is not a number.
@@ -65,14 +70,13 @@ public:
     static QString dateText(const QDate &date);
 
     // A statement prepared once on ADOCn1 and kept for reuse (bind values, exec, finish).
-    QSqlQuery &prepared(const QString &sql);
+    QSqlQuery &prepared(const QString &sql) { return Db::prepared(ADOCn1(), sql); }
 
 private:
 
     bool m_connected = false;
     QString m_lastError;
     QString m_kindTable;
-    QHash<QString, QSqlQuery> m_prepared;
 };
 
 // The single data module of the running program.

@@ -327,6 +327,27 @@ TEST_F(DataModule, NestedTransactionsRollBackTogether)
     }
     EXPECT_EQ(value(u"select PlanAmount from tab_plan"_s).toInt(), 50);
     EXPECT_EQ(value(u"select PlanTime from tab_plan"_s).toInt(), 60);
+
+    // An inner unit abandoned (its error caught by a caller) dooms the outer commit.
+    {
+        Db::Transaction outer(db());
+        Db::exec(db(), u"update tab_plan set PlanAmount=2"_s);
+        {
+            Db::Transaction inner(db());
+            Db::exec(db(), u"update tab_plan set PlanTime=2"_s);
+        }
+        EXPECT_THROW(outer.commit(), Db::DbError);
+    }
+    EXPECT_EQ(value(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+    EXPECT_EQ(value(u"select PlanTime from tab_plan"_s).toInt(), 60);
+
+    // A new unit after that starts clean.
+    {
+        Db::Transaction unit(db());
+        Db::exec(db(), u"update tab_plan set PlanAmount=3"_s);
+        unit.commit();
+    }
+    EXPECT_EQ(value(u"select PlanAmount from tab_plan"_s).toInt(), 3);
 }
 
 // Judged answers: the question row and all counters move together.
