@@ -23,11 +23,10 @@
 //
 // The button pictures carry no caption: the buttons draw their own caption over the centre.
 // Their corners show kPanel, the colour of bg_window.bmp; the icons stand on kDialogBody, the
-// body colour of bg_dlg.bmp. The glyphs are drawn as shapes, so no font is needed.
+// body colour of bg_dlg.bmp. The glyphs are drawn as shapes: no font and no GUI session needed.
 
 #include <QColor>
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -48,8 +47,6 @@ const QColor kInk(0x1F, 0x3A, 0x56);        // dark blue for lines and shapes
 const QColor kBlue(0x2F, 0x6D, 0xB0);       // accent
 const QColor kBlueDeep(0x21, 0x50, 0x7E);
 const QColor kGreen(0x2E, 0x9E, 0x4F);
-const QColor kRed(0xC6, 0x3A, 0x30);
-const QColor kAmber(0xF2, 0xA9, 0x1E);
 
 QColor withAlpha(QColor c, int alpha)
 {
@@ -57,9 +54,19 @@ QColor withAlpha(QColor c, int alpha)
     return c;
 }
 
+constexpr int kDotsPerMeter = 3780; // 96 dpi, recorded in the files
+
+QImage canvas(int w, int h, QImage::Format format)
+{
+    QImage img(w, h, format);
+    img.setDotsPerMeterX(kDotsPerMeter);
+    img.setDotsPerMeterY(kDotsPerMeter);
+    return img;
+}
+
 QImage opaqueCanvas(int w, int h, const QColor &fill)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img = canvas(w, h, QImage::Format_RGB32);
     img.fill(fill);
     return img;
 }
@@ -99,7 +106,12 @@ const TileTone kToneWrong{QColor(0xFD, 0xEE, 0xEC), QColor(0xF1, 0xB4, 0xAD),
 const TileTone kToneStored{QColor(0xEE, 0xF5, 0xFD), QColor(0xB9, 0xD4, 0xF0),
                            QColor(0x4F, 0x86, 0xBF), QColor(0x2F, 0x6D, 0xB0)};
 
-enum class Mark { None, Corner, Dot };
+enum class Mark
+{
+    None,
+    Corner,
+    Dot
+};
 
 QImage numberTile(const TileTone &tone, bool selected, Mark mark)
 {
@@ -115,14 +127,14 @@ QImage numberTile(const TileTone &tone, bool selected, Mark mark)
         p.fillPath(roundedRect(QRectF(0, 0, w, h), 6), withAlpha(tone.strong, 70));
         p.fillPath(roundedRect(QRectF(1, 1, w - 2, h - 2), 5), tone.strong);
         inner = QRectF(3, 3, w - 6, h - 6);
-        QLinearGradient g = vertical(inner.top(), inner.bottom(), tone.top.lighter(103),
-                                     tone.bottom.darker(104));
+        QLinearGradient g =
+            vertical(inner.top(), inner.bottom(), tone.top.lighter(103), tone.bottom.darker(104));
         p.fillPath(roundedRect(inner, 3), g);
     } else {
         p.fillPath(roundedRect(QRectF(1, 1, w - 2, h - 2), 4.5), tone.border);
         inner = QRectF(2, 2, w - 4, h - 4);
-        p.fillPath(roundedRect(inner, 3.5), vertical(inner.top(), inner.bottom(), tone.top,
-                                                     tone.bottom));
+        p.fillPath(roundedRect(inner, 3.5),
+                   vertical(inner.top(), inner.bottom(), tone.top, tone.bottom));
     }
 
     p.save();
@@ -164,22 +176,21 @@ QImage kindButton(bool pressed)
         p.fillPath(roundedRect(QRectF(0, 0, w, h), 7), withAlpha(kBlue, 60));
         p.fillPath(roundedRect(frame, 6), kBlue);
         // darker at the top: the button looks pushed in
-        p.fillPath(roundedRect(inner, 5), vertical(inner.top(), inner.bottom(),
-                                                   QColor(0xAE, 0xCB, 0xEA),
-                                                   QColor(0xD6, 0xE6, 0xF6)));
+        p.fillPath(roundedRect(inner, 5),
+                   vertical(inner.top(), inner.bottom(), QColor(0xAE, 0xCB, 0xEA),
+                            QColor(0xD6, 0xE6, 0xF6)));
         p.save();
         p.setClipPath(roundedRect(inner, 5));
         p.fillRect(QRectF(inner.left(), inner.top(), inner.width(), 3),
-                   vertical(inner.top(), inner.top() + 3, QColor(0, 0, 0, 45),
-                            QColor(0, 0, 0, 0)));
+                   vertical(inner.top(), inner.top() + 3, QColor(0, 0, 0, 45), QColor(0, 0, 0, 0)));
         p.restore();
         // accent bar at the left: the selected kind
         p.fillPath(roundedRect(QRectF(5, 6, 4, h - 12), 2), kBlueDeep);
     } else {
         p.fillPath(roundedRect(frame, 6), QColor(0x9A, 0xAB, 0xBC));
-        p.fillPath(roundedRect(inner, 5), vertical(inner.top(), inner.bottom(),
-                                                   QColor(0xFF, 0xFF, 0xFF),
-                                                   QColor(0xDA, 0xE3, 0xEC)));
+        p.fillPath(roundedRect(inner, 5),
+                   vertical(inner.top(), inner.bottom(), QColor(0xFF, 0xFF, 0xFF),
+                            QColor(0xDA, 0xE3, 0xEC)));
         p.save();
         p.setClipPath(roundedRect(inner, 5));
         p.fillRect(QRectF(inner.left(), inner.top(), inner.width(), inner.height() * 0.5),
@@ -257,8 +268,7 @@ void drawEmblem(QPainter &p, const QRectF &r)
     const QRectF book(r.left(), r.top() + r.height() * 0.62, r.width(), r.height() * 0.38);
     drawBook(p, book, QColor(0xFF, 0xFF, 0xFF), kBlueDeep, std::max<qreal>(1.2, r.width() / 70));
 
-    const QRectF shield(r.left() + r.width() * 0.24, r.top(), r.width() * 0.52,
-                        r.height() * 0.74);
+    const QRectF shield(r.left() + r.width() * 0.24, r.top(), r.width() * 0.52, r.height() * 0.74);
     const QPainterPath s = shieldPath(shield);
     p.save();
     p.setPen(Qt::NoPen);
@@ -446,8 +456,8 @@ QImage aboutBackground()
 
     // left panel with the emblem
     const QRectF panel(0, 0, 150, h - 44);
-    p.fillRect(panel, vertical(0, panel.height(), QColor(0xEA, 0xF2, 0xFA),
-                               QColor(0xD9, 0xE7, 0xF5)));
+    p.fillRect(panel,
+               vertical(0, panel.height(), QColor(0xEA, 0xF2, 0xFA), QColor(0xD9, 0xE7, 0xF5)));
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 6; ++i) {
         p.setPen(QPen(QColor(255, 255, 255, 120), 1.2));
@@ -482,8 +492,8 @@ QImage planBackground()
     p.fillRect(img.rect(), vertical(0, h, QColor(0xF8, 0xFA, 0xFC), QColor(0xE8, 0xEE, 0xF4)));
 
     // header band for the countdown
-    p.fillRect(QRectF(0, 0, w, head), vertical(0, head, QColor(0xE1, 0xEC, 0xF7),
-                                               QColor(0xC9, 0xDB, 0xEE)));
+    p.fillRect(QRectF(0, 0, w, head),
+               vertical(0, head, QColor(0xE1, 0xEC, 0xF7), QColor(0xC9, 0xDB, 0xEE)));
     p.setPen(QPen(QColor(255, 255, 255, 90), 2));
     for (int x = 250; x < w + head; x += 9)
         p.drawLine(QPointF(x, head), QPointF(x + head, 0));
@@ -501,12 +511,11 @@ QImage planBackground()
     p.setBrush(line);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 5; ++c)
-            p.drawRoundedRect(QRectF(cal.left() + 9 + c * 15, cal.top() + 28 + r * 15, 10, 9),
-                              2, 2);
+            p.drawRoundedRect(QRectF(cal.left() + 9 + c * 15, cal.top() + 28 + r * 15, 10, 9), 2,
+                              2);
     p.setPen(QPen(line, 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(cal.left() + 22, cal.top() - 6), QPointF(cal.left() + 22, cal.top() + 8));
-    p.drawLine(QPointF(cal.right() - 22, cal.top() - 6),
-               QPointF(cal.right() - 22, cal.top() + 8));
+    p.drawLine(QPointF(cal.right() - 22, cal.top() - 6), QPointF(cal.right() - 22, cal.top() + 8));
 
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QColor(0xB4, 0xC4, 0xD4));
@@ -601,7 +610,7 @@ QImage iconError()
 
 QImage appIcon()
 {
-    QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+    QImage img = canvas(64, 64, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -613,8 +622,8 @@ QImage appIcon()
     p.fillPath(roundedRect(tile, 14), g);
     p.save();
     p.setClipPath(roundedRect(tile, 14));
-    p.fillRect(QRectF(2, 2, 60, 26), vertical(2, 28, QColor(255, 255, 255, 60),
-                                              QColor(255, 255, 255, 0)));
+    p.fillRect(QRectF(2, 2, 60, 26),
+               vertical(2, 28, QColor(255, 255, 255, 60), QColor(255, 255, 255, 0)));
     p.restore();
 
     const QRectF book(10, 38, 44, 18);
@@ -639,7 +648,6 @@ struct Picture
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     if (argc != 2) {
         err << "usage: mkpics <outdir>\n";

@@ -1,0 +1,163 @@
+// The main menu of the start window: plays the menu description file (pic/main.json) as an
+// animated full-window menu and reports the chosen command word.
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class QParallelAnimationGroup;
+class QPropertyAnimation;
+
+// One entry of the menu description.
+struct MenuItemSpec
+{
+    QString caption; // accessible name; shown unless label is given
+    QString label;   // shorter text shown on the tile (optional)
+    QString hint;    // second line
+    QString command; // command word sent with FSCommand
+    QString args;    // argument text sent with it (usually empty)
+    QString glyph;   // character in the tile's badge
+};
+
+struct MenuGroupSpec
+{
+    QString caption;
+    int column = 0;
+    QColor accent;
+    QList<MenuItemSpec> items;
+};
+
+// The menu description file: title lines, groups of items and layout values.
+struct MenuDescription
+{
+    QString title;
+    QString subtitle;
+    QString footer;
+    int columns = 3;
+    int maxColumnWidth = 300;
+    int itemHeight = 50;
+    int compactItemHeight = 46;
+    int revealMs = 420;
+    int staggerMs = 35;
+    int hoverMs = 140;
+    QList<MenuGroupSpec> groups;
+
+    // Reads and checks a description file; on failure returns nothing and says why in *error.
+    static std::optional<MenuDescription> load(const QString &fileName, QString *error = nullptr);
+    static std::optional<MenuDescription> parse(const QByteArray &json, QString *error = nullptr);
+    // Every command word of the menu, in menu order.
+    QStringList commands() const;
+};
+
+// A tile of the menu: a real button whose caption is its accessible name, painted with its
+// badge, caption and hint; "reveal" (0..1) fades and slides it in, "highlight" (0..1) follows
+// hover and focus.
+class MenuItemButton : public QAbstractButton
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal reveal READ reveal WRITE setReveal)
+    Q_PROPERTY(qreal highlight READ highlight WRITE setHighlight)
+
+public:
+    MenuItemButton(const MenuItemSpec &spec, const QColor &accent, int hoverMs, QWidget *parent);
+
+    const MenuItemSpec &spec() const { return m_spec; }
+    qreal reveal() const { return m_reveal; }
+    void setReveal(qreal value);
+    qreal highlight() const { return m_highlight; }
+    void setHighlight(qreal value);
+
+    int column = 0;
+    int row = 0; // position within its column, across groups
+
+    QSize sizeHint() const override;
+
+signals:
+    // Arrow, Home and End keys: the menu moves the focus.
+    void navigate(int key);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void animateHighlight();
+
+    MenuItemSpec m_spec;
+    QColor m_accent;
+    qreal m_reveal = 1.0;
+    qreal m_highlight = 0.0;
+    bool m_hovered = false;
+    QPropertyAnimation *m_highlightAnimation = nullptr;
+};
+
+// The whole menu: background picture, title, groups of tiles, footer.
+class MenuWidget : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal headerReveal READ headerReveal WRITE setHeaderReveal)
+
+public:
+    explicit MenuWidget(QWidget *parent = nullptr);
+    ~MenuWidget() override;
+
+    // Loads a description file and builds the tiles; false (and the menu empty) when it fails.
+    bool load(const QString &fileName, QString *error = nullptr);
+    void setDescription(const MenuDescription &description);
+    // Uses a picture as the background (pic/bg_start.bmp); a missing one gives a gradient.
+    void setBackgroundPicture(const QString &fileName);
+    // Starts the opening animation and puts the focus on the first tile.
+    void play();
+    bool isPlaying() const;
+
+    QList<MenuItemButton *> items() const { return m_items; }
+    MenuItemButton *item(const QString &command) const;
+
+    qreal headerReveal() const { return m_headerReveal; }
+    void setHeaderReveal(qreal value);
+
+signals:
+    void FSCommand(const QString &command, const QString &args);
+    // Emitted once, after the menu was painted for the first time.
+    void firstPainted();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    struct GroupHeader
+    {
+        QString caption;
+        QColor accent;
+        QRect rect;
+    };
+
+    void clearItems();
+    void layoutItems();
+    void moveFocus(MenuItemButton *from, int key);
+    bool compact() const;
+
+    MenuDescription m_description;
+    QList<MenuItemButton *> m_items;
+    QList<GroupHeader> m_headers;
+    QPixmap m_background;
+    QPixmap m_scaledBackground;
+    QRect m_titleRect;
+    QRect m_footerRect;
+    qreal m_headerReveal = 1.0;
+    bool m_painted = false;
+    QPointer<QParallelAnimationGroup> m_animation;
+};
