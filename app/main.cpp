@@ -1,12 +1,12 @@
-// Program entry: start-up checks, the data module, the start window.
-#include "data/dm.h"
+// Program entry: runs start-up with the executable's folder as the program folder.
+#include "app/startup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    TDM1 dm;
-    DM1 = &dm;
-    return dm.DataModuleCreate(QCoreApplication::applicationDirPath()) ? 0 : 1;
+    Startup::Options options;
+    options.programFolder = QCoreApplication::applicationDirPath();
+    return Startup::run(options);
 }

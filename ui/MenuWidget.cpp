@@ -155,6 +155,45 @@ QSize MenuItemButton::sizeHint() const
     return {260, 50};
 }
 
+QRectF MenuItemButton::tileRect() const
+{
+    // Room on the right for the lean of a highlighted tile.
+    return QRectF(rect()).adjusted(1.5, 1.5, -5.5, -1.5);
+}
+
+QRectF MenuItemButton::badgeRect(const QRectF &tile) const
+{
+    const qreal d = std::min(tile.height() - 14.0, std::max(34.0, tile.height() * 0.6));
+    return {tile.left() + 10.0, tile.center().y() - d / 2.0, d, d};
+}
+
+QString MenuItemButton::shownCaption() const
+{
+    return m_spec.label.isEmpty() ? m_spec.caption : m_spec.label;
+}
+
+MenuItemButton::TextLayout MenuItemButton::textLayout(const QRectF &tile, qreal badgeRight) const
+{
+    TextLayout t;
+    t.captionFont = Fonts::sans(std::clamp(int(tile.height() * 0.31), 13, 22), true);
+    t.hintFont = Fonts::sans(std::clamp(int(tile.height() * 0.235), 11, 16));
+    t.left = badgeRight + 11.0;
+    t.right = tile.right() - 22.0; // the chevron's place
+    return t;
+}
+
+bool MenuItemButton::isElided() const
+{
+    const QRectF r = tileRect();
+    const TextLayout t = textLayout(r, badgeRect(r).right());
+    const qreal room = t.right - t.left;
+    const QFontMetricsF caption(t.captionFont);
+    const QFontMetricsF hint(t.hintFont);
+    const qreal height = caption.height() + (m_spec.hint.isEmpty() ? 0.0 : hint.height());
+    return caption.horizontalAdvance(shownCaption()) > room ||
+           hint.horizontalAdvance(m_spec.hint) > room || height > r.height();
+}
+
 void MenuItemButton::setReveal(qreal value)
 {
     m_reveal = std::clamp(value, 0.0, 1.0);
@@ -238,7 +277,7 @@ void MenuItemButton::paintEvent(QPaintEvent *)
     // Slide in from below; the highlighted tile leans a little to the right.
     p.translate(3.0 * h, (1.0 - m_reveal) * 18.0);
 
-    const QRectF r = QRectF(rect()).adjusted(1.5, 1.5, -5.5, -1.5);
+    const QRectF r = tileRect();
     const qreal radius = std::min(10.0, r.height() / 4.0);
     QPainterPath shape;
     shape.addRoundedRect(r, radius, radius);
@@ -260,8 +299,8 @@ void MenuItemButton::paintEvent(QPaintEvent *)
     p.drawPath(shape);
 
     // Badge with the item's character.
-    const qreal d = std::min(r.height() - 14.0, 34.0);
-    const QRectF badge(r.left() + 10.0, r.center().y() - d / 2.0, d, d);
+    const QRectF badge = badgeRect(r);
+    const qreal d = badge.height();
     QColor badgeFill = m_accent;
     if (h > 0.0) {
         badgeFill.setRed(int(badgeFill.red() + (255 - badgeFill.red()) * h));
@@ -279,25 +318,22 @@ void MenuItemButton::paintEvent(QPaintEvent *)
     }
 
     // Caption and hint.
-    const qreal left = badge.right() + 11.0;
-    const qreal right = r.right() - 22.0;
-    const int capPx = std::clamp(int(r.height() * 0.31), 13, 22);
-    const int hintPx = std::clamp(int(r.height() * 0.235), 11, 16);
-    const QFont capFont = Fonts::sans(capPx, true);
-    const QFont hintFont = Fonts::sans(hintPx);
-    const QFontMetricsF capMetrics(capFont);
-    const QFontMetricsF hintMetrics(hintFont);
-    const QString shown = m_spec.label.isEmpty() ? m_spec.caption : m_spec.label;
+    const TextLayout text = textLayout(r, badge.right());
+    const qreal left = text.left;
+    const qreal right = text.right;
+    const QFontMetricsF capMetrics(text.captionFont);
+    const QFontMetricsF hintMetrics(text.hintFont);
+    const QString shown = shownCaption();
     const bool twoLines = !m_spec.hint.isEmpty();
     const qreal total = capMetrics.height() + (twoLines ? hintMetrics.height() : 0.0);
     qreal y = r.center().y() - total / 2.0;
-    p.setFont(capFont);
+    p.setFont(text.captionFont);
     p.setPen(Qt::white);
     p.drawText(QRectF(left, y, right - left, capMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                capMetrics.elidedText(shown, Qt::ElideRight, right - left));
     if (twoLines) {
         y += capMetrics.height();
-        p.setFont(hintFont);
+        p.setFont(text.hintFont);
         p.setPen(QColor(255, 255, 255, int(165 + 70 * h)));
         p.drawText(QRectF(left, y, right - left, hintMetrics.height()),
                    Qt::AlignLeft | Qt::AlignVCenter,
@@ -409,18 +445,21 @@ void MenuWidget::layoutItems()
     const int top = small ? 16 : px(26);
     const int titlePx = small ? 25 : px(31);
     const int subtitlePx = small ? 13 : px(15);
-    m_titleRect = QRect(margin, top, w - 2 * margin, int(titlePx * 1.45 + subtitlePx * 1.7));
+    const int columns = std::max(1, m_description.columns);
+    const int gap = small ? 16 : px(24);
+    const int columnWidth = std::min(px(m_description.maxColumnWidth),
+                                     (w - 2 * margin - (columns - 1) * gap) / columns);
+    const int blockWidth = columns * columnWidth + (columns - 1) * gap;
+    const int blockLeft = (w - blockWidth) / 2;
+    // The title lines up with the columns, which stay centred on wide screens.
+    const int titleLeft = std::max(margin, blockLeft);
+    m_titleRect = QRect(titleLeft, top, w - 2 * titleLeft, int(titlePx * 1.45 + subtitlePx * 1.7));
     const int columnsTop = m_titleRect.bottom() + (small ? 16 : px(26));
     const int footerHeight = small ? 24 : px(28);
     m_footerRect = QRect(margin, h - footerHeight - (small ? 6 : px(12)), w - 2 * margin,
                          footerHeight);
     const int available = m_footerRect.top() - 8 - columnsTop;
 
-    const int columns = std::max(1, m_description.columns);
-    const int gap = small ? 16 : px(24);
-    const int columnWidth = std::min(px(m_description.maxColumnWidth),
-                                     (w - 2 * margin - (columns - 1) * gap) / columns);
-    const int blockLeft = (w - (columns * columnWidth + (columns - 1) * gap)) / 2;
 
     int itemHeight = small ? m_description.compactItemHeight : px(m_description.itemHeight);
     int spacing = small ? 8 : px(10);

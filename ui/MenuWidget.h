@@ -78,6 +78,8 @@ public:
     int row = 0; // position within its column, across groups
 
     QSize sizeHint() const override;
+    // Whether the tile's caption or hint is cut short at its present size.
+    bool isElided() const;
 
 signals:
     // Arrow, Home and End keys: the menu moves the focus.
@@ -92,6 +94,17 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    struct TextLayout
+    {
+        QFont captionFont;
+        QFont hintFont;
+        qreal left = 0;
+        qreal right = 0;
+    };
+    TextLayout textLayout(const QRectF &tile, qreal badgeRight) const;
+    QRectF tileRect() const;
+    QRectF badgeRect(const QRectF &tile) const;
+    QString shownCaption() const;
     void animateHighlight();
 
     MenuItemSpec m_spec;

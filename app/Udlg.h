@@ -1,0 +1,54 @@
+// The program's own prompt dialog (TFrmDlg) and ShowPrompt, used in place of the system
+// message box by most windows.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+// The prompt dialog: a borderless box with a title strip, a picture, the message and up to three
+// buttons. Created once and reused; each call of ShowPrompt sets it up afresh.
+class TFrmDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFrmDlg(QWidget *parent = nullptr);
+
+    // Sets captions, message, button layout, picture and variant as ShowPrompt describes.
+    void configure(const QString &caption, const QString &message, int buttons, int icon,
+                   const QString &variant);
+    // The width the dialog was designed with (399).
+    int designWidth() const { return m_designWidth; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void reject() override;
+
+private:
+    void placeControls();
+    void centreOnScreen();
+
+    QLabel *Label1 = nullptr;
+    QLabel *fcLabel1 = nullptr;
+    QStackedWidget *epNoteBook1 = nullptr;
+    QPushButton *fcShapeBtn1 = nullptr;
+    QPushButton *fcShapeBtn2 = nullptr;
+    QPushButton *fcShapeBtn3 = nullptr;
+    QPixmap m_background;
+    int m_designWidth = 0;
+};
+
+// The dialog created at start-up; ShowPrompt creates it on first use when there is none.
+extern TFrmDlg *FrmDlg;
+
+// Shows the prompt modally and returns the button pressed: 1 left, 2 right, 3 centre.
+// buttons: 0 left+right, 1 centre only, 2 all three, 3 left only (narrow dialog).
+// icon: 0 information, 1 warning, 2 error. variant "Exam": 确定 / 作废 / 取消.
+int ShowPrompt(const QString &caption, const QString &message, int buttons, int icon,
+               const QString &variant);

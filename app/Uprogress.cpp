@@ -1,0 +1,110 @@
+// The progress window: borderless, centred, one bold dark-red line over a light panel.
+#include "app/Uprogress.h"
+
+#include "data/appglobals.h"
+#include "ui/fonts.h"
+#include "ui/tcolor.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+TFrmProgress *FrmProgress = nullptr;
+
+namespace {
+constexpr unsigned kPanelColour = 14930369;
+}
+
+TFrmProgress::TFrmProgress(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(u"FrmProgress"_s);
+    setWindowTitle(u"进度条"_s);
+    setModal(false);
+    setFixedSize(358, 63);
+    setCursor(Qt::WaitCursor);
+    if (!App::programFolder.isEmpty())
+        m_background = QPixmap(App::programFolder + u"pic/bg_progress.bmp"_s);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Colors::fromTColor(kPanelColour));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Label1 = new QLabel(u"请等待..."_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setFont(Fonts::song(15, true));
+    QPalette labelPalette = Label1->palette();
+    labelPalette.setColor(QPalette::WindowText, QColor(0x80, 0, 0)); // dark red
+    Label1->setPalette(labelPalette);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setGeometry(8, 5, width() - 16, 36);
+    setAccessibleName(Label1->text());
+}
+
+void TFrmProgress::showText(const QString &text)
+{
+    Label1->setText(text);
+    setAccessibleName(text);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    show();
+    refresh();
+}
+
+void TFrmProgress::refresh()
+{
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TFrmProgress::finish()
+{
+    hide();
+}
+
+QString TFrmProgress::text() const
+{
+    return Label1->text();
+}
+
+void TFrmProgress::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (!m_background.isNull()) {
+        p.drawPixmap(rect(), m_background);
+        return;
+    }
+    // A raised bevel around the panel.
+    const QRect r = rect();
+    p.fillRect(r, Colors::fromTColor(kPanelColour));
+    p.setPen(Qt::white);
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(QColor(0x60, 0x70, 0x80));
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+    p.drawRect(r.adjusted(4, 4, -5, -5));
+}
+
+void TFrmProgress::closeEvent(QCloseEvent *event)
+{
+    // The user cannot close it; the work that showed it hides it.
+    event->ignore();
+}
+
+void TFrmProgress::reject()
+{
+}
+
+TFrmProgress *progressWindow()
+{
+    if (!FrmProgress)
+        FrmProgress = new TFrmProgress;
+    return FrmProgress;
+}

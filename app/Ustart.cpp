@@ -1,0 +1,325 @@
+// The start window: the full-screen main menu, its command dispatcher and the background music.
+#include "app/Ustart.h"
+
+#include "app/Uabout.h"
+#include "app/Udlg.h"
+#include "app/startup.h"
+#include "data/appglobals.h"
+#include "data/clock.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "practice/Ukmmc.h"
+#include "progress/dailytarget.h"
+#include "ui/MenuWidget.h"
+#include "ui/MidiPlayer.h"
+#include "ui/msgbox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+TFrmStart *FrmStart = nullptr;
+
+namespace {
+
+// The hourglass over the whole application, restored by release() or at the end of the scope.
+class HourglassCursor
+{
+public:
+    void set()
+    {
+        if (!m_on) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            m_on = true;
+        }
+    }
+    void release()
+    {
+        if (m_on) {
+            QApplication::restoreOverrideCursor();
+            m_on = false;
+        }
+    }
+    ~HourglassCursor() { release(); }
+
+private:
+    bool m_on = false;
+};
+
+// The settings window opened for answer times only: the music controls are hidden and the
+// answer-time part moves up.
+void showAnswerTimesOnly(QDialog &config)
+{
+    for (const char *name : {"Label1", "Label5", "RxSwitch1", "FlatComboBox1"}) {
+        if (auto *w = config.findChild<QWidget *>(QLatin1String(name)))
+            w->hide();
+    }
+    if (auto *w = config.findChild<QWidget *>(u"Label4"_s))
+        w->move(w->x(), 4);
+    if (auto *w = config.findChild<QWidget *>(u"ScrollBox1"_s))
+        w->setGeometry(w->x(), 22, w->width(), 110);
+    if (auto *w = config.findChild<QWidget *>(u"epFocusButton3"_s))
+        w->move(280, 137);
+}
+
+} // namespace
+
+TFrmStart::TFrmStart(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(u"FrmStart"_s);
+    setWindowTitle(Startup::applicationTitle());
+
+    ShockwaveFlash1 = new MenuWidget(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ShockwaveFlash1);
+    connect(ShockwaveFlash1, &MenuWidget::FSCommand, this, &TFrmStart::ShockwaveFlash1FSCommand);
+    connect(ShockwaveFlash1, &MenuWidget::firstPainted, this, &TFrmStart::menuShown);
+
+    MidiMediaPlayer = new MidiPlayer(this);
+    MidiMediaPlayer->setObjectName(u"MidiMediaPlayer"_s);
+
+    m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    m_runModal = [](QDialog &dialog) { return dialog.exec(); };
+    buildCommandTable();
+    FormCreate();
+}
+
+TFrmStart::~TFrmStart()
+{
+    if (FrmStart == this)
+        FrmStart = nullptr;
+}
+
+void TFrmStart::FormCreate()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen || qRound(screen->logicalDotsPerInchX()) != 96) {
+        SystemMessageBox(nullptr, u"提示"_s, u"推荐您在小字体下使用本软件，请在设置后重新运行！"_s,
+                         QMessageBox::Warning);
+        m_terminate = true;
+        return;
+    }
+    const QSize size = screen->size();
+    App::displayMode = App::displayModeFor(size.width(), size.height());
+    if (App::displayMode == u"800"_s)
+        resize(800, 600);
+    else
+        resize(1024, 768);
+}
+
+void TFrmStart::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TFrmStart::FormShow()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
+    if (App::currentPaperKind == 0)
+        App::currentPaperKind = 1;
+    if (DM1 && DM1->connected()) {
+        try {
+            App::loadAnswerTimeTable(DM1->ADOCn1(), App::currentPaperKind, App::answerTimeTable);
+        } catch (const Db::DbError &e) {
+            SystemMessageBox(this, u"错误"_s, QString::fromUtf8(e.what()), QMessageBox::Critical);
+        }
+    }
+    ShockwaveFlash1->setBackgroundPicture(App::programFolder + u"pic/bg_start.bmp"_s);
+    if (ShockwaveFlash1->load(App::programFolder + u"pic/main.json"_s))
+        ShockwaveFlash1->play();
+}
+
+void TFrmStart::closeEvent(QCloseEvent *event)
+{
+    // Closing always succeeds; the database is released and failures doing so are ignored.
+    MidiMediaPlayer->stop();
+    if (DM1)
+        DM1->close();
+    event->accept();
+}
+
+void TFrmStart::activateFromOutside()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    // A modal window open over the menu comes forward too.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+std::function<void()> TFrmStart::window(const QString &feature, Hourglass hourglass,
+                                        WindowFactory factory)
+{
+    if (!factory) {
+        return [feature] {
+            ShowPrompt(u"提示"_s, feature + u"功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+        };
+    }
+    return [this, hourglass, factory = std::move(factory)] { openModal(factory, hourglass); };
+}
+
+void TFrmStart::openModal(const WindowFactory &factory, Hourglass hourglass)
+{
+    HourglassCursor cursor;
+    if (hourglass != Hourglass::None)
+        cursor.set();
+    std::unique_ptr<QDialog> dialog = factory(this);
+    if (hourglass == Hourglass::WhileCreating) {
+        cursor.release();
+    } else if (hourglass == Hourglass::WhileLoading) {
+        // Once the modal loop runs the window has shown and loaded: the user gets the arrow.
+        QTimer::singleShot(0, dialog.get(), [&cursor] { cursor.release(); });
+    }
+    m_runModal(*dialog);
+}
+
+void TFrmStart::openPage(const QString &relativePath)
+{
+    // The result of the open request is not checked: the page opens in the user's browser.
+    m_openUrl(QUrl::fromLocalFile(App::programFolder + relativePath));
+}
+
+void TFrmStart::buildCommandTable()
+{
+    const auto loading = Hourglass::WhileLoading;
+    const auto chapterBrowser = window(u"章节练习"_s, loading, [](QWidget *parent) {
+        return std::make_unique<TFrmkmmc>(parent);
+    });
+    const auto examPoints = window(u"考点学习"_s, loading, nullptr);
+    // The sound and answer-time settings window; "sztime" opens it with the answer times only.
+    const WindowFactory settings = nullptr;
+    WindowFactory answerTimes = nullptr;
+    if (settings) {
+        answerTimes = [settings](QWidget *parent) {
+            std::unique_ptr<QDialog> dialog = settings(parent);
+            showAnswerTimesOnly(*dialog);
+            return dialog;
+        };
+    }
+
+    m_commands = {
+        {u"ksdg"_s, examPoints},
+        {u"zsd"_s, examPoints},
+        {u"lx"_s, chapterBrowser},
+        {u"lx2"_s, chapterBrowser},
+        {u"lx3"_s, chapterBrowser},
+        {u"lx4"_s, chapterBrowser},
+        {u"lx5"_s, chapterBrowser},
+        {u"szjh"_s, window(u"学习计划"_s, loading, nullptr)},
+        {u"szks"_s, window(u"考试设置"_s, loading, nullptr)},
+        {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating, nullptr)},
+        {u"tj"_s, window(u"统计图表"_s, loading, nullptr)},
+        {u"sj"_s, window(u"题库升级"_s, Hourglass::None, nullptr)},
+        {u"music"_s,
+         [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
+             App::settingsVariant = 0;
+             open();
+         }},
+        {u"sztime"_s,
+         [open = window(u"答题时间"_s, Hourglass::None, answerTimes)] {
+             App::settingsVariant = 1;
+             open();
+         }},
+        {u"fg"_s, [this] { openPage(u"htm/法律法规.htm"_s); }},
+        {u"help"_s, [this] { openPage(u"htm/help.html"_s); }},
+        {u"lxfs"_s, [this] { openPage(u"htm/发行站及专业书店联系方式.htm"_s); }},
+        {u"lnst"_s, [this] { openPage(u"htm/lnst.htm"_s); }},
+        {u"about"_s, window(u"关于"_s, Hourglass::None,
+                            [](QWidget *parent) { return std::make_unique<TFrmAbout>(parent); })},
+        {u"quit"_s, [this] { dailyTargetCheck(); }},
+        {u"cj"_s, window(u"试卷历史"_s, loading, nullptr)},
+    };
+    for (int kind = 1; kind <= 5; ++kind) {
+        const QString word = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
+        m_commands.insert(word, [this, kind] {
+            mnks(kind);
+            App::currentPaperKind = kind;
+        });
+    }
+}
+
+void TFrmStart::ShockwaveFlash1FSCommand(const QString &command, const QString &args)
+{
+    Q_UNUSED(args);
+    const auto it = m_commands.constFind(command);
+    if (it == m_commands.constEnd())
+        return;
+    try {
+        (*it)();
+    } catch (const std::exception &e) {
+        // A window that fails while opening leaves the menu running.
+        SystemMessageBox(this, u"错误"_s, QString::fromUtf8(e.what()), QMessageBox::Critical);
+    }
+}
+
+void TFrmStart::mnks(int paperKind)
+{
+    Q_UNUSED(paperKind);
+    ShowPrompt(u"提示"_s, u"模拟考试功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+}
+
+void TFrmStart::PlayBackgroundMusic(const QString &fileName, bool on)
+{
+    if (MidiPlayer::soundCardCount() <= 0) {
+        ShowPrompt(u"提示"_s, u"没发现声卡！"_s, 1, 1, u"NO"_s);
+        return;
+    }
+    bool ok = true;
+    if (on) {
+        MidiMediaPlayer->stop();
+        ok = MidiMediaPlayer->play(fileName);
+    } else {
+        MidiMediaPlayer->stop();
+    }
+    if (!ok)
+        ShowPrompt(u"提示"_s, u"无法播放背景音乐！"_s, 1, 1, u"NO"_s);
+}
+
+void TFrmStart::dailyTargetCheck()
+{
+    DailyTarget::Result result;
+    if (DM1 && DM1->connected()) {
+        try {
+            result = DailyTarget::check(DM1->ADOCn1(), Clock::today());
+        } catch (const Db::DbError &) {
+            // An unreadable plan must not keep the candidate from leaving.
+            result.outcome = DailyTarget::Outcome::NoTarget;
+        }
+    }
+    switch (result.outcome) {
+    case DailyTarget::Outcome::Below:
+        if (SystemMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
+                             QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) !=
+            QMessageBox::Ok)
+            return;
+        break;
+    case DailyTarget::Outcome::Reached:
+        SystemMessageBox(this, u"提示"_s, u"恭喜完成今日学习计划！"_s, QMessageBox::Information);
+        break;
+    case DailyTarget::Outcome::Exceeded:
+        SystemMessageBox(this, u"提示"_s, u"超额完成学习计划，要注意休息呦！"_s,
+                         QMessageBox::Information);
+        break;
+    case DailyTarget::Outcome::NoTarget:
+        break;
+    }
+    close();
+}

@@ -1,0 +1,232 @@
+// Start-up of the program: title, single instance, menu file, data module, windows, event loop.
+//
+// Environment variables for testing and measuring the built program (none is needed to run it):
+//   STUDYAID_TRACE=1             prints shell events on stderr ("activated", "menu-shown <ms>",
+//                                "message: <caption>|<text>") and answers every prompt and
+//                                message box at once with its first button instead of waiting
+//   STUDYAID_QUIT_AFTER_MENU=1   ends the program (exit code 0) once the menu has been painted
+//   STUDYAID_COMMAND=<word>      sends the command word once the menu is up, as if chosen
+//   STUDYAID_SNAPSHOT=<file.png> saves a picture of the screen once the menu has played (with
+//                                STUDYAID_COMMAND: while the window or prompt it opened is up),
+//                                then ends
+#include "app/startup.h"
+
+#include "app/Udlg.h"
+#include "app/Uprogress.h"
+#include "app/Ustart.h"
+#include "app/singleinstance.h"
+#include "data/appglobals.h"
+#include "data/dm.h"
+#include "ui/MenuWidget.h"
+#include "ui/fonts.h"
+#include "ui/msgbox.h"
+#include "ui/prompthook.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+#ifndef STUDYAID_VERSION
+#define STUDYAID_VERSION "0.1"
+#endif
+
+namespace Startup {
+
+namespace {
+
+struct Session
+{
+    std::unique_ptr<SingleInstance> instance;
+    bool traceHook = false;
+};
+std::unique_ptr<Session> session;
+
+bool traceOn()
+{
+    return qEnvironmentVariableIntValue("STUDYAID_TRACE") != 0;
+}
+
+void trace(const QString &line)
+{
+    if (!traceOn())
+        return;
+    std::fprintf(stderr, "studyaid: %s\n", line.toUtf8().constData());
+    std::fflush(stderr);
+}
+
+// Trace mode: every prompt is written out and answered with its first button.
+void installTraceHook()
+{
+    if (!traceOn() || PromptHook::active())
+        return;
+    PromptHook::set([](const PromptCall &call) {
+        trace(u"message: "_s + call.caption + u'|' + call.message);
+        if (call.kind == PromptCall::Prompt)
+            return call.buttons == 1 ? 3 : 1;
+        return int(QMessageBox::Ok);
+    });
+    session->traceHook = true;
+}
+
+void saveScreen(const QString &fileName)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QPixmap shot = screen ? screen->grabWindow(0) : QPixmap();
+    const bool ok = !shot.isNull() && shot.save(fileName, "PNG");
+    trace(u"snapshot "_s + fileName + (ok ? u" saved"_s : u" failed"_s));
+}
+
+// The developer hooks that measure start-up, drive the menu and take pictures of the program.
+void installDeveloperHooks(TFrmStart *start, const QElapsedTimer &clock)
+{
+    const bool quitAfterMenu = qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") != 0;
+    const QString snapshot = qEnvironmentVariable("STUDYAID_SNAPSHOT");
+    const QString command = qEnvironmentVariable("STUDYAID_COMMAND");
+    QObject::connect(start, &TFrmStart::menuShown, start, [=] {
+        trace(u"menu-shown "_s + QString::number(clock.elapsed()));
+        if (quitAfterMenu) {
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            return;
+        }
+        if (snapshot.isEmpty() && command.isEmpty())
+            return;
+        // A picture waits for the opening animation, which lasts well under two seconds.
+        QTimer::singleShot(snapshot.isEmpty() ? 0 : 2000, start, [=] {
+            if (!snapshot.isEmpty()) {
+                // Taken while the command's window or prompt is up, then the program ends.
+                QTimer::singleShot(command.isEmpty() ? 0 : 900, qApp, [snapshot] {
+                    saveScreen(snapshot);
+                    QCoreApplication::exit(0);
+                });
+            }
+            if (!command.isEmpty()) {
+                trace(u"command "_s + command);
+                start->ShockwaveFlash1FSCommand(command, QString());
+            }
+        });
+    });
+}
+
+QString folderWithSlash(const QString &folder)
+{
+    QString f = QDir::fromNativeSeparators(folder);
+    if (!f.endsWith(u'/'))
+        f += u'/';
+    return f;
+}
+
+} // namespace
+
+QString applicationTitle()
+{
+    return u"注册安全工程师·造价工程师 考试学习系统"_s;
+}
+
+QString applicationVersion()
+{
+    return QStringLiteral(STUDYAID_VERSION);
+}
+
+int run(const Options &options)
+{
+    QElapsedTimer clock;
+    clock.start();
+    finish();
+    session = std::make_unique<Session>();
+    installTraceHook();
+    const QString folder = folderWithSlash(options.programFolder);
+
+    // 1. The application title.
+    QGuiApplication::setApplicationDisplayName(applicationTitle());
+    QCoreApplication::setApplicationVersion(applicationVersion());
+    Fonts::applyApplicationFont();
+    const QString icon = folder + u"pic/app_icon.png"_s;
+    if (QFileInfo::exists(icon))
+        QApplication::setWindowIcon(QIcon(icon));
+
+    // 2. One running copy per program folder: a later start brings the first one forward.
+    session->instance = std::make_unique<SingleInstance>(folder);
+    if (!session->instance->acquire()) {
+        const bool answered = session->instance->requestActivation();
+        trace(answered ? u"already running: asked it to come forward"_s
+                       : u"already running: it did not answer"_s);
+        finish();
+        return 0;
+    }
+
+    // 3. The menu description must be present and readable.
+    QString why;
+    if (!MenuDescription::load(folder + u"pic/main.json"_s, &why)) {
+        trace(why);
+        SystemMessageBox(nullptr, u"提示"_s, u"请安装Flash6插件文件！"_s, QMessageBox::Warning);
+        finish();
+        return 1;
+    }
+
+    // 4. The data module and the study database.
+    DM1 = new TDM1;
+    if (!DM1->DataModuleCreate(folder)) {
+        trace(DM1->lastError());
+        delete DM1;
+        DM1 = nullptr;
+        SystemMessageBox(nullptr, u"错误"_s, u"无法连接数据库！"_s, QMessageBox::Critical);
+        finish();
+        return 1;
+    }
+
+    // 5. The start window, the progress window and the prompt dialog.
+    FrmStart = new TFrmStart;
+    if (FrmStart->terminationRequested()) {
+        finish();
+        return 1;
+    }
+    FrmProgress = new TFrmProgress;
+    if (!FrmDlg)
+        FrmDlg = new TFrmDlg;
+    QObject::connect(session->instance.get(), &SingleInstance::activationRequested, FrmStart,
+                     [] {
+                         trace(u"activated"_s);
+                         FrmStart->activateFromOutside();
+                     });
+    installDeveloperHooks(FrmStart, clock);
+    FrmStart->show();
+    FrmStart->activateWindow();
+
+    if (!options.runEventLoop)
+        return kStarted;
+    const int code = QApplication::exec();
+    finish();
+    return code;
+}
+
+void finish()
+{
+    delete FrmStart; // also when its close handler did not run
+    FrmStart = nullptr;
+    delete FrmProgress;
+    FrmProgress = nullptr;
+    delete FrmDlg;
+    FrmDlg = nullptr;
+    if (DM1) {
+        DM1->close();
+        delete DM1;
+        DM1 = nullptr;
+    }
+    if (session) {
+        if (session->traceHook)
+            PromptHook::clear();
+        session.reset();
+    }
+}
+
+} // namespace Startup

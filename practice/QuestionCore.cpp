@@ -1,0 +1,635 @@
+#include "practice/QuestionCore.h"
+
+#include "app/Udlg.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "ui/fonts.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isSubjectiveKind(int kind)
+{
+    return TDM1::QuestionKindPage(kind) == Answer::Subjective;
+}
+
+QLabel *fixedLabel(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setProperty("fixedCaption", true);
+    return label;
+}
+
+QLabel *valueLabel(const QString &name)
+{
+    auto *label = new QLabel;
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet(u"color: #2F6DB0; font-weight: bold;"_s);
+    return label;
+}
+
+} // namespace
+
+void EndForMissingResource()
+{
+    ShowPrompt(u"错误"_s, u"无法提取资源文件！"_s, 1, 2, u"NO"_s);
+    std::exit(EXIT_FAILURE);
+}
+
+TQuestionCore::TQuestionCore(QWidget *window, const QuestionCoreOptions &options)
+    : QObject(window), m_window(window), m_options(options)
+{
+    m_body = new TQuestionBody(window);
+    m_pages = new TAnswerPages(window);
+    m_gauge = new TAnswerGauge(window);
+    m_gauge->setObjectName(u"epIndiGauge1"_s);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(u"Timer1"_s);
+    connect(m_timer, &QTimer::timeout, this, &TQuestionCore::gaugeTick);
+
+    buildNumberPanel();
+    buildLabels();
+
+    m_kindPanel = new QWidget(window);
+    m_kindPanel->setObjectName(u"fcBG_tx"_s);
+    m_kindPanel->setAccessibleName(u"题型指示板"_s);
+    auto *kindGrid = new QGridLayout(m_kindPanel);
+    kindGrid->setContentsMargins(0, 0, 0, 0);
+    kindGrid->setSpacing(4);
+    m_kindGroup = new QButtonGroup(this);
+    m_kindGroup->setExclusive(true);
+}
+
+TQuestionCore::~TQuestionCore() = default;
+
+void TQuestionCore::buildNumberPanel()
+{
+    m_numberPanel = new QWidget(m_window);
+    m_numberPanel->setObjectName(u"fcBG_th"_s);
+    m_numberPanel->setAccessibleName(u"题目指示板"_s);
+    auto *grid = new QGridLayout(m_numberPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(4);
+    m_numberGroup = new QButtonGroup(this);
+    m_numberGroup->setExclusive(true);
+    for (int i = 0; i < Groups::GroupSize; ++i) {
+        auto *b = new TNumberButton(QString::number(i + 1), m_numberPanel);
+        b->setObjectName(u"fcBG_th_"_s + QString::number(i + 1));
+        b->setEnabled(false);
+        // Five columns of four, filled column by column.
+        grid->addWidget(b, i % 4, i / 4);
+        m_numberGroup->addButton(b);
+        m_numbers.append(b);
+        connect(b, &QAbstractButton::clicked, this, [this, b] {
+            if (b->recordNumber() > 0)
+                selectQuestion(b->recordNumber());
+        });
+    }
+}
+
+void TQuestionCore::buildLabels()
+{
+    m_label12 = valueLabel(u"Label12"_s);
+    m_label15 = valueLabel(u"Label15"_s);
+    m_questionLabels = new QWidget(m_window);
+    m_questionLabels->setObjectName(u"QuestionLabels"_s);
+    auto *q = new QHBoxLayout(m_questionLabels);
+    q->setContentsMargins(0, 0, 0, 0);
+    q->setSpacing(2);
+    q->addWidget(fixedLabel(u"第"_s));
+    q->addWidget(m_label12);
+    q->addWidget(fixedLabel(u"题"_s));
+    q->addWidget(fixedLabel(u"（第"_s));
+    q->addWidget(m_label15);
+    q->addWidget(fixedLabel(u"次出现）"_s));
+
+    m_label21 = new QLabel(m_window);
+    m_label21->setObjectName(u"Label21"_s);
+    m_label21->setStyleSheet(u"color: #C63A30; font-weight: bold;"_s);
+    if (m_options.editedLabel) {
+        m_label24 = new QLabel(m_window);
+        m_label24->setObjectName(u"Label24"_s);
+        m_label24->setStyleSheet(u"color: #21507E;"_s);
+    }
+
+    m_lbZs = valueLabel(u"Lb_zs"_s);
+    m_lbTs = valueLabel(u"Lb_ts"_s);
+    m_lbZb = valueLabel(u"Lb_zb"_s);
+    m_groupLabels = new QWidget(m_window);
+    m_groupLabels->setObjectName(u"GroupLabels"_s);
+    auto *lines = new QVBoxLayout(m_groupLabels);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(2);
+    auto *total = new QHBoxLayout;
+    total->setSpacing(2);
+    total->addStretch();
+    total->addWidget(fixedLabel(u"共"_s));
+    total->addWidget(m_lbZs);
+    total->addWidget(fixedLabel(u"组"_s));
+    total->addWidget(m_lbTs);
+    total->addWidget(fixedLabel(u"道题"_s));
+    total->addStretch();
+    auto *current = new QHBoxLayout;
+    current->setSpacing(2);
+    current->addStretch();
+    current->addWidget(fixedLabel(u"第"_s));
+    current->addWidget(m_lbZb);
+    current->addWidget(fixedLabel(u"组"_s));
+    current->addStretch();
+    lines->addLayout(total);
+    lines->addLayout(current);
+}
+
+bool TQuestionCore::loadStatePictures()
+{
+    if (!m_pictures.load())
+        return false;
+    for (TNumberButton *b : m_numbers)
+        b->setAnswerState(TNumberButton::Unanswered, m_pictures);
+    return true;
+}
+
+void TQuestionCore::setButtons(const QuestionCoreButtons &buttons)
+{
+    m_buttons = buttons;
+}
+
+void TQuestionCore::setCompact(bool compact)
+{
+    m_compact = compact;
+    m_body->setCompact(compact);
+    m_pages->setCompact(compact);
+    const QSize number = compact ? QSize(32, 24) : QSize(36, 27);
+    for (TNumberButton *b : m_numbers)
+        b->setFixedSize(number);
+    const QSize kind = compact ? QSize(84, 24) : QSize(96, 28);
+    for (TKindButton *b : m_kinds)
+        b->setFixedSize(kind);
+    const QFont small = Fonts::sans(compact ? 13 : 14);
+    for (QWidget *w : {m_questionLabels, m_groupLabels}) {
+        for (QLabel *l : w->findChildren<QLabel *>())
+            l->setFont(small);
+    }
+    m_label21->setFont(Fonts::sans(compact ? 13 : 14, true));
+    if (m_label24)
+        m_label24->setFont(Fonts::sans(compact ? 13 : 14));
+    m_gauge->setFixedWidth(compact ? 12 : 16);
+}
+
+TQuestionCore::PrepareResult TQuestionCore::prepareRun(const QString &practiceQuery)
+{
+    QuestionWrites::startRun(*DM1, m_set, practiceQuery);
+    if (m_set.totalCount() == 0)
+        return EmptySet;
+    m_firstId = m_set.rowAt(0).id();
+    if (!loadProgramPicture(u"pic/vorntxup.bmp"_s, m_kindUp) ||
+        !loadProgramPicture(u"pic/vorntxdw.bmp"_s, m_kindDown))
+        return MissingPicture;
+
+    for (TKindButton *b : m_kinds) {
+        m_kindGroup->removeButton(b);
+        delete b;
+    }
+    m_kinds.clear();
+    QList<QPair<int, QString>> kinds{{0, u"任意"_s}};
+    QSqlQuery q = Db::query(DM1->ADOCn1(), u"select A1,B1 from "_s +
+                                               Db::sqlIdentifier(App::kindTableName(App::paperKind())) +
+                                               u" order by A1 ASC"_s);
+    while (q.next())
+        kinds.append({q.value(0).toInt(), q.value(1).toString()});
+    auto *grid = static_cast<QGridLayout *>(m_kindPanel->layout());
+    for (int i = 0; i < kinds.size(); ++i) {
+        auto *b = new TKindButton(kinds.at(i).second, kinds.at(i).first, m_kindPanel);
+        b->setObjectName(u"fcBG_tx_"_s + QString::number(kinds.at(i).first));
+        b->setPictures(m_kindUp, m_kindDown);
+        b->setFixedSize(m_compact ? QSize(84, 24) : QSize(96, 28));
+        b->setEnabled(m_set.countOfKind(kinds.at(i).first) > 0);
+        grid->addWidget(b, i / 2, i % 2);
+        m_kindGroup->addButton(b);
+        m_kinds.append(b);
+        connect(b, &QAbstractButton::clicked, this, [this, b] { selectKind(b->kind()); });
+    }
+    return Prepared;
+}
+
+void TQuestionCore::startShowing()
+{
+    m_gauge->setValue(0);
+    loadContentRow(m_firstId);
+    m_body->showSingle(QVariant());
+    m_body->closeAnswerPanel(false);
+    m_current = 0;
+    selectKind(0);
+    setButtonEnabled(m_buttons.points, false);
+}
+
+void TQuestionCore::selectKind(int kind)
+{
+    TKindButton *pressed = nullptr;
+    for (TKindButton *b : m_kinds) {
+        if (b->kind() == kind)
+            pressed = b;
+    }
+    if (m_current > 0) {
+        guarded([this] { JudgeAndRecord(m_current, currentPage(), Silent); });
+        m_current = 0;
+    }
+    if (m_options.kindCaption) {
+        m_pages->setSubjectiveCaption(kind != 0 && pressed ? Answer::kindCaption(pressed->text())
+                                                           : u"主\n观"_s);
+    }
+    ApplyQuestionFilter(kind);
+    if (m_set.count() == 0) {
+        // A kind without questions cannot stay selected.
+        if (pressed)
+            pressed->setEnabled(false);
+        const int previous = m_selectedKind;
+        if (previous >= 0 && previous != kind) {
+            selectKind(previous);
+        } else if (pressed) {
+            m_kindGroup->setExclusive(false);
+            pressed->setChecked(false);
+            m_kindGroup->setExclusive(true);
+        }
+        return;
+    }
+    m_selectedKind = kind;
+    if (pressed)
+        pressed->setChecked(true);
+    FillQuestionGroup(1, m_set.count());
+}
+
+void TQuestionCore::ApplyQuestionFilter(int kind)
+{
+    m_set.setKindFilter(kind);
+}
+
+void TQuestionCore::FillQuestionGroup(int mode, int count, int select)
+{
+    if (mode == 1) {
+        m_groups.first(count);
+        m_lbZs->setText(QString::number(m_groups.groups));
+        m_lbTs->setText(QString::number(count));
+        setButtonEnabled(m_buttons.previousGroup, false);
+        setButtonEnabled(m_buttons.nextGroup, m_groups.groups > 1);
+    } else if (mode == 2) {
+        m_groups.previous();
+    } else if (mode == 3) {
+        m_groups.next();
+    }
+    m_lbZb->setText(QString::number(m_groups.current));
+    for (int i = 0; i < m_numbers.size(); ++i) {
+        TNumberButton *b = m_numbers.at(i);
+        const int record = m_groups.recordAt(i);
+        b->setRecordNumber(record);
+        b->setEnabled(record > 0);
+        b->setAnswerState(record > 0 ? stateOf(m_set.row(record)) : TNumberButton::Unanswered,
+                          m_pictures);
+    }
+    if (m_groups.size <= 0)
+        return;
+    TNumberButton *first = m_numbers.at(qBound(0, select, m_groups.size - 1));
+    m_numberGroup->setExclusive(false);
+    for (TNumberButton *b : m_numbers)
+        b->setChecked(false);
+    m_numberGroup->setExclusive(true);
+    first->setChecked(true);
+    selectQuestion(first->recordNumber());
+}
+
+void TQuestionCore::selectQuestion(int record)
+{
+    if (record <= 0 || record > m_set.count())
+        return;
+    if (m_label24)
+        m_label24->clear();
+    if (m_body->answerPanelOpen() || m_body->answerPanelWidth() > 0) {
+        m_body->closeAnswerPanel(false);
+        if (m_buttons.answer)
+            m_buttons.answer->setText(u"答案"_s);
+    }
+    setButtonEnabled(m_buttons.previous, record > 1);
+    setButtonEnabled(m_buttons.next, record < m_set.count());
+    SwitchQuestion(m_current, record);
+}
+
+void TQuestionCore::SwitchQuestion(int from, int to)
+{
+    if (from > 0)
+        guarded([this, from] { JudgeAndRecord(from, currentPage(), Leave); });
+    m_current = to;
+    const QuestionRow &row = m_set.row(to);
+    loadContentRow(row.id());
+    m_label12->setText(QString::number(to - m_groups.start + 1));
+    m_label15->setText(QString::number(row.progress.count >= 1 ? row.progress.count + 1 : 1));
+    const int page = TDM1::QuestionKindPage(row.kind);
+    if (page != Answer::NoPage)
+        m_pages->showPage(page);
+    ShowQuestionState(currentPage());
+    ShowQuestionBody(row.id());
+    if (m_groups.contains(to)) {
+        TNumberButton *b = m_numbers.at(Groups::buttonIndex(to));
+        b->setAnswerState(stateOf(row), m_pictures);
+        b->setChecked(true);
+    }
+    restartGauge(row.kind);
+    setStatusLabels(row);
+    emit questionShown(to);
+}
+
+void TQuestionCore::loadContentRow(const QString &id)
+{
+    m_jx = QVariant();
+    m_bodyText = QVariant();
+    m_contentFailed = false;
+    try {
+        QSqlQuery q = Db::query(DM1->ADOCn1(), u"select A15,jx from tab_exer where A1=?"_s, {id});
+        if (q.next()) {
+            m_bodyText = q.value(0);
+            m_jx = q.value(1);
+        }
+    } catch (const Db::DbError &) {
+        m_contentFailed = true;
+    }
+}
+
+void TQuestionCore::ShowQuestionBody(const QString &id)
+{
+    try {
+        if (m_contentFailed)
+            throw Db::DbError(u"the question's text cannot be read"_s);
+        if (id.contains(u'-')) {
+            QSqlQuery stem = Db::query(DM1->ADOCn1(), u"select * from tab_title where A1=:A1"_s,
+                                       {id.left(16)});
+            const QVariant stemText = stem.next() ? stem.value(u"A15"_s) : QVariant();
+            m_body->showCompound(stemText, m_bodyText);
+        } else {
+            m_body->showSingle(m_bodyText);
+        }
+    } catch (const std::exception &) {
+        ShowPrompt(u"错误"_s, u"无法打开试题！"_s, 1, 2, u"NO"_s);
+    }
+}
+
+void TQuestionCore::ShowQuestionState(int page)
+{
+    QuestionRow *row = currentRow();
+    if (!row)
+        return;
+    if (row->answered()) {
+        setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
+        setButtonEnabled(m_buttons.points, row->hasPoints());
+        setButtonEnabled(m_buttons.answer, !isSubjectiveKind(row->kind));
+    } else {
+        setButtonEnabled(m_buttons.explanation, false);
+        setButtonEnabled(m_buttons.points, false);
+        setButtonEnabled(m_buttons.answer, false);
+    }
+    if (m_buttons.notes)
+        m_buttons.notes->setText(row->hasNote() ? u"有内容"_s : u"笔记"_s);
+    m_pages->showAnswer(page, row->progress.runAnswer, row->optionCount);
+}
+
+void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
+{
+    if (record <= 0 || record > m_set.count())
+        return;
+    QuestionRow &row = m_set.row(record);
+    const QString answer = m_pages->answerString(page);
+    QuestionWrites::judge(*DM1, m_options.table, row, answer);
+    if (answer.isEmpty()) {
+        if (mode == Check)
+            ShowPrompt(u"提示"_s, m_options.emptyCheckMessage, 1, 1, u"NO"_s);
+        else if (mode == Leave && m_groups.contains(record))
+            m_numbers.at(record - m_groups.start)
+                ->setAnswerState(TNumberButton::Unanswered, m_pictures);
+        return;
+    }
+    if (mode == Check) {
+        setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
+        setButtonEnabled(m_buttons.points, row.hasPoints());
+        m_numbers.at(Groups::buttonIndex(record))->setAnswerState(stateOf(row), m_pictures);
+        setButtonEnabled(m_buttons.answer, !isSubjectiveKind(row.kind));
+    } else if (mode == Leave && m_groups.contains(record)) {
+        m_numbers.at(record - m_groups.start)->setAnswerState(stateOf(row), m_pictures);
+    }
+}
+
+void TQuestionCore::checkAnswer()
+{
+    if (m_current < 1)
+        return;
+    guarded([this] { JudgeAndRecord(m_current, currentPage(), Check); });
+}
+
+void TQuestionCore::recordSilently()
+{
+    if (m_current > 0)
+        JudgeAndRecord(m_current, currentPage(), Silent);
+}
+
+void TQuestionCore::ToggleAnswerPanel()
+{
+    QAbstractButton *button = m_buttons.answer;
+    QuestionRow *row = currentRow();
+    if (!button || !row)
+        return;
+    if (button->text() == u"答案"_s) {
+        const int page = currentPage();
+        const QString mine = Answer::panelAnswer(page, m_pages->state());
+        const QString correct = Answer::panelCorrect(page, row->progress.correct);
+        button->setText(u"返回"_s);
+        m_body->openAnswerPanel(Answer::panelVerdict(mine, correct), mine, correct);
+    } else {
+        button->setText(u"答案"_s);
+        m_body->closeAnswerPanel(true);
+    }
+}
+
+void TQuestionCore::toggleVoid()
+{
+    QuestionRow *row = currentRow();
+    if (m_set.isEmpty() || !row || !m_buttons.voidButton)
+        return;
+    if (m_buttons.voidButton->text() != u"取消作废"_s) {
+        if (guarded([this, row] { QuestionWrites::voidQuestion(*DM1, m_options.table, *row); })) {
+            m_label21->setText(u"本题已被您作废！"_s);
+            m_buttons.voidButton->setText(u"取消作废"_s);
+        }
+    } else {
+        if (guarded([this, row] { QuestionWrites::restoreQuestion(*DM1, m_options.table, *row); })) {
+            m_label21->setText(u"本题曾被作废，现已被您取消！"_s);
+            m_buttons.voidButton->setText(m_options.voidCaption);
+        }
+    }
+}
+
+bool TQuestionCore::handleKey(QKeyEvent *event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const int page = m_pages->currentIndex();
+    const Answer::KeyAction action = Answer::keyAction(page, event->key());
+    switch (action.kind) {
+    case Answer::KeyAction::Previous:
+        if (m_buttons.previous && m_buttons.previous->isEnabled())
+            m_buttons.previous->click();
+        return true;
+    case Answer::KeyAction::Next:
+        if (m_buttons.next && m_buttons.next->isEnabled())
+            m_buttons.next->click();
+        return true;
+    case Answer::KeyAction::Option:
+        m_pages->pressOption(page, action.option);
+        return true;
+    case Answer::KeyAction::None:
+        break;
+    }
+    return false;
+}
+
+void TQuestionCore::previousQuestion()
+{
+    // From the first question of a group "上一题" shows the previous group at its last question.
+    applyGroupMove(Groups::previousQuestion(m_groups, m_current));
+}
+
+void TQuestionCore::nextQuestion()
+{
+    applyGroupMove(Groups::nextQuestion(m_groups, m_current));
+}
+
+void TQuestionCore::previousGroup()
+{
+    if (m_groups.hasPrevious())
+        applyGroupMove(Groups::previousGroup(m_groups));
+}
+
+void TQuestionCore::nextGroup()
+{
+    if (m_groups.hasNext())
+        applyGroupMove(Groups::nextGroup(m_groups));
+}
+
+void TQuestionCore::applyGroupMove(const Groups::Move &move)
+{
+    switch (move.kind) {
+    case Groups::Move::None:
+        return;
+    case Groups::Move::Press:
+        if (move.index >= 0 && move.index < m_numbers.size() && m_numbers.at(move.index)->isEnabled())
+            m_numbers.at(move.index)->click();
+        return;
+    case Groups::Move::PreviousGroup:
+        setButtonEnabled(m_buttons.nextGroup, move.nextGroupEnabled);
+        setButtonEnabled(m_buttons.previousGroup, move.previousGroupEnabled);
+        FillQuestionGroup(2, m_set.count(), move.index < 0 ? 0 : move.index);
+        return;
+    case Groups::Move::NextGroup:
+        setButtonEnabled(m_buttons.previousGroup, move.previousGroupEnabled);
+        setButtonEnabled(m_buttons.nextGroup, move.nextGroupEnabled);
+        FillQuestionGroup(3, m_set.count(), move.index < 0 ? 0 : move.index);
+        return;
+    }
+}
+
+void TQuestionCore::stopGauge()
+{
+    m_timer->stop();
+}
+
+void TQuestionCore::restartGauge(int kind)
+{
+    m_timer->stop();
+    m_gauge->setValue(0);
+    m_timer->setInterval(App::answerTimeTable.intervalFor(kind));
+    m_timer->start();
+}
+
+void TQuestionCore::gaugeTick()
+{
+    if (m_gauge->value() < 100)
+        m_gauge->setValue(m_gauge->value() + 1);
+    if (m_gauge->value() < 100)
+        return;
+    m_timer->stop();
+    ShowPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
+    if (QuestionRow *row = currentRow())
+        guarded([this, row] { QuestionWrites::markTimedOut(*DM1, m_options.table, *row); });
+}
+
+void TQuestionCore::refreshNote(bool notePresent)
+{
+    if (QuestionRow *row = currentRow())
+        guarded([this, row] { QuestionWrites::reloadNote(*DM1, m_options.table, *row); });
+    if (m_buttons.notes)
+        m_buttons.notes->setText(notePresent ? u"有内容"_s : u"笔记"_s);
+}
+
+void TQuestionCore::setStatusLabels(const QuestionRow &row)
+{
+    m_label21->clear();
+    if (m_buttons.voidButton)
+        m_buttons.voidButton->setText(m_options.voidCaption);
+    if (row.f1 == 1) {
+        m_label21->setText(u"本题已被您作废！"_s);
+        if (m_buttons.voidButton)
+            m_buttons.voidButton->setText(u"取消作废"_s);
+    } else if (row.f1 == 2) {
+        m_label21->setText(u"本题是您加入的题目！"_s);
+    }
+    if (m_label24)
+        m_label24->setText(row.edited() ? u"本题被您修改过"_s : QString());
+}
+
+TNumberButton::State TQuestionCore::stateOf(const QuestionRow &row) const
+{
+    if (!row.answered())
+        return TNumberButton::Unanswered;
+    return Answer::isRight(row.progress.runAnswer, row.progress.correct) ? TNumberButton::Right
+                                                                         : TNumberButton::Wrong;
+}
+
+void TQuestionCore::setButtonEnabled(QAbstractButton *button, bool enabled)
+{
+    if (button)
+        button->setEnabled(enabled);
+}
+
+QuestionRow *TQuestionCore::currentRow()
+{
+    if (m_current <= 0 || m_current > m_set.count())
+        return nullptr;
+    return &m_set.row(m_current);
+}
+
+int TQuestionCore::currentPage() const
+{
+    return m_pages->currentIndex();
+}
+
+bool TQuestionCore::guarded(const std::function<void()> &work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception &) {
+        ShowPrompt(u"错误"_s, u"发生错误！"_s, 1, 2, u"NO"_s);
+        return false;
+    }
+}

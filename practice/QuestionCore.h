@@ -1,0 +1,189 @@
+// The question core of the practice windows: one question of a question set at a time with the
+// answer page of its kind, judging and recording, the groups of 20 number buttons, the kind
+// filter, the answer-time gauge, the answer panel, voiding and the keys. A window creates the
+// core, places its widgets and hands it the buttons it drives.
+#pragma once
+
+#include "practice/QuestionWidgets.h"
+#include "practice/questiongroups.h"
+#include "practice/questionset.h"
+
+#include <QList>
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QKeyEvent;
+class QLabel;
+class QTimer;
+class QWidget;
+
+// What a window does differently around the same core.
+struct QuestionCoreOptions
+{
+    QString table = QStringLiteral("tab_answ");
+    // Caption of the void button while the question is not voided.
+    QString voidCaption = QStringLiteral("题目作废");
+    // Prompt of "完成" without an answer.
+    QString emptyCheckMessage = QStringLiteral("请先做出答案！");
+    // Label24 "本题被您修改过" is kept.
+    bool editedLabel = true;
+    // The subjective page's caption follows the selected kind.
+    bool kindCaption = true;
+};
+
+// The window's buttons that the core enables, disables and relabels (any may be null).
+struct QuestionCoreButtons
+{
+    QAbstractButton *previous = nullptr;      // "上一题"
+    QAbstractButton *next = nullptr;          // "下一题"
+    QAbstractButton *explanation = nullptr;   // "解析"
+    QAbstractButton *points = nullptr;        // "考点"
+    QAbstractButton *answer = nullptr;        // "答案" / "返回"
+    QAbstractButton *notes = nullptr;         // "笔记" / "有内容"
+    QAbstractButton *voidButton = nullptr;    // "题目作废" / "取消作废"
+    QAbstractButton *previousGroup = nullptr; // "<-上一组"
+    QAbstractButton *nextGroup = nullptr;     // "下一组->"
+};
+
+class TQuestionCore : public QObject
+{
+    Q_OBJECT
+public:
+    enum JudgeMode { Leave = 0, Check = 1, Silent = 2 };
+    enum PrepareResult { Prepared, EmptySet, MissingPicture };
+
+    TQuestionCore(QWidget *window, const QuestionCoreOptions &options = {});
+    ~TQuestionCore() override;
+
+    // The six state pictures; false when one is missing (the window then reports and ends).
+    bool loadStatePictures();
+    void setButtons(const QuestionCoreButtons &buttons);
+    void setCompact(bool compact);
+
+    // Widgets for the window to place.
+    TQuestionBody *body() const { return m_body; }
+    TAnswerPages *pages() const { return m_pages; }
+    TAnswerGauge *gauge() const { return m_gauge; }
+    QTimer *answerTimer() const { return m_timer; }
+    QWidget *numberPanel() const { return m_numberPanel; }    // fcBG_th, 5 columns of 4
+    QWidget *kindPanel() const { return m_kindPanel; }        // fcBG_tx, 2 columns
+    QWidget *questionLabels() const { return m_questionLabels; } // 第 n 题（第 k 次出现）
+    QWidget *groupLabels() const { return m_groupLabels; }       // 共 g 组 N 道题 第 m 组
+    QLabel *statusLabel() const { return m_label21; }
+    QLabel *editedLabel() const { return m_label24; }
+    QList<TNumberButton *> numberButtons() const { return m_numbers; }
+    QList<TKindButton *> kindButtons() const { return m_kinds; }
+
+    // A run: clears every run answer, opens the set, loads the kind pictures and builds the kind
+    // buttons from the question-kind table in use. Throws Db::DbError.
+    PrepareResult prepareRun(const QString &practiceQuery);
+    // The first showing: panes closed, nothing on screen, then the "任意" kind is selected.
+    void startShowing();
+
+    // Kind selection (a kind button pressed); kind 0 = all kinds.
+    void selectKind(int kind);
+    // Question selection (a number button pressed), by record number.
+    void selectQuestion(int record);
+    void previousQuestion();
+    void nextQuestion();
+    void previousGroup();
+    void nextGroup();
+    // "完成": check the question on screen.
+    void checkAnswer();
+    void ToggleAnswerPanel();
+    // The void button: void or restore the question on screen.
+    void toggleVoid();
+    // Keys of the choice pages; true when the key was taken.
+    bool handleKey(QKeyEvent *event);
+    // Stops the answer-time gauge (edit window).
+    void stopGauge();
+    // Records the question on screen without showing anything (closing, kind change).
+    // Throws Db::DbError.
+    void recordSilently();
+    // After the notes window: the note is read again and the notes button follows the flag.
+    void refreshNote(bool notePresent);
+
+    // The core's steps, named as the windows' designs name them.
+    void ShowQuestionBody(const QString &id);
+    void ShowQuestionState(int page);
+    // Throws Db::DbError.
+    void JudgeAndRecord(int record, int page, JudgeMode mode);
+    void SwitchQuestion(int from, int to);
+    // mode 1 first group, 2 previous, 3 next; then the button `select` of the group is pressed.
+    void FillQuestionGroup(int mode, int count, int select = 0);
+    void ApplyQuestionFilter(int kind);
+
+    QuestionSet &questionSet() { return m_set; }
+    const Groups::QuestionGroups &groups() const { return m_groups; }
+    int currentRecord() const { return m_current; }
+    QuestionRow *currentRow();
+    int currentPage() const;
+    int selectedKind() const { return m_selectedKind; }
+    QString firstQuestionId() const { return m_firstId; }
+    // The content row of the question on screen: its explanation (null when none).
+    QVariant explanation() const { return m_jx; }
+    const QuestionCoreOptions &options() const { return m_options; }
+
+    // Runs database work of a user action; a failure shows "发生错误！" and returns false.
+    bool guarded(const std::function<void()> &work);
+
+signals:
+    // A question is now on screen.
+    void questionShown(int record);
+
+private:
+    void buildNumberPanel();
+    void buildLabels();
+    void loadContentRow(const QString &id);
+    void setButtonEnabled(QAbstractButton *button, bool enabled);
+    void setStatusLabels(const QuestionRow &row);
+    void restartGauge(int kind);
+    void gaugeTick();
+    TNumberButton::State stateOf(const QuestionRow &row) const;
+    void applyGroupMove(const Groups::Move &move);
+
+    QWidget *m_window;
+    QuestionCoreOptions m_options;
+    QuestionCoreButtons m_buttons;
+    QuestionSet m_set;
+    Groups::QuestionGroups m_groups;
+    StatePictures m_pictures;
+    QPixmap m_kindUp;
+    QPixmap m_kindDown;
+    int m_current = 0;
+    int m_selectedKind = -1;
+    QString m_firstId;
+    QVariant m_jx;
+    QVariant m_bodyText;
+    bool m_contentFailed = false;
+    bool m_compact = false;
+
+    TQuestionBody *m_body = nullptr;
+    TAnswerPages *m_pages = nullptr;
+    TAnswerGauge *m_gauge = nullptr;
+    QTimer *m_timer = nullptr;
+    QWidget *m_numberPanel = nullptr;
+    QWidget *m_kindPanel = nullptr;
+    QButtonGroup *m_numberGroup = nullptr;
+    QButtonGroup *m_kindGroup = nullptr;
+    QList<TNumberButton *> m_numbers;
+    QList<TKindButton *> m_kinds;
+    QWidget *m_questionLabels = nullptr;
+    QWidget *m_groupLabels = nullptr;
+    QLabel *m_label12 = nullptr;
+    QLabel *m_label15 = nullptr;
+    QLabel *m_label21 = nullptr;
+    QLabel *m_label24 = nullptr;
+    QLabel *m_lbZs = nullptr;
+    QLabel *m_lbTs = nullptr;
+    QLabel *m_lbZb = nullptr;
+};
+
+// A resource picture could not be loaded when a question window was created: the prompt, then
+// the program ends.
+[[noreturn]] void EndForMissingResource();

@@ -1,0 +1,769 @@
+#include "practice/QuestionWidgets.h"
+
+#include "data/appglobals.h"
+#include "practice/richtext.h"
+#include "ui/fonts.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kInk(0x1F, 0x3A, 0x56);
+const QColor kBlue(0x2F, 0x6D, 0xB0);
+const QColor kRed(0xC6, 0x3A, 0x30);
+const QColor kFrame(0x8E, 0xA0, 0xB3);
+
+// The look of the option buttons: square keys that turn blue while pressed.
+const char kOptionStyle[] =
+    "*[answerOption=\"true\"] { border: 1px solid #8EA0B3; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F7F9FB, stop:1 #D3DCE6);"
+    " color: #1F3A56; font-weight: bold; padding: 0px 4px; spacing: 0px; }"
+    "*[answerOption=\"true\"]:hover { border-color: #2F6DB0; }"
+    "*[answerOption=\"true\"]:checked { background: #2F6DB0; color: white;"
+    " border-color: #21507E; }"
+    "*[answerOption=\"true\"]:disabled { color: #9AA7B4; }"
+    "QRadioButton[answerOption=\"true\"]::indicator { width: 0px; height: 0px; border: none;"
+    " image: none; background: transparent; }"
+    "QLabel[pageCaption=\"true\"] { background: #2F6DB0; color: white; font-weight: bold;"
+    " border-radius: 3px; }";
+
+void markOption(QAbstractButton *button)
+{
+    button->setProperty("answerOption", true);
+    button->setCursor(Qt::PointingHandCursor);
+}
+
+void drawCaption(QPainter &p, const QRect &r, const QString &text, const QFont &font,
+                 const QColor &color)
+{
+    p.setFont(font);
+    p.setPen(color);
+    p.drawText(r, Qt::AlignCenter, text);
+}
+
+} // namespace
+
+bool loadProgramPicture(const QString &relativePath, QPixmap &picture)
+{
+    const QString path = App::programFolder + relativePath;
+    picture = QPixmap();
+    return QFile::exists(path) && picture.load(path) && !picture.isNull();
+}
+
+QString StatePictures::fileName(Which which)
+{
+    static const char *const names[Count] = {"pic/vornup.bmp", "pic/vorndw.bmp",
+                                             "pic/vornyes.bmp", "pic/vornno.bmp",
+                                             "pic/vorndw_r.bmp", "pic/vorndw_w.bmp"};
+    return QString::fromLatin1(names[which]);
+}
+
+bool StatePictures::load(QString *missing)
+{
+    for (int i = 0; i < Count; ++i) {
+        if (!loadProgramPicture(fileName(Which(i)), pictures[i])) {
+            if (missing)
+                *missing = fileName(Which(i));
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TNumberButton::TNumberButton(const QString &caption, QWidget *parent) : QAbstractButton(parent)
+{
+    setText(caption);
+    setCheckable(true);
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(caption);
+    setAccessibleDescription(u"未做"_s);
+}
+
+void TNumberButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
+{
+    m_normal = normal;
+    m_pressed = pressed;
+    update();
+}
+
+void TNumberButton::setAnswerState(State state, const StatePictures &pictures)
+{
+    m_state = state;
+    switch (state) {
+    case Unanswered:
+        setPictures(pictures[StatePictures::Up], pictures[StatePictures::Down]);
+        setAccessibleDescription(u"未做"_s);
+        break;
+    case Right:
+        setPictures(pictures[StatePictures::Right], pictures[StatePictures::RightDown]);
+        setAccessibleDescription(u"做对"_s);
+        break;
+    case Wrong:
+        setPictures(pictures[StatePictures::Wrong], pictures[StatePictures::WrongDown]);
+        setAccessibleDescription(u"做错"_s);
+        break;
+    }
+}
+
+QSize TNumberButton::sizeHint() const
+{
+    return m_normal.isNull() ? QSize(32, 24) : m_normal.size();
+}
+
+void TNumberButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!isEnabled())
+        p.setOpacity(0.45);
+    const QPixmap &pic = isChecked() || isDown() ? m_pressed : m_normal;
+    if (!pic.isNull())
+        p.drawPixmap(rect(), pic);
+    QFont font = Fonts::sans(qMax(10, height() / 2), isChecked());
+    drawCaption(p, rect(), text(), font, kInk);
+    if (hasFocus()) {
+        p.setPen(QPen(kBlue, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TKindButton::TKindButton(const QString &caption, int kind, QWidget *parent)
+    : QAbstractButton(parent), m_kind(kind)
+{
+    setText(caption);
+    setCheckable(true);
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(caption);
+}
+
+void TKindButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
+{
+    m_normal = normal;
+    m_pressed = pressed;
+    update();
+}
+
+QSize TKindButton::sizeHint() const
+{
+    return m_normal.isNull() ? QSize(96, 28) : m_normal.size();
+}
+
+void TKindButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!isEnabled())
+        p.setOpacity(0.45);
+    const QPixmap &pic = isChecked() || isDown() ? m_pressed : m_normal;
+    if (!pic.isNull())
+        p.drawPixmap(rect(), pic);
+    // Leave room for the accent bar of the pressed picture at the left.
+    const QRect textRect = rect().adjusted(8, 0, -4, 0);
+    const QFont font = Fonts::sans(qMax(11, height() / 2), isChecked());
+    drawCaption(p, textRect, text(), font, isEnabled() ? kInk : QColor(0x80, 0x8C, 0x98));
+    if (hasFocus()) {
+        p.setPen(QPen(kBlue, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TAnswerGauge::TAnswerGauge(QWidget *parent) : QWidget(parent)
+{
+    setValue(0);
+}
+
+void TAnswerGauge::setValue(int value)
+{
+    m_value = qBound(0, value, 100);
+    setAccessibleName(u"答题时间 "_s + QString::number(m_value) + u"/100"_s);
+    update();
+}
+
+void TAnswerGauge::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    p.fillRect(frame, QColor(0xDD, 0xE4, 0xEC));
+    const QRectF inner = QRectF(frame).adjusted(2, 2, -1, -1);
+    const qreal step = inner.height() / 100.0;
+    // The filled steps from the bottom: up to 65 in blue, above in red.
+    const int calm = qMin(m_value, 65);
+    if (calm > 0)
+        p.fillRect(QRectF(inner.left(), inner.bottom() - calm * step, inner.width(), calm * step),
+                   kBlue);
+    if (m_value > 65) {
+        const int hot = m_value - 65;
+        p.fillRect(QRectF(inner.left(), inner.bottom() - m_value * step, inner.width(),
+                          hot * step),
+                   kRed);
+    }
+    // A tick every ten steps.
+    p.setPen(QColor(255, 255, 255, 150));
+    for (int i = 10; i < 100; i += 10) {
+        const qreal y = inner.bottom() - i * step;
+        p.drawLine(QPointF(inner.left(), y), QPointF(inner.right(), y));
+    }
+    p.setPen(kFrame);
+    p.drawRect(frame);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TAnswerPages::TAnswerPages(QWidget *parent) : QStackedWidget(parent)
+{
+    setObjectName(u"Notebook1"_s);
+    setStyleSheet(QString::fromLatin1(kOptionStyle));
+
+    auto optionRow = [this](const QString &name, bool exclusive,
+                            std::array<QAbstractButton *, Answer::OptionCount> &buttons) {
+        auto *box = new QWidget;
+        box->setObjectName(name);
+        auto *row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(8);
+        for (int i = 0; i < Answer::OptionCount; ++i) {
+            QAbstractButton *b;
+            if (exclusive)
+                b = new QRadioButton(Answer::optionCaption(i));
+            else {
+                auto *push = new QPushButton(Answer::optionCaption(i));
+                push->setCheckable(true);
+                push->setAutoDefault(false);
+                b = push;
+            }
+            b->setObjectName(name + u'_' + Answer::optionCaption(i));
+            b->setAccessibleName(u"选项 "_s + Answer::optionCaption(i));
+            markOption(b);
+            row->addWidget(b);
+            buttons[i] = b;
+        }
+        row->addStretch();
+        return box;
+    };
+
+    QWidget *one = optionRow(u"fcBG_one"_s, true, m_single);
+    m_singleGroup = new QButtonGroup(this);
+    for (QAbstractButton *b : m_single)
+        m_singleGroup->addButton(b);
+    addWidget(makePage(Answer::Single, one));
+    addWidget(makePage(Answer::Multiple, optionRow(u"fcBG_many"_s, false, m_multiple)));
+
+    m_fillIn = new QLineEdit;
+    m_fillIn->setObjectName(u"FlatEdit1"_s);
+    m_fillIn->setAccessibleName(u"填空答案"_s);
+    addWidget(makePage(Answer::FillIn, m_fillIn));
+
+    auto *yn = new QWidget;
+    yn->setObjectName(u"fcBG_yn"_s);
+    auto *ynRow = new QHBoxLayout(yn);
+    ynRow->setContentsMargins(0, 0, 0, 0);
+    ynRow->setSpacing(12);
+    m_right = new QRadioButton(u"对"_s);
+    m_wrong = new QRadioButton(u"错"_s);
+    m_yesNoGroup = new QButtonGroup(this);
+    for (QAbstractButton *b : {m_right, m_wrong}) {
+        b->setObjectName(u"fcBG_yn_"_s + (b == m_right ? u"A"_s : u"B"_s));
+        markOption(b);
+        b->setMinimumWidth(64);
+        m_yesNoGroup->addButton(b);
+        ynRow->addWidget(b);
+    }
+    ynRow->addStretch();
+    addWidget(makePage(Answer::TrueFalse, yn));
+
+    auto *subjective = new QWidget;
+    auto *subRow = new QHBoxLayout(subjective);
+    subRow->setContentsMargins(0, 0, 0, 0);
+    m_subjective = new QComboBox;
+    m_subjective->setObjectName(u"FlatComboBox1"_s);
+    m_subjective->setAccessibleName(u"会不会"_s);
+    m_subjective->addItems({u"不会"_s, u"会"_s});
+    m_subjective->setCurrentIndex(-1);
+    m_subjective->setMinimumWidth(120);
+    subRow->addWidget(m_subjective);
+    subRow->addStretch();
+    addWidget(makePage(Answer::Subjective, subjective, &m_subjectiveCaption));
+    m_subjectiveCaption->setObjectName(u"Label_zg"_s);
+
+    addWidget(makePage(Answer::Matching, optionRow(u"fcBG_pw"_s, false, m_matching)));
+
+    showPage(Answer::Subjective);
+    setCompact(false);
+}
+
+QWidget *TAnswerPages::makePage(int page, QWidget *content, QLabel **captionOut)
+{
+    auto *w = new QWidget;
+    w->setObjectName(u"TabPage"_s + QString::number(page));
+    w->setAccessibleName(Answer::pageCaption(page));
+    auto *row = new QHBoxLayout(w);
+    row->setContentsMargins(0, 2, 0, 2);
+    row->setSpacing(10);
+    auto *caption = new QLabel(Answer::verticalCaption(page));
+    caption->setProperty("pageCaption", true);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setAccessibleName(Answer::pageCaption(page));
+    row->addWidget(caption);
+    row->addWidget(content, 1);
+    m_captions.append(caption);
+    if (captionOut)
+        *captionOut = caption;
+    return w;
+}
+
+void TAnswerPages::setCompact(bool compact)
+{
+    const int key = compact ? 30 : 36;
+    const int height = compact ? 26 : 30;
+    for (auto *list : {&m_single, &m_multiple, &m_matching}) {
+        for (QAbstractButton *b : *list) {
+            b->setMinimumSize(key, height);
+            b->setMaximumHeight(height);
+            b->setFont(Fonts::sans(compact ? 14 : 16, true));
+        }
+    }
+    for (QAbstractButton *b : {m_right, m_wrong}) {
+        b->setMinimumHeight(height);
+        b->setMaximumHeight(height);
+        b->setFont(Fonts::sans(compact ? 14 : 16, true));
+    }
+    m_fillIn->setFont(Fonts::song(compact ? 14 : 16));
+    m_fillIn->setMinimumHeight(height);
+    m_subjective->setFont(Fonts::sans(compact ? 13 : 15));
+    m_subjective->setMinimumHeight(height);
+    for (QLabel *c : m_captions) {
+        c->setFont(Fonts::sans(compact ? 11 : 12, true));
+        c->setFixedWidth(compact ? 20 : 22);
+    }
+}
+
+void TAnswerPages::showPage(int page)
+{
+    if (page < 0 || page >= Answer::PageCount)
+        return;
+    setCurrentIndex(page);
+    setToolTip(Answer::pageHint(page));
+}
+
+Answer::WidgetState TAnswerPages::state() const
+{
+    Answer::WidgetState s;
+    int visible = 0;
+    const int page = currentIndex();
+    for (int i = 0; i < Answer::OptionCount; ++i) {
+        s.single[i] = m_single[i]->isChecked();
+        s.multiple[i] = m_multiple[i]->isChecked();
+        s.matching[i] = m_matching[i]->isChecked();
+        const auto &shown = page == Answer::Multiple ? m_multiple
+                            : page == Answer::Matching ? m_matching
+                                                       : m_single;
+        if (!shown[i]->isHidden())
+            visible = i + 1;
+    }
+    s.visibleOptions = visible;
+    s.fillIn = m_fillIn->text();
+    s.right = m_right->isChecked();
+    s.wrong = m_wrong->isChecked();
+    s.subjective = m_subjective->currentIndex();
+    return s;
+}
+
+QString TAnswerPages::answerString(int page) const
+{
+    Answer::WidgetState s = state();
+    // Only the options shown on the page that is read count.
+    const auto &shown = page == Answer::Multiple ? m_multiple
+                        : page == Answer::Matching ? m_matching
+                                                   : m_single;
+    s.visibleOptions = 0;
+    for (int i = 0; i < Answer::OptionCount; ++i) {
+        if (!shown[i]->isHidden())
+            s.visibleOptions = i + 1;
+    }
+    return Answer::answerString(page, s);
+}
+
+void TAnswerPages::showAnswer(int page, const QString &runAnswer, int optionCount)
+{
+    Answer::WidgetState s = state();
+    Answer::showAnswer(page, runAnswer, optionCount, s);
+    applyState(page, s);
+}
+
+void TAnswerPages::pressOption(int page, int option)
+{
+    Answer::WidgetState s = state();
+    Answer::pressOption(page, option, s);
+    applyState(page, s);
+}
+
+void TAnswerPages::applyState(int page, const Answer::WidgetState &s)
+{
+    auto setOptions = [&s](std::array<QAbstractButton *, Answer::OptionCount> &buttons,
+                           const std::array<bool, Answer::OptionCount> &pressed,
+                           QButtonGroup *group) {
+        if (group)
+            group->setExclusive(false);
+        const int visible = Answer::visibleOptions(s.visibleOptions);
+        for (int i = 0; i < Answer::OptionCount; ++i) {
+            buttons[i]->setChecked(pressed[i]);
+            buttons[i]->setHidden(i >= visible);
+        }
+        if (group)
+            group->setExclusive(true);
+    };
+    switch (page) {
+    case Answer::Single:
+        setOptions(m_single, s.single, m_singleGroup);
+        break;
+    case Answer::Multiple:
+        setOptions(m_multiple, s.multiple, nullptr);
+        break;
+    case Answer::Matching:
+        setOptions(m_matching, s.matching, nullptr);
+        break;
+    case Answer::FillIn:
+        m_fillIn->setText(s.fillIn);
+        break;
+    case Answer::TrueFalse:
+        m_yesNoGroup->setExclusive(false);
+        m_right->setChecked(s.right);
+        m_wrong->setChecked(s.wrong);
+        m_yesNoGroup->setExclusive(true);
+        break;
+    case Answer::Subjective:
+        m_subjective->setCurrentIndex(s.subjective);
+        break;
+    default:
+        break;
+    }
+}
+
+void TAnswerPages::setSubjectiveCaption(const QString &caption)
+{
+    m_subjectiveCaption->setText(caption);
+}
+
+QString TAnswerPages::subjectiveCaption() const
+{
+    return m_subjectiveCaption->text();
+}
+
+void TAnswerPages::setAnswerEnabled(bool enabled)
+{
+    for (int i = 0; i < count(); ++i) {
+        for (QWidget *w : widget(i)->findChildren<QWidget *>()) {
+            if (!qobject_cast<QLabel *>(w))
+                w->setEnabled(enabled);
+        }
+    }
+}
+
+QAbstractButton *TAnswerPages::option(int page, int index) const
+{
+    if (index < 0 || index >= Answer::OptionCount)
+        return nullptr;
+    switch (page) {
+    case Answer::Single:
+        return m_single[index];
+    case Answer::Multiple:
+        return m_multiple[index];
+    case Answer::Matching:
+        return m_matching[index];
+    default:
+        return nullptr;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TQuestionBody::TQuestionBody(QWidget *parent) : QWidget(parent)
+{
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(u"Splitter1"_s);
+    m_splitter->setChildrenCollapsible(true);
+    m_splitter->setStyleSheet(u"QSplitter::handle { background: #B4C3D2; }"_s);
+    auto makePane = [this](const QString &name, const QString &accessible) {
+        auto *pane = new QTextBrowser;
+        pane->setObjectName(name);
+        pane->setAccessibleName(accessible);
+        pane->setReadOnly(true);
+        pane->setOpenLinks(false);
+        pane->setFocusPolicy(Qt::ClickFocus);
+        pane->setStyleSheet(u"QTextBrowser { background: white; border: 1px solid #8EA0B3; }"_s);
+        m_splitter->addWidget(pane);
+        return pane;
+    };
+    m_re1 = makePane(u"Re1"_s, u"题目"_s);
+    m_re2 = makePane(u"Re2"_s, u"小题"_s);
+    m_splitter->setSizes({1, 0});
+    m_splitter->setHandleWidth(0);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+
+    // The answer panel lies over the panes and slides in from the left.
+    m_panel = new QFrame(this);
+    m_panel->setObjectName(u"Panel2"_s);
+    m_panel->setAccessibleName(u"答案"_s);
+    m_panel->setStyleSheet(u"QFrame#Panel2 { background: #FFFBEA; border: 1px solid #C9B458; }"_s);
+    m_tip = new QLabel(m_panel);
+    m_tip->setObjectName(u"Lb_answtip"_s);
+    m_tip->setAlignment(Qt::AlignCenter);
+    auto *yours = new QLabel(u"你的答案："_s, m_panel);
+    auto *correct = new QLabel(u"正确答案："_s, m_panel);
+    m_memo1 = new QPlainTextEdit(m_panel);
+    m_memo1->setObjectName(u"Memo1"_s);
+    m_memo1->setAccessibleName(u"你的答案"_s);
+    m_memo2 = new QPlainTextEdit(m_panel);
+    m_memo2->setObjectName(u"Memo2"_s);
+    m_memo2->setAccessibleName(u"正确答案"_s);
+    for (QPlainTextEdit *m : {m_memo1, m_memo2}) {
+        m->setReadOnly(true);
+        m->setMaximumHeight(70);
+        m->setStyleSheet(u"QPlainTextEdit { background: white; border: 1px solid #C9B458; }"_s);
+    }
+    yours->setObjectName(u"LbYourAnswer"_s);
+    correct->setObjectName(u"LbCorrectAnswer"_s);
+    auto *panelLayout = new QGridLayout(m_panel);
+    panelLayout->setContentsMargins(24, 16, 24, 16);
+    panelLayout->setVerticalSpacing(12);
+    panelLayout->addWidget(m_tip, 0, 0, 1, 2);
+    panelLayout->addWidget(yours, 1, 0, Qt::AlignTop);
+    panelLayout->addWidget(m_memo1, 1, 1);
+    panelLayout->addWidget(correct, 2, 0, Qt::AlignTop);
+    panelLayout->addWidget(m_memo2, 2, 1);
+    panelLayout->setRowStretch(3, 1);
+    panelLayout->setColumnStretch(1, 1);
+    m_panel->setGeometry(0, 0, 0, height());
+    m_panel->hide();
+
+    m_slide = new QTimer(this);
+    m_slide->setInterval(15);
+    connect(m_slide, &QTimer::timeout, this, &TQuestionBody::slideStep);
+    setCompact(false);
+}
+
+void TQuestionBody::setCompact(bool compact)
+{
+    const QFont text = Fonts::song(compact ? 14 : 16);
+    m_re1->setFont(text);
+    m_re2->setFont(text);
+    m_tip->setFont(Fonts::sans(compact ? 16 : 20, true));
+    for (QLabel *l : m_panel->findChildren<QLabel *>()) {
+        if (l != m_tip)
+            l->setFont(Fonts::sans(compact ? 13 : 15));
+    }
+    m_memo1->setFont(Fonts::song(compact ? 14 : 16));
+    m_memo2->setFont(Fonts::song(compact ? 14 : 16));
+}
+
+int TQuestionBody::lowerPaneHeight() const
+{
+    const QList<int> sizes = m_splitter->sizes();
+    return sizes.size() > 1 ? sizes.at(1) : 0;
+}
+
+void TQuestionBody::showSingle(const QVariant &body)
+{
+    const int total = qMax(1, m_splitter->height());
+    m_splitter->setHandleWidth(0);
+    m_splitter->setSizes({total, 0});
+    RichText::show(m_re1, body);
+    m_re2->clear();
+}
+
+void TQuestionBody::showCompound(const QVariant &stem, const QVariant &body)
+{
+    if (lowerPaneHeight() <= 0 || m_splitter->handleWidth() <= 0) {
+        const int total = qMax(m_splitter->height(), 300);
+        m_splitter->setHandleWidth(6);
+        m_splitter->setSizes({qMax(1, total - 150 - 6), 150});
+    }
+    RichText::show(m_re1, stem);
+    RichText::show(m_re2, body);
+}
+
+void TQuestionBody::clearPanes()
+{
+    m_re1->clear();
+    m_re2->clear();
+}
+
+void TQuestionBody::openAnswerPanel(const QString &tip, const QString &yourAnswer,
+                                    const QString &correct)
+{
+    const bool right = tip == Answer::panelVerdict(yourAnswer, yourAnswer);
+    m_tip->setText(tip);
+    m_tip->setStyleSheet(right ? u"color: #1F843C;"_s : u"color: #B0281F;"_s);
+    m_memo1->setPlainText(yourAnswer);
+    m_memo2->setPlainText(correct);
+    m_panelOpen = true;
+    m_step = 0;
+    m_panel->setGeometry(0, 0, m_panel->isVisible() ? m_panel->width() : 0, height());
+    m_panel->show();
+    m_panel->raise();
+    m_slide->start();
+}
+
+void TQuestionBody::closeAnswerPanel(bool animated)
+{
+    m_panelOpen = false;
+    m_step = 0;
+    if (!animated || !m_panel->isVisible()) {
+        m_slide->stop();
+        m_panel->setGeometry(0, 0, 0, height());
+        m_panel->hide();
+        return;
+    }
+    m_slide->start();
+}
+
+int TQuestionBody::answerPanelWidth() const
+{
+    return m_panel->isVisible() ? m_panel->width() : 0;
+}
+
+void TQuestionBody::slideStep()
+{
+    // Each step moves 20 pixels more than the one before.
+    m_step += 20;
+    if (m_panelOpen) {
+        const int w = qMin(width(), m_panel->width() + m_step);
+        m_panel->setGeometry(0, 0, w, height());
+        if (w >= width())
+            m_slide->stop();
+    } else {
+        const int w = qMax(0, m_panel->width() - m_step);
+        m_panel->setGeometry(0, 0, w, height());
+        if (w <= 0) {
+            m_slide->stop();
+            m_panel->hide();
+        }
+    }
+}
+
+void TQuestionBody::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_panel->isVisible()) {
+        const int w = m_panelOpen && !m_slide->isActive() ? width() : qMin(width(), m_panel->width());
+        m_panel->setGeometry(0, 0, w, height());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TRunClock::TRunClock(QLabel *label, QObject *parent)
+    : QObject(parent), m_label(label), m_timer(new QTimer(this))
+{
+    m_timer->setInterval(1000);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &TRunClock::tick);
+    m_label->setText(format(0));
+}
+
+QString TRunClock::format(qint64 seconds)
+{
+    return QString::number(seconds / 3600) + u':' +
+           QString::number(seconds % 3600 / 60).rightJustified(2, u'0') + u':' +
+           QString::number(seconds % 60).rightJustified(2, u'0');
+}
+
+void TRunClock::start()
+{
+    m_elapsed.start();
+    m_stoppedSeconds = 0;
+    m_running = true;
+    m_label->setText(format(0));
+    m_timer->start();
+}
+
+QString TRunClock::stop()
+{
+    if (m_running) {
+        m_stoppedSeconds = m_elapsed.elapsed() / 1000;
+        m_running = false;
+        m_timer->stop();
+        m_label->setText(format(m_stoppedSeconds));
+    }
+    return m_label->text();
+}
+
+QString TRunClock::text() const
+{
+    return m_label->text();
+}
+
+void TRunClock::tick()
+{
+    // A tick may come a few milliseconds before the full second it stands for.
+    if (m_running)
+        m_label->setText(format((m_elapsed.elapsed() + 50) / 1000));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TClockAnimation::TClockAnimation(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+{
+    setObjectName(u"Animate1"_s);
+    setAccessibleName(u"计时动画"_s);
+    m_timer->setInterval(120);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_angle = (m_angle + 30) % 360;
+        update();
+    });
+}
+
+void TClockAnimation::start()
+{
+    m_timer->start();
+}
+
+void TClockAnimation::stop()
+{
+    m_timer->stop();
+}
+
+void TClockAnimation::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int side = qMin(width(), height()) - 4;
+    const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+    p.setPen(QPen(QColor(0xB4, 0xC3, 0xD2), 3));
+    p.drawEllipse(r);
+    p.setPen(QPen(kBlue, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(r, (90 - m_angle) * 16, -90 * 16);
+    // The clock's hands.
+    p.setPen(QPen(kInk, 2, Qt::SolidLine, Qt::RoundCap));
+    const QPointF c = r.center();
+    p.drawLine(c, c + QPointF(0, -side * 0.3));
+    p.drawLine(c, c + QPointF(side * 0.22, 0));
+}

@@ -1,0 +1,232 @@
+// The widgets the question windows share: number and kind buttons drawn from the state pictures,
+// the answer-time gauge, the six answer pages, the body panes with the sliding answer panel, and
+// the run clock.
+#pragma once
+
+#include "practice/answerstring.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSplitter;
+class QTextBrowser;
+class QTimer;
+
+// Loads a picture of the program folder ("pic/vornup.bmp"); false when it is missing or
+// unreadable.
+bool loadProgramPicture(const QString &relativePath, QPixmap &picture);
+
+// The six pictures of the number buttons, loaded when a question window is created.
+struct StatePictures
+{
+    enum Which { Up, Down, Right, Wrong, RightDown, WrongDown, Count };
+    std::array<QPixmap, Count> pictures;
+
+    static QString fileName(Which which); // "pic/vornup.bmp" ...
+    // Loads all six; false (with the first missing file) when one cannot be read.
+    bool load(QString *missing = nullptr);
+    const QPixmap &operator[](Which which) const { return pictures[which]; }
+};
+
+// A number button: its picture (normal or, while checked, pressed) with the number drawn on it.
+class TNumberButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    enum State { Unanswered, Right, Wrong };
+
+    TNumberButton(const QString &caption, QWidget *parent = nullptr);
+    void setPictures(const QPixmap &normal, const QPixmap &pressed);
+    // Pictures and accessible description for an answer state.
+    void setAnswerState(State state, const StatePictures &pictures);
+    State answerState() const { return m_state; }
+    // The record number of the question the button stands for (0 = none).
+    int recordNumber() const { return m_record; }
+    void setRecordNumber(int record) { m_record = record; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_normal;
+    QPixmap m_pressed;
+    State m_state = Unanswered;
+    int m_record = 0;
+};
+
+// A question-kind button drawn from the two kind-button pictures.
+class TKindButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    TKindButton(const QString &caption, int kind, QWidget *parent = nullptr);
+    void setPictures(const QPixmap &normal, const QPixmap &pressed);
+    int kind() const { return m_kind; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_normal;
+    QPixmap m_pressed;
+    int m_kind = 0;
+};
+
+// The answer-time gauge: 100 steps, filled from the bottom, steps above 65 in red.
+class TAnswerGauge : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TAnswerGauge(QWidget *parent = nullptr);
+    int value() const { return m_value; }
+    void setValue(int value);
+    QSize sizeHint() const override { return {16, 200}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_value = 0;
+};
+
+// The six answer pages (Notebook1): 单选, 多选, 填空, 判断, 主观, 配伍.
+class TAnswerPages : public QStackedWidget
+{
+    Q_OBJECT
+public:
+    explicit TAnswerPages(QWidget *parent = nullptr);
+
+    // Shows a page (0..5) with its hint as the tooltip of the answer area; 99 keeps the page.
+    void showPage(int page);
+    // What the widgets hold; and the answer string of a page read from them.
+    Answer::WidgetState state() const;
+    QString answerString(int page) const;
+    // Puts a stored run answer into a page's widgets, showing the first optionCount options.
+    void showAnswer(int page, const QString &runAnswer, int optionCount);
+    // A key pressed an option (page 0: the only pressed one; page 1: toggled).
+    void pressOption(int page, int option);
+    // The vertical caption of the subjective page.
+    void setSubjectiveCaption(const QString &caption);
+    QString subjectiveCaption() const;
+    // Read-only display (review).
+    void setAnswerEnabled(bool enabled);
+    void setCompact(bool compact);
+
+    // Option buttons of page 0, 1 or 5 (A..F).
+    QAbstractButton *option(int page, int index) const;
+
+private:
+    QWidget *makePage(int page, QWidget *content, QLabel **captionOut = nullptr);
+    void applyState(int page, const Answer::WidgetState &state);
+
+    std::array<QAbstractButton *, Answer::OptionCount> m_single{};
+    std::array<QAbstractButton *, Answer::OptionCount> m_multiple{};
+    std::array<QAbstractButton *, Answer::OptionCount> m_matching{};
+    QButtonGroup *m_singleGroup = nullptr;
+    QButtonGroup *m_yesNoGroup = nullptr;
+    QLineEdit *m_fillIn = nullptr;
+    QAbstractButton *m_right = nullptr;
+    QAbstractButton *m_wrong = nullptr;
+    QComboBox *m_subjective = nullptr;
+    QLabel *m_subjectiveCaption = nullptr;
+    QList<QLabel *> m_captions;
+};
+
+// The body panes Re1 (stem or whole question) and Re2 (a compound question's own text) with the
+// splitter between them, and the answer panel Panel2 that slides over them.
+class TQuestionBody : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TQuestionBody(QWidget *parent = nullptr);
+
+    // One pane: the lower pane and the splitter shrink to nothing.
+    void showSingle(const QVariant &body);
+    // Stem above, the question's own text below; a closed lower pane opens at 150 pixels, an
+    // open one keeps the height the candidate gave it.
+    void showCompound(const QVariant &stem, const QVariant &body);
+    void clearPanes();
+    int lowerPaneHeight() const;
+
+    // The answer panel: opens sliding (widths grow by 20, 40, 60, ... pixels), closes sliding or
+    // at once.
+    void openAnswerPanel(const QString &tip, const QString &yourAnswer, const QString &correct);
+    void closeAnswerPanel(bool animated);
+    bool answerPanelOpen() const { return m_panelOpen; }
+    int answerPanelWidth() const;
+    void setCompact(bool compact);
+
+    QTextBrowser *upper() const { return m_re1; }
+    QTextBrowser *lower() const { return m_re2; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void slideStep();
+
+    QSplitter *m_splitter = nullptr;
+    QTextBrowser *m_re1 = nullptr;
+    QTextBrowser *m_re2 = nullptr;
+    QFrame *m_panel = nullptr;
+    QLabel *m_tip = nullptr;
+    QPlainTextEdit *m_memo1 = nullptr;
+    QPlainTextEdit *m_memo2 = nullptr;
+    QTimer *m_slide = nullptr;
+    bool m_panelOpen = false;
+    int m_step = 0;
+};
+
+// The run clock of a practice window: h:mm:ss since it started, refreshed every second.
+class TRunClock : public QObject
+{
+    Q_OBJECT
+public:
+    TRunClock(QLabel *label, QObject *parent = nullptr);
+    void start();
+    // Stops the clock and returns the elapsed text it shows.
+    QString stop();
+    QString text() const;
+    bool running() const { return m_running; }
+    static QString format(qint64 seconds);
+
+private:
+    void tick();
+
+    QLabel *m_label;
+    QTimer *m_timer;
+    QElapsedTimer m_elapsed;
+    qint64 m_stoppedSeconds = 0;
+    bool m_running = false;
+};
+
+// The small animation beside the run clock: a turning hourglass-like sweep.
+class TClockAnimation : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TClockAnimation(QWidget *parent = nullptr);
+    void start();
+    void stop();
+    QSize sizeHint() const override { return {28, 28}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QTimer *m_timer;
+    int m_angle = 0;
+};

@@ -1,0 +1,62 @@
+// The subject and chapter browser: the syllabus chapters with their progress, the totals, and the
+// start of chapter practice (new, wrong or done questions).
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QLCDNumber;
+class QSqlQueryModel;
+class QTableView;
+class QPushButton;
+class QAbstractButton;
+
+class TFrmkmmc : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFrmkmmc(QWidget *parent = nullptr);
+    ~TFrmkmmc() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void FormShow();
+    void refreshGrid();
+    void showTotals();
+    void applyLayout();
+    void moveToChapter(const QString &code);
+    QString currentCode() const;
+    void currentRowChanged();
+    // set: 0 new, 1 wrong, 2 done questions; caption: the starting control's caption.
+    void startPractice(int set, bool byDoubleClick, const QString &caption);
+    void SpeedButton5Click();
+    void SpeedButton4Click();
+    void SpeedButton6Click();
+
+    QSqlQueryModel *Cn1Table_kmmc = nullptr;
+    QTableView *DBGrid1 = nullptr;
+    QPushButton *SpeedButton1 = nullptr;
+    QPushButton *SpeedButton2 = nullptr;
+    QPushButton *SpeedButton3 = nullptr;
+    QPushButton *SpeedButton4 = nullptr;
+    QPushButton *SpeedButton5 = nullptr;
+    QPushButton *SpeedButton6 = nullptr;
+    QLCDNumber *epNum_all = nullptr;
+    QLCDNumber *epNum_ok = nullptr;
+    QLCDNumber *epNum_Err = nullptr;
+    QLabel *Lb_fs = nullptr;
+    QList<QLabel *> m_captions;    // captions of the totals in the remarks panel
+    QLabel *m_hint = nullptr;
+    QString m_rememberedCode;      // chapter last used to start practice
+    bool m_compact = false;
+    int m_header = 44;             // height of the title strip
+    QRect m_gridRect;
+    QRect m_panelRect;
+};

@@ -1,0 +1,427 @@
+#include "practice/Ulxxt.h"
+
+#include "app/Udlg.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "exampoints/UanswFagui.h"
+#include "practice/QuestionCore.h"
+#include "practice/Ubj.h"
+#include "practice/Ujx.h"
+#include "ui/fonts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#if __has_include("progress/Uconfig.h")
+#include "progress/Uconfig.h"
+#define STUDYAID_HAVE_CONFIG 1
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char kWindowStyle[] =
+    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
+    " stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; color: black;"
+    " padding: 1px 8px; }"
+    "QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
+    "QPushButton:pressed { background: #C9D8E8; }"
+    "QPushButton:disabled { color: #9AA7B4; border-color: #C3CDD7; background: #EEF1F4; }"
+    "QFrame[board=\"true\"] { background: rgba(255, 255, 255, 170); border: 1px solid #B4C3D2;"
+    " border-radius: 6px; }"
+    "QLabel[boardCaption=\"true\"] { color: #21507E; font-weight: bold; }"
+    "QLabel#epLabel2 { color: #1F3A56; }"
+    "QLabel#LbClock { color: #21507E; font-weight: bold; }";
+
+// The hourglass for the span of a scope.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(u"FrmLxxt"_s);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setModal(true);
+    setStyleSheet(QString::fromLatin1(kWindowStyle));
+    setFont(Fonts::song(14));
+
+    m_core = new TQuestionCore(this);
+    // The six state pictures; without them the window cannot show a question.
+    if (!m_core->loadStatePictures())
+        EndForMissingResource();
+    loadProgramPicture(u"pic/bg_window.bmp"_s, m_background);
+
+    m_title = new QLabel(this);
+    m_title->setObjectName(u"LbTitle"_s);
+    m_title->setStyleSheet(u"color: white; font-weight: bold;"_s);
+    connect(this, &QWidget::windowTitleChanged, m_title, &QLabel::setText);
+
+    epLabel2 = new QLabel(u"提示板"_s, this);
+    epLabel2->setObjectName(u"epLabel2"_s);
+    m_clockLabel = new QLabel(this);
+    m_clockLabel->setObjectName(u"LbClock"_s);
+    m_clockLabel->setAccessibleName(u"时钟"_s);
+    m_clock = new TRunClock(m_clockLabel, this);
+    m_animation = new TClockAnimation(this);
+
+    epEfTrBtn1 = makeButton(u"epEfTrBtn1"_s, u"上一题"_s);
+    epEfTrBtn2 = makeButton(u"epEfTrBtn2"_s, u"下一题"_s);
+    epEfTrBtn3 = makeButton(u"epEfTrBtn3"_s, u"完成"_s);
+    epEfTrBtn6 = makeButton(u"epEfTrBtn6"_s, u"答案"_s);
+    epEfTrBtn4 = makeButton(u"epEfTrBtn4"_s, u"解析"_s);
+    epEfTrBtn5 = makeButton(u"epEfTrBtn5"_s, u"笔记"_s);
+    epEfTrBtn9 = makeButton(u"epEfTrBtn9"_s, u"考点"_s);
+    epEfTrBtn11 = makeButton(u"epEfTrBtn11"_s, u"修改本题"_s);
+    epEfTrBtn10 = makeButton(u"epEfTrBtn10"_s, u"题目作废"_s);
+    epEfTrBtn99 = makeButton(u"epEfTrBtn99"_s, u"关闭"_s);
+    epEfTrBtn8 = makeButton(u"epEfTrBtn8"_s, u"设置"_s);
+    epEfTrBtn7 = makeButton(u"epEfTrBtn7"_s, u"桌面"_s);
+    FlatSpeedButton1 = makeButton(u"FlatSpeedButton1"_s, u"<-上一组"_s);
+    FlatSpeedButton2 = makeButton(u"FlatSpeedButton2"_s, u"下一组->"_s);
+
+    QuestionCoreButtons buttons;
+    buttons.previous = epEfTrBtn1;
+    buttons.next = epEfTrBtn2;
+    buttons.explanation = epEfTrBtn4;
+    buttons.points = epEfTrBtn9;
+    buttons.answer = epEfTrBtn6;
+    buttons.notes = epEfTrBtn5;
+    buttons.voidButton = epEfTrBtn10;
+    buttons.previousGroup = FlatSpeedButton1;
+    buttons.nextGroup = FlatSpeedButton2;
+    m_core->setButtons(buttons);
+    for (QPushButton *b : {epEfTrBtn1, epEfTrBtn2, epEfTrBtn4, epEfTrBtn6, epEfTrBtn9,
+                           FlatSpeedButton1, FlatSpeedButton2})
+        b->setEnabled(false);
+
+    connect(epEfTrBtn1, &QPushButton::clicked, m_core, &TQuestionCore::previousQuestion);
+    connect(epEfTrBtn2, &QPushButton::clicked, m_core, &TQuestionCore::nextQuestion);
+    connect(epEfTrBtn3, &QPushButton::clicked, m_core, &TQuestionCore::checkAnswer);
+    connect(epEfTrBtn6, &QPushButton::clicked, m_core, &TQuestionCore::ToggleAnswerPanel);
+    connect(epEfTrBtn10, &QPushButton::clicked, m_core, &TQuestionCore::toggleVoid);
+    connect(FlatSpeedButton1, &QPushButton::clicked, m_core, &TQuestionCore::previousGroup);
+    connect(FlatSpeedButton2, &QPushButton::clicked, m_core, &TQuestionCore::nextGroup);
+    connect(epEfTrBtn4, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn4Click);
+    connect(epEfTrBtn5, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn5Click);
+    connect(epEfTrBtn9, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn9Click);
+    connect(epEfTrBtn11, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn11Click);
+    connect(epEfTrBtn8, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn8Click);
+    connect(epEfTrBtn7, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn7Click);
+    connect(epEfTrBtn99, &QPushButton::clicked, this, &QWidget::close);
+
+    applyLayout(App::displayMode == u"800"_s);
+}
+
+TFrmLxxt::~TFrmLxxt() = default;
+
+QPushButton *TFrmLxxt::makeButton(const QString &name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+bool TFrmLxxt::PreparePracticeRun()
+{
+    switch (m_core->prepareRun(App::practiceQuery)) {
+    case TQuestionCore::EmptySet:
+        return false;
+    case TQuestionCore::MissingPicture:
+        EndForMissingResource();
+    case TQuestionCore::Prepared:
+        break;
+    }
+    // The kind buttons take the sizes of the layout in use.
+    m_core->setCompact(m_compact);
+    return true;
+}
+
+void TFrmLxxt::applyLayout(bool compact)
+{
+    // Built once, when the window is created: the display mode does not change during a run.
+    m_compact = compact;
+
+    const int margin = compact ? 6 : 10;
+    const int spacing = compact ? 4 : 6;
+    const int titleHeight = compact ? 24 : 30;
+    const int buttonHeight = compact ? 24 : 28;
+    const int rightWidth = compact ? 192 : 220;
+    setFixedSize(compact ? QSize(780, 490) : QSize(923, 585));
+    m_core->setCompact(compact);
+
+    const QFont buttonFont = Fonts::sans(compact ? 13 : 14);
+    for (QPushButton *b : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly)) {
+        b->setFont(buttonFont);
+        b->setFixedHeight(buttonHeight);
+        b->setMinimumWidth(compact ? 64 : 76);
+    }
+    m_title->setFont(Fonts::sans(compact ? 14 : 16, true));
+    m_title->setFixedHeight(titleHeight);
+    epLabel2->setFont(Fonts::sans(compact ? 13 : 14));
+    m_clockLabel->setFont(Fonts::sans(compact ? 18 : 22, true));
+    m_animation->setFixedSize(compact ? 24 : 30, compact ? 24 : 30);
+
+    auto board = [this, compact](const QString &caption, QLayout *content) {
+        auto *frame = new QFrame(this);
+        frame->setProperty("board", true);
+        auto *v = new QVBoxLayout(frame);
+        v->setContentsMargins(compact ? 4 : 6, compact ? 2 : 4, compact ? 4 : 6, compact ? 4 : 6);
+        v->setSpacing(compact ? 2 : 4);
+        if (!caption.isEmpty()) {
+            auto *label = new QLabel(caption, frame);
+            label->setProperty("boardCaption", true);
+            label->setFont(Fonts::sans(compact ? 12 : 13, true));
+            v->addWidget(label);
+        }
+        v->addLayout(content);
+        return frame;
+    };
+
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(margin, 0, margin, margin);
+    root->setSpacing(spacing);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setContentsMargins(4, 0, 0, 0);
+    titleRow->addWidget(m_title);
+    titleRow->addStretch();
+    root->addLayout(titleRow);
+
+    auto *columns = new QHBoxLayout;
+    columns->setSpacing(margin);
+    root->addLayout(columns, 1);
+
+    // Left: hint board, question labels, body with the gauge, answer pages, commands.
+    auto *left = new QVBoxLayout;
+    left->setSpacing(spacing);
+    auto *hint = new QHBoxLayout;
+    hint->setContentsMargins(0, 0, 0, 0);
+    hint->addWidget(epLabel2, 1);
+    left->addWidget(board(QString(), hint));
+
+    auto *labels = new QHBoxLayout;
+    labels->addWidget(m_core->questionLabels());
+    labels->addSpacing(compact ? 12 : 20);
+    labels->addWidget(m_core->statusLabel());
+    labels->addSpacing(compact ? 8 : 12);
+    labels->addWidget(m_core->editedLabel());
+    labels->addStretch();
+    left->addLayout(labels);
+
+    auto *bodyRow = new QHBoxLayout;
+    bodyRow->setSpacing(compact ? 4 : 6);
+    bodyRow->addWidget(m_core->gauge());
+    bodyRow->addWidget(m_core->body(), 1);
+    left->addLayout(bodyRow, 1);
+
+    auto *answers = new QHBoxLayout;
+    answers->setSpacing(compact ? 6 : 10);
+    answers->addWidget(epEfTrBtn1);
+    answers->addWidget(m_core->pages(), 1);
+    answers->addWidget(epEfTrBtn2);
+    left->addWidget(board(QString(), answers));
+
+    auto *commands1 = new QHBoxLayout;
+    commands1->setSpacing(spacing);
+    commands1->addStretch();
+    for (QPushButton *b : {epEfTrBtn3, epEfTrBtn6, epEfTrBtn4, epEfTrBtn5, epEfTrBtn9})
+        commands1->addWidget(b);
+    auto *commands2 = new QHBoxLayout;
+    commands2->setSpacing(spacing);
+    commands2->addStretch();
+    for (QPushButton *b : {epEfTrBtn11, epEfTrBtn10, epEfTrBtn99})
+        commands2->addWidget(b);
+    left->addLayout(commands1);
+    left->addLayout(commands2);
+    columns->addLayout(left, 1);
+
+    // Right: settings and desktop, the clock, the kind and number boards, the groups.
+    auto *right = new QVBoxLayout;
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(spacing);
+    auto *top = new QHBoxLayout;
+    top->addWidget(epEfTrBtn8);
+    top->addWidget(epEfTrBtn7);
+    right->addLayout(top);
+
+    auto *clock = new QHBoxLayout;
+    clock->addWidget(m_animation);
+    clock->addWidget(m_clockLabel, 1, Qt::AlignCenter);
+    right->addWidget(board(u"时钟"_s, clock));
+
+    auto *kinds = new QHBoxLayout;
+    kinds->addStretch();
+    kinds->addWidget(m_core->kindPanel());
+    kinds->addStretch();
+    right->addWidget(board(u"题型指示板"_s, kinds));
+
+    auto *numbers = new QVBoxLayout;
+    auto *numberRow = new QHBoxLayout;
+    numberRow->addStretch();
+    numberRow->addWidget(m_core->numberPanel());
+    numberRow->addStretch();
+    numbers->addLayout(numberRow);
+    numbers->addWidget(m_core->groupLabels());
+    auto *groupButtons = new QHBoxLayout;
+    groupButtons->addWidget(FlatSpeedButton1);
+    groupButtons->addWidget(FlatSpeedButton2);
+    numbers->addLayout(groupButtons);
+    right->addWidget(board(u"题目指示板"_s, numbers));
+    right->addStretch();
+
+    auto *rightBox = new QWidget(this);
+    rightBox->setObjectName(u"RightColumn"_s);
+    rightBox->setFixedWidth(rightWidth);
+    rightBox->setLayout(right);
+    columns->addWidget(rightBox);
+}
+
+void TFrmLxxt::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // Centred on the desktop.
+    if (QScreen *screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TFrmLxxt::FormShow()
+{
+    BusyCursor busy;
+    epLabel2->setText(App::currentChapterKey.isEmpty() ? u"提示板"_s : App::currentChapterKey);
+    m_core->startShowing();
+    m_clock->start();
+    m_animation->start();
+    epEfTrBtn9->setEnabled(false);
+}
+
+void TFrmLxxt::keyPressEvent(QKeyEvent *event)
+{
+    if (m_core->handleKey(event))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void TFrmLxxt::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (!m_background.isNull())
+        p.drawPixmap(rect(), m_background);
+    else
+        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
+    // Title strip and frame of the borderless window.
+    const int titleHeight = m_title->height();
+    QLinearGradient strip(0, 0, 0, titleHeight);
+    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
+    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
+    p.fillRect(QRect(0, 0, width(), titleHeight), strip);
+    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
+    p.drawRect(rect().adjusted(1, 1, -1, -1));
+}
+
+void TFrmLxxt::done(int result)
+{
+    if (!m_closed && m_shown) {
+        m_closed = true;
+        FormClose();
+    }
+    QDialog::done(result);
+}
+
+void TFrmLxxt::FormClose()
+{
+    BusyCursor busy;
+    const QString elapsed = m_clock->stop();
+    m_animation->stop();
+    m_core->stopGauge();
+    // The answer on screen and the study time are one unit of work.
+    m_core->guarded([this, &elapsed] {
+        Db::Transaction tx(DM1->ADOCn1());
+        m_core->recordSilently();
+        DM1->AddStudyTime(elapsed);
+        tx.commit();
+    });
+    m_core->questionSet().close();
+}
+
+void TFrmLxxt::epEfTrBtn4Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TFrmJx jx(this);
+    jx.bind(m_core->explanation());
+    jx.exec();
+    // The explanation window restores the cursor when it shows; restore it if it never did.
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void TFrmLxxt::epEfTrBtn5Click()
+{
+    QuestionRow *row = m_core->currentRow();
+    if (!row)
+        return;
+    TFrmBj bj(this);
+    bj.bind(u"lx"_s, m_core->options().table, row->id());
+    bj.exec();
+    m_core->refreshNote(App::notePresentFlag);
+}
+
+void TFrmLxxt::epEfTrBtn9Click()
+{
+    QuestionRow *row = m_core->currentRow();
+    if (!row)
+        return;
+    {
+        TfrmAnswFagui points(this);
+        if (points.LoadCodes(row->id()))
+            points.exec();
+    }
+    if (!isVisible())
+        show();
+}
+
+void TFrmLxxt::epEfTrBtn11Click()
+{
+    m_core->stopGauge();
+    ShowPrompt(u"提示"_s, u"题目编辑功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+}
+
+void TFrmLxxt::epEfTrBtn8Click()
+{
+    App::settingsVariant = 0;
+#ifdef STUDYAID_HAVE_CONFIG
+    TFrmConfig config(this);
+    config.exec();
+#else
+    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+#endif
+}
+
+void TFrmLxxt::epEfTrBtn7Click()
+{
+    // Shows the desktop: every window of the program is minimised.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible())
+            w->showMinimized();
+    }
+}

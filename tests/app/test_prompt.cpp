@@ -1,0 +1,231 @@
+// The prompt dialog: button layouts, variants, pictures, results, and its place on the screen.
+#include "app/Udlg.h"
+#include "support/testsupport.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the dialog looked like when it would have been shown.
+struct Seen
+{
+    int width = 0;
+    QString title;
+    QString label;
+    QString message;
+    int page = -1;
+    QString left, centre, right; // caption, or "-" when hidden
+    QPoint centrePoint;
+};
+
+QString state(const QPushButton *b)
+{
+    return b->isHidden() ? u"-"_s : b->text();
+}
+
+Seen look()
+{
+    Seen s;
+    s.width = FrmDlg->width();
+    s.title = FrmDlg->windowTitle();
+    s.label = FrmDlg->findChild<QLabel *>(u"Label1"_s)->text();
+    s.message = FrmDlg->findChild<QLabel *>(u"fcLabel1"_s)->text();
+    s.page = FrmDlg->findChild<QStackedWidget *>(u"epNoteBook1"_s)->currentIndex();
+    s.left = state(FrmDlg->findChild<QPushButton *>(u"fcShapeBtn1"_s));
+    s.centre = state(FrmDlg->findChild<QPushButton *>(u"fcShapeBtn3"_s));
+    s.right = state(FrmDlg->findChild<QPushButton *>(u"fcShapeBtn2"_s));
+    s.centrePoint = FrmDlg->geometry().center();
+    return s;
+}
+
+// Calls ShowPrompt with the hook active and returns the dialog's state at that moment.
+Seen prompt(const QString &caption, const QString &message, int buttons, int icon,
+            const QString &variant)
+{
+    Seen seen;
+    PromptHook::set([&seen](const PromptCall &) {
+        seen = look();
+        return 1;
+    });
+    ShowPrompt(caption, message, buttons, icon, variant);
+    PromptHook::clear();
+    return seen;
+}
+
+// Shows the real dialog and presses a button (by objectName) or a key once it is up.
+int pressWhenShown(int buttons, const QString &variant, const QString &button, int key = 0)
+{
+    QTimer::singleShot(0, [button, key] {
+        QVERIFY(FrmDlg->isVisible());
+        if (key)
+            QTest::keyClick(FrmDlg, Qt::Key(key));
+        else
+            QTest::mouseClick(FrmDlg->findChild<QPushButton *>(button), Qt::LeftButton);
+        if (FrmDlg->isVisible())
+            FrmDlg->done(-1); // the key was ignored: end the test's dialog anyway
+    });
+    return ShowPrompt(u"提示"_s, u"要继续吗？"_s, buttons, 0, variant);
+}
+
+} // namespace
+
+class TestPrompt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase()
+    {
+        delete FrmDlg;
+        FrmDlg = nullptr;
+    }
+
+    void createsItsDialogOnFirstUse()
+    {
+        QVERIFY(!FrmDlg);
+        prompt(u"提示"_s, u"x"_s, 1, 0, u"NO"_s);
+        QVERIFY(FrmDlg);
+        QCOMPARE(FrmDlg->objectName(), u"FrmDlg"_s);
+        QVERIFY(FrmDlg->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(FrmDlg->height(), 110);
+        // Stored colour 13743256 is blue D1, green B4, red 98.
+        QCOMPARE(FrmDlg->palette().color(QPalette::Window), QColor(0x98, 0xb4, 0xd1));
+        const QLabel *title = FrmDlg->findChild<QLabel *>(u"Label1"_s);
+        QVERIFY(title->font().italic());
+        QCOMPARE(title->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(FrmDlg->findChild<QStackedWidget *>(u"epNoteBook1"_s)->count(), 3);
+    }
+
+    void layouts_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("centre");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("width");
+        QTest::newRow("0 left+right") << 0 << u"NO"_s << u"确定"_s << u"-"_s << u"取消"_s << 399;
+        QTest::newRow("1 centre") << 1 << u"NO"_s << u"-"_s << u"确定"_s << u"-"_s << 399;
+        QTest::newRow("2 all") << 2 << u"No"_s << u"确定"_s << u"确定"_s << u"取消"_s << 399;
+        QTest::newRow("3 left narrow") << 3 << u""_s << u"确定"_s << u"-"_s << u"-"_s << 200;
+        QTest::newRow("2 Exam") << 2 << u"Exam"_s << u"确定"_s << u"取消"_s << u"作废"_s << 399;
+        QTest::newRow("0 Exam") << 0 << u"Exam"_s << u"确定"_s << u"-"_s << u"作废"_s << 399;
+        QTest::newRow("2 exam lower case") << 2 << u"exam"_s << u"确定"_s << u"确定"_s
+                                           << u"取消"_s << 399;
+        QTest::newRow("2 EXAM") << 2 << u"EXAM"_s << u"确定"_s << u"确定"_s << u"取消"_s << 399;
+    }
+    void layouts()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QString, variant);
+        QFETCH(QString, left);
+        QFETCH(QString, centre);
+        QFETCH(QString, right);
+        QFETCH(int, width);
+        const Seen s = prompt(u"错误"_s, u"无法打开试题！"_s, buttons, 2, variant);
+        QCOMPARE(s.left, left);
+        QCOMPARE(s.centre, centre);
+        QCOMPARE(s.right, right);
+        QCOMPARE(s.width, width);
+        QCOMPARE(s.title, u"错误"_s);
+        QCOMPARE(s.label, u"错误"_s);
+        QCOMPARE(s.message, u"无法打开试题！"_s);
+        QCOMPARE(s.page, 2);
+        // Centred on the screen, also when narrowed.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2((s.centrePoint - screen.center()).manhattanLength() <= 2,
+                 qPrintable(u"dialog centre %1,%2"_s.arg(s.centrePoint.x()).arg(s.centrePoint.y())));
+    }
+
+    void narrowDialogIsRestoredByTheNextCall()
+    {
+        QCOMPARE(prompt(u"提示"_s, u"请选择具体章节!"_s, 3, 1, u"NO"_s).width, 200);
+        const Seen next = prompt(u"提示"_s, u"请先做出答案！"_s, 1, 1, u"NO"_s);
+        QCOMPARE(next.width, 399);
+        QCOMPARE(next.centre, u"确定"_s);
+        QCOMPARE(next.left, u"-"_s);
+        // The narrow layout's button stays inside the narrow dialog.
+        prompt(u"提示"_s, u"请选择具体章节!"_s, 3, 1, u"NO"_s);
+        const QRect button = FrmDlg->findChild<QPushButton *>(u"fcShapeBtn1"_s)->geometry();
+        QVERIFY(FrmDlg->rect().contains(button));
+    }
+
+    void pictures_data()
+    {
+        QTest::addColumn<int>("icon");
+        QTest::newRow("information") << 0;
+        QTest::newRow("warning") << 1;
+        QTest::newRow("error") << 2;
+    }
+    void pictures()
+    {
+        QFETCH(int, icon);
+        QCOMPARE(prompt(u"提示"_s, u"x"_s, 1, icon, u"NO"_s).page, icon);
+        const QStackedWidget *book = FrmDlg->findChild<QStackedWidget *>(u"epNoteBook1"_s);
+        const auto *page = qobject_cast<const QLabel *>(book->currentWidget());
+        QVERIFY(page);
+        QVERIFY(!page->pixmap().isNull());
+    }
+
+    void hookReceivesTheCall()
+    {
+        testsupport::PromptCatcher catcher;
+        catcher.queue(2);
+        QCOMPARE(ShowPrompt(u"提示"_s, u"要交卷吗？"_s, 2, 1, u"Exam"_s), 2);
+        QCOMPARE(catcher.calls().size(), 1);
+        const PromptCall &c = catcher.calls().first();
+        QCOMPARE(c.kind, PromptCall::Prompt);
+        QCOMPARE(c.caption, u"提示"_s);
+        QCOMPARE(c.message, u"要交卷吗？"_s);
+        QCOMPARE(c.buttons, 2);
+        QCOMPARE(c.icon, 1);
+        QCOMPARE(c.variant, u"Exam"_s);
+    }
+
+    // The real modal dialog: each button closes it with its result.
+    void results_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        QTest::newRow("left") << 0 << u"NO"_s << u"fcShapeBtn1"_s << 0 << 1;
+        QTest::newRow("right") << 0 << u"NO"_s << u"fcShapeBtn2"_s << 0 << 2;
+        QTest::newRow("centre") << 1 << u"NO"_s << u"fcShapeBtn3"_s << 0 << 3;
+        QTest::newRow("Exam right 作废") << 2 << u"Exam"_s << u"fcShapeBtn2"_s << 0 << 2;
+        QTest::newRow("Exam centre 取消") << 2 << u"Exam"_s << u"fcShapeBtn3"_s << 0 << 3;
+        QTest::newRow("narrow left") << 3 << u"NO"_s << u"fcShapeBtn1"_s << 0 << 1;
+        // Escape means 取消; with a single button it means that button.
+        QTest::newRow("escape ordinary") << 2 << u"NO"_s << QString() << int(Qt::Key_Escape) << 2;
+        QTest::newRow("escape Exam") << 2 << u"Exam"_s << QString() << int(Qt::Key_Escape) << 3;
+        QTest::newRow("escape single") << 1 << u"NO"_s << QString() << int(Qt::Key_Escape) << 3;
+        QTest::newRow("escape narrow") << 3 << u"NO"_s << QString() << int(Qt::Key_Escape) << 1;
+        QTest::newRow("escape Exam without 取消") << 0 << u"Exam"_s << QString()
+                                                 << int(Qt::Key_Escape) << -1;
+        // Enter presses the first button shown.
+        QTest::newRow("enter") << 0 << u"NO"_s << QString() << int(Qt::Key_Return) << 1;
+    }
+    void results()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QString, variant);
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(int, result);
+        QVERIFY(!PromptHook::active());
+        QCOMPARE(pressWhenShown(buttons, variant, button, key), result);
+        QVERIFY(!FrmDlg->isVisible());
+    }
+};
+
+STUDYAID_QTEST_MAIN(TestPrompt)
+#include "test_prompt.moc"

@@ -1,0 +1,637 @@
+// The start window: the command dispatcher, the menu (layout, animation, keyboard, assistive
+// names), the exit check, the music switch, the progress and about windows, and start-up.
+#include "app/Uabout.h"
+#include "app/Udlg.h"
+#include "app/Uprogress.h"
+#include "app/Ustart.h"
+#include "app/startup.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "support/testsupport.h"
+#include "ui/MenuWidget.h"
+#include "ui/MidiPlayer.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <cmath>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using testsupport::PromptCatcher;
+using testsupport::TempProgramFolder;
+
+namespace {
+
+const QDate kToday(2026, 12, 10);
+
+QString promptText(const PromptCall &c)
+{
+    return c.caption + u'|' + c.message + u'|' + QString::number(c.buttons) + u'|' +
+           QString::number(c.icon) + u'|' + c.variant;
+}
+
+} // namespace
+
+class TestStartWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempProgramFolder> folder;
+    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<TFrmStart> start;
+    // What the dispatcher did: windows run modally (class name, "+hourglass" when the wait
+    // cursor was on while it ran) and pages opened (relative to the program folder).
+    QStringList windows;
+    QStringList pages;
+    std::function<void(QDialog &)> onWindow;
+
+    void openStudyDatabase()
+    {
+        folder = std::make_unique<TempProgramFolder>();
+        QVERIFY(folder->isValid());
+        dm = std::make_unique<TDM1>();
+        QVERIFY(dm->DataModuleCreate(folder->path()));
+        DM1 = dm.get();
+    }
+
+    void createStart()
+    {
+        openStudyDatabase();
+        start = std::make_unique<TFrmStart>();
+        QVERIFY(!start->terminationRequested());
+        start->setModalRunner([this](QDialog &d) {
+            const QCursor *c = QApplication::overrideCursor();
+            const bool hourglass = c && c->shape() == Qt::WaitCursor;
+            windows.append(QString::fromLatin1(d.metaObject()->className()) +
+                           (hourglass ? u"+hourglass"_s : QString()));
+            if (onWindow)
+                onWindow(d);
+            return int(QDialog::Rejected);
+        });
+        start->setUrlOpener([this](const QUrl &url) {
+            const QString path = url.toLocalFile();
+            pages.append(path.startsWith(folder->path()) ? path.mid(folder->path().size()) : path);
+            return true;
+        });
+    }
+
+    void showStart()
+    {
+        createStart();
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start.get()));
+    }
+
+    void setPlan(int mark, int amount, int time, int answers, const QString &spent)
+    {
+        const QSqlDatabase db = DM1->ADOCn1();
+        Db::exec(db, u"update tab_plan set PlanMark=?, PlanAmount=?, PlanTime=?"_s,
+                 {mark, amount, time});
+        Db::exec(db, u"delete from tab_rz where A1=?"_s, {TDM1::dateText(kToday)});
+        Db::exec(db, u"insert into tab_rz (A1, A2, D1) values (?, ?, ?)"_s,
+                 {TDM1::dateText(kToday), answers, spent});
+    }
+
+private slots:
+    void init()
+    {
+        windows.clear();
+        pages.clear();
+        onWindow = nullptr;
+        App::currentPaperKind = 0;
+        App::settingsVariant = 0;
+    }
+
+    void cleanup()
+    {
+        start.reset();
+        DM1 = nullptr;
+        dm.reset();
+        folder.reset();
+        Startup::finish();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // ----- the dispatcher -----
+
+    void dispatch_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QStringList>("opensPages");
+        QTest::addColumn<int>("paperKind");
+        QTest::addColumn<int>("variant");
+
+        auto soon = [](const QString &feature) {
+            return QStringList{u"提示|"_s + feature + u"功能正在建设中，敬请期待！|1|0|NO"_s};
+        };
+        const QStringList none;
+        // Before each word: paper kind 2, settings variant 7.
+        QTest::newRow("ksdg") << u"ksdg"_s << soon(u"考点学习"_s) << none << none << 2 << 7;
+        QTest::newRow("zsd") << u"zsd"_s << soon(u"考点学习"_s) << none << none << 2 << 7;
+        for (const QString &w : {u"lx"_s, u"lx2"_s, u"lx3"_s, u"lx4"_s, u"lx5"_s}) {
+            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"TFrmkmmc+hourglass"_s}
+                                         << none << 2 << 7;
+        }
+        QTest::newRow("szjh") << u"szjh"_s << soon(u"学习计划"_s) << none << none << 2 << 7;
+        QTest::newRow("szks") << u"szks"_s << soon(u"考试设置"_s) << none << none << 2 << 7;
+        QTest::newRow("rz") << u"rz"_s << soon(u"学习日志"_s) << none << none << 2 << 7;
+        QTest::newRow("tj") << u"tj"_s << soon(u"统计图表"_s) << none << none << 2 << 7;
+        QTest::newRow("sj") << u"sj"_s << soon(u"题库升级"_s) << none << none << 2 << 7;
+        QTest::newRow("cj") << u"cj"_s << soon(u"试卷历史"_s) << none << none << 2 << 7;
+        QTest::newRow("music") << u"music"_s << soon(u"背景音乐"_s) << none << none << 2 << 0;
+        QTest::newRow("sztime") << u"sztime"_s << soon(u"答题时间"_s) << none << none << 2 << 1;
+        QTest::newRow("fg") << u"fg"_s << none << none << QStringList{u"htm/法律法规.htm"_s} << 2 << 7;
+        QTest::newRow("help") << u"help"_s << none << none << QStringList{u"htm/help.html"_s} << 2
+                              << 7;
+        QTest::newRow("lxfs") << u"lxfs"_s << none << none
+                              << QStringList{u"htm/发行站及专业书店联系方式.htm"_s} << 2 << 7;
+        QTest::newRow("lnst") << u"lnst"_s << none << none << QStringList{u"htm/lnst.htm"_s} << 2
+                              << 7;
+        QTest::newRow("about") << u"about"_s << none << QStringList{u"TFrmAbout"_s} << none << 2
+                               << 7;
+        for (int kind = 1; kind <= 5; ++kind) {
+            const QString w = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
+            QTest::newRow(qPrintable(w)) << w << soon(u"模拟考试"_s) << none << none << kind << 7;
+        }
+        // Exact, case-sensitive words only.
+        for (const QString &w : {u"LX"_s, u"Lx"_s, u"MNKS3"_s, u"About"_s, u"quit "_s, u""_s,
+                                 u"xyz"_s, u"lx6"_s, u"mnks6"_s}) {
+            QTest::newRow(qPrintable(u"ignored '"_s + w + u"'"_s))
+                << w << none << none << none << 2 << 7;
+        }
+    }
+    void dispatch()
+    {
+        QFETCH(QString, word);
+        QFETCH(QStringList, prompts);
+        QFETCH(QStringList, opened);
+        QFETCH(QStringList, opensPages);
+        QFETCH(int, paperKind);
+        QFETCH(int, variant);
+        createStart();
+        App::currentPaperKind = 2;
+        App::settingsVariant = 7;
+        PromptCatcher catcher;
+
+        start->ShockwaveFlash1FSCommand(word, u"ignored args"_s);
+
+        QStringList seen;
+        for (const PromptCall &c : catcher.calls())
+            seen.append(promptText(c));
+        QCOMPARE(seen, prompts);
+        QCOMPARE(windows, opened);
+        QCOMPARE(pages, opensPages);
+        QCOMPARE(App::currentPaperKind, paperKind);
+        QCOMPARE(App::settingsVariant, variant);
+        QVERIFY(!QApplication::overrideCursor());
+        // The pages asked for are the ones shipped in htm/.
+        for (const QString &page : std::as_const(pages))
+            QVERIFY2(QFileInfo::exists(folder->path() + page), qPrintable(page));
+        QVERIFY(start->isHidden()); // nothing closed or showed the start window
+    }
+
+    void aboutWindow()
+    {
+        openStudyDatabase();
+        TFrmAbout about;
+        QCOMPARE(about.windowTitle(), u"关于"_s);
+        QCOMPARE(about.size(), QSize(395, 266));
+        QCOMPARE(about.palette().color(QPalette::Window), QColor(Qt::white));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // Every line of text fits its label.
+        for (const QLabel *label : about.findChildren<QLabel *>()) {
+            if (label->wordWrap())
+                continue;
+            const QFontMetrics fm(label->font());
+            for (const QString &line : label->text().split(u'\n'))
+                QVERIFY2(fm.horizontalAdvance(line) <= label->width(), qPrintable(line));
+        }
+        auto *close = about.findChild<QPushButton *>();
+        QVERIFY(close);
+        QCOMPARE(close->text(), u"关 闭"_s);
+        QVERIFY(about.rect().contains(close->geometry()));
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+    }
+
+    void failingWindowLeavesMenuRunning()
+    {
+        createStart();
+        PromptCatcher catcher;
+        onWindow = [](QDialog &) { throw Db::DbError("disk I/O error"); };
+        start->ShockwaveFlash1FSCommand(u"lx"_s, {});
+        QCOMPARE(windows, QStringList{u"TFrmkmmc+hourglass"_s});
+        QCOMPARE(catcher.calls().size(), 1);
+        QCOMPARE(catcher.calls().first().kind, PromptCall::MessageBox);
+        QCOMPARE(catcher.calls().first().caption, u"错误"_s);
+        QCOMPARE(catcher.calls().first().message, u"disk I/O error"_s);
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(DM1->connected());
+    }
+
+    void hourglassEndsOnceTheWindowIsUp()
+    {
+        createStart();
+        PromptCatcher catcher;
+        bool waitCursorWhileUp = true;
+        onWindow = [&waitCursorWhileUp](QDialog &d) {
+            QTimer::singleShot(100, &d, [&d, &waitCursorWhileUp] {
+                waitCursorWhileUp = QApplication::overrideCursor() != nullptr;
+                d.reject();
+            });
+            d.exec();
+        };
+        start->ShockwaveFlash1FSCommand(u"lx3"_s, {});
+        QCOMPARE(windows, QStringList{u"TFrmkmmc+hourglass"_s});
+        QVERIFY(!waitCursorWhileUp);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // ----- showing the start window and the menu -----
+
+    void createdForTheScreen()
+    {
+        createStart();
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QString mode = screen == QSize(800, 600) ? u"800"_s : u"1024"_s;
+        QCOMPARE(App::displayMode, mode);
+        QCOMPARE(start->size(), mode == u"800"_s ? QSize(800, 600) : QSize(1024, 768));
+        QVERIFY(start->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(start->findChild<MidiPlayer *>(u"MidiMediaPlayer"_s));
+        QVERIFY(start->findChild<MenuWidget *>(u"ShockwaveFlash1"_s));
+    }
+
+    void showFillsTheScreenAndPlaysTheMenu()
+    {
+        App::answerTimeTable = {};
+        createStart();
+        QSignalSpy shown(start.get(), &TFrmStart::menuShown);
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start.get()));
+        QCOMPARE(start->geometry(), QGuiApplication::primaryScreen()->geometry());
+        QCOMPARE(App::currentPaperKind, 1);
+
+        // The answer-time table of tab_tx1: Trunc(time * 600) per kind.
+        QSqlQuery q = Db::query(DM1->ADOCn1(), u"select A1, time from tab_tx1"_s);
+        QList<int> kinds, intervals;
+        while (q.next()) {
+            kinds.append(q.value(0).toInt());
+            intervals.append(int(std::trunc(q.value(1).toDouble() * 600.0 + 1e-7)));
+        }
+        QVERIFY(!kinds.isEmpty());
+        QCOMPARE(App::answerTimeTable.kinds, kinds);
+        QCOMPARE(App::answerTimeTable.intervals, intervals);
+
+        MenuWidget *menu = start->menu();
+        QCOMPARE(menu->geometry(), start->rect());
+        QCOMPARE(menu->items().size(), 22);
+        QVERIFY(menu->isPlaying());
+        QTRY_COMPARE(shown.count(), 1);
+        // Tiles come in one after another and all arrive.
+        QVERIFY(menu->items().last()->reveal() < 1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(!menu->isPlaying(), 5000);
+        for (const MenuItemButton *item : menu->items())
+            QCOMPARE(item->reveal(), 1.0);
+    }
+
+    void menuTilesFitTheScreen()
+    {
+        showStart();
+        const QList<MenuItemButton *> items = start->menu()->items();
+        const QRect area = start->menu()->rect();
+        for (int i = 0; i < items.size(); ++i) {
+            const QRect r = items.at(i)->geometry();
+            QVERIFY2(area.contains(r), qPrintable(items.at(i)->text()));
+            QVERIFY2(r.height() >= 34, qPrintable(items.at(i)->text()));
+            for (int j = i + 1; j < items.size(); ++j)
+                QVERIFY2(!r.intersects(items.at(j)->geometry()),
+                         qPrintable(items.at(i)->text() + u" / "_s + items.at(j)->text()));
+        }
+        // No caption or hint is cut short on this screen.
+        for (const MenuItemButton *item : items)
+            QVERIFY2(!item->isElided(), qPrintable(item->text()));
+    }
+
+    void menuItemsAreAccessibleButtons()
+    {
+        showStart();
+        for (MenuItemButton *item : start->menu()->items()) {
+            QAccessibleInterface *ai = QAccessible::queryAccessibleInterface(item);
+            QVERIFY(ai);
+            QCOMPARE(ai->role(), QAccessible::Button);
+            QCOMPARE(ai->text(QAccessible::Name), item->spec().caption);
+            QVERIFY(item->focusPolicy() & Qt::TabFocus);
+        }
+        QCOMPARE(start->menu()->item(u"mnks4"_s)->accessibleName(),
+                 u"注册安全工程师·安全生产事故案例分析"_s);
+    }
+
+    void menuKeyboard_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("down") << u"ksdg"_s << int(Qt::Key_Down) << u"zsd"_s;
+        QTest::newRow("down into next group") << u"lnst"_s << int(Qt::Key_Down) << u"szjh"_s;
+        QTest::newRow("up wraps") << u"ksdg"_s << int(Qt::Key_Up) << u"tj"_s;
+        QTest::newRow("down wraps") << u"szks"_s << int(Qt::Key_Down) << u"mnks"_s;
+        QTest::newRow("right") << u"ksdg"_s << int(Qt::Key_Right) << u"mnks"_s;
+        QTest::newRow("right keeps the row") << u"mnks3"_s << int(Qt::Key_Right) << u"lxfs"_s;
+        QTest::newRow("left wraps") << u"ksdg"_s << int(Qt::Key_Left) << u"fg"_s;
+        QTest::newRow("end") << u"zsd"_s << int(Qt::Key_End) << u"quit"_s;
+        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << u"ksdg"_s;
+    }
+    void menuKeyboard()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        showStart();
+        QTRY_VERIFY_WITH_TIMEOUT(!start->menu()->isPlaying(), 5000);
+        MenuWidget *menu = start->menu();
+        QCOMPARE(QApplication::focusWidget(), menu->item(u"ksdg"_s));
+        menu->item(from)->setFocus();
+        QTest::keyClick(menu->item(from), Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), menu->item(to));
+    }
+
+    void menuActivation()
+    {
+        showStart();
+        MenuWidget *menu = start->menu();
+        QSignalSpy commands(menu, &MenuWidget::FSCommand);
+        PromptCatcher catcher;
+        // Enter on the focused tile, Space on another, a mouse click on a third.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(commands.count(), 1);
+        menu->item(u"sj"_s)->setFocus();
+        QTest::keyClick(menu->item(u"sj"_s), Qt::Key_Space);
+        QTRY_COMPARE(commands.count(), 2);
+        QTest::mouseClick(menu->item(u"about"_s), Qt::LeftButton);
+        QTRY_COMPARE(commands.count(), 3);
+        QCOMPARE(commands.at(0).at(0).toString(), u"ksdg"_s);
+        QCOMPARE(commands.at(1).at(0).toString(), u"sj"_s);
+        QCOMPARE(commands.at(2).at(0).toString(), u"about"_s);
+        // ... and each reached the dispatcher.
+        QCOMPARE(catcher.messages(), (QStringList{u"考点学习功能正在建设中，敬请期待！"_s,
+                                                 u"题库升级功能正在建设中，敬请期待！"_s}));
+        QCOMPARE(windows, QStringList{u"TFrmAbout"_s});
+    }
+
+    void menuHoverHighlight()
+    {
+        showStart();
+        QTRY_VERIFY_WITH_TIMEOUT(!start->menu()->isPlaying(), 5000);
+        MenuItemButton *item = start->menu()->item(u"tj"_s);
+        QCOMPARE(item->highlight(), 0.0);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(item, &enter);
+        QTRY_COMPARE(item->highlight(), 1.0);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(item, &leave);
+        QTRY_COMPARE(item->highlight(), 0.0);
+    }
+
+    // ----- the exit check -----
+
+    void quit_data()
+    {
+        QTest::addColumn<int>("planMark");
+        QTest::addColumn<int>("amount");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<QString>("spent");
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<bool>("closes");
+        const int ok = QMessageBox::Ok;
+        const int okCancel = QMessageBox::Ok | QMessageBox::Cancel;
+        const QString ask = u"还未完成今日学习计划，要退出吗？"_s;
+        QTest::newRow("49 of 50, leave") << 0 << 50 << 60 << 49 << u"00:00:00"_s << ok << ask
+                                         << int(QMessageBox::Question) << okCancel << true;
+        QTest::newRow("49 of 50, stay") << 0 << 50 << 60 << 49 << u"00:00:00"_s
+                                        << int(QMessageBox::Cancel) << ask
+                                        << int(QMessageBox::Question) << okCancel << false;
+        QTest::newRow("50 of 50") << 0 << 50 << 60 << 50 << u"00:00:00"_s << ok
+                                  << u"恭喜完成今日学习计划！"_s << int(QMessageBox::Information)
+                                  << ok << true;
+        QTest::newRow("51 of 50") << 0 << 50 << 60 << 51 << u"00:00:00"_s << ok
+                                  << u"超额完成学习计划，要注意休息呦！"_s
+                                  << int(QMessageBox::Information) << ok << true;
+        QTest::newRow("01:00:59 of 60 minutes") << 1 << 50 << 60 << 0 << u"01:00:59"_s << ok
+                                                << u"恭喜完成今日学习计划！"_s
+                                                << int(QMessageBox::Information) << ok << true;
+    }
+    void quit()
+    {
+        QFETCH(int, planMark);
+        QFETCH(int, amount);
+        QFETCH(int, minutes);
+        QFETCH(int, answers);
+        QFETCH(QString, spent);
+        QFETCH(int, reply);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(bool, closes);
+        testsupport::FixedToday today(kToday);
+        showStart();
+        setPlan(planMark, amount, minutes, answers, spent);
+        PromptCatcher catcher;
+        catcher.queue(reply);
+
+        start->ShockwaveFlash1FSCommand(u"quit"_s, {});
+
+        QCOMPARE(catcher.calls().size(), 1);
+        const PromptCall &c = catcher.calls().first();
+        QCOMPARE(c.kind, PromptCall::MessageBox);
+        QCOMPARE(c.caption, u"提示"_s);
+        QCOMPARE(c.message, message);
+        QCOMPARE(c.icon, icon);
+        QCOMPARE(c.buttons, buttons);
+        QCOMPARE(start->isVisible(), !closes);
+        // Closing the start window releases the database.
+        QCOMPARE(DM1->connected(), !closes);
+    }
+
+    void quitWithoutAKnownTargetStillEnds()
+    {
+        testsupport::FixedToday today(kToday);
+        showStart();
+        setPlan(7, 50, 60, 0, u"00:00:00"_s);
+        PromptCatcher catcher;
+        start->ShockwaveFlash1FSCommand(u"quit"_s, {});
+        QVERIFY(catcher.calls().isEmpty());
+        QVERIFY(!start->isVisible());
+    }
+
+    // ----- music, progress -----
+
+    void musicWithoutSoundCard()
+    {
+        if (MidiPlayer::soundCardCount() > 0)
+            QSKIP("this machine has a sound card");
+        createStart();
+        PromptCatcher catcher;
+        start->PlayBackgroundMusic(folder->path() + u"sound/乐曲01.mid"_s, true);
+        QCOMPARE(catcher.calls().size(), 1);
+        QCOMPARE(promptText(catcher.calls().first()), u"提示|没发现声卡！|1|1|NO"_s);
+        QVERIFY(!start->player()->isPlaying());
+        start->PlayBackgroundMusic(QString(), false);
+        QCOMPARE(catcher.calls().size(), 2);
+        QCOMPARE(catcher.calls().last().message, u"没发现声卡！"_s);
+    }
+
+    void progressWindow()
+    {
+        TFrmProgress progress;
+        QCOMPARE(progress.windowTitle(), u"进度条"_s);
+        QCOMPARE(progress.size(), QSize(358, 63));
+        // Stored colour 14930369 is blue E3, green D1, red C1.
+        QCOMPARE(progress.palette().color(QPalette::Window), QColor(0xc1, 0xd1, 0xe3));
+        QCOMPARE(progress.cursor().shape(), Qt::WaitCursor);
+        auto *label = progress.findChild<QLabel *>(u"Label1"_s);
+        QVERIFY(label);
+        QCOMPARE(label->text(), u"请等待..."_s);
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
+        progress.showText(u"正在出卷..."_s);
+        QVERIFY(progress.isVisible());
+        QCOMPARE(label->text(), u"正在出卷..."_s);
+        progress.close(); // the user cannot close it
+        QVERIFY(progress.isVisible());
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        QVERIFY(progress.isVisible());
+        progress.finish();
+        QVERIFY(!progress.isVisible());
+    }
+
+    void progressNoticeHidesAlsoOnFailure()
+    {
+        try {
+            ProgressNotice notice(u"正在判卷..."_s);
+            QVERIFY(FrmProgress && FrmProgress->isVisible());
+            QCOMPARE(FrmProgress->text(), u"正在判卷..."_s);
+            throw Db::DbError("failed");
+        } catch (const Db::DbError &) {
+        }
+        QVERIFY(!FrmProgress->isVisible());
+    }
+
+    // ----- start-up in this process -----
+
+    void startupFailures_data()
+    {
+        QTest::addColumn<QString>("database"); // "" none, "copy", or the file's text
+        QTest::addColumn<QString>("menu");     // "" none, "copy", or the file's text
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        const QString db = u"无法连接数据库！"_s;
+        const QString flash = u"请安装Flash6插件文件！"_s;
+        QTest::newRow("no database file") << QString() << u"copy"_s << u"错误"_s << db
+                                          << int(QMessageBox::Critical);
+        QTest::newRow("not a database") << u"Standard Jet DB\nnot really"_s << u"copy"_s
+                                        << u"错误"_s << db << int(QMessageBox::Critical);
+        QTest::newRow("no menu file") << u"copy"_s << QString() << u"提示"_s << flash
+                                      << int(QMessageBox::Warning);
+        // The menu is checked before the database.
+        QTest::newRow("neither") << QString() << QString() << u"提示"_s << flash
+                                 << int(QMessageBox::Warning);
+        QTest::newRow("damaged menu file") << u"copy"_s << u"{\"groups\": ["_s << u"提示"_s
+                                           << flash << int(QMessageBox::Warning);
+    }
+    void startupFailures()
+    {
+        QFETCH(QString, database);
+        QFETCH(QString, menu);
+        QFETCH(QString, caption);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QTemporaryDir dir;
+        QDir root(dir.path());
+        root.mkpath(u"data"_s);
+        root.mkpath(u"pic"_s);
+        const QString dbPath = root.filePath(u"data/WTXVEB710448.mdb"_s);
+        if (database == u"copy"_s) {
+            QVERIFY(QFile::copy(testsupport::fixtureDb(), dbPath));
+            QFile(dbPath).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        } else if (!database.isEmpty()) {
+            QFile f(dbPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(database.toUtf8());
+        }
+        const QString menuPath = root.filePath(u"pic/main.json"_s);
+        if (menu == u"copy"_s) {
+            QVERIFY(QFile::copy(testsupport::binDir() + u"pic/main.json"_s, menuPath));
+        } else if (!menu.isEmpty()) {
+            QFile f(menuPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(menu.toUtf8());
+        }
+        PromptCatcher catcher;
+
+        const int code = Startup::run({dir.path(), false});
+
+        QCOMPARE(code, 1);
+        QCOMPARE(catcher.calls().size(), 1);
+        QCOMPARE(catcher.calls().first().kind, PromptCall::MessageBox);
+        QCOMPARE(catcher.calls().first().caption, caption);
+        QCOMPARE(catcher.calls().first().message, message);
+        QCOMPARE(catcher.calls().first().icon, icon);
+        QVERIFY(!DM1);
+        QVERIFY(!FrmStart);
+        QVERIFY(!FrmProgress);
+        QVERIFY(!FrmDlg);
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), w->metaObject()->className());
+        // A missing database is never created by trying to open it.
+        if (database.isEmpty())
+            QVERIFY(!QFile::exists(dbPath));
+    }
+
+    void startupSucceeds()
+    {
+        TempProgramFolder programFolder;
+        PromptCatcher catcher;
+        QCOMPARE(Startup::run({programFolder.path(), false}), Startup::kStarted);
+        QVERIFY(catcher.calls().isEmpty());
+        QCOMPARE(App::programFolder, programFolder.path());
+        QVERIFY(DM1 && DM1->connected());
+        QVERIFY(FrmStart && FrmStart->isVisible());
+        QVERIFY(FrmProgress && !FrmProgress->isVisible());
+        QVERIFY(FrmDlg && !FrmDlg->isVisible());
+        QCOMPARE(FrmStart->menu()->items().size(), 22);
+        QVERIFY(QGuiApplication::applicationDisplayName().contains(u"考试学习系统"_s));
+        Startup::finish();
+        QVERIFY(!DM1 && !FrmStart && !FrmProgress && !FrmDlg);
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+    }
+};
+
+STUDYAID_QTEST_MAIN(TestStartWindow)
+#include "test_startwindow.moc"

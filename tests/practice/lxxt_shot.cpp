@@ -1,0 +1,111 @@
+// lxxt_shot OUTDIR [800|1024]: opens the chapter practice window on a copy of the fixture
+// database in a few typical states and writes each as a PNG, for looking at the layout.
+// Run with QT_QPA_PLATFORM=offscreen (or under xvfb-run).
+#include "data/appglobals.h"
+#include "data/dm.h"
+#include "practice/QuestionCore.h"
+#include "practice/Ulxxt.h"
+#include "practice/practicesets.h"
+#include "support/testsupport.h"
+#include "ui/fonts.h"
+#include "ui/prompthook.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTest>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void save(QWidget *w, const QString &dir, const QString &name)
+{
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name + u".png"_s);
+    if (!w->grab().save(path, "PNG"))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+void click(QWidget *w, const QString &name)
+{
+    if (auto *b = w->findChild<QAbstractButton *>(name))
+        b->click();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Fonts::applyApplicationFont();
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: lxxt_shot OUTDIR [800|1024]\n");
+        return 2;
+    }
+    const QString out = args.at(1);
+    QDir().mkpath(out);
+    App::displayMode = args.size() > 2 ? args.at(2) : u"1024"_s;
+
+    testsupport::TempProgramFolder folder;
+    TDM1 dm;
+    if (!folder.isValid() || !dm.DataModuleCreate(folder.path())) {
+        std::fprintf(stderr, "cannot open the fixture database\n");
+        return 1;
+    }
+    DM1 = &dm;
+    PromptHook::set([](const PromptCall &) { return 1; });
+    App::loadAnswerTimeTable(dm.ADOCn1(), 1, App::answerTimeTable);
+    App::currentChapterKey = u"法律知识 第一章 第一节"_s;
+    const QString mode = App::displayMode;
+
+    {
+        App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s);
+        TFrmLxxt frm;
+        frm.setWindowTitle(u"练习新题"_s);
+        if (!frm.PreparePracticeRun())
+            return 1;
+        frm.show();
+        QTest::qWait(300);
+        save(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
+        click(&frm, u"fcBG_one_C"_s);
+        click(&frm, u"epEfTrBtn3"_s);
+        click(&frm, u"fcBG_th_2"_s);
+        click(&frm, u"fcBG_one_A"_s);
+        click(&frm, u"epEfTrBtn3"_s);
+        click(&frm, u"fcBG_th_4"_s);
+        click(&frm, u"fcBG_many_A"_s);
+        click(&frm, u"fcBG_many_D"_s);
+        QTest::qWait(1200);
+        save(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
+        click(&frm, u"fcBG_th_1"_s);
+        click(&frm, u"epEfTrBtn10"_s);
+        click(&frm, u"epEfTrBtn6"_s);
+        QTest::qWait(800);
+        save(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
+        frm.close();
+    }
+    {
+        App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"040101"_s);
+        TFrmLxxt frm;
+        frm.setWindowTitle(u"练习新题"_s);
+        if (!frm.PreparePracticeRun())
+            return 1;
+        frm.show();
+        QTest::qWait(300);
+        click(&frm, u"fcBG_tx_31"_s);
+        if (auto *combo = frm.findChild<QComboBox *>(u"FlatComboBox1"_s))
+            combo->setCurrentIndex(1);
+        QTest::qWait(2500);
+        save(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
+        frm.close();
+    }
+    DM1 = nullptr;
+    PromptHook::clear();
+    return 0;
+}

@@ -1,0 +1,232 @@
+// The explanation and notes windows on a temporary fixture copy: what the viewer shows for each
+// kind of stored explanation, and what the notes window writes and reports when it closes.
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "data/schema.h"
+#include "practice/Ubj.h"
+#include "practice/Ujx.h"
+#include "support/testsupport.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kQuestion = u"010101000001"_s;
+
+QVariant htmlBytes(const QString &boldText)
+{
+    QTextDocument doc;
+    doc.setHtml(u"<p>普通 <b>"_s + boldText + u"</b></p>"_s);
+    return doc.toHtml().toUtf8();
+}
+
+// Whether a text fits its button.
+bool captionFits(const QPushButton *b)
+{
+    return b->fontMetrics().horizontalAdvance(b->text()) + 8 <= b->width();
+}
+
+} // namespace
+
+class NotesWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        folder = std::make_unique<testsupport::TempProgramFolder>();
+        QVERIFY(folder->isValid());
+        dm = std::make_unique<TDM1>();
+        QVERIFY(dm->DataModuleCreate(folder->path()));
+        DM1 = dm.get();
+        App::displayMode = App::displayModeFor(testsupport::testScreenSize().width(),
+                                               testsupport::testScreenSize().height());
+    }
+    void cleanup()
+    {
+        DM1 = nullptr;
+        dm.reset();
+        folder.reset();
+    }
+
+    void explanationShowsWhatIsStored_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("null") << QVariant(QMetaType(QMetaType::QByteArray)) << QString() << false;
+        QTest::newRow("invalid") << QVariant() << QString() << false;
+        QTest::newRow("plain bytes")
+            << QVariant(u"甲 < 乙 且 <b> 不是标记"_s.toUtf8()) << u"甲 < 乙 且 <b> 不是标记"_s
+            << false;
+        QTest::newRow("html bytes") << htmlBytes(u"重点"_s) << u"普通 重点"_s << true;
+    }
+    void explanationShowsWhatIsStored()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        QFETCH(bool, bold);
+        TFrmJx frm;
+        frm.bind(value);
+        auto *viewer = frm.findChild<QTextBrowser *>();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->toPlainText(), text);
+        QVERIFY(viewer->isReadOnly());
+        if (bold) {
+            QTextCursor c(viewer->document());
+            c.setPosition(text.size() - 1);
+            QVERIFY(c.charFormat().fontWeight() >= QFont::Bold);
+        }
+    }
+
+    void explanationWindowRestoresTheCursorAndCloses()
+    {
+        TFrmJx frm;
+        QCOMPARE(frm.windowTitle(), u"解析"_s);
+        frm.bind(htmlBytes(u"要点"_s));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        auto *close = frm.findChild<QPushButton *>(u"btnClose"_s);
+        QVERIFY(close);
+        QCOMPARE(close->text(), u"关闭"_s);
+        QVERIFY(captionFits(close));
+        shoot(&frm, u"jx"_s);
+        close->click();
+        QVERIFY(!frm.isVisible());
+    }
+
+    void noteIsSavedAsWrittenWhenClosed_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("closeBy"); // 0 button, 1 close box, 2 Escape
+        QTest::addColumn<bool>("flag");
+        const QVariant none = QVariant(QMetaType(QMetaType::QString));
+        QTest::newRow("blanks only, button") << QVariant(u"旧笔记"_s) << u"   "_s << 0 << false;
+        QTest::newRow("cleared, close box") << QVariant(u"旧笔记"_s) << QString() << 1 << false;
+        QTest::newRow("note with blanks, Escape")
+            << none << u"  记得复习 O'Neil  "_s << 2 << true;
+        QTest::newRow("kept as loaded, button") << QVariant(u" 已有 "_s) << u" 已有 "_s << 0
+                                                << true;
+    }
+    void noteIsSavedAsWrittenWhenClosed()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, typed);
+        QFETCH(int, closeBy);
+        QFETCH(bool, flag);
+        Db::exec(dm->ADOCn1(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
+        App::notePresentFlag = !flag;
+
+        TFrmBj frm;
+        QCOMPARE(frm.windowTitle(), u"笔记"_s);
+        frm.bind(u"lx"_s, QString(), kQuestion);
+        auto *memo = frm.findChild<QPlainTextEdit *>();
+        QVERIFY(memo);
+        QCOMPARE(memo->toPlainText(), stored.toString());
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        memo->setFocus();
+        memo->selectAll();
+        // Chinese text arrives as committed input-method text, not as key codes.
+        if (typed.isEmpty())
+            QTest::keyClick(memo, Qt::Key_Delete);
+        else
+            memo->insertPlainText(typed);
+        QCOMPARE(memo->toPlainText(), typed);
+
+        auto *button = frm.findChild<QPushButton *>(u"btnClose"_s);
+        QCOMPARE(button->text(), u"关  闭"_s);
+        QVERIFY(captionFits(button));
+        if (closeBy == 0)
+            button->click();
+        else if (closeBy == 1)
+            frm.close();
+        else
+            QTest::keyClick(&frm, Qt::Key_Escape);
+        QVERIFY(!frm.isVisible());
+
+        QSqlQuery q = Db::query(dm->ADOCn1(), u"select A14, A14 is null from tab_answ where A1=?"_s,
+                                {kQuestion});
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), typed);
+        QCOMPARE(q.value(1).toInt(), 0); // a cleared note is '' as written
+        QCOMPARE(App::notePresentFlag, flag);
+        // Closing saves once: a later edit, shown and closed again, is not written.
+        memo->setPlainText(u"之后"_s);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        frm.close();
+        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+                     .toString(),
+                 typed);
+    }
+
+    void examNoteGoesToThePaperRow()
+    {
+        const QSqlDatabase db = dm->ADOCn1();
+        Schema::createPaperTable(db, u"tab_exam7"_s);
+        Db::exec(db, u"insert into tab_exam7 (A1,A14) values (?,?)"_s, {kQuestion, u"卷中笔记"_s});
+        Db::exec(db, u"update tab_answ set A14='练习笔记' where A1=?"_s, {kQuestion});
+        TFrmBj frm;
+        frm.bind(u"ks"_s, u"tab_exam7"_s, kQuestion);
+        auto *memo = frm.findChild<QPlainTextEdit *>();
+        QCOMPARE(memo->toPlainText(), u"卷中笔记"_s);
+        memo->setPlainText(u"考试时记下"_s);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        shoot(&frm, u"bj"_s);
+        frm.close();
+        QCOMPARE(Db::scalar(db, u"select A14 from tab_exam7 where A1=?"_s, {kQuestion}).toString(),
+                 u"考试时记下"_s);
+        QCOMPARE(Db::scalar(db, u"select A14 from tab_answ where A1=?"_s, {kQuestion}).toString(),
+                 u"练习笔记"_s);
+        QVERIFY(App::notePresentFlag);
+    }
+
+    void noteOfAMissingRowIsNotWritten()
+    {
+        App::notePresentFlag = true;
+        TFrmBj frm;
+        frm.bind(u"lx"_s, QString(), u"NOSUCHID0001"_s);
+        auto *memo = frm.findChild<QPlainTextEdit *>();
+        QVERIFY(memo->isReadOnly());
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        frm.close();
+        QVERIFY(!App::notePresentFlag);
+        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
+                     .toInt(),
+                 0);
+    }
+
+private:
+    // Pictures of the windows for review, when STUDYAID_SHOTS names a folder.
+    static void shoot(QWidget *w, const QString &name)
+    {
+        const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
+        if (!dir.isEmpty())
+            w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
+    }
+
+    std::unique_ptr<testsupport::TempProgramFolder> folder;
+    std::unique_ptr<TDM1> dm;
+};
+
+STUDYAID_QTEST_MAIN(NotesWindowsTest)
+#include "test_notes_windows.moc"
