@@ -65,10 +65,9 @@ Move previousQuestion(const QuestionGroups &groups, int p)
         return move;
     }
     if (groups.current >= 2) {
-        // The previous question of a group's first one is the last of the group before.
-        Move move = previousGroup(groups);
-        move.index = GroupSize - 1;
-        return move;
+        // Going back past a group's first question shows the group before from its first
+        // question, as the group buttons do.
+        return previousGroup(groups);
     }
     return {};
 }

@@ -243,10 +243,10 @@ TEST(QuestionGroups, MovesBetweenQuestionsAndGroups)
     EXPECT_TRUE(m.previousGroupEnabled);
     EXPECT_TRUE(m.nextGroupEnabled); // group 2 of 3 still has a next one
     g.next();
-    // From the first question of group 2: group 1, at its last question.
+    // From the first question of group 2: group 1, at its first question (not its last).
     m = Groups::previousQuestion(g, 21);
     EXPECT_EQ(m.kind, M::PreviousGroup);
-    EXPECT_EQ(m.index, 19);
+    EXPECT_EQ(m.index, -1);
     EXPECT_FALSE(m.previousGroupEnabled);
     EXPECT_TRUE(m.nextGroupEnabled);
     m = Groups::previousQuestion(g, 30);
