@@ -99,21 +99,16 @@ class KmmcTest : public QObject
 private slots:
     void init()
     {
-        folder = std::make_unique<testsupport::TempProgramFolder>();
-        QVERIFY(folder->isValid());
-        dm = std::make_unique<TDM1>();
-        QVERIFY(dm->DataModuleCreate(folder->path()));
-        DM1 = dm.get();
-        const QSize screen = testsupport::testScreenSize();
-        App::displayMode = App::displayModeFor(screen.width(), screen.height());
+        data = std::make_unique<testsupport::StudyData>();
+        QVERIFY(data->isValid());
+        dm = &data->dm;
         App::practiceQuery = u"untouched"_s;
         App::currentChapterKey.clear();
     }
     void cleanup()
     {
-        DM1 = nullptr;
-        dm.reset();
-        folder.reset();
+        dm = nullptr;
+        data.reset();
     }
 
     void layoutOfTheDisplayMode()
@@ -403,8 +398,8 @@ private:
             w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
     }
 
-    std::unique_ptr<testsupport::TempProgramFolder> folder;
-    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<testsupport::StudyData> data;
+    TDM1 *dm = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(KmmcTest)

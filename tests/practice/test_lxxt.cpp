@@ -68,8 +68,8 @@ class LxxtTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<testsupport::TempProgramFolder> folder;
-    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<testsupport::StudyData> data;
+    TDM1 *dm = nullptr;
     std::unique_ptr<testsupport::FixedToday> today;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
@@ -148,13 +148,9 @@ private:
 private slots:
     void init()
     {
-        folder = std::make_unique<testsupport::TempProgramFolder>();
-        QVERIFY(folder->isValid());
-        dm = std::make_unique<TDM1>();
-        QVERIFY(dm->DataModuleCreate(folder->path()));
-        DM1 = dm.get();
-        const QSize screen = testsupport::testScreenSize();
-        App::displayMode = App::displayModeFor(screen.width(), screen.height());
+        data = std::make_unique<testsupport::StudyData>();
+        QVERIFY(data->isValid());
+        dm = &data->dm;
         App::currentPaperKind = 1;
         App::currentChapterKey = u"法律知识 第一章 第一节"_s;
         App::answerTimeTable = {};
@@ -170,9 +166,8 @@ private slots:
             modal->close();
         prompts.reset();
         today.reset();
-        DM1 = nullptr;
-        dm.reset();
-        folder.reset();
+        dm = nullptr;
+        data.reset();
     }
 
     void firstQuestionAndPagesShow()

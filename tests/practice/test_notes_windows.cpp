@@ -46,19 +46,14 @@ class NotesWindowsTest : public QObject
 private slots:
     void init()
     {
-        folder = std::make_unique<testsupport::TempProgramFolder>();
-        QVERIFY(folder->isValid());
-        dm = std::make_unique<TDM1>();
-        QVERIFY(dm->DataModuleCreate(folder->path()));
-        DM1 = dm.get();
-        App::displayMode = App::displayModeFor(testsupport::testScreenSize().width(),
-                                               testsupport::testScreenSize().height());
+        data = std::make_unique<testsupport::StudyData>();
+        QVERIFY(data->isValid());
+        dm = &data->dm;
     }
     void cleanup()
     {
-        DM1 = nullptr;
-        dm.reset();
-        folder.reset();
+        dm = nullptr;
+        data.reset();
     }
 
     void explanationShowsWhatIsStored_data()
@@ -224,8 +219,8 @@ private:
             w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
     }
 
-    std::unique_ptr<testsupport::TempProgramFolder> folder;
-    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<testsupport::StudyData> data;
+    TDM1 *dm = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(NotesWindowsTest)

@@ -1,5 +1,7 @@
 #include "support/testsupport.h"
 
+#include "data/appglobals.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -50,6 +52,21 @@ QString TempProgramFolder::path() const
 QString TempProgramFolder::databasePath() const
 {
     return path() + u"data/WTXVEB710448.mdb"_s;
+}
+
+StudyData::StudyData(const QString &database) : folder(database)
+{
+    m_ok = folder.isValid() && dm.DataModuleCreate(folder.path());
+    if (m_ok)
+        DM1 = &dm;
+    const QSize screen = testScreenSize();
+    App::displayMode = App::displayModeFor(screen.width(), screen.height());
+}
+
+StudyData::~StudyData()
+{
+    if (DM1 == &dm)
+        DM1 = nullptr;
 }
 
 PromptCatcher::PromptCatcher()

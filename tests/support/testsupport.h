@@ -3,6 +3,7 @@
 #pragma once
 
 #include "data/clock.h"
+#include "data/dm.h"
 #include "ui/prompthook.h"
 
 #include <QDate>
@@ -32,6 +33,21 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+// A program folder with a copy of the database opened as DM1, and the display mode of the
+// test screen; DM1 is cleared again when the object goes.
+class StudyData
+{
+public:
+    explicit StudyData(const QString &database = fixtureDb());
+    ~StudyData();
+    bool isValid() const { return m_ok; }
+    TempProgramFolder folder;
+    TDM1 dm;
+
+private:
     bool m_ok = false;
 };
 
