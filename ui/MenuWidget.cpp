@@ -97,7 +97,7 @@ std::optional<MenuDescription> MenuDescription::parse(const QByteArray &json, QS
             group.accent = QColor(0x5a, 0xa9, 0xe8);
         for (const QJsonValue &iv : g.value(u"items"_s).toArray()) {
             const QJsonObject i = iv.toObject();
-            MenuItemSpec item;
+            MenuItemDesc item;
             item.caption = i.value(u"caption"_s).toString();
             item.label = i.value(u"label"_s).toString();
             item.hint = i.value(u"hint"_s).toString();
@@ -124,7 +124,7 @@ QStringList MenuDescription::commands() const
 {
     QStringList words;
     for (const MenuGroupSpec &g : groups) {
-        for (const MenuItemSpec &i : g.items)
+        for (const MenuItemDesc &i : g.items)
             words.append(i.command);
     }
     return words;
@@ -133,15 +133,15 @@ QStringList MenuDescription::commands() const
 // ---------------------------------------------------------------------------------------------
 // Menu tile
 
-MenuItemButton::MenuItemButton(const MenuItemSpec &spec, const QColor &accent, int hoverMs,
+MenuItemButton::MenuItemButton(const MenuItemDesc &desc, const QColor &accent, int hoverMs,
                                QWidget *parent)
-    : QAbstractButton(parent), m_spec(spec), m_accent(accent)
+    : QAbstractButton(parent), m_desc(desc), m_accent(accent)
 {
-    setObjectName(u"menu_"_s + spec.command);
-    setText(spec.caption);
-    setAccessibleName(spec.caption);
-    setAccessibleDescription(spec.hint);
-    setToolTip(spec.hint.isEmpty() ? spec.caption : spec.caption + u"\n"_s + spec.hint);
+    setObjectName(u"menu_"_s + desc.command);
+    setText(desc.caption);
+    setAccessibleName(desc.caption);
+    setAccessibleDescription(desc.hint);
+    setToolTip(desc.hint.isEmpty() ? desc.caption : desc.caption + u"\n"_s + desc.hint);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
@@ -169,7 +169,7 @@ QRectF MenuItemButton::badgeRect(const QRectF &tile) const
 
 QString MenuItemButton::shownCaption() const
 {
-    return m_spec.label.isEmpty() ? m_spec.caption : m_spec.label;
+    return m_desc.label.isEmpty() ? m_desc.caption : m_desc.label;
 }
 
 MenuItemButton::TextLayout MenuItemButton::textLayout(const QRectF &tile, qreal badgeRight) const
@@ -189,9 +189,9 @@ bool MenuItemButton::isElided() const
     const qreal room = t.right - t.left;
     const QFontMetricsF caption(t.captionFont);
     const QFontMetricsF hint(t.hintFont);
-    const qreal height = caption.height() + (m_spec.hint.isEmpty() ? 0.0 : hint.height());
+    const qreal height = caption.height() + (m_desc.hint.isEmpty() ? 0.0 : hint.height());
     return caption.horizontalAdvance(shownCaption()) > room ||
-           hint.horizontalAdvance(m_spec.hint) > room || height > r.height();
+           hint.horizontalAdvance(m_desc.hint) > room || height > r.height();
 }
 
 void MenuItemButton::setReveal(qreal value)
@@ -310,11 +310,11 @@ void MenuItemButton::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     p.setBrush(badgeFill);
     p.drawEllipse(badge);
-    if (!m_spec.glyph.isEmpty()) {
+    if (!m_desc.glyph.isEmpty()) {
         p.setFont(Fonts::sans(int(d * 0.5), true));
         QColor glyphColour = h >= 0.5 ? m_accent.darker(130) : QColor(Qt::white);
         p.setPen(glyphColour);
-        p.drawText(badge, Qt::AlignCenter, m_spec.glyph);
+        p.drawText(badge, Qt::AlignCenter, m_desc.glyph);
     }
 
     // Caption and hint.
@@ -324,7 +324,7 @@ void MenuItemButton::paintEvent(QPaintEvent *)
     const QFontMetricsF capMetrics(text.captionFont);
     const QFontMetricsF hintMetrics(text.hintFont);
     const QString shown = shownCaption();
-    const bool twoLines = !m_spec.hint.isEmpty();
+    const bool twoLines = !m_desc.hint.isEmpty();
     const qreal total = capMetrics.height() + (twoLines ? hintMetrics.height() : 0.0);
     qreal y = r.center().y() - total / 2.0;
     p.setFont(text.captionFont);
@@ -337,7 +337,7 @@ void MenuItemButton::paintEvent(QPaintEvent *)
         p.setPen(QColor(255, 255, 255, int(165 + 70 * h)));
         p.drawText(QRectF(left, y, right - left, hintMetrics.height()),
                    Qt::AlignLeft | Qt::AlignVCenter,
-                   hintMetrics.elidedText(m_spec.hint, Qt::ElideRight, right - left));
+                   hintMetrics.elidedText(m_desc.hint, Qt::ElideRight, right - left));
     }
 
     // A chevron that appears with the highlight.
@@ -395,12 +395,12 @@ void MenuWidget::setDescription(const MenuDescription &description)
     QList<int> rowsInColumn(m_description.columns, 0);
     for (const MenuGroupSpec &group : std::as_const(m_description.groups)) {
         m_headers.append({group.caption, group.accent, {}});
-        for (const MenuItemSpec &spec : group.items) {
-            auto *item = new MenuItemButton(spec, group.accent, m_description.hoverMs, this);
+        for (const MenuItemDesc &desc : group.items) {
+            auto *item = new MenuItemButton(desc, group.accent, m_description.hoverMs, this);
             item->column = group.column;
             item->row = rowsInColumn[group.column]++;
             connect(item, &QAbstractButton::clicked, this,
-                    [this, item] { emit FSCommand(item->spec().command, item->spec().args); });
+                    [this, item] { emit FSCommand(item->desc().command, item->desc().args); });
             connect(item, &MenuItemButton::navigate, this,
                     [this, item](int key) { moveFocus(item, key); });
             item->show();
@@ -422,7 +422,7 @@ void MenuWidget::setBackgroundPicture(const QString &fileName)
 MenuItemButton *MenuWidget::item(const QString &command) const
 {
     for (MenuItemButton *i : m_items) {
-        if (i->spec().command == command)
+        if (i->desc().command == command)
             return i;
     }
     return nullptr;

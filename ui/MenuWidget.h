@@ -16,7 +16,7 @@ class QParallelAnimationGroup;
 class QPropertyAnimation;
 
 // One entry of the menu description.
-struct MenuItemSpec
+struct MenuItemDesc
 {
     QString caption; // accessible name; shown unless label is given
     QString label;   // shorter text shown on the tile (optional)
@@ -31,7 +31,7 @@ struct MenuGroupSpec
     QString caption;
     int column = 0;
     QColor accent;
-    QList<MenuItemSpec> items;
+    QList<MenuItemDesc> items;
 };
 
 // The menu description file: title lines, groups of items and layout values.
@@ -66,9 +66,9 @@ class MenuItemButton : public QAbstractButton
     Q_PROPERTY(qreal highlight READ highlight WRITE setHighlight)
 
 public:
-    MenuItemButton(const MenuItemSpec &spec, const QColor &accent, int hoverMs, QWidget *parent);
+    MenuItemButton(const MenuItemDesc &desc, const QColor &accent, int hoverMs, QWidget *parent);
 
-    const MenuItemSpec &spec() const { return m_spec; }
+    const MenuItemDesc &desc() const { return m_desc; }
     qreal reveal() const { return m_reveal; }
     void setReveal(qreal value);
     qreal highlight() const { return m_highlight; }
@@ -107,7 +107,7 @@ private:
     QString shownCaption() const;
     void animateHighlight();
 
-    MenuItemSpec m_spec;
+    MenuItemDesc m_desc;
     QColor m_accent;
     qreal m_reveal = 1.0;
     qreal m_highlight = 0.0;

@@ -43,7 +43,7 @@ TEST(MenuDescription, MockExamsCarryTheSubjectNames)
     const MenuDescription menu = shippedMenu();
     QHash<QString, QString> captions;
     for (const MenuGroupSpec &g : menu.groups) {
-        for (const MenuItemSpec &i : g.items)
+        for (const MenuItemDesc &i : g.items)
             captions.insert(i.command, i.caption);
     }
     EXPECT_EQ(captions.value(u"mnks"_s), u"注册安全工程师·安全生产法及相关法律知识"_s);

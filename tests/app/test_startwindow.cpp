@@ -340,7 +340,7 @@ private slots:
             QAccessibleInterface *ai = QAccessible::queryAccessibleInterface(item);
             QVERIFY(ai);
             QCOMPARE(ai->role(), QAccessible::Button);
-            QCOMPARE(ai->text(QAccessible::Name), item->spec().caption);
+            QCOMPARE(ai->text(QAccessible::Name), item->desc().caption);
             QVERIFY(item->focusPolicy() & Qt::TabFocus);
         }
         QCOMPARE(start->menu()->item(u"mnks4"_s)->accessibleName(),

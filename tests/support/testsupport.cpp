@@ -99,8 +99,8 @@ QStringList PromptCatcher::messages() const
 
 QSize testScreenSize()
 {
-    const QByteArray spec = qgetenv("STUDYAID_TEST_SCREEN");
-    const QList<QByteArray> parts = spec.split('x');
+    const QByteArray size = qgetenv("STUDYAID_TEST_SCREEN");
+    const QList<QByteArray> parts = size.split('x');
     if (parts.size() == 2 && parts[0].toInt() > 0 && parts[1].toInt() > 0)
         return {parts[0].toInt(), parts[1].toInt()};
     return {1024, 768};
