@@ -1,5 +1,5 @@
-// lxxt_shot OUTDIR [800|1024]: opens the chapter practice window on a copy of the fixture
-// database in a few typical states and writes each as a PNG, for looking at the layout.
+// lxxt_shot OUTDIR [800|1024] [DATABASE]: opens the chapter practice window on a copy of the
+// fixture database (or the one named) in a few typical states and writes each as a PNG, for looking at the layout.
 // Run with QT_QPA_PLATFORM=offscreen (or under xvfb-run).
 #include "data/appglobals.h"
 #include "data/dm.h"
@@ -45,17 +45,17 @@ int main(int argc, char **argv)
     Fonts::applyApplicationFont();
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: lxxt_shot OUTDIR [800|1024]\n");
+        std::fprintf(stderr, "usage: lxxt_shot OUTDIR [800|1024] [DATABASE]\n");
         return 2;
     }
     const QString out = args.at(1);
     QDir().mkpath(out);
     App::displayMode = args.size() > 2 ? args.at(2) : u"1024"_s;
 
-    testsupport::TempProgramFolder folder;
+    testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3) : testsupport::fixtureDb());
     TDM1 dm;
     if (!folder.isValid() || !dm.DataModuleCreate(folder.path())) {
-        std::fprintf(stderr, "cannot open the fixture database\n");
+        std::fprintf(stderr, "cannot open the database\n");
         return 1;
     }
     DM1 = &dm;
