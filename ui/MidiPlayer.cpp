@@ -1,13 +1,15 @@
-// Background-music player on FluidSynth with the ALSA audio driver.
+// Background-music player on FluidSynth with the ALSA audio driver. FluidSynth (and the audio
+// stacks it pulls in) is loaded on the first use of music, not at program start.
 #include "ui/MidiPlayer.h"
 
 #include <QByteArray>
+#include <QLibrary>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <alsa/asoundlib.h>
-#include <fluidsynth.h>
+#include <fluidsynth.h> // declarations only: the functions are resolved at run time
 
 #include <cstdarg>
 #include <cstdio>
@@ -16,6 +18,64 @@
 namespace {
 
 Q_LOGGING_CATEGORY(lcMidi, "studyaid.midi", QtWarningMsg)
+
+// The FluidSynth functions the player uses, resolved from the shared library on first use.
+#define FLUID_FUNCTIONS(X) \
+    X(new_fluid_settings) \
+    X(delete_fluid_settings) \
+    X(fluid_settings_setstr) \
+    X(fluid_settings_setnum) \
+    X(fluid_settings_setint) \
+    X(new_fluid_synth) \
+    X(delete_fluid_synth) \
+    X(fluid_synth_sfload) \
+    X(fluid_synth_all_sounds_off) \
+    X(new_fluid_audio_driver) \
+    X(delete_fluid_audio_driver) \
+    X(new_fluid_player) \
+    X(delete_fluid_player) \
+    X(fluid_player_add) \
+    X(fluid_player_play) \
+    X(fluid_player_stop) \
+    X(fluid_player_join) \
+    X(fluid_player_get_status) \
+    X(new_fluid_file_renderer) \
+    X(delete_fluid_file_renderer) \
+    X(fluid_file_renderer_process_block) \
+    X(fluid_is_midifile) \
+    X(fluid_set_log_function)
+
+struct FluidApi
+{
+#define FLUID_POINTER(name) decltype(&::name) name = nullptr;
+    FLUID_FUNCTIONS(FLUID_POINTER)
+#undef FLUID_POINTER
+};
+
+void fluidLog(int level, const char *message, void *);
+
+// The loaded library, or nullptr when it cannot be loaded (music then cannot play).
+const FluidApi *fluid()
+{
+    static const FluidApi *const api = []() -> const FluidApi * {
+        static QLibrary library(QStringLiteral("fluidsynth"), 3);
+        if (!library.load()) {
+            qCInfo(lcMidi, "fluidsynth: %s", qPrintable(library.errorString()));
+            return nullptr;
+        }
+        static FluidApi loaded;
+#define FLUID_RESOLVE(name)                                                                        \
+    loaded.name = reinterpret_cast<decltype(loaded.name)>(library.resolve(#name));                 \
+    if (!loaded.name)                                                                              \
+        return nullptr;
+        FLUID_FUNCTIONS(FLUID_RESOLVE)
+#undef FLUID_RESOLVE
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            loaded.fluid_set_log_function(level, fluidLog, nullptr);
+        return &loaded;
+    }();
+    return api;
+}
 
 // Output level of the synthesizer; FluidSynth's default of 0.2 is too quiet for these tracks.
 constexpr double kGain = 0.5;
@@ -46,11 +106,7 @@ void alsaLog(const char *file, int line, const char *function, int err, const ch
 void quietLibraries()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, fluidLog, nullptr);
-        snd_lib_error_set_handler(alsaLog);
-    });
+    std::call_once(once, [] { snd_lib_error_set_handler(alsaLog); });
 }
 
 QByteArray localPath(const QString &path)
@@ -60,7 +116,8 @@ QByteArray localPath(const QString &path)
 
 bool isMidiFile(const QString &path)
 {
-    return QFileInfo(path).isFile() && fluid_is_midifile(localPath(path).constData());
+    const FluidApi *fl = fluid();
+    return fl && QFileInfo(path).isFile() && fl->fluid_is_midifile(localPath(path).constData());
 }
 
 } // namespace
@@ -75,13 +132,13 @@ struct MidiPlayer::Engine
     ~Engine()
     {
         if (player)
-            delete_fluid_player(player);
+            fluid()->delete_fluid_player(player);
         if (driver)
-            delete_fluid_audio_driver(driver);
+            fluid()->delete_fluid_audio_driver(driver);
         if (synth)
-            delete_fluid_synth(synth);
+            fluid()->delete_fluid_synth(synth);
         if (settings)
-            delete_fluid_settings(settings);
+            fluid()->delete_fluid_settings(settings);
     }
 
     // The synthesizer with the sound font loaded; created on first use only.
@@ -90,18 +147,18 @@ struct MidiPlayer::Engine
         if (synth)
             return true;
         if (!settings) {
-            settings = new_fluid_settings();
+            settings = fluid()->new_fluid_settings();
             if (!settings)
                 return false;
-            fluid_settings_setstr(settings, "audio.driver", "alsa");
-            fluid_settings_setnum(settings, "synth.gain", kGain);
+            fluid()->fluid_settings_setstr(settings, "audio.driver", "alsa");
+            fluid()->fluid_settings_setnum(settings, "synth.gain", kGain);
         }
-        fluid_synth_t *s = new_fluid_synth(settings);
+        fluid_synth_t *s = fluid()->new_fluid_synth(settings);
         if (!s)
             return false;
-        if (fluid_synth_sfload(s, localPath(MidiPlayer::soundFontPath()).constData(), 1) ==
+        if (fluid()->fluid_synth_sfload(s, localPath(MidiPlayer::soundFontPath()).constData(), 1) ==
             FLUID_FAILED) {
-            delete_fluid_synth(s);
+            fluid()->delete_fluid_synth(s);
             return false;
         }
         synth = s;
@@ -141,12 +198,12 @@ bool MidiPlayer::play(const QString &midiFile)
         return false;
 
     Engine &e = *m_engine;
-    e.driver = new_fluid_audio_driver(e.settings, e.synth);
+    e.driver = fluid()->new_fluid_audio_driver(e.settings, e.synth);
     if (!e.driver)
         return false;
-    e.player = new_fluid_player(e.synth);
-    if (!e.player || fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK ||
-        fluid_player_play(e.player) != FLUID_OK) {
+    e.player = fluid()->new_fluid_player(e.synth);
+    if (!e.player || fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK ||
+        fluid()->fluid_player_play(e.player) != FLUID_OK) {
         stop();
         return false;
     }
@@ -157,23 +214,23 @@ void MidiPlayer::stop()
 {
     Engine &e = *m_engine;
     if (e.player) {
-        fluid_player_stop(e.player);
-        fluid_player_join(e.player);
-        delete_fluid_player(e.player);
+        fluid()->fluid_player_stop(e.player);
+        fluid()->fluid_player_join(e.player);
+        fluid()->delete_fluid_player(e.player);
         e.player = nullptr;
     }
     if (e.synth)
-        fluid_synth_all_sounds_off(e.synth, -1);
+        fluid()->fluid_synth_all_sounds_off(e.synth, -1);
     // The sound card is held only while music plays.
     if (e.driver) {
-        delete_fluid_audio_driver(e.driver);
+        fluid()->delete_fluid_audio_driver(e.driver);
         e.driver = nullptr;
     }
 }
 
 bool MidiPlayer::isPlaying() const
 {
-    return m_engine->player && fluid_player_get_status(m_engine->player) == FLUID_PLAYER_PLAYING;
+    return m_engine->player && fluid()->fluid_player_get_status(m_engine->player) == FLUID_PLAYER_PLAYING;
 }
 
 bool MidiPlayer::renderToWav(const QString &midiFile, const QString &wavFile)
@@ -183,30 +240,30 @@ bool MidiPlayer::renderToWav(const QString &midiFile, const QString &wavFile)
         return false;
 
     Engine e; // frees whatever was created, on every return
-    e.settings = new_fluid_settings();
+    e.settings = fluid()->new_fluid_settings();
     if (!e.settings)
         return false;
     const QByteArray wavPath = localPath(wavFile);
-    fluid_settings_setstr(e.settings, "audio.file.name", wavPath.constData());
-    fluid_settings_setstr(e.settings, "audio.file.type", "wav");
-    fluid_settings_setstr(e.settings, "audio.file.format", "s16");
-    fluid_settings_setstr(e.settings, "player.timing-source", "sample");
-    fluid_settings_setint(e.settings, "synth.lock-memory", 0);
-    fluid_settings_setnum(e.settings, "synth.gain", kGain);
+    fluid()->fluid_settings_setstr(e.settings, "audio.file.name", wavPath.constData());
+    fluid()->fluid_settings_setstr(e.settings, "audio.file.type", "wav");
+    fluid()->fluid_settings_setstr(e.settings, "audio.file.format", "s16");
+    fluid()->fluid_settings_setstr(e.settings, "player.timing-source", "sample");
+    fluid()->fluid_settings_setint(e.settings, "synth.lock-memory", 0);
+    fluid()->fluid_settings_setnum(e.settings, "synth.gain", kGain);
     if (!e.ensureSynth())
         return false;
-    e.player = new_fluid_player(e.synth);
-    if (!e.player || fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK)
+    e.player = fluid()->new_fluid_player(e.synth);
+    if (!e.player || fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK)
         return false;
 
-    fluid_file_renderer_t *renderer = new_fluid_file_renderer(e.synth);
+    fluid_file_renderer_t *renderer = fluid()->new_fluid_file_renderer(e.synth);
     if (!renderer)
         return false;
     // The player stays in the playing state until the last voices have finished sounding.
-    bool ok = fluid_player_play(e.player) == FLUID_OK;
-    while (ok && fluid_player_get_status(e.player) == FLUID_PLAYER_PLAYING)
-        ok = fluid_file_renderer_process_block(renderer) == FLUID_OK;
-    delete_fluid_file_renderer(renderer); // closes the file
+    bool ok = fluid()->fluid_player_play(e.player) == FLUID_OK;
+    while (ok && fluid()->fluid_player_get_status(e.player) == FLUID_PLAYER_PLAYING)
+        ok = fluid()->fluid_file_renderer_process_block(renderer) == FLUID_OK;
+    fluid()->delete_fluid_file_renderer(renderer); // closes the file
 
     if (!ok) {
         QFile::remove(wavFile);
