@@ -505,7 +505,8 @@ bool TQuestionCore::handleKey(QKeyEvent *event)
 
 void TQuestionCore::previousQuestion()
 {
-    // From the first question of a group "上一题" shows the previous group at its last question.
+    // From the first question of a group "上一题" shows the previous group from its first
+    // question, as "<-上一组" does.
     applyGroupMove(Groups::previousQuestion(m_groups, m_current));
 }
 

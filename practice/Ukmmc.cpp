@@ -212,9 +212,10 @@ void TFrmkmmc::FormShow()
     try {
         refreshGrid();
         showTotals();
-    } catch (const Db::DbError &e) {
+    } catch (const Db::DbError &) {
+        // The driver's own text means nothing to the candidate; the browser stays open.
         wait.release();
-        SystemMessageBox(this, u"错误"_s, e.message(), QMessageBox::Critical);
+        SystemMessageBox(this, u"错误"_s, u"发生错误！"_s, QMessageBox::Critical);
         return;
     }
     moveToChapter(m_rememberedCode);

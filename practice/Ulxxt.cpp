@@ -391,11 +391,12 @@ void TFrmLxxt::epEfTrBtn9Click()
     QuestionRow *row = m_core->currentRow();
     if (!row)
         return;
-    {
+    // The points window is discarded also when reading the question's codes fails.
+    m_core->guarded([this, id = row->id()] {
         TfrmAnswFagui points(this);
-        if (points.LoadCodes(row->id()))
+        if (points.LoadCodes(id))
             points.exec();
-    }
+    });
     if (!isVisible())
         show();
 }

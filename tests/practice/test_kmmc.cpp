@@ -211,6 +211,20 @@ private slots:
         QCOMPARE(App::currentChapterKey, u"法律知识 第二章"_s);
     }
 
+    void aSyllabusThatCannotBeReadIsReported()
+    {
+        Db::exec(dm->ADOCn1(), u"alter table tab_kmmc rename to tab_kmmc_gone"_s);
+        testsupport::PromptCatcher prompts;
+        TFrmkmmc frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"错误"_s);
+        QCOMPARE(prompts.calls().first().message, u"发生错误！"_s);
+        QVERIFY(frm.isVisible());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
     void subjectsCannotBePractised_data()
     {
         QTest::addColumn<QString>("code");

@@ -724,6 +724,24 @@ private slots:
         frm->close();
     }
 
+    void pointsThatCannotBeReadAreReported()
+    {
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        pick(w, u"B"_s);
+        check(w);
+        // The question's exam-point codes can no longer be read.
+        exec(u"alter table tab_answ rename column K12 to K12_gone"_s);
+        button(w, u"epEfTrBtn9"_s)->click();
+        QVERIFY(prompts->sawMessage(u"发生错误！"_s));
+        QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
+        QCOMPARE(prompts->calls().constLast().icon, 2);
+        QVERIFY(w->isVisible());
+        QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == w);
+        frm->close();
+    }
+
     void emptySetIsNotPrepared()
     {
         exec(u"update tab_answ set E2='A' where A10='010102'"_s);
