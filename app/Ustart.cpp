@@ -23,6 +23,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <exception>
+
 using namespace Qt::StringLiterals;
 
 TFrmStart *FrmStart = nullptr;
@@ -67,6 +69,14 @@ void showAnswerTimesOnly(QDialog &config)
         w->setGeometry(w->x(), 22, w->width(), 110);
     if (auto *w = config.findChild<QWidget *>(u"epFocusButton3"_s))
         w->move(280, 137);
+}
+
+// A failure the user can do nothing about: a short message in Chinese for the user, the
+// technical detail (often the database engine's English text) on the error output.
+void reportFailure(QWidget *parent, const std::exception &e)
+{
+    qWarning("studyaid: %s", e.what());
+    SystemMessageBox(parent, u"错误"_s, u"发生错误！"_s, QMessageBox::Critical);
 }
 
 } // namespace
@@ -134,7 +144,7 @@ void TFrmStart::FormShow()
         try {
             App::loadAnswerTimeTable(DM1->ADOCn1(), App::currentPaperKind, App::answerTimeTable);
         } catch (const Db::DbError &e) {
-            SystemMessageBox(this, u"错误"_s, QString::fromUtf8(e.what()), QMessageBox::Critical);
+            reportFailure(this, e);
         }
     }
     ShockwaveFlash1->setBackgroundPicture(App::programFolder + u"pic/bg_start.bmp"_s);
@@ -266,7 +276,7 @@ void TFrmStart::ShockwaveFlash1FSCommand(const QString &command, const QString &
         (*it)();
     } catch (const std::exception &e) {
         // A window that fails while opening leaves the menu running.
-        SystemMessageBox(this, u"错误"_s, QString::fromUtf8(e.what()), QMessageBox::Critical);
+        reportFailure(this, e);
     }
 }
 

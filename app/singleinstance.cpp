@@ -50,6 +50,8 @@ bool SingleInstance::acquire()
     // A lock left by a crashed copy is recognised by its process id, never by its age.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
+        m_ownerPid = -1;
+        m_lock->getLockInfo(&m_ownerPid, nullptr, nullptr);
         m_lock.reset();
         return false;
     }
@@ -72,9 +74,11 @@ bool SingleInstance::acquire()
     return true;
 }
 
-bool SingleInstance::requestActivation(int timeoutMs)
+SingleInstance::Activation SingleInstance::requestActivation(int timeoutMs)
 {
     // The first copy may hold the lock a moment before it listens: try again until the deadline.
+    // A busy copy still accepts the connection (the system queues it), so a copy that runs is
+    // never taken for a left-over lock.
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
@@ -85,9 +89,22 @@ bool SingleInstance::requestActivation(int timeoutMs)
             const bool answered =
                 socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
             socket.disconnectFromServer();
-            return answered;
+            return answered ? Activation::Answered : Activation::NoAnswer;
         }
         QThread::msleep(50);
     }
-    return false;
+    return Activation::NotRunning;
+}
+
+bool SingleInstance::takeOver()
+{
+    QLockFile lock(m_lockPath);
+    if (QFileInfo::exists(m_lockPath)) {
+        qint64 pid = -1;
+        lock.getLockInfo(&pid, nullptr, nullptr);
+        if (pid != m_ownerPid)
+            return false; // another start took it meanwhile
+        lock.removeStaleLockFile();
+    }
+    return acquire();
 }

@@ -21,10 +21,21 @@ public:
 
     // True when this process is the first: it holds the lock and listens for later starts.
     bool acquire();
-    // For a later start: asks the running copy to raise its window. True when it answered.
-    bool requestActivation(int timeoutMs = 3000);
+
+    enum class Activation {
+        Answered,  // the running copy was asked to come forward
+        NoAnswer,  // a copy listens but did not answer in time (busy): it runs
+        NotRunning // nobody listens: the lock is left over from a copy that is gone
+    };
+    // For a later start: asks the running copy to raise its window.
+    Activation requestActivation(int timeoutMs = 3000);
+    // After NotRunning: removes the left-over lock, unless it changed hands meanwhile, and
+    // acquires it. A crashed copy's lock normally goes by itself (its process id is gone), but
+    // not when the id now belongs to another program or the lock file was left empty.
+    bool takeOver();
 
     QString serverName() const { return m_serverName; }
+    QString lockPath() const { return m_lockPath; }
 
 signals:
     // A later start asked this copy to come forward.
@@ -34,5 +45,6 @@ private:
     QString m_serverName;
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
+    qint64 m_ownerPid = -1; // owner of the lock that acquire() found (-1: unreadable)
     QLocalServer *m_server = nullptr;
 };

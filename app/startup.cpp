@@ -27,9 +27,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -47,6 +49,7 @@ namespace {
 struct Session
 {
     std::unique_ptr<SingleInstance> instance;
+    std::unique_ptr<QTranslator> qtTexts; // removes itself from the application when freed
     bool traceHook = false;
 };
 std::unique_ptr<Session> session;
@@ -150,6 +153,14 @@ int run(const Options &options)
     QGuiApplication::setApplicationDisplayName(applicationTitle());
     QCoreApplication::setApplicationVersion(applicationVersion());
     Fonts::applyApplicationFont();
+    // Qt's own texts (the buttons of the system message box, the editors' context menus) in
+    // Chinese, from Qt's translations when they are installed.
+    session->qtTexts = std::make_unique<QTranslator>();
+    if (session->qtTexts->load(u"qtbase_zh_CN"_s,
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(session->qtTexts.get());
+    else
+        trace(u"Qt's Chinese translations are not installed"_s);
     const QString icon = folder + u"pic/app_icon.png"_s;
     if (QFileInfo::exists(icon))
         QApplication::setWindowIcon(QIcon(icon));
@@ -157,11 +168,16 @@ int run(const Options &options)
     // 2. One running copy per program folder: a later start brings the first one forward.
     session->instance = std::make_unique<SingleInstance>(folder);
     if (!session->instance->acquire()) {
-        const bool answered = session->instance->requestActivation();
-        trace(answered ? u"already running: asked it to come forward"_s
-                       : u"already running: it did not answer"_s);
-        finish();
-        return 0;
+        const SingleInstance::Activation answer = session->instance->requestActivation();
+        if (answer == SingleInstance::Activation::NotRunning && session->instance->takeOver()) {
+            trace(u"left-over lock of a copy that is gone: taken over"_s);
+        } else {
+            trace(answer == SingleInstance::Activation::Answered
+                      ? u"already running: asked it to come forward"_s
+                      : u"already running: it did not answer"_s);
+            finish();
+            return 0;
+        }
     }
 
     // 3. The menu description must be present and readable.

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth timgm6mb-soundfont libasound2-dev
-  fonts-noto-cjk xvfb xauth
+  qt6-translations-l10n fonts-noto-cjk xvfb xauth
 )
 
 missing=()

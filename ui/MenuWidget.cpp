@@ -522,7 +522,13 @@ void MenuWidget::resizeEvent(QResizeEvent *event)
 void MenuWidget::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    if (!m_items.isEmpty())
+    if (m_items.isEmpty())
+        return;
+    // The menu passes its focus to a tile: Shift+Tab from the first tile arrives here and goes
+    // on round to the last one.
+    if (event->reason() == Qt::BacktabFocusReason)
+        m_items.last()->setFocus(event->reason());
+    else
         m_items.first()->setFocus(event->reason());
 }
 

@@ -1,5 +1,6 @@
 // The built program started as a process: one running copy per program folder, and the exit
 // codes and messages of a start that cannot go on.
+#include "app/singleinstance.h"
 #include "data/database.h"
 #include "data/dm.h"
 #include "support/testsupport.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -107,6 +109,51 @@ private slots:
         QVERIFY(again.finished(20000));
         QCOMPARE(again.process().exitCode(), 0);
         QVERIFY2(again.log().contains(u"menu-shown"_s), qPrintable(again.log()));
+    }
+
+    // A lock that no running copy holds, although Qt cannot tell it is stale: the copy that
+    // made it is gone and its process id now names another program (here this test), or the
+    // lock file was left empty. The next start takes it over instead of never starting again.
+    void leftOverLockIsTakenOver_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("process id of another program") << false;
+        QTest::newRow("empty lock file") << true;
+    }
+    void leftOverLockIsTakenOver()
+    {
+        QFETCH(bool, empty);
+        TempProgramFolder folder;
+        QVERIFY(installProgram(folder.path()));
+        const QString lockPath = SingleInstance(folder.path()).lockPath();
+        QByteArray contents;
+        if (!empty) {
+            // What QLockFile writes for a live process that is not the program.
+            QTemporaryDir scratch;
+            QLockFile probe(scratch.filePath(u"probe.lock"_s));
+            QVERIFY(probe.tryLock(0));
+            QFile written(scratch.filePath(u"probe.lock"_s));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            contents = written.readAll();
+            QVERIFY(contents.startsWith(QByteArray::number(QCoreApplication::applicationPid())));
+        }
+        {
+            QFile lock(lockPath);
+            QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            lock.write(contents);
+        }
+        QLockFile check(lockPath);
+        QVERIFY(!check.tryLock(0)); // Qt itself takes the lock for a live one
+
+        Program program(folder.path(), {u"STUDYAID_QUIT_AFTER_MENU=1"_s});
+        const bool ended = program.finished(20000);
+        const bool released = !QFile::exists(lockPath); // the program's own lock, at its end
+        QFile::remove(lockPath);
+        QVERIFY(ended);
+        QCOMPARE(program.process().exitCode(), 0);
+        QVERIFY2(program.log().contains(u"taken over"_s), qPrintable(program.log()));
+        QVERIFY2(program.log().contains(u"menu-shown"_s), qPrintable(program.log()));
+        QVERIFY(released);
     }
 
     void quitFromTheMenuEndsTheProgram()

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -245,9 +246,25 @@ private slots:
         QCOMPARE(catcher.calls().size(), 1);
         QCOMPARE(catcher.calls().first().kind, PromptCall::MessageBox);
         QCOMPARE(catcher.calls().first().caption, u"错误"_s);
-        QCOMPARE(catcher.calls().first().message, u"disk I/O error"_s);
+        // The engine's English text is not for the user.
+        QCOMPARE(catcher.calls().first().message, u"发生错误！"_s);
+        QCOMPARE(catcher.calls().first().icon, int(QMessageBox::Critical));
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(DM1->connected());
+    }
+
+    void unreadableAnswerTimesReportedInChinese()
+    {
+        createStart();
+        Db::exec(DM1->ADOCn1(), u"drop table tab_tx1"_s);
+        PromptCatcher catcher;
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start.get()));
+        QCOMPARE(catcher.calls().size(), 1);
+        QCOMPARE(catcher.calls().first().caption, u"错误"_s);
+        QCOMPARE(catcher.calls().first().message, u"发生错误！"_s);
+        // The menu plays all the same.
+        QCOMPARE(start->menu()->items().size(), 22);
     }
 
     void hourglassEndsOnceTheWindowIsUp()
@@ -351,28 +368,39 @@ private slots:
     {
         QTest::addColumn<QString>("from");
         QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("to");
-        QTest::newRow("down") << u"ksdg"_s << int(Qt::Key_Down) << u"zsd"_s;
-        QTest::newRow("down into next group") << u"lnst"_s << int(Qt::Key_Down) << u"szjh"_s;
-        QTest::newRow("up wraps") << u"ksdg"_s << int(Qt::Key_Up) << u"tj"_s;
-        QTest::newRow("down wraps") << u"szks"_s << int(Qt::Key_Down) << u"mnks"_s;
-        QTest::newRow("right") << u"ksdg"_s << int(Qt::Key_Right) << u"mnks"_s;
-        QTest::newRow("right keeps the row") << u"mnks3"_s << int(Qt::Key_Right) << u"lxfs"_s;
-        QTest::newRow("left wraps") << u"ksdg"_s << int(Qt::Key_Left) << u"fg"_s;
-        QTest::newRow("end") << u"zsd"_s << int(Qt::Key_End) << u"quit"_s;
-        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << u"ksdg"_s;
+        const int none = Qt::NoModifier;
+        QTest::newRow("down") << u"ksdg"_s << int(Qt::Key_Down) << none << u"zsd"_s;
+        QTest::newRow("down into next group")
+            << u"lnst"_s << int(Qt::Key_Down) << none << u"szjh"_s;
+        QTest::newRow("up wraps") << u"ksdg"_s << int(Qt::Key_Up) << none << u"tj"_s;
+        QTest::newRow("down wraps") << u"szks"_s << int(Qt::Key_Down) << none << u"mnks"_s;
+        QTest::newRow("right") << u"ksdg"_s << int(Qt::Key_Right) << none << u"mnks"_s;
+        QTest::newRow("right keeps the row")
+            << u"mnks3"_s << int(Qt::Key_Right) << none << u"lxfs"_s;
+        QTest::newRow("left wraps") << u"ksdg"_s << int(Qt::Key_Left) << none << u"fg"_s;
+        QTest::newRow("end") << u"zsd"_s << int(Qt::Key_End) << none << u"quit"_s;
+        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"ksdg"_s;
+        QTest::newRow("tab") << u"ksdg"_s << int(Qt::Key_Tab) << none << u"zsd"_s;
+        QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"ksdg"_s;
+        QTest::newRow("shift+tab") << u"zsd"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
+                                   << u"ksdg"_s;
+        QTest::newRow("shift+tab wraps") << u"ksdg"_s << int(Qt::Key_Tab)
+                                         << int(Qt::ShiftModifier) << u"quit"_s;
     }
     void menuKeyboard()
     {
         QFETCH(QString, from);
         QFETCH(int, key);
+        QFETCH(int, modifiers);
         QFETCH(QString, to);
         showStart();
         QTRY_VERIFY_WITH_TIMEOUT(!start->menu()->isPlaying(), 5000);
         MenuWidget *menu = start->menu();
         QCOMPARE(QApplication::focusWidget(), menu->item(u"ksdg"_s));
         menu->item(from)->setFocus();
-        QTest::keyClick(menu->item(from), Qt::Key(key));
+        QTest::keyClick(menu->item(from), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(QApplication::focusWidget(), menu->item(to));
     }
 
@@ -627,9 +655,23 @@ private slots:
         QVERIFY(FrmDlg && !FrmDlg->isVisible());
         QCOMPARE(FrmStart->menu()->items().size(), 22);
         QVERIFY(QGuiApplication::applicationDisplayName().contains(u"考试学习系统"_s));
+        // The system message box speaks Chinese too (the exit question's buttons).
+        const bool qtTranslations =
+            QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                          u"/qtbase_zh_CN.qm"_s);
+        auto buttonTexts = []() -> QString {
+            QMessageBox box(QMessageBox::Question, u"提示"_s, u"x"_s,
+                            QMessageBox::Ok | QMessageBox::Cancel);
+            return box.button(QMessageBox::Ok)->text() + u'/' +
+                   box.button(QMessageBox::Cancel)->text();
+        };
+        if (qtTranslations)
+            QCOMPARE(buttonTexts(), u"确定/取消"_s);
         Startup::finish();
         QVERIFY(!DM1 && !FrmStart && !FrmProgress && !FrmDlg);
         QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+        if (!qtTranslations)
+            QSKIP("Qt's translations (qt6-translations-l10n) are not installed");
     }
 };
 
