@@ -89,10 +89,9 @@ RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgres
     after.runAnswer = answer;
     after.lastAnswer = answer;
     after.lastDate = TDM1::dateText(today);
-    QSqlQuery &update = dm.prepared(u"update "_s + Db::sqlIdentifier(table) +
-                                    u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s);
-    Db::execPrepared(update, {after.lastDate, answer, answer, after.count, after.wrongLevel, q.id});
-    update.finish();
+    Db::write(dm.ADOCn1(),
+              u"update "_s + Db::sqlIdentifier(table) + u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
+              {after.lastDate, answer, answer, after.count, after.wrongLevel, q.id});
     tx.commit();
     q = after;
     return outcome;

@@ -1,6 +1,9 @@
 #include "data/database.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
+#include <memory>
+#include <sqlite3.h>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -26,11 +29,101 @@ QHash<QString, UnitState> &units()
     return map;
 }
 
-// Statements kept prepared, per connection name.
-QHash<QString, QHash<QString, QSqlQuery>> &statementCache()
+// A statement on the native handle; finalized when dropped from the cache.
+class NativeStatement
 {
-    static QHash<QString, QHash<QString, QSqlQuery>> cache;
+public:
+    NativeStatement(sqlite3 *handle, const QString &sql) : m_handle(handle)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(handle, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                               &m_stmt, nullptr) != SQLITE_OK) {
+            const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            throw DbError(why + u" ["_s + sql.left(300) + u"]"_s);
+        }
+    }
+    ~NativeStatement() { sqlite3_finalize(m_stmt); }
+    NativeStatement(const NativeStatement &) = delete;
+    NativeStatement &operator=(const NativeStatement &) = delete;
+
+    void run(const QVariantList &values)
+    {
+        for (int i = 0; i < int(values.size()); ++i)
+            bind(i + 1, values.at(i));
+        const int rc = sqlite3_step(m_stmt);
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            throw DbError(QString::fromUtf8(sqlite3_errmsg(m_handle)) + u" ["_s +
+                          QString::fromUtf8(sqlite3_sql(m_stmt)).left(300) + u"]"_s);
+    }
+
+private:
+    void bind(int index, const QVariant &value)
+    {
+        if (value.isNull()) {
+            sqlite3_bind_null(m_stmt, index);
+            return;
+        }
+        switch (value.metaType().id()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            return;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(m_stmt, index, value.toDouble());
+            return;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                SQLITE_TRANSIENT);
+            return;
+        }
+        case QMetaType::QDate:
+            bindText(index, value.toDate().toString(Qt::ISODate));
+            return;
+        default:
+            bindText(index, value.toString());
+        }
+    }
+    void bindText(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                            SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// Statements kept prepared, per connection name: Qt queries for reads, native ones for writes.
+struct StatementCache
+{
+    QHash<QString, QSqlQuery> queries;
+    QHash<QString, std::shared_ptr<NativeStatement>> writes;
+};
+
+QHash<QString, StatementCache> &statementCache()
+{
+    static QHash<QString, StatementCache> cache;
     return cache;
+}
+
+sqlite3 *nativeHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 QString errorText(const QSqlError &error, const QString &sql)
@@ -135,7 +228,7 @@ void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values
 
 QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql)
 {
-    QHash<QString, QSqlQuery> &cache = statementCache()[db.connectionName()];
+    QHash<QString, QSqlQuery> &cache = statementCache()[db.connectionName()].queries;
     auto it = cache.find(sql);
     if (it == cache.end()) {
         QSqlQuery q(db);
@@ -145,6 +238,19 @@ QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql)
         it = cache.insert(sql, q);
     }
     return it.value();
+}
+
+void write(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    auto &cache = statementCache()[db.connectionName()].writes;
+    auto it = cache.find(sql);
+    if (it == cache.end()) {
+        sqlite3 *handle = nativeHandle(db);
+        if (!handle || !db.isOpen())
+            throw DbError(u"database not open ["_s + sql.left(300) + u"]"_s);
+        it = cache.insert(sql, std::make_shared<NativeStatement>(handle, sql));
+    }
+    it.value()->run(values);
 }
 
 void execPrepared(QSqlQuery &q, const QVariantList &values)
@@ -186,9 +292,7 @@ namespace {
 
 void runKept(const QSqlDatabase &db, const QString &sql)
 {
-    QSqlQuery &q = prepared(db, sql);
-    execPrepared(q, {});
-    q.finish();
+    write(db, sql);
 }
 
 } // namespace

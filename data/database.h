@@ -40,6 +40,10 @@ void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values
 // A statement prepared once per connection and kept until the connection closes (bind values,
 // execPrepared, finish). Throws DbError when it does not prepare.
 QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql);
+// Runs a statement that returns no rows, prepared once on the connection's own SQLite handle and
+// kept until the connection closes: the fast path for the writes of every answer. Values are
+// bound in order (null, integers, reals, texts as UTF-8, byte arrays as blobs). Throws DbError.
+void write(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
 // Runs an already prepared query with the given values; throws DbError on failure.
 void execPrepared(QSqlQuery &q, const QVariantList &values);
 // The first column of the first row, or an invalid QVariant when there is no row.

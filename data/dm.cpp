@@ -122,11 +122,10 @@ void TDM1::RecordDailyAnswer(int dayState, int result, int previousResult)
     else if (dayState == 1 && previousResult == 2 && result == 1)
         b2 = -1;
     // The day's row is appended by the first answer of the day, else its counters move.
-    QSqlQuery &q = prepared(
-        u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
-        u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,B2=coalesce(B2,0)+?"_s);
-    Db::execPrepared(q, {dateText(Clock::today()), wrong, wrong, wrong, dayState == 2 ? 1 : 0, b2});
-    q.finish();
+    Db::write(ADOCn1(),
+              u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
+              u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,B2=coalesce(B2,0)+?"_s,
+              {dateText(Clock::today()), wrong, wrong, wrong, dayState == 2 ? 1 : 0, b2});
 }
 
 void TDM1::RecordChapterAnswer(const QString &chapterCode, int firstTime, int result)
@@ -138,11 +137,10 @@ void TDM1::RecordChapterAnswer(const QString &chapterCode, int firstTime, int re
         values.append(chapterCode.left(len));
         marks += u",?"_s;
     }
-    QSqlQuery &q = prepared(u"UPDATE tab_kmmc SET C4=coalesce(C4,0)+?,D1=coalesce(D1,0)+1,"
-                            u"D2=coalesce(D2,0)+? WHERE C1 IN ("_s +
-                            marks + u')');
-    Db::execPrepared(q, values);
-    q.finish();
+    Db::write(ADOCn1(),
+              u"UPDATE tab_kmmc SET C4=coalesce(C4,0)+?,D1=coalesce(D1,0)+1,"
+              u"D2=coalesce(D2,0)+? WHERE C1 IN ("_s + marks + u')',
+              values);
 }
 
 void TDM1::RecordExamPointAnswer(const QString &pointList, const QString &chapterList,
@@ -182,11 +180,8 @@ void TDM1::RecordExamPointAnswer(const QStringList &codes, int firstTime, int re
         {u"update tab_fgmc"_s + set + u" where id in ("_s + marks + u')', &chapters},
         {u"update tab_fgmc"_s + set + u" where id in ("_s + marks + u')', &groups},
     };
-    for (const auto &[sql, values] : updates) {
-        QSqlQuery &q = Db::prepared(db, sql);
-        Db::execPrepared(q, increments + *values);
-        q.finish();
-    }
+    for (const auto &[sql, values] : updates)
+        Db::write(db, sql, increments + *values);
     tx.commit();
 }
 

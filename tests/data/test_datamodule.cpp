@@ -313,6 +313,26 @@ TEST_F(DataModule, PaperTableKeepsNotesAsTextAndComparesWithoutCase)
     EXPECT_TRUE(Schema::toSqliteDdl(u"A TEXT(5) COLLATE BINARY"_s).contains(u"TEXT(5) COLLATE BINARY"_s));
 }
 
+TEST_F(DataModule, KeptWritesBindEveryTypeAndSurviveAFailure)
+{
+    const QString insert = u"insert into tab_rz (A1,A2,A3,D1) values (?,?,?,?)"_s;
+    const QByteArray blob("\x00\xffrich", 6);
+    Db::write(db(), insert, {u"2026-01-01"_s, 7, 2.5, blob});
+    // The unique day makes the same row fail; the kept statement works again afterwards.
+    EXPECT_THROW(Db::write(db(), insert, {u"2026-01-01"_s, 8, QVariant(), QVariant()}), Db::DbError);
+    Db::write(db(), insert, {u"2026-01-02"_s, 9, QVariant(), u"学习"_s});
+    QSqlQuery q = Db::query(db(), u"select A2,typeof(A3),A3,D1 from tab_rz order by A1"_s);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 7);
+    EXPECT_EQ(q.value(1).toString(), u"real"_s);
+    EXPECT_EQ(q.value(3).toByteArray(), blob);
+    ASSERT_TRUE(q.next());
+    EXPECT_TRUE(q.value(2).isNull());
+    EXPECT_EQ(q.value(3).toString(), u"学习"_s);
+    EXPECT_FALSE(q.next());
+    EXPECT_THROW(Db::write(db(), u"update no_such_table set x=1"_s), Db::DbError);
+}
+
 TEST_F(DataModule, NestedTransactionsRollBackTogether)
 {
     {
