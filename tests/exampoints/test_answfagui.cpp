@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(label->text(), u"安全生产法"_s);
         QCOMPARE(viewer->toPlainText(), u"从业人员享有知情权、建议权。"_s);
         QVERIFY(viewer->isReadOnly());
-        shoot(&frm, u"answfagui"_s);
+        testsupport::saveShot(&frm, u"answfagui"_s);
 
         auto click = [list](int row) {
             const QRect r = list->visualItemRect(list->item(row));
@@ -190,7 +190,7 @@ private slots:
         const QRect inside = frm.rect();
         QVERIFY(inside.contains(button->mapTo(&frm, QPoint(button->width(), button->height()) -
                                                         QPoint(1, 1))));
-        shoot(&frm, u"answfagui_layout"_s);
+        testsupport::saveShot(&frm, u"answfagui_layout"_s);
     }
 
     void closeShowsTheHiddenQuestionWindow()
@@ -207,13 +207,6 @@ private slots:
     }
 
 private:
-    static void shoot(QWidget *w, const QString &name)
-    {
-        const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
-        if (!dir.isEmpty())
-            w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
-    }
-
     std::unique_ptr<testsupport::StudyData> data;
     TDM1 *dm = nullptr;
 };

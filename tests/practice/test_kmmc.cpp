@@ -168,7 +168,7 @@ private slots:
                                    u"试题录入"_s, u"关闭"_s};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(button(&frm, u"SpeedButton"_s + QString::number(i + 1))->text(), captions[i]);
-        shoot(&frm, u"kmmc"_s);
+        testsupport::saveShot(&frm, u"kmmc"_s);
     }
 
     void totals()
@@ -195,7 +195,7 @@ private slots:
         QCOMPARE(number(&frm, u"epNum_ok"_s), 8);
         QCOMPARE(number(&frm, u"epNum_Err"_s), 2);
         QCOMPARE(frm.findChild<QLabel *>(u"Lb_fs"_s)->text(), u"75.00"_s);
-        shoot(&frm, u"kmmc_totals"_s);
+        testsupport::saveShot(&frm, u"kmmc_totals"_s);
     }
 
     void rowChangeSetsTheChapterKey()
@@ -405,13 +405,6 @@ private slots:
     }
 
 private:
-    static void shoot(QWidget *w, const QString &name)
-    {
-        const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
-        if (!dir.isEmpty())
-            w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
-    }
-
     std::unique_ptr<testsupport::StudyData> data;
     TDM1 *dm = nullptr;
 };

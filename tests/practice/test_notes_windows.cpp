@@ -99,7 +99,7 @@ private slots:
         QVERIFY(close);
         QCOMPARE(close->text(), u"关闭"_s);
         QVERIFY(captionFits(close));
-        shoot(&frm, u"jx"_s);
+        testsupport::saveShot(&frm, u"jx"_s);
         close->click();
         QVERIFY(!frm.isVisible());
     }
@@ -185,7 +185,7 @@ private slots:
         memo->setPlainText(u"考试时记下"_s);
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        shoot(&frm, u"bj"_s);
+        testsupport::saveShot(&frm, u"bj"_s);
         frm.close();
         QCOMPARE(Db::scalar(db, u"select A14 from tab_exam7 where A1=?"_s, {kQuestion}).toString(),
                  u"考试时记下"_s);
@@ -211,14 +211,6 @@ private slots:
     }
 
 private:
-    // Pictures of the windows for review, when STUDYAID_SHOTS names a folder.
-    static void shoot(QWidget *w, const QString &name)
-    {
-        const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
-        if (!dir.isEmpty())
-            w->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
-    }
-
     std::unique_ptr<testsupport::StudyData> data;
     TDM1 *dm = nullptr;
 };

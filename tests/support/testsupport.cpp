@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QSize>
 #include <QTest>
+#include <QWidget>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -95,6 +96,13 @@ QStringList PromptCatcher::messages() const
     for (const PromptCall &c : m_calls)
         list.append(c.message);
     return list;
+}
+
+void saveShot(QWidget *widget, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
+    if (!dir.isEmpty())
+        widget->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
 }
 
 QSize testScreenSize()

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 class QObject;
+class QWidget;
 
 namespace testsupport {
 
@@ -76,6 +77,10 @@ public:
     ~FixedToday() { Clock::resetToday(); }
     void set(const QDate &date) { Clock::setToday(date); }
 };
+
+// Saves a picture of the widget as DIR/NAME_<display mode>.png when the environment variable
+// STUDYAID_SHOTS names a folder DIR, for looking at a window's layout; otherwise does nothing.
+void saveShot(QWidget *widget, const QString &name);
 
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
