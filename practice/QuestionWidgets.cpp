@@ -58,6 +58,18 @@ void drawCaption(QPainter &p, const QRect &r, const QString &text, const QFont &
     p.drawText(r, Qt::AlignCenter, text);
 }
 
+// The picture of a picture button's state, faded when the button is disabled.
+void drawStatePicture(QPainter &p, const QAbstractButton &button, const QPixmap &normal,
+                      const QPixmap &pressed)
+{
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!button.isEnabled())
+        p.setOpacity(0.45);
+    const QPixmap &pic = button.isChecked() || button.isDown() ? pressed : normal;
+    if (!pic.isNull())
+        p.drawPixmap(button.rect(), pic);
+}
+
 } // namespace
 
 bool loadProgramPicture(const QString &relativePath, QPixmap &picture)
@@ -133,12 +145,7 @@ QSize TNumberButton::sizeHint() const
 void TNumberButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!isEnabled())
-        p.setOpacity(0.45);
-    const QPixmap &pic = isChecked() || isDown() ? m_pressed : m_normal;
-    if (!pic.isNull())
-        p.drawPixmap(rect(), pic);
+    drawStatePicture(p, *this, m_normal, m_pressed);
     QFont font = Fonts::sans(qMax(10, height() / 2), isChecked());
     drawCaption(p, rect(), text(), font, kInk);
     if (hasFocus()) {
@@ -174,12 +181,7 @@ QSize TKindButton::sizeHint() const
 void TKindButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!isEnabled())
-        p.setOpacity(0.45);
-    const QPixmap &pic = isChecked() || isDown() ? m_pressed : m_normal;
-    if (!pic.isNull())
-        p.drawPixmap(rect(), pic);
+    drawStatePicture(p, *this, m_normal, m_pressed);
     // Leave room for the accent bar of the pressed picture at the left.
     const QRect textRect = rect().adjusted(8, 0, -4, 0);
     const QFont font = Fonts::sans(qMax(11, height() / 2), isChecked());
