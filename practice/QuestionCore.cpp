@@ -21,11 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool isSubjectiveKind(int kind)
-{
-    return TDM1::QuestionKindPage(kind) == Answer::Subjective;
-}
-
 QLabel *fixedLabel(const QString &text)
 {
     auto *label = new QLabel(text);
@@ -394,7 +389,7 @@ void TQuestionCore::ShowQuestionState(int page)
     if (row->answered()) {
         setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
         setButtonEnabled(m_buttons.points, row->hasPoints());
-        setButtonEnabled(m_buttons.answer, !isSubjectiveKind(row->kind));
+        setButtonEnabled(m_buttons.answer, Answer::panelAvailable(currentPage()));
     } else {
         setButtonEnabled(m_buttons.explanation, false);
         setButtonEnabled(m_buttons.points, false);
@@ -424,7 +419,7 @@ void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
         setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
         setButtonEnabled(m_buttons.points, row.hasPoints());
         m_numbers.at(Groups::buttonIndex(record))->setAnswerState(stateOf(row), m_pictures);
-        setButtonEnabled(m_buttons.answer, !isSubjectiveKind(row.kind));
+        setButtonEnabled(m_buttons.answer, Answer::panelAvailable(page));
     } else if (mode == Leave && m_groups.contains(record)) {
         m_numbers.at(record - m_groups.start)->setAnswerState(stateOf(row), m_pictures);
     }
@@ -453,8 +448,9 @@ void TQuestionCore::ToggleAnswerPanel()
         const int page = currentPage();
         const QString mine = Answer::panelAnswer(page, m_pages->state());
         const QString correct = Answer::panelCorrect(page, row->progress.correct);
+        const bool right = Answer::isRight(m_pages->answerString(page), row->progress.correct);
         button->setText(u"返回"_s);
-        m_body->openAnswerPanel(Answer::panelVerdict(mine, correct), mine, correct);
+        m_body->openAnswerPanel(right, mine, correct);
     } else {
         button->setText(u"答案"_s);
         m_body->closeAnswerPanel(true);

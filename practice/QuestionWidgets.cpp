@@ -618,11 +618,9 @@ void TQuestionBody::clearPanes()
     m_re2->clear();
 }
 
-void TQuestionBody::openAnswerPanel(const QString &tip, const QString &yourAnswer,
-                                    const QString &correct)
+void TQuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const QString &correct)
 {
-    const bool right = tip == Answer::panelVerdict(yourAnswer, yourAnswer);
-    m_tip->setText(tip);
+    m_tip->setText(Answer::panelVerdict(right));
     m_tip->setStyleSheet(right ? u"color: #1F843C;"_s : u"color: #B0281F;"_s);
     m_memo1->setPlainText(yourAnswer);
     m_memo2->setPlainText(correct);

@@ -162,8 +162,8 @@ public:
     int lowerPaneHeight() const;
 
     // The answer panel: opens sliding (widths grow by 20, 40, 60, ... pixels), closes sliding or
-    // at once.
-    void openAnswerPanel(const QString &tip, const QString &yourAnswer, const QString &correct);
+    // at once. Its tip is the verdict of the judgement `right`.
+    void openAnswerPanel(bool right, const QString &yourAnswer, const QString &correct);
     void closeAnswerPanel(bool animated);
     bool answerPanelOpen() const { return m_panelOpen; }
     int answerPanelWidth() const;

@@ -130,9 +130,14 @@ QString panelCorrect(int page, const QString &correct)
     return correct;
 }
 
-QString panelVerdict(const QString &shownAnswer, const QString &shownCorrect)
+bool panelAvailable(int page)
 {
-    return shownAnswer != shownCorrect ? u"很遗憾，做错了，请继续努力！"_s : u"恭喜你，做对了！"_s;
+    return page != FillIn && page != Subjective;
+}
+
+QString panelVerdict(bool right)
+{
+    return right ? u"恭喜你，做对了！"_s : u"很遗憾，做错了，请继续努力！"_s;
 }
 
 QString pageCaption(int page)

@@ -53,8 +53,14 @@ bool isRight(const QString &answer, const QString &correct);
 // answer, with "A" / "B" shown as "对" / "错" on the true/false page.
 QString panelAnswer(int page, const WidgetState &state);
 QString panelCorrect(int page, const QString &correct);
-// The panel's verdict on those two texts.
-QString panelVerdict(const QString &shownAnswer, const QString &shownCorrect);
+// Whether the answer panel can show an answer read on the page: not on the fill-in and the
+// subjective pages, whose panel shows no answer of the candidate's and so could only contradict
+// the judgement. A question answered there (a subjective kind, or a kind without a page of its
+// own that the subjective page stands for) has no answer panel.
+bool panelAvailable(int page);
+// The panel's verdict: the judgement itself (isRight of the answer string), never a comparison
+// of the texts shown.
+QString panelVerdict(bool right);
 
 // Captions and hints of the pages.
 QString pageCaption(int page);

@@ -188,8 +188,8 @@ TEST(AnswerString, AnswerPanelTexts)
     EXPECT_EQ(Answer::panelAnswer(Answer::FillIn, withFill(u"x"_s)), QString());
     EXPECT_EQ(Answer::panelAnswer(Answer::Subjective, withSubjective(1)), QString());
     EXPECT_EQ(Answer::panelAnswer(Answer::Multiple, withMultiple("CA", 4)), u"AC"_s);
-    EXPECT_EQ(Answer::panelVerdict(u"对"_s, u"对"_s), u"恭喜你，做对了！"_s);
-    EXPECT_EQ(Answer::panelVerdict(u"B"_s, u"A"_s), u"很遗憾，做错了，请继续努力！"_s);
+    EXPECT_EQ(Answer::panelVerdict(true), u"恭喜你，做对了！"_s);
+    EXPECT_EQ(Answer::panelVerdict(false), u"很遗憾，做错了，请继续努力！"_s);
     EXPECT_EQ(Answer::kindCaption(u"简答"_s), u"简\n答"_s);
     EXPECT_EQ(Answer::kindCaption(u"案例分析"_s), u"案\n例"_s);
 }

@@ -499,6 +499,48 @@ private slots:
         calc->close();
     }
 
+    void answerPanelNeverContradictsTheJudgement()
+    {
+        // Kind 64 on the page of the previous (multiple-choice) question: judged right, and the
+        // panel says so.
+        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) values "
+             u"('010101000007','AC',3,'010101',64,0,7)"_s);
+        exec(u"insert into tab_exer (A1,A15) values ('010101000007',?)"_s, {QByteArray("calc")});
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        QAbstractButton *answer = button(w, u"epEfTrBtn6"_s);
+        number(w, 5)->click();
+        number(w, 6)->click();
+        QCOMPARE(frm->core()->pages()->currentIndex(), 1);
+        pick(w, u"C"_s);
+        pick(w, u"A"_s);
+        check(w);
+        QCOMPARE(number(w, 6)->answerState(), TNumberButton::Right);
+        QVERIFY(answer->isEnabled());
+        answer->click();
+        QCOMPARE(labelText(w, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
+        QCOMPARE(child<QPlainTextEdit>(w, u"Memo1"_s)->toPlainText(), u"AC"_s);
+        frm->close();
+
+        // Kind 64 answered 会 on the subjective page, which shows no answer of its own: judged
+        // right, and no panel that could say otherwise, in this run and the next.
+        for (int run = 0; run < 2; ++run) {
+            auto calc = open(run == 0 ? newSet(u"050101"_s) : oneQuestion(u"050101000001"_s));
+            QVERIFY(calc);
+            TFrmLxxt *c = calc.get();
+            QCOMPARE(calc->core()->pages()->currentIndex(), 4);
+            child<QComboBox>(c, u"FlatComboBox1"_s)->setCurrentIndex(1);
+            check(c);
+            QCOMPARE(answerRow(u"050101000001"_s).value(u"E2"_s).toString(), u"1"_s);
+            QCOMPARE(number(c, 1)->answerState(), TNumberButton::Right);
+            QVERIFY(!button(c, u"epEfTrBtn6"_s)->isEnabled());
+            number(c, 1)->click();
+            QVERIFY(!button(c, u"epEfTrBtn6"_s)->isEnabled());
+            calc->close();
+        }
+    }
+
     void gaugeIntervalsAndTimeOut()
     {
         exec(u"update tab_tx1 set time=0.01 where A1=11"_s);
