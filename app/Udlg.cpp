@@ -3,6 +3,7 @@
 
 #include "data/appglobals.h"
 #include "ui/fonts.h"
+#include "ui/promptgate.h"
 #include "ui/prompthook.h"
 #include "ui/tcolor.h"
 
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -139,6 +141,8 @@ void TFrmDlg::configure(const QString &caption, const QString &message, int butt
     setAccessibleName(caption);
     setAccessibleDescription(message);
 
+    if (buttons < 0 || buttons > 3)
+        buttons = 1;
     fcShapeBtn1->setVisible(buttons == 0 || buttons == 2 || buttons == 3);
     fcShapeBtn2->setVisible(buttons == 0 || buttons == 2);
     fcShapeBtn3->setVisible(buttons == 1 || buttons == 2);
@@ -226,14 +230,25 @@ void TFrmDlg::paintEvent(QPaintEvent *)
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
-void TFrmDlg::reject()
+QList<QPushButton *> TFrmDlg::shownButtons() const
 {
-    // Escape means the button that reads "取消"; with a single button it means that button.
     QList<QPushButton *> shown;
     for (QPushButton *b : {fcShapeBtn1, fcShapeBtn3, fcShapeBtn2}) {
         if (!b->isHidden())
             shown.append(b);
     }
+    return shown;
+}
+
+int TFrmDlg::resultOf(const QPushButton *button) const
+{
+    return button == fcShapeBtn1 ? 1 : button == fcShapeBtn2 ? 2 : 3;
+}
+
+void TFrmDlg::reject()
+{
+    // Escape means the button that reads "取消"; with a single button it means that button.
+    const QList<QPushButton *> shown = shownButtons();
     for (QPushButton *b : shown) {
         if (b->text() == u"取消"_s) {
             b->click();
@@ -244,13 +259,45 @@ void TFrmDlg::reject()
         shown.first()->click();
 }
 
+int TFrmDlg::run()
+{
+    m_running = true;
+    int result;
+    {
+        PromptGate::Showing showing(this);
+        result = exec();
+    }
+    m_running = false;
+    const QList<QPushButton *> shown = shownButtons();
+    QPushButton *fallback = shown.value(0);
+    for (QPushButton *b : shown) {
+        if (resultOf(b) == result)
+            return result;
+        if (b->text() == u"取消"_s)
+            fallback = b;
+    }
+    if (shown.size() == 1)
+        fallback = shown.first();
+    return fallback ? resultOf(fallback) : 3;
+}
+
 int ShowPrompt(const QString &caption, const QString &message, int buttons, int icon,
                const QString &variant)
 {
+    PromptGate::waitForTurn();
     if (!FrmDlg)
         FrmDlg = new TFrmDlg;
-    FrmDlg->configure(caption, message, buttons, icon, variant);
+    // The shared dialog may still be inside an earlier call that was answered but whose caller
+    // has not gone on yet (this call came from a timer meanwhile): this prompt gets its own.
+    std::unique_ptr<TFrmDlg> own;
+    TFrmDlg *dialog = FrmDlg;
+    if (FrmDlg->running()) {
+        own = std::make_unique<TFrmDlg>();
+        dialog = own.get();
+    }
+    dialog->configure(caption, message, buttons, icon, variant);
     if (PromptHook::active()) {
+        PromptGate::Showing showing;
         PromptCall call;
         call.kind = PromptCall::Prompt;
         call.caption = caption;
@@ -260,5 +307,5 @@ int ShowPrompt(const QString &caption, const QString &message, int buttons, int 
         call.variant = variant;
         return PromptHook::handle(call);
     }
-    return FrmDlg->exec();
+    return dialog->run();
 }

@@ -24,6 +24,11 @@ public:
                    const QString &variant);
     // The width the dialog was designed with (399).
     int designWidth() const { return m_designWidth; }
+    // Shows the dialog modally and returns the result of a button it shows: a dialog ended any
+    // other way reads as Escape would (取消, or the only button), else as its first button.
+    int run();
+    // Inside run(): answered or not, its caller has not gone on yet.
+    bool running() const { return m_running; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -40,15 +45,23 @@ private:
     QPushButton *fcShapeBtn1 = nullptr;
     QPushButton *fcShapeBtn2 = nullptr;
     QPushButton *fcShapeBtn3 = nullptr;
+    QList<QPushButton *> shownButtons() const;
+    int resultOf(const QPushButton *button) const;
+
     QPixmap m_background;
     int m_designWidth = 0;
+    bool m_running = false;
 };
 
 // The dialog created at start-up; ShowPrompt creates it on first use when there is none.
 extern TFrmDlg *FrmDlg;
 
-// Shows the prompt modally and returns the button pressed: 1 left, 2 right, 3 centre.
-// buttons: 0 left+right, 1 centre only, 2 all three, 3 left only (narrow dialog).
+// Shows the prompt modally and returns the button pressed: 1 left, 2 right, 3 centre, and only
+// the result of a button the layout shows.
+// buttons: 0 left+right, 1 centre only, 2 all three, 3 left only (narrow dialog); any other
+// value shows the centre button alone.
 // icon: 0 information, 1 warning, 2 error. variant "Exam": 确定 / 作废 / 取消.
+// One prompt at a time: a prompt already showing is never replaced; a call made meanwhile (from
+// a timer) waits until it is answered, then shows.
 int ShowPrompt(const QString &caption, const QString &message, int buttons, int icon,
                const QString &variant);

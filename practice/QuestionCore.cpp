@@ -5,6 +5,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "ui/fonts.h"
+#include "ui/promptgate.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -55,6 +56,11 @@ TQuestionCore::TQuestionCore(QWidget *window, const QuestionCoreOptions &options
     m_timer = new QTimer(this);
     m_timer->setObjectName(u"Timer1"_s);
     connect(m_timer, &QTimer::timeout, this, &TQuestionCore::gaugeTick);
+    // A time-out held back by a prompt comes once that prompt is answered and its caller went on.
+    connect(PromptGate::instance(), &PromptGate::allClosed, this, [this] {
+        if (m_timeOutPending)
+            QTimer::singleShot(0, this, &TQuestionCore::timeOut);
+    });
 
     buildNumberPanel();
     buildLabels();
@@ -548,11 +554,13 @@ void TQuestionCore::applyGroupMove(const Groups::Move &move)
 void TQuestionCore::stopGauge()
 {
     m_timer->stop();
+    m_timeOutPending = false;
 }
 
 void TQuestionCore::restartGauge(int kind)
 {
     m_timer->stop();
+    m_timeOutPending = false;
     m_gauge->setValue(0);
     m_timer->setInterval(App::answerTimeTable.intervalFor(kind));
     m_timer->start();
@@ -565,6 +573,16 @@ void TQuestionCore::gaugeTick()
     if (m_gauge->value() < 100)
         return;
     m_timer->stop();
+    m_timeOutPending = true;
+    timeOut();
+}
+
+void TQuestionCore::timeOut()
+{
+    // A prompt already showing is never replaced: the time-out waits until it is answered.
+    if (!m_timeOutPending || PromptGate::isShowing())
+        return;
+    m_timeOutPending = false;
     ShowPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
     if (QuestionRow *row = currentRow())
         guarded([this, row] { QuestionWrites::markTimedOut(*DM1, m_options.table, *row); });

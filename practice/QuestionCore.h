@@ -144,6 +144,8 @@ private:
     void setStatusLabels(const QuestionRow &row);
     void restartGauge(int kind);
     void gaugeTick();
+    // The gauge reached 100: "到时间了" and csbs, once no other prompt shows.
+    void timeOut();
     TNumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
 
@@ -162,6 +164,7 @@ private:
     QVariant m_bodyText;
     bool m_contentFailed = false;
     bool m_compact = false;
+    bool m_timeOutPending = false;
 
     TQuestionBody *m_body = nullptr;
     TAnswerPages *m_pages = nullptr;

@@ -1,12 +1,15 @@
 #include "ui/msgbox.h"
 
+#include "ui/promptgate.h"
 #include "ui/prompthook.h"
 
 QMessageBox::StandardButton SystemMessageBox(QWidget *parent, const QString &caption,
                                              const QString &text, QMessageBox::Icon icon,
                                              QMessageBox::StandardButtons buttons)
 {
+    PromptGate::waitForTurn();
     if (PromptHook::active()) {
+        PromptGate::Showing showing;
         PromptCall call;
         call.kind = PromptCall::MessageBox;
         call.caption = caption;
@@ -16,5 +19,6 @@ QMessageBox::StandardButton SystemMessageBox(QWidget *parent, const QString &cap
         return static_cast<QMessageBox::StandardButton>(PromptHook::handle(call));
     }
     QMessageBox box(icon, caption, text, buttons, parent);
+    PromptGate::Showing showing(&box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

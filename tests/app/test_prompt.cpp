@@ -2,6 +2,7 @@
 #include "app/Udlg.h"
 #include "support/testsupport.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -60,19 +61,34 @@ Seen prompt(const QString &caption, const QString &message, int buttons, int ico
     return seen;
 }
 
-// Shows the real dialog and presses a button (by objectName) or a key once it is up.
-int pressWhenShown(int buttons, const QString &variant, const QString &button, int key = 0)
+// Shows the real dialog and presses a button (by objectName) or a key once it is up; `ignored`
+// tells whether the dialog was still up afterwards (the test then ends it another way).
+int pressWhenShown(int buttons, const QString &variant, const QString &button, int key,
+                   bool *ignored)
 {
-    QTimer::singleShot(0, [button, key] {
+    *ignored = false;
+    QTimer::singleShot(0, [button, key, ignored] {
         QVERIFY(FrmDlg->isVisible());
         if (key)
             QTest::keyClick(FrmDlg, Qt::Key(key));
         else
             QTest::mouseClick(FrmDlg->findChild<QPushButton *>(button), Qt::LeftButton);
-        if (FrmDlg->isVisible())
-            FrmDlg->done(-1); // the key was ignored: end the test's dialog anyway
+        *ignored = FrmDlg->isVisible();
+        if (*ignored)
+            FrmDlg->done(-1);
     });
     return ShowPrompt(u"提示"_s, u"要继续吗？"_s, buttons, 0, variant);
+}
+
+// The visible prompt dialogs (the shared one and any of a call's own).
+QList<TFrmDlg *> visiblePrompts()
+{
+    QList<TFrmDlg *> list;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *d = qobject_cast<TFrmDlg *>(w); d && d->isVisible())
+            list.append(d);
+    }
+    return list;
 }
 
 } // namespace
@@ -209,8 +225,10 @@ private slots:
         QTest::newRow("escape Exam") << 2 << u"Exam"_s << QString() << int(Qt::Key_Escape) << 3;
         QTest::newRow("escape single") << 1 << u"NO"_s << QString() << int(Qt::Key_Escape) << 3;
         QTest::newRow("escape narrow") << 3 << u"NO"_s << QString() << int(Qt::Key_Escape) << 1;
+        // Escape without a 取消 does nothing; a dialog ended another way still gives a result
+        // of a button it shows (here its first).
         QTest::newRow("escape Exam without 取消") << 0 << u"Exam"_s << QString()
-                                                 << int(Qt::Key_Escape) << -1;
+                                                 << int(Qt::Key_Escape) << 1;
         // Enter presses the first button shown.
         QTest::newRow("enter") << 0 << u"NO"_s << QString() << int(Qt::Key_Return) << 1;
     }
@@ -222,8 +240,56 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, result);
         QVERIFY(!PromptHook::active());
-        QCOMPARE(pressWhenShown(buttons, variant, button, key), result);
+        bool ignored = false;
+        QCOMPARE(pressWhenShown(buttons, variant, button, key, &ignored), result);
+        QCOMPARE(ignored, QByteArray(QTest::currentDataTag()).contains("without"));
         QVERIFY(!FrmDlg->isVisible());
+    }
+
+    // A prompt asked for while another shows (from a timer) never replaces it: it waits until
+    // the first is answered, then shows; each call returns the button pressed on its own prompt.
+    void onePromptAtATime()
+    {
+        QVERIFY(!PromptHook::active());
+        int second = 0;
+        QStringList seen; // messages of the prompts showing, as each step saw them
+        auto showing = [&seen] {
+            QStringList now;
+            for (TFrmDlg *d : visiblePrompts())
+                now.append(d->findChild<QLabel *>(u"fcLabel1"_s)->text());
+            seen.append(now.join(u'+'));
+        };
+        // A safety net: nothing may stay open if the order goes wrong.
+        QTimer net;
+        net.setSingleShot(true);
+        connect(&net, &QTimer::timeout, [] {
+            for (TFrmDlg *d : visiblePrompts())
+                d->done(-1);
+        });
+        net.start(5000);
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(100, [&] {
+                showing();
+                QTest::mouseClick(FrmDlg->findChild<QPushButton *>(u"fcShapeBtn2"_s),
+                                  Qt::LeftButton);
+                QTimer::singleShot(100, [&] {
+                    showing();
+                    const QList<TFrmDlg *> up = visiblePrompts();
+                    if (up.size() == 1)
+                        QTest::mouseClick(up.first()->findChild<QPushButton *>(u"fcShapeBtn3"_s),
+                                          Qt::LeftButton);
+                });
+            });
+            second = ShowPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
+        });
+        const int first = ShowPrompt(u"提示"_s, u"要交卷吗？"_s, 2, 1, u"Exam"_s);
+        QCOMPARE(seen, QStringList({u"要交卷吗？"_s, u"到时间了"_s}));
+        QCOMPARE(first, 2);
+        QCOMPARE(second, 3);
+        QVERIFY(visiblePrompts().isEmpty());
+        // The shared dialog serves the next prompt as before.
+        bool ignored = false;
+        QCOMPARE(pressWhenShown(0, u"NO"_s, u"fcShapeBtn1"_s, 0, &ignored), 1);
     }
 };
 

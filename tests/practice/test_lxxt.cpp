@@ -577,6 +577,41 @@ private slots:
         frm->close();
     }
 
+    void timeOutWaitsForTheOpenPrompt()
+    {
+        exec(u"update tab_tx1 set time=0.1 where A1=11"_s); // 60 ms a step
+        App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TQuestionCore *core = frm->core();
+        prompts.reset();
+        int depth = 0;
+        int deepest = 0;
+        QStringList shown;
+        QString csbsWhileOpen;
+        PromptHook::set([&](const PromptCall &call) {
+            deepest = qMax(deepest, ++depth);
+            shown.append(call.message);
+            if (call.message == u"请先做出答案！"_s) {
+                // The gauge runs out while this prompt is up.
+                core->gauge()->setValue(99);
+                QTest::qWait(400);
+                csbsWhileOpen = answerRow(u"010101000001"_s).value(u"csbs"_s).toString();
+            }
+            --depth;
+            return 1;
+        });
+        check(frm.get());
+        QTRY_COMPARE(shown, QStringList({u"请先做出答案！"_s, u"到时间了"_s}));
+        PromptHook::clear();
+        QCOMPARE(deepest, 1);
+        QVERIFY(csbsWhileOpen.isEmpty());
+        QCOMPARE(core->gauge()->value(), 100);
+        QCOMPARE(answerRow(u"010101000001"_s).value(u"csbs"_s).toString(), u"Y"_s);
+        prompts = std::make_unique<testsupport::PromptCatcher>();
+        frm->close();
+    }
+
     void answerPanelSlidesAndClosesOnSwitch()
     {
         auto frm = open(newSet(u"010101"_s));
