@@ -6,9 +6,20 @@
 
 namespace BankBuilder {
 
-// Builds a new database file at outPath (replacing it) from the JSON files in sourcesDir.
-// Returns false with a message naming the file and entry at fault.
-bool build(const QString &sourcesDir, const QString &outPath, QString *error);
+// Checks beyond the form of the sources, for a bank that ships.
+struct Options
+{
+    // Every question has an explanation and links at least one exam point.
+    bool complete = false;
+    // Every kind a paper draws is held at least this many times the paper's count (0: no check).
+    int papers = 0;
+};
+
+// Builds a new database file at outPath (replacing it) from the JSON files in sourcesDir,
+// checking every key and value of the sources. Returns false with a message naming the file
+// and entry at fault; nothing is left at outPath then.
+bool build(const QString &sourcesDir, const QString &outPath, QString *error,
+           const Options &options = {});
 
 // Builds a synthetic bank of `questions` questions over five subjects, with exam points,
 // compound questions and consistent counters.

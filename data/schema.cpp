@@ -71,7 +71,7 @@ const char *const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_kmmc_c1 ON tab_kmmc(C1)",
     "CREATE INDEX IF NOT EXISTS ix_kmmc_bh ON tab_kmmc(bh)",
     "CREATE INDEX IF NOT EXISTS ix_fgmc_id ON tab_fgmc(id)",
-    "CREATE INDEX IF NOT EXISTS ix_rule_ftid ON tab_rule(ftid)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS ix_rule_ftid ON tab_rule(ftid)",
     "CREATE INDEX IF NOT EXISTS ix_rule_id ON tab_rule(id)",
     "CREATE UNIQUE INDEX IF NOT EXISTS ix_rz_a1 ON tab_rz(A1)",
     "CREATE INDEX IF NOT EXISTS ix_cj_a1 ON tab_cj(A1)",

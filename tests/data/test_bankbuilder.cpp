@@ -168,3 +168,135 @@ TEST(BankSources, RichTextOfPlainSource)
     EXPECT_TRUE(QString::fromUtf8(BankBuilder::richText(u"<p><b>粗</b></p>"_s))
                     .contains(u"<body><p><b>粗</b></p></body>"_s));
 }
+
+TEST_P(BuiltBank, ExamPointCodeIsUniqueWithoutRegardToCase)
+{
+    const QString code = Db::scalar(db(), u"select ftid from tab_rule limit 1"_s).toString();
+    ASSERT_FALSE(code.isEmpty());
+    for (const QString &copy : QStringList{code, code.toLower(), code + u'x'}) {
+        const bool taken = copy.compare(code, Qt::CaseInsensitive) == 0;
+        bool refused = false;
+        try {
+            Db::exec(db(), u"insert into tab_rule (id,ftid,sn) values (?,?,'x')"_s,
+                     {code.left(6), copy});
+        } catch (const Db::DbError &) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, taken) << copy.toStdString();
+    }
+}
+
+namespace {
+
+// One faulty source: the fixture bank with the first `from` in `file` replaced by `to` (an
+// empty `from` wraps the whole file in a list), and the fragments the refusal must name.
+struct Fault
+{
+    const char *file;
+    const char *from;
+    const char *to;
+    QStringList expected;
+    BankBuilder::Options options = {};
+};
+
+} // namespace
+
+TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
+{
+    const QString q1 = u"questions_01.json question 1 (010101000001): "_s;
+    const BankBuilder::Options complete{true, 0};
+    const Fault faults[] = {
+        // Values of the wrong type or outside their range.
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": \"11\",", {q1, u"whole number"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 11.7,", {q1, u"not 11.7"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 0,", {q1, u"kind 0 is none of"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 99,", {q1, u"kind 99 is none of"_s}},
+        {"questions_01.json", "\"points\": [\n    \"010101001\",\n    \"010101002\"\n   ]",
+         "\"points\": \"010101001\"", {q1, u"\"points\" must be a list"_s}},
+        {"questions_01.json", "\"id\": \"010101000001\",", "\"id\": \"   \",",
+         {u"questions_01.json question 1: \"id\" is blank"_s}},
+        {"syllabus.json", "\"code\": \"0101\",", "\"code\": \"010\",",
+         {u"syllabus.json chapter 3 (010): "_s, u"1, 2, 4 or 6"_s}},
+        {"syllabus.json", "\"code\": \"010102\",", "\"code\": \"01010201\",",
+         {u"syllabus.json chapter 5 (01010201): "_s, u"1, 2, 4 or 6"_s}},
+        {"kinds.json", "\"count\": 10,", "\"count\": -10,",
+         {u"kinds.json tab_tx1 row 1: "_s, u"\"count\" must lie within"_s}},
+        {"kinds.json", "\"score\": 1,", "\"score\": \"1\",",
+         {u"kinds.json tab_tx1 row 1: "_s, u"\"score\" must be a number"_s}},
+        {"settings.json", "\"2027-10-23\"", "\"2027-13-45\"",
+         {u"settings.json plan: "_s, u"\"ExamDate\" must be a date"_s}},
+        {"settings.json", "\"ExamTime\": 9000", "\"ExamTime\": \"9000\"",
+         {u"settings.json plan: "_s, u"\"ExamTime\" must be a whole number"_s}},
+        // Missing, unknown and repeated keys.
+        {"questions_02.json", "\"questions\": [", "\"qusetions\": [",
+         {u"questions_02.json: "_s, u"unknown key \"qusetions\""_s}},
+        {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \"解析文字。\", \"note\": \"\"\n  },",
+         {q1, u"unknown key \"note\""_s}},
+        {"syllabus.json", "\"title\": \"法律知识 第一章\",", "",
+         {u"syllabus.json chapter 3 (0101): missing \"title\""_s}},
+        {"questions_01.json", "\"id\": \"010101000002\",", "",
+         {u"questions_01.json question 2: missing \"id\""_s}},
+        {"questions_01.json", "\"options\": 4,", "", {q1, u"missing \"options\""_s}},
+        {"questions_01.json", "\"answer\": \"B\",", "\"answer\": \"B\", \"answer\": \"C\",",
+         {u"questions_01.json: line 8, column 19: key \"answer\" appears twice"_s}},
+        {"questions_03.json", "", "", {u"questions_03.json: "_s, u"top level"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 11,,",
+         {u"questions_01.json: not valid JSON at line 7"_s}},
+        // Codes repeated or unknown: a repeat names both entries.
+        {"points.json", "\"code\": \"010101002\",", "\"code\": \"010101001\",",
+         {u"points.json point 2 (010101001): 010101001 repeats points.json point 1 (010101001)"_s}},
+        {"points.json", "\"code\": \"010101002\",", "\"code\": \"010101A01\",",
+         {q1, u"unknown exam point 010101002"_s}},
+        {"questions_02.json", "\"020101000002\"", "\"010101000001\"",
+         {u"questions_02.json question 2 (010101000001): 010101000001 repeats "
+          u"questions_01.json question 1 (010101000001)"_s}},
+        {"questions_01.json", "\"chapter\": \"010101\",", "\"chapter\": \"010109\",",
+         {q1, u"chapter 010109 is not a 6-character code of the syllabus"_s}},
+        {"questions_04.json", "\"stems\": [\n  {",
+         "\"stems\": [\n  {\"id\": \"0401010000000009\", \"text\": \"无人使用\"},\n  {",
+         {u"questions_04.json stem 1 (0401010000000009): no question uses this stem"_s}},
+        // Answers and options that do not agree.
+        {"questions_01.json", "\"answer\": \"B\",", "\"answer\": \"E\",",
+         {q1, u"answer E is not among the 4 options"_s}},
+        {"questions_01.json", "\"answer\": \"ACD\",", "\"answer\": \"C\",",
+         {u"questions_01.json question 4 (010101000004): "_s, u"at least two letters"_s}},
+        {"questions_01.json", "\"options\": 4,", "\"options\": 5,",
+         {q1, u"the body lists the options \"ABCD\", \"options\" says 5"_s}},
+        // Checks of a bank that ships.
+        {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \" \"\n  },",
+         {q1, u"has no explanation"_s}, complete},
+        {"questions_01.json", "", "", {u"questions_01.json question 3 (010101000003): links no exam point"_s},
+         complete},
+        {"questions_01.json", "", "",
+         {u"questions_01.json kind 11 holds 5, 2 papers draw 20"_s,
+          u"questions_05.json kind 64 holds 1, 2 papers draw 12"_s},
+         {false, 2}},
+    };
+    const QString fixtures = QString::fromUtf8(STUDYAID_SOURCE_DIR) + u"/tests/fixtures/bank/"_s;
+    for (const Fault &fault : faults) {
+        const QString file = QString::fromUtf8(fault.file);
+        const QString from = QString::fromUtf8(fault.from);
+        SCOPED_TRACE(file.toStdString() + " " + from.toStdString());
+        QTemporaryDir dir;
+        for (const QString &f : QDir(fixtures).entryList({u"*.json"_s})) {
+            QFile in(fixtures + f);
+            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+            QString text = QString::fromUtf8(in.readAll());
+            if (f == file && !from.isEmpty()) {
+                ASSERT_TRUE(text.contains(from));
+                text.replace(text.indexOf(from), from.size(), QString::fromUtf8(fault.to));
+            } else if (f == file && fault.options.papers == 0 && !fault.options.complete) {
+                text = u'[' + text + u']';
+            }
+            QFile out(dir.path() + u'/' + f);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(text.toUtf8());
+        }
+        const QString out = dir.path() + u"/out/bank.mdb"_s;
+        QString error;
+        EXPECT_FALSE(BankBuilder::build(dir.path(), out, &error, fault.options));
+        for (const QString &expected : fault.expected)
+            EXPECT_TRUE(error.contains(expected)) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}

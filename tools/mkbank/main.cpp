@@ -1,5 +1,5 @@
 // Builds the study database from the bank's JSON sources, or a large synthetic bank:
-//   mkbank --sources DIR --out FILE
+//   mkbank --sources DIR --out FILE [--complete] [--papers N]
 //   mkbank --synthetic COUNT --out FILE
 #include "data/bankbuilder.h"
 
@@ -19,14 +19,22 @@ int main(int argc, char *argv[])
     const QCommandLineOption synthetic(u"synthetic"_s, u"Build a synthetic bank of N questions."_s,
                                        u"n"_s);
     const QCommandLineOption out(u"out"_s, u"Database file to write."_s, u"file"_s);
-    parser.addOptions({sources, synthetic, out});
+    const QCommandLineOption complete(
+        u"complete"_s, u"Refuse a question without explanation or exam point."_s);
+    const QCommandLineOption papers(
+        u"papers"_s, u"Refuse a bank that cannot fill N different papers of every kind."_s, u"n"_s);
+    parser.addOptions({sources, synthetic, out, complete, papers});
     parser.process(app);
     if (!parser.isSet(out) || parser.isSet(sources) == parser.isSet(synthetic))
         parser.showHelp(2);
 
+    BankBuilder::Options options;
+    options.complete = parser.isSet(complete);
+    options.papers = parser.value(papers).toInt();
     QString error;
     const bool ok = parser.isSet(sources)
-                        ? BankBuilder::build(parser.value(sources), parser.value(out), &error)
+                        ? BankBuilder::build(parser.value(sources), parser.value(out), &error,
+                                             options)
                         : BankBuilder::buildSynthetic(parser.value(synthetic).toInt(),
                                                       parser.value(out), &error);
     if (!ok) {
