@@ -126,6 +126,37 @@ TEST(BankSources, ShippedBankServesEveryWindow)
     Db::close(u"shipped"_s);
 }
 
+// Two papers in a row can differ only when every kind a paper draws is held at least twice.
+// Subjects 02 and 03 join the list (and mkbank --papers 2 the shipped build) once they are grown.
+TEST(BankSources, ShippedPoolsHoldTwoPapersOfEveryDrawnKind)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.path() + u"/shipped.mdb"_s;
+    ASSERT_TRUE(QFile::copy(testsupport::shippedDb(), copy));
+    QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(Db::open(u"pools"_s, copy, Schema::requiredTables()));
+    {
+        const QSqlDatabase db = QSqlDatabase::database(u"pools"_s);
+        for (int paper : {1, 4, 5}) {
+            const QString table = u"tab_tx"_s + QString::number(paper);
+            QSqlQuery rows = Db::query(db, u"select A1,B2 from "_s + table + u" where B2>0"_s);
+            int drawn = 0;
+            while (rows.next()) {
+                ++drawn;
+                const int kind = rows.value(0).toInt();
+                const int held =
+                    Db::scalar(db, u"select count(*) from tab_answ where substr(A10,1,2)=? and A13=? "
+                                   u"and F1<>1"_s,
+                               {QVariant(u"0"_s + QString::number(paper)), QVariant(kind)})
+                        .toInt();
+                EXPECT_GE(held, 2 * rows.value(1).toInt()) << table.toStdString() << " kind " << kind;
+            }
+            EXPECT_GT(drawn, 0) << table.toStdString();
+        }
+    }
+    Db::close(u"pools"_s);
+}
+
 TEST(BankSources, FaultySourcesAreRefusedByName)
 {
     QTemporaryDir dir;
