@@ -531,12 +531,12 @@ void checkPools(const QString &dir, const Draws &draws, const PoolCounts &pools,
         if (held < papers * count)
             shortfalls.append(u"questions_"_s + subject + u".json kind "_s +
                               QString::number(kind) + u" holds "_s + QString::number(held) +
-                              u", "_s + QString::number(papers) + u" papers draw "_s +
-                              QString::number(papers * count));
+                              u" of the "_s + QString::number(papers * count) + u" needed ("_s +
+                              QString::number(papers) + u" × "_s + QString::number(count) + u')');
     }
     if (!shortfalls.isEmpty())
         throw SourceError(dir + u": too few questions for "_s + QString::number(papers) +
-                          u" different papers: "_s + shortfalls.join(u"; "_s));
+                          u" papers of every kind: "_s + shortfalls.join(u"; "_s));
 }
 
 // Creates an empty study database at path, runs fill inside one transaction, then

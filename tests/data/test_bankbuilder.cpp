@@ -299,8 +299,8 @@ TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
         {"questions_01.json", "", "", {u"questions_01.json question 3 (010101000003): links no exam point"_s},
          complete},
         {"questions_01.json", "", "",
-         {u"questions_01.json kind 11 holds 5, 2 papers draw 20"_s,
-          u"questions_05.json kind 64 holds 1, 2 papers draw 12"_s},
+         {u"questions_01.json kind 11 holds 5 of the 20 needed (2 × 10)"_s,
+          u"questions_05.json kind 64 holds 1 of the 12 needed (2 × 6)"_s},
          {false, 2}},
     };
     const QString fixtures = QString::fromUtf8(STUDYAID_SOURCE_DIR) + u"/tests/fixtures/bank/"_s;

@@ -30,7 +30,14 @@ int main(int argc, char *argv[])
 
     BankBuilder::Options options;
     options.complete = parser.isSet(complete);
-    options.papers = parser.value(papers).toInt();
+    if (parser.isSet(papers)) {
+        bool ok = false;
+        options.papers = parser.value(papers).toInt(&ok);
+        if (!ok || options.papers < 1) {
+            std::fprintf(stderr, "mkbank: --papers takes a whole number of at least 1\n");
+            return 2;
+        }
+    }
     QString error;
     const bool ok = parser.isSet(sources)
                         ? BankBuilder::build(parser.value(sources), parser.value(out), &error,
