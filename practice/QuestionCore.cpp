@@ -557,6 +557,25 @@ void TQuestionCore::stopGauge()
     m_timeOutPending = false;
 }
 
+void TQuestionCore::resumeGauge()
+{
+    if (m_gauge->value() < 100)
+        m_timer->start();
+}
+
+void TQuestionCore::reshowEditedQuestion()
+{
+    QuestionRow *row = currentRow();
+    if (!row)
+        return;
+    if (!guarded([this, row] { QuestionWrites::reloadEdited(*DM1, m_options.table, *row); })) {
+        resumeGauge();
+        return;
+    }
+    // Shown as when it is selected, without recording the answer on screen first.
+    SwitchQuestion(0, m_current);
+}
+
 void TQuestionCore::restartGauge(int kind)
 {
     m_timer->stop();

@@ -102,6 +102,11 @@ public:
     bool handleKey(QKeyEvent *event);
     // Stops the answer-time gauge (edit window).
     void stopGauge();
+    // The gauge runs on from where it stopped (the edit window was cancelled).
+    void resumeGauge();
+    // The question on screen was edited: its row is read again and it is shown afresh, the
+    // gauge starting over. A failure to read shows "发生错误！".
+    void reshowEditedQuestion();
     // Records the question on screen without showing anything (closing, kind change).
     // Throws Db::DbError.
     void recordSilently();

@@ -1,6 +1,7 @@
 #include "practice/Ukmmc.h"
 
 #include "app/Udlg.h"
+#include "authoring/UInPut.h"
 #include "data/appglobals.h"
 #include "data/database.h"
 #include "data/dm.h"
@@ -339,7 +340,32 @@ void TFrmkmmc::SpeedButton5Click()
         SystemMessageBox(this, u"提示"_s, u"请选择具体章节目录！"_s, QMessageBox::Information);
         return;
     }
-    ShowPrompt(u"提示"_s, u"试题录入功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    const QModelIndex current = DBGrid1->currentIndex();
+    const QString code = currentCode();
+    const QString name = current.siblingAtColumn(ColC2).data().toString();
+    int saved = 0;
+    bool failed = false;
+    try {
+        TFrmInPut entry(this);
+        entry.setCaptionText(u"试题录入 ["_s + name + u']');
+        entry.setChapterCode(code);
+        entry.exec();
+        saved = entry.savedCount();
+    } catch (const std::exception &) {
+        failed = true;
+    }
+    // The grid is read again and returns to the chapter; the total counts the new questions.
+    try {
+        refreshGrid();
+    } catch (const Db::DbError &) {
+        failed = true;
+    }
+    moveToChapter(code);
+    PracticeSets::Totals shown;
+    shown.questions = epNum_all->intValue() + saved;
+    epNum_all->display(int(shown.displayedQuestions()));
+    if (failed)
+        SystemMessageBox(this, u"提示"_s, u"录入试题后出现异常!"_s, QMessageBox::Warning);
 }
 
 void TFrmkmmc::SpeedButton4Click()

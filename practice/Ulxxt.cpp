@@ -1,6 +1,7 @@
 #include "practice/Ulxxt.h"
 
 #include "app/Udlg.h"
+#include "authoring/Utedit.h"
 #include "data/appglobals.h"
 #include "data/database.h"
 #include "data/dm.h"
@@ -404,7 +405,21 @@ void TFrmLxxt::epEfTrBtn9Click()
 void TFrmLxxt::epEfTrBtn11Click()
 {
     m_core->stopGauge();
-    ShowPrompt(u"提示"_s, u"题目编辑功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    QuestionRow *row = m_core->currentRow();
+    if (!row)
+        return;
+    bool saved = false;
+    m_core->guarded([this, &saved, id = row->id()] {
+        TfrmTedit edit(this);
+        if (!edit.loadQuestion(id))
+            throw Db::DbError(u"no question "_s + id);
+        saved = edit.exec() == QDialog::Accepted;
+    });
+    // Saved: the question shows as edited and its gauge starts over; cancelled: it runs on.
+    if (saved)
+        m_core->reshowEditedQuestion();
+    else
+        m_core->resumeGauge();
 }
 
 void TFrmLxxt::epEfTrBtn8Click()

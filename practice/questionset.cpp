@@ -133,6 +133,26 @@ void markTimedOut(TDM1 &dm, const QString &table, QuestionRow &row)
     row.csbs = u"Y"_s;
 }
 
+void reloadEdited(TDM1 &dm, const QString &table, QuestionRow &row)
+{
+    QSqlQuery q = Db::query(dm.ADOCn1(),
+                            u"select A2,A2_1,A13,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,ecount from "_s +
+                                Db::sqlIdentifier(table) + u" where A1=?"_s,
+                            {row.id()});
+    if (!q.next())
+        throw Db::DbError(u"no question "_s + row.id());
+    row.progress.correct = q.value(0).toString();
+    row.optionCount = q.value(1).toInt();
+    row.kind = q.value(2).toInt();
+    for (int i = 0; i < 10; ++i) {
+        if (i < row.progress.points.size())
+            row.progress.points[i] = q.value(3 + i).toString();
+        else
+            row.progress.points.append(q.value(3 + i).toString());
+    }
+    row.ecount = q.value(13).toInt();
+}
+
 void reloadNote(TDM1 &dm, const QString &table, QuestionRow &row)
 {
     row.note = Db::scalar(dm.ADOCn1(),

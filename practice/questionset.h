@@ -75,6 +75,9 @@ void voidQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
 void restoreQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
 // The answer time ran out: csbs := "Y". Throws Db::DbError.
 void markTimedOut(TDM1 &dm, const QString &table, QuestionRow &row);
+// Reads what the edit window may change again: answer, option count, kind, exam points and
+// edit count. Throws Db::DbError.
+void reloadEdited(TDM1 &dm, const QString &table, QuestionRow &row);
 // Reads the row's note again (after the notes window wrote it). Throws Db::DbError.
 void reloadNote(TDM1 &dm, const QString &table, QuestionRow &row);
 

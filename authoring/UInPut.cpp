@@ -1,0 +1,148 @@
+#include "authoring/UInPut.h"
+
+#include "app/Udlg.h"
+#include "authoring/RichEditor.h"
+#include "authoring/authoring.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "ui/msgbox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextEdit>
+
+#if __has_include("progress/Uconfig.h")
+#include "progress/Uconfig.h"
+#define STUDYAID_HAVE_CONFIG 1
+#endif
+
+using namespace Qt::StringLiterals;
+
+TFrmInPut::TFrmInPut(QWidget *parent)
+    : TAuthoringDialog(u"FrmInPut"_s, u"试题录入"_s,
+                       {u"题    型："_s, u"待选答案个数："_s, u"试题答案："_s, u"对应考点："_s,
+                        u"试题对应考点最多为10条！\n如果要去掉考点，请选中要\n去掉的考点，再按键盘上的"
+                        u"\n[Delete]键！"_s},
+                       parent)
+{
+    Re1 = addEditor(u"Re1"_s, u"试题内容："_s, 3);
+    Re2 = addEditor(u"Re2"_s, u"试题解析："_s, 2);
+    BtnSave = addButton(u"BtnSave"_s, u"保存"_s);
+    BtnClear = addButton(u"BtnClear"_s, u"清除"_s);
+    BtnConfig = addButton(u"BtnConfig"_s, u"设置"_s);
+    BtnHelp = addButton(u"BtnHelp"_s, u"使用说明"_s);
+    BtnClose = addButton(u"BtnClose"_s, u"关闭"_s);
+    applyLayout();
+
+    SE_Num->setValue(5);
+    loadKinds();
+    if (ComboBox1->count() > 0)
+        selectKindQuietly(m_kinds.first().number);
+
+    connect(BtnSave, &QPushButton::clicked, this, &TFrmInPut::BtnSaveClick);
+    connect(BtnClear, &QPushButton::clicked, this, &TFrmInPut::BtnClearClick);
+    connect(BtnConfig, &QPushButton::clicked, this, &TFrmInPut::BtnConfigClick);
+    connect(BtnHelp, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
+    connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    setTabOrder(Re1->editor(), Re2->editor());
+    setTabOrder(Re2->editor(), ComboBox1);
+    setTabOrder(ComboBox1, SE_Num);
+    setTabOrder(SE_Num, Edit1);
+    setTabOrder(Edit1, ListBox1);
+    setTabOrder(ListBox1, BtnAddFg);
+    setTabOrder(BtnAddFg, BtnSave);
+    setTabOrder(BtnSave, BtnClear);
+    setTabOrder(BtnClear, BtnConfig);
+    setTabOrder(BtnConfig, BtnHelp);
+    setTabOrder(BtnHelp, BtnClose);
+    Re1->editor()->setFocus();
+}
+
+void TFrmInPut::setCaptionText(const QString &text)
+{
+    Lb_cap->setText(text);
+}
+
+void TFrmInPut::ComboBox1Change()
+{
+    AuthoringUi::applyKindRule(SE_Num, Edit1, selectedKindName(), true);
+}
+
+void TFrmInPut::message(const QString &text, QWidget *focus, bool warning)
+{
+    SystemMessageBox(this, u"提示"_s, text, warning ? QMessageBox::Warning : QMessageBox::Information);
+    if (focus)
+        focus->setFocus();
+}
+
+void TFrmInPut::BtnSaveClick()
+{
+    SE_Num->setEnabled(true);
+    Edit1->setEnabled(true);
+    if (Re1->isBlank())
+        return message(u"请填写试题内容！"_s, Re1->editor());
+    const QString answer = Edit1->text().trimmed();
+    if (answer.isEmpty())
+        return message(u"请填写试题答案！"_s, Edit1);
+    if (selectedKind() < 0)
+        return message(u"请选择题型！"_s, ComboBox1);
+
+    Authoring::NewQuestion q;
+    q.chapterCode = m_chapterCode;
+    q.kind = selectedKind();
+    q.options = SE_Num->value();
+    q.answer = answer;
+    q.points = ListBox1->codes();
+    q.body = Re1->richBytes();
+    if (!Re2->isBlank())
+        q.explanation = Re2->richBytes();
+
+    // The running number is read in the same unit of work as the inserts that use it.
+    bool full = false;
+    try {
+        const QSqlDatabase db = DM1->ADOCn1();
+        Db::Transaction tx(db);
+        const int number = Authoring::nextUserNumber(db);
+        if (number > Authoring::kMaxUserNumber) {
+            full = true;
+        } else {
+            Authoring::insertQuestion(
+                db, Authoring::userQuestionId(q.chapterCode, q.kind, q.options, number), q);
+            tx.commit();
+        }
+    } catch (const Db::DbError &) {
+        // Nothing was written; the form keeps its contents for another try.
+        return message(u"保存试题出现错误！"_s, nullptr);
+    }
+    if (full)
+        return message(u"最多只能录入9999道题！"_s, nullptr, true);
+    BtnClearClick();
+    ++m_saved;
+}
+
+void TFrmInPut::BtnClearClick()
+{
+    Re1->clear();
+    Re2->clear();
+    Edit1->clear();
+    ListBox1->clearPoints();
+    // The first kind, without the kind rule: the option count and the locks stay as they are.
+    if (!m_kinds.isEmpty())
+        selectKindQuietly(m_kinds.first().number);
+    Re1->editor()->setFocus();
+}
+
+void TFrmInPut::BtnConfigClick()
+{
+    App::settingsVariant = 0;
+#ifdef STUDYAID_HAVE_CONFIG
+    TFrmConfig config(this);
+    config.exec();
+#else
+    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+#endif
+}
