@@ -210,10 +210,11 @@ void TRichEditor::setCompact(bool compact)
 
 void TRichEditor::mergeFormat(const QTextCharFormat &format)
 {
+    // Without a selection the format applies to what is typed next (Chinese text has no word
+    // breaks, so "the word under the cursor" would be the whole sentence).
     QTextCursor cursor = m_edit->textCursor();
-    if (!cursor.hasSelection())
-        cursor.select(QTextCursor::WordUnderCursor);
-    cursor.mergeCharFormat(format);
+    if (cursor.hasSelection())
+        cursor.mergeCharFormat(format);
     m_edit->mergeCurrentCharFormat(format);
 }
 

@@ -31,7 +31,7 @@ public:
 
     // The sizes offered, in points.
     static QList<int> fontSizes();
-    // Applies a character format to the selection, or to the word under the cursor.
+    // Applies a character format to the selection and to what is typed next.
     void mergeFormat(const QTextCharFormat &format);
 
 protected:

@@ -37,7 +37,9 @@ TPointList::TPointList(QWidget *parent) : QListWidget(parent)
 
 void TPointList::addPoint(const QString &code, const QString &text)
 {
-    addItem(text);
+    // The whole text as a tip: long group names and titles do not fit the column.
+    auto *item = new QListWidgetItem(text, this);
+    item->setToolTip(text);
     m_codes->addItem(code);
 }
 

@@ -740,6 +740,14 @@ private slots:
         body->setFocus();
         body->paste();
         QCOMPARE(body->toPlainText(), u"粗体字普通字蓝色斜体"_s);
+        // A format chosen without a selection applies to what is typed next only.
+        body->moveCursor(QTextCursor::End);
+        child<QToolButton>(&entry, u"Re1_underline"_s)->click();
+        type(body, u"新"_s);
+        QVERIFY(!formatOf(body->document(), u"蓝色斜体"_s).fontUnderline());
+        QTextCursor last(body->document());
+        last.movePosition(QTextCursor::End);
+        QVERIFY(last.charFormat().fontUnderline());
         type(child<QLineEdit>(&entry, u"Edit1"_s), u"a"_s);
         testsupport::saveShot(&entry, u"entry"_s);
         button(&entry, u"BtnSave"_s)->click();
