@@ -655,6 +655,7 @@ private slots:
         QCOMPARE(heading.fontPointSize(), 20.0);
         QCOMPARE(heading.foreground().color(), QColor(0xC0, 0x00, 0x00));
         QVERIFY(formatOf(shown, id).fontWeight() < QFont::Bold);
+        QCoreApplication::processEvents(); // the labels take their new widths first
         testsupport::saveShot(frm.get(), u"practice_after_edit"_s);
 
         // Cancelling changes nothing and lets the gauge run on; a second save counts again.
