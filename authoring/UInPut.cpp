@@ -47,18 +47,6 @@ TFrmInPut::TFrmInPut(QWidget *parent)
     connect(BtnConfig, &QPushButton::clicked, this, &TFrmInPut::BtnConfigClick);
     connect(BtnHelp, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
-
-    setTabOrder(Re1->editor(), Re2->editor());
-    setTabOrder(Re2->editor(), ComboBox1);
-    setTabOrder(ComboBox1, SE_Num);
-    setTabOrder(SE_Num, Edit1);
-    setTabOrder(Edit1, ListBox1);
-    setTabOrder(ListBox1, BtnAddFg);
-    setTabOrder(BtnAddFg, BtnSave);
-    setTabOrder(BtnSave, BtnClear);
-    setTabOrder(BtnClear, BtnConfig);
-    setTabOrder(BtnConfig, BtnHelp);
-    setTabOrder(BtnHelp, BtnClose);
     Re1->editor()->setFocus();
 }
 

@@ -34,17 +34,6 @@ TfrmTedit::TfrmTedit(QWidget *parent)
     connect(BtnSave, &QPushButton::clicked, this, &TfrmTedit::BtnSaveClick);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(BtnHelp, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
-
-    setTabOrder(RxDBRichEdit3->editor(), RxDBRichEdit1->editor());
-    setTabOrder(RxDBRichEdit1->editor(), RxDBRichEdit2->editor());
-    setTabOrder(RxDBRichEdit2->editor(), ComboBox1);
-    setTabOrder(ComboBox1, SE_Num);
-    setTabOrder(SE_Num, Edit1);
-    setTabOrder(Edit1, ListBox1);
-    setTabOrder(ListBox1, BtnAddFg);
-    setTabOrder(BtnAddFg, BtnSave);
-    setTabOrder(BtnSave, BtnCancel);
-    setTabOrder(BtnCancel, BtnHelp);
 }
 
 bool TfrmTedit::loadQuestion(const QString &id)

@@ -254,6 +254,16 @@ void TAuthoringDialog::applyLayout()
     }
     for (TRichEditor *e : std::as_const(m_editors))
         e->setCompact(c);
+
+    // Keyboard order: the editors top to bottom, the fields, the points, the buttons.
+    QList<QWidget *> chain;
+    for (TRichEditor *e : std::as_const(m_editors))
+        chain.append(e->editor());
+    chain += {ComboBox1, SE_Num, Edit1, ListBox1, BtnAddFg};
+    for (QPushButton *b : std::as_const(m_buttons))
+        chain.append(b);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void TAuthoringDialog::loadKinds()

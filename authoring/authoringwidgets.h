@@ -80,7 +80,7 @@ protected:
     TRichEditor *addEditor(const QString &editorName, const QString &caption, int stretch);
     // A button of the button block under the fields, two to a row.
     QPushButton *addButton(const QString &name, const QString &caption);
-    // Sizes for the display mode in use; call once all parts are added.
+    // Sizes for the display mode in use and the keyboard order; call once all parts are added.
     void applyLayout();
 
     // Fills the kind list from the question-kind table in use; throws Db::DbError.

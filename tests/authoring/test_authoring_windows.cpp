@@ -246,6 +246,20 @@ private slots:
         QCOMPARE(options->maximum(), 7);
         QCOMPARE(answer->maxLength(), 100);
 
+        // Tab runs from the body to the explanation to the kinds, and on to the buttons.
+        QVERIFY(QTest::qWaitForWindowActive(&frm));
+        QCOMPARE(QApplication::focusWidget(), editor(&frm, u"Re1"_s));
+        const QStringList order{u"Re2"_s, u"ComboBox1"_s, u"SE_Num"_s, u"Edit1"_s, u"ListBox1"_s,
+                                u"BtnAddFg"_s, u"BtnSave"_s, u"BtnClear"_s};
+        for (const QString &next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            // A spin box hands its focus to its line edit.
+            QCOMPARE(focus && focus->objectName().isEmpty() ? focus->parentWidget()->objectName()
+                                                             : focus ? focus->objectName() : QString(),
+                     next);
+        }
+
         // Letters are forced to upper case as they are typed.
         type(answer, u"abd"_s);
         QCOMPARE(answer->text(), u"ABD"_s);
