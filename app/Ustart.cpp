@@ -3,11 +3,16 @@
 
 #include "app/Uabout.h"
 #include "app/Udlg.h"
+#include "app/Uprogress.h"
 #include "app/startup.h"
 #include "data/appglobals.h"
 #include "data/clock.h"
 #include "data/database.h"
 #include "data/dm.h"
+#include "exam/Ucheck.h"
+#include "exam/Uexam.h"
+#include "exam/Ueset.h"
+#include "exam/paper.h"
 #include "practice/Ukmmc.h"
 #include "progress/dailytarget.h"
 #include "ui/MenuWidget.h"
@@ -234,7 +239,8 @@ void TFrmStart::buildCommandTable()
         {u"lx4"_s, chapterBrowser},
         {u"lx5"_s, chapterBrowser},
         {u"szjh"_s, window(u"学习计划"_s, loading, nullptr)},
-        {u"szks"_s, window(u"考试设置"_s, loading, nullptr)},
+        {u"szks"_s, window(u"考试设置"_s, loading,
+                           [](QWidget *parent) { return std::make_unique<TFrmEset>(parent); })},
         {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating, nullptr)},
         {u"tj"_s, window(u"统计图表"_s, loading, nullptr)},
         {u"sj"_s, window(u"题库升级"_s, Hourglass::None, nullptr)},
@@ -255,7 +261,8 @@ void TFrmStart::buildCommandTable()
         {u"about"_s, window(u"关于"_s, Hourglass::None,
                             [](QWidget *parent) { return std::make_unique<TFrmAbout>(parent); })},
         {u"quit"_s, [this] { dailyTargetCheck(); }},
-        {u"cj"_s, window(u"试卷历史"_s, loading, nullptr)},
+        {u"cj"_s, window(u"试卷历史"_s, loading,
+                         [](QWidget *parent) { return std::make_unique<TFrmCheck>(parent); })},
     };
     for (int kind = 1; kind <= 5; ++kind) {
         const QString word = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
@@ -282,8 +289,32 @@ void TFrmStart::ShockwaveFlash1FSCommand(const QString &command, const QString &
 
 void TFrmStart::mnks(int paperKind)
 {
-    Q_UNUSED(paperKind);
-    ShowPrompt(u"提示"_s, u"模拟考试功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    progressWindow()->showText(u"正在初始化数据..."_s);
+    App::currentPaperKind = paperKind;
+    DM1->pointKindTable(paperKind);
+    // The history row, the paper table and the drawn questions land together or not at all.
+    progressWindow()->showText(u"正在建立数据表..."_s);
+    Paper::NewPaper paper;
+    try {
+        paper = Paper::createPaper(*DM1, paperKind, Clock::today(), Clock::random());
+    } catch (const Paper::PaperError &e) {
+        qWarning("studyaid: %s", e.what());
+        StopForPaper(e.failure());
+        return;
+    }
+    progressWindow()->showText(u"正在整理数据..."_s);
+    auto exam = std::make_unique<TFrmExam>(this);
+    exam->PreparePaper(paper.table, paper.title, u"new"_s, 0, u"0:00:00"_s);
+    if (exam->OpenPaper() != 1) {
+        // An empty paper is not kept.
+        DM1->DropPaper(paper.table);
+        StopForPaper(Paper::Failure::Open);
+        return;
+    }
+    progressWindow()->finish();
+    m_runModal(*exam);
+    exam.reset();
+    progressWindow()->finish();
 }
 
 void TFrmStart::PlayBackgroundMusic(const QString &fileName, bool on)

@@ -5,6 +5,7 @@
 #include "data/dm.h"
 
 #include <QDate>
+#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +57,32 @@ QDate storedDate(const QVariant &value)
 
 } // namespace
 
+int nextWrongLevel(bool answeredBefore, int level, bool right)
+{
+    if (!answeredBefore)
+        return right ? 0 : -3;
+    if (!right)
+        return level - 1;
+    return level < 0 ? level + 1 : level;
+}
+
+namespace {
+
+// The counters one new answer moves: the day, the chapters, the exam points. The question's
+// state before the answer decides day state, previous result and first time.
+void recordCounters(TDM1 &dm, const QuestionProgress &q, bool right, const QDate &today)
+{
+    const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
+    const int result = right ? 1 : 2;
+    const int previousResult = q.lastAnswer == q.correct && !q.lastAnswer.isEmpty() ? 1 : 2;
+    const int firstTime = q.lastAnswer.isEmpty() ? 2 : 1;
+    dm.RecordDailyAnswer(dayState, result, previousResult);
+    dm.RecordChapterAnswer(q.chapter, firstTime, result);
+    dm.RecordExamPointAnswer(q.points, firstTime, result);
+}
+
+} // namespace
+
 RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgress &q,
                                  const QString &answer)
 {
@@ -67,24 +94,9 @@ RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgres
     Db::Transaction tx(dm.ADOCn1());
     if (answer != q.runAnswer) {
         outcome.counted = true;
-        const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
-        const int result = outcome.right ? 1 : 2;
-        const int previousResult = q.lastAnswer == q.correct && !q.lastAnswer.isEmpty() ? 1 : 2;
-        int firstTime;
-        if (!q.lastAnswer.isEmpty()) {
-            firstTime = 1;
-            if (!outcome.right)
-                after.wrongLevel -= 1;
-            else if (after.wrongLevel < 0)
-                after.wrongLevel += 1;
-        } else {
-            firstTime = 2;
-            after.wrongLevel = outcome.right ? 0 : -3;
-        }
+        after.wrongLevel = nextWrongLevel(!q.lastAnswer.isEmpty(), q.wrongLevel, outcome.right);
         after.count += 1;
-        dm.RecordDailyAnswer(dayState, result, previousResult);
-        dm.RecordChapterAnswer(q.chapter, firstTime, result);
-        dm.RecordExamPointAnswer(q.points, firstTime, result);
+        recordCounters(dm, q, outcome.right, today);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;
@@ -92,6 +104,49 @@ RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgres
     Db::write(dm.ADOCn1(),
               u"update "_s + Db::sqlIdentifier(table) + u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
               {after.lastDate, answer, answer, after.count, after.wrongLevel, q.id});
+    tx.commit();
+    q = after;
+    return outcome;
+}
+
+void UpdateQuestionProgress(TDM1 &dm, const QString &id, const QString &answer)
+{
+    const QSqlDatabase db = dm.ADOCn1();
+    QSqlQuery &read = Db::prepared(db, u"select A2,E2,E3,E4 from tab_answ where A1=?"_s);
+    Db::execPrepared(read, {id});
+    if (!read.next()) {
+        read.finish();
+        return;
+    }
+    const QString correct = read.value(0).toString();
+    const bool before = !read.value(1).toString().isEmpty();
+    const int count = read.value(2).toInt() + 1;
+    const int level = nextWrongLevel(before, read.value(3).toInt(), answer == correct);
+    read.finish();
+    Db::write(db, u"update tab_answ set E4=?,E3=?,E2_1=?,E2=?,E1=? where A1=?"_s,
+              {level, count, answer, answer, TDM1::dateText(Clock::today()), id});
+}
+
+RecordOutcome recordPaperAnswer(TDM1 &dm, const QString &paperTable, QuestionProgress &q,
+                                const QString &answer)
+{
+    RecordOutcome outcome;
+    outcome.right = answer == q.correct;
+    const QDate today = Clock::today();
+    QuestionProgress after = q;
+
+    Db::Transaction tx(dm.ADOCn1());
+    if (answer != q.runAnswer) {
+        outcome.counted = true;
+        recordCounters(dm, q, outcome.right, today);
+        UpdateQuestionProgress(dm, q.id, answer);
+    }
+    after.runAnswer = answer;
+    after.lastAnswer = answer;
+    after.lastDate = TDM1::dateText(today);
+    Db::write(dm.ADOCn1(),
+              u"update "_s + Db::sqlIdentifier(paperTable) + u" set E2_1=?,E2=?,E1=? where A1=?"_s,
+              {answer, answer, after.lastDate, q.id});
     tx.commit();
     q = after;
     return outcome;

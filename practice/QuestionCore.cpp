@@ -88,12 +88,14 @@ void TQuestionCore::buildNumberPanel()
     grid->setVerticalSpacing(4);
     m_numberGroup = new QButtonGroup(this);
     m_numberGroup->setExclusive(true);
-    for (int i = 0; i < Groups::GroupSize; ++i) {
+    m_groups.groupSize = m_options.slotCount;
+    const int rows = qMax(1, m_options.slotRows);
+    for (int i = 0; i < m_options.slotCount; ++i) {
         auto *b = new TNumberButton(QString::number(i + 1), m_numberPanel);
         b->setObjectName(u"fcBG_th_"_s + QString::number(i + 1));
         b->setEnabled(false);
-        // Five columns of four, filled column by column.
-        grid->addWidget(b, i % 4, i / 4);
+        // Columns of `rows` buttons, filled column by column.
+        grid->addWidget(b, i % rows, i / rows);
         m_numberGroup->addButton(b);
         m_numbers.append(b);
         connect(b, &QAbstractButton::clicked, this, [this, b] {
@@ -115,9 +117,10 @@ void TQuestionCore::buildLabels()
     q->addWidget(fixedLabel(u"第"_s));
     q->addWidget(m_label12);
     q->addWidget(fixedLabel(u"题"_s));
-    q->addWidget(fixedLabel(u"（第"_s));
-    q->addWidget(m_label15);
-    q->addWidget(fixedLabel(u"次出现）"_s));
+    for (QLabel *l : {fixedLabel(u"（第"_s), m_label15, fixedLabel(u"次出现）"_s)}) {
+        q->addWidget(l);
+        l->setVisible(m_options.occurrenceLabel);
+    }
 
     m_label21 = new QLabel(m_window);
     m_label21->setObjectName(u"Label21"_s);
@@ -158,7 +161,7 @@ void TQuestionCore::buildLabels()
 
 bool TQuestionCore::loadStatePictures()
 {
-    if (!m_pictures.load())
+    if (!m_pictures.load(nullptr, m_options.paper))
         return false;
     for (TNumberButton *b : m_numbers)
         b->setAnswerState(TNumberButton::Unanswered, m_pictures);
@@ -175,7 +178,7 @@ void TQuestionCore::setCompact(bool compact)
     m_compact = compact;
     m_body->setCompact(compact);
     m_pages->setCompact(compact);
-    const QSize number = compact ? QSize(32, 24) : QSize(36, 27);
+    const QSize number = compact ? m_options.compactSlotSize : m_options.slotSize;
     for (TNumberButton *b : m_numbers)
         b->setFixedSize(number);
     const QSize kind = compact ? QSize(84, 24) : QSize(96, 28);
@@ -226,6 +229,20 @@ TQuestionCore::PrepareResult TQuestionCore::prepareRun(const QString &practiceQu
         connect(b, &QAbstractButton::clicked, this, [this, b] { selectKind(b->kind()); });
     }
     return Prepared;
+}
+
+int TQuestionCore::openPaper(const QString &paperQuery)
+{
+    m_current = 0;
+    m_set.open(DM1->ADOCn1(), paperQuery);
+    m_firstId = m_set.isEmpty() ? QString() : m_set.rowAt(0).id();
+    return m_set.totalCount();
+}
+
+void TQuestionCore::setReview(bool review)
+{
+    m_review = review;
+    m_pages->setAnswerEnabled(!review);
 }
 
 void TQuestionCore::startShowing()
@@ -331,24 +348,25 @@ void TQuestionCore::selectQuestion(int record)
 
 void TQuestionCore::SwitchQuestion(int from, int to)
 {
-    if (from > 0)
+    if (from > 0 && !m_review)
         guarded([this, from] { JudgeAndRecord(from, currentPage(), Leave); });
     m_current = to;
     const QuestionRow &row = m_set.row(to);
     loadContentRow(row.id());
     m_label12->setText(QString::number(to - m_groups.start + 1));
     m_label15->setText(QString::number(row.progress.count >= 1 ? row.progress.count + 1 : 1));
-    const int page = TDM1::QuestionKindPage(row.kind);
+    const int page = pageOf(row.kind);
     if (page != Answer::NoPage)
         m_pages->showPage(page);
     ShowQuestionState(currentPage());
     ShowQuestionBody(row.id());
     if (m_groups.contains(to)) {
-        TNumberButton *b = m_numbers.at(Groups::buttonIndex(to));
+        TNumberButton *b = m_numbers.at(to - m_groups.start);
         b->setAnswerState(stateOf(row), m_pictures);
         b->setChecked(true);
     }
-    restartGauge(row.kind);
+    if (m_options.gauge)
+        restartGauge(row.kind);
     setStatusLabels(row);
     emit questionShown(to);
 }
@@ -392,7 +410,10 @@ void TQuestionCore::ShowQuestionState(int page)
     QuestionRow *row = currentRow();
     if (!row)
         return;
-    if (row->answered()) {
+    // In a paper the answer-dependent buttons wait for the review, and there follow the
+    // question alone (an unanswered question is shown as wrong).
+    const bool open = m_options.paper ? m_review : row->answered();
+    if (open) {
         setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
         setButtonEnabled(m_buttons.points, row->hasPoints());
         setButtonEnabled(m_buttons.answer, Answer::panelAvailable(currentPage()));
@@ -410,9 +431,14 @@ void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
 {
     if (record <= 0 || record > m_set.count())
         return;
+    if (m_review)
+        return;
     QuestionRow &row = m_set.row(record);
     const QString answer = m_pages->answerString(page);
-    QuestionWrites::judge(*DM1, m_options.table, row, answer);
+    if (m_options.paper)
+        QuestionWrites::judgePaper(*DM1, m_options.table, row, answer);
+    else
+        QuestionWrites::judge(*DM1, m_options.table, row, answer);
     if (answer.isEmpty()) {
         if (mode == Check)
             ShowPrompt(u"提示"_s, m_options.emptyCheckMessage, 1, 1, u"NO"_s);
@@ -424,7 +450,7 @@ void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
     if (mode == Check) {
         setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
         setButtonEnabled(m_buttons.points, row.hasPoints());
-        m_numbers.at(Groups::buttonIndex(record))->setAnswerState(stateOf(row), m_pictures);
+        m_numbers.at(record - m_groups.start)->setAnswerState(stateOf(row), m_pictures);
         setButtonEnabled(m_buttons.answer, Answer::panelAvailable(page));
     } else if (mode == Leave && m_groups.contains(record)) {
         m_numbers.at(record - m_groups.start)->setAnswerState(stateOf(row), m_pictures);
@@ -469,12 +495,22 @@ void TQuestionCore::toggleVoid()
     if (m_set.isEmpty() || !row || !m_buttons.voidButton)
         return;
     if (m_buttons.voidButton->text() != u"取消作废"_s) {
-        if (guarded([this, row] { QuestionWrites::voidQuestion(*DM1, m_options.table, *row); })) {
+        if (guarded([this, row] {
+                if (m_options.paper)
+                    QuestionWrites::voidPaperQuestion(*DM1, m_options.table, *row);
+                else
+                    QuestionWrites::voidQuestion(*DM1, m_options.table, *row);
+            })) {
             m_label21->setText(u"本题已被您作废！"_s);
             m_buttons.voidButton->setText(u"取消作废"_s);
         }
     } else {
-        if (guarded([this, row] { QuestionWrites::restoreQuestion(*DM1, m_options.table, *row); })) {
+        if (guarded([this, row] {
+                if (m_options.paper)
+                    QuestionWrites::restorePaperQuestion(*DM1, m_options.table, *row);
+                else
+                    QuestionWrites::restoreQuestion(*DM1, m_options.table, *row);
+            })) {
             m_label21->setText(u"本题曾被作废，现已被您取消！"_s);
             m_buttons.voidButton->setText(m_options.voidCaption);
         }
@@ -633,10 +669,30 @@ void TQuestionCore::setStatusLabels(const QuestionRow &row)
 
 TNumberButton::State TQuestionCore::stateOf(const QuestionRow &row) const
 {
+    if (m_options.paper && m_review)
+        return isRight(row) ? TNumberButton::Right : TNumberButton::Wrong;
     if (!row.answered())
         return TNumberButton::Unanswered;
-    return Answer::isRight(row.progress.runAnswer, row.progress.correct) ? TNumberButton::Right
-                                                                         : TNumberButton::Wrong;
+    if (m_options.paper)
+        return TNumberButton::Answered;
+    return isRight(row) ? TNumberButton::Right : TNumberButton::Wrong;
+}
+
+bool TQuestionCore::isRight(const QuestionRow &row) const
+{
+    if (m_options.paper) {
+        return row.answered() &&
+               row.progress.runAnswer.compare(row.progress.correct, Qt::CaseInsensitive) == 0;
+    }
+    return Answer::isRight(row.progress.runAnswer, row.progress.correct);
+}
+
+int TQuestionCore::pageOf(int kind) const
+{
+    const int page = TDM1::QuestionKindPage(kind);
+    if (page == Answer::NoPage && m_options.paper)
+        return Answer::Subjective;
+    return page;
 }
 
 void TQuestionCore::setButtonEnabled(QAbstractButton *button, bool enabled)

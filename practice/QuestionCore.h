@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -34,6 +35,21 @@ struct QuestionCoreOptions
     bool editedLabel = true;
     // The subjective page's caption follows the selected kind.
     bool kindCaption = true;
+    // Number buttons: how many, in how many rows (filled column by column), and their sizes in
+    // the normal and the compact layout.
+    int slotCount = Groups::GroupSize;
+    int slotRows = 4;
+    QSize slotSize = QSize(36, 27);
+    QSize compactSlotSize = QSize(32, 24);
+    // "第 n 题" is followed by "（第 k 次出现）".
+    bool occurrenceLabel = true;
+    // The per-question answer-time gauge runs.
+    bool gauge = true;
+    // A mock-exam paper (`table` is the paper table): answers are stored in the paper row while
+    // the bank's row and the counters follow, nothing is judged on screen until the review, a
+    // kind without an answer page is answered by self-assessment, and voiding marks the bank's
+    // row too.
+    bool paper = false;
 };
 
 // The window's buttons that the core enables, disables and relabels (any may be null).
@@ -82,6 +98,13 @@ public:
     // A run: clears every run answer, opens the set, loads the kind pictures and builds the kind
     // buttons from the question-kind table in use. Throws Db::DbError.
     PrepareResult prepareRun(const QString &practiceQuery);
+    // A mock-exam paper: opens the set on the paper's query without touching any answer and
+    // forgets the question on screen. Returns the number of questions. Throws Db::DbError.
+    int openPaper(const QString &paperQuery);
+    // Review of a paper: nothing is recorded, the number buttons show right and wrong, and the
+    // answer-dependent buttons follow the question alone.
+    void setReview(bool review);
+    bool review() const { return m_review; }
     // The first showing: panes closed, nothing on screen, then the "任意" kind is selected.
     void startShowing();
 
@@ -128,6 +151,12 @@ public:
     int currentRecord() const { return m_current; }
     QuestionRow *currentRow();
     int currentPage() const;
+    // The answer page of a kind in this window: QuestionKindPage, and in a paper the
+    // self-assessment page for a kind without one.
+    int pageOf(int kind) const;
+    // Whether a stored answer counts as right here (a paper compares without regard to case,
+    // as its grading does).
+    bool isRight(const QuestionRow &row) const;
     int selectedKind() const { return m_selectedKind; }
     QString firstQuestionId() const { return m_firstId; }
     // The content row of the question on screen: its explanation (null when none).
@@ -170,6 +199,7 @@ private:
     bool m_contentFailed = false;
     bool m_compact = false;
     bool m_timeOutPending = false;
+    bool m_review = false;
 
     TQuestionBody *m_body = nullptr;
     TAnswerPages *m_pages = nullptr;

@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -83,13 +84,14 @@ QString StatePictures::fileName(Which which)
 {
     static const char *const names[Count] = {"pic/vornup.bmp", "pic/vorndw.bmp",
                                              "pic/vornyes.bmp", "pic/vornno.bmp",
-                                             "pic/vorndw_r.bmp", "pic/vorndw_w.bmp"};
+                                             "pic/vorndw_r.bmp", "pic/vorndw_w.bmp",
+                                             "pic/vornover.bmp"};
     return QString::fromLatin1(names[which]);
 }
 
-bool StatePictures::load(QString *missing)
+bool StatePictures::load(QString *missing, bool withAnswered)
 {
-    for (int i = 0; i < Count; ++i) {
+    for (int i = 0; i < (withAnswered ? Count : int(Answered)); ++i) {
         if (!loadProgramPicture(fileName(Which(i)), pictures[i])) {
             if (missing)
                 *missing = fileName(Which(i));
@@ -133,6 +135,10 @@ void TNumberButton::setAnswerState(State state, const StatePictures &pictures)
     case Wrong:
         setPictures(pictures[StatePictures::Wrong], pictures[StatePictures::WrongDown]);
         setAccessibleDescription(u"做错"_s);
+        break;
+    case Answered:
+        setPictures(pictures[StatePictures::Answered], pictures[StatePictures::Down]);
+        setAccessibleDescription(u"已答"_s);
         break;
     }
 }
@@ -683,10 +689,18 @@ void TQuestionBody::resizeEvent(QResizeEvent *event)
 TRunClock::TRunClock(QLabel *label, QObject *parent)
     : QObject(parent), m_label(label), m_timer(new QTimer(this))
 {
+    auto monotonic = std::make_shared<QElapsedTimer>();
+    monotonic->start();
+    m_now = [monotonic] { return monotonic->elapsed(); };
     m_timer->setInterval(1000);
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &TRunClock::tick);
     m_label->setText(format(0));
+}
+
+void TRunClock::setTimeSource(TimeSource source)
+{
+    m_now = std::move(source);
 }
 
 QString TRunClock::format(qint64 seconds)
@@ -696,10 +710,15 @@ QString TRunClock::format(qint64 seconds)
            QString::number(seconds % 60).rightJustified(2, u'0');
 }
 
+qint64 TRunClock::runningSeconds(int allowanceMs) const
+{
+    return m_stoppedSeconds + (m_now() - m_startMs + allowanceMs) / 1000;
+}
+
 void TRunClock::start()
 {
-    m_elapsed.start();
     m_stoppedSeconds = 0;
+    m_startMs = m_now();
     m_running = true;
     m_label->setText(format(0));
     m_timer->start();
@@ -708,12 +727,21 @@ void TRunClock::start()
 QString TRunClock::stop()
 {
     if (m_running) {
-        m_stoppedSeconds = m_elapsed.elapsed() / 1000;
+        m_stoppedSeconds = runningSeconds(0);
         m_running = false;
         m_timer->stop();
         m_label->setText(format(m_stoppedSeconds));
     }
     return m_label->text();
+}
+
+void TRunClock::resume()
+{
+    if (m_running)
+        return;
+    m_startMs = m_now();
+    m_running = true;
+    m_timer->start();
 }
 
 QString TRunClock::text() const
@@ -723,9 +751,11 @@ QString TRunClock::text() const
 
 void TRunClock::tick()
 {
+    if (!m_running)
+        return;
     // A tick may come a few milliseconds before the full second it stands for.
-    if (m_running)
-        m_label->setText(format((m_elapsed.elapsed() + 50) / 1000));
+    m_label->setText(format(runningSeconds(50)));
+    emit ticked();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QComboBox;
@@ -30,12 +31,14 @@ bool loadProgramPicture(const QString &relativePath, QPixmap &picture);
 // The six pictures of the number buttons, loaded when a question window is created.
 struct StatePictures
 {
-    enum Which { Up, Down, Right, Wrong, RightDown, WrongDown, Count };
+    // Answered: a stored answer not judged on screen (the mock exam while it runs).
+    enum Which { Up, Down, Right, Wrong, RightDown, WrongDown, Answered, Count };
     std::array<QPixmap, Count> pictures;
 
     static QString fileName(Which which); // "pic/vornup.bmp" ...
-    // Loads all six; false (with the first missing file) when one cannot be read.
-    bool load(QString *missing = nullptr);
+    // Loads the six of the practice windows, and the answered picture when asked for; false
+    // (with the first missing file) when one cannot be read.
+    bool load(QString *missing = nullptr, bool withAnswered = false);
     const QPixmap &operator[](Which which) const { return pictures[which]; }
 };
 
@@ -44,7 +47,7 @@ class TNumberButton : public QAbstractButton
 {
     Q_OBJECT
 public:
-    enum State { Unanswered, Right, Wrong };
+    enum State { Unanswered, Right, Wrong, Answered };
 
     TNumberButton(const QString &caption, QWidget *parent = nullptr);
     void setPictures(const QPixmap &normal, const QPixmap &pressed);
@@ -190,25 +193,39 @@ private:
     int m_step = 0;
 };
 
-// The run clock of a practice window: h:mm:ss since it started, refreshed every second.
+// The run clock of a question window: h:mm:ss since it started, refreshed every second. It can
+// be stopped and run on from the stopped value (the mock exam's pause), so paused spans do not
+// count.
 class TRunClock : public QObject
 {
     Q_OBJECT
 public:
+    // Monotonic milliseconds; tests set their own source.
+    using TimeSource = std::function<qint64()>;
+
     TRunClock(QLabel *label, QObject *parent = nullptr);
     void start();
     // Stops the clock and returns the elapsed text it shows.
     QString stop();
+    // Runs on from the stopped value, in whole seconds.
+    void resume();
     QString text() const;
     bool running() const { return m_running; }
     static QString format(qint64 seconds);
+    void setTimeSource(TimeSource source);
+    // Refreshes the shown time and reports the tick (the timer calls it once a second).
+    void tick();
+
+signals:
+    void ticked();
 
 private:
-    void tick();
+    qint64 runningSeconds(int allowanceMs) const;
 
     QLabel *m_label;
     QTimer *m_timer;
-    QElapsedTimer m_elapsed;
+    TimeSource m_now;
+    qint64 m_startMs = 0;
     qint64 m_stoppedSeconds = 0;
     bool m_running = false;
 };

@@ -7,27 +7,27 @@ namespace Groups {
 void QuestionGroups::first(int questionCount)
 {
     count = std::max(0, questionCount);
-    groups = count / GroupSize + (count % GroupSize != 0 ? 1 : 0);
+    groups = count / groupSize + (count % groupSize != 0 ? 1 : 0);
     current = 1;
     start = 1;
-    size = std::min(count, GroupSize);
+    size = std::min(count, groupSize);
 }
 
 void QuestionGroups::previous()
 {
     if (current <= 1)
         return;
-    start = (current - 2) * GroupSize + 1;
+    start = (current - 2) * groupSize + 1;
     current -= 1;
-    size = GroupSize;
+    size = groupSize;
 }
 
 void QuestionGroups::next()
 {
     if (current >= groups)
         return;
-    start = current * GroupSize + 1;
-    size = count < current * GroupSize + GroupSize ? count - current * GroupSize : GroupSize;
+    start = current * groupSize + 1;
+    size = count < current * groupSize + groupSize ? count - current * groupSize : groupSize;
     current += 1;
 }
 
@@ -61,7 +61,7 @@ Move previousQuestion(const QuestionGroups &groups, int p)
     if (t >= groups.start && t >= 1) {
         Move move;
         move.kind = Move::Press;
-        move.index = t - (groups.current - 1) * GroupSize - 1;
+        move.index = t - (groups.current - 1) * groups.groupSize - 1;
         return move;
     }
     if (groups.current >= 2) {
@@ -78,7 +78,7 @@ Move nextQuestion(const QuestionGroups &groups, int p)
     if (t <= groups.start + groups.size - 1) {
         Move move;
         move.kind = Move::Press;
-        move.index = t - (groups.current - 1) * GroupSize - 1;
+        move.index = t - (groups.current - 1) * groups.groupSize - 1;
         return move;
     }
     if (groups.current < groups.groups)

@@ -13,7 +13,8 @@ struct QuestionGroups
     int groups = 0;  // number of groups
     int current = 0; // group shown, 1-based (0 before the first fill)
     int start = 1;   // record number of the group's first question
-    int size = 0;    // questions in the group (0..20)
+    int size = 0;    // questions in the group (0..groupSize)
+    int groupSize = GroupSize; // number buttons of the window (the mock exam has one group of 85)
 
     // First group of a set of `count` questions.
     void first(int questionCount);

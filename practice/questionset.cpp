@@ -110,6 +110,39 @@ RecordOutcome judge(TDM1 &dm, const QString &table, QuestionRow &row, const QStr
     return recordJudgedAnswer(dm, table, row.progress, answer);
 }
 
+RecordOutcome judgePaper(TDM1 &dm, const QString &table, QuestionRow &row, const QString &answer)
+{
+    if (answer.isEmpty()) {
+        clearRunAnswer(dm, table, row.progress);
+        return {};
+    }
+    return recordPaperAnswer(dm, table, row.progress, answer);
+}
+
+void voidPaperQuestion(TDM1 &dm, const QString &table, QuestionRow &row)
+{
+    Db::Transaction tx(dm.ADOCn1());
+    Db::exec(dm.ADOCn1(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2='zero' where A1=?"_s,
+             {row.id()});
+    Db::exec(dm.ADOCn1(), u"update tab_answ set F1=1,E2='zero' where A1=?"_s, {row.id()});
+    tx.commit();
+    row.f1 = 1;
+    row.progress.lastAnswer = u"zero"_s;
+}
+
+void restorePaperQuestion(TDM1 &dm, const QString &table, QuestionRow &row)
+{
+    Db::Transaction tx(dm.ADOCn1());
+    Db::exec(dm.ADOCn1(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=0,E2='' where A1=?"_s,
+             {row.id()});
+    Db::exec(dm.ADOCn1(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
+    tx.commit();
+    row.f1 = 0;
+    row.progress.lastAnswer.clear();
+}
+
 void voidQuestion(TDM1 &dm, const QString &table, QuestionRow &row)
 {
     Db::exec(dm.ADOCn1(),

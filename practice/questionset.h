@@ -70,9 +70,18 @@ void startRun(TDM1 &dm, QuestionSet &set, const QString &practiceQuery);
 // The row changes only when the write succeeded. Throws Db::DbError.
 RecordOutcome judge(TDM1 &dm, const QString &table, QuestionRow &row, const QString &answer);
 
+// The same for an answer given in a mock-exam paper (`table` is the paper table): the paper row
+// keeps the answer, the bank's row and the counters follow (recordPaperAnswer).
+RecordOutcome judgePaper(TDM1 &dm, const QString &table, QuestionRow &row, const QString &answer);
+
 // Voiding: f1 := 1 and E2 := "zero". Restoring: f1 := 0, E2 stays. Throws Db::DbError.
 void voidQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
 void restoreQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
+// Voiding in a paper: f1 := 1 and E2 := "zero" in the paper row and in tab_answ. Restoring:
+// f1 := 0 in both, the paper row's E2 := '' (tab_answ keeps "zero"). One transaction each.
+// Throws Db::DbError.
+void voidPaperQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
+void restorePaperQuestion(TDM1 &dm, const QString &table, QuestionRow &row);
 // The answer time ran out: csbs := "Y". Throws Db::DbError.
 void markTimedOut(TDM1 &dm, const QString &table, QuestionRow &row);
 // Reads what the edit window may change again: answer, option count, kind, exam points and

@@ -1,0 +1,185 @@
+#include "exam/Ueset.h"
+
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "exam/paper.h"
+#include "practice/QuestionWidgets.h"
+#include "ui/fonts.h"
+#include "ui/msgbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+TFrmEset::TFrmEset(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(u"FrmEset"_s);
+    setWindowTitle(u"考试设置"_s);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setModal(true);
+    setFont(Fonts::sans(14));
+    setFixedSize(340, 200);
+    loadProgramPicture(u"pic/bg_plan.bmp"_s, m_background);
+    setStyleSheet(
+        u"QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
+        u" stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; padding: 2px 12px; }"
+        u"QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
+        u"QPushButton:disabled { color: #9AA7B4; }"
+        u"QLabel#LbTitle { color: white; font-weight: bold; }"_s);
+
+    auto *digits = new QRegularExpressionValidator(QRegularExpression(u"\\d{0,3}"_s), this);
+    CheckBox1 = new QCheckBox(u"保留试卷最低分数"_s, this);
+    CheckBox1->setObjectName(u"CheckBox1"_s);
+    CheckBox2 = new QCheckBox(u"模拟考试答题时间"_s, this);
+    CheckBox2->setObjectName(u"CheckBox2"_s);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(u"Edit1"_s);
+    Edit1->setToolTip(u"与试卷总分数相关"_s);
+    Edit1->setAccessibleName(u"保留试卷最低分数"_s);
+    Edit2 = new QLineEdit(this);
+    Edit2->setObjectName(u"Edit2"_s);
+    Edit2->setToolTip(u"（单位：分钟）"_s);
+    Edit2->setAccessibleName(u"模拟考试答题时间（分钟）"_s);
+    for (QLineEdit *e : {Edit1, Edit2}) {
+        e->setValidator(digits);
+        e->setMaxLength(3);
+        e->setFixedWidth(70);
+        e->setAlignment(Qt::AlignRight);
+    }
+    BtnDefault = new QPushButton(u"默认"_s, this);
+    BtnDefault->setObjectName(u"BtnDefault"_s);
+    BtnDefault->setToolTip(u"先选择要恢复默认值的项"_s);
+    BtnClose = new QPushButton(u"关闭"_s, this);
+    BtnClose->setObjectName(u"BtnClose"_s);
+    BtnClose->setToolTip(u"保存后退出本界面"_s);
+    for (QPushButton *b : {BtnDefault, BtnClose})
+        b->setAutoDefault(false);
+
+    connect(CheckBox1, &QCheckBox::clicked, this, &TFrmEset::CheckBoxClick);
+    connect(CheckBox2, &QCheckBox::clicked, this, &TFrmEset::CheckBoxClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TFrmEset::Edit1Change);
+    connect(BtnDefault, &QPushButton::clicked, this, &TFrmEset::BtnDefaultClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TFrmEset::BtnCloseClick);
+
+    auto *title = new QLabel(windowTitle(), this);
+    title->setObjectName(u"LbTitle"_s);
+    title->setFixedHeight(28);
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(14, 0, 14, 12);
+    root->addWidget(title);
+    auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(12);
+    grid->addWidget(CheckBox1, 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(new QLabel(u"分"_s, this), 0, 2);
+    grid->addWidget(CheckBox2, 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(new QLabel(u"分钟"_s, this), 1, 2);
+    grid->setColumnStretch(3, 1);
+    root->addLayout(grid);
+    root->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BtnDefault);
+    buttons->addWidget(BtnClose);
+    root->addLayout(buttons);
+}
+
+void TFrmEset::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (QScreen *screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TFrmEset::FormShow()
+{
+    try {
+        m_total = DM1->TotalPaperScore();
+        const Paper::Settings s = Paper::readSettings(DM1->ADOCn1());
+        m_adjusting = true;
+        Edit1->setText(QString::number(s.leastMark));
+        Edit2->setText(QString::number(s.examTime / 60));
+        m_adjusting = false;
+    } catch (const std::exception &e) {
+        m_adjusting = false;
+        qWarning("studyaid: %s", e.what());
+    }
+}
+
+void TFrmEset::CheckBoxClick()
+{
+    BtnDefault->setEnabled(CheckBox1->isChecked() || CheckBox2->isChecked());
+}
+
+void TFrmEset::Edit1Change()
+{
+    if (m_adjusting)
+        return;
+    m_adjusting = true;
+    if (Edit1->text().isEmpty())
+        Edit1->setText(u"0"_s);
+    if (Edit1->text().toInt() > m_total) {
+        SystemMessageBox(this, u"提示"_s, u"最低分数不能超过总分数！"_s, QMessageBox::Information);
+        Edit1->setText(QString::number(m_total));
+        Edit1->setFocus();
+    }
+    m_adjusting = false;
+}
+
+void TFrmEset::BtnDefaultClick()
+{
+    if (CheckBox1->isChecked())
+        Edit1->setText(QString::number(m_total / 2));
+    if (CheckBox2->isChecked())
+        Edit2->setText(u"120"_s);
+}
+
+void TFrmEset::BtnCloseClick()
+{
+    bool ok = !Edit1->text().isEmpty() && !Edit2->text().isEmpty();
+    if (ok) {
+        try {
+            Paper::saveSettings(DM1->ADOCn1(), Edit1->text().toInt(),
+                                qint64(Edit2->text().toInt()) * 60);
+        } catch (const Db::DbError &e) {
+            qWarning("studyaid: %s", e.what());
+            ok = false;
+        }
+    }
+    if (!ok)
+        SystemMessageBox(this, u"警告"_s, u"保存设置失败！"_s, QMessageBox::Critical);
+    QDialog::accept();
+}
+
+void TFrmEset::reject()
+{
+    // There is no cancel: leaving saves, as 关闭 does.
+    BtnCloseClick();
+}
+
+void TFrmEset::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (!m_background.isNull())
+        p.drawPixmap(rect(), m_background);
+    else
+        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
+    QLinearGradient strip(0, 0, 0, 28);
+    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
+    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
+    p.fillRect(QRect(0, 0, width(), 28), strip);
+    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
+    p.drawRect(rect().adjusted(1, 1, -1, -1));
+}
