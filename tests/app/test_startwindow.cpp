@@ -154,11 +154,13 @@ private slots:
                                          << none << 2 << 7;
         }
         QTest::newRow("szjh") << u"szjh"_s << soon(u"学习计划"_s) << none << none << 2 << 7;
-        QTest::newRow("szks") << u"szks"_s << soon(u"考试设置"_s) << none << none << 2 << 7;
+        QTest::newRow("szks") << u"szks"_s << none << QStringList{u"TFrmEset+hourglass"_s} << none
+                              << 2 << 7;
         QTest::newRow("rz") << u"rz"_s << soon(u"学习日志"_s) << none << none << 2 << 7;
         QTest::newRow("tj") << u"tj"_s << soon(u"统计图表"_s) << none << none << 2 << 7;
         QTest::newRow("sj") << u"sj"_s << soon(u"题库升级"_s) << none << none << 2 << 7;
-        QTest::newRow("cj") << u"cj"_s << soon(u"试卷历史"_s) << none << none << 2 << 7;
+        QTest::newRow("cj") << u"cj"_s << none << QStringList{u"TFrmCheck+hourglass"_s} << none << 2
+                            << 7;
         QTest::newRow("music") << u"music"_s << soon(u"背景音乐"_s) << none << none << 2 << 0;
         QTest::newRow("sztime") << u"sztime"_s << soon(u"答题时间"_s) << none << none << 2 << 1;
         QTest::newRow("fg") << u"fg"_s << none << none << QStringList{u"htm/法律法规.htm"_s} << 2 << 7;
@@ -172,7 +174,8 @@ private slots:
                                << 7;
         for (int kind = 1; kind <= 5; ++kind) {
             const QString w = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
-            QTest::newRow(qPrintable(w)) << w << soon(u"模拟考试"_s) << none << none << kind << 7;
+            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"TFrmExam"_s} << none << kind
+                                         << 7;
         }
         // Exact, case-sensitive words only.
         for (const QString &w : {u"LX"_s, u"Lx"_s, u"MNKS3"_s, u"About"_s, u"quit "_s, u""_s,
