@@ -225,6 +225,7 @@ void TFrmExam::PreparePaper(const QString &tableName, const QString &title, cons
     m_mode = mode;
     m_score = score;
     m_timeUsed = timeUsed;
+    m_core->setTable(tableName);
 }
 
 int TFrmExam::OpenPaper()

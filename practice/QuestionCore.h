@@ -79,6 +79,8 @@ public:
     // The six state pictures; false when one is missing (the window then reports and ends).
     bool loadStatePictures();
     void setButtons(const QuestionCoreButtons &buttons);
+    // The table the answers go to (a paper's table is known only when the paper is prepared).
+    void setTable(const QString &table) { m_options.table = table; }
     void setCompact(bool compact);
 
     // Widgets for the window to place.
