@@ -117,7 +117,7 @@ QPushButton *TFrmCheck::makeButton(const QString &name, const QString &caption)
 void TFrmCheck::applyLayout(bool compact)
 {
     m_compact = compact;
-    setFixedSize(compact ? QSize(560, 440) : QSize(680, 520));
+    setFixedSize(compact ? QSize(680, 440) : QSize(780, 520));
     const int margin = compact ? 8 : 12;
     auto *title = new QLabel(windowTitle(), this);
     title->setObjectName(u"LbTitle"_s);
@@ -182,9 +182,10 @@ void TFrmCheck::reloadList()
     Cn1Table_cj->setHeaderData(Time, Qt::Horizontal, u"用时"_s);
     DBGrid1->setColumnHidden(Table, true);
     DBGrid1->setColumnHidden(Sequence, true);
-    DBGrid1->setColumnWidth(Title, m_compact ? 310 : 388);
+    // The title takes the room the score and the time leave, so that it is read whole.
     DBGrid1->setColumnWidth(Score, m_compact ? 65 : 80);
     DBGrid1->setColumnWidth(Time, m_compact ? 65 : 80);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(Title, QHeaderView::Stretch);
     if (Cn1Table_cj->rowCount() > 0)
         DBGrid1->selectRow(0);
 }

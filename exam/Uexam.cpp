@@ -677,7 +677,7 @@ void TFrmExam::epEfTrBtn13Click()
             w->setEnabled(false);
         m_core->pages()->setAnswerEnabled(false);
         m_pausePanel->setGeometry(m_core->body()->rect());
-        m_pauseText->setGeometry(0, m_pausePanel->height(), m_pausePanel->width(),
+        m_pauseText->setGeometry(0, m_pausePanel->height() / 4, m_pausePanel->width(),
                                  m_pauseText->sizeHint().height() + 20);
         m_pausePanel->show();
         m_pausePanel->raise();
