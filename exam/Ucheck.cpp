@@ -10,6 +10,7 @@
 #include "practice/QuestionWidgets.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -33,12 +34,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kWindowStyle[] =
-    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
-    " stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; color: black;"
-    " padding: 1px 10px; }"
-    "QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
-    "QPushButton:disabled { color: #9AA7B4; }"
+const char kCheckStyle[] =
     "QLabel#LbTip { color: #B0281F; }"
     "QLabel#LbTitle { color: white; font-weight: bold; }"
     "QTableView { background: white; selection-background-color: #2F6DB0; }";
@@ -46,12 +42,7 @@ const char kWindowStyle[] =
 // Columns of the list query.
 enum Column { Title, Score, Time, Table, Sequence };
 
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
+using WindowParts::BusyCursor;
 
 } // namespace
 
@@ -61,7 +52,7 @@ TFrmCheck::TFrmCheck(QWidget *parent) : QDialog(parent)
     setWindowTitle(u"查阅试卷"_s);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
-    setStyleSheet(QString::fromLatin1(kWindowStyle));
+    setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kCheckStyle));
     setFont(Fonts::song(14));
     loadProgramPicture(u"pic/bg_window.bmp"_s, m_background);
 
@@ -107,11 +98,7 @@ TFrmCheck::~TFrmCheck() = default;
 
 QPushButton *TFrmCheck::makeButton(const QString &name, const QString &caption)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return WindowParts::makeButton(this, name, caption);
 }
 
 void TFrmCheck::applyLayout(bool compact)
@@ -282,18 +269,7 @@ void TFrmCheck::BtnConfigClick()
 
 void TFrmCheck::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (!m_background.isNull())
-        p.drawPixmap(rect(), m_background);
-    else
-        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
-    const int titleHeight = m_compact ? 24 : 30;
-    QLinearGradient strip(0, 0, 0, titleHeight);
-    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
-    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
-    p.fillRect(QRect(0, 0, width(), titleHeight), strip);
-    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
-    p.drawRect(rect().adjusted(1, 1, -1, -1));
+    WindowParts::paintChrome(this, m_background, m_compact ? 24 : 30);
 }
 
 void TFrmCheck::done(int result)

@@ -7,6 +7,7 @@
 #include "practice/QuestionWidgets.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,12 +31,7 @@ TFrmEset::TFrmEset(QWidget *parent) : QDialog(parent)
     setFont(Fonts::sans(14));
     setFixedSize(340, 200);
     loadProgramPicture(u"pic/bg_plan.bmp"_s, m_background);
-    setStyleSheet(
-        u"QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
-        u" stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; padding: 2px 12px; }"
-        u"QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
-        u"QPushButton:disabled { color: #9AA7B4; }"
-        u"QLabel#LbTitle { color: white; font-weight: bold; }"_s);
+    setStyleSheet(WindowParts::windowStyle() + u"QLabel#LbTitle { color: white; font-weight: bold; }"_s);
 
     auto *digits = new QRegularExpressionValidator(QRegularExpression(u"\\d{0,3}"_s), this);
     CheckBox1 = new QCheckBox(u"保留试卷最低分数"_s, this);
@@ -56,14 +52,12 @@ TFrmEset::TFrmEset(QWidget *parent) : QDialog(parent)
         e->setFixedWidth(70);
         e->setAlignment(Qt::AlignRight);
     }
-    BtnDefault = new QPushButton(u"默认"_s, this);
-    BtnDefault->setObjectName(u"BtnDefault"_s);
+    BtnDefault = WindowParts::makeButton(this, u"BtnDefault"_s, u"默认"_s);
     BtnDefault->setToolTip(u"先选择要恢复默认值的项"_s);
-    BtnClose = new QPushButton(u"关闭"_s, this);
-    BtnClose->setObjectName(u"BtnClose"_s);
+    BtnClose = WindowParts::makeButton(this, u"BtnClose"_s, u"关闭"_s);
     BtnClose->setToolTip(u"保存后退出本界面"_s);
     for (QPushButton *b : {BtnDefault, BtnClose})
-        b->setAutoDefault(false);
+        b->setFixedHeight(28);
 
     connect(CheckBox1, &QCheckBox::clicked, this, &TFrmEset::CheckBoxClick);
     connect(CheckBox2, &QCheckBox::clicked, this, &TFrmEset::CheckBoxClick);
@@ -171,15 +165,5 @@ void TFrmEset::reject()
 
 void TFrmEset::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (!m_background.isNull())
-        p.drawPixmap(rect(), m_background);
-    else
-        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
-    QLinearGradient strip(0, 0, 0, 28);
-    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
-    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
-    p.fillRect(QRect(0, 0, width(), 28), strip);
-    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
-    p.drawRect(rect().adjusted(1, 1, -1, -1));
+    WindowParts::paintChrome(this, m_background, 28);
 }

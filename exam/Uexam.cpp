@@ -11,6 +11,7 @@
 #include "practice/Ujx.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,16 +37,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kWindowStyle[] =
-    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
-    " stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; color: black;"
-    " padding: 1px 8px; }"
-    "QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
-    "QPushButton:pressed { background: #C9D8E8; }"
-    "QPushButton:disabled { color: #9AA7B4; border-color: #C3CDD7; background: #EEF1F4; }"
-    "QFrame[board=\"true\"] { background: rgba(255, 255, 255, 170); border: 1px solid #B4C3D2;"
-    " border-radius: 6px; }"
-    "QLabel[boardCaption=\"true\"] { color: #21507E; font-weight: bold; }"
+// The exam's own labels and the pause panel, over the shared window look.
+const char kExamStyle[] =
     "QLabel#LbKind { color: #21507E; font-weight: bold; }"
     "QLabel#LbClock, QLabel#LbScore { color: #21507E; font-weight: bold; }"
     "QFrame#PausePanel { background: #21507E; border: 1px solid #14334F; }"
@@ -61,12 +54,7 @@ const char16_t kPauseText[] =
     u"交卷后可以查看每道题的答案和解析，\n"
     u"成绩合格的试卷保留在“查阅试卷”中，随时复习。";
 
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
+using WindowParts::BusyCursor;
 
 std::function<void()> &examEnd()
 {
@@ -103,7 +91,7 @@ TFrmExam::TFrmExam(QWidget *parent) : QDialog(parent)
     setObjectName(u"FrmExam"_s);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
-    setStyleSheet(QString::fromLatin1(kWindowStyle));
+    setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kExamStyle));
     setFont(Fonts::song(14));
 
     QuestionCoreOptions options;
@@ -204,11 +192,7 @@ TFrmExam::~TFrmExam() = default;
 
 QPushButton *TFrmExam::makeButton(const QString &name, const QString &caption)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return WindowParts::makeButton(this, name, caption);
 }
 
 QString TFrmExam::KindHeader(const QString &kindName, double points, int count)
@@ -264,19 +248,7 @@ void TFrmExam::applyLayout(bool compact)
     m_core->statusLabel()->setFont(Fonts::sans(compact ? 13 : 14, true));
 
     auto board = [this, compact](const QString &caption, QLayout *content) {
-        auto *frame = new QFrame(this);
-        frame->setProperty("board", true);
-        auto *v = new QVBoxLayout(frame);
-        v->setContentsMargins(compact ? 4 : 6, compact ? 2 : 4, compact ? 4 : 6, compact ? 4 : 6);
-        v->setSpacing(compact ? 2 : 4);
-        if (!caption.isEmpty()) {
-            auto *label = new QLabel(caption, frame);
-            label->setProperty("boardCaption", true);
-            label->setFont(Fonts::sans(compact ? 12 : 13, true));
-            v->addWidget(label);
-        }
-        v->addLayout(content);
-        return frame;
+        return WindowParts::makeBoard(this, caption, content, compact);
     };
 
     auto *root = new QVBoxLayout(this);
@@ -588,18 +560,7 @@ void TFrmExam::keyPressEvent(QKeyEvent *event)
 
 void TFrmExam::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (!m_background.isNull())
-        p.drawPixmap(rect(), m_background);
-    else
-        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
-    const int titleHeight = m_titleLabel->height();
-    QLinearGradient strip(0, 0, 0, titleHeight);
-    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
-    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
-    p.fillRect(QRect(0, 0, width(), titleHeight), strip);
-    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
-    p.drawRect(rect().adjusted(1, 1, -1, -1));
+    WindowParts::paintChrome(this, m_background, m_titleLabel->height());
 }
 
 void TFrmExam::epEfTrBtn4Click()
@@ -653,11 +614,7 @@ void TFrmExam::epEfTrBtn8Click()
 
 void TFrmExam::epEfTrBtn11Click()
 {
-    // Shows the desktop: every window of the program is minimised.
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->isVisible())
-            w->showMinimized();
-    }
+    WindowParts::showDesktop();
 }
 
 void TFrmExam::epEfTrBtn13Click()

@@ -10,6 +10,7 @@
 #include "practice/Ubj.h"
 #include "practice/Ujx.h"
 #include "ui/fonts.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -31,26 +32,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kWindowStyle[] =
-    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FDFEFF,"
-    " stop:1 #DCE5EE); border: 1px solid #8EA0B3; border-radius: 4px; color: black;"
-    " padding: 1px 8px; }"
-    "QPushButton:hover { color: #2F6DB0; border-color: #2F6DB0; }"
-    "QPushButton:pressed { background: #C9D8E8; }"
-    "QPushButton:disabled { color: #9AA7B4; border-color: #C3CDD7; background: #EEF1F4; }"
-    "QFrame[board=\"true\"] { background: rgba(255, 255, 255, 170); border: 1px solid #B4C3D2;"
-    " border-radius: 6px; }"
-    "QLabel[boardCaption=\"true\"] { color: #21507E; font-weight: bold; }"
+const char kPracticeStyle[] =
     "QLabel#epLabel2 { color: #1F3A56; }"
     "QLabel#LbClock { color: #21507E; font-weight: bold; }";
 
-// The hourglass for the span of a scope.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
+using WindowParts::BusyCursor;
 
 } // namespace
 
@@ -59,7 +45,7 @@ TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
     setObjectName(u"FrmLxxt"_s);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
-    setStyleSheet(QString::fromLatin1(kWindowStyle));
+    setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kPracticeStyle));
     setFont(Fonts::song(14));
 
     m_core = new TQuestionCore(this);
@@ -133,11 +119,7 @@ TFrmLxxt::~TFrmLxxt() = default;
 
 QPushButton *TFrmLxxt::makeButton(const QString &name, const QString &caption)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return WindowParts::makeButton(this, name, caption);
 }
 
 bool TFrmLxxt::PreparePracticeRun()
@@ -181,19 +163,7 @@ void TFrmLxxt::applyLayout(bool compact)
     m_animation->setFixedSize(compact ? 24 : 30, compact ? 24 : 30);
 
     auto board = [this, compact](const QString &caption, QLayout *content) {
-        auto *frame = new QFrame(this);
-        frame->setProperty("board", true);
-        auto *v = new QVBoxLayout(frame);
-        v->setContentsMargins(compact ? 4 : 6, compact ? 2 : 4, compact ? 4 : 6, compact ? 4 : 6);
-        v->setSpacing(compact ? 2 : 4);
-        if (!caption.isEmpty()) {
-            auto *label = new QLabel(caption, frame);
-            label->setProperty("boardCaption", true);
-            label->setFont(Fonts::sans(compact ? 12 : 13, true));
-            v->addWidget(label);
-        }
-        v->addLayout(content);
-        return frame;
+        return WindowParts::makeBoard(this, caption, content, compact);
     };
 
     auto *root = new QVBoxLayout(this);
@@ -325,19 +295,7 @@ void TFrmLxxt::keyPressEvent(QKeyEvent *event)
 
 void TFrmLxxt::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (!m_background.isNull())
-        p.drawPixmap(rect(), m_background);
-    else
-        p.fillRect(rect(), QColor(0xED, 0xF1, 0xF5));
-    // Title strip and frame of the borderless window.
-    const int titleHeight = m_title->height();
-    QLinearGradient strip(0, 0, 0, titleHeight);
-    strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
-    strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));
-    p.fillRect(QRect(0, 0, width(), titleHeight), strip);
-    p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
-    p.drawRect(rect().adjusted(1, 1, -1, -1));
+    WindowParts::paintChrome(this, m_background, m_title->height());
 }
 
 void TFrmLxxt::done(int result)
@@ -435,9 +393,5 @@ void TFrmLxxt::epEfTrBtn8Click()
 
 void TFrmLxxt::epEfTrBtn7Click()
 {
-    // Shows the desktop: every window of the program is minimised.
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->isVisible())
-            w->showMinimized();
-    }
+    WindowParts::showDesktop();
 }

@@ -420,6 +420,7 @@ private slots:
             auto *box = child<QComboBox>(exam, u"FlatComboBox1"_s);
             QVERIFY(box->isEnabled());
             box->setCurrentIndex(1); // 会
+            QApplication::processEvents();
             testsupport::saveShot(exam, u"exam_kind64"_s);
             prompts->queue(1);
             button(exam, u"epEfTrBtn3"_s)->click();

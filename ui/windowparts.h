@@ -1,0 +1,38 @@
+// Parts the program's framed windows share: the look of their buttons and boards, the busy
+// cursor, the painted title strip and frame, and showing the desktop.
+#pragma once
+
+#include <QString>
+
+class QFrame;
+class QLayout;
+class QPainter;
+class QPixmap;
+class QPushButton;
+class QWidget;
+
+namespace WindowParts {
+
+// Style sheet of a framed question window: rounded buttons (grey when disabled), boards.
+QString windowStyle();
+// A named button with its caption that does not take Enter as its default.
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption);
+// A board: a light rounded frame holding `content`, with a caption line when one is given.
+QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, bool compact);
+// The background picture (or a plain light fill), the blue title strip of `titleHeight` pixels
+// and the frame of a borderless window.
+void paintChrome(QWidget *window, const QPixmap &background, int titleHeight);
+// Shows the desktop: every visible window of the program is minimised.
+void showDesktop();
+
+// The hourglass for the span of a scope.
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace WindowParts
