@@ -25,10 +25,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#if __has_include("progress/Uconfig.h")
-#include "progress/Uconfig.h"
-#define STUDYAID_HAVE_CONFIG 1
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -258,13 +254,7 @@ void TFrmCheck::BtnDeleteClick()
 
 void TFrmCheck::BtnConfigClick()
 {
-    App::settingsVariant = 0;
-#ifdef STUDYAID_HAVE_CONFIG
-    TFrmConfig config(this);
-    config.exec();
-#else
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
-#endif
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmCheck::paintEvent(QPaintEvent *)

@@ -28,10 +28,6 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#if __has_include("progress/Uconfig.h")
-#include "progress/Uconfig.h"
-#define STUDYAID_HAVE_CONFIG 1
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -251,18 +247,7 @@ void TFrmExam::applyLayout(bool compact)
         return WindowParts::makeBoard(this, caption, content, compact);
     };
 
-    auto *root = new QVBoxLayout(this);
-    root->setContentsMargins(margin, 0, margin, margin);
-    root->setSpacing(spacing);
-    auto *titleRow = new QHBoxLayout;
-    titleRow->setContentsMargins(4, 0, 0, 0);
-    titleRow->addWidget(m_titleLabel);
-    titleRow->addStretch();
-    root->addLayout(titleRow);
-
-    auto *columns = new QHBoxLayout;
-    columns->setSpacing(margin);
-    root->addLayout(columns, 1);
+    QHBoxLayout *columns = WindowParts::titledColumns(this, m_titleLabel, margin, spacing);
 
     auto *left = new QVBoxLayout;
     left->setSpacing(spacing);
@@ -603,13 +588,7 @@ void TFrmExam::epEfTrBtn10Click()
 
 void TFrmExam::epEfTrBtn8Click()
 {
-    App::settingsVariant = 0;
-#ifdef STUDYAID_HAVE_CONFIG
-    TFrmConfig config(this);
-    config.exec();
-#else
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
-#endif
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmExam::epEfTrBtn11Click()

@@ -23,10 +23,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#if __has_include("progress/Uconfig.h")
-#include "progress/Uconfig.h"
-#define STUDYAID_HAVE_CONFIG 1
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -166,18 +162,7 @@ void TFrmLxxt::applyLayout(bool compact)
         return WindowParts::makeBoard(this, caption, content, compact);
     };
 
-    auto *root = new QVBoxLayout(this);
-    root->setContentsMargins(margin, 0, margin, margin);
-    root->setSpacing(spacing);
-    auto *titleRow = new QHBoxLayout;
-    titleRow->setContentsMargins(4, 0, 0, 0);
-    titleRow->addWidget(m_title);
-    titleRow->addStretch();
-    root->addLayout(titleRow);
-
-    auto *columns = new QHBoxLayout;
-    columns->setSpacing(margin);
-    root->addLayout(columns, 1);
+    QHBoxLayout *columns = WindowParts::titledColumns(this, m_title, margin, spacing);
 
     // Left: hint board, question labels, body with the gauge, answer pages, commands.
     auto *left = new QVBoxLayout;
@@ -382,13 +367,7 @@ void TFrmLxxt::epEfTrBtn11Click()
 
 void TFrmLxxt::epEfTrBtn8Click()
 {
-    App::settingsVariant = 0;
-#ifdef STUDYAID_HAVE_CONFIG
-    TFrmConfig config(this);
-    config.exec();
-#else
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
-#endif
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmLxxt::epEfTrBtn7Click()

@@ -1,5 +1,7 @@
 #include "ui/windowparts.h"
 
+#include "app/Udlg.h"
+#include "data/appglobals.h"
 #include "ui/fonts.h"
 
 #include <QApplication>
@@ -9,6 +11,11 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#if __has_include("progress/Uconfig.h")
+#include "progress/Uconfig.h"
+#define STUDYAID_HAVE_CONFIG 1
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +82,34 @@ void showDesktop()
         if (w->isVisible())
             w->showMinimized();
     }
+}
+
+void openSoundSettings(QWidget *parent)
+{
+    App::settingsVariant = 0;
+#ifdef STUDYAID_HAVE_CONFIG
+    TFrmConfig config(parent);
+    config.exec();
+#else
+    Q_UNUSED(parent);
+    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+#endif
+}
+
+QHBoxLayout *titledColumns(QWidget *window, QLabel *title, int margin, int spacing)
+{
+    auto *root = new QVBoxLayout(window);
+    root->setContentsMargins(margin, 0, margin, margin);
+    root->setSpacing(spacing);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setContentsMargins(4, 0, 0, 0);
+    titleRow->addWidget(title);
+    titleRow->addStretch();
+    root->addLayout(titleRow);
+    auto *columns = new QHBoxLayout;
+    columns->setSpacing(margin);
+    root->addLayout(columns, 1);
+    return columns;
 }
 
 BusyCursor::BusyCursor()

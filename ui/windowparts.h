@@ -5,6 +5,8 @@
 #include <QString>
 
 class QFrame;
+class QHBoxLayout;
+class QLabel;
 class QLayout;
 class QPainter;
 class QPixmap;
@@ -24,6 +26,11 @@ QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, boo
 void paintChrome(QWidget *window, const QPixmap &background, int titleHeight);
 // Shows the desktop: every visible window of the program is minimised.
 void showDesktop();
+// The sound settings window (settings variant 0), opened modally over `parent`.
+void openSoundSettings(QWidget *parent);
+// The frame of a question window: the title on its strip above a row of columns; returns the
+// row for the window's columns.
+QHBoxLayout *titledColumns(QWidget *window, QLabel *title, int margin, int spacing);
 
 // The hourglass for the span of a scope.
 class BusyCursor
