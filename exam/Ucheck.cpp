@@ -149,8 +149,7 @@ void TFrmCheck::applyLayout(bool compact)
 void TFrmCheck::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowParts::centre(this);
     FormShow();
 }
 

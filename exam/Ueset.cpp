@@ -92,8 +92,7 @@ TFrmEset::TFrmEset(QWidget *parent) : QDialog(parent)
 void TFrmEset::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowParts::centre(this);
     FormShow();
 }
 

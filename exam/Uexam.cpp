@@ -313,8 +313,7 @@ void TFrmExam::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowParts::centre(this);
     FormShow();
 }
 

@@ -255,9 +255,7 @@ void TFrmLxxt::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    // Centred on the desktop.
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowParts::centre(this);
     FormShow();
 }
 

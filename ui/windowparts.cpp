@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #if __has_include("progress/Uconfig.h")
@@ -74,6 +75,12 @@ void paintChrome(QWidget *window, const QPixmap &background, int titleHeight)
     p.fillRect(QRect(0, 0, r.width(), titleHeight), strip);
     p.setPen(QPen(QColor(0x21, 0x50, 0x7E), 2));
     p.drawRect(r.adjusted(1, 1, -1, -1));
+}
+
+void centre(QWidget *window)
+{
+    if (const QScreen *screen = QApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 void showDesktop()

@@ -24,6 +24,8 @@ QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, boo
 // The background picture (or a plain light fill), the blue title strip of `titleHeight` pixels
 // and the frame of a borderless window.
 void paintChrome(QWidget *window, const QPixmap &background, int titleHeight);
+// Puts a window in the middle of the desktop.
+void centre(QWidget *window);
 // Shows the desktop: every visible window of the program is minimised.
 void showDesktop();
 // The sound settings window (settings variant 0), opened modally over `parent`.

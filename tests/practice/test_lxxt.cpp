@@ -42,25 +42,9 @@ QString oneQuestion(const QString &id)
            Db::sqlQuote(id);
 }
 
-template <typename T = QWidget>
-T *child(QWidget *parent, const QString &name)
-{
-    T *w = parent->findChild<T *>(name);
-    if (!w)
-        qWarning("no child %s", qPrintable(name));
-    return w;
-}
-
-QAbstractButton *button(QWidget *w, const QString &name)
-{
-    return child<QAbstractButton>(w, name);
-}
-
-QString labelText(QWidget *w, const QString &name)
-{
-    QLabel *l = child<QLabel>(w, name);
-    return l ? l->text() : QString();
-}
+using testsupport::button;
+using testsupport::child;
+using testsupport::labelText;
 
 } // namespace
 

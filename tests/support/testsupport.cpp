@@ -2,7 +2,9 @@
 
 #include "data/appglobals.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -96,6 +98,17 @@ QStringList PromptCatcher::messages() const
     for (const PromptCall &c : m_calls)
         list.append(c.message);
     return list;
+}
+
+QAbstractButton *button(QWidget *parent, const QString &name)
+{
+    return child<QAbstractButton>(parent, name);
+}
+
+QString labelText(QWidget *parent, const QString &name)
+{
+    QLabel *l = child<QLabel>(parent, name);
+    return l ? l->text() : QString();
 }
 
 void saveShot(QWidget *widget, const QString &name)

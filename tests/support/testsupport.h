@@ -10,7 +10,9 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QWidget>
 
+class QAbstractButton;
 class QObject;
 class QWidget;
 
@@ -81,6 +83,19 @@ public:
 // Saves a picture of the widget as DIR/NAME_<display mode>.png when the environment variable
 // STUDYAID_SHOTS names a folder DIR, for looking at a window's layout; otherwise does nothing.
 void saveShot(QWidget *widget, const QString &name);
+
+// A window's child by objectName (a warning when there is none), and the common kinds.
+template <typename T = QWidget>
+T *child(QWidget *parent, const QString &name)
+{
+    T *w = parent->findChild<T *>(name);
+    if (!w)
+        qWarning("no child %s", qPrintable(name));
+    return w;
+}
+QAbstractButton *button(QWidget *parent, const QString &name);
+// The text of a label, empty when there is no such label.
+QString labelText(QWidget *parent, const QString &name);
 
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
