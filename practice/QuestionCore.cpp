@@ -480,7 +480,8 @@ void TQuestionCore::ToggleAnswerPanel()
         const int page = currentPage();
         const QString mine = Answer::panelAnswer(page, m_pages->state());
         const QString correct = Answer::panelCorrect(page, row->progress.correct);
-        const bool right = Answer::isRight(m_pages->answerString(page), row->progress.correct);
+        // The verdict is the judgement (in a paper the grading's, letter case aside).
+        const bool right = isRight(m_pages->answerString(page), row->progress.correct);
         button->setText(u"返回"_s);
         m_body->openAnswerPanel(right, mine, correct);
     } else {
@@ -680,11 +681,14 @@ TNumberButton::State TQuestionCore::stateOf(const QuestionRow &row) const
 
 bool TQuestionCore::isRight(const QuestionRow &row) const
 {
-    if (m_options.paper) {
-        return row.answered() &&
-               row.progress.runAnswer.compare(row.progress.correct, Qt::CaseInsensitive) == 0;
-    }
-    return Answer::isRight(row.progress.runAnswer, row.progress.correct);
+    return row.answered() && isRight(row.progress.runAnswer, row.progress.correct);
+}
+
+bool TQuestionCore::isRight(const QString &answer, const QString &correct) const
+{
+    if (m_options.paper)
+        return !answer.isEmpty() && answer.compare(correct, Qt::CaseInsensitive) == 0;
+    return Answer::isRight(answer, correct);
 }
 
 int TQuestionCore::pageOf(int kind) const

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -417,6 +419,54 @@ private slots:
         });
         QCOMPARE(App::currentPaperKind, 5);
         QCOMPARE(value(u"select E2 from tab_answ where A1='050101000001'"_s).toString(), u"1"_s);
+    }
+
+    void reviewAgreesWithGradingWhateverTheLetterCase()
+    {
+        // Correct answers stored in lower case are matched as the grading matches them.
+        exec(u"update tab_answ set A2=lower(A2) where A13 in (11,21)"_s);
+        exec(u"update tab_plan set LeastMark=0"_s);
+        sit(u"mnks"_s, [&](TFrmExam *exam) {
+            QCOMPARE(exam->core()->currentRow()->progress.correct, u"b"_s);
+            pick(exam, u"B"_s);
+            // Notes written in the exam belong to the paper row.
+            QTimer::singleShot(0, exam, [] {
+                auto *bj = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(bj);
+                child<QPlainTextEdit>(bj, u"memo"_s)->setPlainText(u"考试笔记"_s);
+                bj->close();
+            });
+            button(exam, u"epEfTrBtn5"_s)->click();
+            QCOMPARE(button(exam, u"epEfTrBtn5"_s)->text(), u"有内容"_s);
+            prompts->queue(1);
+            button(exam, u"epEfTrBtn3"_s)->click();
+            QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：1 分"_s);
+            QCOMPARE(slotButton(exam, 1)->answerState(), TNumberButton::Right);
+            button(exam, u"epEfTrBtn6"_s)->click();
+            QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
+            button(exam, u"epEfTrBtn7"_s)->click();
+        });
+        QCOMPARE(value(u"select A14 from tab_exam1 where A1='010101000001'"_s).toString(),
+                 u"考试笔记"_s);
+        QVERIFY(value(u"select A14 from tab_answ where A1='010101000001'"_s).toString().isEmpty());
+    }
+
+    void paperThatCannotOpenEndsTheProgramAndIsNotKept()
+    {
+        // Subject 1 holds only subjective questions: none of them is drawn for this paper kind.
+        exec(u"update tab_answ set A13=72 where A10 like '01%'"_s);
+        sit(u"mnks"_s, [](TFrmExam *) { QFAIL("no exam window for an empty paper"); });
+        QCOMPARE(prompts->messages(), QStringList{u"无法打开试卷！"_s});
+        QCOMPARE(prompts->calls().first().caption, u"错误"_s);
+        QCOMPARE(programEnds, 1);
+        QCOMPARE(papers(), 0);
+        QVERIFY(!Db::hasTable(db(), u"tab_exam1"_s));
+        // No eligible question at all.
+        exec(u"update tab_answ set F1=1 where A10 like '01%'"_s);
+        sit(u"mnks"_s, [](TFrmExam *) { QFAIL("no exam window without questions"); });
+        QCOMPARE(prompts->messages().last(), u"没有发现题目！"_s);
+        QCOMPARE(programEnds, 2);
+        QCOMPARE(papers(), 0);
     }
 
     void historyListsReviewsVoidsAndDeletes()
