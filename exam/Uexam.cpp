@@ -11,6 +11,7 @@
 #include "practice/Ujx.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/promptgate.h"
 #include "ui/windowparts.h"
 
 #include <QApplication>
@@ -401,7 +402,8 @@ void TFrmExam::clockTicked()
         return;
     // One prompt at a time: while a window of the exam (notes, explanation, a prompt) is open,
     // the time-up waits for it to close; the clock goes on meanwhile.
-    if (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this)
+    if (PromptGate::isShowing() ||
+        (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this))
         return;
     TimeUp();
 }

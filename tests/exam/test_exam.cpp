@@ -12,6 +12,7 @@
 #include "exam/paper.h"
 #include "practice/QuestionCore.h"
 #include "support/testsupport.h"
+#include "ui/promptgate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -354,6 +355,14 @@ private slots:
             QVERIFY(prompts->calls().isEmpty());
             other.close();
             QTRY_VERIFY(QApplication::activeModalWidget() != &other);
+            {
+                // Nor does it replace a prompt that is showing.
+                PromptGate::Showing prompt;
+                nowMs = 61'500;
+                exam->clock()->tick();
+                QCOMPARE(exam->mode(), u"new"_s);
+                QVERIFY(prompts->calls().isEmpty());
+            }
             nowMs = 62'000;
             exam->clock()->tick();
             QCOMPARE(prompts->messages(), QStringList{u"很遗憾，考试时间到了！"_s});
