@@ -237,6 +237,23 @@ QVariant richOrNull(const QString &text)
                                     : QVariant(richText(text));
 }
 
+// A rich-text field is plain text (escaped) unless it begins with a tag, so markup inside plain
+// text would show to the candidate as "x<sub>1</sub>": such a field is refused.
+const QString &markupFree(const Entry &o, const QString &key, const QString &text)
+{
+    static const QRegularExpression tag(
+        u"<\\s*/?\\s*(?:sub|sup|b|i|u|br|p|table|tr|td|th|span|font)\\b[^>]*>"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    if (!text.trimmed().startsWith(u'<')) {
+        const QRegularExpressionMatch m = tag.match(text);
+        if (m.hasMatch())
+            o.fail(u"\""_s + key + u"\" holds the tag "_s + m.captured(0) +
+                   u" but does not begin with one, so the tag would show as text: "
+                   u"write the whole field as HTML (<p> … </p>)"_s);
+    }
+    return text;
+}
+
 bool isSubjective(int kind)
 {
     return kind == 31 || kind == 64 || kind == 72 || kind == 73 || kind == 74;
@@ -284,7 +301,7 @@ void loadSyllabus(const QSqlDatabase &db, const QString &dir, Seen &chapters)
         chapters.add(code, o.where());
         insert({code, o.text(u"title"_s), o.text(u"name"_s),
                 o.optionalBool(u"chart"_s) ? QVariant(u"0"_s) : QVariant(u"1"_s), ++bh,
-                richOrNull(o.optionalText(u"guide"_s))});
+                richOrNull(markupFree(o, u"guide"_s, o.optionalText(u"guide"_s)))});
     }
 }
 
@@ -318,7 +335,8 @@ void loadPoints(const QSqlDatabase &db, const QString &dir, Seen &points)
         if (!groups.contains(code.left(6)))
             o.fail(u"no chapter group "_s + code.left(6));
         points.add(code, o.where());
-        point({code.left(6), code, o.text(u"short"_s), richText(o.text(u"text"_s))});
+        point({code.left(6), code, o.text(u"short"_s),
+               richText(markupFree(o, u"text"_s, o.text(u"text"_s)))});
     }
 }
 
@@ -379,7 +397,7 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
             o.fail(u"a stem id has 16 letters or digits and does not begin with U"_s);
         ids.add(id, o.where());
         stems.insert(id.toLower(), o.where());
-        stem({id, richText(o.text(u"text"_s))});
+        stem({id, richText(markupFree(o, u"text"_s, o.text(u"text"_s)))});
     }
     Inserter answ(db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,A10,"
                       u"A13,A14,E1,E2,E2_1,E3,E4,F1,xx,csbs,ecount) values "
@@ -455,7 +473,8 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
         }
         row << chapter << kind << ++position[chapter];
         answ(row);
-        exer({id, richText(body), richOrNull(jx)});
+        exer({id, richText(markupFree(o, u"body"_s, body)),
+              richOrNull(markupFree(o, u"jx"_s, jx))});
         ++pools[{subject, kind}];
     }
     for (auto it = stems.cbegin(); it != stems.cend(); ++it) {

@@ -293,6 +293,9 @@ TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
          {u"questions_01.json question 4 (010101000004): "_s, u"at least two letters"_s}},
         {"questions_01.json", "\"options\": 4,", "\"options\": 5,",
          {q1, u"the body lists the options \"ABCD\", \"options\" says 5"_s}},
+        // Markup inside a plain-text field would show as text.
+        {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \"解析x<sub>1</sub>。\"\n  },",
+         {q1, u"\"jx\" holds the tag <sub>"_s}},
         // Checks of a bank that ships.
         {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \" \"\n  },",
          {q1, u"has no explanation"_s}, complete},
