@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth timgm6mb-soundfont libasound2-dev
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
+  libquazip1-qt6-dev
 )
 
 missing=()
