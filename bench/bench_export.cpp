@@ -2,7 +2,7 @@
 // points) out as a .docx document from the 100,000-question bank: what a candidate waits for
 // after pressing 生成文档. BM_ExportPaper_BuildDocument is the reading and document building
 // alone, BM_ExportPaper_Program the whole export including the zipped file.
-// STUDYAID_EXPORT_KEEP=DIR keeps the last document written in DIR, for looking at it.
+// STUDYAID_EXPORT_KEEP=DIR keeps one document in DIR (when it holds none yet), for looking at it.
 #include "benchsupport.h"
 #include "data/database.h"
 #include "data/dm.h"
@@ -30,10 +30,11 @@ bool preparePaper(TDM1 &dm)
     const QSqlDatabase db = dm.ADOCn1();
     try {
         Schema::createPaperTable(db, kPaper);
-        const QString columns = Schema::answerColumns().join(u", "_s);
+        const QString columns = u"A1, A2, A2_1, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12, A10, A13,"
+                                u" A14, E1, E2, E2_1, E3, E4, csbs, F1"_s;
         for (const auto &[kind, count] : {std::pair{11, 70}, std::pair{21, 15}}) {
             Db::exec(db, u"INSERT INTO "_s + kPaper + u" ("_s + columns + u", jx) SELECT "_s +
-                             u"a."_s + Schema::answerColumns().join(u", a."_s) +
+                             QString(u"a."_s + columns).replace(u", "_s, u", a."_s) +
                              u", e.jx FROM tab_answ a JOIN tab_exer e ON e.A1 = a.A1"
                              u" WHERE a.A13 = ? AND a.A10 LIKE '01%' LIMIT ?"_s,
                      {kind, count});
@@ -78,7 +79,7 @@ void BM_ExportPaper_Program(benchmark::State &state)
         state.ResumeTiming();
     }
     const QString keep = qEnvironmentVariable("STUDYAID_EXPORT_KEEP");
-    if (!keep.isEmpty()) {
+    if (!keep.isEmpty() && QDir(keep).entryList({u"*.docx"_s}).isEmpty()) {
         QDir().mkpath(keep);
         last = PaperExport::exportPaper(dm.ADOCn1(), kPaper, kTitle, u"tab_tx1"_s, keep);
     }
