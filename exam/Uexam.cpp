@@ -6,6 +6,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "exampoints/UanswFagui.h"
+#include "export/wordexport.h"
 #include "practice/QuestionCore.h"
 #include "practice/Ubj.h"
 #include "practice/Ujx.h"
@@ -584,7 +585,7 @@ void TFrmExam::epEfTrBtn9Click()
 
 void TFrmExam::epEfTrBtn10Click()
 {
-    ShowPrompt(u"提示"_s, u"生成文档功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    ExportPaperToWord(this, m_table, m_title);
 }
 
 void TFrmExam::epEfTrBtn8Click()

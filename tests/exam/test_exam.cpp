@@ -10,6 +10,7 @@
 #include "exam/Uexam.h"
 #include "exam/Ueset.h"
 #include "exam/paper.h"
+#include "export/wordexport.h"
 #include "practice/QuestionCore.h"
 #include "support/testsupport.h"
 #include "ui/promptgate.h"
@@ -26,8 +27,11 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 
 using namespace Qt::StringLiterals;
 
@@ -303,6 +307,61 @@ private slots:
         QCOMPARE(papers(), asked ? 1 : 0);
         if (asked)
             QCOMPARE(value(u"select A6 from tab_cj"_s).toDouble(), 0.0);
+    }
+
+    // 生成文档 in review writes the paper as a document and opens it; a failed write says so
+    // and leaves the window as it was.
+    void exportFromReview()
+    {
+        bigBank();
+        exec(u"update tab_plan set LeastMark=0"_s);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QStringList opened;
+        setDocumentOpener([&](const QString &path) {
+            opened.append(path);
+            return true;
+        });
+        sit(u"mnks3"_s, [&](TFrmExam *exam) {
+            prompts->queue(1);
+            button(exam, u"epEfTrBtn3"_s)->click();
+            QCOMPARE(exam->mode(), u"old"_s);
+            slot(exam, 5);
+            const QString title = labelText(exam, u"LbTitle"_s);
+
+            setExportFolder(folder.filePath(u"blocked/exports"_s));
+            QFile blocker(folder.filePath(u"blocked"_s));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            blocker.close();
+            const int before = int(prompts->calls().size());
+            button(exam, u"epEfTrBtn10"_s)->click();
+            QCOMPARE(prompts->calls().size(), before + 1);
+            QCOMPARE(prompts->calls().last().message, u"导出试题发生错误，请退出后重试！"_s);
+            QCOMPARE(prompts->calls().last().caption, u"警告"_s);
+            QVERIFY(opened.isEmpty());
+            QCOMPARE(exam->mode(), u"old"_s);
+            QVERIFY(slotButton(exam, 5)->isChecked());
+            QCOMPARE(labelText(exam, u"LbTitle"_s), title);
+
+            setExportFolder(folder.filePath(u"exports"_s));
+            button(exam, u"epEfTrBtn10"_s)->click();
+            QCOMPARE(prompts->calls().size(), before + 1);
+            QCOMPARE(opened.size(), 1);
+            QVERIFY(slotButton(exam, 5)->isChecked());
+            button(exam, u"epEfTrBtn7"_s)->click();
+        });
+        setExportFolder({});
+        setDocumentOpener({});
+        QCOMPARE(opened.size(), 1);
+        QuaZip zip(opened.first());
+        QVERIFY(zip.open(QuaZip::mdUnzip));
+        QVERIFY(zip.setCurrentFile(u"word/document.xml"_s));
+        QuaZipFile part(&zip);
+        QVERIFY(part.open(QIODevice::ReadOnly));
+        const QString xml = QString::fromUtf8(part.readAll());
+        QVERIFY(xml.contains(u"一、"_s));
+        QVERIFY(xml.contains(u"第80题"_s));
+        QVERIFY(!xml.contains(u"第81题"_s));
     }
 
     void discardedPaperLogsTimeBelowFiftyUnanswered_data()
