@@ -4,11 +4,17 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace App {
+
+namespace {
+// A day per step is more than any answer time; it keeps the interval an int for the timer.
+constexpr int kLongestInterval = 24 * 60 * 60 * 1000;
+} // namespace
 
 QString programFolder;
 QString displayMode = u"1024"_s;
@@ -22,7 +28,7 @@ AnswerTimeTable answerTimeTable;
 int AnswerTimeTable::intervalFor(int kind) const
 {
     const qsizetype i = kinds.indexOf(kind);
-    return i >= 0 && i < intervals.size() ? intervals.at(i) : 600;
+    return i >= 0 && i < intervals.size() && intervals.at(i) > 0 ? intervals.at(i) : 600;
 }
 
 int paperKind()
@@ -41,8 +47,15 @@ void loadAnswerTimeTable(const QSqlDatabase &db, int paperKind, AnswerTimeTable 
     AnswerTimeTable loaded;
     while (q.next()) {
         // time is a decimal with one place; the small epsilon keeps 0.3 * 600 at 180.
-        const double minutes = q.value(u"time"_s).toDouble();
-        loaded.intervals.append(static_cast<int>(std::trunc(minutes * 600.0 + 1e-7)));
+        bool ok = false;
+        const QVariant time = q.value(u"time"_s);
+        const double minutes = time.isNull() ? 0.0 : time.toDouble(&ok);
+        const double interval = std::trunc(minutes * 600.0 + 1e-7);
+        // A time that is not a positive number (0, NULL, text) counts as missing: an interval
+        // of 0 would time out every question at once.
+        if (!ok || !std::isfinite(interval) || interval < 1.0)
+            continue;
+        loaded.intervals.append(static_cast<int>(std::min(interval, double(kLongestInterval))));
         loaded.kinds.append(q.value(u"A1"_s).toInt());
     }
     if (!loaded.kinds.isEmpty())

@@ -28,7 +28,7 @@ struct AnswerTimeTable
 {
     QList<int> kinds;
     QList<int> intervals;
-    // The interval for a kind; 600 ms when the kind is not in the table.
+    // The interval for a kind; 600 ms when the kind is not in the table or has no positive one.
     int intervalFor(int kind) const;
 };
 extern AnswerTimeTable answerTimeTable;
@@ -39,7 +39,8 @@ int paperKind();
 QString kindTableName(int paperKind);
 
 // Reads "select * from tab_tx<kind>" into a table; an empty result leaves the table unchanged.
-// Throws DbError when the query fails.
+// A row whose time is not a positive number (0, NULL, text) is left out, so its kind gets the
+// 600 ms of a missing kind. Throws DbError when the query fails.
 void loadAnswerTimeTable(const QSqlDatabase &db, int paperKind, AnswerTimeTable &table);
 
 // "800" when the screen is exactly 800 wide or exactly 600 high, else "1024".

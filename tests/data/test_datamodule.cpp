@@ -470,6 +470,27 @@ TEST_F(DataModule, AnswerTimeTable)
     EXPECT_EQ(table.intervalFor(21), 1200);
 }
 
+TEST_F(DataModule, AnswerTimeThatIsNotPositiveCountsAsMissing)
+{
+    // Each kind's time as stored (SQLite keeps whatever affinity gives) and the gauge interval.
+    const struct
+    {
+        int kind;
+        QVariant time;
+        int interval;
+    } cases[] = {{11, 0, 600},          {21, QVariant(), 600},  {31, u"abc"_s, 600},
+                 {72, -2, 600},         {73, 0.0001, 600},      {74, u"1.5"_s, 900},
+                 {64, 1e12, 24 * 60 * 60 * 1000}};
+    Db::exec(db(), u"delete from tab_tx1"_s);
+    for (const auto &c : cases)
+        Db::exec(db(), u"insert into tab_tx1 (A1,B1,B2,B3,time) values (?,'x',1,1,?)"_s,
+                 {c.kind, c.time});
+    App::AnswerTimeTable table;
+    App::loadAnswerTimeTable(db(), 1, table);
+    for (const auto &c : cases)
+        EXPECT_EQ(table.intervalFor(c.kind), c.interval) << c.kind;
+}
+
 TEST(DisplayMode, OnlyExactly800WideOr600High)
 {
     const struct
