@@ -74,7 +74,14 @@ void recordCounters(TDM1 &dm, const QuestionProgress &q, bool right, const QDate
 {
     const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
     const int result = right ? 1 : 2;
-    const int previousResult = q.lastAnswer == q.correct && !q.lastAnswer.isEmpty() ? 1 : 2;
+    // A voided question's earlier answer is gone (E2 holds the void mark). It was right when the
+    // question is out of the wrong-question list (every wrong answer leaves E4 below 0);
+    // otherwise its result is unknown and the day's count of wrong questions stays.
+    int previousResult = 2;
+    if (q.lastAnswer == q.correct && !q.lastAnswer.isEmpty())
+        previousResult = 1;
+    else if (q.lastAnswer == voidedAnswer())
+        previousResult = q.wrongLevel == 0 ? 1 : 0;
     const int firstTime = q.lastAnswer.isEmpty() ? 2 : 1;
     dm.RecordDailyAnswer(dayState, result, previousResult);
     dm.RecordChapterAnswer(q.chapter, firstTime, result);

@@ -10,6 +10,12 @@
 
 class TDM1;
 
+// The last answer (E2) a voided question carries instead of the answer it had.
+inline QString voidedAnswer()
+{
+    return QStringLiteral("zero");
+}
+
 // The progress columns of a question row that judging reads and writes.
 struct QuestionProgress
 {

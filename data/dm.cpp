@@ -121,11 +121,14 @@ void TDM1::RecordDailyAnswer(int dayState, int result, int previousResult)
         b2 = 1;
     else if (dayState == 1 && previousResult == 2 && result == 1)
         b2 = -1;
-    // The day's row is appended by the first answer of the day, else its counters move.
+    // The day's row is appended by the first answer of the day, else its counters move. B2
+    // stays between 0 and the day's B1, whatever the row held before.
+    const int b1 = dayState == 2 ? 1 : 0;
     Db::write(ADOCn1(),
               u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
-              u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,B2=coalesce(B2,0)+?"_s,
-              {dateText(Clock::today()), wrong, wrong, wrong, dayState == 2 ? 1 : 0, b2});
+              u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,"
+              u"B2=max(0,min(coalesce(B1,0)+?,coalesce(B2,0)+?))"_s,
+              {dateText(Clock::today()), wrong, wrong, wrong, b1, b1, b2});
 }
 
 void TDM1::RecordChapterAnswer(const QString &chapterCode, int firstTime, int result)

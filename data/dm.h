@@ -44,6 +44,9 @@ public:
 
     // Progress counters. All throw Db::DbError on failure; each runs as one unit of work that
     // joins the caller's transaction when one is open.
+    // dayState 2 = first answer of the question today, 1 = answered today before; result and
+    // previousResult 1 = right, 2 = wrong (previousResult 2 also when absent, 0 when unknown:
+    // then B2 stays on a question answered today before). The day's row keeps 0 <= B2 <= B1 <= A2 and 0 <= A3 <= A2.
     void RecordDailyAnswer(int dayState, int result, int previousResult);
     void RecordChapterAnswer(const QString &chapterCode, int firstTime, int result);
     void RecordExamPointAnswer(const QString &pointList, const QString &chapterList,

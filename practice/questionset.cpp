@@ -15,7 +15,7 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
-        throw Db::DbError(q.lastError().text());
+        throw Db::errorFrom(q.lastError(), sql);
     // Column positions once; the query may lack some columns (no ecount, no xx).
     const QSqlRecord rec = q.record();
     const int a1 = rec.indexOf(u"A1"_s), a2 = rec.indexOf(u"A2"_s), a21 = rec.indexOf(u"A2_1"_s),
@@ -146,10 +146,10 @@ void restorePaperQuestion(TDM1 &dm, const QString &table, QuestionRow &row)
 void voidQuestion(TDM1 &dm, const QString &table, QuestionRow &row)
 {
     Db::exec(dm.ADOCn1(),
-             u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2='zero' where A1=?"_s,
-             {row.id()});
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2=? where A1=?"_s,
+             {voidedAnswer(), row.id()});
     row.f1 = 1;
-    row.progress.lastAnswer = u"zero"_s;
+    row.progress.lastAnswer = voidedAnswer();
 }
 
 void restoreQuestion(TDM1 &dm, const QString &table, QuestionRow &row)

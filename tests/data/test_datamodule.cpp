@@ -427,6 +427,43 @@ TEST_F(DataModule, JudgedAnswerOnAnEarlierDayAndAVoidedQuestion)
     EXPECT_EQ(question(u"010101000003"_s).wrongLevel, 0);
 }
 
+TEST_F(DataModule, DayCountersStayInOrderAcrossVoidAndRestore)
+{
+    // One question (correct B) answered today, voided and restored, answered again in a new run.
+    // The void mark hides the earlier answer: it was right when E4 is 0; after a wrong one it is
+    // unknown, and the day's B2 keeps what it had.
+    const struct
+    {
+        const char16_t *first, *second;
+        const char *day; // A2/A3/B1/B2
+    } cases[] = {{u"B", u"B", "2/0/1/0"},
+                 {u"B", u"A", "2/1/1/1"},
+                 {u"A", u"B", "2/1/1/1"},
+                 {u"A", u"C", "2/2/1/1"}};
+    for (const auto &c : cases) {
+        Db::exec(db(), u"delete from tab_rz"_s);
+        Db::exec(db(), u"update tab_answ set E1=NULL,E2=NULL,E2_1='',E3=0,E4=0,F1=0 "
+                       u"where A1='010101000001'"_s);
+        QuestionProgress q = question(u"010101000001"_s);
+        recordJudgedAnswer(dm, u"tab_answ"_s, q, QString::fromUtf16(c.first));
+        Db::exec(db(), u"update tab_answ set F1=1,E2=? where A1='010101000001'"_s, {voidedAnswer()});
+        Db::exec(db(), u"update tab_answ set F1=0 where A1='010101000001'"_s);
+        q = question(u"010101000001"_s);
+        q.runAnswer.clear(); // a new run
+        recordJudgedAnswer(dm, u"tab_answ"_s, q, QString::fromUtf16(c.second));
+        EXPECT_EQ(day(), c.day) << QString::fromUtf16(c.first).toStdString() << " then "
+                                << QString::fromUtf16(c.second).toStdString();
+    }
+
+    // A row already out of order is brought back between 0 and B1.
+    Db::exec(db(), u"update tab_rz set B1=1,B2=0"_s);
+    dm.RecordDailyAnswer(1, 1, 2);
+    EXPECT_EQ(day(), "3/2/1/0");
+    Db::exec(db(), u"update tab_rz set B2=5"_s);
+    dm.RecordDailyAnswer(1, 2, 1);
+    EXPECT_EQ(day(), "4/3/1/1");
+}
+
 TEST_F(DataModule, JudgedAnswerIsAllOrNothing)
 {
     // Make the last counter update fail: the question row, the day and the chapters stay.
