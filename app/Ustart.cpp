@@ -81,7 +81,8 @@ void showAnswerTimesOnly(QDialog &config)
 void reportFailure(QWidget *parent, const std::exception &e)
 {
     qWarning("studyaid: %s", e.what());
-    SystemMessageBox(parent, u"错误"_s, u"发生错误！"_s, QMessageBox::Critical);
+    SystemMessageBox(parent, u"错误"_s, Db::failureMessage(e, u"发生错误！"_s),
+                     QMessageBox::Critical);
 }
 
 } // namespace

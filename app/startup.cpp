@@ -18,7 +18,9 @@
 #include "data/appglobals.h"
 #include "data/dm.h"
 #include "ui/MenuWidget.h"
+#include "ui/busycursor.h"
 #include "ui/fonts.h"
+#include "ui/keyboardaccess.h"
 #include "ui/msgbox.h"
 #include "ui/prompthook.h"
 
@@ -149,10 +151,13 @@ int run(const Options &options)
     installTraceHook();
     const QString folder = folderWithSlash(options.programFolder);
 
-    // 1. The application title.
-    QGuiApplication::setApplicationDisplayName(applicationTitle());
+    // 1. The application title: the start window's caption. It is not made the display name,
+    // which the desktop would append to every window title ("错误 — ..."): a message box's
+    // title is its caption alone.
     QCoreApplication::setApplicationVersion(applicationVersion());
     Fonts::applyApplicationFont();
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        KeyboardAccess::install(app);
     // Qt's own texts (the buttons of the system message box, the editors' context menus) in
     // Chinese, from Qt's translations when they are installed.
     session->qtTexts = std::make_unique<QTranslator>();
@@ -189,7 +194,9 @@ int run(const Options &options)
         return 1;
     }
 
-    // 4. The data module and the study database.
+    // 4. The data module and the study database; waiting for another program's lock on it
+    // shows the hourglass.
+    BusyCursor::showWhileDatabaseWaits();
     DM1 = new TDM1;
     if (!DM1->DataModuleCreate(folder)) {
         trace(DM1->lastError());

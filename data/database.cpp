@@ -1,5 +1,6 @@
 #include "data/database.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <memory>
@@ -29,19 +30,69 @@ QHash<QString, UnitState> &units()
     return map;
 }
 
+// Waiting for another program's lock: SQLite calls the handler while the lock is held; the
+// observer hears when a statement starts waiting and when it has ended.
+struct BusyWait
+{
+    int timeoutMs = 5000;
+    std::function<void(bool)> observer;
+    bool waiting = false;
+    QElapsedTimer waited;
+};
+
+BusyWait &busyWait()
+{
+    static BusyWait state;
+    return state;
+}
+
+int busyHandler(void *, int count)
+{
+    BusyWait &b = busyWait();
+    if (count == 0) {
+        b.waited.start();
+        if (!b.waiting) {
+            b.waiting = true;
+            if (b.observer)
+                b.observer(true);
+        }
+    }
+    const qint64 left = b.timeoutMs - b.waited.elapsed();
+    if (left <= 0)
+        return 0;
+    sqlite3_sleep(int(qMin<qint64>(left, 20)));
+    return 1;
+}
+
+// Ends the wait of the statement that just ran, if it waited.
+struct BusyWaitEnd
+{
+    ~BusyWaitEnd()
+    {
+        BusyWait &b = busyWait();
+        if (b.waiting) {
+            b.waiting = false;
+            if (b.observer)
+                b.observer(false);
+        }
+    }
+};
+
 // A statement on the native handle; finalized when dropped from the cache.
 class NativeStatement
 {
 public:
     NativeStatement(sqlite3 *handle, const QString &sql) : m_handle(handle)
     {
+        BusyWaitEnd end;
         const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v3(handle, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
-                               &m_stmt, nullptr) != SQLITE_OK) {
+        const int rc = sqlite3_prepare_v3(handle, text.constData(), int(text.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+        if (rc != SQLITE_OK) {
             const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            throw DbError(why + u" ["_s + sql.left(300) + u"]"_s);
+            throw DbError(why + u" ["_s + sql.left(300) + u"]"_s, failureOf(rc));
         }
     }
     ~NativeStatement() { sqlite3_finalize(m_stmt); }
@@ -50,14 +101,18 @@ public:
 
     void run(const QVariantList &values)
     {
+        BusyWaitEnd end;
         for (int i = 0; i < int(values.size()); ++i)
             bind(i + 1, values.at(i));
         const int rc = sqlite3_step(m_stmt);
+        const QString why = rc != SQLITE_DONE && rc != SQLITE_ROW
+                                ? QString::fromUtf8(sqlite3_errmsg(m_handle))
+                                : QString();
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-            throw DbError(QString::fromUtf8(sqlite3_errmsg(m_handle)) + u" ["_s +
-                          QString::fromUtf8(sqlite3_sql(m_stmt)).left(300) + u"]"_s);
+            throw DbError(why + u" ["_s + QString::fromUtf8(sqlite3_sql(m_stmt)).left(300) + u"]"_s,
+                          failureOf(rc));
     }
 
 private:
@@ -126,14 +181,55 @@ sqlite3 *nativeHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
-QString errorText(const QSqlError &error, const QString &sql)
-{
-    return error.text() + u" ["_s + sql.left(300) + u"]"_s;
-}
-
 } // namespace
 
-DbError::DbError(const QString &message) : std::runtime_error(message.toStdString()) {}
+DbError::DbError(const QString &message, Failure failure)
+    : std::runtime_error(message.toStdString()), m_failure(failure)
+{
+}
+
+Failure failureOf(int sqliteCode)
+{
+    switch (sqliteCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Failure::Busy;
+    case SQLITE_FULL:
+        return Failure::DiskFull;
+    default:
+        return Failure::Other;
+    }
+}
+
+DbError errorFrom(const QSqlError &error, const QString &context)
+{
+    return DbError(error.text() + u" ["_s + context.left(300) + u"]"_s,
+                   failureOf(error.nativeErrorCode().toInt()));
+}
+
+QString failureMessage(const std::exception &error, const QString &fallback)
+{
+    const auto *db = dynamic_cast<const DbError *>(&error);
+    switch (db ? db->failure() : Failure::Other) {
+    case Failure::Busy:
+        return u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s;
+    case Failure::DiskFull:
+        return u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s;
+    case Failure::Other:
+        break;
+    }
+    return fallback;
+}
+
+void setBusyTimeout(int milliseconds)
+{
+    busyWait().timeoutMs = milliseconds;
+}
+
+void setBusyObserver(std::function<void(bool)> observer)
+{
+    busyWait().observer = std::move(observer);
+}
 
 QString sqlQuote(const QString &text)
 {
@@ -162,9 +258,13 @@ QString openChecked(const QString &connectionName, const QString &path,
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     url.setQuery(u"mode=rw"_s);
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
+    db.setConnectOptions(u"QSQLITE_OPEN_URI"_s);
     if (!db.open())
         return db.lastError().text();
+    // Another program's lock is waited for (up to the busy timeout) by a handler of ours, so
+    // that the wait can be shown.
+    if (sqlite3 *handle = nativeHandle(db))
+        sqlite3_busy_handler(handle, busyHandler, nullptr);
     try {
         // A file that is not a database opens but fails its first read.
         const QStringList tables = tableNames(db);
@@ -215,7 +315,7 @@ QSqlQuery query(const QSqlDatabase &db, const QString &sql, const QVariantList &
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DbError(errorText(q.lastError(), sql));
+        throw errorFrom(q.lastError(), sql);
     execPrepared(q, values);
     return q;
 }
@@ -234,7 +334,7 @@ QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql)
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.prepare(sql))
-            throw DbError(errorText(q.lastError(), sql));
+            throw errorFrom(q.lastError(), sql);
         it = cache.insert(sql, q);
     }
     return it.value();
@@ -255,10 +355,11 @@ void write(const QSqlDatabase &db, const QString &sql, const QVariantList &value
 
 void execPrepared(QSqlQuery &q, const QVariantList &values)
 {
+    BusyWaitEnd end;
     for (qsizetype i = 0; i < values.size(); ++i)
         q.bindValue(static_cast<int>(i), values.at(i));
     if (!q.exec())
-        throw DbError(errorText(q.lastError(), q.lastQuery()));
+        throw errorFrom(q.lastError(), q.lastQuery());
 }
 
 QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &values)

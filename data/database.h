@@ -3,21 +3,51 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 #include <stdexcept>
 
 namespace Db {
 
-// A failed database operation; what() carries the driver's message in UTF-8.
+// What kind of failure a database operation met, from SQLite's result code.
+enum class Failure {
+    Other,
+    Busy,     // another program holds the database (its lock outlasted the busy timeout)
+    DiskFull, // the disk (or the file's size limit) is full
+};
+
+// A failed database operation; what() carries the driver's message in UTF-8, for traces only:
+// a candidate is told failureMessage().
 class DbError : public std::runtime_error
 {
 public:
-    explicit DbError(const QString &message);
+    explicit DbError(const QString &message, Failure failure = Failure::Other);
     QString message() const { return QString::fromUtf8(what()); }
+    Failure failure() const { return m_failure; }
+
+private:
+    Failure m_failure;
 };
+
+// The failure of an SQLite result code (primary or extended).
+Failure failureOf(int sqliteCode);
+// The error of a failed Qt SQL call, with `context` (the statement) in its text.
+DbError errorFrom(const QSqlError &error, const QString &context);
+// What a candidate is told when database work of an action failed: that another program is
+// using the study data, or that the disk is full, each saying that nothing was saved; for any
+// other failure `fallback`, the window's own message.
+QString failureMessage(const std::exception &error, const QString &fallback);
+
+// How long a statement waits for another program's lock before it fails as Busy (5000 ms
+// unless set), for every connection opened afterwards and for the open ones.
+void setBusyTimeout(int milliseconds);
+// Called with true when a statement starts waiting for another program's lock and with false
+// when that statement has ended, so that the user interface can show its hourglass meanwhile.
+void setBusyObserver(std::function<void(bool waiting)> observer);
 
 // A text as an SQL literal: enclosed in single quotes, inner quotes doubled.
 QString sqlQuote(const QString &text);

@@ -143,7 +143,8 @@ void TfrmAnswFagui::showEvent(QShowEvent *event)
             loadPoints();
         } catch (const Db::DbError &e) {
             m_loaded = true;
-            SystemMessageBox(this, u"错误"_s, e.message(), QMessageBox::Critical);
+            SystemMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取相关考点！"_s),
+                             QMessageBox::Critical);
         }
         // Centred on the desktop.
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -173,12 +174,14 @@ void TfrmAnswFagui::loadPoints()
             ListBox1->addItem(q.value(2).toString());
         }
     }
-    epLabel1->setText(chapterName(m_ids.isEmpty() ? QString() : m_ids.first()));
     if (ListBox1->count() > 0) {
         ListBox1->setCurrentRow(0);
         RichText::show(Re, m_texts.first());
     }
     m_loaded = true;
+    // Last: when the chapter cannot be read, the list is complete and its first entry current,
+    // so that nothing reads it a second time for the same opening.
+    epLabel1->setText(chapterName(m_ids.isEmpty() ? QString() : m_ids.first()));
 }
 
 void TfrmAnswFagui::ListBox1Click(int row)
@@ -190,7 +193,8 @@ void TfrmAnswFagui::ListBox1Click(int row)
     try {
         epLabel1->setText(chapterName(m_ids.at(row)));
     } catch (const Db::DbError &e) {
-        SystemMessageBox(this, u"错误"_s, e.message(), QMessageBox::Critical);
+        SystemMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取相关考点！"_s),
+                         QMessageBox::Critical);
     }
 }
 

@@ -722,8 +722,8 @@ bool TQuestionCore::guarded(const std::function<void()> &work)
     try {
         work();
         return true;
-    } catch (const std::exception &) {
-        ShowPrompt(u"错误"_s, u"发生错误！"_s, 1, 2, u"NO"_s);
+    } catch (const std::exception &e) {
+        ShowPrompt(u"错误"_s, Db::failureMessage(e, u"发生错误！"_s), 1, 2, u"NO"_s);
         return false;
     }
 }

@@ -166,7 +166,8 @@ public:
     QVariant explanation() const { return m_jx; }
     const QuestionCoreOptions &options() const { return m_options; }
 
-    // Runs database work of a user action; a failure shows "发生错误！" and returns false.
+    // Runs database work of a user action; a failure shows "发生错误！" (or that the study data
+    // is in use by another program, or that the disk is full) and returns false.
     bool guarded(const std::function<void()> &work);
 
 signals:

@@ -313,8 +313,13 @@ TAnswerPages::TAnswerPages(QWidget *parent) : QStackedWidget(parent)
     m_subjective->addItems({u"不会"_s, u"会"_s});
     m_subjective->setCurrentIndex(-1);
     m_subjective->setMinimumWidth(120);
+    m_subjectiveHint = new QLabel(Answer::subjectiveHint());
+    m_subjectiveHint->setObjectName(u"Lb_zgtip"_s);
+    m_subjectiveHint->setWordWrap(true);
+    m_subjectiveHint->setBuddy(m_subjective);
+    m_subjective->setAccessibleDescription(Answer::subjectiveHint());
     subRow->addWidget(m_subjective);
-    subRow->addStretch();
+    subRow->addWidget(m_subjectiveHint, 1);
     addWidget(makePage(Answer::Subjective, subjective, &m_subjectiveCaption));
     m_subjectiveCaption->setObjectName(u"Label_zg"_s);
 
@@ -364,6 +369,7 @@ void TAnswerPages::setCompact(bool compact)
     m_fillIn->setMinimumHeight(height);
     m_subjective->setFont(Fonts::sans(compact ? 13 : 15));
     m_subjective->setMinimumHeight(height);
+    m_subjectiveHint->setFont(Fonts::sans(compact ? 12 : 13));
     for (QLabel *c : m_captions) {
         c->setFont(Fonts::sans(compact ? 11 : 12, true));
         c->setFixedWidth(compact ? 20 : 22);

@@ -145,6 +145,7 @@ private:
     QAbstractButton *m_wrong = nullptr;
     QComboBox *m_subjective = nullptr;
     QLabel *m_subjectiveCaption = nullptr;
+    QLabel *m_subjectiveHint = nullptr;
     QList<QLabel *> m_captions;
 };
 

@@ -72,7 +72,8 @@ void TFrmBj::bind(const QString &mode, const QString &table, const QString &ques
         }
     } catch (const Db::DbError &e) {
         // A note that could not be read could not be saved either: the editor stays read-only.
-        SystemMessageBox(this, u"错误"_s, e.message(), QMessageBox::Critical);
+        SystemMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取笔记！"_s),
+                         QMessageBox::Critical);
     }
     memo->setReadOnly(!m_bound);
 }
@@ -106,6 +107,8 @@ void TFrmBj::saveNote()
     } catch (const Db::DbError &e) {
         // The stored note is unchanged; the window closes all the same.
         App::notePresentFlag = !m_storedNote.trimmed().isEmpty();
-        SystemMessageBox(this, u"错误"_s, e.message(), QMessageBox::Critical);
+        SystemMessageBox(this, u"错误"_s,
+                         Db::failureMessage(e, u"发生错误，笔记没有保存！"_s),
+                         QMessageBox::Critical);
     }
 }

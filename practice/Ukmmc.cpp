@@ -213,10 +213,11 @@ void TFrmkmmc::FormShow()
     try {
         refreshGrid();
         showTotals();
-    } catch (const Db::DbError &) {
+    } catch (const Db::DbError &e) {
         // The driver's own text means nothing to the candidate; the browser stays open.
         wait.release();
-        SystemMessageBox(this, u"错误"_s, u"发生错误！"_s, QMessageBox::Critical);
+        SystemMessageBox(this, u"错误"_s, Db::failureMessage(e, u"发生错误！"_s),
+                         QMessageBox::Critical);
         return;
     }
     moveToChapter(m_rememberedCode);
@@ -227,7 +228,7 @@ void TFrmkmmc::refreshGrid()
     // Read again on every show: a practice run has changed the figures of its chapters.
     Cn1Table_kmmc->setQuery(PracticeSets::gridQuery(), DM1->ADOCn1());
     if (Cn1Table_kmmc->lastError().isValid())
-        throw Db::DbError(Cn1Table_kmmc->lastError().text());
+        throw Db::errorFrom(Cn1Table_kmmc->lastError(), PracticeSets::gridQuery());
     while (Cn1Table_kmmc->canFetchMore())
         Cn1Table_kmmc->fetchMore();
     const QStringList headers{u"章节名称"_s, u"习题数目"_s, u"已做题数"_s,
@@ -322,9 +323,9 @@ void TFrmkmmc::startPractice(int set, bool byDoubleClick, const QString &caption
                 ShowPrompt(u"提示"_s, PracticeSets::emptySetMessage(which), 1,
                            PracticeSets::emptySetIcon(which), u"NO"_s);
             }
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             wait.release();
-            ShowPrompt(u"错误"_s, u"发生错误！"_s, 1, 2, u"NO"_s);
+            ShowPrompt(u"错误"_s, Db::failureMessage(e, u"发生错误！"_s), 1, 2, u"NO"_s);
         }
     }
     // Shown again (with fresh figures and totals when it had been hidden).

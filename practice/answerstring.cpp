@@ -156,6 +156,11 @@ QString pageHint(int page)
     return page >= 0 && page < PageCount ? hints[page] : QString();
 }
 
+QString subjectiveHint()
+{
+    return u"会做选“会”（按 1），不会做选“不会”（按 0）；“会”计为做对，“不会”计为做错。"_s;
+}
+
 QString verticalCaption(int page)
 {
     static const QString captions[PageCount] = {u"单\n选"_s, u"多\n选"_s, u"填\n空"_s,
@@ -172,6 +177,15 @@ QString kindCaption(const QString &kindName)
 KeyAction keyAction(int page, int qtKey)
 {
     KeyAction action;
+    if (page == Subjective) {
+        if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) {
+            action.kind = KeyAction::Next;
+        } else if (qtKey == Qt::Key_0 || qtKey == Qt::Key_1) {
+            action.kind = KeyAction::Option;
+            action.option = qtKey - Qt::Key_0;
+        }
+        return action;
+    }
     if (page != Single && page != Multiple)
         return action;
     if (qtKey == Qt::Key_Backspace)
@@ -194,6 +208,8 @@ void pressOption(int page, int option, WidgetState &state)
         state.single[option] = true;
     } else if (page == Multiple) {
         state.multiple[option] = !state.multiple[option];
+    } else if (page == Subjective && option <= 1) {
+        state.subjective = option;
     }
 }
 

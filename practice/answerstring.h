@@ -65,22 +65,27 @@ QString panelVerdict(bool right);
 // Captions and hints of the pages.
 QString pageCaption(int page);
 QString pageHint(int page);
+// The subjective page's visible line: what its choice means and its keys.
+QString subjectiveHint();
 // The vertical caption standing at the left of a page ("单\n选"); page 4 carries the kind's.
 QString verticalCaption(int page);
 // The subjective page's vertical caption for a kind name: its first two characters one above
 // the other.
 QString kindCaption(const QString &kindName);
 
-// Keys of the choice pages (only pages 0 and 1 take keys).
+// Keys of the answer pages: on the choice pages (0, 1) Backspace = 上一题, Enter = 下一题 and
+// A..F press an option; on the subjective page (4) "1" chooses 会, "0" 不会, and Enter = 下一题.
+// Other pages take no keys.
 struct KeyAction
 {
     enum Kind { None, Previous, Next, Option };
     Kind kind = None;
-    int option = -1; // Option: 0 = "A"
+    int option = -1; // Option: 0 = "A"; on the subjective page the item index (1 = 会)
 };
 KeyAction keyAction(int page, int qtKey);
 // A key pressed option: on the single-choice page it becomes the only pressed option, on the
-// multiple-choice page it toggles. Hidden options can be pressed (they are not read).
+// multiple-choice page it toggles, on the subjective page the item is chosen. Hidden options can
+// be pressed (they are not read).
 void pressOption(int page, int option, WidgetState &state);
 
 } // namespace Answer

@@ -98,6 +98,35 @@ private slots:
         }
     }
 
+    // A failure reading the points or their chapter is told in Chinese, never in the driver's
+    // words; the window stays usable.
+    void failuresAreToldInChinese()
+    {
+        testsupport::PromptCatcher prompts;
+        TfrmAnswFagui frm;
+        QVERIFY(frm.LoadCodes(u"010101000004"_s));
+        Db::exec(dm->ADOCn1(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(prompts.messages(), QStringList{u"无法读取相关考点！"_s});
+        Db::exec(dm->ADOCn1(), u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
+        frm.close();
+
+        TfrmAnswFagui again;
+        QVERIFY(again.LoadCodes(u"010101000004"_s));
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        Db::exec(dm->ADOCn1(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+        auto *list = again.findChild<QListWidget *>(u"ListBox1"_s);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        QCOMPARE(prompts.messages(),
+                 QStringList({u"无法读取相关考点！"_s, u"无法读取相关考点！"_s}));
+        QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
+        QCOMPARE(again.findChild<QTextBrowser *>(u"Re"_s)->toPlainText(), u"工作时间的规定。"_s);
+        again.close();
+    }
+
     void questionWithoutRow()
     {
         TfrmAnswFagui frm;

@@ -8,6 +8,7 @@
 #include "practice/practicesets.h"
 #include "support/testsupport.h"
 #include "ui/fonts.h"
+#include "ui/keyboardaccess.h"
 #include "ui/prompthook.h"
 
 #include <QAbstractButton>
@@ -43,6 +44,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     Fonts::applyApplicationFont();
+    KeyboardAccess::install(&app);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: lxxt_shot OUTDIR [800|1024] [DATABASE]\n");
@@ -101,6 +103,10 @@ int main(int argc, char **argv)
         click(&frm, u"fcBG_tx_31"_s);
         if (auto *combo = frm.findChild<QComboBox *>(u"FlatComboBox1"_s))
             combo->setCurrentIndex(1);
+        // The keyboard on 完成: the focus ring.
+        frm.activateWindow();
+        if (auto *done = frm.findChild<QAbstractButton *>(u"epEfTrBtn3"_s))
+            done->setFocus(Qt::TabFocusReason);
         QTest::qWait(2500);
         save(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
         frm.close();

@@ -149,7 +149,7 @@ TEST(AnswerString, StoredAnswerComesBackIntoTheWidgets)
     }
 }
 
-TEST(AnswerString, KeysActOnTheChoicePagesOnly)
+TEST(AnswerString, KeysActOnTheChoiceAndSubjectivePagesOnly)
 {
     using K = Answer::KeyAction;
     EXPECT_EQ(Answer::keyAction(Answer::Single, Qt::Key_Backspace).kind, K::Previous);
@@ -158,11 +158,22 @@ TEST(AnswerString, KeysActOnTheChoicePagesOnly)
     EXPECT_EQ(Answer::keyAction(Answer::Single, Qt::Key_C).option, 2);
     EXPECT_EQ(Answer::keyAction(Answer::Multiple, Qt::Key_F).option, 5);
     EXPECT_EQ(Answer::keyAction(Answer::Single, Qt::Key_G).kind, K::None);
-    for (int page : {int(Answer::FillIn), int(Answer::TrueFalse), int(Answer::Subjective),
-                     int(Answer::Matching)}) {
+    for (int page : {int(Answer::FillIn), int(Answer::TrueFalse), int(Answer::Matching)}) {
         EXPECT_EQ(Answer::keyAction(page, Qt::Key_A).kind, K::None) << page;
         EXPECT_EQ(Answer::keyAction(page, Qt::Key_Return).kind, K::None) << page;
     }
+    // The subjective page: 1 chooses 会, 0 不会, Enter moves on; Backspace and letters do not act.
+    const int sub = Answer::Subjective;
+    EXPECT_EQ(Answer::keyAction(sub, Qt::Key_Return).kind, K::Next);
+    EXPECT_EQ(Answer::keyAction(sub, Qt::Key_1).option, 1);
+    EXPECT_EQ(Answer::keyAction(sub, Qt::Key_0).option, 0);
+    for (int key : {int(Qt::Key_2), int(Qt::Key_A), int(Qt::Key_Backspace)})
+        EXPECT_EQ(Answer::keyAction(sub, key).kind, K::None) << key;
+    WidgetState z = withSubjective(-1);
+    Answer::pressOption(sub, 1, z);
+    EXPECT_EQ(Answer::answerString(sub, z), u"1"_s);
+    Answer::pressOption(sub, 0, z);
+    EXPECT_EQ(Answer::answerString(sub, z), u"0"_s);
 
     // Single choice: the key's option becomes the only pressed one.
     WidgetState s = withSingle("A", 4);

@@ -274,6 +274,9 @@ private slots:
                              << u"恭喜，习题已做完！"_s << 0;
         QTest::newRow("new by double-click") << u"dblclick"_s << allDone << int(Set::New)
                                              << u"恭喜，习题已做完！"_s << 0;
+        // Enter on the row does what a double-click does.
+        QTest::newRow("new by Enter on the row") << u"enter"_s << allDone << int(Set::New)
+                                                 << u"恭喜，习题已做完！"_s << 0;
         // Only a voided question is wrong: voided ones are never in the wrong set.
         QTest::newRow("wrong") << u"SpeedButton2"_s
                                << u"update tab_answ set E2='zero',E4=-1,F1=1 where "
@@ -295,10 +298,13 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         testsupport::PromptCatcher prompts;
-        const bool byDoubleClick = control == u"dblclick"_s;
-        if (byDoubleClick)
+        const bool byDoubleClick = control == u"dblclick"_s || control == u"enter"_s;
+        if (control == u"dblclick"_s) {
             QVERIFY(clickChapter(&frm, u"0101"_s, true));
-        else {
+        } else if (control == u"enter"_s) {
+            QVERIFY(clickChapter(&frm, u"0101"_s));
+            QTest::keyClick(grid(&frm), Qt::Key_Return);
+        } else {
             QVERIFY(clickChapter(&frm, u"0101"_s));
             button(&frm, control)->click();
         }

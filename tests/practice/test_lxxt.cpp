@@ -8,11 +8,14 @@
 #include "practice/Ulxxt.h"
 #include "practice/practicesets.h"
 #include "support/testsupport.h"
+#include "ui/busycursor.h"
+#include "ui/keyboardaccess.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -131,6 +134,11 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        testsupport::DiskFull::install();
+    }
+
     void init()
     {
         data = std::make_unique<testsupport::StudyData>();
@@ -669,6 +677,79 @@ private slots:
         frm->close();
     }
 
+    // Enter presses a button the keyboard moved to, and a ring shows where the focus is; a
+    // button or option clicked with the mouse leaves Enter to the window (下一题). The subjective
+    // page is answered by keys and says what its choice means.
+    void keyboardFocusAndEnter()
+    {
+        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) values "
+             u"('010101000008','1',1,'010101',73,0,8)"_s);
+        exec(u"insert into tab_exer (A1,A15) values ('010101000008',?)"_s, {QByteArray("q8")});
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        TQuestionCore *core = frm->core();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+
+        QAbstractButton *optionB = button(w, u"fcBG_one_B"_s);
+        QTest::mouseClick(optionB, Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(core->currentRecord(), 2);
+        QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
+        QCOMPARE(KeyboardAccess::ringTarget(), nullptr);
+        QAbstractButton *done = button(w, u"epEfTrBtn3"_s);
+        QTest::mouseClick(done, Qt::LeftButton); // no answer yet
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(core->currentRecord(), 3);
+
+        number(w, 2)->click();
+        pick(w, u"A"_s);
+        done->clearFocus(); // it holds the focus from the click: Tab comes back to it
+        done->setFocus(Qt::TabFocusReason);
+        QCOMPARE(KeyboardAccess::ringTarget(), done);
+        QWidget *ring = w->findChild<QWidget *>(u"FocusRing"_s);
+        QVERIFY(ring && ring->isVisible());
+        QVERIFY(ring->geometry().contains(QRect(done->mapTo(w, QPoint(0, 0)), done->size())));
+        QTest::keyClick(done, Qt::Key_Return);
+        QCOMPARE(answerRow(u"010101000002"_s).value(u"E2"_s).toString(), u"A"_s);
+        QCOMPARE(core->currentRecord(), 2);
+        // An option reached by Tab keeps Enter for the window.
+        QAbstractButton *optionC = button(w, u"fcBG_one_C"_s);
+        optionC->setFocus(Qt::TabFocusReason);
+        QCOMPARE(KeyboardAccess::ringTarget(), optionC);
+        QTest::keyClick(optionC, Qt::Key_Return);
+        QCOMPARE(core->currentRecord(), 3);
+        // A number button reached by Tab shows its question on Enter.
+        number(w, 5)->setFocus(Qt::BacktabFocusReason);
+        QTest::keyClick(number(w, 5), Qt::Key_Return);
+        QCOMPARE(core->currentRecord(), 5);
+
+        // The subjective page: 1 = 会, 0 = 不会, Enter = 下一题; its line says what they mean.
+        number(w, 6)->click();
+        QCOMPARE(core->pages()->currentIndex(), 4);
+        QLabel *hint = child<QLabel>(w, u"Lb_zgtip"_s);
+        QVERIFY(hint && hint->isVisible());
+        QVERIFY(hint->text().contains(u"“会”计为做对"_s));
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_1);
+        QCOMPARE(child<QComboBox>(w, u"FlatComboBox1"_s)->currentText(), u"会"_s);
+        QTest::keyClick(w, Qt::Key_0);
+        QCOMPARE(child<QComboBox>(w, u"FlatComboBox1"_s)->currentText(), u"不会"_s);
+        QTest::keyClick(w, Qt::Key_Return);
+        QCOMPARE(core->currentRecord(), 7);
+        QCOMPARE(answerRow(u"010101000006"_s).value(u"E2"_s).toString(), u"0"_s);
+        QTest::keyClick(w, Qt::Key_1);
+        done->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(done, Qt::Key_Return);
+        QCOMPARE(answerRow(u"010101000008"_s).value(u"E2"_s).toString(), u"1"_s);
+        QCOMPARE(number(w, 7)->answerState(), TNumberButton::Right);
+        // A mouse click elsewhere takes the ring away.
+        QTest::mouseClick(button(w, u"epEfTrBtn1"_s), Qt::LeftButton);
+        QCOMPARE(KeyboardAccess::ringTarget(), nullptr);
+        frm->close();
+    }
+
     void compoundQuestionShowsStemAbove()
     {
         auto frm = open(newSet(u"040101"_s));
@@ -736,6 +817,66 @@ private slots:
         exec(u"drop trigger no_chapter"_s);
         check(frm.get());
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
+        frm->close();
+    }
+
+    // Another program holding the study data, and a full disk: one box per action saying what
+    // happened and that nothing was saved; the hourglass shows while the lock is waited for.
+    void failuresSayWhatHappenedOncePerAction()
+    {
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        const QString busy = u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s;
+        const QString full = u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s;
+        auto nothingRecorded = [this] {
+            return answerRow(u"010101000001"_s).value(u"E2"_s).toString().isEmpty() &&
+                   value(u"select count(*) from tab_rz"_s).toInt() == 0 &&
+                   value(u"select sum(D1) from tab_kmmc"_s).toInt() == 0;
+        };
+        Db::setBusyTimeout(200);
+        QStringList cursors; // "waiting:override cursor shape" at each change
+        Db::setBusyObserver([&cursors](bool waiting) {
+            BusyCursor::databaseWait(waiting);
+            const QCursor *c = QGuiApplication::overrideCursor();
+            cursors.append(QString::number(waiting) + u':' +
+                           (c ? QString::number(c->shape()) : u"-"_s));
+        });
+        const QString hourglass = QString::number(Qt::WaitCursor);
+        {
+            testsupport::LockedByAnotherProgram lock(data->folder.databasePath());
+            QVERIFY(lock.isLocked());
+            pick(w, u"B"_s);
+            check(w);
+            QCOMPARE(prompts->messages(), QStringList{busy});
+            QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
+            button(w, u"epEfTrBtn2"_s)->click(); // leaving records the answer again
+            QCOMPARE(prompts->messages(), QStringList({busy, busy}));
+            QCOMPARE(frm->core()->currentRecord(), 2);
+        }
+        QCOMPARE(cursors, QStringList({u"1:"_s + hourglass, u"0:-"_s, u"1:"_s + hourglass, u"0:-"_s}));
+        QVERIFY(nothingRecorded());
+        Db::setBusyObserver(nullptr);
+        Db::setBusyTimeout(5000);
+
+        number(w, 1)->click();
+        pick(w, u"B"_s);
+        {
+            testsupport::DiskFull disk;
+            check(w);
+            QCOMPARE(prompts->messages().mid(2), QStringList{full});
+            button(w, u"epEfTrBtn2"_s)->click();
+            QCOMPARE(prompts->messages().mid(2), QStringList({full, full}));
+        }
+        QVERIFY(nothingRecorded());
+        QCOMPARE(number(w, 1)->answerState(), TNumberButton::Unanswered);
+
+        // With room again, the answer is recorded.
+        number(w, 1)->click();
+        pick(w, u"B"_s);
+        check(w);
+        QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
+        QCOMPARE(prompts->messages().size(), 4);
         frm->close();
     }
 

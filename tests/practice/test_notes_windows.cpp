@@ -194,6 +194,55 @@ private slots:
         QVERIFY(App::notePresentFlag);
     }
 
+    // A note that cannot be read or saved is told in Chinese (another program holding the
+    // study data as such); the stored note stays and the flag follows it.
+    void failuresAreToldInChinese()
+    {
+        testsupport::PromptCatcher prompts;
+        Db::exec(dm->ADOCn1(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
+        {
+            TFrmBj frm;
+            frm.bind(u"ks"_s, u"tab_gone"_s, kQuestion);
+            QVERIFY(frm.findChild<QPlainTextEdit *>()->isReadOnly());
+            frm.close();
+        }
+        QCOMPARE(prompts.messages(), QStringList{u"无法读取笔记！"_s});
+
+        Db::exec(dm->ADOCn1(), u"create trigger no_note before update on tab_answ "
+                               u"begin select raise(abort, 'notes locked'); end"_s);
+        {
+            TFrmBj frm;
+            frm.bind(u"lx"_s, QString(), kQuestion);
+            frm.findChild<QPlainTextEdit *>()->setPlainText(u"  "_s);
+            frm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            frm.close();
+        }
+        Db::exec(dm->ADOCn1(), u"drop trigger no_note"_s);
+        QCOMPARE(prompts.messages().value(1), u"发生错误，笔记没有保存！"_s);
+        QVERIFY(App::notePresentFlag);
+
+        Db::setBusyTimeout(100);
+        {
+            TFrmBj frm;
+            frm.bind(u"lx"_s, QString(), kQuestion);
+            frm.findChild<QPlainTextEdit *>()->setPlainText(u"新笔记"_s);
+            frm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            testsupport::LockedByAnotherProgram lock(data->folder.databasePath());
+            QVERIFY(lock.isLocked());
+            frm.close();
+        }
+        Db::setBusyTimeout(5000);
+        QCOMPARE(prompts.messages().value(2),
+                 u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s);
+        QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
+        QCOMPARE(prompts.messages().size(), 3);
+        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+                     .toString(),
+                 u"旧笔记"_s);
+    }
+
     void noteOfAMissingRowIsNotWritten()
     {
         App::notePresentFlag = true;

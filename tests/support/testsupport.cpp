@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "data/appglobals.h"
+#include "ui/keyboardaccess.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,7 +12,9 @@
 #include <QSize>
 #include <QTest>
 #include <QWidget>
+#include <atomic>
 #include <memory>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -150,8 +153,158 @@ int runQtTest(QObject *test, int argc, char **argv)
     int count = static_cast<int>(args.size());
     QApplication app(count, args.data());
     QApplication::setFont(QFont(u"Noto Sans CJK SC"_s, 9));
+    // The keyboard behaviour the program installs at start.
+    KeyboardAccess::install(&app);
     // QTest reads only its own arguments; the platform ones are consumed by QApplication.
     return QTest::qExec(test, argc, argv);
+}
+
+namespace {
+
+// A file system over SQLite's default one whose writes fail with SQLITE_FULL on demand.
+sqlite3_vfs *realVfs = nullptr;
+std::atomic<bool> diskFull{false};
+
+struct ShimFile
+{
+    sqlite3_file base;
+    sqlite3_file *real;
+};
+
+sqlite3_file *real(sqlite3_file *f)
+{
+    return reinterpret_cast<ShimFile *>(f)->real;
+}
+
+int shimClose(sqlite3_file *f)
+{
+    return real(f)->pMethods->xClose(real(f));
+}
+int shimRead(sqlite3_file *f, void *buf, int n, sqlite3_int64 off)
+{
+    return real(f)->pMethods->xRead(real(f), buf, n, off);
+}
+int shimWrite(sqlite3_file *f, const void *buf, int n, sqlite3_int64 off)
+{
+    if (diskFull)
+        return SQLITE_FULL;
+    return real(f)->pMethods->xWrite(real(f), buf, n, off);
+}
+int shimTruncate(sqlite3_file *f, sqlite3_int64 size)
+{
+    return real(f)->pMethods->xTruncate(real(f), size);
+}
+int shimSync(sqlite3_file *f, int flags)
+{
+    return real(f)->pMethods->xSync(real(f), flags);
+}
+int shimFileSize(sqlite3_file *f, sqlite3_int64 *size)
+{
+    return real(f)->pMethods->xFileSize(real(f), size);
+}
+int shimLock(sqlite3_file *f, int level)
+{
+    return real(f)->pMethods->xLock(real(f), level);
+}
+int shimUnlock(sqlite3_file *f, int level)
+{
+    return real(f)->pMethods->xUnlock(real(f), level);
+}
+int shimCheckReservedLock(sqlite3_file *f, int *out)
+{
+    return real(f)->pMethods->xCheckReservedLock(real(f), out);
+}
+int shimFileControl(sqlite3_file *f, int op, void *arg)
+{
+    return real(f)->pMethods->xFileControl(real(f), op, arg);
+}
+int shimSectorSize(sqlite3_file *f)
+{
+    return real(f)->pMethods->xSectorSize(real(f));
+}
+int shimDeviceCharacteristics(sqlite3_file *f)
+{
+    return real(f)->pMethods->xDeviceCharacteristics(real(f));
+}
+int shimShmMap(sqlite3_file *f, int page, int size, int extend, void volatile **out)
+{
+    return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
+}
+int shimShmLock(sqlite3_file *f, int offset, int n, int flags)
+{
+    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
+}
+void shimShmBarrier(sqlite3_file *f)
+{
+    real(f)->pMethods->xShmBarrier(real(f));
+}
+int shimShmUnmap(sqlite3_file *f, int deleteFlag)
+{
+    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
+}
+int shimFetch(sqlite3_file *f, sqlite3_int64 off, int n, void **out)
+{
+    return real(f)->pMethods->xFetch(real(f), off, n, out);
+}
+int shimUnfetch(sqlite3_file *f, sqlite3_int64 off, void *p)
+{
+    return real(f)->pMethods->xUnfetch(real(f), off, p);
+}
+
+const sqlite3_io_methods shimMethods = {
+    3,           shimClose,       shimRead,          shimWrite,
+    shimTruncate, shimSync,       shimFileSize,      shimLock,
+    shimUnlock,  shimCheckReservedLock, shimFileControl, shimSectorSize,
+    shimDeviceCharacteristics, shimShmMap, shimShmLock, shimShmBarrier,
+    shimShmUnmap, shimFetch,      shimUnfetch};
+
+int shimOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
+{
+    auto *shim = reinterpret_cast<ShimFile *>(f);
+    shim->real = reinterpret_cast<sqlite3_file *>(shim + 1);
+    const int rc = realVfs->xOpen(realVfs, name, shim->real, flags, outFlags);
+    shim->base.pMethods = shim->real->pMethods ? &shimMethods : nullptr;
+    return rc;
+}
+
+} // namespace
+
+void DiskFull::install()
+{
+    static sqlite3_vfs shim;
+    if (realVfs)
+        return;
+    realVfs = sqlite3_vfs_find(nullptr);
+    shim = *realVfs;
+    shim.zName = "studyaid_test_diskfull";
+    shim.szOsFile = int(sizeof(ShimFile)) + realVfs->szOsFile;
+    shim.xOpen = shimOpen;
+    shim.pNext = nullptr;
+    sqlite3_vfs_register(&shim, 1);
+}
+
+DiskFull::DiskFull()
+{
+    diskFull = true;
+}
+
+DiskFull::~DiskFull()
+{
+    diskFull = false;
+}
+
+LockedByAnotherProgram::LockedByAnotherProgram(const QString &databasePath)
+{
+    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE,
+                        nullptr) == SQLITE_OK)
+        m_locked = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+LockedByAnotherProgram::~LockedByAnotherProgram()
+{
+    if (m_locked)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
 }
 
 } // namespace testsupport

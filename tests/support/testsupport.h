@@ -15,6 +15,7 @@
 class QAbstractButton;
 class QObject;
 class QWidget;
+struct sqlite3;
 
 namespace testsupport {
 
@@ -69,6 +70,29 @@ public:
 private:
     QList<PromptCall> m_calls;
     QList<int> m_answers;
+};
+
+// While alive, every write to a database file fails as on a full disk. install() must have run
+// before the connection opened: it makes a file system that can do this SQLite's default.
+class DiskFull
+{
+public:
+    static void install();
+    DiskFull();
+    ~DiskFull();
+};
+
+// Another program holding the write lock of a database file while the object lives.
+class LockedByAnotherProgram
+{
+public:
+    explicit LockedByAnotherProgram(const QString &databasePath);
+    ~LockedByAnotherProgram();
+    bool isLocked() const { return m_locked; }
+
+private:
+    sqlite3 *m_db = nullptr;
+    bool m_locked = false;
 };
 
 // Sets Clock::today() for the lifetime of the object.
