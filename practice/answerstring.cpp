@@ -158,7 +158,7 @@ QString pageHint(int page)
 
 QString subjectiveHint()
 {
-    return u"会做选“会”（按 1），不会做选“不会”（按 0）；“会”计为做对，“不会”计为做错。"_s;
+    return u"会做选“会”，不会做选“不会”（键 1 / 0）\n“会”计为做对，“不会”计为做错"_s;
 }
 
 QString verticalCaption(int page)
