@@ -120,6 +120,14 @@ private:
         frm->close();
     }
 
+    // One question of chapter 010101 with its text, after the fixture's own (ordering key xx).
+    void addQuestion(const QString &id, const QString &correct, int options, int kind, int xx)
+    {
+        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) values (?,?,?,'010101',?,0,?)"_s,
+             {id, correct, options, kind, xx});
+        exec(u"insert into tab_exer (A1,A15) values (?,?)"_s, {id, id.toUtf8()});
+    }
+
     void insertQuestions(const QString &chapter, int count, int kind = 11)
     {
         Db::Transaction tx(db());
@@ -496,9 +504,7 @@ private slots:
     {
         // Kind 64 on the page of the previous (multiple-choice) question: judged right, and the
         // panel says so.
-        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) values "
-             u"('010101000007','AC',3,'010101',64,0,7)"_s);
-        exec(u"insert into tab_exer (A1,A15) values ('010101000007',?)"_s, {QByteArray("calc")});
+        addQuestion(u"010101000007"_s, u"AC"_s, 3, 64, 7);
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         TFrmLxxt *w = frm.get();
@@ -682,9 +688,7 @@ private slots:
     // page is answered by keys and says what its choice means.
     void keyboardFocusAndEnter()
     {
-        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) values "
-             u"('010101000008','1',1,'010101',73,0,8)"_s);
-        exec(u"insert into tab_exer (A1,A15) values ('010101000008',?)"_s, {QByteArray("q8")});
+        addQuestion(u"010101000008"_s, u"1"_s, 1, 73, 8);
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         TFrmLxxt *w = frm.get();
