@@ -18,8 +18,8 @@
 #include "data/appglobals.h"
 #include "data/dm.h"
 #include "ui/MenuWidget.h"
-#include "ui/busycursor.h"
 #include "ui/fonts.h"
+#include "ui/windowparts.h"
 #include "ui/keyboardaccess.h"
 #include "ui/msgbox.h"
 #include "ui/prompthook.h"
@@ -196,7 +196,7 @@ int run(const Options &options)
 
     // 4. The data module and the study database; waiting for another program's lock on it
     // shows the hourglass.
-    BusyCursor::showWhileDatabaseWaits();
+    WindowParts::BusyCursor::showWhileDatabaseWaits();
     DM1 = new TDM1;
     if (!DM1->DataModuleCreate(folder)) {
         trace(DM1->lastError());

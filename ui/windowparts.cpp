@@ -2,6 +2,7 @@
 
 #include "app/Udlg.h"
 #include "data/appglobals.h"
+#include "data/database.h"
 #include "ui/fonts.h"
 
 #include <QApplication>
@@ -127,6 +128,19 @@ BusyCursor::BusyCursor()
 BusyCursor::~BusyCursor()
 {
     QApplication::restoreOverrideCursor();
+}
+
+void BusyCursor::databaseWait(bool waiting)
+{
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void BusyCursor::showWhileDatabaseWaits()
+{
+    Db::setBusyObserver(databaseWait);
 }
 
 } // namespace WindowParts

@@ -40,6 +40,11 @@ class BusyCursor
 public:
     BusyCursor();
     ~BusyCursor();
+    // From now on, a statement that waits for a lock held by another program shows the
+    // hourglass until it has ended (waited long enough, or failed).
+    static void showWhileDatabaseWaits();
+    // What it does when a statement starts (true) or stops (false) waiting.
+    static void databaseWait(bool waiting);
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };

@@ -8,8 +8,8 @@
 #include "practice/Ulxxt.h"
 #include "practice/practicesets.h"
 #include "support/testsupport.h"
-#include "ui/busycursor.h"
 #include "ui/keyboardaccess.h"
+#include "ui/windowparts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -841,7 +841,7 @@ private slots:
         Db::setBusyTimeout(200);
         QStringList cursors; // "waiting:override cursor shape" at each change
         Db::setBusyObserver([&cursors](bool waiting) {
-            BusyCursor::databaseWait(waiting);
+            WindowParts::BusyCursor::databaseWait(waiting);
             const QCursor *c = QGuiApplication::overrideCursor();
             cursors.append(QString::number(waiting) + u':' +
                            (c ? QString::number(c->shape()) : u"-"_s));
