@@ -18,11 +18,18 @@ QString practiceQuery;
 QString currentChapterKey;
 bool notePresentFlag = false;
 AnswerTimeTable answerTimeTable;
+QString currentMusicFile;
 
 int AnswerTimeTable::intervalFor(int kind) const
 {
     const qsizetype i = kinds.indexOf(kind);
     return i >= 0 && i < intervals.size() ? intervals.at(i) : 600;
+}
+
+int answerInterval(double minutes)
+{
+    // time is a decimal with one place; the small epsilon keeps 0.3 * 600 at 180.
+    return static_cast<int>(std::trunc(minutes * 600.0 + 1e-7));
 }
 
 int paperKind()
@@ -40,9 +47,7 @@ void loadAnswerTimeTable(const QSqlDatabase &db, int paperKind, AnswerTimeTable 
     QSqlQuery q = Db::query(db, u"select * from "_s + kindTableName(paperKind));
     AnswerTimeTable loaded;
     while (q.next()) {
-        // time is a decimal with one place; the small epsilon keeps 0.3 * 600 at 180.
-        const double minutes = q.value(u"time"_s).toDouble();
-        loaded.intervals.append(static_cast<int>(std::trunc(minutes * 600.0 + 1e-7)));
+        loaded.intervals.append(answerInterval(q.value(u"time"_s).toDouble()));
         loaded.kinds.append(q.value(u"A1"_s).toInt());
     }
     if (!loaded.kinds.isEmpty())

@@ -7,6 +7,7 @@
 #include "data/dm.h"
 #include "practice/Ulxxt.h"
 #include "practice/practicesets.h"
+#include "progress/Uconfig.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 
@@ -371,7 +372,8 @@ void TFrmkmmc::SpeedButton5Click()
 void TFrmkmmc::SpeedButton4Click()
 {
     App::settingsVariant = 0;
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    TFrmConfig config(this);
+    config.exec();
 }
 
 void TFrmkmmc::SpeedButton6Click()
