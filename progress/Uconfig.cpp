@@ -202,7 +202,7 @@ void TFrmConfig::fillAnswerTimes()
     m_kindRows = int(kinds.size());
     auto *area = new QWidget;
     area->setObjectName(u"ScrollBox1Area"_s);
-    QWidget *previous = FlatComboBox1;
+    QList<QWidget *> editors;
     for (int b = 0; b < kinds.size(); ++b) {
         const AnswerTimes::Kind &k = kinds.at(b);
         auto *name = new QLabel(k.name, area);
@@ -220,12 +220,17 @@ void TFrmConfig::fillAnswerTimes()
         name->setBuddy(editor);
         auto *unit = new QLabel(u"分钟"_s, area);
         unit->setGeometry(224, b * kRow + 6, 50, 22);
+        editors.append(editor);
+    }
+    area->setFixedSize(ScrollBox1->width() - 20, int(kinds.size()) * kRow + 8);
+    ScrollBox1->setWidget(area);
+    // Tab runs through the editors in row order, then to the close button.
+    QWidget *previous = FlatComboBox1;
+    for (QWidget *editor : std::as_const(editors)) {
         setTabOrder(previous, editor);
         previous = editor;
     }
     setTabOrder(previous, epFocusButton3);
-    area->setFixedSize(ScrollBox1->width() - 20, int(kinds.size()) * kRow + 8);
-    ScrollBox1->setWidget(area);
 }
 
 void TFrmConfig::RxSwitch1Toggled(bool on)

@@ -5,7 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QSize>
@@ -116,6 +119,28 @@ void saveShot(QWidget *widget, const QString &name)
     const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
     if (!dir.isEmpty())
         widget->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
+}
+
+void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs)
+{
+    auto *timer = new QTimer;
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, handle, timeoutMs] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog && clock->elapsed() < timeoutMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+        if (!dialog)
+            return;
+        handle(dialog);
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    timer->start();
 }
 
 QSize testScreenSize()

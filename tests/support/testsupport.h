@@ -11,8 +11,10 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <functional>
 
 class QAbstractButton;
+class QDialog;
 class QObject;
 class QWidget;
 
@@ -96,6 +98,10 @@ T *child(QWidget *parent, const QString &name)
 QAbstractButton *button(QWidget *parent, const QString &name);
 // The text of a label, empty when there is no such label.
 QString labelText(QWidget *parent, const QString &name);
+
+// Once a modal dialog is up (opened by a click that runs its own loop), passes it to handle and
+// then closes it, unless handle did. Polls for up to timeoutMs.
+void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs = 5000);
 
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
