@@ -601,6 +601,7 @@ void ChartWidget::paintPie(QPainter &p, const QRectF &area) const
         QPointF edge;
         QPointF at;
         QString text;
+        QString twoLines; // label over share, for a narrow column
         QColor color;
         bool right;
     };
@@ -611,10 +612,24 @@ void ChartWidget::paintPie(QPainter &p, const QRectF &area) const
         const QPointF edge = pointAt(ellipse, mid) + QPointF(0, std::sin(qDegreesToRadians(mid)) < 0 ? rim : 0);
         const QRectF outer = ellipse.adjusted(-16, -14, 16, 14 + rim);
         const QPointF at = pointAt(outer, mid);
-        marks.append({edge, at, pt.label + u' ' + percentText(pt.value / sum), s.color,
+        const QString share = percentText(pt.value / sum);
+        marks.append({edge, at, pt.label + u' ' + share, pt.label + u'\n' + share, s.color,
                       at.x() >= ellipse.center().x()});
     }
-    const qreal lineH = fm.height() + 2;
+    // Each mark's box fits between its anchor and the chart's edge; a long text wraps.
+    QList<QSizeF> boxes;
+    for (Mark &m : marks) {
+        const qreal avail = m.right ? area.right() - m.at.x() - 2 : m.at.x() - 2 - area.left();
+        if (fm.horizontalAdvance(m.text) + 8 > avail)
+            m.text = m.twoLines;
+        qreal wanted = 0;
+        for (const QString &line : m.text.split(u'\n'))
+            wanted = std::max(wanted, fm.horizontalAdvance(line) + 8);
+        const qreal w = std::max(40.0, std::min(wanted, avail));
+        const QRectF text = fm.boundingRect(QRectF(0, 0, w - 8, 1000),
+                                            Qt::AlignCenter | Qt::TextWrapAnywhere, m.text);
+        boxes.append(QSizeF(w, text.height() + 2));
+    }
     for (bool right : {false, true}) {
         QList<int> side;
         for (int i = 0; i < marks.size(); ++i) {
@@ -626,29 +641,32 @@ void ChartWidget::paintPie(QPainter &p, const QRectF &area) const
         qreal floor = area.top();
         for (int i : side) {
             Mark &m = marks[i];
-            m.at.setY(std::max(m.at.y(), floor + lineH / 2));
-            floor = m.at.y() + lineH / 2;
+            const qreal half = boxes.at(i).height() / 2;
+            m.at.setY(std::max(m.at.y(), floor + half));
+            floor = m.at.y() + half + 1;
         }
         // Too low at the bottom: shift the column up.
         qreal ceiling = area.bottom();
         for (auto it = side.rbegin(); it != side.rend(); ++it) {
             Mark &m = marks[*it];
-            m.at.setY(std::min(m.at.y(), ceiling - lineH / 2));
-            ceiling = m.at.y() - lineH / 2;
+            const qreal half = boxes.at(*it).height() / 2;
+            m.at.setY(std::min(m.at.y(), ceiling - half));
+            ceiling = m.at.y() - half - 1;
         }
     }
     p.setFont(Fonts::sans(12));
-    for (const Mark &m : marks) {
+    for (int i = 0; i < marks.size(); ++i) {
+        const Mark &m = marks.at(i);
+        const QSizeF s = boxes.at(i);
         p.setPen(QPen(m.color.darker(130), 1));
         const QPointF knee(m.at.x() + (m.right ? -6 : 6), m.at.y());
         p.drawPolyline(QPolygonF{m.edge, knee, m.at});
-        const qreal tw = fm.horizontalAdvance(m.text) + 8;
-        const QRectF box(m.right ? m.at.x() + 2 : m.at.x() - tw - 2, m.at.y() - lineH / 2, tw,
-                         lineH);
+        const QRectF box(m.right ? m.at.x() + 2 : m.at.x() - s.width() - 2,
+                         m.at.y() - s.height() / 2, s.width(), s.height());
         p.setBrush(QColor(0xFF, 0xFD, 0xE8));
         p.drawRoundedRect(box, 3, 3);
         p.setPen(kInk);
-        p.drawText(box, Qt::AlignCenter, m.text);
+        p.drawText(box.adjusted(4, 0, -4, 0), Qt::AlignCenter | Qt::TextWrapAnywhere, m.text);
     }
 }
 
