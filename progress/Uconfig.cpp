@@ -78,14 +78,7 @@ protected:
 
 TFrmConfig::TFrmConfig(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmConfig"_s);
-    setWindowTitle(u"系统设置"_s);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFont(Fonts::sans(13));
-    setStyleSheet(WindowChrome::styleSheet());
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, QColor(0x1F, 0x3A, 0x56));
-    setPalette(pal);
+    WindowChrome::setUp(*this, u"FrmConfig"_s, u"系统设置"_s);
     m_variant = App::settingsVariant == 1 ? 1 : 0;
 
     // Every control sits on a panel below the title strip; positions are the panel's.
@@ -117,10 +110,7 @@ TFrmConfig::TFrmConfig(QWidget *parent) : QDialog(parent)
     Label5->setBuddy(FlatComboBox1);
     connect(FlatComboBox1, &QComboBox::activated, this, &TFrmConfig::FlatComboBox1Activated);
 
-    epFocusButton3 = new QPushButton(u"关闭"_s, m_content);
-    epFocusButton3->setObjectName(u"epFocusButton3"_s);
-    epFocusButton3->setAutoDefault(false);
-    epFocusButton3->setCursor(Qt::PointingHandCursor);
+    epFocusButton3 = WindowChrome::makeButton(m_content, u"epFocusButton3"_s, u"关闭"_s);
     epFocusButton3->setFont(Fonts::sans(14, true));
     epFocusButton3->setGeometry(280, 54, 84, 28);
     connect(epFocusButton3, &QPushButton::clicked, this, &QDialog::accept);

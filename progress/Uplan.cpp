@@ -36,15 +36,8 @@ const QString kBeforeField = u"按作题数量制定学习计划      每天"_s;
 
 TFrmplan::TFrmplan(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"Frmplan"_s);
-    setWindowTitle(u"学习计划"_s);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    WindowChrome::setUp(*this, u"Frmplan"_s, u"学习计划"_s);
     setFixedSize(460, 250);
-    setFont(Fonts::sans(13));
-    setStyleSheet(WindowChrome::styleSheet());
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, QColor(0x1F, 0x3A, 0x56));
-    setPalette(pal);
 
     epLabel1 = new QLabel(u"距离考试还有"_s, this);
     epLabel1->setObjectName(u"epLabel1"_s);
@@ -97,15 +90,10 @@ TFrmplan::TFrmplan(QWidget *parent) : QDialog(parent)
     suiNumberEdit1 = makeNumber(u"suiNumberEdit1"_s, u"每天道题"_s);
     suiNumberEdit2 = makeNumber(u"suiNumberEdit2"_s, u"每天分钟"_s);
 
-    SpeedButton1 = new QPushButton(u"设定"_s, this);
-    SpeedButton1->setObjectName(u"SpeedButton1"_s);
-    SpeedButton2 = new QPushButton(u"关闭"_s, this);
-    SpeedButton2->setObjectName(u"SpeedButton2"_s);
-    for (QPushButton *b : {SpeedButton1, SpeedButton2}) {
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
+    SpeedButton1 = WindowChrome::makeButton(this, u"SpeedButton1"_s, u"设定"_s);
+    SpeedButton2 = WindowChrome::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
+    for (QPushButton *b : {SpeedButton1, SpeedButton2})
         b->setFont(Fonts::sans(14, true));
-    }
     SpeedButton1->setGeometry(262, 212, 84, 30);
     SpeedButton2->setGeometry(356, 212, 84, 30);
     connect(SpeedButton1, &QPushButton::clicked, this, &TFrmplan::SpeedButton1Click);

@@ -57,16 +57,8 @@ public:
 
 TFrmRz::TFrmRz(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmRz"_s);
-    setWindowTitle(u"日志"_s);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    WindowChrome::setUp(*this, u"FrmRz"_s, u"日志"_s);
     setFixedSize(761, 480);
-    setFont(Fonts::sans(13));
-    setStyleSheet(WindowChrome::styleSheet());
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Colors::fromTColor(14930369));
-    pal.setColor(QPalette::WindowText, QColor(0x1F, 0x3A, 0x56));
-    setPalette(pal);
 
     Cn1DS_rz = new LogModel(this);
     Cn1DS_rz->setObjectName(u"Cn1DS_rz"_s);
@@ -74,16 +66,7 @@ TFrmRz::TFrmRz(QWidget *parent) : QDialog(parent)
     DBGrid1->setObjectName(u"DBGrid1"_s);
     DBGrid1->setAccessibleName(u"学习日志"_s);
     DBGrid1->setModel(Cn1DS_rz);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setAlternatingRowColors(true);
-    DBGrid1->setWordWrap(false);
-    DBGrid1->setTabKeyNavigation(false);
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    DBGrid1->horizontalHeader()->setSectionsClickable(false);
-    DBGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    WindowChrome::setUpReadOnlyGrid(*DBGrid1);
     DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto makeCaption = [this](const QString &text) {
@@ -108,14 +91,8 @@ TFrmRz::TFrmRz(QWidget *parent) : QDialog(parent)
     epLabel3 = makeNumber(u"epLabel3"_s, u"做错习题（道次）"_s);
     epLabel4 = makeNumber(u"epLabel4"_s, u"综合成绩"_s);
 
-    SpeedButton1 = new QPushButton(u"音乐设置"_s, this);
-    SpeedButton1->setObjectName(u"SpeedButton1"_s);
-    SpeedButton2 = new QPushButton(u"关闭"_s, this);
-    SpeedButton2->setObjectName(u"SpeedButton2"_s);
-    for (QPushButton *b : {SpeedButton1, SpeedButton2}) {
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
-    }
+    SpeedButton1 = WindowChrome::makeButton(this, u"SpeedButton1"_s, u"音乐设置"_s);
+    SpeedButton2 = WindowChrome::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
     connect(SpeedButton1, &QPushButton::clicked, this, &TFrmRz::settingsClick);
     connect(SpeedButton2, &QPushButton::clicked, this, &QDialog::reject);
     setTabOrder(DBGrid1, SpeedButton1);

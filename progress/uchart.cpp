@@ -72,14 +72,7 @@ ChartWidget::Series barSeries(const QString &title, const QColor &color, bool co
 
 Tfrmchart::Tfrmchart(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"frmchart"_s);
-    setWindowTitle(u"成绩统计图"_s);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFont(Fonts::sans(13));
-    setStyleSheet(WindowChrome::styleSheet());
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, QColor(0x1F, 0x3A, 0x56));
-    setPalette(pal);
+    WindowChrome::setUp(*this, u"frmchart"_s, u"成绩统计图"_s);
     m_hasPrinter = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
     m_chooseSave = chooseSaveFile;
 
@@ -149,11 +142,7 @@ Tfrmchart::Tfrmchart(QWidget *parent) : QDialog(parent)
             [this](bool on) { shownChart()->setMarksVisible(on); });
 
     auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
+        return WindowChrome::makeButton(this, name, caption);
     };
     Button1 = makeButton(u"Button1"_s, u"存为..."_s);
     Button2 = makeButton(u"Button2"_s, u"打印"_s);

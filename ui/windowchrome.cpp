@@ -2,9 +2,13 @@
 
 #include "ui/fonts.h"
 
+#include <QDialog>
+#include <QHeaderView>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
 #include <QRect>
+#include <QTableView>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +56,41 @@ QString styleSheet()
            u" selection-background-color: #2F6DB0; selection-color: #FFFFFF; }"
            u"QHeaderView::section { background: #E2EAF3; color: #1F3A56; border: none;"
            u" border-right: 1px solid #C5D2DF; border-bottom: 1px solid #C5D2DF; padding: 2px; }"_s;
+}
+
+void setUp(QDialog &dialog, const QString &objectName, const QString &caption)
+{
+    dialog.setObjectName(objectName);
+    dialog.setWindowTitle(caption);
+    dialog.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    dialog.setFont(Fonts::sans(13));
+    dialog.setStyleSheet(styleSheet());
+    QPalette pal = dialog.palette();
+    pal.setColor(QPalette::WindowText, QColor(0x1F, 0x3A, 0x56));
+    dialog.setPalette(pal);
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(objectName);
+    b->setAutoDefault(false);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+void setUpReadOnlyGrid(QTableView &grid)
+{
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setAlternatingRowColors(true);
+    grid.setWordWrap(false);
+    grid.setTabKeyNavigation(false);
+    grid.verticalHeader()->hide();
+    grid.horizontalHeader()->setHighlightSections(false);
+    grid.horizontalHeader()->setSectionsClickable(false);
+    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 } // namespace WindowChrome

@@ -5,8 +5,12 @@
 #include <QColor>
 #include <QString>
 
+class QDialog;
 class QPainter;
+class QPushButton;
 class QRect;
+class QTableView;
+class QWidget;
 
 namespace WindowChrome {
 
@@ -15,7 +19,17 @@ namespace WindowChrome {
 void paint(QPainter &p, const QRect &rect, int stripHeight, const QString &caption,
            const QColor &body, int captionPixelSize);
 
-// Style sheet of buttons, group boxes, check boxes and fields on such a window.
+// Style sheet of buttons, group boxes, grids and fields on such a window.
 QString styleSheet();
+
+// A borderless dialog with its object name, caption, font, style sheet and dark blue text.
+void setUp(QDialog &dialog, const QString &objectName, const QString &caption);
+
+// A push button with its object name and caption that Enter does not press by default.
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption);
+
+// A read-only grid of whole rows: one row selected at a time, alternating colours, no row
+// numbers, headers that do not sort, a vertical scroll bar always in view.
+void setUpReadOnlyGrid(QTableView &grid);
 
 } // namespace WindowChrome

@@ -21,20 +21,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void save(QWidget *w, const QString &dir, const QString &name)
-{
-    QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name + u".png"_s);
-    if (!w->grab().save(path, "PNG"))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
-}
+using testsupport::savePicture;
 
 void click(QWidget *w, const QString &name)
 {
-    if (auto *b = w->findChild<QAbstractButton *>(name))
-        b->click();
+    testsupport::clickIfUsable(w, name);
 }
 
 } // namespace
@@ -72,7 +63,7 @@ int main(int argc, char **argv)
             return 1;
         frm.show();
         QTest::qWait(300);
-        save(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
         click(&frm, u"fcBG_one_C"_s);
         click(&frm, u"epEfTrBtn3"_s);
         click(&frm, u"fcBG_th_2"_s);
@@ -82,12 +73,12 @@ int main(int argc, char **argv)
         click(&frm, u"fcBG_many_A"_s);
         click(&frm, u"fcBG_many_D"_s);
         QTest::qWait(1200);
-        save(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
         click(&frm, u"fcBG_th_1"_s);
         click(&frm, u"epEfTrBtn10"_s);
         click(&frm, u"epEfTrBtn6"_s);
         QTest::qWait(800);
-        save(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
         frm.close();
     }
     {
@@ -102,7 +93,7 @@ int main(int argc, char **argv)
         if (auto *combo = frm.findChild<QComboBox *>(u"FlatComboBox1"_s))
             combo->setCurrentIndex(1);
         QTest::qWait(2500);
-        save(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
         frm.close();
     }
     DM1 = nullptr;

@@ -33,23 +33,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void save(QWidget *w, const QString &dir, const QString &name)
-{
-    QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name + u".png"_s);
-    if (!w->grab().save(path, "PNG"))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
-}
-
+using testsupport::savePicture;
 bool click(QWidget *w, const QString &name)
 {
-    auto *b = w->findChild<QAbstractButton *>(name);
-    if (!b || !b->isVisible() || !b->isEnabled())
-        return false;
-    b->click();
-    return true;
+    return testsupport::clickIfUsable(w, name);
 }
 
 // Answers up to count new questions of a chapter: a choice picked by turn, "会" or "不会" for a
@@ -137,24 +124,24 @@ int main(int argc, char **argv)
         TFrmRz frm;
         frm.show();
         QTest::qWait(100);
-        save(&frm, out, u"log_"_s + mode);
+        savePicture(&frm, out, u"log_"_s + mode);
     }
     {
         Tfrmchart frm;
         frm.show();
         QTest::qWait(100);
-        save(&frm, out, u"chart_frequency_"_s + mode);
+        savePicture(&frm, out, u"chart_frequency_"_s + mode);
         chooseChart(frm, 0);
-        save(&frm, out, u"chart_distribution_"_s + mode);
+        savePicture(&frm, out, u"chart_distribution_"_s + mode);
         if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup2Item1"_s)) {
             QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
-            save(&frm, out, u"chart_distribution_bottom_"_s + mode);
+            savePicture(&frm, out, u"chart_distribution_bottom_"_s + mode);
         }
         chooseChart(frm, 2);
-        save(&frm, out, u"chart_progress_"_s + mode);
+        savePicture(&frm, out, u"chart_progress_"_s + mode);
         if (auto *flat = frm.findChild<QAbstractButton *>(u"CheckBox1"_s))
             flat->click();
-        save(&frm, out, u"chart_progress_flat_"_s + mode);
+        savePicture(&frm, out, u"chart_progress_flat_"_s + mode);
         chooseChart(frm, 0);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -165,16 +152,16 @@ int main(int argc, char **argv)
         TFrmplan frm;
         frm.show();
         QTest::qWait(50);
-        save(&frm, out, u"plan_"_s + mode);
+        savePicture(&frm, out, u"plan_"_s + mode);
         click(&frm, u"SpeedButton1"_s);
-        save(&frm, out, u"plan_editing_"_s + mode);
+        savePicture(&frm, out, u"plan_editing_"_s + mode);
     }
     for (int variant : {0, 1}) {
         App::settingsVariant = variant;
         TFrmConfig frm;
         frm.show();
         QTest::qWait(50);
-        save(&frm, out, u"config_"_s + QString::number(variant) + u'_' + mode);
+        savePicture(&frm, out, u"config_"_s + QString::number(variant) + u'_' + mode);
     }
     DM1 = nullptr;
     dm.close();

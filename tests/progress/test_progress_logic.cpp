@@ -21,16 +21,11 @@ const QDate kToday(2026, 12, 10);
 class ProgressData : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.DataModuleCreate(folder.path())) << dm.lastError().toStdString();
-    }
-    QSqlDatabase db() const { return dm.ADOCn1(); }
+    void SetUp() override { ASSERT_TRUE(data.isValid()) << data.dm.lastError().toStdString(); }
+    QSqlDatabase db() const { return data.dm.ADOCn1(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
 
-    testsupport::TempProgramFolder folder;
-    TDM1 dm;
+    testsupport::StudyData data;
 };
 
 } // namespace

@@ -42,19 +42,8 @@ namespace {
 
 const QDate kToday(2026, 12, 10);
 
-template <typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qWarning("no child %s", qPrintable(name));
-    return c;
-}
-
-QAbstractButton *button(QWidget *w, const QString &name)
-{
-    return child<QAbstractButton>(w, name);
-}
+using testsupport::button;
+using testsupport::child;
 
 // Every label's text fits its label (nothing clipped).
 void verifyLabelsFit(QWidget *w)

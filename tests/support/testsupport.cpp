@@ -14,6 +14,7 @@
 #include <QSize>
 #include <QTest>
 #include <QWidget>
+#include <cstdio>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -119,6 +120,25 @@ void saveShot(QWidget *widget, const QString &name)
     const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
     if (!dir.isEmpty())
         widget->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
+}
+
+void savePicture(QWidget *widget, const QString &dir, const QString &name)
+{
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name + u".png"_s);
+    if (!widget->grab().save(path, "PNG"))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+bool clickIfUsable(QWidget *parent, const QString &name)
+{
+    auto *b = parent->findChild<QAbstractButton *>(name);
+    if (!b || !b->isVisible() || !b->isEnabled())
+        return false;
+    b->click();
+    return true;
 }
 
 void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs)
