@@ -310,7 +310,10 @@ void Tfrmchart::print()
         ShowPrompt(u"提示"_s, u"没有发现打印机！"_s, 1, 1, u"NO"_s);
         return;
     }
-    QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        info = QPrinterInfo::availablePrinters().constFirst(); // none marked as the default
+    QPrinter printer(info, QPrinter::HighResolution);
     printChart(printer);
 }
 

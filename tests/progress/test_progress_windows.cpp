@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -646,6 +647,32 @@ private slots:
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
         QCOMPARE(prompts.calls().first().message, u"无法保存文件！"_s);
         QVERIFY(frm.isVisible());
+    }
+
+    void chartSaveDialog()
+    {
+        // The save dialog offers BMP first, then PNG and PDF, and asks before overwriting.
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QStringList filters;
+        bool saving = false;
+        bool confirms = false;
+        testsupport::handleNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<QFileDialog *>(d);
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->reject();
+        });
+        PromptCatcher prompts;
+        button(&frm, u"Button1"_s)->click();
+        QCOMPARE(filters, (QStringList{u"Bitmaps图片 (*.bmp)"_s, u"PNG图片 (*.png)"_s,
+                                       u"PDF文档 (*.pdf)"_s}));
+        QVERIFY(saving);
+        QVERIFY(confirms);
+        QVERIFY(prompts.calls().isEmpty()); // cancelled: nothing saved, nothing said
     }
 
     void chartLayoutFits()
