@@ -11,6 +11,7 @@
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QShowEvent>
@@ -131,7 +132,7 @@ TFrmkmmc::TFrmkmmc(QWidget *parent) : QDialog(parent)
             [this] { startPractice(0, true, u"练习新题"_s); });
 
     auto makeButton = [this](const QString &name, const QString &caption) {
-        return WindowChrome::makeButton(this, name, caption);
+        return WindowParts::makeButton(this, name, caption);
     };
     SpeedButton1 = makeButton(u"SpeedButton1"_s, u"练习新题"_s);
     SpeedButton2 = makeButton(u"SpeedButton2"_s, u"错题重做"_s);
@@ -359,9 +360,7 @@ void TFrmkmmc::SpeedButton5Click()
 
 void TFrmkmmc::SpeedButton4Click()
 {
-    App::settingsVariant = 0;
-    TFrmConfig config(this);
-    config.exec();
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmkmmc::SpeedButton6Click()

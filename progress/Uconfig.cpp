@@ -9,6 +9,7 @@
 #include "ui/fonts.h"
 #include "ui/tcolor.h"
 #include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -110,7 +111,7 @@ TFrmConfig::TFrmConfig(QWidget *parent) : QDialog(parent)
     Label5->setBuddy(FlatComboBox1);
     connect(FlatComboBox1, &QComboBox::activated, this, &TFrmConfig::FlatComboBox1Activated);
 
-    epFocusButton3 = WindowChrome::makeButton(m_content, u"epFocusButton3"_s, u"关闭"_s);
+    epFocusButton3 = WindowParts::makeButton(m_content, u"epFocusButton3"_s, u"关闭"_s);
     epFocusButton3->setFont(Fonts::sans(14, true));
     epFocusButton3->setGeometry(280, 54, 84, 28);
     connect(epFocusButton3, &QPushButton::clicked, this, &QDialog::accept);

@@ -7,6 +7,7 @@
 #include "ui/fonts.h"
 #include "ui/tcolor.h"
 #include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -90,8 +91,8 @@ TFrmplan::TFrmplan(QWidget *parent) : QDialog(parent)
     suiNumberEdit1 = makeNumber(u"suiNumberEdit1"_s, u"每天道题"_s);
     suiNumberEdit2 = makeNumber(u"suiNumberEdit2"_s, u"每天分钟"_s);
 
-    SpeedButton1 = WindowChrome::makeButton(this, u"SpeedButton1"_s, u"设定"_s);
-    SpeedButton2 = WindowChrome::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
+    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"设定"_s);
+    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
     for (QPushButton *b : {SpeedButton1, SpeedButton2})
         b->setFont(Fonts::sans(14, true));
     SpeedButton1->setGeometry(262, 212, 84, 30);

@@ -9,6 +9,7 @@
 #include "ui/fonts.h"
 #include "ui/tcolor.h"
 #include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QDate>
 #include <QHeaderView>
@@ -91,8 +92,8 @@ TFrmRz::TFrmRz(QWidget *parent) : QDialog(parent)
     epLabel3 = makeNumber(u"epLabel3"_s, u"做错习题（道次）"_s);
     epLabel4 = makeNumber(u"epLabel4"_s, u"综合成绩"_s);
 
-    SpeedButton1 = WindowChrome::makeButton(this, u"SpeedButton1"_s, u"音乐设置"_s);
-    SpeedButton2 = WindowChrome::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
+    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"音乐设置"_s);
+    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
     connect(SpeedButton1, &QPushButton::clicked, this, &TFrmRz::settingsClick);
     connect(SpeedButton2, &QPushButton::clicked, this, &QDialog::reject);
     setTabOrder(DBGrid1, SpeedButton1);
@@ -191,9 +192,7 @@ void TFrmRz::FormShow()
 
 void TFrmRz::settingsClick()
 {
-    App::settingsVariant = 0;
-    TFrmConfig config(this);
-    config.exec();
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmRz::done(int result)

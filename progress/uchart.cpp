@@ -9,6 +9,7 @@
 #include "ui/fonts.h"
 #include "ui/tcolor.h"
 #include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -142,7 +143,7 @@ Tfrmchart::Tfrmchart(QWidget *parent) : QDialog(parent)
             [this](bool on) { shownChart()->setMarksVisible(on); });
 
     auto makeButton = [this](const QString &name, const QString &caption) {
-        return WindowChrome::makeButton(this, name, caption);
+        return WindowParts::makeButton(this, name, caption);
     };
     Button1 = makeButton(u"Button1"_s, u"存为..."_s);
     Button2 = makeButton(u"Button2"_s, u"打印"_s);
@@ -351,9 +352,7 @@ void Tfrmchart::saveAs()
 
 void Tfrmchart::settingsClick()
 {
-    App::settingsVariant = 0;
-    TFrmConfig config(this);
-    config.exec();
+    WindowParts::openSoundSettings(this);
 }
 
 void Tfrmchart::done(int result)

@@ -70,15 +70,6 @@ void setUp(QDialog &dialog, const QString &objectName, const QString &caption)
     dialog.setPalette(pal);
 }
 
-QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(objectName);
-    b->setAutoDefault(false);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
-}
-
 void setUpReadOnlyGrid(QTableView &grid)
 {
     grid.setEditTriggers(QAbstractItemView::NoEditTriggers);

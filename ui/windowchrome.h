@@ -25,9 +25,6 @@ QString styleSheet();
 // A borderless dialog with its object name, caption, font, style sheet and dark blue text.
 void setUp(QDialog &dialog, const QString &objectName, const QString &caption);
 
-// A push button with its object name and caption that Enter does not press by default.
-QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption);
-
 // A read-only grid of whole rows: one row selected at a time, alternating colours, no row
 // numbers, headers that do not sort, a vertical scroll bar always in view.
 void setUpReadOnlyGrid(QTableView &grid);
