@@ -14,7 +14,11 @@
 #include "exam/Ueset.h"
 #include "exam/paper.h"
 #include "practice/Ukmmc.h"
+#include "progress/Uconfig.h"
+#include "progress/Uplan.h"
+#include "progress/Urz.h"
 #include "progress/dailytarget.h"
+#include "progress/uchart.h"
 #include "ui/MenuWidget.h"
 #include "ui/MidiPlayer.h"
 #include "ui/msgbox.h"
@@ -221,15 +225,14 @@ void TFrmStart::buildCommandTable()
     });
     const auto examPoints = window(u"考点学习"_s, loading, nullptr);
     // The sound and answer-time settings window; "sztime" opens it with the answer times only.
-    const WindowFactory settings = nullptr;
-    WindowFactory answerTimes = nullptr;
-    if (settings) {
-        answerTimes = [settings](QWidget *parent) {
-            std::unique_ptr<QDialog> dialog = settings(parent);
-            showAnswerTimesOnly(*dialog);
-            return dialog;
-        };
-    }
+    const WindowFactory settings = [](QWidget *parent) {
+        return std::make_unique<TFrmConfig>(parent);
+    };
+    const WindowFactory answerTimes = [settings](QWidget *parent) {
+        std::unique_ptr<QDialog> dialog = settings(parent);
+        showAnswerTimesOnly(*dialog);
+        return dialog;
+    };
 
     m_commands = {
         {u"ksdg"_s, examPoints},
@@ -239,11 +242,14 @@ void TFrmStart::buildCommandTable()
         {u"lx3"_s, chapterBrowser},
         {u"lx4"_s, chapterBrowser},
         {u"lx5"_s, chapterBrowser},
-        {u"szjh"_s, window(u"学习计划"_s, loading, nullptr)},
+        {u"szjh"_s, window(u"学习计划"_s, loading,
+                           [](QWidget *parent) { return std::make_unique<TFrmplan>(parent); })},
         {u"szks"_s, window(u"考试设置"_s, loading,
                            [](QWidget *parent) { return std::make_unique<TFrmEset>(parent); })},
-        {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating, nullptr)},
-        {u"tj"_s, window(u"统计图表"_s, loading, nullptr)},
+        {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating,
+                         [](QWidget *parent) { return std::make_unique<TFrmRz>(parent); })},
+        {u"tj"_s, window(u"统计图表"_s, loading,
+                         [](QWidget *parent) { return std::make_unique<Tfrmchart>(parent); })},
         {u"sj"_s, window(u"题库升级"_s, Hourglass::None, nullptr)},
         {u"music"_s,
          [open = window(u"背景音乐"_s, Hourglass::None, settings)] {

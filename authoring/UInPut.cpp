@@ -7,6 +7,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "ui/msgbox.h"
+#include "ui/windowparts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,10 +15,6 @@
 #include <QSpinBox>
 #include <QTextEdit>
 
-#if __has_include("progress/Uconfig.h")
-#include "progress/Uconfig.h"
-#define STUDYAID_HAVE_CONFIG 1
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -126,11 +123,5 @@ void TFrmInPut::BtnClearClick()
 
 void TFrmInPut::BtnConfigClick()
 {
-    App::settingsVariant = 0;
-#ifdef STUDYAID_HAVE_CONFIG
-    TFrmConfig config(this);
-    config.exec();
-#else
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
-#endif
+    WindowParts::openSoundSettings(this);
 }

@@ -24,11 +24,18 @@ QString practiceQuery;
 QString currentChapterKey;
 bool notePresentFlag = false;
 AnswerTimeTable answerTimeTable;
+QString currentMusicFile;
 
 int AnswerTimeTable::intervalFor(int kind) const
 {
     const qsizetype i = kinds.indexOf(kind);
     return i >= 0 && i < intervals.size() && intervals.at(i) > 0 ? intervals.at(i) : 600;
+}
+
+int answerInterval(double minutes)
+{
+    // time is a decimal with one place; the small epsilon keeps 0.3 * 600 at 180.
+    return static_cast<int>(std::trunc(minutes * 600.0 + 1e-7));
 }
 
 int paperKind()

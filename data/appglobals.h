@@ -32,6 +32,12 @@ struct AnswerTimeTable
     int intervalFor(int kind) const;
 };
 extern AnswerTimeTable answerTimeTable;
+// The gauge interval of an answer time in minutes: Trunc(minutes * 600), read as the one-decimal
+// value it is (1.5 gives 900, 0.1 gives 60).
+int answerInterval(double minutes);
+
+// Full path of the background-music track last chosen or played; empty until then.
+extern QString currentMusicFile;
 
 // Paper kind in use: currentPaperKind, with 0 read as 1.
 int paperKind();

@@ -613,6 +613,14 @@ void TQuestionCore::reshowEditedQuestion()
     SwitchQuestion(0, m_current);
 }
 
+void TQuestionCore::followAnswerTime()
+{
+    if (!m_timer->isActive())
+        return;
+    if (const QuestionRow *row = currentRow())
+        m_timer->setInterval(App::answerTimeTable.intervalFor(row->kind));
+}
+
 void TQuestionCore::restartGauge(int kind)
 {
     m_timer->stop();

@@ -132,6 +132,9 @@ public:
     // The question on screen was edited: its row is read again and it is shown afresh, the
     // gauge starting over. A failure to read shows "发生错误！".
     void reshowEditedQuestion();
+    // A running gauge steps on at the current question kind's interval of the answer time
+    // table (after the answer times were changed); its progress so far is kept.
+    void followAnswerTime();
     // Records the question on screen without showing anything (closing, kind change).
     // Throws Db::DbError.
     void recordSilently();

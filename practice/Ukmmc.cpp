@@ -7,8 +7,11 @@
 #include "data/dm.h"
 #include "practice/Ulxxt.h"
 #include "practice/practicesets.h"
+#include "progress/Uconfig.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/windowchrome.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QShowEvent>
@@ -122,27 +125,14 @@ TFrmkmmc::TFrmkmmc(QWidget *parent) : QDialog(parent)
     DBGrid1->setAccessibleName(u"章节目录"_s);
     DBGrid1->setModel(Cn1Table_kmmc);
     DBGrid1->setItemDelegate(new ChapterDelegate(DBGrid1));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setAlternatingRowColors(true);
-    DBGrid1->setWordWrap(false);
-    DBGrid1->setTabKeyNavigation(false);
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    DBGrid1->horizontalHeader()->setSectionsClickable(false);
-    DBGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    WindowChrome::setUpReadOnlyGrid(*DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { currentRowChanged(); });
     connect(DBGrid1, &QTableView::doubleClicked, this,
             [this] { startPractice(0, true, u"练习新题"_s); });
 
     auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
+        return WindowParts::makeButton(this, name, caption);
     };
     SpeedButton1 = makeButton(u"SpeedButton1"_s, u"练习新题"_s);
     SpeedButton2 = makeButton(u"SpeedButton2"_s, u"错题重做"_s);
@@ -371,8 +361,7 @@ void TFrmkmmc::SpeedButton5Click()
 
 void TFrmkmmc::SpeedButton4Click()
 {
-    App::settingsVariant = 0;
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
+    WindowParts::openSoundSettings(this);
 }
 
 void TFrmkmmc::SpeedButton6Click()

@@ -366,6 +366,8 @@ void TFrmLxxt::epEfTrBtn11Click()
 void TFrmLxxt::epEfTrBtn8Click()
 {
     WindowParts::openSoundSettings(this);
+    // A running gauge takes up the answer time now in force for its kind.
+    m_core->followAnswerTime();
 }
 
 void TFrmLxxt::epEfTrBtn7Click()

@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev fluidsynth timgm6mb-soundfont libasound2-dev
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
   libquazip1-qt6-dev
+  poppler-utils
 )
 
 missing=()

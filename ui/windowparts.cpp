@@ -3,6 +3,7 @@
 #include "app/Udlg.h"
 #include "data/appglobals.h"
 #include "data/database.h"
+#include "progress/Uconfig.h"
 #include "ui/fonts.h"
 
 #include <QApplication>
@@ -14,10 +15,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#if __has_include("progress/Uconfig.h")
-#include "progress/Uconfig.h"
-#define STUDYAID_HAVE_CONFIG 1
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -95,13 +92,8 @@ void showDesktop()
 void openSoundSettings(QWidget *parent)
 {
     App::settingsVariant = 0;
-#ifdef STUDYAID_HAVE_CONFIG
     TFrmConfig config(parent);
     config.exec();
-#else
-    Q_UNUSED(parent);
-    ShowPrompt(u"提示"_s, u"设置功能正在建设中，敬请期待！"_s, 1, 0, u"NO"_s);
-#endif
 }
 
 QHBoxLayout *titledColumns(QWidget *window, QLabel *title, int margin, int spacing)

@@ -153,16 +153,21 @@ private slots:
             QTest::newRow(qPrintable(w)) << w << none << QStringList{u"TFrmkmmc+hourglass"_s}
                                          << none << 2 << 7;
         }
-        QTest::newRow("szjh") << u"szjh"_s << soon(u"学习计划"_s) << none << none << 2 << 7;
+        QTest::newRow("szjh") << u"szjh"_s << none << QStringList{u"TFrmplan+hourglass"_s} << none
+                              << 2 << 7;
         QTest::newRow("szks") << u"szks"_s << none << QStringList{u"TFrmEset+hourglass"_s} << none
                               << 2 << 7;
-        QTest::newRow("rz") << u"rz"_s << soon(u"学习日志"_s) << none << none << 2 << 7;
-        QTest::newRow("tj") << u"tj"_s << soon(u"统计图表"_s) << none << none << 2 << 7;
+        // The log's hourglass lasts while it is created only.
+        QTest::newRow("rz") << u"rz"_s << none << QStringList{u"TFrmRz"_s} << none << 2 << 7;
+        QTest::newRow("tj") << u"tj"_s << none << QStringList{u"Tfrmchart+hourglass"_s} << none
+                            << 2 << 7;
         QTest::newRow("sj") << u"sj"_s << soon(u"题库升级"_s) << none << none << 2 << 7;
         QTest::newRow("cj") << u"cj"_s << none << QStringList{u"TFrmCheck+hourglass"_s} << none << 2
                             << 7;
-        QTest::newRow("music") << u"music"_s << soon(u"背景音乐"_s) << none << none << 2 << 0;
-        QTest::newRow("sztime") << u"sztime"_s << soon(u"答题时间"_s) << none << none << 2 << 1;
+        QTest::newRow("music") << u"music"_s << none << QStringList{u"TFrmConfig"_s} << none << 2
+                               << 0;
+        QTest::newRow("sztime") << u"sztime"_s << none << QStringList{u"TFrmConfig"_s} << none
+                                << 2 << 1;
         QTest::newRow("fg") << u"fg"_s << none << none << QStringList{u"htm/法律法规.htm"_s} << 2 << 7;
         QTest::newRow("help") << u"help"_s << none << none << QStringList{u"htm/help.html"_s} << 2
                               << 7;
@@ -237,6 +242,48 @@ private slots:
         QVERIFY(about.rect().contains(close->geometry()));
         QTest::mouseClick(close, Qt::LeftButton);
         QVERIFY(!about.isVisible());
+    }
+
+    void settingsWordsArrangeTheWindow()
+    {
+        // "music" shows the music controls only; "sztime" hides them and moves the answer
+        // times up with the close button below them.
+        createStart();
+        struct Seen
+        {
+            QStringList visible;
+            int label4Top = -1, scrollTop = -1, scrollHeight = -1;
+            QPoint close;
+        };
+        QList<Seen> seen;
+        onWindow = [&seen](QDialog &d) {
+            d.show();
+            Seen s;
+            for (const char *name : {"Label1", "Label5", "RxSwitch1", "FlatComboBox1", "Label4",
+                                     "ScrollBox1", "epFocusButton3"}) {
+                auto *w = d.findChild<QWidget *>(QLatin1String(name));
+                QVERIFY2(w, name);
+                if (w->isVisible() && d.rect().contains(w->mapTo(&d, w->rect().bottomRight())))
+                    s.visible.append(QLatin1String(name));
+            }
+            s.label4Top = d.findChild<QWidget *>(u"Label4"_s)->y();
+            s.scrollTop = d.findChild<QWidget *>(u"ScrollBox1"_s)->y();
+            s.scrollHeight = d.findChild<QWidget *>(u"ScrollBox1"_s)->height();
+            s.close = d.findChild<QWidget *>(u"epFocusButton3"_s)->pos();
+            seen.append(s);
+            d.close();
+        };
+        start->ShockwaveFlash1FSCommand(u"music"_s, {});
+        start->ShockwaveFlash1FSCommand(u"sztime"_s, {});
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].visible, (QStringList{u"Label1"_s, u"Label5"_s, u"RxSwitch1"_s,
+                                               u"FlatComboBox1"_s, u"epFocusButton3"_s}));
+        QCOMPARE(seen[1].visible,
+                 (QStringList{u"Label4"_s, u"ScrollBox1"_s, u"epFocusButton3"_s}));
+        QCOMPARE(seen[1].label4Top, 4);
+        QCOMPARE(seen[1].scrollTop, 22);
+        QCOMPARE(seen[1].scrollHeight, 110);
+        QCOMPARE(seen[1].close, QPoint(280, 137));
     }
 
     void failingWindowLeavesMenuRunning()

@@ -22,20 +22,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void save(QWidget *w, const QString &dir, const QString &name)
-{
-    QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name + u".png"_s);
-    if (!w->grab().save(path, "PNG"))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
-}
+using testsupport::savePicture;
 
 void click(QWidget *w, const QString &name)
 {
-    if (auto *b = w->findChild<QAbstractButton *>(name))
-        b->click();
+    testsupport::clickIfUsable(w, name);
 }
 
 } // namespace
@@ -74,7 +65,7 @@ int main(int argc, char **argv)
             return 1;
         frm.show();
         QTest::qWait(300);
-        save(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
         click(&frm, u"fcBG_one_C"_s);
         click(&frm, u"epEfTrBtn3"_s);
         click(&frm, u"fcBG_th_2"_s);
@@ -84,12 +75,12 @@ int main(int argc, char **argv)
         click(&frm, u"fcBG_many_A"_s);
         click(&frm, u"fcBG_many_D"_s);
         QTest::qWait(1200);
-        save(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
         click(&frm, u"fcBG_th_1"_s);
         click(&frm, u"epEfTrBtn10"_s);
         click(&frm, u"epEfTrBtn6"_s);
         QTest::qWait(800);
-        save(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
         frm.close();
     }
     {
@@ -108,7 +99,7 @@ int main(int argc, char **argv)
         if (auto *done = frm.findChild<QAbstractButton *>(u"epEfTrBtn3"_s))
             done->setFocus(Qt::TabFocusReason);
         QTest::qWait(2500);
-        save(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
+        savePicture(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
         frm.close();
     }
     DM1 = nullptr;

@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
@@ -619,6 +620,32 @@ private slots:
         QCOMPARE(core->gauge()->value(), 100);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"csbs"_s).toString(), u"Y"_s);
         prompts = std::make_unique<testsupport::PromptCatcher>();
+        frm->close();
+    }
+
+    void settingsButtonAndTheRunningGauge()
+    {
+        App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        QTimer *timer = child<QTimer>(w, u"Timer1"_s);
+        number(w, 6)->click(); // kind 72, time 0.5
+        QCOMPARE(timer->interval(), 300);
+        App::settingsVariant = 1;
+        int variant = -1;
+        // While the settings are up the answer time of kind 72 becomes 2.5 minutes.
+        testsupport::handleNextModal([&](QDialog *d) {
+            variant = App::settingsVariant;
+            QCOMPARE(QString::fromLatin1(d->metaObject()->className()), u"TFrmConfig"_s);
+            App::answerTimeTable.intervals[App::answerTimeTable.kinds.indexOf(72)] = 1500;
+        });
+        const int progress = frm->core()->gauge()->value();
+        button(w, u"epEfTrBtn8"_s)->click();
+        QCOMPARE(variant, 0);
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 1500);
+        QVERIFY(frm->core()->gauge()->value() >= progress); // not started over
         frm->close();
     }
 

@@ -6,13 +6,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QSize>
 #include <QTest>
 #include <QWidget>
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <sqlite3.h>
 
@@ -119,6 +123,47 @@ void saveShot(QWidget *widget, const QString &name)
     const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");
     if (!dir.isEmpty())
         widget->grab().save(dir + u'/' + name + u'_' + App::displayMode + u".png"_s);
+}
+
+void savePicture(QWidget *widget, const QString &dir, const QString &name)
+{
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name + u".png"_s);
+    if (!widget->grab().save(path, "PNG"))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+bool clickIfUsable(QWidget *parent, const QString &name)
+{
+    auto *b = parent->findChild<QAbstractButton *>(name);
+    if (!b || !b->isVisible() || !b->isEnabled())
+        return false;
+    b->click();
+    return true;
+}
+
+void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs)
+{
+    auto *timer = new QTimer;
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, handle, timeoutMs] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog && clock->elapsed() < timeoutMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+        if (!dialog)
+            return;
+        handle(dialog);
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    timer->start();
 }
 
 QSize testScreenSize()

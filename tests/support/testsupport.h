@@ -8,11 +8,14 @@
 
 #include <QDate>
 #include <QList>
+#include <QWidget>
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <functional>
 
 class QAbstractButton;
+class QDialog;
 class QObject;
 class QWidget;
 struct sqlite3;
@@ -120,6 +123,15 @@ T *child(QWidget *parent, const QString &name)
 QAbstractButton *button(QWidget *parent, const QString &name);
 // The text of a label, empty when there is no such label.
 QString labelText(QWidget *parent, const QString &name);
+
+// Saves a picture of the widget as DIR/NAME.png and prints the path (picture tools).
+void savePicture(QWidget *widget, const QString &dir, const QString &name);
+// Clicks the named button when it is there, visible and enabled; false otherwise.
+bool clickIfUsable(QWidget *parent, const QString &name);
+
+// Once a modal dialog is up (opened by a click that runs its own loop), passes it to handle and
+// then closes it, unless handle did. Polls for up to timeoutMs.
+void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs = 5000);
 
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).

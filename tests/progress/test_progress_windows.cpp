@@ -1,0 +1,831 @@
+// The progress windows driven by objectName offscreen: the study plan, the study log, the
+// statistics charts (model, toggles, printing, saving) and the settings window.
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "progress/Uconfig.h"
+#include "progress/Uplan.h"
+#include "progress/Urz.h"
+#include "progress/uchart.h"
+#include "support/testsupport.h"
+#include "ui/ChartWidget.h"
+#include "ui/tcolor.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSqlQueryModel>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using testsupport::PromptCatcher;
+using Legend = ChartWidget::LegendPosition;
+
+namespace {
+
+const QDate kToday(2026, 12, 10);
+
+using testsupport::button;
+using testsupport::child;
+
+// Every label's text fits its label (nothing clipped).
+void verifyLabelsFit(QWidget *w)
+{
+    for (const QLabel *label : w->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(w) || label->wordWrap())
+            continue;
+        const QFontMetrics fm(label->font());
+        for (const QString &line : label->text().split(u'\n')) {
+            QVERIFY2(fm.horizontalAdvance(line) <= label->width(),
+                     qPrintable(label->objectName() + u": "_s + line));
+        }
+        QVERIFY2(w->rect().contains(QRect(label->mapTo(w, QPoint(0, 0)), label->size())),
+                 qPrintable(label->text()));
+    }
+}
+
+QImage render(const ChartWidget &chart)
+{
+    QImage image(chart.size(), QImage::Format_RGB32);
+    QPainter p(&image);
+    chart.paintChart(p, chart.size());
+    return image;
+}
+
+} // namespace
+
+class ProgressWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testsupport::StudyData> data;
+    std::unique_ptr<testsupport::FixedToday> today;
+
+    QSqlDatabase db() const { return DM1->ADOCn1(); }
+    void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
+    QVariant scalar(const QString &sql) { return Db::scalar(db(), sql); }
+
+    // Counters of the five chart rows (the fixture's subjects): C3, C4, D1, D2.
+    void setChartRows()
+    {
+        const QList<QVariantList> rows{{u"01"_s, 3, 2, 9, 4},
+                                       {u"02"_s, 0, 0, 0, 0},
+                                       {u"03"_s, 10, 10, 25, 5},
+                                       {u"04"_s, 7, 1, 1, 1},
+                                       {u"05"_s, 4, 0, 0, 0}};
+        for (const QVariantList &r : rows)
+            exec(u"update tab_kmmc set C3=?, C4=?, D1=?, D2=? where C1=?"_s,
+                 {r[1], r[2], r[3], r[4], r[0]});
+    }
+
+private slots:
+    void init()
+    {
+        data = std::make_unique<testsupport::StudyData>();
+        QVERIFY(data->isValid());
+        today = std::make_unique<testsupport::FixedToday>(kToday);
+        App::currentPaperKind = 0;
+        App::settingsVariant = 0;
+        App::currentMusicFile.clear();
+        App::programFolder = data->folder.path();
+        App::answerTimeTable = {};
+        TFrmConfig::setMusicSwitch({});
+    }
+
+    void cleanup()
+    {
+        TFrmConfig::setMusicSwitch({});
+        today.reset();
+        data.reset();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // ----- study plan -----
+
+    void planCountdown_data()
+    {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("lead");
+        QTest::addColumn<QString>("number"); // empty: number and "天" hidden
+        QTest::addColumn<QColor>("colour");
+        const QColor red(255, 0, 0);
+        const QColor green = Colors::fromTColor(2476900);
+        QTest::newRow("yesterday") << -1 << u"考试已结束！"_s << QString() << QColor();
+        QTest::newRow("today") << 0 << u"祝考试成功！"_s << QString() << QColor();
+        QTest::newRow("5 days") << 5 << u"距离考试还有"_s << u"5"_s << red;
+        QTest::newRow("7 days") << 7 << u"距离考试还有"_s << u"7"_s << red;
+        QTest::newRow("8 days") << 8 << u"距离考试还有"_s << u"8"_s << green;
+        QTest::newRow("1200 days") << 1200 << u"距离考试还有"_s << u"999"_s << green;
+    }
+    void planCountdown()
+    {
+        QFETCH(int, days);
+        QFETCH(QString, lead);
+        QFETCH(QString, number);
+        QFETCH(QColor, colour);
+        exec(u"update tab_plan set ExamDate=?"_s, {TDM1::dateText(kToday.addDays(days))});
+        TFrmplan frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"学习计划"_s);
+        QCOMPARE(frm.size(), QSize(460, 250));
+        auto *lead1 = child<QLabel>(&frm, u"epLabel1"_s);
+        auto *label1 = child<QLabel>(&frm, u"Label1"_s);
+        auto *days2 = child<QLabel>(&frm, u"epLabel2"_s);
+        QCOMPARE(lead1->text(), lead);
+        QCOMPARE(label1->isVisible(), !number.isEmpty());
+        QCOMPARE(days2->isVisible(), !number.isEmpty());
+        if (!number.isEmpty()) {
+            QCOMPARE(label1->text(), number);
+            QCOMPARE(label1->palette().color(QPalette::WindowText), colour);
+            QCOMPARE(days2->text(), u"天"_s);
+        }
+        verifyLabelsFit(&frm);
+        if (days == 5)
+            testsupport::saveShot(&frm, u"plan"_s);
+    }
+
+    void planEditAndSave()
+    {
+        TFrmplan frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        auto *date = child<QDateEdit>(&frm, u"DateEdit1"_s);
+        auto *group = child<QGroupBox>(&frm, u"SeSkinRadioGroup1"_s);
+        auto *amount = child<QSpinBox>(&frm, u"suiNumberEdit1"_s);
+        auto *minutes = child<QSpinBox>(&frm, u"suiNumberEdit2"_s);
+        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
+        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        // Viewing state, filled from the plan row.
+        QCOMPARE(setButton->text(), u"设定"_s);
+        QVERIFY(!date->isEnabled());
+        QVERIFY(!group->isEnabled());
+        QVERIFY(amount->isEnabled() && minutes->isEnabled());
+        QCOMPARE(amount->value(), 50);
+        QCOMPARE(minutes->value(), 60);
+        QCOMPARE(date->date(), QDate(2027, 10, 23));
+        QVERIFY(byAnswers->isChecked());
+        QCOMPARE(amount->maximum(), 999);
+        // Each field lies over the blank stretch of its item, inside the window.
+        QVERIFY(frm.rect().contains(amount->geometry()));
+        QVERIFY(amount->geometry().intersects(QRect(byAnswers->mapTo(&frm, QPoint(0, 0)),
+                                                    byAnswers->size())));
+
+        QTest::mouseClick(setButton, Qt::LeftButton);
+        QCOMPARE(setButton->text(), u"保存"_s);
+        QVERIFY(date->isEnabled());
+        QVERIFY(group->isEnabled());
+        QTest::mouseClick(byMinutes, Qt::LeftButton, {}, QPoint(8, byMinutes->height() / 2));
+        QVERIFY(byMinutes->isChecked());
+        QVERIFY(minutes->isEnabled());
+        QVERIFY(!amount->isEnabled());
+        QVERIFY(minutes->hasFocus());
+        QTest::keyClicks(minutes, u"45"_s);
+        date->setDate(kToday.addDays(5));
+        QTest::mouseClick(setButton, Qt::LeftButton);
+
+        QCOMPARE(setButton->text(), u"设定"_s);
+        QVERIFY(!date->isEnabled());
+        QVERIFY(!group->isEnabled());
+        QVERIFY(minutes->isEnabled()); // the chosen target's field stays enabled
+        QCOMPARE(child<QLabel>(&frm, u"Label1"_s)->text(), u"5"_s);
+        QCOMPARE(scalar(u"select PlanMark from tab_plan"_s).toInt(), 1);
+        QCOMPARE(scalar(u"select PlanTime from tab_plan"_s).toInt(), 45);
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+        QCOMPARE(scalar(u"select ExamDate from tab_plan"_s).toString(),
+                 TDM1::dateText(kToday.addDays(5)));
+    }
+
+    void planClosingWhileEditingDiscards()
+    {
+        TFrmplan frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        button(&frm, u"SpeedButton1"_s)->click();
+        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(7);
+        child<QDateEdit>(&frm, u"DateEdit1"_s)->setDate(kToday);
+        QTest::keyClick(&frm, Qt::Key_Escape);
+        QVERIFY(!frm.isVisible());
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+        QCOMPARE(scalar(u"select ExamDate from tab_plan"_s).toString(), u"2027-10-23"_s);
+        // The close button does the same.
+        TFrmplan again;
+        again.show();
+        button(&again, u"SpeedButton1"_s)->click();
+        child<QSpinBox>(&again, u"suiNumberEdit1"_s)->setValue(8);
+        button(&again, u"SpeedButton2"_s)->click();
+        QVERIFY(!again.isVisible());
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+    }
+
+    void planWithUnknownMarkShowsNoPlan()
+    {
+        exec(u"update tab_plan set PlanMark=7"_s);
+        TFrmplan frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
+        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        QVERIFY(!byAnswers->isChecked() && !byMinutes->isChecked());
+        PromptCatcher prompts;
+        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        setButton->click();
+        setButton->click(); // saving without a chosen target is refused
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(setButton->text(), u"保存"_s);
+        QCOMPARE(scalar(u"select PlanMark from tab_plan"_s).toInt(), 7);
+        QTest::mouseClick(byAnswers, Qt::LeftButton, {}, QPoint(8, byAnswers->height() / 2));
+        setButton->click();
+        QCOMPARE(setButton->text(), u"设定"_s);
+        QCOMPARE(scalar(u"select PlanMark from tab_plan"_s).toInt(), 0);
+    }
+
+    void planSaveFailureKeepsEditing()
+    {
+        TFrmplan frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        exec(u"create trigger refuse before update on tab_plan "
+             u"begin select raise(abort, 'disk full'); end"_s);
+        PromptCatcher prompts;
+        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        setButton->click();
+        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(80);
+        setButton->click();
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"错误"_s);
+        QVERIFY(!prompts.calls().first().message.contains(u"disk"_s));
+        QCOMPARE(setButton->text(), u"保存"_s);
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+    }
+
+    // ----- study log -----
+
+    void logGridAndTotals()
+    {
+        exec(u"delete from tab_rz"_s);
+        exec(u"insert into tab_rz (A1,A2,A3,B1,B2,A4,D1) "
+             u"values ('2026-12-08', 100, 20, 80, 15, '80.00', '01:10:05')"_s);
+        exec(u"insert into tab_rz (A1,A2,A3,B1,B2,A4,D1) "
+             u"values ('2026-12-10', 40, 6, 38, 6, '85.00', '00:32:00')"_s);
+        // A day whose time and score were never written.
+        exec(u"insert into tab_rz (A1,A2,A3,B1,B2) values ('2026-12-09', 10, 4, 10, 4)"_s);
+        TFrmRz frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"日志"_s);
+        QCOMPARE(frm.size(), QSize(761, 480));
+        auto *grid = child<QTableView>(&frm, u"DBGrid1"_s);
+        QAbstractItemModel *m = grid->model();
+        QCOMPARE(m->rowCount(), 3);
+        QCOMPARE(m->columnCount(), 7);
+        QStringList headers;
+        for (int c = 0; c < 7; ++c)
+            headers.append(m->headerData(c, Qt::Horizontal).toString());
+        QCOMPARE(headers, (QStringList{u"日期"_s, u"做过题数"_s, u"做错题数"_s, u"做过道次"_s,
+                                       u"做错道次"_s, u"总用时"_s, u"平均成绩"_s}));
+        QVERIFY(m->index(0, 0).data().toString().startsWith(u"2026-12-10"_s));
+        QVERIFY(m->index(1, 0).data().toString().startsWith(u"2026-12-09"_s));
+        QVERIFY(m->index(2, 0).data().toString().startsWith(u"2026-12-08"_s));
+        QCOMPARE(m->index(2, 1).data().toInt(), 80);
+        QCOMPARE(m->index(2, 2).data().toInt(), 15);
+        QCOMPARE(m->index(2, 3).data().toInt(), 100);
+        QCOMPARE(m->index(2, 4).data().toInt(), 20);
+        QCOMPARE(m->index(2, 5).data().toString(), u"01:10:05"_s);
+        QCOMPARE(m->index(2, 6).data().toString(), u"80.00"_s);
+        QVERIFY(m->index(1, 5).data().toString().isEmpty());
+        QVERIFY(m->index(1, 6).data().toString().isEmpty());
+        for (int c : {5, 6}) {
+            QCOMPARE(Qt::Alignment(m->index(0, c).data(Qt::TextAlignmentRole).toInt()) &
+                         Qt::AlignHorizontal_Mask,
+                     Qt::AlignRight);
+        }
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(grid->columnWidth(0), App::displayMode == u"800"_s ? 198 : 252);
+        // Every column is in view.
+        int widths = 0;
+        for (int c = 0; c < 7; ++c)
+            widths += grid->columnWidth(c);
+        QVERIFY2(widths <= grid->viewport()->width(), qPrintable(QString::number(widths)));
+
+        QCOMPARE(child<QLabel>(&frm, u"epLabel2"_s)->text(), u"150"_s);
+        QCOMPARE(child<QLabel>(&frm, u"epLabel3"_s)->text(), u"30"_s);
+        QCOMPARE(child<QLabel>(&frm, u"epLabel4"_s)->text(), u"80.00"_s);
+        verifyLabelsFit(&frm);
+        testsupport::saveShot(&frm, u"log"_s);
+    }
+
+    void logEmptyAndSettings()
+    {
+        exec(u"delete from tab_rz"_s);
+        TFrmRz frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(child<QTableView>(&frm, u"DBGrid1"_s)->model()->rowCount(), 0);
+        for (const QString &name : {u"epLabel2"_s, u"epLabel3"_s, u"epLabel4"_s})
+            QCOMPARE(child<QLabel>(&frm, name)->text(), u"0"_s);
+        // The settings button opens the music settings owned by the log.
+        App::settingsVariant = 1;
+        QString opened;
+        int variant = -1;
+        QObject *owner = nullptr;
+        testsupport::handleNextModal([&](QDialog *d) {
+            opened = QString::fromLatin1(d->metaObject()->className());
+            variant = static_cast<TFrmConfig *>(d)->variant();
+            owner = d->parent();
+        });
+        button(&frm, u"SpeedButton1"_s)->click();
+        QCOMPARE(opened, u"TFrmConfig"_s);
+        QCOMPARE(variant, 0);
+        QCOMPARE(owner, &frm);
+        button(&frm, u"SpeedButton2"_s)->click();
+        QVERIFY(!frm.isVisible());
+    }
+
+    // ----- statistics charts -----
+
+    void chartSeriesFromTheChapterCounters()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"成绩统计图"_s);
+        QCOMPARE(frm.shownChart(), frm.chart(Tfrmchart::Frequency));
+        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup1Item1"_s)->isChecked());
+
+        const QStringList names{u"法律知识"_s, u"管理知识"_s, u"技术"_s, u"案例分析"_s,
+                                u"造价案例"_s};
+        auto values = [](const ChartWidget::Series &s) {
+            QList<double> v;
+            for (const auto &p : s.points)
+                v.append(p.value);
+            return v;
+        };
+        auto labels = [](const ChartWidget::Series &s) {
+            QStringList l;
+            for (const auto &p : s.points)
+                l.append(p.label);
+            return l;
+        };
+
+        ChartWidget *freq = frm.chart(Tfrmchart::Frequency);
+        QCOMPARE(freq->title(), u"频 度 统 计 图"_s);
+        QCOMPARE(freq->leftAxisTitle(), u"题  次"_s);
+        QCOMPARE(freq->bottomAxisTitle(), u"章    节"_s);
+        QVERIFY(!freq->bottomAxisVisible());
+        QCOMPARE(freq->seriesList().size(), 2);
+        const auto &done = freq->seriesList().at(0);
+        const auto &wrong = freq->seriesList().at(1);
+        QCOMPARE(done.title, u"已做题次"_s);
+        QCOMPARE(wrong.title, u"做错题次"_s);
+        QCOMPARE(values(done), (QList<double>{9, 0, 25, 1, 0}));
+        QCOMPARE(values(wrong), (QList<double>{4, 0, 5, 1, 0}));
+        QCOMPARE(labels(done), names);
+        QVERIFY(done.color.green() > done.color.red()); // green
+        QVERIFY(wrong.color.red() > wrong.color.green()); // red
+        QCOMPARE(freq->legendTexts(), (QStringList{u"已做题次"_s, u"做错题次"_s}));
+
+        ChartWidget *pie = frm.chart(Tfrmchart::Distribution);
+        QCOMPARE(pie->title(), u"习题分布统计图"_s);
+        QCOMPARE(pie->seriesList().size(), 1);
+        const auto &slices = pie->seriesList().first();
+        QCOMPARE(slices.kind, ChartWidget::Kind::Pie);
+        QCOMPARE(slices.title, u"习题分布"_s);
+        QCOMPARE(values(slices), (QList<double>{3, 0, 10, 7, 4}));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(slices.colorOf(i), Colors::fromTColor(255u + 80000u * unsigned(i)));
+        QCOMPARE(slices.colorOf(0), QColor(255, 0, 0));
+        QCOMPARE(pie->legendTexts().first(), u"3  法律知识"_s);
+        QCOMPARE(pie->pieElevation(), 315);
+
+        ChartWidget *progress = frm.chart(Tfrmchart::Progress);
+        QCOMPARE(progress->title(), u"进度统计图"_s);
+        QCOMPARE(progress->leftAxisTitle(), u"进度(%)"_s);
+        QVERIFY(!progress->bottomAxisVisible());
+        const auto &bars = progress->seriesList().first();
+        QCOMPARE(bars.title, u"进度"_s);
+        // No bar for the chapter without questions; 2 of 3 is 66.
+        QCOMPARE(values(bars), (QList<double>{66, 100, 14, 0}));
+        QCOMPARE(labels(bars), (QStringList{names[0], names[2], names[3], names[4]}));
+        QCOMPARE(bars.colorOf(1), Colors::fromTColor(255u + 80000u * 2u));
+
+        for (ChartWidget *c : {freq, pie, progress}) {
+            QCOMPARE(c->depthPercent(), 30);
+            QVERIFY(c->view3D());
+            QVERIFY(c->legendVisible());
+            QCOMPARE(c->legendPosition(), Legend::Top);
+            QVERIFY(c->marksVisible());
+        }
+        testsupport::saveShot(&frm, u"chart_frequency"_s);
+    }
+
+    void chartControlsFollowTheShownChart()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWidget *freq = frm.chart(Tfrmchart::Frequency);
+        auto *threeD = child<QCheckBox>(&frm, u"CheckBox1"_s);
+        auto *legend = child<QCheckBox>(&frm, u"CheckBox2"_s);
+        auto *marks = child<QCheckBox>(&frm, u"CheckBox3"_s);
+        auto *positions = child<QGroupBox>(&frm, u"RadioGroup2"_s);
+        auto pick = [&](const QString &name) {
+            auto *r = child<QRadioButton>(&frm, name);
+            QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
+        };
+
+        const struct
+        {
+            const char *item;
+            Legend position;
+        } legendItems[] = {{"RadioGroup2Item1", Legend::Bottom},
+                           {"RadioGroup2Item2", Legend::Left},
+                           {"RadioGroup2Item3", Legend::Right},
+                           {"RadioGroup2Item0", Legend::Top}};
+        for (const auto &item : legendItems) {
+            pick(QString::fromLatin1(item.item));
+            QCOMPARE(freq->legendPosition(), item.position);
+        }
+        pick(u"RadioGroup2Item1"_s);
+        threeD->click();
+        QVERIFY(!freq->view3D());
+        marks->click();
+        QVERIFY(!freq->marksVisible());
+        QVERIFY(!freq->seriesList().at(0).marksVisible && !freq->seriesList().at(1).marksVisible);
+        legend->click();
+        QVERIFY(!freq->legendVisible());
+        QVERIFY(!positions->isEnabled());
+        legend->click();
+        QVERIFY(freq->legendVisible());
+        QVERIFY(positions->isEnabled());
+        legend->click();
+
+        // Another chart: the controls and the chart start over.
+        pick(u"RadioGroup1Item0"_s);
+        ChartWidget *pie = frm.chart(Tfrmchart::Distribution);
+        QCOMPARE(frm.shownChart(), pie);
+        QVERIFY(threeD->isChecked() && legend->isChecked() && marks->isChecked());
+        QVERIFY(positions->isEnabled());
+        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup2Item0"_s)->isChecked());
+        QVERIFY(pie->view3D() && pie->legendVisible() && pie->marksVisible());
+        QCOMPARE(pie->legendPosition(), Legend::Top);
+        // The total, near the bottom; 30 higher with the legend below.
+        QCOMPARE(pie->noteText(), u"习题总数:24"_s);
+        const int top = pie->noteTop();
+        pick(u"RadioGroup2Item1"_s);
+        QCOMPARE(pie->noteTop(), top - 30);
+        pick(u"RadioGroup2Item2"_s);
+        QCOMPARE(pie->noteTop(), top);
+        marks->click();
+        QVERIFY(!pie->marksVisible());
+        testsupport::saveShot(&frm, u"chart_distribution"_s);
+
+        // The frequency chart kept what was set on it until it is chosen again.
+        QVERIFY(!freq->view3D());
+        pick(u"RadioGroup1Item1"_s);
+        QVERIFY(freq->view3D() && freq->legendVisible() && freq->marksVisible());
+        QCOMPARE(freq->legendPosition(), Legend::Top);
+        pick(u"RadioGroup1Item2"_s);
+        QCOMPARE(frm.shownChart(), frm.chart(Tfrmchart::Progress));
+        testsupport::saveShot(&frm, u"chart_progress"_s);
+    }
+
+    void chartRendering()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        for (auto kind : {Tfrmchart::Frequency, Tfrmchart::Distribution}) {
+            ChartWidget *c = frm.chart(kind);
+            c->resize(frm.shownChart()->size());
+            c->setView3D(true);
+            const QImage deep = render(*c);
+            c->setView3D(false);
+            const QImage flat = render(*c);
+            QVERIFY(deep != flat);
+            // The first chapter's red is on the pie, the green of answers on the bars.
+            const QColor wanted = kind == Tfrmchart::Distribution ? QColor(255, 0, 0)
+                                                                  : c->seriesList()[0].color;
+            bool found = false;
+            for (int y = 0; y < flat.height() && !found; y += 2) {
+                for (int x = 0; x < flat.width() && !found; x += 2) {
+                    const QColor p = flat.pixelColor(x, y);
+                    found = qAbs(p.red() - wanted.red()) < 40 &&
+                            qAbs(p.green() - wanted.green()) < 40 &&
+                            qAbs(p.blue() - wanted.blue()) < 40;
+                }
+            }
+            QVERIFY(found);
+        }
+    }
+
+    void chartWithoutRows()
+    {
+        exec(u"update tab_kmmc set C7='1'"_s);
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        for (auto kind : {Tfrmchart::Frequency, Tfrmchart::Distribution, Tfrmchart::Progress}) {
+            for (const auto &s : frm.chart(kind)->seriesList())
+                QVERIFY(s.points.isEmpty());
+            render(*frm.chart(kind)); // paints without a division by zero
+        }
+        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
+        QCOMPARE(frm.shownChart()->noteText(), u"习题总数:0"_s);
+    }
+
+    void chartPrinting()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
+        PromptCatcher prompts;
+
+        // No printer: a notice, nothing printed.
+        frm.setPrinterCheck([] { return false; });
+        button(&frm, u"Button2"_s)->click();
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"提示"_s);
+        QCOMPARE(prompts.calls().first().message, u"没有发现打印机！"_s);
+
+        // The chart goes onto the page as text and shapes.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"chart.pdf"_s);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QVERIFY(frm.printChart(printer));
+        QCOMPARE(prompts.calls().size(), 1);
+        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QProcess extract;
+        extract.start(pdftotext, {pdf, u"-"_s});
+        QVERIFY(extract.waitForFinished(30000));
+        const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+        for (const QString &expected : {u"习题分布统计图"_s, u"习题总数:24"_s, u"法律知识"_s,
+                                        u"技术"_s})
+            QVERIFY2(text.contains(expected), qPrintable(expected + u" in: "_s + text));
+
+        // A printer that cannot be written to reports the failure.
+        QPrinter broken(QPrinter::HighResolution);
+        broken.setOutputFormat(QPrinter::PdfFormat);
+        broken.setOutputFileName(dir.filePath(u"missing/folder/chart.pdf"_s));
+        QVERIFY(!frm.printChart(broken));
+        QCOMPARE(prompts.calls().size(), 2);
+        QCOMPARE(prompts.calls().last().caption, u"错误"_s);
+        QCOMPARE(prompts.calls().last().message, u"打印时发生错误！"_s);
+    }
+
+    void chartSaving()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QTemporaryDir dir;
+        QString target;
+        QString format = u"BMP"_s;
+        frm.setSaveChooser([&](QWidget *, QString *f) {
+            *f = format;
+            return target;
+        });
+        PromptCatcher prompts;
+
+        target = dir.filePath(u"chart.bmp"_s);
+        button(&frm, u"Button1"_s)->click();
+        QVERIFY(prompts.calls().isEmpty());
+        QImage saved;
+        QVERIFY(saved.load(target, "BMP"));
+        QCOMPARE(saved.size(), frm.shownChart()->size());
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), render(*frm.shownChart()));
+
+        for (const QString &f : {u"PNG"_s, u"PDF"_s}) {
+            format = f;
+            target = dir.filePath(u"chart."_s + f.toLower());
+            button(&frm, u"Button1"_s)->click();
+            QVERIFY2(QFileInfo(target).size() > 0, qPrintable(f));
+        }
+        QVERIFY(prompts.calls().isEmpty());
+
+        // Cancelled: nothing happens; unwritable: the failure is reported.
+        target.clear();
+        button(&frm, u"Button1"_s)->click();
+        QVERIFY(prompts.calls().isEmpty());
+        format = u"BMP"_s;
+        target = dir.filePath(u"missing/chart.bmp"_s);
+        button(&frm, u"Button1"_s)->click();
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"错误"_s);
+        QCOMPARE(prompts.calls().first().message, u"无法保存文件！"_s);
+        QVERIFY(frm.isVisible());
+    }
+
+    void chartSaveDialog()
+    {
+        // The save dialog offers BMP first, then PNG and PDF, and asks before overwriting.
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QStringList filters;
+        bool saving = false;
+        bool confirms = false;
+        testsupport::handleNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<QFileDialog *>(d);
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->reject();
+        });
+        PromptCatcher prompts;
+        button(&frm, u"Button1"_s)->click();
+        QCOMPARE(filters, (QStringList{u"Bitmaps图片 (*.bmp)"_s, u"PNG图片 (*.png)"_s,
+                                       u"PDF文档 (*.pdf)"_s}));
+        QVERIFY(saving);
+        QVERIFY(confirms);
+        QVERIFY(prompts.calls().isEmpty()); // cancelled: nothing saved, nothing said
+    }
+
+    void chartLayoutFits()
+    {
+        setChartRows();
+        Tfrmchart frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        const QRect screen = QApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(frm.frameGeometry()));
+        for (QAbstractButton *b : frm.findChildren<QAbstractButton *>()) {
+            const QFontMetrics fm(b->font());
+            QVERIFY2(fm.horizontalAdvance(b->text()) + 8 <= b->width(), qPrintable(b->text()));
+            QVERIFY(frm.rect().contains(QRect(b->mapTo(&frm, QPoint(0, 0)), b->size())));
+        }
+        // Keyboard: Tab reaches the controls and the buttons.
+        QStringList reached;
+        for (QWidget *w = frm.nextInFocusChain(); w != &frm; w = w->nextInFocusChain()) {
+            if (w->isVisibleTo(&frm) && (w->focusPolicy() & Qt::TabFocus))
+                reached.append(w->objectName());
+        }
+        for (const QString &name : {u"CheckBox1"_s, u"Button1"_s, u"Button2"_s, u"Button3"_s})
+            QVERIFY2(reached.contains(name), qPrintable(name));
+    }
+
+    // ----- settings -----
+
+    void answerTimesAreSavedOnClosing()
+    {
+        App::settingsVariant = 1;
+        TFrmConfig frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"系统设置"_s);
+        QCOMPARE(App::currentPaperKind, 1);
+        const int kinds = scalar(u"select count(*) from tab_tx1"_s).toInt();
+        QList<QDoubleSpinBox *> editors;
+        for (int i = 1; i <= kinds; ++i) {
+            auto *e = child<QDoubleSpinBox>(&frm, u"Currencyedit"_s + QString::number(i));
+            QVERIFY(e);
+            QCOMPARE(e->decimals(), 1);
+            QCOMPARE(e->minimum(), 0.1);
+            QCOMPARE(e->maximum(), 30.0);
+            editors.append(e);
+        }
+        QVERIFY(!frm.findChild<QDoubleSpinBox *>(u"Currencyedit"_s + QString::number(kinds + 1)));
+        QCOMPARE(editors[0]->property("tag").toInt(), 11);
+        QCOMPARE(editors[0]->value(), 1.0);
+        verifyLabelsFit(frm.findChild<QWidget *>(u"ScrollBox1Area"_s));
+
+        const struct
+        {
+            double minutes;
+            int interval;
+        } cases[] = {{1.5, 900}, {0.1, 60}, {30.0, 18000}};
+        for (int i = 0; i < 3; ++i) {
+            editors[i]->selectAll();
+            QTest::keyClicks(editors[i], QString::number(cases[i].minutes, 'f', 1));
+        }
+        // Out of range: held at the limit.
+        editors[3]->selectAll();
+        QTest::keyClicks(editors[3], u"45"_s);
+        QTest::mouseClick(button(&frm, u"epFocusButton3"_s), Qt::LeftButton);
+        QVERIFY(!frm.isVisible());
+        for (int i = 0; i < 3; ++i) {
+            const int kind = editors[i]->property("tag").toInt();
+            QCOMPARE(Db::scalar(db(), u"select time from tab_tx1 where A1=?"_s, {kind}).toDouble(),
+                     cases[i].minutes);
+            QCOMPARE(App::answerTimeTable.intervalFor(kind), cases[i].interval);
+        }
+        QVERIFY(editors[3]->value() <= 30.0);
+        QCOMPARE(App::answerTimeTable.kinds.size(), kinds);
+    }
+
+    void musicSettingsChangeNoTime()
+    {
+        App::settingsVariant = 0;
+        App::answerTimeTable = {{11}, {1234}};
+        const double before = scalar(u"select sum(time) from tab_tx1"_s).toDouble();
+        TFrmConfig frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QVERIFY(!frm.findChild<QDoubleSpinBox *>());
+        QVERIFY(!child<QWidget>(&frm, u"ScrollBox1"_s)->isVisible());
+        verifyLabelsFit(&frm);
+        testsupport::saveShot(&frm, u"config_music"_s);
+        frm.close();
+        QCOMPARE(App::answerTimeTable.intervals, QList<int>{1234});
+        QCOMPARE(scalar(u"select sum(time) from tab_tx1"_s).toDouble(), before);
+    }
+
+    void answerTimeSaveFailure()
+    {
+        App::settingsVariant = 1;
+        App::answerTimeTable = {{11}, {1234}};
+        TFrmConfig frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        child<QDoubleSpinBox>(&frm, u"Currencyedit1"_s)->setValue(3.0);
+        exec(u"create trigger refuse before update on tab_tx1 "
+             u"begin select raise(abort, 'database is locked'); end"_s);
+        PromptCatcher prompts;
+        frm.close();
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"错误"_s);
+        QCOMPARE(prompts.calls().first().message, u"保存设置失败！"_s);
+        QCOMPARE(App::answerTimeTable.intervals, QList<int>{1234});
+        QCOMPARE(scalar(u"select time from tab_tx1 where A1=11"_s).toDouble(), 1.0);
+    }
+
+    void musicSwitchAndTracks()
+    {
+        QStringList calls;
+        TFrmConfig::setMusicSwitch([&calls](const QString &file, bool on) {
+            calls.append(QFileInfo(file).fileName() + (on ? u" on"_s : u" off"_s));
+        });
+        auto open = [] {
+            auto frm = std::make_unique<TFrmConfig>();
+            frm->show();
+            return frm;
+        };
+        auto frm = open();
+        auto *sw = button(frm.get(), u"RxSwitch1"_s);
+        auto *tracks = child<QComboBox>(frm.get(), u"FlatComboBox1"_s);
+        QVERIFY(sw->isChecked());
+        QVERIFY(calls.isEmpty()); // showing switches nothing
+        QCOMPARE(tracks->currentIndex(), -1);
+        QCOMPARE(tracks->count(), 6);
+        QCOMPARE(tracks->itemText(0), u"乐曲01"_s);
+        QCOMPARE(tracks->itemText(5), u"乐曲06"_s);
+
+        QTest::mouseClick(sw, Qt::LeftButton); // off
+        QTest::mouseClick(sw, Qt::LeftButton); // on, no track chosen: the first
+        QCOMPARE(App::currentMusicFile, App::programFolder + u"sound/乐曲01.mid"_s);
+        tracks->activated(2); // chosen while on: starts at once
+        tracks->setCurrentIndex(2);
+        sw->setFocus();
+        QTest::keyClick(sw, Qt::Key_Space); // keyboard: off
+        tracks->setCurrentIndex(4);
+        tracks->activated(4); // chosen while off: the player is only closed
+        QTest::mouseClick(sw, Qt::LeftButton); // on: the chosen track
+        // Nothing was chosen before the first switch-off.
+        QCOMPARE(calls, (QStringList{u" off"_s, u"乐曲01.mid on"_s, u"乐曲03.mid on"_s,
+                                     u"乐曲03.mid off"_s, u"乐曲05.mid off"_s,
+                                     u"乐曲05.mid on"_s}));
+        frm->close();
+        // The track chosen survives the window.
+        calls.clear();
+        frm = open();
+        QVERIFY(calls.isEmpty());
+        QCOMPARE(App::currentMusicFile, App::programFolder + u"sound/乐曲05.mid"_s);
+    }
+};
+
+STUDYAID_QTEST_MAIN(ProgressWindowsTest)
+#include "test_progress_windows.moc"
