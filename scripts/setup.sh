@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth timgm6mb-soundfont libasound2-dev
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
+  # driving the program under Xvfb and taking screenshots of it
+  xdotool imagemagick
 )
 
 missing=()

@@ -147,8 +147,10 @@ private slots:
         };
         const QStringList none;
         // Before each word: paper kind 2, settings variant 7.
-        QTest::newRow("ksdg") << u"ksdg"_s << soon(u"考点学习"_s) << none << none << 2 << 7;
-        QTest::newRow("zsd") << u"zsd"_s << soon(u"考点学习"_s) << none << none << 2 << 7;
+        for (const QString &w : {u"ksdg"_s, u"zsd"_s}) {
+            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"TfrmLawsFaGui+hourglass"_s}
+                                         << none << 2 << 7;
+        }
         for (const QString &w : {u"lx"_s, u"lx2"_s, u"lx3"_s, u"lx4"_s, u"lx5"_s}) {
             QTest::newRow(qPrintable(w)) << w << none << QStringList{u"TFrmkmmc+hourglass"_s}
                                          << none << 2 << 7;
