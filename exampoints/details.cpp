@@ -1,5 +1,6 @@
 #include "exampoints/details.h"
 
+#include "data/appglobals.h"
 #include "ui/fonts.h"
 
 #include <QLabel>
@@ -33,7 +34,9 @@ TfrmLawDetail::TfrmLawDetail(QWidget *parent) : QWidget(parent)
     m_pNote->setObjectName(u"m_pNote"_s);
     m_pNote->setAccessibleName(u"考点统计"_s);
     m_pNote->setFixedHeight(28);
-    m_pNote->setFont(Fonts::sans(13));
+    // The line takes the width the list leaves; smaller print in the compact layout.
+    m_pNote->setMinimumWidth(1);
+    m_pNote->setFont(Fonts::sans(App::displayMode == u"800"_s ? 12 : 13));
     m_pNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pNote->setContentsMargins(8, 0, 8, 0);
 
