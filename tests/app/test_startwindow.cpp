@@ -427,9 +427,8 @@ private slots:
         QCOMPARE(commands.at(1).at(0).toString(), u"sj"_s);
         QCOMPARE(commands.at(2).at(0).toString(), u"about"_s);
         // ... and each reached the dispatcher.
-        QCOMPARE(catcher.messages(), (QStringList{u"考点学习功能正在建设中，敬请期待！"_s,
-                                                 u"题库升级功能正在建设中，敬请期待！"_s}));
-        QCOMPARE(windows, QStringList{u"TFrmAbout"_s});
+        QCOMPARE(catcher.messages(), QStringList{u"题库升级功能正在建设中，敬请期待！"_s});
+        QCOMPARE(windows, (QStringList{u"TfrmLawsFaGui+hourglass"_s, u"TFrmAbout"_s}));
     }
 
     void menuHoverHighlight()

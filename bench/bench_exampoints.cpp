@@ -1,0 +1,261 @@
+// The exam-point catalogue on the 100,000-question bank: loading the catalogue grid, opening a
+// chapter's points, and preparing the practice run of one point (run answers cleared, every
+// question linking the point read, kind table read), each against its floor: the same
+// statements stepped through the SQLite C API in the same run.
+#include "benchsupport.h"
+#include "data/appglobals.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "exampoints/lawcatalogue.h"
+#include "practice/questionset.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A point of the large section: about 670 questions link it (in k3 or k4).
+const QString kPoint = u"010101001"_s;
+const QString kChapter = u"010101"_s;
+const char kLeftOver[] = "update tab_answ set E2_1='A' where rowid % 2000 = 1";
+const char kCatalogue[] = "select * from tab_fgmc order by bh";
+
+QString kindQuery()
+{
+    return u"select A1,B1 from "_s + App::kindTableName(1) + u" order by A1 ASC"_s;
+}
+
+sqlite3 *openFloor(const QString &path, int flags)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
+std::string text(sqlite3_stmt *s, int col)
+{
+    const unsigned char *t = sqlite3_column_text(s, col);
+    return t ? std::string(reinterpret_cast<const char *>(t),
+                           static_cast<size_t>(sqlite3_column_bytes(s, col)))
+             : std::string();
+}
+
+void run(sqlite3 *db, const char *sql)
+{
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+void BM_CatalogueLoad_Program(benchmark::State &state)
+{
+    TDM1 dm;
+    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    LawCatalogue::CatalogueModel model;
+    for (auto _ : state) {
+        // What the window does: the rows read into the grid's model with their padded counters.
+        model.load(dm.ADOCn1());
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["rows"] = model.rowCount();
+}
+
+void BM_CatalogueLoad_SQLiteFloor(benchmark::State &state)
+{
+    sqlite3 *db = openFloor(benchsupport::syntheticBank(), SQLITE_OPEN_READONLY);
+    if (!db) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    std::vector<std::string> cells;
+    int rows = 0;
+    for (auto _ : state) {
+        // Prepared each time, as the window reads the catalogue afresh each time.
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, kCatalogue, -1, &s, nullptr);
+        cells.clear();
+        rows = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                cells.push_back(text(s, c));
+            ++rows;
+        }
+        sqlite3_finalize(s);
+        benchmark::DoNotOptimize(cells.data());
+    }
+    sqlite3_close(db);
+    state.counters["rows"] = rows;
+}
+
+void BM_ChapterPoints_Program(benchmark::State &state)
+{
+    TDM1 dm;
+    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    LawCatalogue::PointSet set;
+    for (auto _ : state) {
+        // Opening a chapter: the count for the key-point threshold, then its points.
+        const qint64 count = LawCatalogue::countPoints(dm.ADOCn1(), kChapter);
+        set.open(dm.ADOCn1(), kChapter);
+        benchmark::DoNotOptimize(count);
+    }
+    state.counters["points"] = set.count();
+}
+
+void BM_ChapterPoints_SQLiteFloor(benchmark::State &state)
+{
+    sqlite3 *db = openFloor(benchsupport::syntheticBank(), SQLITE_OPEN_READONLY);
+    if (!db) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    const QByteArray chapter = kChapter.toUtf8();
+    std::vector<std::string> cells;
+    int points = 0;
+    for (auto _ : state) {
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, "select count(*) as icou1 from tab_rule where (id = ?)", -1, &s,
+                           nullptr);
+        sqlite3_bind_text(s, 1, chapter.constData(), int(chapter.size()), SQLITE_STATIC);
+        if (sqlite3_step(s) == SQLITE_ROW)
+            benchmark::DoNotOptimize(sqlite3_column_int64(s, 0));
+        sqlite3_finalize(s);
+        sqlite3_prepare_v2(db, "select * from tab_rule where id=? order by ftid", -1, &s, nullptr);
+        sqlite3_bind_text(s, 1, chapter.constData(), int(chapter.size()), SQLITE_STATIC);
+        cells.clear();
+        points = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                cells.push_back(text(s, c));
+            ++points;
+        }
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    state.counters["points"] = points;
+}
+
+// The program's work: QuestionWrites::startRun on the point's practice query and the kind
+// table with the count per kind, as PreparePracticeRun does it.
+void BM_PointPracticeRun_Program(benchmark::State &state)
+{
+    const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"pq.mdb"_s);
+    TDM1 dm;
+    if (!dm.openDatabase(path)) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    const QString query = LawCatalogue::practiceQuery(kPoint);
+    QuestionSet set;
+    int enabledKinds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
+        state.ResumeTiming();
+        QuestionWrites::startRun(dm, set, query);
+        QSqlQuery kinds = Db::query(dm.ADOCn1(), kindQuery());
+        enabledKinds = 1;
+        while (kinds.next())
+            enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
+    }
+    state.counters["questions"] = set.totalCount();
+    state.counters["kinds"] = enabledKinds;
+}
+
+struct Row
+{
+    std::string a1, a2, a10, a14, e1, e2, e21, csbs;
+    int a21 = 0, a13 = 0, e3 = 0, e4 = 0, f1 = 0;
+    std::string k[10];
+};
+
+void BM_PointPracticeRun_SQLiteFloor(benchmark::State &state)
+{
+    const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"pc.mdb"_s);
+    sqlite3 *db = openFloor(path, SQLITE_OPEN_READWRITE);
+    if (!db) {
+        state.SkipWithError("cannot open the bank");
+        return;
+    }
+    run(db, "PRAGMA journal_mode=WAL");
+    run(db, "PRAGMA synchronous=NORMAL");
+    const QByteArray select = LawCatalogue::practiceQuery(kPoint).toUtf8();
+    const QByteArray kinds = kindQuery().toUtf8();
+    std::vector<Row> rows;
+    int enabledKinds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        run(db, kLeftOver);
+        state.ResumeTiming();
+        run(db, "SAVEPOINT unit");
+        run(db, "update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null");
+        run(db, "RELEASE unit");
+        rows.clear();
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, select.constData(), -1, &s, nullptr);
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            // Columns: a1,a2,a2_1,k3..k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1,csbs
+            Row r;
+            r.a1 = text(s, 0);
+            r.a2 = text(s, 1);
+            r.a21 = sqlite3_column_int(s, 2);
+            for (int k = 0; k < 10; ++k)
+                r.k[k] = text(s, 3 + k);
+            r.a10 = text(s, 13);
+            r.a13 = sqlite3_column_int(s, 14);
+            r.a14 = text(s, 15);
+            r.e1 = text(s, 16);
+            r.e2 = text(s, 17);
+            r.e21 = text(s, 18);
+            r.e3 = sqlite3_column_int(s, 19);
+            r.e4 = sqlite3_column_int(s, 20);
+            r.f1 = sqlite3_column_int(s, 21);
+            r.csbs = text(s, 22);
+            rows.push_back(std::move(r));
+        }
+        sqlite3_finalize(s);
+        sqlite3_prepare_v2(db, kinds.constData(), -1, &s, nullptr);
+        enabledKinds = 1;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const int kind = sqlite3_column_int(s, 0);
+            int n = 0;
+            for (const Row &r : rows)
+                n += r.a13 == kind ? 1 : 0;
+            enabledKinds += n > 0 ? 1 : 0;
+        }
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    state.counters["questions"] = static_cast<double>(rows.size());
+    state.counters["kinds"] = enabledKinds;
+}
+
+BENCHMARK(BM_CatalogueLoad_Program)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_CatalogueLoad_SQLiteFloor)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_ChapterPoints_Program)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_ChapterPoints_SQLiteFloor)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_PointPracticeRun_Program)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PointPracticeRun_SQLiteFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
