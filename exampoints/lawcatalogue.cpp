@@ -62,15 +62,12 @@ bool CatalogueModel::load(const QSqlDatabase &db)
     const int counters[4] = {record.indexOf(u"q"_s), record.indexOf(u"q1"_s),
                              record.indexOf(u"q2"_s), record.indexOf(u"q4"_s)};
     QStringList ids, names;
-    QList<QStringList> values;
+    QList<QVariant> values;
     while (q.next()) {
         ids.append(q.value(id).toString());
         names.append(q.value(n).toString());
-        QStringList row;
-        row.reserve(4);
         for (int c : counters)
-            row.append(counterText(q.value(c)));
-        values.append(row);
+            values.append(q.value(c));
     }
     if (ids.isEmpty())
         return false;
@@ -84,9 +81,9 @@ bool CatalogueModel::load(const QSqlDatabase &db)
 
 QString CatalogueModel::counter(int row, int column) const
 {
-    if (row < 0 || row >= m_counters.size() || column < 1 || column > 4)
+    if (row < 0 || row >= m_ids.size() || column < 1 || column > 4)
         return {};
-    return m_counters.at(row).at(column - 1);
+    return counterText(m_counters.at(row * 4 + column - 1));
 }
 
 int CatalogueModel::rowCount(const QModelIndex &parent) const
