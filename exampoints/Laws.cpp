@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -48,6 +49,29 @@ public:
 
 private:
     bool m_on = true;
+};
+
+// Group rows (which cannot be opened) in bold, chapters indented under them.
+class CatalogueDelegate : public QStyledItemDelegate
+{
+public:
+    CatalogueDelegate(const CatalogueModel *model, QObject *parent)
+        : QStyledItemDelegate(parent), m_model(model)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const bool group = isGroupId(m_model->rowIds().value(index.row()));
+        option->font.setBold(group);
+        if (index.column() == 0 && !group)
+            option->text = QString(2, QChar(0x3000)) + option->text;
+    }
+
+private:
+    const CatalogueModel *m_model;
 };
 
 bool isEnterKey(QEvent *event)
@@ -108,6 +132,7 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget *parent) : QDialog(parent)
     m_grid->setObjectName(u"m_grid"_s);
     m_grid->setAccessibleName(u"考点目录"_s);
     m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new CatalogueDelegate(m_model, m_grid));
     m_grid->setFont(Fonts::song(16));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -489,6 +489,50 @@ private slots:
         QVERIFY(prompts->calls().isEmpty());
     }
 
+    void failuresAreReportedInChinese()
+    {
+        // The catalogue cannot be read: an empty grid, a message, the window still closes.
+        exec(u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+        {
+            auto frm = openCatalogue();
+            QCOMPARE(prompts->messages(), QStringList{u"无法读取考点目录！"_s});
+            QCOMPARE(prompts->calls().at(0).caption, u"错误"_s);
+            QCOMPARE(grid(frm.get())->model()->rowCount(), 0);
+            button(frm.get(), u"m_btnSelect"_s)->click(); // no row: nothing
+            QVERIFY(!pointList(frm.get()));
+            button(frm.get(), u"m_btnExit"_s)->click();
+            QVERIFY(!frm->isVisible());
+        }
+        exec(u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
+
+        // The points cannot be read: the detail view stays empty and 返回(&B) leads back.
+        auto frm = openCatalogue();
+        exec(u"alter table tab_rule rename to tab_rule_gone"_s);
+        QVERIFY(openChapter(frm.get(), u"010101"_s));
+        QCOMPARE(prompts->messages().value(1), u"无法读取该章节的考点！"_s);
+        QCOMPARE(frm->keyPointThreshold(), 1);
+        QVERIFY(entries(frm.get()).isEmpty());
+        QVERIFY(!button(frm.get(), u"m_btnQuestion"_s)->isEnabled());
+        button(frm.get(), u"m_btnBack"_s)->click();
+        QVERIFY(!pointList(frm.get()));
+        exec(u"alter table tab_rule_gone rename to tab_rule"_s);
+
+        // The practice run cannot start: the catalogue comes back as it was.
+        QVERIFY(openChapter(frm.get(), u"010101"_s));
+        pointList(frm.get())->setCurrentRow(1);
+        exec(u"alter table tab_answ rename to tab_answ_gone"_s);
+        button(frm.get(), u"m_btnQuestion"_s)->click();
+        QCOMPARE(prompts->messages().value(2), u"发生错误！"_s);
+        QCOMPARE(prompts->calls().value(2).caption, u"错误"_s);
+        QVERIFY(frm->isVisible());
+        QCOMPARE(pointList(frm.get())->currentRow(), 1);
+        QCOMPARE(label(frm.get(), u"m_pNote"_s),
+                 u"相关题数：2题  已做题数：0题  已做道次：0次  做错道次：0次"_s);
+        QVERIFY(frm->findChildren<TFrmRuleLxxt *>().isEmpty());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(prompts->calls().size(), 3);
+    }
+
     void keyboardOpensAndPractises()
     {
         auto frm = openCatalogue();
