@@ -9,6 +9,7 @@
 #include "practice/richtext.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/waitcursor.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -33,23 +34,6 @@ namespace {
 const QString kCatalogueTitle = u"考 点 目 录"_s;
 const QString kKeyPoints = u"重点(&M)"_s;
 const QString kAllPoints = u"全部(&A)"_s;
-
-// The hourglass for the length of a scope, or until released.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
 
 // Group rows (which cannot be opened) in bold, chapters indented under them.
 class CatalogueDelegate : public QStyledItemDelegate

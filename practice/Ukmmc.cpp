@@ -9,6 +9,7 @@
 #include "practice/practicesets.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
+#include "ui/waitcursor.h"
 
 #include <QApplication>
 #include <QShowEvent>
@@ -34,23 +35,6 @@ namespace {
 
 // Columns of the grid query.
 enum Column { ColC1, ColC1_1, ColC2, ColC3, ColC4, ColD1, ColD2, ColC6 };
-
-// The hourglass for the length of a scope.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
 
 // Chapter names indented by level (subject, division, chapter, section), subjects in bold;
 // the figures right-aligned.

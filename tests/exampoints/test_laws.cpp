@@ -69,21 +69,6 @@ int selectedRow(QWidget *w)
     return current.isValid() ? current.row() : -1;
 }
 
-// Calls `act` once with the practice window when it is up as the active modal window.
-void whenPracticeShows(std::function<void(TFrmRuleLxxt *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto *frm = qobject_cast<TFrmRuleLxxt *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(frm);
-        }
-    });
-    timer->start();
-}
-
 } // namespace
 
 class LawsTest : public QObject
@@ -405,7 +390,7 @@ private slots:
                 frm.close();
                 return;
             }
-            whenPracticeShows([&](TFrmRuleLxxt *practice) {
+            testsupport::whenModalShows<TFrmRuleLxxt>([&](TFrmRuleLxxt *practice) {
                 catalogueHidden = !frm.isVisible();
                 hint = label(practice, u"epLabel2"_s);
                 caption = practice->windowTitle();
@@ -480,7 +465,7 @@ private slots:
         QVERIFY(openChapter(frm.get(), u"010102"_s));
         QCOMPARE(entries(frm.get()), QStringList{u"劳动法(2018)(2)"_s});
         QString query;
-        whenPracticeShows([&](TFrmRuleLxxt *practice) {
+        testsupport::whenModalShows<TFrmRuleLxxt>([&](TFrmRuleLxxt *practice) {
             query = App::practiceQuery;
             practice->close();
         });
@@ -542,7 +527,7 @@ private slots:
         QVERIFY(pointList(frm.get()));
         QCOMPARE(entries(frm.get()), QStringList{u"安全检查(2)"_s});
         QString hint;
-        whenPracticeShows([&](TFrmRuleLxxt *practice) {
+        testsupport::whenModalShows<TFrmRuleLxxt>([&](TFrmRuleLxxt *practice) {
             hint = label(practice, u"epLabel2"_s);
             practice->close();
         });
