@@ -13,7 +13,6 @@
 #include "practice/questionset.h"
 
 #include <QApplication>
-#include <QSqlQuery>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <vector>
@@ -49,11 +48,7 @@ void BM_PrepareRun_Program(benchmark::State &state)
         state.PauseTiming();
         Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        QuestionWrites::startRun(dm, set, query());
-        QSqlQuery kinds = Db::query(dm.ADOCn1(), kindQuery());
-        enabledKinds = 1;
-        while (kinds.next())
-            enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
+        enabledKinds = benchsupport::programPrepareRun(dm, set, query(), kindQuery());
     }
     state.counters["questions"] = set.totalCount();
     state.counters["kinds"] = enabledKinds;

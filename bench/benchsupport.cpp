@@ -1,8 +1,13 @@
 #include "benchsupport.h"
 
+#include "data/database.h"
+#include "data/dm.h"
+#include "practice/questionset.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +43,17 @@ QString workingCopy(const QString &database, const QString &name)
     QFile::copy(database, path);
     QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     return path;
+}
+
+int programPrepareRun(TDM1 &dm, QuestionSet &set, const QString &practiceQuery,
+                      const QString &kindQuery)
+{
+    QuestionWrites::startRun(dm, set, practiceQuery);
+    QSqlQuery kinds = Db::query(dm.ADOCn1(), kindQuery);
+    int enabledKinds = 1;
+    while (kinds.next())
+        enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
+    return enabledKinds;
 }
 
 std::string floorText(sqlite3_stmt *statement, int column)

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class QuestionSet;
+class TDM1;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -15,6 +17,12 @@ namespace benchsupport {
 QString syntheticBank(int questions = 100000);
 // A fresh working copy of a database in a temporary folder that lives until the process ends.
 QString workingCopy(const QString &database, const QString &name);
+
+// A practice run's database work as the program does it: QuestionWrites::startRun on the
+// practice query, then the kind table read and its kinds with questions in the set counted,
+// "任意" included.
+int programPrepareRun(TDM1 &dm, QuestionSet &set, const QString &practiceQuery,
+                      const QString &kindQuery);
 
 // The floors: the program's statements through the SQLite C API.
 // A column as UTF-8 text (empty for NULL).

@@ -10,6 +10,7 @@
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/waitcursor.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -150,19 +151,12 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget *parent) : QDialog(parent)
     m_editFind->setPlaceholderText(u"考点名称"_s);
     connect(m_editFind, &QLineEdit::returnPressed, this, &TfrmLawsFaGui::m_btnFindClick);
 
-    auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
-    };
-    m_btnFind = makeButton(u"m_btnFind"_s, u"检索(&F)"_s);
-    m_btnSelect = makeButton(u"m_btnSelect"_s, u"选定(&S)"_s);
-    m_btnMost = makeButton(u"m_btnMost"_s, kKeyPoints);
-    m_btnQuestion = makeButton(u"m_btnQuestion"_s, u"练习(&P)"_s);
-    m_btnBack = makeButton(u"m_btnBack"_s, u"返回(&B)"_s);
-    m_btnExit = makeButton(u"m_btnExit"_s, u"退出(&E)"_s);
+    m_btnFind = WindowParts::makeButton(this, u"m_btnFind"_s, u"检索(&F)"_s);
+    m_btnSelect = WindowParts::makeButton(this, u"m_btnSelect"_s, u"选定(&S)"_s);
+    m_btnMost = WindowParts::makeButton(this, u"m_btnMost"_s, kKeyPoints);
+    m_btnQuestion = WindowParts::makeButton(this, u"m_btnQuestion"_s, u"练习(&P)"_s);
+    m_btnBack = WindowParts::makeButton(this, u"m_btnBack"_s, u"返回(&B)"_s);
+    m_btnExit = WindowParts::makeButton(this, u"m_btnExit"_s, u"退出(&E)"_s);
     connect(m_btnFind, &QPushButton::clicked, this, &TfrmLawsFaGui::m_btnFindClick);
     connect(m_btnSelect, &QPushButton::clicked, this, &TfrmLawsFaGui::m_btnSelectClick);
     connect(m_btnMost, &QPushButton::clicked, this, &TfrmLawsFaGui::m_btnMostClick);

@@ -10,6 +10,7 @@
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/waitcursor.h"
+#include "ui/windowparts.h"
 
 #include <QApplication>
 #include <QShowEvent>
@@ -121,19 +122,12 @@ TFrmkmmc::TFrmkmmc(QWidget *parent) : QDialog(parent)
     connect(DBGrid1, &QTableView::doubleClicked, this,
             [this] { startPractice(0, true, u"练习新题"_s); });
 
-    auto makeButton = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
-    };
-    SpeedButton1 = makeButton(u"SpeedButton1"_s, u"练习新题"_s);
-    SpeedButton2 = makeButton(u"SpeedButton2"_s, u"错题重做"_s);
-    SpeedButton3 = makeButton(u"SpeedButton3"_s, u"习题重温"_s);
-    SpeedButton5 = makeButton(u"SpeedButton5"_s, u"试题录入"_s);
-    SpeedButton4 = makeButton(u"SpeedButton4"_s, u"设置"_s);
-    SpeedButton6 = makeButton(u"SpeedButton6"_s, u"关闭"_s);
+    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"练习新题"_s);
+    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"错题重做"_s);
+    SpeedButton3 = WindowParts::makeButton(this, u"SpeedButton3"_s, u"习题重温"_s);
+    SpeedButton5 = WindowParts::makeButton(this, u"SpeedButton5"_s, u"试题录入"_s);
+    SpeedButton4 = WindowParts::makeButton(this, u"SpeedButton4"_s, u"设置"_s);
+    SpeedButton6 = WindowParts::makeButton(this, u"SpeedButton6"_s, u"关闭"_s);
     connect(SpeedButton1, &QPushButton::clicked, this,
             [this] { startPractice(0, false, SpeedButton1->text()); });
     connect(SpeedButton2, &QPushButton::clicked, this,

@@ -371,13 +371,7 @@ private slots:
         // Run as the menu runs it: modally. Hiding for the practice window must not end the
         // catalogue's own modal loop.
         TfrmLawsFaGui frm;
-        QTimer safety;
-        safety.setSingleShot(true);
-        connect(&safety, &QTimer::timeout, [] {
-            while (QWidget *w = QApplication::activeModalWidget())
-                w->close();
-        });
-        safety.start(30000);
+        testsupport::ModalSafetyNet safety;
 
         bool catalogueHidden = false;
         QString hint, caption, practiceQuery, questions;
@@ -414,7 +408,6 @@ private slots:
             QTimer::singleShot(50, &frm, [&] { button(&frm, u"m_btnExit"_s)->click(); });
         });
         frm.exec();
-        safety.stop();
 
         QVERIFY(prompts->calls().isEmpty());
         QVERIFY(catalogueHidden);

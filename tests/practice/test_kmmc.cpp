@@ -307,13 +307,7 @@ private slots:
         // Run as the dispatcher runs it: modally. Hiding for the practice window must not end
         // the browser's own modal loop.
         TFrmkmmc frm;
-        QTimer safety;
-        safety.setSingleShot(true);
-        connect(&safety, &QTimer::timeout, [] {
-            while (QWidget *w = QApplication::activeModalWidget())
-                w->close();
-        });
-        safety.start(30000);
+        testsupport::ModalSafetyNet safety;
 
         bool browserHidden = false;
         QString title;
@@ -356,7 +350,6 @@ private slots:
         });
         testsupport::PromptCatcher prompts;
         frm.exec();
-        safety.stop();
 
         QVERIFY(prompts.calls().isEmpty());
         QVERIFY(closedByButton);

@@ -83,6 +83,17 @@ public:
     void set(const QDate &date) { Clock::setToday(date); }
 };
 
+// Closes every modal window still open when the time runs out, so that a test running a window
+// modally cannot hang when one of its steps fails; stopped when the object goes.
+class ModalSafetyNet
+{
+public:
+    explicit ModalSafetyNet(int milliseconds = 30000);
+
+private:
+    QTimer m_timer;
+};
+
 // Calls `act` once with the window of type Window when it is up as the active modal window
 // (a window that its opener runs modally, out of the test's reach otherwise).
 template <typename Window>
