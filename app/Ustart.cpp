@@ -13,6 +13,7 @@
 #include "exam/Uexam.h"
 #include "exam/Ueset.h"
 #include "exam/paper.h"
+#include "exampoints/Laws.h"
 #include "practice/Ukmmc.h"
 #include "progress/Uconfig.h"
 #include "progress/Uplan.h"
@@ -223,7 +224,9 @@ void TFrmStart::buildCommandTable()
     const auto chapterBrowser = window(u"章节练习"_s, loading, [](QWidget *parent) {
         return std::make_unique<TFrmkmmc>(parent);
     });
-    const auto examPoints = window(u"考点学习"_s, loading, nullptr);
+    const auto examPoints = window(u"考点学习"_s, loading, [](QWidget *parent) {
+        return std::make_unique<TfrmLawsFaGui>(parent);
+    });
     // The sound and answer-time settings window; "sztime" opens it with the answer times only.
     const WindowFactory settings = [](QWidget *parent) {
         return std::make_unique<TFrmConfig>(parent);

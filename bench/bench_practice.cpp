@@ -13,10 +13,8 @@
 #include "practice/questionset.h"
 
 #include <QApplication>
-#include <QSqlQuery>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <string>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -50,11 +48,7 @@ void BM_PrepareRun_Program(benchmark::State &state)
         state.PauseTiming();
         Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        QuestionWrites::startRun(dm, set, query());
-        QSqlQuery kinds = Db::query(dm.ADOCn1(), kindQuery());
-        enabledKinds = 1;
-        while (kinds.next())
-            enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
+        enabledKinds = benchsupport::programPrepareRun(dm, set, query(), kindQuery());
     }
     state.counters["questions"] = set.totalCount();
     state.counters["kinds"] = enabledKinds;
@@ -87,27 +81,6 @@ void BM_PreparePracticeRun_Window(benchmark::State &state)
     DM1 = nullptr;
 }
 
-struct Row
-{
-    std::string a1, a2, a10, e1, e2, e21, csbs;
-    int a21 = 0, a13 = 0, e3 = 0, e4 = 0, f1 = 0, ecount = 0;
-    std::string a14;
-    std::string k[10];
-};
-
-std::string text(sqlite3_stmt *s, int col)
-{
-    const unsigned char *t = sqlite3_column_text(s, col);
-    return t ? std::string(reinterpret_cast<const char *>(t),
-                           static_cast<size_t>(sqlite3_column_bytes(s, col)))
-             : std::string();
-}
-
-void run(sqlite3 *db, const char *sql)
-{
-    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-}
-
 // The floor: the same three statements through the C API, rows read into plain structs.
 void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
 {
@@ -117,54 +90,17 @@ void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
         state.SkipWithError("cannot open the bank");
         return;
     }
-    run(db, "PRAGMA journal_mode=WAL");
-    run(db, "PRAGMA synchronous=NORMAL");
+    benchsupport::floorExec(db, "PRAGMA journal_mode=WAL");
+    benchsupport::floorExec(db, "PRAGMA synchronous=NORMAL");
     const QByteArray select = query().toUtf8();
     const QByteArray kinds = kindQuery().toUtf8();
-    std::vector<Row> rows;
+    std::vector<benchsupport::FloorQuestion> rows;
     int enabledKinds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        run(db, kLeftOver);
+        benchsupport::floorExec(db, kLeftOver);
         state.ResumeTiming();
-        run(db, "SAVEPOINT unit");
-        run(db, "update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null");
-        run(db, "RELEASE unit");
-        rows.clear();
-        sqlite3_stmt *s = nullptr;
-        sqlite3_prepare_v2(db, select.constData(), -1, &s, nullptr);
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            // Columns: a1,a2,a2_1,k3..k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1,xx,csbs,ecount
-            Row r;
-            r.a1 = text(s, 0);
-            r.a2 = text(s, 1);
-            r.a21 = sqlite3_column_int(s, 2);
-            for (int k = 0; k < 10; ++k)
-                r.k[k] = text(s, 3 + k);
-            r.a10 = text(s, 13);
-            r.a13 = sqlite3_column_int(s, 14);
-            r.a14 = text(s, 15);
-            r.e1 = text(s, 16);
-            r.e2 = text(s, 17);
-            r.e21 = text(s, 18);
-            r.e3 = sqlite3_column_int(s, 19);
-            r.e4 = sqlite3_column_int(s, 20);
-            r.f1 = sqlite3_column_int(s, 21);
-            r.csbs = text(s, 23);
-            r.ecount = sqlite3_column_int(s, 24);
-            rows.push_back(std::move(r));
-        }
-        sqlite3_finalize(s);
-        sqlite3_prepare_v2(db, kinds.constData(), -1, &s, nullptr);
-        enabledKinds = 1;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            const int kind = sqlite3_column_int(s, 0);
-            int n = 0;
-            for (const Row &r : rows)
-                n += r.a13 == kind ? 1 : 0;
-            enabledKinds += n > 0 ? 1 : 0;
-        }
-        sqlite3_finalize(s);
+        enabledKinds = benchsupport::floorPrepareRun(db, select, kinds, rows);
     }
     sqlite3_close(db);
     state.counters["questions"] = static_cast<double>(rows.size());

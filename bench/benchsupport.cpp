@@ -1,11 +1,18 @@
 #include "benchsupport.h"
 
+#include "data/database.h"
+#include "data/dm.h"
+#include "practice/questionset.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +43,86 @@ QString workingCopy(const QString &database, const QString &name)
     QFile::copy(database, path);
     QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     return path;
+}
+
+int programPrepareRun(TDM1 &dm, QuestionSet &set, const QString &practiceQuery,
+                      const QString &kindQuery)
+{
+    QuestionWrites::startRun(dm, set, practiceQuery);
+    QSqlQuery kinds = Db::query(dm.ADOCn1(), kindQuery);
+    int enabledKinds = 1;
+    while (kinds.next())
+        enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
+    return enabledKinds;
+}
+
+std::string floorText(sqlite3_stmt *statement, int column)
+{
+    const unsigned char *t = sqlite3_column_text(statement, column);
+    return t ? std::string(reinterpret_cast<const char *>(t),
+                           static_cast<size_t>(sqlite3_column_bytes(statement, column)))
+             : std::string();
+}
+
+void floorExec(sqlite3 *db, const char *sql)
+{
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+int floorPrepareRun(sqlite3 *db, const QByteArray &practiceQuery, const QByteArray &kindQuery,
+                    std::vector<FloorQuestion> &rows)
+{
+    floorExec(db, "SAVEPOINT unit");
+    floorExec(db, "update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null");
+    floorExec(db, "RELEASE unit");
+    rows.clear();
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(db, practiceQuery.constData(), -1, &s, nullptr);
+    const int count = sqlite3_column_count(s);
+    auto column = [s, count](const char *name) {
+        for (int c = 0; c < count; ++c) {
+            if (sqlite3_stricmp(sqlite3_column_name(s, c), name) == 0)
+                return c;
+        }
+        return -1;
+    };
+    const int a1 = column("a1"), a2 = column("a2"), a21 = column("a2_1"), k3 = column("k3"),
+              a10 = column("a10"), a13 = column("a13"), a14 = column("a14"), e1 = column("e1"),
+              e2 = column("e2"), e21 = column("e2_1"), e3 = column("e3"), e4 = column("e4"),
+              f1 = column("f1"), csbs = column("csbs"), ecount = column("ecount");
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        FloorQuestion r;
+        r.a1 = floorText(s, a1);
+        r.a2 = floorText(s, a2);
+        r.a21 = sqlite3_column_int(s, a21);
+        for (int k = 0; k < 10; ++k)
+            r.k[k] = floorText(s, k3 + k);
+        r.a10 = floorText(s, a10);
+        r.a13 = sqlite3_column_int(s, a13);
+        r.a14 = floorText(s, a14);
+        r.e1 = floorText(s, e1);
+        r.e2 = floorText(s, e2);
+        r.e21 = floorText(s, e21);
+        r.e3 = sqlite3_column_int(s, e3);
+        r.e4 = sqlite3_column_int(s, e4);
+        r.f1 = sqlite3_column_int(s, f1);
+        r.csbs = floorText(s, csbs);
+        if (ecount >= 0)
+            r.ecount = sqlite3_column_int(s, ecount);
+        rows.push_back(std::move(r));
+    }
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(db, kindQuery.constData(), -1, &s, nullptr);
+    int enabledKinds = 1;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        const int kind = sqlite3_column_int(s, 0);
+        int n = 0;
+        for (const FloorQuestion &r : rows)
+            n += r.a13 == kind ? 1 : 0;
+        enabledKinds += n > 0 ? 1 : 0;
+    }
+    sqlite3_finalize(s);
+    return enabledKinds;
 }
 
 } // namespace benchsupport

@@ -11,6 +11,7 @@
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/windowchrome.h"
+#include "ui/waitcursor.h"
 #include "ui/windowparts.h"
 
 #include <QApplication>
@@ -37,23 +38,6 @@ namespace {
 
 // Columns of the grid query.
 enum Column { ColC1, ColC1_1, ColC2, ColC3, ColC4, ColD1, ColD2, ColC6 };
-
-// The hourglass for the length of a scope.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
 
 // Chapter names indented by level (subject, division, chapter, section), subjects in bold;
 // the figures right-aligned.
@@ -131,15 +115,12 @@ TFrmkmmc::TFrmkmmc(QWidget *parent) : QDialog(parent)
     connect(DBGrid1, &QTableView::doubleClicked, this,
             [this] { startPractice(0, true, u"练习新题"_s); });
 
-    auto makeButton = [this](const QString &name, const QString &caption) {
-        return WindowParts::makeButton(this, name, caption);
-    };
-    SpeedButton1 = makeButton(u"SpeedButton1"_s, u"练习新题"_s);
-    SpeedButton2 = makeButton(u"SpeedButton2"_s, u"错题重做"_s);
-    SpeedButton3 = makeButton(u"SpeedButton3"_s, u"习题重温"_s);
-    SpeedButton5 = makeButton(u"SpeedButton5"_s, u"试题录入"_s);
-    SpeedButton4 = makeButton(u"SpeedButton4"_s, u"设置"_s);
-    SpeedButton6 = makeButton(u"SpeedButton6"_s, u"关闭"_s);
+    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"练习新题"_s);
+    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"错题重做"_s);
+    SpeedButton3 = WindowParts::makeButton(this, u"SpeedButton3"_s, u"习题重温"_s);
+    SpeedButton5 = WindowParts::makeButton(this, u"SpeedButton5"_s, u"试题录入"_s);
+    SpeedButton4 = WindowParts::makeButton(this, u"SpeedButton4"_s, u"设置"_s);
+    SpeedButton6 = WindowParts::makeButton(this, u"SpeedButton6"_s, u"关闭"_s);
     connect(SpeedButton1, &QPushButton::clicked, this,
             [this] { startPractice(0, false, SpeedButton1->text()); });
     connect(SpeedButton2, &QPushButton::clicked, this,

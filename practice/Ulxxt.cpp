@@ -36,15 +36,18 @@ using WindowParts::BusyCursor;
 
 } // namespace
 
-TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
+TFrmLxxt::TFrmLxxt(QWidget *parent) : TFrmLxxt(PracticeWindowVariant(), parent) {}
+
+TFrmLxxt::TFrmLxxt(const PracticeWindowVariant &variant, QWidget *parent)
+    : QDialog(parent), m_variant(variant)
 {
-    setObjectName(u"FrmLxxt"_s);
+    setObjectName(variant.objectName);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kPracticeStyle));
     setFont(Fonts::song(14));
 
-    m_core = new TQuestionCore(this);
+    m_core = new TQuestionCore(this, variant.core);
     // The six state pictures; without them the window cannot show a question.
     if (!m_core->loadStatePictures())
         EndForMissingResource();
@@ -59,7 +62,7 @@ TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
     epLabel2->setObjectName(u"epLabel2"_s);
     m_clockLabel = new QLabel(this);
     m_clockLabel->setObjectName(u"LbClock"_s);
-    m_clockLabel->setAccessibleName(u"时钟"_s);
+    m_clockLabel->setAccessibleName(variant.clockCaption);
     m_clock = new TRunClock(m_clockLabel, this);
     m_animation = new TClockAnimation(this);
 
@@ -67,14 +70,16 @@ TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
     epEfTrBtn2 = makeButton(u"epEfTrBtn2"_s, u"下一题"_s);
     epEfTrBtn3 = makeButton(u"epEfTrBtn3"_s, u"完成"_s);
     epEfTrBtn6 = makeButton(u"epEfTrBtn6"_s, u"答案"_s);
-    epEfTrBtn4 = makeButton(u"epEfTrBtn4"_s, u"解析"_s);
+    if (variant.explanationButton)
+        epEfTrBtn4 = makeButton(u"epEfTrBtn4"_s, u"解析"_s);
     epEfTrBtn5 = makeButton(u"epEfTrBtn5"_s, u"笔记"_s);
     epEfTrBtn9 = makeButton(u"epEfTrBtn9"_s, u"考点"_s);
-    epEfTrBtn11 = makeButton(u"epEfTrBtn11"_s, u"修改本题"_s);
+    if (variant.editButton)
+        epEfTrBtn11 = makeButton(u"epEfTrBtn11"_s, u"修改本题"_s);
     epEfTrBtn10 = makeButton(u"epEfTrBtn10"_s, u"题目作废"_s);
-    epEfTrBtn99 = makeButton(u"epEfTrBtn99"_s, u"关闭"_s);
+    m_closeButton = makeButton(variant.closeName, u"关闭"_s);
     epEfTrBtn8 = makeButton(u"epEfTrBtn8"_s, u"设置"_s);
-    epEfTrBtn7 = makeButton(u"epEfTrBtn7"_s, u"桌面"_s);
+    m_desktopButton = makeButton(variant.desktopName, u"桌面"_s);
     FlatSpeedButton1 = makeButton(u"FlatSpeedButton1"_s, u"<-上一组"_s);
     FlatSpeedButton2 = makeButton(u"FlatSpeedButton2"_s, u"下一组->"_s);
 
@@ -90,8 +95,10 @@ TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
     buttons.nextGroup = FlatSpeedButton2;
     m_core->setButtons(buttons);
     for (QPushButton *b : {epEfTrBtn1, epEfTrBtn2, epEfTrBtn4, epEfTrBtn6, epEfTrBtn9,
-                           FlatSpeedButton1, FlatSpeedButton2})
-        b->setEnabled(false);
+                           FlatSpeedButton1, FlatSpeedButton2}) {
+        if (b)
+            b->setEnabled(false);
+    }
 
     connect(epEfTrBtn1, &QPushButton::clicked, m_core, &TQuestionCore::previousQuestion);
     connect(epEfTrBtn2, &QPushButton::clicked, m_core, &TQuestionCore::nextQuestion);
@@ -100,13 +107,15 @@ TFrmLxxt::TFrmLxxt(QWidget *parent) : QDialog(parent)
     connect(epEfTrBtn10, &QPushButton::clicked, m_core, &TQuestionCore::toggleVoid);
     connect(FlatSpeedButton1, &QPushButton::clicked, m_core, &TQuestionCore::previousGroup);
     connect(FlatSpeedButton2, &QPushButton::clicked, m_core, &TQuestionCore::nextGroup);
-    connect(epEfTrBtn4, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn4Click);
+    if (epEfTrBtn4)
+        connect(epEfTrBtn4, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn4Click);
     connect(epEfTrBtn5, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn5Click);
     connect(epEfTrBtn9, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn9Click);
-    connect(epEfTrBtn11, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn11Click);
+    if (epEfTrBtn11)
+        connect(epEfTrBtn11, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn11Click);
     connect(epEfTrBtn8, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn8Click);
-    connect(epEfTrBtn7, &QPushButton::clicked, this, &TFrmLxxt::epEfTrBtn7Click);
-    connect(epEfTrBtn99, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_desktopButton, &QPushButton::clicked, this, &TFrmLxxt::showDesktop);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     applyLayout(App::displayMode == u"800"_s);
 }
@@ -143,7 +152,7 @@ void TFrmLxxt::applyLayout(bool compact)
     const int titleHeight = compact ? 24 : 30;
     const int buttonHeight = compact ? 24 : 28;
     const int rightWidth = compact ? 192 : 220;
-    setFixedSize(compact ? QSize(780, 490) : QSize(923, 585));
+    setFixedSize(compact ? m_variant.compactSize : m_variant.normalSize);
     m_core->setCompact(compact);
 
     const QFont buttonFont = Fonts::sans(compact ? 13 : 14);
@@ -176,8 +185,10 @@ void TFrmLxxt::applyLayout(bool compact)
     labels->addWidget(m_core->questionLabels());
     labels->addSpacing(compact ? 12 : 20);
     labels->addWidget(m_core->statusLabel());
-    labels->addSpacing(compact ? 8 : 12);
-    labels->addWidget(m_core->editedLabel());
+    if (m_core->editedLabel()) {
+        labels->addSpacing(compact ? 8 : 12);
+        labels->addWidget(m_core->editedLabel());
+    }
     labels->addStretch();
     left->addLayout(labels);
 
@@ -197,13 +208,17 @@ void TFrmLxxt::applyLayout(bool compact)
     auto *commands1 = new QHBoxLayout;
     commands1->setSpacing(spacing);
     commands1->addStretch();
-    for (QPushButton *b : {epEfTrBtn3, epEfTrBtn6, epEfTrBtn4, epEfTrBtn5, epEfTrBtn9})
-        commands1->addWidget(b);
+    for (QPushButton *b : {epEfTrBtn3, epEfTrBtn6, epEfTrBtn4, epEfTrBtn5, epEfTrBtn9}) {
+        if (b)
+            commands1->addWidget(b);
+    }
     auto *commands2 = new QHBoxLayout;
     commands2->setSpacing(spacing);
     commands2->addStretch();
-    for (QPushButton *b : {epEfTrBtn11, epEfTrBtn10, epEfTrBtn99})
-        commands2->addWidget(b);
+    for (QPushButton *b : {epEfTrBtn11, epEfTrBtn10, m_closeButton}) {
+        if (b)
+            commands2->addWidget(b);
+    }
     left->addLayout(commands1);
     left->addLayout(commands2);
     columns->addLayout(left, 1);
@@ -214,13 +229,13 @@ void TFrmLxxt::applyLayout(bool compact)
     right->setSpacing(spacing);
     auto *top = new QHBoxLayout;
     top->addWidget(epEfTrBtn8);
-    top->addWidget(epEfTrBtn7);
+    top->addWidget(m_desktopButton);
     right->addLayout(top);
 
     auto *clock = new QHBoxLayout;
     clock->addWidget(m_animation);
     clock->addWidget(m_clockLabel, 1, Qt::AlignCenter);
-    right->addWidget(board(u"时钟"_s, clock));
+    right->addWidget(board(m_variant.clockCaption, clock));
 
     auto *kinds = new QHBoxLayout;
     kinds->addStretch();
@@ -262,7 +277,8 @@ void TFrmLxxt::showEvent(QShowEvent *event)
 void TFrmLxxt::FormShow()
 {
     BusyCursor busy;
-    epLabel2->setText(App::currentChapterKey.isEmpty() ? u"提示板"_s : App::currentChapterKey);
+    if (m_variant.hintFromChapterKey)
+        epLabel2->setText(App::currentChapterKey.isEmpty() ? u"提示板"_s : App::currentChapterKey);
     m_core->startShowing();
     m_clock->start();
     m_animation->start();
@@ -370,7 +386,12 @@ void TFrmLxxt::epEfTrBtn8Click()
     m_core->followAnswerTime();
 }
 
-void TFrmLxxt::epEfTrBtn7Click()
+void TFrmLxxt::setHintBoard(const QString &text)
+{
+    epLabel2->setText(text);
+}
+
+void TFrmLxxt::showDesktop()
 {
     WindowParts::showDesktop();
 }

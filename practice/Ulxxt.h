@@ -1,8 +1,12 @@
 // The chapter practice window: works through the new, wrong or done questions of one chapter.
+// The exam-point practice window is the same window with a few differences (PracticeWindowVariant).
 #pragma once
+
+#include "practice/QuestionCore.h"
 
 #include <QDialog>
 #include <QPixmap>
+#include <QSize>
 
 class QAbstractButton;
 class QLabel;
@@ -10,6 +14,25 @@ class QPushButton;
 class TClockAnimation;
 class TQuestionCore;
 class TRunClock;
+
+// What a window built on the practice window does differently from chapter practice.
+struct PracticeWindowVariant
+{
+    QString objectName = QStringLiteral("FrmLxxt");
+    QSize normalSize{923, 585};
+    QSize compactSize{780, 490}; // display mode "800"
+    QString clockCaption = QStringLiteral("时钟");
+    // "解析" (epEfTrBtn4) and "修改本题" (epEfTrBtn11) are offered.
+    bool explanationButton = true;
+    bool editButton = true;
+    // Names of the "关闭" and "桌面" buttons.
+    QString closeName = QStringLiteral("epEfTrBtn99");
+    QString desktopName = QStringLiteral("epEfTrBtn7");
+    // On showing, the hint board shows the current chapter key; otherwise it keeps the text
+    // the opener gave it.
+    bool hintFromChapterKey = true;
+    QuestionCoreOptions core;
+};
 
 class TFrmLxxt : public QDialog
 {
@@ -19,6 +42,9 @@ public:
     explicit TFrmLxxt(QWidget *parent = nullptr);
     ~TFrmLxxt() override;
 
+    // The hint board (epLabel2).
+    void setHintBoard(const QString &text);
+
     // Clears every run answer, opens App::practiceQuery as the question set and builds the kind
     // buttons; false when the set is empty. Throws Db::DbError when the database fails.
     bool PreparePracticeRun();
@@ -26,6 +52,8 @@ public:
     TQuestionCore *core() const { return m_core; }
 
 protected:
+    TFrmLxxt(const PracticeWindowVariant &variant, QWidget *parent);
+
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -42,7 +70,7 @@ private:
     void epEfTrBtn9Click();  // 考点
     void epEfTrBtn11Click(); // 修改本题
     void epEfTrBtn8Click();  // 设置
-    void epEfTrBtn7Click();  // 桌面
+    void showDesktop();      // 桌面
 
     TQuestionCore *m_core = nullptr;
     TRunClock *m_clock = nullptr;
@@ -56,14 +84,15 @@ private:
     QPushButton *epEfTrBtn4 = nullptr;
     QPushButton *epEfTrBtn5 = nullptr;
     QPushButton *epEfTrBtn6 = nullptr;
-    QPushButton *epEfTrBtn7 = nullptr;
     QPushButton *epEfTrBtn8 = nullptr;
     QPushButton *epEfTrBtn9 = nullptr;
     QPushButton *epEfTrBtn10 = nullptr;
     QPushButton *epEfTrBtn11 = nullptr;
-    QPushButton *epEfTrBtn99 = nullptr;
+    QPushButton *m_closeButton = nullptr;   // 关闭
+    QPushButton *m_desktopButton = nullptr; // 桌面
     QPushButton *FlatSpeedButton1 = nullptr;
     QPushButton *FlatSpeedButton2 = nullptr;
+    PracticeWindowVariant m_variant;
     QPixmap m_background;
     bool m_compact = false;
     bool m_shown = false;

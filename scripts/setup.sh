@@ -10,6 +10,8 @@ packages=(
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
   libquazip1-qt6-dev
   poppler-utils
+  # driving the program under Xvfb and taking screenshots of it
+  xdotool imagemagick
 )
 
 missing=()

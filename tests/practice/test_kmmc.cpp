@@ -76,21 +76,6 @@ int number(QWidget *w, const QString &name)
     return w->findChild<QLCDNumber *>(name)->intValue();
 }
 
-// Calls `act` once with the practice window when it is up as the active modal window.
-void whenPracticeShows(std::function<void(TFrmLxxt *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto *frm = qobject_cast<TFrmLxxt *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(frm);
-        }
-    });
-    timer->start();
-}
-
 } // namespace
 
 class KmmcTest : public QObject
@@ -328,13 +313,7 @@ private slots:
         // Run as the dispatcher runs it: modally. Hiding for the practice window must not end
         // the browser's own modal loop.
         TFrmkmmc frm;
-        QTimer safety;
-        safety.setSingleShot(true);
-        connect(&safety, &QTimer::timeout, [] {
-            while (QWidget *w = QApplication::activeModalWidget())
-                w->close();
-        });
-        safety.start(30000);
+        testsupport::ModalSafetyNet safety;
 
         bool browserHidden = false;
         QString title;
@@ -352,7 +331,7 @@ private slots:
             }
             // Showing again reads the grid anew from its first row: the browser must come
             // back to the chapter that was practised.
-            whenPracticeShows([&](TFrmLxxt *practice) {
+            testsupport::whenModalShows<TFrmLxxt>([&](TFrmLxxt *practice) {
                 browserHidden = !frm.isVisible();
                 title = practice->windowTitle();
                 practiceQuery = App::practiceQuery;
@@ -377,7 +356,6 @@ private slots:
         });
         testsupport::PromptCatcher prompts;
         frm.exec();
-        safety.stop();
 
         QVERIFY(prompts.calls().isEmpty());
         QVERIFY(closedByButton);

@@ -118,6 +118,16 @@ QString labelText(QWidget *parent, const QString &name)
     return l ? l->text() : QString();
 }
 
+ModalSafetyNet::ModalSafetyNet(int milliseconds)
+{
+    m_timer.setSingleShot(true);
+    QObject::connect(&m_timer, &QTimer::timeout, [] {
+        while (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    m_timer.start(milliseconds);
+}
+
 void saveShot(QWidget *widget, const QString &name)
 {
     const QString dir = qEnvironmentVariable("STUDYAID_SHOTS");

@@ -6,11 +6,13 @@
 #include "data/dm.h"
 #include "ui/prompthook.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QList>
 #include <QWidget>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -106,6 +108,34 @@ public:
     ~FixedToday() { Clock::resetToday(); }
     void set(const QDate &date) { Clock::setToday(date); }
 };
+
+// Closes every modal window still open when the time runs out, so that a test running a window
+// modally cannot hang when one of its steps fails; stopped when the object goes.
+class ModalSafetyNet
+{
+public:
+    explicit ModalSafetyNet(int milliseconds = 30000);
+
+private:
+    QTimer m_timer;
+};
+
+// Calls `act` once with the window of type Window when it is up as the active modal window
+// (a window that its opener runs modally, out of the test's reach otherwise).
+template <typename Window>
+void whenModalShows(std::function<void(Window *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto *w = qobject_cast<Window *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
+}
 
 // Saves a picture of the widget as DIR/NAME_<display mode>.png when the environment variable
 // STUDYAID_SHOTS names a folder DIR, for looking at a window's layout; otherwise does nothing.
