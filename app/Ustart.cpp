@@ -18,6 +18,7 @@
 #include "ui/MenuWidget.h"
 #include "ui/MidiPlayer.h"
 #include "ui/msgbox.h"
+#include "upgrade/ustxz.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -243,7 +244,8 @@ void TFrmStart::buildCommandTable()
                            [](QWidget *parent) { return std::make_unique<TFrmEset>(parent); })},
         {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating, nullptr)},
         {u"tj"_s, window(u"统计图表"_s, loading, nullptr)},
-        {u"sj"_s, window(u"题库升级"_s, Hourglass::None, nullptr)},
+        {u"sj"_s, window(u"题库升级"_s, Hourglass::None,
+                         [](QWidget *parent) { return std::make_unique<Tfrmstxz>(parent); })},
         {u"music"_s,
          [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;
