@@ -131,9 +131,8 @@ void Tfrmstxz::SpeedButton1Click()
 {
     // Starts where the typed file is, else in the program folder, where upgrades are shipped.
     const QFileInfo typed(Edit1->text().trimmed());
-    const QString start = !Edit1->text().trimmed().isEmpty() && typed.absoluteDir().exists()
-                              ? typed.absolutePath()
-                              : App::programFolder;
+    const QString start = typed.isAbsolute() && typed.absoluteDir().exists() ? typed.absolutePath()
+                                                                             : App::programFolder;
     QFileDialog dialog(this, u"选择升级文件"_s, start, fileFilter());
     dialog.setObjectName(u"OpenDialog1"_s);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -408,6 +408,7 @@ TEST_F(UpgradeImportTest, TheUpgradeFileIsHeldUntilReleased)
     EXPECT_FALSE(
         Db::scalar(study(), u"select 1 from pragma_database_list where name='upg'"_s).isValid());
     EXPECT_TRUE(data->dm.ADOCn2().isOpen());
+    EXPECT_TRUE(upgradefiles::heldOpen(upgradefiles::fixtureUpgrade()));
     import.release();
     EXPECT_FALSE(data->dm.ADOCn2().isOpen());
     EXPECT_FALSE(upgradefiles::heldOpen(upgradefiles::fixtureUpgrade()));

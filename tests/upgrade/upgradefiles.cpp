@@ -68,8 +68,10 @@ bool heldOpen(const QString &path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
     const QDir fds(u"/proc/self/fd"_s);
-    for (const QFileInfo &fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
-        if (fd.symLinkTarget() == target)
+    const QStringList entries =
+        fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &fd : entries) {
+        if (QFile::symLinkTarget(fds.filePath(fd)) == target)
             return true;
     }
     return false;
