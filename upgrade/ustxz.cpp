@@ -160,12 +160,10 @@ void Tfrmstxz::Button1Click()
         prompt(u"错误"_s, u"无法打开升级文件！"_s, kError);
         break;
     case Outcome::NoUpgradeTable:
-        prompt(u"错误"_s,
-               u"这不是本软件的升级文件：文件中没有升级标识（tab_sj）。\n"_s + kNothingChanged,
-               kError);
+        prompt(u"错误"_s, u"不是有效的升级文件（缺少升级标识）！\n"_s + kNothingChanged, kError);
         break;
     case Outcome::Unreadable:
-        prompt(u"错误"_s, u"无法读取升级文件，文件可能已损坏！\n"_s + kNothingChanged, kError);
+        prompt(u"错误"_s, u"升级文件已损坏，无法读取！\n"_s + kNothingChanged, kError);
         break;
     case Outcome::ForeignProduct:
         prompt(u"提示"_s, u"升级文件不属于本软件！"_s, kWarning);
@@ -174,15 +172,16 @@ void Tfrmstxz::Button1Click()
         prompt(u"提示"_s, u"您已升级过了！"_s, kWarning);
         break;
     case Outcome::BackupFailed:
-        prompt(u"错误"_s, u"无法备份学习数据库，没有进行升级！\n"_s + kNothingChanged, kError);
+        prompt(u"错误"_s, u"无法备份学习数据库，没有升级！\n"_s + kNothingChanged, kError);
         break;
     case Outcome::Failed:
         prompt(u"提示"_s, u"升级失败！\n"_s + kNothingChanged, kError);
         break;
     case Outcome::Succeeded: {
-        QString message = u"升级成功！\n新增试题 %1 道。"_s.arg(r.questionsAdded);
+        QString message = u"升级成功！\n新增试题 %1 道"_s.arg(r.questionsAdded);
+        message += r.questionsKept > 0 ? u"，"_s : u"。"_s;
         if (r.questionsKept > 0)
-            message += u"题库中已有的 %1 道试题保持原样。"_s.arg(r.questionsKept);
+            message += u"已有的 %1 道保持原样。"_s.arg(r.questionsKept);
         prompt(u"提示"_s, message, kInformation);
         break;
     }

@@ -189,14 +189,17 @@ private slots:
             << u"提示|您已升级过了！|1|1"_s << false;
         QTest::newRow("no tab_sj")
             << u"nosj.mdb"_s << QStringList{u"drop table tab_sj"_s} << false
-            << u"错误|这不是本软件的升级文件：文件中没有升级标识（tab_sj）。\n"_s + unchanged +
-                   u"|1|2"_s
-            << false;
+            << u"错误|不是有效的升级文件（缺少升级标识）！\n"_s + unchanged + u"|1|2"_s << false;
         QTest::newRow("an append fails")
             << u"norule.mdb"_s << QStringList{u"drop table tab_rule"_s} << true
             << u"提示|升级失败！\n"_s + unchanged + u"|1|2"_s << false;
         QTest::newRow("success") << u"good.mdb"_s << none << false
                                  << u"提示|升级成功！\n新增试题 5 道。|1|0"_s << true;
+        QTest::newRow("success, a question the bank has")
+            << u"overlap.mdb"_s
+            << QStringList{u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) "
+                           u"values ('010101000001','A',4,'010101',11,0,1)"_s}
+            << false << u"提示|升级成功！\n新增试题 5 道，已有的 1 道保持原样。|1|0"_s << true;
         QTest::newRow("success by keyboard, blanks around the path")
             << u"  good.mdb  "_s << none << true << u"提示|升级成功！\n新增试题 5 道。|1|0"_s
             << true;
