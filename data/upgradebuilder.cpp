@@ -172,8 +172,8 @@ void placeAddedRows(const QSqlDatabase &db, const QString &table, const QString 
     place(before + 1);
 }
 
-void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const QString &outPath,
-                      const QString &sjbs, const QString &cpbs)
+// A new, empty file at outPath with the tables of a study database, open on kConn.
+QSqlDatabase createUpgradeFile(const QString &outPath)
 {
     {
         QFile create(outPath);
@@ -186,6 +186,13 @@ void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const 
     const QSqlDatabase db = QSqlDatabase::database(kConn, false);
     Db::exec(db, u"PRAGMA journal_mode=DELETE"_s);
     Schema::create(db);
+    return db;
+}
+
+void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const QString &outPath,
+                      const QString &sjbs, const QString &cpbs)
+{
+    const QSqlDatabase db = createUpgradeFile(outPath);
     attach(db, basePath, u"base"_s);
     attach(db, mergedPath, u"merged"_s);
     {
@@ -283,17 +290,7 @@ bool build(const QString &baseDir, const QString &upgradeDir, const QString &out
 bool buildSynthetic(int questions, const QString &outPath, QString *error)
 {
     return writeFile(outPath, error, [&] {
-        {
-            QFile create(outPath);
-            if (!create.open(QIODevice::WriteOnly))
-                throw BuildError(outPath + u": cannot be written"_s);
-        }
-        QString why;
-        if (!Db::open(kConn, outPath, {}, &why))
-            throw BuildError(outPath + u": "_s + why);
-        const QSqlDatabase db = QSqlDatabase::database(kConn, false);
-        Db::exec(db, u"PRAGMA journal_mode=DELETE"_s);
-        Schema::create(db);
+        const QSqlDatabase db = createUpgradeFile(outPath);
         Db::Transaction tx(db);
         QSqlQuery kmmc(db), fgmc(db), rule(db), answ(db), exer(db);
         kmmc.prepare(u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,'1',?)"_s);
