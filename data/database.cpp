@@ -315,6 +315,10 @@ void backupTo(const QSqlDatabase &db, const QString &path)
     int rc = sqlite3_open_v2(partial.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
     QString why;
     if (rc == SQLITE_OK) {
+        // The copy is a fresh file, discarded unless complete: no journal, no waiting for the
+        // disk on every page (the source stays the database of record).
+        sqlite3_exec(target, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
+                     nullptr);
         sqlite3_backup *copy = sqlite3_backup_init(target, "main", source, "main");
         if (copy) {
             rc = sqlite3_backup_step(copy, -1);
