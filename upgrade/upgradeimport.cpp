@@ -255,10 +255,7 @@ UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &s
         Attachment attached(study, path);
         Db::Transaction tx(study);
         const qint64 lastQuestion = lastRowid(study, u"tab_answ"_s);
-        result.questionsKept =
-            Db::scalar(study, u"select count(*) from upg.tab_answ u where exists "
-                              u"(select 1 from main.tab_answ m where m.A1=u.A1)"_s)
-                .toInt();
+        const int offered = Db::scalar(study, u"select count(*) from upg.tab_answ"_s).toInt();
         for (const QString &statement : appendStatements(study))
             Db::exec(study, statement);
         Db::exec(study, u"insert into tab_sj(sjbs,cpbs) values(?,?)"_s, {sjbs, cpbs});
@@ -266,6 +263,8 @@ UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &s
         result.questionsAdded =
             Db::scalar(study, u"select count(*) from main.tab_answ where rowid>?"_s, {lastQuestion})
                 .toInt();
+        // Every other question of the file has an id the study database already had.
+        result.questionsKept = offered - result.questionsAdded;
         tx.commit();
         result.outcome = Outcome::Succeeded;
     } catch (const Db::DbError &e) {
