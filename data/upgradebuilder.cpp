@@ -122,9 +122,17 @@ void writeMergedSources(const QString &baseDir, const QString &upgradeDir, const
                                  q.toObject().value(u"id"_s).toString() +
                                  u": an upgrade carries no compound questions"_s);
         }
-        // Named apart from the bank's own files.
-        if (!QFile::copy(upgrade.filePath(name), mergedDir + u"/questions_zz_"_s + name))
-            throw BuildError(upgrade.filePath(name) + u": cannot be copied"_s);
+        // Appended to the bank's file of the same subject, so positions in a chapter continue.
+        const QString merged = mergedDir + u'/' + name;
+        QJsonObject file = readObject(merged, true);
+        QJsonArray list = file.value(u"questions"_s).toArray();
+        for (const QJsonValue &q : questions.value(u"questions"_s).toArray())
+            list.append(q);
+        file.insert(u"questions"_s, list);
+        writeObject(merged + u".part"_s, file);
+        QFile::remove(merged);
+        if (!QFile::rename(merged + u".part"_s, merged))
+            throw BuildError(merged + u": cannot be written"_s);
     }
 }
 
@@ -208,9 +216,6 @@ void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const 
                          notInBase.arg(u"ftid"_s, u"tab_rule"_s));
         Db::exec(db, u"insert into tab_fgmc select * from merged.tab_fgmc"_s +
                          notInBase.arg(u"id"_s, u"tab_fgmc"_s));
-        // Positions in a chapter continue after the bank's own questions of that chapter.
-        Db::exec(db, u"update tab_answ set xx=xx+coalesce((select max(b.xx) from base.tab_answ b "
-                     u"where b.A10=tab_answ.A10),0)"_s);
         placeAddedRows(db, u"tab_kmmc"_s, u"C1"_s);
         placeAddedRows(db, u"tab_fgmc"_s, u"id"_s);
         Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,?)"_s, {sjbs, cpbs});
@@ -267,7 +272,6 @@ bool build(const QString &baseDir, const QString &upgradeDir, const QString &out
             throw BuildError(why);
         if (!BankBuilder::build(mergedDir, mergedPath, &why, options)) {
             // Name the upgrade's own files, not their merged copies.
-            why.replace(mergedDir + u"/questions_zz_"_s, upgradeDir + u'/');
             why.replace(mergedDir + u'/', u"("_s + baseDir + u" + "_s + upgradeDir + u")/"_s);
             throw BuildError(why);
         }

@@ -320,7 +320,7 @@ private slots:
         QVERIFY(data->isValid());
         const BrowserFigures before = browserFigures();
         QVERIFY(before.total > 0);
-        QVERIFY(!before.order.contains(u"010204"_s));
+        QVERIFY(!before.order.contains(u"010205"_s));
 
         TFrmStart start;
         QStringList prompts;
@@ -338,21 +338,20 @@ private slots:
             return dialog.result();
         });
         start.ShockwaveFlash1FSCommand(u"sj"_s, {});
-        QCOMPARE(prompts, QStringList{u"提示|升级成功！\n新增试题 35 道。|1|0"_s});
+        QCOMPARE(prompts, QStringList{u"提示|升级成功！\n新增试题 31 道。|1|0"_s});
         QVERIFY(released);
 
         const BrowserFigures after = browserFigures();
-        QCOMPARE(after.total, before.total + 35);
-        // The new sections sort under their chapters, with their questions counted up the tree.
-        QCOMPARE(after.order.indexOf(u"010204"_s), after.order.indexOf(u"010203"_s) + 1);
-        QCOMPARE(after.order.indexOf(u"010303"_s), after.order.indexOf(u"010302"_s) + 1);
-        QCOMPARE(after.questions.value(u"010204"_s), 7);
-        QCOMPARE(after.questions.value(u"010303"_s), 9);
-        QCOMPARE(after.questions.value(u"01"_s), before.questions.value(u"01"_s) + 16);
+        QCOMPARE(after.total, before.total + 31);
+        // The new section sorts under its chapter, with its questions counted up the tree.
+        QCOMPARE(after.order.indexOf(u"010205"_s), after.order.indexOf(u"010204"_s) + 1);
+        QCOMPARE(after.questions.value(u"010205"_s), 10);
+        QCOMPARE(after.questions.value(u"010402"_s), before.questions.value(u"010402"_s) + 2);
+        QCOMPARE(after.questions.value(u"01"_s), before.questions.value(u"01"_s) + 12);
         QCOMPARE(after.questions.value(u"02"_s), before.questions.value(u"02"_s) + 7);
         QCOMPARE(after.questions.value(u"03"_s), before.questions.value(u"03"_s) + 7);
         QCOMPARE(after.questions.value(u"05"_s), before.questions.value(u"05"_s) + 5);
-        QCOMPARE(after.questions.value(u"0"_s), before.questions.value(u"0"_s) + 35);
+        QCOMPARE(after.questions.value(u"0"_s), before.questions.value(u"0"_s) + 31);
 
         prompts.clear();
         start.ShockwaveFlash1FSCommand(u"sj"_s, {});
