@@ -6,6 +6,7 @@
 #include "data/appglobals.h"
 #include "data/dm.h"
 #include "ui/fonts.h"
+#include "ui/windowparts.h"
 #include "upgrade/upgradeimport.h"
 
 #include <QApplication>
@@ -89,8 +90,7 @@ Tfrmstxz::Tfrmstxz(QWidget *parent)
     setTabOrder(SpeedButton1, Button1);
     setTabOrder(Button1, Button2);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    WindowParts::centre(this);
 }
 
 Tfrmstxz::~Tfrmstxz()

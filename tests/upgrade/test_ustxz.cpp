@@ -30,6 +30,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using testsupport::child;
 using testsupport::PromptCatcher;
 
 namespace {
@@ -38,11 +39,6 @@ QString promptText(const PromptCall &c)
 {
     return c.caption + u'|' + c.message + u'|' + QString::number(c.buttons) + u'|' +
            QString::number(c.icon);
-}
-
-template <typename T> T *child(QWidget *w, const QString &name)
-{
-    return w->findChild<T *>(name);
 }
 
 // Calls `act` once with the first modal window of type T that comes up.
