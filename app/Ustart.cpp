@@ -23,6 +23,7 @@
 #include "ui/MenuWidget.h"
 #include "ui/MidiPlayer.h"
 #include "ui/msgbox.h"
+#include "upgrade/ustxz.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -253,7 +254,8 @@ void TFrmStart::buildCommandTable()
                          [](QWidget *parent) { return std::make_unique<TFrmRz>(parent); })},
         {u"tj"_s, window(u"统计图表"_s, loading,
                          [](QWidget *parent) { return std::make_unique<Tfrmchart>(parent); })},
-        {u"sj"_s, window(u"题库升级"_s, Hourglass::None, nullptr)},
+        {u"sj"_s, window(u"题库升级"_s, Hourglass::None,
+                         [](QWidget *parent) { return std::make_unique<Tfrmstxz>(parent); })},
         {u"music"_s,
          [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;

@@ -18,21 +18,38 @@ using namespace Qt::StringLiterals;
 
 namespace benchsupport {
 
-QString syntheticBank(int questions)
+namespace {
+
+// A file in the build's bench-data folder, written by mkbank with the given mode when missing.
+QString builtWithMkbank(const QString &fileName, const QString &mode, int count)
 {
     const QString dir = QString::fromUtf8(STUDYAID_BUILD_DIR) + u"/bench-data"_s;
     QDir().mkpath(dir);
-    const QString path = dir + u"/synthetic"_s + QString::number(questions) + u".mdb"_s;
+    const QString path = dir + u'/' + fileName;
     if (!QFile::exists(path)) {
         const QString tool = QString::fromUtf8(STUDYAID_BUILD_DIR) + u"/toolbin/mkbank"_s;
-        const int rc = QProcess::execute(tool, {u"--synthetic"_s, QString::number(questions),
-                                                u"--out"_s, path});
+        const int rc = QProcess::execute(tool, {mode, QString::number(count), u"--out"_s, path});
         if (rc != 0) {
-            std::fprintf(stderr, "cannot build the synthetic bank with %s\n", qPrintable(tool));
+            std::fprintf(stderr, "cannot build %s with %s\n", qPrintable(fileName),
+                         qPrintable(tool));
             std::exit(1);
         }
     }
     return path;
+}
+
+} // namespace
+
+QString syntheticBank(int questions)
+{
+    return builtWithMkbank(u"synthetic"_s + QString::number(questions) + u".mdb"_s,
+                           u"--synthetic"_s, questions);
+}
+
+QString syntheticUpgrade(int questions)
+{
+    return builtWithMkbank(u"upgrade"_s + QString::number(questions) + u".mdb"_s,
+                           u"--synthetic-upgrade"_s, questions);
 }
 
 QString workingCopy(const QString &database, const QString &name)

@@ -15,6 +15,8 @@ namespace benchsupport {
 
 // Path of the synthetic bank with `questions` questions, built with mkbank when missing.
 QString syntheticBank(int questions = 100000);
+// Path of an upgrade of `questions` questions for the synthetic bank, written when missing.
+QString syntheticUpgrade(int questions = 50000);
 // A fresh working copy of a database in a temporary folder that lives until the process ends.
 QString workingCopy(const QString &database, const QString &name);
 

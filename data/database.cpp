@@ -1,7 +1,9 @@
 #include "data/database.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <QSqlDriver>
 #include <memory>
 #include <sqlite3.h>
@@ -249,15 +251,13 @@ namespace {
 
 // Opens and checks the connection; returns an empty text on success, else the reason.
 QString openChecked(const QString &connectionName, const QString &path,
-                    const QStringList &requiredTables)
+                    const QStringList &requiredTables, bool readOnly)
 {
     if (!QFileInfo(path).isFile())
         return u"no such file: "_s + path;
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
-    // mode=rw: the file must exist; SQLite never creates an empty database here.
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(u"mode=rw"_s);
-    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    // mode=rw or ro: the file must exist; SQLite never creates an empty database here.
+    db.setDatabaseName(fileUri(path, readOnly));
     db.setConnectOptions(u"QSQLITE_OPEN_URI"_s);
     if (!db.open())
         return db.lastError().text();
@@ -272,6 +272,8 @@ QString openChecked(const QString &connectionName, const QString &path,
             if (!tables.contains(t, Qt::CaseInsensitive))
                 return u"missing table: "_s + t;
         }
+        if (readOnly)
+            return {};
         // WAL: a crash never leaves a half-written answer, and readers never block the writer.
         exec(db, u"PRAGMA journal_mode=WAL"_s);
         exec(db, u"PRAGMA synchronous=NORMAL"_s);
@@ -283,17 +285,40 @@ QString openChecked(const QString &connectionName, const QString &path,
 
 } // namespace
 
-bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
-          QString *error)
+namespace {
+
+bool openWithMode(const QString &connectionName, const QString &path,
+                  const QStringList &requiredTables, bool readOnly, QString *error)
 {
     close(connectionName);
-    const QString why = openChecked(connectionName, path, requiredTables);
+    const QString why = openChecked(connectionName, path, requiredTables, readOnly);
     if (why.isEmpty())
         return true;
     if (error)
         *error = why;
     close(connectionName);
     return false;
+}
+
+} // namespace
+
+bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
+          QString *error)
+{
+    return openWithMode(connectionName, path, requiredTables, false, error);
+}
+
+bool openReadOnly(const QString &connectionName, const QString &path,
+                  const QStringList &requiredTables, QString *error)
+{
+    return openWithMode(connectionName, path, requiredTables, true, error);
+}
+
+QString fileUri(const QString &path, bool readOnly)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(readOnly ? u"mode=ro"_s : u"mode=rw"_s);
+    return url.toString(QUrl::FullyEncoded);
 }
 
 void close(const QString &connectionName)
@@ -366,6 +391,58 @@ QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &
 {
     QSqlQuery q = query(db, sql, values);
     return q.next() ? q.value(0) : QVariant();
+}
+
+QString mainFilePath(const QSqlDatabase &db)
+{
+    return scalar(db, u"select file from pragma_database_list where name='main'"_s).toString();
+}
+
+void backupTo(const QSqlDatabase &db, const QString &path)
+{
+    sqlite3 *source = nativeHandle(db);
+    if (!source || !db.isOpen())
+        throw DbError(u"database not open [backup]"_s);
+    const QString partial = path + u".part"_s;
+    QFile::remove(partial);
+    {
+        // Created empty and user-only first: SQLite takes an empty file as an empty database.
+        QFile create(partial);
+        if (!create.open(QIODevice::WriteOnly) ||
+            !create.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+            throw DbError(u"cannot create "_s + partial);
+    }
+    sqlite3 *target = nullptr;
+    int rc = sqlite3_open_v2(partial.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
+    QString why;
+    if (rc == SQLITE_OK) {
+        // The copy is a fresh file, discarded unless complete: no journal, no waiting for the
+        // disk on every page (the source stays the database of record).
+        sqlite3_exec(target, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
+                     nullptr);
+        sqlite3_backup *copy = sqlite3_backup_init(target, "main", source, "main");
+        if (copy) {
+            rc = sqlite3_backup_step(copy, -1);
+            sqlite3_backup_finish(copy);
+            if (rc != SQLITE_DONE)
+                why = QString::fromUtf8(sqlite3_errstr(rc));
+        } else {
+            why = QString::fromUtf8(sqlite3_errmsg(target));
+        }
+    } else {
+        why = QString::fromUtf8(sqlite3_errstr(rc));
+    }
+    if (sqlite3_close(target) != SQLITE_OK && why.isEmpty())
+        why = u"cannot close the copy"_s;
+    for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
+        QFile::remove(partial + suffix);
+    if (why.isEmpty() &&
+        std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0)
+        why = u"cannot rename the copy to "_s + path;
+    if (!why.isEmpty()) {
+        QFile::remove(partial);
+        throw DbError(why + u" [backup to "_s + path + u"]"_s);
+    }
 }
 
 QStringList tableNames(const QSqlDatabase &db)

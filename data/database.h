@@ -59,6 +59,12 @@ QString sqlIdentifier(const QString &name);
 // lacks one of requiredTables, is closed again and reported as an error.
 bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
           QString *error = nullptr);
+// The same for a file that is only read: opened read-only, its journal mode left as it is.
+bool openReadOnly(const QString &connectionName, const QString &path,
+                  const QStringList &requiredTables, QString *error = nullptr);
+// A path as an SQLite URI (file:, every special character percent-encoded) opening an existing
+// file read-write or read-only; for connections opened with URI names and for ATTACH.
+QString fileUri(const QString &path, bool readOnly);
 // Closes and removes the named connection; harmless when it is not open.
 void close(const QString &connectionName);
 
@@ -78,6 +84,13 @@ void write(const QSqlDatabase &db, const QString &sql, const QVariantList &value
 void execPrepared(QSqlQuery &q, const QVariantList &values);
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+
+// Path of the connection's main database file, from the connection itself.
+QString mainFilePath(const QSqlDatabase &db);
+// Copies the connection's main database, page by page and consistent with its committed state,
+// into a new file at path (user-only), replacing that file only once the copy is complete.
+// Throws DbError; a failed copy leaves no partial file behind.
+void backupTo(const QSqlDatabase &db, const QString &path);
 
 // Names of the tables of the main database, from sqlite_master.
 QStringList tableNames(const QSqlDatabase &db);

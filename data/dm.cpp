@@ -83,7 +83,7 @@ QSqlDatabase TDM1::ADOCn1() const
 
 bool TDM1::openSecondConnection(const QString &path, QString *error)
 {
-    return Db::open(kConn2, path, {}, error);
+    return Db::openReadOnly(kConn2, path, {}, error);
 }
 
 QSqlDatabase TDM1::ADOCn2() const

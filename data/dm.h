@@ -30,7 +30,7 @@ public:
 
     // The study database connection.
     QSqlDatabase ADOCn1() const;
-    // The second connection, for upgrade files: opens an existing database file.
+    // The second connection, for upgrade files: opens an existing database file read-only.
     bool openSecondConnection(const QString &path, QString *error = nullptr);
     QSqlDatabase ADOCn2() const;
     void closeSecondConnection();
