@@ -118,7 +118,7 @@ void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
         return;
     }
     run(db, "PRAGMA journal_mode=WAL");
-    run(db, "PRAGMA synchronous=NORMAL");
+    run(db, "PRAGMA synchronous=FULL");
     const QByteArray select = query().toUtf8();
     const QByteArray kinds = kindQuery().toUtf8();
     std::vector<Row> rows;

@@ -97,6 +97,11 @@ QAbstractButton *button(QWidget *parent, const QString &name);
 // The text of a label, empty when there is no such label.
 QString labelText(QWidget *parent, const QString &name);
 
+// Without a session's runtime folder Qt makes one under /tmp and leaves it there; a test process
+// gets a private one of its own instead, removed when the process ends. Call before the
+// application object is made.
+void usePrivateRuntimeFolder();
+
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
 int runQtTest(QObject *test, int argc, char **argv);
