@@ -17,6 +17,7 @@
 #include "progress/dailytarget.h"
 #include "ui/MenuWidget.h"
 #include "ui/MidiPlayer.h"
+#include "ui/PageViewer.h"
 #include "ui/msgbox.h"
 
 #include <QApplication>
@@ -159,7 +160,12 @@ void TFrmStart::FormShow()
 
 void TFrmStart::closeEvent(QCloseEvent *event)
 {
-    // Closing always succeeds; the database is released and failures doing so are ignored.
+    // Closed by the desktop (Alt+F4, the window menu): the daily-target check of 退出 decides.
+    if (!m_quitConfirmed && !confirmQuit()) {
+        event->ignore();
+        return;
+    }
+    // The database is released and failures doing so are ignored.
     MidiMediaPlayer->stop();
     if (DM1)
         DM1->close();
@@ -208,8 +214,13 @@ void TFrmStart::openModal(const WindowFactory &factory, Hourglass hourglass)
 
 void TFrmStart::openPage(const QString &relativePath)
 {
-    // The result of the open request is not checked: the page opens in the user's browser.
-    m_openUrl(QUrl::fromLocalFile(App::programFolder + relativePath));
+    // The desktop's program for web pages, or, when the desktop has none, a viewer of our own:
+    // a chosen page always shows.
+    const QUrl page = QUrl::fromLocalFile(App::programFolder + relativePath);
+    if (m_openUrl(page))
+        return;
+    openModal([page](QWidget *parent) { return std::make_unique<PageViewer>(page, parent); },
+              Hourglass::None);
 }
 
 void TFrmStart::buildCommandTable()
@@ -336,6 +347,14 @@ void TFrmStart::PlayBackgroundMusic(const QString &fileName, bool on)
 
 void TFrmStart::dailyTargetCheck()
 {
+    if (!confirmQuit())
+        return;
+    m_quitConfirmed = true;
+    close();
+}
+
+bool TFrmStart::confirmQuit()
+{
     DailyTarget::Result result;
     if (DM1 && DM1->connected()) {
         try {
@@ -347,11 +366,9 @@ void TFrmStart::dailyTargetCheck()
     }
     switch (result.outcome) {
     case DailyTarget::Outcome::Below:
-        if (SystemMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
-                             QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) !=
-            QMessageBox::Ok)
-            return;
-        break;
+        return SystemMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
+                                QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
+               QMessageBox::Ok;
     case DailyTarget::Outcome::Reached:
         SystemMessageBox(this, u"提示"_s, u"恭喜完成今日学习计划！"_s, QMessageBox::Information);
         break;
@@ -362,5 +379,5 @@ void TFrmStart::dailyTargetCheck()
     case DailyTarget::Outcome::NoTarget:
         break;
     }
-    close();
+    return true;
 }

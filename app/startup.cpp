@@ -19,6 +19,7 @@
 #include "data/dm.h"
 #include "ui/MenuWidget.h"
 #include "ui/fonts.h"
+#include "ui/headerdrag.h"
 #include "ui/msgbox.h"
 #include "ui/prompthook.h"
 
@@ -172,6 +173,7 @@ int run(const Options &options)
     QGuiApplication::setApplicationDisplayName(applicationTitle());
     QCoreApplication::setApplicationVersion(applicationVersion());
     Fonts::applyApplicationFont();
+    HeaderDrag::install(qApp);
     // Qt's own texts (the buttons of the system message box, the editors' context menus) in
     // Chinese, from Qt's translations when they are installed.
     session->qtTexts = std::make_unique<QTranslator>();

@@ -10,7 +10,10 @@
 #include "data/dm.h"
 #include "support/testsupport.h"
 #include "ui/MenuWidget.h"
+#include "practice/Ukmmc.h"
 #include "ui/MidiPlayer.h"
+#include "ui/PageViewer.h"
+#include "ui/headerdrag.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -27,6 +30,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QWindow>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -37,6 +42,7 @@
 using namespace Qt::StringLiterals;
 using testsupport::PromptCatcher;
 using testsupport::TempProgramFolder;
+using testsupport::saveShot;
 
 namespace {
 
@@ -212,6 +218,110 @@ private slots:
         for (const QString &page : std::as_const(pages))
             QVERIFY2(QFileInfo::exists(folder->path() + page), qPrintable(page));
         QVERIFY(start->isHidden()); // nothing closed or showed the start window
+    }
+
+    // Without a program of the desktop for web pages, every page opens in our own viewer.
+    void pagesShowInOurOwnViewerWithoutADesktopHandler_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s;
+        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s;
+        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s
+                              << u"联系"_s;
+        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s;
+    }
+    void pagesShowInOurOwnViewerWithoutADesktopHandler()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, page);
+        QFETCH(QString, title);
+        createStart();
+        start->setUrlOpener([](const QUrl &) { return false; });
+        QString source, text, windowTitle;
+        onWindow = [&](QDialog &d) {
+            auto *viewer = qobject_cast<PageViewer *>(&d);
+            QVERIFY(viewer);
+            source = viewer->browser()->source().toLocalFile();
+            text = viewer->browser()->toPlainText();
+            windowTitle = viewer->windowTitle();
+            saveShot(viewer, u"pageviewer_"_s + word);
+        };
+        start->ShockwaveFlash1FSCommand(word, {});
+        QCOMPARE(windows, QStringList{u"PageViewer"_s});
+        QCOMPARE(source, folder->path() + page);
+        QVERIFY2(windowTitle.contains(title), qPrintable(windowTitle));
+        QVERIFY(text.size() > 100);
+        QVERIFY(!text.contains(u"找不到页面文件"_s));
+    }
+
+    // Closing the menu window from the desktop (Alt+F4) asks the same as 退出.
+    void closingFromTheDesktopRunsTheQuitCheck_data()
+    {
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("below, stay") << 49 << int(QMessageBox::Cancel)
+                                     << u"还未完成今日学习计划，要退出吗？"_s << false;
+        QTest::newRow("below, leave") << 49 << int(QMessageBox::Ok)
+                                      << u"还未完成今日学习计划，要退出吗？"_s << true;
+        QTest::newRow("reached") << 50 << int(QMessageBox::Ok) << u"恭喜完成今日学习计划！"_s
+                                 << true;
+    }
+    void closingFromTheDesktopRunsTheQuitCheck()
+    {
+        QFETCH(int, answers);
+        QFETCH(int, reply);
+        QFETCH(QString, message);
+        QFETCH(bool, closes);
+        testsupport::FixedToday today(kToday);
+        showStart();
+        setPlan(0, 50, 60, answers, u"00:00:00"_s);
+        PromptCatcher catcher;
+        catcher.queue(reply);
+
+        start->windowHandle()->close(); // what the window manager's close request does
+
+        QCOMPARE(catcher.messages(), QStringList{message});
+        QCOMPARE(start->isVisible(), !closes);
+        QCOMPARE(DM1->connected(), !closes);
+    }
+
+    // A borderless window moves when dragged by its header; a press on its body, or on the
+    // full-screen menu, moves nothing.
+    void borderlessWindowsMoveByTheirHeader()
+    {
+        openStudyDatabase();
+        HeaderDrag::install(qApp);
+        TFrmkmmc browser;
+        browser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        browser.move(40, 30);
+        const QPoint before = browser.pos();
+
+        const QPoint body(browser.width() / 2, browser.height() / 2);
+        QTest::mousePress(&browser, Qt::LeftButton, {}, body);
+        QTest::mouseMove(&browser, body + QPoint(30, 20));
+        QTest::mouseRelease(&browser, Qt::LeftButton, {}, body + QPoint(30, 20));
+        QCOMPARE(browser.pos(), before);
+
+        const QPoint header(browser.width() / 2, 8);
+        QTest::mousePress(&browser, Qt::LeftButton, {}, header);
+        QTest::mouseMove(&browser, header + QPoint(30, 20));
+        QTest::mouseRelease(&browser, Qt::LeftButton, {}, header + QPoint(30, 20));
+        QCOMPARE(browser.pos(), before + QPoint(30, 20));
+        browser.close();
+
+        start = std::make_unique<TFrmStart>();
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start.get()));
+        const QPoint menuBefore = start->pos();
+        QTest::mousePress(start.get(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(start.get(), QPoint(60, 60));
+        QTest::mouseRelease(start.get(), Qt::LeftButton, {}, QPoint(60, 60));
+        QCOMPARE(start->pos(), menuBefore);
     }
 
     void aboutWindow()
@@ -583,10 +693,15 @@ private slots:
         QTest::addColumn<int>("icon");
         const QString db = u"无法连接数据库！"_s;
         const QString flash = u"请安装Flash6插件文件！"_s;
-        QTest::newRow("no database file") << QString() << u"copy"_s << u"错误"_s << db
-                                          << int(QMessageBox::Critical);
-        QTest::newRow("not a database") << u"Standard Jet DB\nnot really"_s << u"copy"_s
-                                        << u"错误"_s << db << int(QMessageBox::Critical);
+        QTest::newRow("no database file")
+            << QString() << u"copy"_s << u"错误"_s
+            << db + u"\n找不到学习数据库文件 data/WTXVEB710448.mdb。"_s
+            << int(QMessageBox::Critical);
+        // A damaged file says so, and nothing starts.
+        QTest::newRow("not a database")
+            << u"Standard Jet DB\nnot really"_s << u"copy"_s << u"错误"_s
+            << db + u"\n学习数据库文件已损坏，请用备份替换 data/WTXVEB710448.mdb。"_s
+            << int(QMessageBox::Critical);
         QTest::newRow("no menu file") << u"copy"_s << QString() << u"提示"_s << flash
                                       << int(QMessageBox::Warning);
         // The menu is checked before the database.
