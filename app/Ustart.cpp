@@ -226,9 +226,15 @@ void TFrmStart::openPage(const QString &relativePath)
 void TFrmStart::buildCommandTable()
 {
     const auto loading = Hourglass::WhileLoading;
-    const auto chapterBrowser = window(u"章节练习"_s, loading, [](QWidget *parent) {
-        return std::make_unique<TFrmkmmc>(parent);
-    });
+    // "lx" opens the chapter browser on its first row, "lx2" .. "lx5" on the second .. fifth
+    // subject: the same window, reached per subject from the menu.
+    const auto chapterBrowser = [this, loading](int subject) {
+        return window(u"章节练习"_s, loading, [subject](QWidget *parent) {
+            auto browser = std::make_unique<TFrmkmmc>(parent);
+            browser->startOnSubject(subject);
+            return browser;
+        });
+    };
     const auto examPoints = window(u"考点学习"_s, loading, nullptr);
     // The sound and answer-time settings window; "sztime" opens it with the answer times only.
     const WindowFactory settings = nullptr;
@@ -244,11 +250,11 @@ void TFrmStart::buildCommandTable()
     m_commands = {
         {u"ksdg"_s, examPoints},
         {u"zsd"_s, examPoints},
-        {u"lx"_s, chapterBrowser},
-        {u"lx2"_s, chapterBrowser},
-        {u"lx3"_s, chapterBrowser},
-        {u"lx4"_s, chapterBrowser},
-        {u"lx5"_s, chapterBrowser},
+        {u"lx"_s, chapterBrowser(0)},
+        {u"lx2"_s, chapterBrowser(2)},
+        {u"lx3"_s, chapterBrowser(3)},
+        {u"lx4"_s, chapterBrowser(4)},
+        {u"lx5"_s, chapterBrowser(5)},
         {u"szjh"_s, window(u"学习计划"_s, loading, nullptr)},
         {u"szks"_s, window(u"考试设置"_s, loading,
                            [](QWidget *parent) { return std::make_unique<TFrmEset>(parent); })},

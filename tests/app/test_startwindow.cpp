@@ -29,6 +29,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QWindow>
@@ -349,6 +350,36 @@ private slots:
         QVERIFY(!about.isVisible());
     }
 
+    // "lx" opens the chapter browser on its first row; "lx2" .. "lx5" on the second .. fifth
+    // subject, so that each menu entry lands on its subject.
+    void chapterPracticeEntriesOpenOnTheirSubject_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("lx") << u"lx"_s << u"0"_s;
+        QTest::newRow("lx2") << u"lx2"_s << u"02"_s;
+        QTest::newRow("lx3") << u"lx3"_s << u"03"_s;
+        QTest::newRow("lx4") << u"lx4"_s << u"04"_s;
+        QTest::newRow("lx5") << u"lx5"_s << u"05"_s;
+    }
+    void chapterPracticeEntriesOpenOnTheirSubject()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, row);
+        createStart();
+        QString current;
+        onWindow = [&current](QDialog &d) {
+            d.show();
+            auto *grid = d.findChild<QTableView *>(u"DBGrid1"_s);
+            QVERIFY(grid);
+            current = grid->currentIndex().siblingAtColumn(0).data().toString();
+            d.hide();
+        };
+        start->ShockwaveFlash1FSCommand(word, {});
+        QCOMPARE(windows, QStringList{u"TFrmkmmc+hourglass"_s});
+        QCOMPARE(current, row);
+    }
+
     void failingWindowLeavesMenuRunning()
     {
         createStart();
@@ -377,7 +408,7 @@ private slots:
         QCOMPARE(catcher.calls().first().caption, u"错误"_s);
         QCOMPARE(catcher.calls().first().message, u"发生错误！"_s);
         // The menu plays all the same.
-        QCOMPARE(start->menu()->items().size(), 22);
+        QCOMPARE(start->menu()->items().size(), 26);
     }
 
     void hourglassEndsOnceTheWindowIsUp()
@@ -435,7 +466,7 @@ private slots:
 
         MenuWidget *menu = start->menu();
         QCOMPARE(menu->geometry(), start->rect());
-        QCOMPARE(menu->items().size(), 22);
+        QCOMPARE(menu->items().size(), 26);
         QVERIFY(menu->isPlaying());
         QTRY_COMPARE(shown.count(), 1);
         // Tiles come in one after another and all arrive.
@@ -484,22 +515,24 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("to");
         const int none = Qt::NoModifier;
-        QTest::newRow("down") << u"ksdg"_s << int(Qt::Key_Down) << none << u"zsd"_s;
+        // Columns: lx..lx5, szjh, rz, tj | mnks..mnks5, cj, szks, ksdg, zsd |
+        // lnst, fg, help, lxfs, about, sj, music, sztime, quit.
+        QTest::newRow("down") << u"lx"_s << int(Qt::Key_Down) << none << u"lx2"_s;
         QTest::newRow("down into next group")
-            << u"lnst"_s << int(Qt::Key_Down) << none << u"szjh"_s;
-        QTest::newRow("up wraps") << u"ksdg"_s << int(Qt::Key_Up) << none << u"tj"_s;
-        QTest::newRow("down wraps") << u"szks"_s << int(Qt::Key_Down) << none << u"mnks"_s;
-        QTest::newRow("right") << u"ksdg"_s << int(Qt::Key_Right) << none << u"mnks"_s;
+            << u"lx5"_s << int(Qt::Key_Down) << none << u"szjh"_s;
+        QTest::newRow("up wraps") << u"lx"_s << int(Qt::Key_Up) << none << u"tj"_s;
+        QTest::newRow("down wraps") << u"zsd"_s << int(Qt::Key_Down) << none << u"mnks"_s;
+        QTest::newRow("right") << u"lx"_s << int(Qt::Key_Right) << none << u"mnks"_s;
         QTest::newRow("right keeps the row")
-            << u"mnks3"_s << int(Qt::Key_Right) << none << u"lxfs"_s;
-        QTest::newRow("left wraps") << u"ksdg"_s << int(Qt::Key_Left) << none << u"fg"_s;
-        QTest::newRow("end") << u"zsd"_s << int(Qt::Key_End) << none << u"quit"_s;
-        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"ksdg"_s;
-        QTest::newRow("tab") << u"ksdg"_s << int(Qt::Key_Tab) << none << u"zsd"_s;
-        QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"ksdg"_s;
-        QTest::newRow("shift+tab") << u"zsd"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
-                                   << u"ksdg"_s;
-        QTest::newRow("shift+tab wraps") << u"ksdg"_s << int(Qt::Key_Tab)
+            << u"mnks3"_s << int(Qt::Key_Right) << none << u"help"_s;
+        QTest::newRow("left wraps") << u"lx"_s << int(Qt::Key_Left) << none << u"lnst"_s;
+        QTest::newRow("end") << u"lx2"_s << int(Qt::Key_End) << none << u"quit"_s;
+        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"lx"_s;
+        QTest::newRow("tab") << u"lx"_s << int(Qt::Key_Tab) << none << u"lx2"_s;
+        QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"lx"_s;
+        QTest::newRow("shift+tab") << u"lx2"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
+                                   << u"lx"_s;
+        QTest::newRow("shift+tab wraps") << u"lx"_s << int(Qt::Key_Tab)
                                          << int(Qt::ShiftModifier) << u"quit"_s;
     }
     void menuKeyboard()
@@ -511,7 +544,7 @@ private slots:
         showStart();
         QTRY_VERIFY_WITH_TIMEOUT(!start->menu()->isPlaying(), 5000);
         MenuWidget *menu = start->menu();
-        QCOMPARE(QApplication::focusWidget(), menu->item(u"ksdg"_s));
+        QCOMPARE(QApplication::focusWidget(), menu->item(u"lx"_s));
         menu->item(from)->setFocus();
         QTest::keyClick(menu->item(from), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(QApplication::focusWidget(), menu->item(to));
@@ -531,13 +564,12 @@ private slots:
         QTRY_COMPARE(commands.count(), 2);
         QTest::mouseClick(menu->item(u"about"_s), Qt::LeftButton);
         QTRY_COMPARE(commands.count(), 3);
-        QCOMPARE(commands.at(0).at(0).toString(), u"ksdg"_s);
+        QCOMPARE(commands.at(0).at(0).toString(), u"lx"_s);
         QCOMPARE(commands.at(1).at(0).toString(), u"sj"_s);
         QCOMPARE(commands.at(2).at(0).toString(), u"about"_s);
         // ... and each reached the dispatcher.
-        QCOMPARE(catcher.messages(), (QStringList{u"考点学习功能正在建设中，敬请期待！"_s,
-                                                 u"题库升级功能正在建设中，敬请期待！"_s}));
-        QCOMPARE(windows, QStringList{u"TFrmAbout"_s});
+        QCOMPARE(catcher.messages(), QStringList{u"题库升级功能正在建设中，敬请期待！"_s});
+        QCOMPARE(windows, (QStringList{u"TFrmkmmc+hourglass"_s, u"TFrmAbout"_s}));
     }
 
     void menuHoverHighlight()
@@ -771,7 +803,7 @@ private slots:
         QVERIFY(FrmStart && FrmStart->isVisible());
         QVERIFY(FrmProgress && !FrmProgress->isVisible());
         QVERIFY(FrmDlg && !FrmDlg->isVisible());
-        QCOMPARE(FrmStart->menu()->items().size(), 22);
+        QCOMPARE(FrmStart->menu()->items().size(), 26);
         QVERIFY(QGuiApplication::applicationDisplayName().contains(u"考试学习系统"_s));
         // The system message box speaks Chinese too (the exit question's buttons).
         const bool qtTranslations =
