@@ -22,6 +22,7 @@
 #include "progress/uchart.h"
 #include "ui/MenuWidget.h"
 #include "ui/MidiPlayer.h"
+#include "ui/PageViewer.h"
 #include "ui/msgbox.h"
 #include "upgrade/ustxz.h"
 
@@ -166,7 +167,12 @@ void TFrmStart::FormShow()
 
 void TFrmStart::closeEvent(QCloseEvent *event)
 {
-    // Closing always succeeds; the database is released and failures doing so are ignored.
+    // Closed by the desktop (Alt+F4, the window menu): the daily-target check of 退出 decides.
+    if (!m_quitConfirmed && !confirmQuit()) {
+        event->ignore();
+        return;
+    }
+    // The database is released and failures doing so are ignored.
     MidiMediaPlayer->stop();
     if (DM1)
         DM1->close();
@@ -215,16 +221,27 @@ void TFrmStart::openModal(const WindowFactory &factory, Hourglass hourglass)
 
 void TFrmStart::openPage(const QString &relativePath)
 {
-    // The result of the open request is not checked: the page opens in the user's browser.
-    m_openUrl(QUrl::fromLocalFile(App::programFolder + relativePath));
+    // The desktop's program for web pages, or, when the desktop has none, a viewer of our own:
+    // a chosen page always shows.
+    const QUrl page = QUrl::fromLocalFile(App::programFolder + relativePath);
+    if (m_openUrl(page))
+        return;
+    openModal([page](QWidget *parent) { return std::make_unique<PageViewer>(page, parent); },
+              Hourglass::None);
 }
 
 void TFrmStart::buildCommandTable()
 {
     const auto loading = Hourglass::WhileLoading;
-    const auto chapterBrowser = window(u"章节练习"_s, loading, [](QWidget *parent) {
-        return std::make_unique<TFrmkmmc>(parent);
-    });
+    // "lx" opens the chapter browser on its first row, "lx2" .. "lx5" on the second .. fifth
+    // subject: the same window, reached per subject from the menu.
+    const auto chapterBrowser = [this, loading](int subject) {
+        return window(u"章节练习"_s, loading, [subject](QWidget *parent) {
+            auto browser = std::make_unique<TFrmkmmc>(parent);
+            browser->startOnSubject(subject);
+            return browser;
+        });
+    };
     const auto examPoints = window(u"考点学习"_s, loading, [](QWidget *parent) {
         return std::make_unique<TfrmLawsFaGui>(parent);
     });
@@ -241,11 +258,11 @@ void TFrmStart::buildCommandTable()
     m_commands = {
         {u"ksdg"_s, examPoints},
         {u"zsd"_s, examPoints},
-        {u"lx"_s, chapterBrowser},
-        {u"lx2"_s, chapterBrowser},
-        {u"lx3"_s, chapterBrowser},
-        {u"lx4"_s, chapterBrowser},
-        {u"lx5"_s, chapterBrowser},
+        {u"lx"_s, chapterBrowser(0)},
+        {u"lx2"_s, chapterBrowser(2)},
+        {u"lx3"_s, chapterBrowser(3)},
+        {u"lx4"_s, chapterBrowser(4)},
+        {u"lx5"_s, chapterBrowser(5)},
         {u"szjh"_s, window(u"学习计划"_s, loading,
                            [](QWidget *parent) { return std::make_unique<TFrmplan>(parent); })},
         {u"szks"_s, window(u"考试设置"_s, loading,
@@ -348,6 +365,14 @@ void TFrmStart::PlayBackgroundMusic(const QString &fileName, bool on)
 
 void TFrmStart::dailyTargetCheck()
 {
+    if (!confirmQuit())
+        return;
+    m_quitConfirmed = true;
+    close();
+}
+
+bool TFrmStart::confirmQuit()
+{
     DailyTarget::Result result;
     if (DM1 && DM1->connected()) {
         try {
@@ -359,11 +384,9 @@ void TFrmStart::dailyTargetCheck()
     }
     switch (result.outcome) {
     case DailyTarget::Outcome::Below:
-        if (SystemMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
-                             QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) !=
-            QMessageBox::Ok)
-            return;
-        break;
+        return SystemMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
+                                QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
+               QMessageBox::Ok;
     case DailyTarget::Outcome::Reached:
         SystemMessageBox(this, u"提示"_s, u"恭喜完成今日学习计划！"_s, QMessageBox::Information);
         break;
@@ -374,5 +397,5 @@ void TFrmStart::dailyTargetCheck()
     case DailyTarget::Outcome::NoTarget:
         break;
     }
-    close();
+    return true;
 }

@@ -71,7 +71,10 @@ private:
                                  WindowFactory factory);
     void openModal(const WindowFactory &factory, Hourglass hourglass);
     void openPage(const QString &relativePath);
+    // "quit": the daily-target check, then the window closes when the candidate agrees.
     void dailyTargetCheck();
+    // The daily-target check's messages; true when the program may end.
+    bool confirmQuit();
 
     MenuWidget *ShockwaveFlash1 = nullptr;
     MidiPlayer *MidiMediaPlayer = nullptr;
@@ -80,6 +83,7 @@ private:
     ModalRunner m_runModal;
     bool m_terminate = false;
     bool m_shown = false;
+    bool m_quitConfirmed = false;
 };
 
 // The start window of the running program.

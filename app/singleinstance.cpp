@@ -2,12 +2,16 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 #include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -15,27 +19,36 @@ namespace {
 
 const QByteArray kActivate = "activate\n";
 
-QString userName()
-{
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("LOGNAME");
-    return name;
-}
-
 } // namespace
+
+QString SingleInstance::privateRuntimeFolder()
+{
+    // Qt checks the folder it names (XDG_RUNTIME_DIR, else one it makes under the temporary
+    // folder) for ownership and mode; check again, since a planted folder must never be used.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        return {};
+    struct stat st {};
+    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        st.st_uid != ::getuid() || (st.st_mode & 0077) != 0)
+        return {};
+    return dir;
+}
 
 SingleInstance::SingleInstance(const QString &programFolder, QObject *parent) : QObject(parent)
 {
+    const QString runtime = privateRuntimeFolder();
+    if (runtime.isEmpty())
+        return;
     const QFileInfo info(programFolder);
     const QString folder = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
                                                               : info.canonicalFilePath();
-    const QByteArray hash = QCryptographicHash::hash((userName() + u'|' + folder).toUtf8(),
-                                                     QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(16);
-    m_serverName = u"studyaid-"_s + QString::fromLatin1(hash);
-    m_lockPath = QDir::temp().filePath(m_serverName + u".lock"_s);
+    const QByteArray hash =
+        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QString key =
+        u"studyaid-"_s + QString::number(::getuid()) + u'-' + QString::fromLatin1(hash);
+    m_serverName = runtime + u'/' + key + u".sock"_s;
+    m_lockPath = runtime + u'/' + key + u".lock"_s;
 }
 
 SingleInstance::~SingleInstance()
@@ -44,21 +57,26 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::acquire()
+SingleInstance::Acquire SingleInstance::acquire()
 {
+    if (!usable())
+        return Acquire::Unavailable;
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // A lock left by a crashed copy is recognised by its process id, never by its age.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
+        const bool held = m_lock->error() == QLockFile::LockFailedError;
         m_ownerPid = -1;
         m_lock->getLockInfo(&m_ownerPid, nullptr, nullptr);
         m_lock.reset();
-        return false;
+        return held ? Acquire::HeldByOther : Acquire::Unavailable;
     }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(m_serverName); // a socket file left by a crashed copy
-    m_server->listen(m_serverName);
+    if (!m_server->listen(m_serverName))
+        qWarning("studyaid: later starts cannot reach this one: %s",
+                 qPrintable(m_server->errorString()));
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -71,11 +89,13 @@ bool SingleInstance::acquire()
             });
         }
     });
-    return true;
+    return Acquire::First;
 }
 
 SingleInstance::Activation SingleInstance::requestActivation(int timeoutMs)
 {
+    if (!usable())
+        return Activation::NotRunning;
     // The first copy may hold the lock a moment before it listens: try again until the deadline.
     // A busy copy still accepts the connection (the system queues it), so a copy that runs is
     // never taken for a left-over lock.
@@ -106,5 +126,5 @@ bool SingleInstance::takeOver()
             return false; // another start took it meanwhile
         lock.removeStaleLockFile();
     }
-    return acquire();
+    return acquire() == Acquire::First;
 }

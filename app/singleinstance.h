@@ -1,5 +1,6 @@
-// One running copy per program folder: a lock file says who runs, a local socket lets a second
-// start ask the running copy to come forward.
+// One running copy per program folder and user: a lock file says who runs, a local socket lets a
+// second start ask the running copy to come forward. Both live in the user's own runtime folder
+// (owner-only), so no other user can plant or read them.
 #pragma once
 
 #include <QObject>
@@ -15,12 +16,20 @@ class SingleInstance : public QObject
     Q_OBJECT
 
 public:
-    // key names the installation (the canonical program folder and the user).
+    // The key names the installation: the real user id and the canonical program folder.
     explicit SingleInstance(const QString &programFolder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process is the first: it holds the lock and listens for later starts.
-    bool acquire();
+    // False when the user has no private runtime folder (or it is not the user's own, or not
+    // owner-only): then there is no safe place for the lock and the program runs without it.
+    bool usable() const { return !m_lockPath.isEmpty(); }
+
+    enum class Acquire {
+        First,       // this process holds the lock and listens for later starts
+        HeldByOther, // another process holds the lock
+        Unavailable  // the lock cannot be made (not usable, or the folder refuses it)
+    };
+    Acquire acquire();
 
     enum class Activation {
         Answered,  // the running copy was asked to come forward
@@ -34,6 +43,9 @@ public:
     // not when the id now belongs to another program or the lock file was left empty.
     bool takeOver();
 
+    // The user's private runtime folder, or empty when there is none that is safe.
+    static QString privateRuntimeFolder();
+
     QString serverName() const { return m_serverName; }
     QString lockPath() const { return m_lockPath; }
 
@@ -42,7 +54,7 @@ signals:
     void activationRequested();
 
 private:
-    QString m_serverName;
+    QString m_serverName; // full path of the socket
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
     qint64 m_ownerPid = -1; // owner of the lock that acquire() found (-1: unreadable)

@@ -21,6 +21,7 @@
 #include "ui/fonts.h"
 #include "ui/windowparts.h"
 #include "ui/keyboardaccess.h"
+#include "ui/headerdrag.h"
 #include "ui/msgbox.h"
 #include "ui/prompthook.h"
 
@@ -122,6 +123,25 @@ void installDeveloperHooks(TFrmStart *start, const QElapsedTimer &clock)
     });
 }
 
+// The second line of "无法连接数据库！": what is wrong with the study database file.
+QString databaseFailureText(Db::OpenFailure failure)
+{
+    switch (failure) {
+    case Db::OpenFailure::Damaged:
+        return u"学习数据库文件已损坏，请用备份替换 data/WTXVEB710448.mdb。"_s;
+    case Db::OpenFailure::ReadOnly:
+        return u"学习数据库文件是只读的（或属于其他用户），无法保存学习记录。"_s;
+    case Db::OpenFailure::InUse:
+        return u"学习数据库正被其他程序使用，请关闭该程序后再试。"_s;
+    case Db::OpenFailure::Missing:
+        return u"找不到学习数据库文件 data/WTXVEB710448.mdb。"_s;
+    case Db::OpenFailure::None:
+    case Db::OpenFailure::Other:
+        break;
+    }
+    return {};
+}
+
 QString folderWithSlash(const QString &folder)
 {
     QString f = QDir::fromNativeSeparators(folder);
@@ -158,6 +178,7 @@ int run(const Options &options)
     Fonts::applyApplicationFont();
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         KeyboardAccess::install(app);
+    HeaderDrag::install(qApp);
     // Qt's own texts (the buttons of the system message box, the editors' context menus) in
     // Chinese, from Qt's translations when they are installed.
     session->qtTexts = std::make_unique<QTranslator>();
@@ -170,19 +191,33 @@ int run(const Options &options)
     if (QFileInfo::exists(icon))
         QApplication::setWindowIcon(QIcon(icon));
 
-    // 2. One running copy per program folder: a later start brings the first one forward.
+    // 2. One running copy per program folder and user: a later start brings the first one
+    // forward. A start that cannot reach a running copy never ends without saying why.
     session->instance = std::make_unique<SingleInstance>(folder);
-    if (!session->instance->acquire()) {
+    switch (session->instance->acquire()) {
+    case SingleInstance::Acquire::First:
+        break;
+    case SingleInstance::Acquire::Unavailable:
+        trace(u"no private runtime folder for the single-instance lock: starting without it"_s);
+        break;
+    case SingleInstance::Acquire::HeldByOther: {
         const SingleInstance::Activation answer = session->instance->requestActivation();
-        if (answer == SingleInstance::Activation::NotRunning && session->instance->takeOver()) {
-            trace(u"left-over lock of a copy that is gone: taken over"_s);
-        } else {
-            trace(answer == SingleInstance::Activation::Answered
-                      ? u"already running: asked it to come forward"_s
-                      : u"already running: it did not answer"_s);
+        if (answer == SingleInstance::Activation::Answered) {
+            trace(u"already running: asked it to come forward"_s);
             finish();
             return 0;
         }
+        if (answer == SingleInstance::Activation::NotRunning && session->instance->takeOver()) {
+            trace(u"left-over lock of a copy that is gone: taken over"_s);
+            break;
+        }
+        trace(u"already running: it did not answer"_s);
+        SystemMessageBox(nullptr, u"提示"_s,
+                         u"本程序已经在运行，但没有响应。请切换到正在运行的程序，或稍后再试。"_s,
+                         QMessageBox::Information);
+        finish();
+        return 1;
+    }
     }
 
     // 3. The menu description must be present and readable.
@@ -200,9 +235,12 @@ int run(const Options &options)
     DM1 = new TDM1;
     if (!DM1->DataModuleCreate(folder)) {
         trace(DM1->lastError());
+        const QString reason = databaseFailureText(DM1->openFailure());
         delete DM1;
         DM1 = nullptr;
-        SystemMessageBox(nullptr, u"错误"_s, u"无法连接数据库！"_s, QMessageBox::Critical);
+        SystemMessageBox(nullptr, u"错误"_s,
+                         u"无法连接数据库！"_s + (reason.isEmpty() ? QString() : u'\n' + reason),
+                         QMessageBox::Critical);
         finish();
         return 1;
     }

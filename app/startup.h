@@ -18,8 +18,8 @@ struct Options
 inline constexpr int kStarted = -1;
 
 // Runs start-up and returns the process exit code: 0 after a normal end and when another copy
-// is already running (it was asked to come forward), 1 when a check failed (the message was
-// shown and nothing is left behind).
+// is already running (it was asked to come forward), 1 when a check failed or a running copy
+// did not answer (the message was shown and nothing is left behind).
 int run(const Options &options);
 
 // Closes the windows and the data module of a session, and gives up the single-instance lock.

@@ -88,7 +88,7 @@ sqlite3 *openFloor(const QString &path)
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     exec(db, "PRAGMA journal_mode=WAL");
-    exec(db, "PRAGMA synchronous=NORMAL");
+    exec(db, "PRAGMA synchronous=FULL");
     sqlite3_create_function_v2(db, "score_text", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                scoreText, nullptr, nullptr, nullptr);
     return db;

@@ -91,7 +91,7 @@ void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
         return;
     }
     benchsupport::floorExec(db, "PRAGMA journal_mode=WAL");
-    benchsupport::floorExec(db, "PRAGMA synchronous=NORMAL");
+    benchsupport::floorExec(db, "PRAGMA synchronous=FULL");
     const QByteArray select = query().toUtf8();
     const QByteArray kinds = kindQuery().toUtf8();
     std::vector<benchsupport::FloorQuestion> rows;

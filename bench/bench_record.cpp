@@ -86,7 +86,7 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     exec(db, "PRAGMA journal_mode=WAL");
-    exec(db, "PRAGMA synchronous=NORMAL");
+    exec(db, "PRAGMA synchronous=FULL");
     {
         Stmt begin(db, "SAVEPOINT unit1");
         Stmt release(db, "RELEASE unit1");

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -247,71 +248,139 @@ QString sqlIdentifier(const QString &name)
     return u'"' + quoted + u'"';
 }
 
+OpenRequirements::OpenRequirements(const QStringList &tableNames)
+{
+    for (const QString &t : tableNames)
+        tables.insert(t, {});
+}
+
 namespace {
 
-// Opens and checks the connection; returns an empty text on success, else the reason.
-QString openChecked(const QString &connectionName, const QString &path,
-                    const QStringList &requiredTables, bool readOnly)
+struct OpenResult
+{
+    OpenFailure failure = OpenFailure::None;
+    QString why;
+};
+
+// The kind of failure behind the last error on the connection's handle.
+OpenFailure failureOfLastError(const QSqlDatabase &db)
+{
+    sqlite3 *handle = nativeHandle(db);
+    switch (handle ? sqlite3_errcode(handle) : SQLITE_ERROR) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return OpenFailure::InUse;
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return OpenFailure::ReadOnly;
+    default:
+        return OpenFailure::Damaged;
+    }
+}
+
+// The columns of a table, as the file declares them.
+QStringList columnNames(const QSqlDatabase &db, const QString &table)
+{
+    QSqlQuery q = query(db, u"select name from pragma_table_info(?)"_s, {table});
+    QStringList names;
+    while (q.next())
+        names.append(q.value(0).toString());
+    return names;
+}
+
+// What the file lacks of the required tables and columns; empty when nothing.
+QString missingParts(const QSqlDatabase &db, const OpenRequirements &requirements)
+{
+    const QStringList tables = tableNames(db);
+    for (auto it = requirements.tables.cbegin(); it != requirements.tables.cend(); ++it) {
+        if (!tables.contains(it.key(), Qt::CaseInsensitive))
+            return u"missing table: "_s + it.key();
+        if (it.value().isEmpty())
+            continue;
+        const QStringList columns = columnNames(db, it.key());
+        for (const QString &c : it.value()) {
+            if (!columns.contains(c, Qt::CaseInsensitive))
+                return u"missing column: "_s + it.key() + u'.' + c;
+        }
+    }
+    return {};
+}
+
+// Whether the process can write the file and create files beside it (the WAL and its index).
+bool canWrite(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 &&
+           ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
+}
+
+// Opens and checks the connection.
+OpenResult openChecked(const QString &connectionName, const QString &path,
+                       const OpenRequirements &requirements)
 {
     if (!QFileInfo(path).isFile())
-        return u"no such file: "_s + path;
+        return {OpenFailure::Missing, u"no such file: "_s + path};
+    if (requirements.writable && !canWrite(path))
+        return {OpenFailure::ReadOnly, u"cannot write the file or its folder: "_s + path};
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
     // mode=rw or ro: the file must exist; SQLite never creates an empty database here.
-    db.setDatabaseName(fileUri(path, readOnly));
+    db.setDatabaseName(fileUri(path, requirements.readOnly));
     db.setConnectOptions(u"QSQLITE_OPEN_URI"_s);
     if (!db.open())
-        return db.lastError().text();
+        return {OpenFailure::Other, db.lastError().text()};
+    sqlite3 *handle = nativeHandle(db);
     // Another program's lock is waited for (up to the busy timeout) by a handler of ours, so
     // that the wait can be shown.
-    if (sqlite3 *handle = nativeHandle(db))
+    if (handle)
         sqlite3_busy_handler(handle, busyHandler, nullptr);
+    // SQLite falls back to read-only for a file it may not write, and says nothing.
+    if (requirements.writable && handle && sqlite3_db_readonly(handle, "main") == 1)
+        return {OpenFailure::ReadOnly, u"opened read-only: "_s + path};
     try {
         // A file that is not a database opens but fails its first read.
-        const QStringList tables = tableNames(db);
-        for (const QString &t : requiredTables) {
-            if (!tables.contains(t, Qt::CaseInsensitive))
-                return u"missing table: "_s + t;
+        const QString missing = missingParts(db, requirements);
+        if (!missing.isEmpty())
+            return {OpenFailure::Damaged, missing};
+        if (requirements.quickCheck) {
+            const QString verdict = scalar(db, u"PRAGMA quick_check(1)"_s).toString();
+            if (verdict != u"ok"_s)
+                return {OpenFailure::Damaged, u"quick_check: "_s + verdict};
         }
-        if (readOnly)
+        if (requirements.readOnly)
             return {};
         // WAL: a crash never leaves a half-written answer, and readers never block the writer.
+        // FULL: a commit is on the disk when it returns, so a power cut loses no answer.
         exec(db, u"PRAGMA journal_mode=WAL"_s);
-        exec(db, u"PRAGMA synchronous=NORMAL"_s);
+        exec(db, u"PRAGMA synchronous=FULL"_s);
     } catch (const DbError &e) {
-        return e.message();
+        return {failureOfLastError(db), e.message()};
     }
     return {};
 }
 
 } // namespace
 
-namespace {
-
-bool openWithMode(const QString &connectionName, const QString &path,
-                  const QStringList &requiredTables, bool readOnly, QString *error)
+bool open(const QString &connectionName, const QString &path,
+          const OpenRequirements &requirements, QString *error, OpenFailure *failure)
 {
     close(connectionName);
-    const QString why = openChecked(connectionName, path, requiredTables, readOnly);
-    if (why.isEmpty())
+    const OpenResult result = openChecked(connectionName, path, requirements);
+    if (failure)
+        *failure = result.failure;
+    if (result.failure == OpenFailure::None)
         return true;
     if (error)
-        *error = why;
+        *error = result.why;
     close(connectionName);
     return false;
-}
-
-} // namespace
-
-bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
-          QString *error)
-{
-    return openWithMode(connectionName, path, requiredTables, false, error);
 }
 
 bool openReadOnly(const QString &connectionName, const QString &path,
                   const QStringList &requiredTables, QString *error)
 {
-    return openWithMode(connectionName, path, requiredTables, true, error);
+    OpenRequirements requirements(requiredTables);
+    requirements.readOnly = true;
+    return open(connectionName, path, requirements, error);
 }
 
 QString fileUri(const QString &path, bool readOnly)

@@ -2,6 +2,7 @@
 // that throw, nested transactions, the table list.
 #pragma once
 
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -54,11 +55,39 @@ QString sqlQuote(const QString &text);
 // A name as an SQL identifier: enclosed in double quotes, inner quotes doubled.
 QString sqlIdentifier(const QString &name);
 
+// What a database file must be for open() to accept it.
+struct OpenRequirements
+{
+    OpenRequirements() = default;
+    // These tables, whatever their columns.
+    OpenRequirements(const QStringList &tableNames); // NOLINT: a list of tables is enough
+    // Tables that must exist, each with the columns that must be among its own (none: any).
+    QMap<QString, QStringList> tables;
+    // The file passes PRAGMA quick_check (the whole file is read: for the study database at start).
+    bool quickCheck = false;
+    // The file and its folder can be written: a file that would open read-only is refused.
+    bool writable = false;
+    // Opened read-only, its journal mode left as it is (a file that is only read).
+    bool readOnly = false;
+};
+
+// Why open() refused a file.
+enum class OpenFailure {
+    None,
+    Missing,  // no such file
+    Damaged,  // not a database, a table or column missing, or quick_check failed
+    ReadOnly, // the file or its folder cannot be written (write-protected, another user's)
+    InUse,    // another program holds it locked
+    Other,
+};
+
 // Opens an existing SQLite file on the named connection (replacing an earlier connection of that
-// name). A missing file is an error: nothing is created. A file that is not a database, or that
-// lacks one of requiredTables, is closed again and reported as an error.
-bool open(const QString &connectionName, const QString &path, const QStringList &requiredTables,
-          QString *error = nullptr);
+// name). A missing file is an error: nothing is created. A file that fails the requirements is
+// closed again and reported as an error, with the reason in *failure. Every commit on the
+// connection reaches the disk before it returns (WAL, synchronous=FULL).
+bool open(const QString &connectionName, const QString &path,
+          const OpenRequirements &requirements, QString *error = nullptr,
+          OpenFailure *failure = nullptr);
 // The same for a file that is only read: opened read-only, its journal mode left as it is.
 bool openReadOnly(const QString &connectionName, const QString &path,
                   const QStringList &requiredTables, QString *error = nullptr);

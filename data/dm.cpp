@@ -6,11 +6,14 @@
 #include "data/schema.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -42,6 +45,24 @@ void registerFunctions(const QSqlDatabase &db)
                                    nullptr, scoreTextFunction, nullptr, nullptr, nullptr);
 }
 
+// Only the owner may read the study database and its WAL files, and enter its folder. SQLite
+// gives the WAL files the database file's mode, so new ones follow; files of another user are
+// left alone (opening them read-only is refused anyway).
+void keepUserOnly(const QString &databasePath)
+{
+    const QFileInfo database(databasePath);
+    const auto owned = [](const QFileInfo &info) { return info.exists() && info.ownerId() == ::getuid(); };
+    const QFileInfo folder(database.absolutePath());
+    if (owned(folder))
+        QFile::setPermissions(folder.absoluteFilePath(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s}) {
+        const QFileInfo file(databasePath + suffix);
+        if (owned(file))
+            QFile::setPermissions(file.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
 } // namespace
 
 TDM1::TDM1(QObject *parent) : QObject(parent), m_kindTable(App::kindTableName(1)) {}
@@ -63,7 +84,12 @@ bool TDM1::DataModuleCreate(const QString &programFolder)
 bool TDM1::openDatabase(const QString &path)
 {
     close();
-    m_connected = Db::open(kConn1, path, Schema::requiredTables(), &m_lastError);
+    keepUserOnly(path);
+    Db::OpenRequirements requirements;
+    requirements.tables = Schema::requiredColumns();
+    requirements.quickCheck = true;
+    requirements.writable = true;
+    m_connected = Db::open(kConn1, path, requirements, &m_lastError, &m_openFailure);
     if (m_connected)
         registerFunctions(ADOCn1());
     return m_connected;

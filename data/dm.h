@@ -21,10 +21,14 @@ public:
     // Sets the program folder and opens "data/WTXVEB710448.mdb" under it on ADOCn1; sets the
     // connected flag. Shows nothing: the caller reports a failure.
     bool DataModuleCreate(const QString &programFolder);
-    // Opens a given study database file on ADOCn1 (tests, tools).
+    // Opens a given study database file on ADOCn1 (tests, tools). The file is refused when it
+    // lacks a table or column, fails its quick check, or cannot be written. The file, its WAL
+    // files and its folder are made user-only.
     bool openDatabase(const QString &path);
     bool connected() const { return m_connected; }
     QString lastError() const { return m_lastError; }
+    // Why the last open failed.
+    Db::OpenFailure openFailure() const { return m_openFailure; }
     // Closes both connections, ignoring failures.
     void close();
 
@@ -79,6 +83,7 @@ private:
 
     bool m_connected = false;
     QString m_lastError;
+    Db::OpenFailure m_openFailure = Db::OpenFailure::None;
     QString m_kindTable;
 };
 

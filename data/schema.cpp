@@ -77,7 +77,56 @@ const char *const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_cj_a1 ON tab_cj(A1)",
 };
 
+QString kindTableStatement(int kind)
+{
+    return u"CREATE TABLE tab_tx"_s + QString::number(kind) +
+           u" (A1 INTEGER,B1 TEXT COLLATE NOCASE,B2 INTEGER,B3 REAL,time REAL)"_s;
+}
+
+// The table name and column names of a CREATE TABLE statement: the first word of each
+// definition between the outer parentheses.
+std::pair<QString, QStringList> tableAndColumns(const QString &statement)
+{
+    const qsizetype open = statement.indexOf(u'(');
+    const QString name = statement.left(open).split(u' ', Qt::SkipEmptyParts).last();
+    QStringList columns;
+    int depth = 0;
+    bool atStart = true;
+    for (qsizetype i = open + 1; i < statement.size(); ++i) {
+        const QChar c = statement.at(i);
+        if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (depth-- == 0)
+                break;
+        } else if (c == u',' && depth == 0) {
+            atStart = true;
+        } else if (atStart && !c.isSpace()) {
+            qsizetype end = i;
+            while (end < statement.size() && !statement.at(end).isSpace())
+                ++end;
+            columns.append(statement.mid(i, end - i));
+            atStart = false;
+        }
+    }
+    return {name, columns};
+}
+
 } // namespace
+
+QMap<QString, QStringList> requiredColumns()
+{
+    QMap<QString, QStringList> tables;
+    for (const char *sql : kTables) {
+        auto [name, columns] = tableAndColumns(QString::fromUtf8(sql));
+        tables.insert(name, columns);
+    }
+    for (int kind = 1; kind <= 5; ++kind) {
+        auto [name, columns] = tableAndColumns(kindTableStatement(kind));
+        tables.insert(name, columns);
+    }
+    return tables;
+}
 
 void create(const QSqlDatabase &db)
 {
@@ -85,8 +134,7 @@ void create(const QSqlDatabase &db)
     for (const char *sql : kTables)
         Db::exec(db, QString::fromUtf8(sql));
     for (int kind = 1; kind <= 5; ++kind) {
-        Db::exec(db, u"CREATE TABLE tab_tx"_s + QString::number(kind) +
-                         u" (A1 INTEGER,B1 TEXT COLLATE NOCASE,B2 INTEGER,B3 REAL,time REAL)"_s);
+        Db::exec(db, kindTableStatement(kind));
     }
     createIndexes(db);
     Db::exec(db, u"PRAGMA user_version="_s + QString::number(kSchemaVersion));

@@ -1,6 +1,7 @@
 // Tables, columns and indexes of the study database, and the statement that creates a paper table.
 #pragma once
 
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,10 @@ namespace Schema {
 
 // Tables a study database must hold to count as connected.
 QStringList requiredTables();
+
+// Each table of the study database with the columns it is created with: a file lacking one
+// of them (a table recreated without a column) is damaged.
+QMap<QString, QStringList> requiredColumns();
 
 // Creates every table and index of an empty study database (throws Db::DbError).
 void create(const QSqlDatabase &db);

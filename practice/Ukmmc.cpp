@@ -191,6 +191,18 @@ void TFrmkmmc::FormShow()
                          QMessageBox::Critical);
         return;
     }
+    if (m_rememberedCode.isEmpty() && m_startSubject > 0) {
+        // The n-th subject row (a two-character code) in display order.
+        int seen = 0;
+        for (int row = 0; row < Cn1Table_kmmc->rowCount(); ++row) {
+            const QString code = Cn1Table_kmmc->index(row, ColC1).data().toString();
+            if (code.size() == 2 && ++seen == m_startSubject) {
+                moveToChapter(code);
+                break;
+            }
+        }
+        return;
+    }
     moveToChapter(m_rememberedCode);
 }
 

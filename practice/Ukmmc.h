@@ -22,6 +22,10 @@ public:
     explicit TFrmkmmc(QWidget *parent = nullptr);
     ~TFrmkmmc() override;
 
+    // Opens on the n-th subject of the syllabus (1-based, in display order) instead of the
+    // first row: the menu's chapter-practice entries per subject.
+    void startOnSubject(int n) { m_startSubject = n; }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -55,6 +59,7 @@ private:
     QList<QLabel *> m_captions;    // captions of the totals in the remarks panel
     QLabel *m_hint = nullptr;
     QString m_rememberedCode;      // chapter last used to start practice
+    int m_startSubject = 0;        // subject to open on until practice starts (0: first row)
     bool m_compact = false;
     int m_header = 44;             // height of the title strip
     QRect m_gridRect;

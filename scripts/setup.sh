@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need (only those missing).
+# Installing needs root: as root it runs apt-get itself, otherwise through sudo; without sudo it
+# says what to run as root. Once everything is installed it needs neither root nor the network.
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libfluidsynth-dev fluidsynth timgm6mb-soundfont libasound2-dev
+  libgtest-dev libbenchmark-dev
+  libfluidsynth-dev timgm6mb-soundfont libasound2-dev
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
   libquazip1-qt6-dev
   poppler-utils
@@ -26,10 +28,21 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
-sudo=""
+install="apt-get install -y --no-install-recommends ${missing[*]}"
+sudo=()
 if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup: these Debian packages are missing: ${missing[*]}" >&2
+    echo "setup: installing them needs root, and sudo is not available. As root, run:" >&2
+    echo "    apt-get update && DEBIAN_FRONTEND=noninteractive $install" >&2
+    echo "setup: then run this command again as yourself." >&2
+    exit 1
+  fi
+  sudo=(sudo)
 fi
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+
+echo "setup: installing ${missing[*]}"
+"${sudo[@]}" apt-get update
+# Through env: sudo resets the environment, and debconf must not ask questions.
+# shellcheck disable=SC2086
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive $install

@@ -482,11 +482,31 @@ void MenuWidget::layoutItems()
     for (int c = 0; c < columns; ++c)
         tallest = std::max(tallest, columnHeight(c));
     if (tallest > available && tallest > 0) {
+        // The gaps give way first, then the tiles, whose text needs the height.
         const double f = double(available) / tallest;
-        itemHeight = std::max(34, int(itemHeight * f));
         spacing = std::max(4, int(spacing * f));
         captionHeight = std::max(22, int(captionHeight * f));
         groupGap = std::max(6, int(groupGap * f));
+        int tallestItems = 0;
+        int tallestOther = 0;
+        for (int c = 0; c < columns; ++c) {
+            int items = 0;
+            int groups = 0;
+            for (const MenuGroupSpec &g : std::as_const(m_description.groups)) {
+                if (g.column == c) {
+                    items += int(g.items.size());
+                    ++groups;
+                }
+            }
+            const int other = groups * captionHeight + items * spacing +
+                              std::max(0, groups - 1) * groupGap;
+            if (items * itemHeight + other > tallestItems * itemHeight + tallestOther) {
+                tallestItems = items;
+                tallestOther = other;
+            }
+        }
+        if (tallestItems > 0)
+            itemHeight = std::clamp((available - tallestOther) / tallestItems, 34, itemHeight);
     }
 
     // Spare height goes mostly below the tiles, a third of it above them.

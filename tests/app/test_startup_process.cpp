@@ -8,13 +8,22 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
+#include <grp.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using testsupport::TempProgramFolder;
@@ -29,19 +38,31 @@ bool installProgram(const QString &folder)
            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// The runtime folder the programs of this test get: private to the user, as the desktop session
+// gives one, and removed with everything in it when the test ends.
+QString runtimeFolder()
+{
+    static QTemporaryDir dir; // created owner-only
+    return dir.path();
+}
+
 // The program in trace mode: prompts are written to stderr and answered at once.
 class Program
 {
 public:
-    explicit Program(const QString &folder, const QStringList &extraEnv = {})
+    explicit Program(const QString &folder, const QStringList &extraEnv = {},
+                     std::function<void()> childSetup = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtimeFolder());
         env.insert(u"STUDYAID_TRACE"_s, u"1"_s);
         for (const QString &kv : extraEnv)
             env.insert(kv.section(u'=', 0, 0), kv.section(u'=', 1));
         m_process.setProcessEnvironment(env);
         m_process.setProgram(folder + u"studyaid"_s);
+        if (childSetup)
+            m_process.setChildProcessModifier(childSetup);
         QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
                          [this] { m_log += QString::fromUtf8(m_process.readAllStandardError()); });
         m_process.start();
@@ -73,6 +94,12 @@ class TestStartupProcess : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // SingleInstance in this process names the same files as the programs it starts.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder()));
+    }
+
     void secondStartRaisesTheFirstAndEnds()
     {
         TempProgramFolder folder;
@@ -81,6 +108,15 @@ private slots:
 
         Program first(folder.path());
         QTRY_VERIFY_WITH_TIMEOUT(first.log().contains(u"menu-shown"_s), 20000);
+        // The lock and the socket are in the user's private runtime folder, named by the real
+        // user id: nobody else can plant or remove them.
+        const SingleInstance names(folder.path());
+        for (const QString &path : {names.lockPath(), names.serverName()}) {
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+            QCOMPARE(QFileInfo(path).absolutePath(), runtimeFolder());
+            QVERIFY2(QFileInfo(path).fileName().contains(QString::number(::getuid())),
+                     qPrintable(path));
+        }
 
         QElapsedTimer clock;
         clock.start();
@@ -156,6 +192,91 @@ private slots:
         QVERIFY(released);
     }
 
+    // A copy holds the lock and listens but never answers: the later start says so instead of
+    // ending silently.
+    void aRunningCopyThatDoesNotAnswerIsReported()
+    {
+        TempProgramFolder folder;
+        QVERIFY(installProgram(folder.path()));
+        const SingleInstance names(folder.path());
+        QLockFile lock(names.lockPath());
+        QVERIFY(lock.tryLock(0));
+        QLocalServer silent;
+        QVERIFY(silent.listen(names.serverName()));
+
+        Program program(folder.path(), {u"STUDYAID_QUIT_AFTER_MENU=1"_s});
+        QVERIFY(program.finished(20000));
+        QCOMPARE(program.process().exitCode(), 1);
+        QVERIFY2(program.log().contains(u"message: 提示|本程序已经在运行，但没有响应"_s),
+                 qPrintable(program.log()));
+        QVERIFY(!program.log().contains(u"menu-shown"_s));
+    }
+
+    // Without a private runtime folder (here one that is not owner-only) there is no safe place
+    // for the lock: the program starts without it rather than not at all.
+    void withoutAPrivateRuntimeFolderTheProgramStillStarts()
+    {
+        TempProgramFolder folder;
+        QVERIFY(installProgram(folder.path()));
+        QTemporaryDir shared;
+        // Open to everyone, and (when the test can) another user's.
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        if (::geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(shared.path()).constData(), 65534, 65534) == 0);
+        Program program(folder.path(), {u"STUDYAID_QUIT_AFTER_MENU=1"_s,
+                                        u"XDG_RUNTIME_DIR="_s + shared.path()});
+        QVERIFY(program.finished(20000));
+        QCOMPARE(program.process().exitCode(), 0);
+        QVERIFY2(program.log().contains(u"menu-shown"_s), qPrintable(program.log()));
+        QVERIFY(QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    // A database file the user may not write (another user's, in a folder anyone may write)
+    // would open read-only and lose every answer: the start is refused with the reason.
+    void aReadOnlyDatabaseIsRefusedAtStart()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + u'/';
+        const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                          QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(dir.path(), open));
+        QDir root(folder);
+        root.mkpath(u"data"_s);
+        root.mkpath(u"pic"_s);
+        QVERIFY(::chmod(QFile::encodeName(folder + u"data"_s).constData(), 0777) == 0);
+        const QString database = folder + u"data/WTXVEB710448.mdb"_s;
+        QVERIFY(QFile::copy(testsupport::fixtureDb(), database));
+        QVERIFY(QFile::copy(testsupport::binDir() + u"pic/main.json"_s,
+                            folder + u"pic/main.json"_s));
+        QVERIFY(installProgram(folder));
+        QVERIFY(QFile::setPermissions(folder + u"studyaid"_s, open));
+        QVERIFY(QFile::setPermissions(folder + u"pic/main.json"_s,
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+        QStringList env{u"STUDYAID_QUIT_AFTER_MENU=1"_s};
+        std::function<void()> asAnotherUser;
+        QTemporaryDir otherRuntime;
+        if (::geteuid() == 0) {
+            // Root writes any file: the program runs as "nobody" on a file that root owns.
+            QVERIFY(::chmod(QFile::encodeName(database).constData(), 0644) == 0);
+            QVERIFY(::chown(QFile::encodeName(otherRuntime.path()).constData(), 65534, 65534) ==
+                    0);
+            env << u"XDG_RUNTIME_DIR="_s + otherRuntime.path() << u"HOME="_s + dir.path();
+            asAnotherUser = [] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(99);
+            };
+        } else {
+            QVERIFY(::chmod(QFile::encodeName(database).constData(), 0444) == 0);
+        }
+        Program program(folder, env, asAnotherUser);
+        QVERIFY(program.finished(20000));
+        QCOMPARE(program.process().exitCode(), 1);
+        QVERIFY2(program.log().contains(u"message: 错误|无法连接数据库！\n学习数据库文件是只读的"_s),
+                 qPrintable(program.log()));
+        QVERIFY(!program.log().contains(u"menu-shown"_s));
+    }
+
     void quitFromTheMenuEndsTheProgram()
     {
         TempProgramFolder folder;
@@ -181,6 +302,8 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("message");
         QTest::newRow("no database") << u"nodb"_s << u"message: 错误|无法连接数据库！"_s;
+        QTest::newRow("a table without a column")
+            << u"damaged"_s << u"message: 错误|无法连接数据库！\n学习数据库文件已损坏"_s;
         QTest::newRow("no menu file") << u"nomenu"_s << u"message: 提示|请安装Flash6插件文件！"_s;
         QTest::newRow("120 dpi screen")
             << u"dpi"_s << u"message: 提示|推荐您在小字体下使用本软件，请在设置后重新运行！"_s;
@@ -198,6 +321,11 @@ private slots:
             QVERIFY(QFile::copy(testsupport::fixtureDb(), folder + u"data/WTXVEB710448.mdb"_s));
         QFile(folder + u"data/WTXVEB710448.mdb"_s)
             .setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        if (setup == u"damaged"_s) {
+            QVERIFY(Db::open(u"spoil"_s, folder + u"data/WTXVEB710448.mdb"_s, {}));
+            Db::exec(QSqlDatabase::database(u"spoil"_s), u"alter table tab_kmmc drop column C6"_s);
+            Db::close(u"spoil"_s);
+        }
         if (setup != u"nomenu"_s)
             QVERIFY(QFile::copy(testsupport::binDir() + u"pic/main.json"_s,
                                 folder + u"pic/main.json"_s));

@@ -10,7 +10,10 @@
 #include "data/dm.h"
 #include "support/testsupport.h"
 #include "ui/MenuWidget.h"
+#include "practice/Ukmmc.h"
 #include "ui/MidiPlayer.h"
+#include "ui/PageViewer.h"
+#include "ui/headerdrag.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -26,7 +29,10 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QWindow>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -37,6 +43,7 @@
 using namespace Qt::StringLiterals;
 using testsupport::PromptCatcher;
 using testsupport::TempProgramFolder;
+using testsupport::saveShot;
 
 namespace {
 
@@ -221,6 +228,110 @@ private slots:
         QVERIFY(start->isHidden()); // nothing closed or showed the start window
     }
 
+    // Without a program of the desktop for web pages, every page opens in our own viewer.
+    void pagesShowInOurOwnViewerWithoutADesktopHandler_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s;
+        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s;
+        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s
+                              << u"联系"_s;
+        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s;
+    }
+    void pagesShowInOurOwnViewerWithoutADesktopHandler()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, page);
+        QFETCH(QString, title);
+        createStart();
+        start->setUrlOpener([](const QUrl &) { return false; });
+        QString source, text, windowTitle;
+        onWindow = [&](QDialog &d) {
+            auto *viewer = qobject_cast<PageViewer *>(&d);
+            QVERIFY(viewer);
+            source = viewer->browser()->source().toLocalFile();
+            text = viewer->browser()->toPlainText();
+            windowTitle = viewer->windowTitle();
+            saveShot(viewer, u"pageviewer_"_s + word);
+        };
+        start->ShockwaveFlash1FSCommand(word, {});
+        QCOMPARE(windows, QStringList{u"PageViewer"_s});
+        QCOMPARE(source, folder->path() + page);
+        QVERIFY2(windowTitle.contains(title), qPrintable(windowTitle));
+        QVERIFY(text.size() > 100);
+        QVERIFY(!text.contains(u"找不到页面文件"_s));
+    }
+
+    // Closing the menu window from the desktop (Alt+F4) asks the same as 退出.
+    void closingFromTheDesktopRunsTheQuitCheck_data()
+    {
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("below, stay") << 49 << int(QMessageBox::Cancel)
+                                     << u"还未完成今日学习计划，要退出吗？"_s << false;
+        QTest::newRow("below, leave") << 49 << int(QMessageBox::Ok)
+                                      << u"还未完成今日学习计划，要退出吗？"_s << true;
+        QTest::newRow("reached") << 50 << int(QMessageBox::Ok) << u"恭喜完成今日学习计划！"_s
+                                 << true;
+    }
+    void closingFromTheDesktopRunsTheQuitCheck()
+    {
+        QFETCH(int, answers);
+        QFETCH(int, reply);
+        QFETCH(QString, message);
+        QFETCH(bool, closes);
+        testsupport::FixedToday today(kToday);
+        showStart();
+        setPlan(0, 50, 60, answers, u"00:00:00"_s);
+        PromptCatcher catcher;
+        catcher.queue(reply);
+
+        start->windowHandle()->close(); // what the window manager's close request does
+
+        QCOMPARE(catcher.messages(), QStringList{message});
+        QCOMPARE(start->isVisible(), !closes);
+        QCOMPARE(DM1->connected(), !closes);
+    }
+
+    // A borderless window moves when dragged by its header; a press on its body, or on the
+    // full-screen menu, moves nothing.
+    void borderlessWindowsMoveByTheirHeader()
+    {
+        openStudyDatabase();
+        HeaderDrag::install(qApp);
+        TFrmkmmc browser;
+        browser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        browser.move(40, 30);
+        const QPoint before = browser.pos();
+
+        const QPoint body(browser.width() / 2, browser.height() / 2);
+        QTest::mousePress(&browser, Qt::LeftButton, {}, body);
+        QTest::mouseMove(&browser, body + QPoint(30, 20));
+        QTest::mouseRelease(&browser, Qt::LeftButton, {}, body + QPoint(30, 20));
+        QCOMPARE(browser.pos(), before);
+
+        const QPoint header(browser.width() / 2, 8);
+        QTest::mousePress(&browser, Qt::LeftButton, {}, header);
+        QTest::mouseMove(&browser, header + QPoint(30, 20));
+        QTest::mouseRelease(&browser, Qt::LeftButton, {}, header + QPoint(30, 20));
+        QCOMPARE(browser.pos(), before + QPoint(30, 20));
+        browser.close();
+
+        start = std::make_unique<TFrmStart>();
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start.get()));
+        const QPoint menuBefore = start->pos();
+        QTest::mousePress(start.get(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(start.get(), QPoint(60, 60));
+        QTest::mouseRelease(start.get(), Qt::LeftButton, {}, QPoint(60, 60));
+        QCOMPARE(start->pos(), menuBefore);
+    }
+
     void aboutWindow()
     {
         openStudyDatabase();
@@ -288,6 +399,36 @@ private slots:
         QCOMPARE(seen[1].close, QPoint(280, 137));
     }
 
+    // "lx" opens the chapter browser on its first row; "lx2" .. "lx5" on the second .. fifth
+    // subject, so that each menu entry lands on its subject.
+    void chapterPracticeEntriesOpenOnTheirSubject_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("lx") << u"lx"_s << u"0"_s;
+        QTest::newRow("lx2") << u"lx2"_s << u"02"_s;
+        QTest::newRow("lx3") << u"lx3"_s << u"03"_s;
+        QTest::newRow("lx4") << u"lx4"_s << u"04"_s;
+        QTest::newRow("lx5") << u"lx5"_s << u"05"_s;
+    }
+    void chapterPracticeEntriesOpenOnTheirSubject()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, row);
+        createStart();
+        QString current;
+        onWindow = [&current](QDialog &d) {
+            d.show();
+            auto *grid = d.findChild<QTableView *>(u"DBGrid1"_s);
+            QVERIFY(grid);
+            current = grid->currentIndex().siblingAtColumn(0).data().toString();
+            d.hide();
+        };
+        start->ShockwaveFlash1FSCommand(word, {});
+        QCOMPARE(windows, QStringList{u"TFrmkmmc+hourglass"_s});
+        QCOMPARE(current, row);
+    }
+
     void failingWindowLeavesMenuRunning()
     {
         createStart();
@@ -316,7 +457,7 @@ private slots:
         QCOMPARE(catcher.calls().first().caption, u"错误"_s);
         QCOMPARE(catcher.calls().first().message, u"发生错误！"_s);
         // The menu plays all the same.
-        QCOMPARE(start->menu()->items().size(), 22);
+        QCOMPARE(start->menu()->items().size(), 26);
     }
 
     void hourglassEndsOnceTheWindowIsUp()
@@ -374,7 +515,7 @@ private slots:
 
         MenuWidget *menu = start->menu();
         QCOMPARE(menu->geometry(), start->rect());
-        QCOMPARE(menu->items().size(), 22);
+        QCOMPARE(menu->items().size(), 26);
         QVERIFY(menu->isPlaying());
         QTRY_COMPARE(shown.count(), 1);
         // Tiles come in one after another and all arrive.
@@ -423,22 +564,24 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("to");
         const int none = Qt::NoModifier;
-        QTest::newRow("down") << u"ksdg"_s << int(Qt::Key_Down) << none << u"zsd"_s;
+        // Columns: lx..lx5, szjh, rz, tj | mnks..mnks5, cj, szks, ksdg, zsd |
+        // lnst, fg, help, lxfs, about, sj, music, sztime, quit.
+        QTest::newRow("down") << u"lx"_s << int(Qt::Key_Down) << none << u"lx2"_s;
         QTest::newRow("down into next group")
-            << u"lnst"_s << int(Qt::Key_Down) << none << u"szjh"_s;
-        QTest::newRow("up wraps") << u"ksdg"_s << int(Qt::Key_Up) << none << u"tj"_s;
-        QTest::newRow("down wraps") << u"szks"_s << int(Qt::Key_Down) << none << u"mnks"_s;
-        QTest::newRow("right") << u"ksdg"_s << int(Qt::Key_Right) << none << u"mnks"_s;
+            << u"lx5"_s << int(Qt::Key_Down) << none << u"szjh"_s;
+        QTest::newRow("up wraps") << u"lx"_s << int(Qt::Key_Up) << none << u"tj"_s;
+        QTest::newRow("down wraps") << u"zsd"_s << int(Qt::Key_Down) << none << u"mnks"_s;
+        QTest::newRow("right") << u"lx"_s << int(Qt::Key_Right) << none << u"mnks"_s;
         QTest::newRow("right keeps the row")
-            << u"mnks3"_s << int(Qt::Key_Right) << none << u"lxfs"_s;
-        QTest::newRow("left wraps") << u"ksdg"_s << int(Qt::Key_Left) << none << u"fg"_s;
-        QTest::newRow("end") << u"zsd"_s << int(Qt::Key_End) << none << u"quit"_s;
-        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"ksdg"_s;
-        QTest::newRow("tab") << u"ksdg"_s << int(Qt::Key_Tab) << none << u"zsd"_s;
-        QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"ksdg"_s;
-        QTest::newRow("shift+tab") << u"zsd"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
-                                   << u"ksdg"_s;
-        QTest::newRow("shift+tab wraps") << u"ksdg"_s << int(Qt::Key_Tab)
+            << u"mnks3"_s << int(Qt::Key_Right) << none << u"help"_s;
+        QTest::newRow("left wraps") << u"lx"_s << int(Qt::Key_Left) << none << u"lnst"_s;
+        QTest::newRow("end") << u"lx2"_s << int(Qt::Key_End) << none << u"quit"_s;
+        QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"lx"_s;
+        QTest::newRow("tab") << u"lx"_s << int(Qt::Key_Tab) << none << u"lx2"_s;
+        QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"lx"_s;
+        QTest::newRow("shift+tab") << u"lx2"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
+                                   << u"lx"_s;
+        QTest::newRow("shift+tab wraps") << u"lx"_s << int(Qt::Key_Tab)
                                          << int(Qt::ShiftModifier) << u"quit"_s;
     }
     void menuKeyboard()
@@ -450,7 +593,7 @@ private slots:
         showStart();
         QTRY_VERIFY_WITH_TIMEOUT(!start->menu()->isPlaying(), 5000);
         MenuWidget *menu = start->menu();
-        QCOMPARE(QApplication::focusWidget(), menu->item(u"ksdg"_s));
+        QCOMPARE(QApplication::focusWidget(), menu->item(u"lx"_s));
         menu->item(from)->setFocus();
         QTest::keyClick(menu->item(from), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(QApplication::focusWidget(), menu->item(to));
@@ -470,12 +613,16 @@ private slots:
         QTRY_COMPARE(commands.count(), 2);
         QTest::mouseClick(menu->item(u"about"_s), Qt::LeftButton);
         QTRY_COMPARE(commands.count(), 3);
-        QCOMPARE(commands.at(0).at(0).toString(), u"ksdg"_s);
+        QCOMPARE(commands.at(0).at(0).toString(), u"lx"_s);
         QCOMPARE(commands.at(1).at(0).toString(), u"sj"_s);
         QCOMPARE(commands.at(2).at(0).toString(), u"about"_s);
         // ... and each reached the dispatcher.
         QVERIFY(catcher.messages().isEmpty());
         QCOMPARE(windows, (QStringList{u"TfrmLawsFaGui+hourglass"_s, u"Tfrmstxz"_s, u"TFrmAbout"_s}));
+    }
+
+        QCOMPARE(catcher.messages(), QStringList{u"题库升级功能正在建设中，敬请期待！"_s});
+        QCOMPARE(windows, (QStringList{u"TFrmkmmc+hourglass"_s, u"TFrmAbout"_s}));
     }
 
     void menuHoverHighlight()
@@ -631,10 +778,15 @@ private slots:
         QTest::addColumn<int>("icon");
         const QString db = u"无法连接数据库！"_s;
         const QString flash = u"请安装Flash6插件文件！"_s;
-        QTest::newRow("no database file") << QString() << u"copy"_s << u"错误"_s << db
-                                          << int(QMessageBox::Critical);
-        QTest::newRow("not a database") << u"Standard Jet DB\nnot really"_s << u"copy"_s
-                                        << u"错误"_s << db << int(QMessageBox::Critical);
+        QTest::newRow("no database file")
+            << QString() << u"copy"_s << u"错误"_s
+            << db + u"\n找不到学习数据库文件 data/WTXVEB710448.mdb。"_s
+            << int(QMessageBox::Critical);
+        // A damaged file says so, and nothing starts.
+        QTest::newRow("not a database")
+            << u"Standard Jet DB\nnot really"_s << u"copy"_s << u"错误"_s
+            << db + u"\n学习数据库文件已损坏，请用备份替换 data/WTXVEB710448.mdb。"_s
+            << int(QMessageBox::Critical);
         QTest::newRow("no menu file") << u"copy"_s << QString() << u"提示"_s << flash
                                       << int(QMessageBox::Warning);
         // The menu is checked before the database.
@@ -709,6 +861,10 @@ private slots:
         // No display name of the application: the desktop would append it to every window
         // title, and a message box titled "错误" would read "错误 — ...".
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    }
+
+        QCOMPARE(FrmStart->menu()->items().size(), 26);
+        QVERIFY(QGuiApplication::applicationDisplayName().contains(u"考试学习系统"_s));
         // The system message box speaks Chinese too (the exit question's buttons).
         const bool qtTranslations =
             QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +

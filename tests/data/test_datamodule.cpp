@@ -8,6 +8,9 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <functional>
+#include <sys/stat.h>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <gtest/gtest.h>
@@ -88,32 +91,135 @@ protected:
 
 } // namespace
 
+namespace {
+
+// Runs SQL on a database file outside the data module.
+void alter(const QString &path, const QStringList &statements)
+{
+    ASSERT_TRUE(Db::open(u"alter"_s, path, {}));
+    for (const QString &sql : statements)
+        Db::exec(QSqlDatabase::database(u"alter"_s), sql);
+    Db::close(u"alter"_s);
+}
+
+// Overwrites every page after the first (the schema) with a byte pattern: the tables are still
+// listed, but their contents are unreadable.
+void damagePages(const QString &path)
+{
+    alter(path, {u"PRAGMA journal_mode=DELETE"_s});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 pageSize = 4096;
+    for (qint64 at = pageSize; at + pageSize <= file.size(); at += pageSize) {
+        file.seek(at);
+        file.write(QByteArray(int(pageSize), '\x5a'));
+    }
+}
+
+// Permission bits of a file, as in chmod.
+unsigned modeOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 01000; // no such file: no mode matches
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+// Every file that is not a sound study database is refused at start, and the reason tells a
+// damaged file from a missing one.
 TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
 {
-    TempProgramFolder empty(QString{});
-    TDM1 dm;
-    // Missing file: not connected, and nothing is created in its place.
-    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
-    EXPECT_FALSE(QFile::exists(empty.databasePath()));
-
-    // A file that is not a database.
-    QFile junk(empty.databasePath());
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a database, just some text that SQLite cannot read");
-    junk.close();
-    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
-    EXPECT_FALSE(dm.connected());
-
-    // A database without the study tables.
-    QFile::remove(empty.databasePath());
-    QFile(empty.databasePath()).open(QIODevice::WriteOnly);
+    struct Case
     {
-        ASSERT_TRUE(Db::open(u"other"_s, empty.databasePath(), {}));
-        Db::exec(QSqlDatabase::database(u"other"_s), u"create table tab_answ (A1 text)"_s);
-        Db::close(u"other"_s);
+        const char *name;
+        std::function<void(const QString &path)> spoil;
+        Db::OpenFailure failure;
+        const char *why;
+    };
+    const Case cases[] = {
+        {"missing file", [](const QString &path) { QFile::remove(path); },
+         Db::OpenFailure::Missing, "no such file"},
+        {"not a database",
+         [](const QString &path) {
+             QFile junk(path);
+             ASSERT_TRUE(junk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             junk.write("this is not a database, just some text that SQLite cannot read");
+         },
+         Db::OpenFailure::Damaged, "not a database"},
+        {"study tables missing",
+         [](const QString &path) {
+             QFile::remove(path);
+             QFile(path).open(QIODevice::WriteOnly);
+             alter(path, {u"create table tab_answ (A1 text)"_s});
+         },
+         Db::OpenFailure::Damaged, "missing"},
+        {"a table recreated without a column",
+         [](const QString &path) { alter(path, {u"alter table tab_answ drop column csbs"_s}); },
+         Db::OpenFailure::Damaged, "missing column: tab_answ.csbs"},
+        {"a kind table without its time column",
+         [](const QString &path) { alter(path, {u"alter table tab_tx3 drop column time"_s}); },
+         Db::OpenFailure::Damaged, "missing column: tab_tx3.time"},
+        {"damaged pages", damagePages, Db::OpenFailure::Damaged, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempProgramFolder folder;
+        ASSERT_TRUE(folder.isValid());
+        c.spoil(folder.databasePath());
+        TDM1 dm;
+        EXPECT_FALSE(dm.DataModuleCreate(folder.path()));
+        EXPECT_FALSE(dm.connected());
+        EXPECT_EQ(dm.openFailure(), c.failure) << dm.lastError().toStdString();
+        EXPECT_TRUE(dm.lastError().contains(QString::fromUtf8(c.why)))
+            << dm.lastError().toStdString();
+        if (c.failure == Db::OpenFailure::Missing) // nothing is created in its place
+            EXPECT_FALSE(QFile::exists(folder.databasePath()));
     }
-    EXPECT_FALSE(dm.DataModuleCreate(empty.path()));
-    EXPECT_TRUE(dm.lastError().contains(u"missing table"_s));
+    // The damaged pages are caught by the quick check, not by a first read that happens to
+    // touch them: the tables and columns are all there.
+    TempProgramFolder damaged;
+    damagePages(damaged.databasePath());
+    ASSERT_TRUE(Db::open(u"probe"_s, damaged.databasePath(), Schema::requiredTables()));
+    EXPECT_NE(Db::scalar(QSqlDatabase::database(u"probe"_s), u"PRAGMA quick_check(1)"_s),
+              u"ok"_s);
+    Db::close(u"probe"_s);
+
+    // The fixture itself passes every check.
+    TempProgramFolder sound;
+    TDM1 dm;
+    EXPECT_TRUE(dm.DataModuleCreate(sound.path())) << dm.lastError().toStdString();
+    EXPECT_EQ(dm.openFailure(), Db::OpenFailure::None);
+}
+
+// The study database, its WAL files and its folder are the user's alone, whatever the umask and
+// the modes they had; and every commit is flushed to the disk before it returns.
+TEST(DatabaseOpen, StudyFilesAreUserOnlyAndCommitsAreDurable)
+{
+    TempProgramFolder folder;
+    const QString path = folder.databasePath();
+    const mode_t oldMask = ::umask(022);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
+    QFile::setPermissions(folder.path() + u"data"_s,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                              QFile::ExeOther);
+    {
+        TDM1 dm;
+        ASSERT_TRUE(dm.DataModuleCreate(folder.path())) << dm.lastError().toStdString();
+        FixedToday today(kToday);
+        dm.RecordDailyAnswer(2, 1, 0); // a write: the WAL and its index now exist
+        EXPECT_EQ(Db::scalar(dm.ADOCn1(), u"PRAGMA synchronous"_s).toInt(), 2); // FULL
+        EXPECT_EQ(Db::scalar(dm.ADOCn1(), u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+        for (const QString &file : QStringList{path, path + u"-wal"_s, path + u"-shm"_s}) {
+            ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
+            EXPECT_EQ(modeOf(file), 0600) << file.toStdString();
+        }
+        EXPECT_EQ(modeOf(folder.path() + u"data"_s), 0700);
+    }
+    ::umask(oldMask);
 }
 
 TEST(DatabaseOpen, OpensAFolderWhosePathNeedsEscaping)

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -44,9 +45,12 @@ private:
 // and, when asked, prepared.
 void openWindow(const QString &missing, bool prepare)
 {
-    FolderWithout folder(missing);
+    // The child ends with std::exit, which skips the locals but still destroys statics: the
+    // folder is one, so that it is removed however the child ends.
+    static std::unique_ptr<FolderWithout> folder;
+    folder = std::make_unique<FolderWithout>(missing);
     TDM1 dm;
-    if (!dm.DataModuleCreate(folder.path()))
+    if (!dm.DataModuleCreate(folder->path()))
         std::exit(3);
     DM1 = &dm;
     static bool prompted = false;

@@ -185,9 +185,19 @@ QSize testScreenSize()
     return {1024, 768};
 }
 
+void usePrivateRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    static QTemporaryDir runtime(QDir::tempPath() + u"/studyaid-test-runtime-XXXXXX"_s);
+    if (runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+}
+
 int runQtTest(QObject *test, int argc, char **argv)
 {
     std::unique_ptr<QObject> owned(test);
+    usePrivateRuntimeFolder();
     const QSize size = testScreenSize();
     // The offscreen platform takes its screens from a JSON file.
     static QTemporaryDir dir;

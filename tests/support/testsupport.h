@@ -162,6 +162,10 @@ bool clickIfUsable(QWidget *parent, const QString &name);
 // Once a modal dialog is up (opened by a click that runs its own loop), passes it to handle and
 // then closes it, unless handle did. Polls for up to timeoutMs.
 void handleNextModal(std::function<void(QDialog *)> handle, int timeoutMs = 5000);
+// Without a session's runtime folder Qt makes one under /tmp and leaves it there; a test process
+// gets a private one of its own instead, removed when the process ends. Call before the
+// application object is made.
+void usePrivateRuntimeFolder();
 
 // Runs a Qt Test object in a QApplication whose offscreen screen has the size named by the
 // environment variable STUDYAID_TEST_SCREEN ("800x600", "1024x768"; 1024x768 when unset).
