@@ -8,6 +8,7 @@
 #include "exampoints/uRulelxxt.h"
 #include "practice/richtext.h"
 #include "ui/fonts.h"
+#include "ui/keyboardaccess.h"
 #include "ui/msgbox.h"
 #include "ui/waitcursor.h"
 #include "ui/windowparts.h"
@@ -331,6 +332,7 @@ void TfrmLawsFaGui::m_btnSelectClick()
     m_detail = new TfrmLawDetail(m_pMuLu);
     m_pMuLu->layout()->addWidget(m_detail);
     m_detail->m_LBmenu->installEventFilter(this);
+    KeyboardAccess::keepEnter(m_detail->m_LBmenu);
     connect(m_detail->m_LBmenu, &QListWidget::currentRowChanged, this, &TfrmLawsFaGui::pointClick);
     setCatalogueView(false);
     m_Ltiltle->setText(m_model->name(row).trimmed());

@@ -14,6 +14,8 @@ namespace {
 
 // Set on a widget while it holds a focus the keyboard gave it.
 constexpr char kKeyboardFocus[] = "keyboardFocus";
+// Set on a view whose window handles Enter itself.
+constexpr char kKeepEnter[] = "keepEnter";
 
 bool isEnter(const QKeyEvent *key)
 {
@@ -103,7 +105,7 @@ private:
             return false;
         if (auto *view = qobject_cast<QAbstractItemView *>(focus)) {
             // (While a cell is edited its editor has the focus, not the view.)
-            if (!view->currentIndex().isValid())
+            if (!view->currentIndex().isValid() || view->property(kKeepEnter).toBool())
                 return false;
             emit view->doubleClicked(view->currentIndex());
             return true;
@@ -151,6 +153,11 @@ void install(QApplication *app)
         return;
     installed = new Filter(app);
     app->installEventFilter(installed);
+}
+
+void keepEnter(QWidget *view)
+{
+    view->setProperty(kKeepEnter, true);
 }
 
 QWidget *ringTarget()

@@ -94,7 +94,7 @@ TEST_F(UpgradeImportTest, EveryFailureLeavesTheStudyDatabaseAsItWas)
     const QList<FailureCase> cases = {
         {"blank path", [](const QString &) { return u"  \t "_s; }, {Outcome::EmptyPath}},
         {"missing file",
-         [](const QString &f) { return f + u"/无此文件.mdb"_s; },
+         [](const QString &f) -> QString { return f + u"/无此文件.mdb"_s; },
          {Outcome::CannotOpen}},
         {"random bytes",
          [](const QString &f) {
