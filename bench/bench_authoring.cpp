@@ -200,8 +200,6 @@ BENCHMARK(BM_SaveEdit_SQLiteFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::runBenchmarks(argc, argv);
     return 0;
 }

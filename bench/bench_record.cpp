@@ -166,8 +166,6 @@ BENCHMARK(BM_RecordAnswer_SQLiteFloor)->Unit(benchmark::kMicrosecond)->MinTime(2
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::runBenchmarks(argc, argv);
     return 0;
 }

@@ -9,10 +9,15 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sqlite3.h>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -140,6 +145,75 @@ int floorPrepareRun(sqlite3 *db, const QByteArray &practiceQuery, const QByteArr
     }
     sqlite3_finalize(s);
     return enabledKinds;
+}
+
+namespace {
+
+// The console report, keeping each run's CPU time by name to pair programs with floors at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &reports) override
+    {
+        ConsoleReporter::ReportRuns(reports);
+        for (const Run &run : reports) {
+            if (run.error_occurred)
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Iteration || median) {
+                // Single runs first; a median, when repetitions give one, replaces them.
+                std::string name = run.run_name.function_name;
+                if (!run.run_name.args.empty())
+                    name += '/' + run.run_name.args;
+                if (median || !m_medians.count(name))
+                    m_cpu[name] = run.GetAdjustedCPUTime();
+                if (median)
+                    m_medians[name] = true;
+                m_order.push_back(std::move(name));
+            }
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        static const std::string program = "_Program";
+        static const std::string floor = "_SQLiteFloor";
+        std::map<std::string, bool> printed;
+        for (const std::string &name : m_order) {
+            const size_t at = name.find(program);
+            if (at == std::string::npos || printed[name])
+                continue;
+            printed[name] = true;
+            std::string floorName = name;
+            floorName.replace(at, program.size(), floor);
+            const auto f = m_cpu.find(floorName);
+            if (f == m_cpu.end() || f->second <= 0)
+                continue;
+            // "BM_PrepareRun_Program/100000" reads as "PrepareRun/100000".
+            std::string work = name;
+            work.erase(at, program.size());
+            if (work.rfind("BM_", 0) == 0)
+                work.erase(0, 3);
+            std::printf("ratio %s: %.2f\n", work.c_str(), m_cpu.at(name) / f->second);
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    std::map<std::string, double> m_cpu;
+    std::map<std::string, bool> m_medians;
+    std::vector<std::string> m_order;
+};
+
+} // namespace
+
+void runBenchmarks(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
 }
 
 } // namespace benchsupport

@@ -45,4 +45,9 @@ struct FloorQuestion
 int floorPrepareRun(sqlite3 *db, const QByteArray &practiceQuery, const QByteArray &kindQuery,
                     std::vector<FloorQuestion> &rows);
 
+// Runs the benchmarks chosen on the command line with the console report, then prints
+// "ratio <work>: X.XX" (CPU time of BM_<work>_Program over BM_<work>_SQLiteFloor, per argument)
+// for every pair measured in this run. With repetitions the medians are compared.
+void runBenchmarks(int argc, char **argv);
+
 } // namespace benchsupport

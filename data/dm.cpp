@@ -90,9 +90,16 @@ bool TDM1::openDatabase(const QString &path)
     requirements.quickCheck = true;
     requirements.writable = true;
     m_connected = Db::open(kConn1, path, requirements, &m_lastError, &m_openFailure);
-    if (m_connected)
-        registerFunctions(ADOCn1());
-    return m_connected;
+    if (!m_connected)
+        return false;
+    registerFunctions(ADOCn1());
+    // A database made before an index existed gains it here. Without it the queries still give
+    // the same answers, only slower, so a failure here does not stop the database opening.
+    try {
+        Schema::createIndexes(ADOCn1());
+    } catch (const Db::DbError &) {
+    }
+    return true;
 }
 
 void TDM1::close()

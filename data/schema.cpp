@@ -66,6 +66,9 @@ const char *const kTables[] = {
 const char *const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_answ_a10 ON tab_answ(A10)",
     "CREATE INDEX IF NOT EXISTS ix_answ_a13_a10 ON tab_answ(A13,A10)",
+    // Only the rows holding a run answer, so that starting a run clears them without reading
+    // the whole bank; its condition is the clearing statement's.
+    "CREATE INDEX IF NOT EXISTS ix_answ_run ON tab_answ(A1) WHERE E2_1<>'' or E2_1 is null",
     "CREATE INDEX IF NOT EXISTS ix_exer_a1 ON tab_exer(A1)",
     "CREATE INDEX IF NOT EXISTS ix_title_a1 ON tab_title(A1)",
     "CREATE INDEX IF NOT EXISTS ix_kmmc_c1 ON tab_kmmc(C1)",

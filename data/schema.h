@@ -18,7 +18,8 @@ QMap<QString, QStringList> requiredColumns();
 // Creates every table and index of an empty study database (throws Db::DbError).
 void create(const QSqlDatabase &db);
 
-// Indexes the program's queries rely on; safe to run on a database that has them.
+// Indexes the program's queries rely on; safe to run on a database that has them. Opening a
+// study database runs it too, so that databases made before an index existed gain it.
 void createIndexes(const QSqlDatabase &db);
 
 // The paper-table statement as the program writes it (Access column types).

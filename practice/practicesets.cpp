@@ -17,33 +17,36 @@ bool isSubjectCode(const QString &chapterCode)
 
 QString practiceQuery(Set set, const QString &chapterCode, bool byDoubleClick)
 {
-    // The pieces keep the wording of the original statements; the prefix test is substr (LEFT is
-    // a keyword in SQLite) and compares without case, as the column itself does.
+    // The pieces keep the wording of the original statements. The chapter test is a prefix LIKE:
+    // it compares without case, as the column itself does, and SQLite answers it from the A10
+    // index, so the cost follows the chapter's size rather than the whole bank's.
     QString select;
     QString conditions;
     QString order;
     switch (set) {
     case Set::New:
         select = u"select a1 ,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,"
-                 u"e4,f1,xx,csbs,ecount from tab_answ where (substr(A10,1,"_s;
+                 u"e4,f1,xx,csbs,ecount from tab_answ where (A10 LIKE "_s;
         conditions = u") and (E2 = '' or E2 is null) "_s + u" and (f1<>1) "_s;
         order = byDoubleClick ? u" order by a13,a10,xx"_s : u" order by a13,a10,xx,a1"_s;
         break;
     case Set::Wrong:
         select = u"select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,"
-                 u"e4,f1,xx,csbs,ecount from tab_answ  where (substr(A10,1,"_s;
+                 u"e4,f1,xx,csbs,ecount from tab_answ  where (A10 LIKE "_s;
         conditions = u") and (E4 < 0) "_s + u" and (f1<>1)"_s;
         order = u" order by a13,e3,e4,e1,xx,a1"_s;
         break;
     case Set::Done:
         select = u"select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,"
-                 u"e4,f1,xx,csbs,ecount from tab_answ where (substr(A10,1,"_s;
+                 u"e4,f1,xx,csbs,ecount from tab_answ where (A10 LIKE "_s;
         conditions = u") and (E2 <> '' and E2 is not null) "_s;
         order = u"order by a13,e3,e4,e1,xx,a1"_s;
         break;
     }
-    return select + QString::number(chapterCode.size()) + u") = "_s + Db::sqlQuote(chapterCode) +
-           u" COLLATE NOCASE"_s + conditions + order;
+    // '%' and '_' in a code stand for themselves: a backslash escapes them and itself.
+    QString pattern = chapterCode;
+    pattern.replace(u'\\', u"\\\\"_s).replace(u'%', u"\\%"_s).replace(u'_', u"\\_"_s);
+    return select + Db::sqlQuote(pattern + u'%') + u" ESCAPE '\\'"_s + conditions + order;
 }
 
 QString emptySetMessage(Set set)

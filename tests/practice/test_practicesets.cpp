@@ -113,6 +113,33 @@ TEST_F(PracticeSetsTest, NewSetOrdersByKindChapterAndPosition)
     EXPECT_EQ(ids(Set::New, u"010101"_s, true).size(), ids(Set::New, u"010101"_s).size());
 }
 
+// The chapter test selects a chapter's questions by code prefix without regard to letter case,
+// and a '%', '_' or backslash in a code is a plain character: the rows are exactly those whose A10
+// starts with the code as substr(A10,1,n) = code COLLATE NOCASE finds them.
+TEST_F(PracticeSetsTest, ChapterPrefixIsLiteralAndCaseless)
+{
+    const QStringList chapters{u"01%101"_s, u"01_101"_s, u"01a101"_s, u"01A102"_s, u"01x101"_s,
+                               u"01\\101"_s, u"01b%01"_s, u"01"_s};
+    int n = 0;
+    for (const QString &a10 : chapters)
+        exec(u"insert into tab_answ(A1,A10,A13,xx) values(?,?,1,1)"_s,
+             {QString(u"Z"_s + QString::number(++n)), a10});
+    const QStringList codes{u"01%1"_s, u"01_1"_s, u"01A1"_s, u"01a10"_s, u"01\\1"_s,
+                            u"01B%"_s,  u"01%"_s,  u"%"_s,    u"_"_s,     u"010101"_s};
+    for (const QString &code : codes) {
+        QSqlQuery q = Db::query(db(),
+                                u"select a1 from tab_answ where substr(A10,1,?) = ? COLLATE NOCASE"
+                                u" and (E2 = '' or E2 is null) and (f1<>1) order by a13,a10,xx,a1"_s,
+                                {QVariant(code.size()), code});
+        QStringList expected;
+        while (q.next())
+            expected.append(q.value(0).toString());
+        EXPECT_EQ(ids(Set::New, code), expected) << code.toStdString();
+        EXPECT_EQ(ids(Set::New, code).isEmpty(), code == u"%"_s || code == u"_"_s)
+            << code.toStdString();
+    }
+}
+
 TEST(PracticeSetsText, StatementsKeepTheirWording)
 {
     const QString head = u"a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,"
@@ -126,19 +153,19 @@ TEST(PracticeSetsText, StatementsKeepTheirWording)
     const QList<Case> cases{
         {Set::New, false,
          u"select a1 ,"_s + head +
-             u" where (substr(A10,1,6) = 'O''Neil' COLLATE NOCASE) and (E2 = '' or E2 is null)"
+             u" where (A10 LIKE 'O''Neil%' ESCAPE '\\') and (E2 = '' or E2 is null)"
              u"  and (f1<>1)  order by a13,a10,xx,a1"_s},
         {Set::New, true,
          u"select a1 ,"_s + head +
-             u" where (substr(A10,1,6) = 'O''Neil' COLLATE NOCASE) and (E2 = '' or E2 is null)"
+             u" where (A10 LIKE 'O''Neil%' ESCAPE '\\') and (E2 = '' or E2 is null)"
              u"  and (f1<>1)  order by a13,a10,xx"_s},
         {Set::Wrong, false,
          u"select a1,"_s + head +
-             u"  where (substr(A10,1,6) = 'O''Neil' COLLATE NOCASE) and (E4 < 0)  and (f1<>1)"
+             u"  where (A10 LIKE 'O''Neil%' ESCAPE '\\') and (E4 < 0)  and (f1<>1)"
              u" order by a13,e3,e4,e1,xx,a1"_s},
         {Set::Done, false,
          u"select a1,"_s + head +
-             u" where (substr(A10,1,6) = 'O''Neil' COLLATE NOCASE) and (E2 <> '' and E2 is not "
+             u" where (A10 LIKE 'O''Neil%' ESCAPE '\\') and (E2 <> '' and E2 is not "
              u"null) order by a13,e3,e4,e1,xx,a1"_s},
     };
     for (const Case &c : cases)
