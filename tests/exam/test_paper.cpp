@@ -303,3 +303,47 @@ TEST_F(PaperTest, HistoryFigures)
 }
 
 } // namespace
+
+// On the shipped bank, five papers of each subject drawn in a row are each full (every kind a
+// paper draws at its count, all from the paper's subject) and no two of them are the same paper.
+TEST(ShippedPapers, FiveInARowAreFullAndDiffer)
+{
+    testsupport::StudyData data(testsupport::shippedDb());
+    ASSERT_TRUE(data.isValid());
+    const QSqlDatabase db = data.dm.ADOCn1();
+    QRandomGenerator random(20261210);
+    for (int kind : {1, 2, 3, 4, 5}) {
+        App::currentPaperKind = kind;
+        data.dm.pointKindTable(kind);
+        const QString prefix = Paper::kindInfo(kind).prefix;
+        QList<QSet<QString>> papers;
+        for (int n = 0; n < 5; ++n) {
+            const Paper::NewPaper p = Paper::createPaper(data.dm, kind, kToday, random);
+            const QString table = Db::sqlIdentifier(p.table);
+            int expected = 0;
+            QSqlQuery kinds = Db::query(db, u"select A1 from "_s + App::kindTableName(kind) +
+                                                u" where B2>0"_s);
+            while (kinds.next()) {
+                const int questionKind = kinds.value(0).toInt();
+                const int drawn = Paper::drawCount(kind, questionKind);
+                expected += drawn;
+                EXPECT_EQ(Db::scalar(db, u"select count(*) from "_s + table + u" where A13=?"_s,
+                                     {questionKind})
+                              .toInt(),
+                          drawn)
+                    << "paper kind " << kind << " question kind " << questionKind;
+            }
+            EXPECT_GT(expected, 0) << "paper kind " << kind;
+            QSet<QString> ids;
+            QSqlQuery q = Db::query(db, u"select A1,A10 from "_s + table);
+            while (q.next()) {
+                ids.insert(q.value(0).toString());
+                EXPECT_TRUE(q.value(1).toString().startsWith(prefix)) << q.value(0).toString().toStdString();
+            }
+            EXPECT_EQ(ids.size(), expected) << "paper kind " << kind;
+            for (const QSet<QString> &earlier : papers)
+                EXPECT_NE(ids, earlier) << "paper kind " << kind << " paper " << n + 1;
+            papers.append(ids);
+        }
+    }
+}
