@@ -17,6 +17,7 @@
 #include "app/singleinstance.h"
 #include "data/appglobals.h"
 #include "data/dm.h"
+#include "data/userdata.h"
 #include "ui/MenuWidget.h"
 #include "ui/fonts.h"
 #include "ui/windowparts.h"
@@ -229,13 +230,32 @@ int run(const Options &options)
         return 1;
     }
 
-    // 4. The data module and the study database; waiting for another program's lock on it
-    // shows the hourglass.
+    // 4. The data module and the study database. An installed program's database is the user's
+    // own copy of the shipped one; a left-over -wal is copied aside before anything opens it.
+    // Waiting for another program's lock on it shows the hourglass.
     WindowParts::BusyCursor::showWhileDatabaseWaits();
+    const QString ownFolder = folder + u"data/"_s;
+    const QString dataFolder =
+        options.dataFolder.isEmpty() ? ownFolder : folderWithSlash(options.dataFolder);
+    const QString databasePath = dataFolder + QLatin1StringView(UserData::kDatabaseName);
+    QString dataWhy;
+    bool dataReady = true;
+    Db::OpenFailure dataFailure = Db::OpenFailure::Missing;
+    if (dataFolder != ownFolder) {
+        const auto prepared = UserData::prepareDatabase(
+            ownFolder + QLatin1StringView(UserData::kDatabaseName), databasePath, &dataWhy);
+        dataReady = prepared == UserData::Prepared::Ready;
+        if (prepared == UserData::Prepared::Failed)
+            dataFailure = Db::OpenFailure::Other;
+    }
+    if (dataReady && !UserData::setAsideLeftoverWal(databasePath, &dataWhy)) {
+        dataReady = false;
+        dataFailure = Db::OpenFailure::Other;
+    }
     DM1 = new TDM1;
-    if (!DM1->DataModuleCreate(folder)) {
-        trace(DM1->lastError());
-        const QString reason = databaseFailureText(DM1->openFailure());
+    if (!dataReady || !DM1->DataModuleCreate(folder, databasePath)) {
+        trace(dataReady ? DM1->lastError() : dataWhy);
+        const QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure);
         delete DM1;
         DM1 = nullptr;
         SystemMessageBox(nullptr, u"错误"_s,
@@ -244,6 +264,10 @@ int run(const Options &options)
         finish();
         return 1;
     }
+
+    // The daily backup: of a database that passed its checks, before the session writes to it.
+    if (!UserData::dailyBackup(databasePath, &dataWhy))
+        trace(u"daily backup failed: "_s + dataWhy);
 
     // 5. The start window, the progress window and the prompt dialog.
     FrmStart = new TFrmStart;

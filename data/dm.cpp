@@ -77,8 +77,16 @@ bool TDM1::DataModuleCreate(const QString &programFolder)
     QString folder = QDir::fromNativeSeparators(programFolder);
     if (!folder.endsWith(u'/'))
         folder += u'/';
+    return DataModuleCreate(folder, folder + u"data/WTXVEB710448.mdb"_s);
+}
+
+bool TDM1::DataModuleCreate(const QString &programFolder, const QString &databasePath)
+{
+    QString folder = QDir::fromNativeSeparators(programFolder);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
     App::programFolder = folder;
-    return openDatabase(folder + u"data/WTXVEB710448.mdb"_s);
+    return openDatabase(databasePath);
 }
 
 bool TDM1::openDatabase(const QString &path)

@@ -21,6 +21,8 @@ public:
     // Sets the program folder and opens "data/WTXVEB710448.mdb" under it on ADOCn1; sets the
     // connected flag. Shows nothing: the caller reports a failure.
     bool DataModuleCreate(const QString &programFolder);
+    // The same with the study database elsewhere (the user's own copy of an installed program).
+    bool DataModuleCreate(const QString &programFolder, const QString &databasePath);
     // Opens a given study database file on ADOCn1 (tests, tools). The file is refused when it
     // lacks a table or column, fails its quick check, or cannot be written. The file, its WAL
     // files and its folder are made user-only.
