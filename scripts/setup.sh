@@ -14,6 +14,8 @@ packages=(
   poppler-utils
   # driving the program under Xvfb and taking screenshots of it
   xdotool imagemagick
+  # validating the installed desktop entry and metainfo
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -608,12 +608,14 @@ QImage iconError()
     return img;
 }
 
-QImage appIcon()
+// Drawn on a 64-unit grid, scaled to the size asked for (the desktop's icon sizes).
+QImage appIcon(int size = 64)
 {
-    QImage img = canvas(64, 64, QImage::Format_ARGB32_Premultiplied);
+    QImage img = canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
     const QRectF tile(2, 2, 60, 60);
     p.fillPath(roundedRect(tile.translated(0, 1), 14), QColor(0, 0, 0, 50));
     QLinearGradient g(tile.topLeft(), tile.bottomRight());
@@ -649,8 +651,21 @@ struct Picture
 int main(int argc, char *argv[])
 {
     QTextStream err(stderr);
+    // mkpics --icons <dir>: the application icon at the desktop's sizes, as
+    // <dir>/<n>x<n>/apps/studyaid.png (the hicolor theme's layout).
+    if (argc == 3 && qstrcmp(argv[1], "--icons") == 0) {
+        const QString root = QString::fromLocal8Bit(argv[2]);
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString dir = root + QStringLiteral("/%1x%1/apps").arg(size);
+            if (!QDir().mkpath(dir) || !appIcon(size).save(dir + QStringLiteral("/studyaid.png"), "PNG")) {
+                err << "mkpics: cannot write an icon under " << dir << '\n';
+                return 1;
+            }
+        }
+        return 0;
+    }
     if (argc != 2) {
-        err << "usage: mkpics <outdir>\n";
+        err << "usage: mkpics <outdir> | mkpics --icons <dir>\n";
         return 2;
     }
     const QString outDir = QString::fromLocal8Bit(argv[1]);
@@ -678,7 +693,7 @@ int main(int argc, char *argv[])
         {"icon_info.bmp", iconInfo},
         {"icon_warn.bmp", iconWarn},
         {"icon_error.bmp", iconError},
-        {"app_icon.png", appIcon},
+        {"app_icon.png", [] { return appIcon(); }},
     };
 
     const QDir dir(outDir);
