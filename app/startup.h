@@ -9,13 +9,13 @@ struct Options
 {
     // Folder holding data/, pic/, sound/ and htm/ (normally the executable's folder).
     QString programFolder;
+    // False for tests: return kStarted once the start window is up, without the event loop;
+    // finish() ends the session.
+    bool runEventLoop = true;
     // Folder of the study database and its backups/. Empty: the program folder's data/. An
     // installed program gives the user's own folder; the database is then copied there from the
     // program folder's data/ on first start.
     QString dataFolder;
-    // False for tests: return kStarted once the start window is up, without the event loop;
-    // finish() ends the session.
-    bool runEventLoop = true;
 };
 
 // run() without the event loop, when everything started.
