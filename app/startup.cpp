@@ -255,7 +255,10 @@ int run(const Options &options)
     DM1 = new TDM1;
     if (!dataReady || !DM1->DataModuleCreate(folder, databasePath)) {
         trace(dataReady ? DM1->lastError() : dataWhy);
-        const QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure);
+        QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure);
+        if (!dataReady && dataFailure == Db::OpenFailure::Other)
+            reason = u"无法在您的数据文件夹 "_s + QDir::toNativeSeparators(dataFolder)
+                     + u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;
         delete DM1;
         DM1 = nullptr;
         SystemMessageBox(nullptr, u"错误"_s,

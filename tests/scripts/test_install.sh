@@ -51,4 +51,14 @@ start || { cat "$tmp/trace" >&2; fail "the second start failed"; }
 backups=$(ls "$data/backups" | grep -c '^WTXVEB710448-.*\.mdb$' || true)
 [ "$backups" = 1 ] || fail "a second backup on the same day"
 [ -z "$(find "$prefix" -newer "$tmp/run" \! -type d)" ] || fail "files written under the prefix"
+
+# A data folder that cannot be made (its parent is a file): the start is refused with the reason,
+# answered at once in trace mode, and nothing is created.
+touch "$tmp/notafolder"
+if env -u DISPLAY QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$tmp/notafolder" XDG_RUNTIME_DIR="$tmp/run" \
+       HOME="$tmp/home" STUDYAID_QUIT_AFTER_MENU=1 STUDYAID_TRACE=1 "$prefix/bin/studyaid" 2>"$tmp/trace"; then
+  fail "started without a data folder"
+fi
+grep -q '^studyaid: message: 错误|无法连接数据库！' "$tmp/trace" || { cat "$tmp/trace" >&2; fail "no database message"; }
+grep -q '无法在您的数据文件夹' "$tmp/trace" || fail "the message does not say the data folder failed"
 echo "installed program started to the menu"
