@@ -2,6 +2,7 @@
 #include "app/Ustart.h"
 
 #include "app/Uabout.h"
+#include "app/Ubackup.h"
 #include "app/Udlg.h"
 #include "app/Uprogress.h"
 #include "app/startup.h"
@@ -273,6 +274,8 @@ void TFrmStart::buildCommandTable()
                          [](QWidget *parent) { return std::make_unique<Tfrmchart>(parent); })},
         {u"sj"_s, window(u"题库升级"_s, Hourglass::None,
                          [](QWidget *parent) { return std::make_unique<Tfrmstxz>(parent); })},
+        {u"bf"_s, window(u"数据备份"_s, Hourglass::WhileCreating,
+                         [](QWidget *parent) { return std::make_unique<TFrmBackup>(parent); })},
         {u"music"_s,
          [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;

@@ -143,6 +143,32 @@ QString databaseFailureText(Db::OpenFailure failure)
     return {};
 }
 
+// The study database failed its checks: the newest backup that passes them is offered in its
+// place. Accepted, the damaged file is kept in backups/ as it lies and the data module opens the
+// restored one; declined or failed, nothing is changed and the caller reports the damage.
+void offerNewestBackup(const QString &databasePath, const QString &programFolder)
+{
+    const UserData::BackupEntry newest = UserData::newestGoodBackup(databasePath);
+    if (newest.path.isEmpty())
+        return;
+    const UserData::Inspection seen = UserData::inspect(newest.path, false);
+    const QString when = newest.taken.toString(u"yyyy-MM-dd HH:mm"_s);
+    const QString question =
+        u"学习数据库文件已损坏，无法使用。\n是否用最新的完整备份（%1，作答 %2 次）恢复？\n"
+        u"损坏的文件会原样保留在 backups 文件夹中。"_s.arg(when).arg(seen.answers);
+    if (SystemMessageBox(nullptr, u"提示"_s, question, QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    const UserData::Restored r = UserData::restore(databasePath, newest.path, nullptr);
+    if (r.outcome != UserData::Restored::Done) {
+        trace(u"restore at start failed: "_s + r.why);
+        return;
+    }
+    trace(u"restored "_s + newest.path + u", damaged file kept as "_s + r.kept);
+    DM1->DataModuleCreate(programFolder, databasePath);
+}
+
 QString folderWithSlash(const QString &folder)
 {
     QString f = QDir::fromNativeSeparators(folder);
@@ -253,7 +279,10 @@ int run(const Options &options)
         dataFailure = Db::OpenFailure::Other;
     }
     DM1 = new TDM1;
-    if (!dataReady || !DM1->DataModuleCreate(folder, databasePath)) {
+    if (dataReady && !DM1->DataModuleCreate(folder, databasePath)
+        && DM1->openFailure() == Db::OpenFailure::Damaged)
+        offerNewestBackup(databasePath, folder);
+    if (!dataReady || !DM1->connected()) {
         trace(dataReady ? DM1->lastError() : dataWhy);
         QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure);
         if (!dataReady && dataFailure == Db::OpenFailure::Other)

@@ -1,13 +1,16 @@
 #include "data/userdata.h"
 
 #include "data/clock.h"
+#include "data/database.h"
+#include "data/dm.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <sqlite3.h>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -63,50 +66,28 @@ QString freeName(const QString &databasePath, const QString &tag, const QString 
     return name;
 }
 
-QString sqliteText(sqlite3 *db, int rc)
+// Byte copies of the database and its -wal (when there is one) into backups/ under the tag;
+// returns the database copy's path, or empty when the copies could not be made (none is left).
+QString copyAside(const QString &databasePath, const QString &tag, QString *error)
 {
-    return QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-}
-
-// Copies source into a new file target through the online backup: a consistent snapshot even
-// while another connection writes.
-bool onlineCopy(const QString &source, const QString &target, QString *error)
-{
-    sqlite3 *from = nullptr;
-    sqlite3 *to = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &from,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_open_v2(QFile::encodeName(target).constData(), &to,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
-    QString why;
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(from, 5000);
-        sqlite3_backup *job = sqlite3_backup_init(to, "main", from, "main");
-        if (!job) {
-            rc = sqlite3_errcode(to);
-            why = sqliteText(to, rc);
-        } else {
-            rc = sqlite3_backup_step(job, -1);
-            sqlite3_backup_finish(job);
-            if (rc == SQLITE_DONE)
-                rc = SQLITE_OK;
-            else
-                why = QString::fromUtf8(sqlite3_errstr(rc));
-        }
-    } else {
-        why = sqliteText(to ? to : from, rc);
-    }
-    sqlite3_close(from);
-    sqlite3_close(to);
-    if (rc != SQLITE_OK) {
+    if (!makeUserFolder(backupFolder(databasePath), error))
+        return {};
+    const QString target = freeName(databasePath, tag, QString());
+    const QString targetWal = target + u"-wal"_s;
+    const QFileInfo wal(databasePath + u"-wal"_s);
+    const bool withWal = wal.isFile() && wal.size() > 0;
+    if (!QFile::copy(databasePath, target)
+        || (withWal && !QFile::copy(wal.absoluteFilePath(), targetWal))) {
         QFile::remove(target);
+        QFile::remove(targetWal);
         if (error)
-            *error = u"backup of "_s + source + u" failed: "_s + why;
-        return false;
+            *error = u"cannot copy "_s + databasePath + u" to "_s + backupFolder(databasePath);
+        return {};
     }
-    return true;
+    QFile::setPermissions(target, kUserFile);
+    if (withWal)
+        QFile::setPermissions(targetWal, kUserFile);
+    return target;
 }
 
 } // namespace
@@ -185,24 +166,24 @@ QString backupNow(const QString &databasePath, QString *error)
     }
     if (!makeUserFolder(backupFolder(databasePath), error))
         return {};
+    // A connection of its own reads a consistent snapshot even while the program's connection
+    // writes; the copy is user-only from its first page and appears under its name complete.
     const QString target = freeName(databasePath, u"-"_s, QString());
-    const QString part = target + u".part"_s;
-    // The file is made user-only before a single page is written into it.
-    {
-        QFile f(part);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !f.setPermissions(kUserFile)) {
-            if (error)
-                *error = u"cannot create "_s + part;
-            return {};
+    const QString connection = u"userdata-backup"_s;
+    QString why;
+    bool copied = false;
+    if (Db::openReadOnly(connection, databasePath, {}, &why)) {
+        try {
+            Db::backupTo(QSqlDatabase::database(connection, false), target);
+            copied = true;
+        } catch (const Db::DbError &e) {
+            why = e.message();
         }
     }
-    if (!onlineCopy(databasePath, part, error))
-        return {};
-    QFile::remove(part + u"-journal"_s);
-    if (!QFile::rename(part, target)) {
-        QFile::remove(part);
+    Db::close(connection);
+    if (!copied) {
         if (error)
-            *error = u"cannot rename "_s + part;
+            *error = u"backup of "_s + databasePath + u" failed: "_s + why;
         return {};
     }
     return target;
@@ -247,22 +228,118 @@ bool setAsideLeftoverWal(const QString &databasePath, QString *error)
     const QFileInfo wal(databasePath + u"-wal"_s);
     if (!wal.isFile() || wal.size() == 0 || !QFileInfo(databasePath).isFile())
         return true;
-    if (!makeUserFolder(backupFolder(databasePath), error))
-        return false;
     // Plain byte copies: opening the database here would replay the -wal into it.
-    const QString target = freeName(databasePath, u"-leftover-wal-"_s, QString());
-    const QString targetWal = target + u"-wal"_s;
-    if (!QFile::copy(databasePath, target) || !QFile::copy(wal.absoluteFilePath(), targetWal)) {
-        QFile::remove(target);
-        QFile::remove(targetWal);
-        if (error)
-            *error = u"cannot copy the database and its left-over -wal to "_s
-                     + backupFolder(databasePath);
-        return false;
+    return !copyAside(databasePath, u"-leftover-wal-"_s, error).isEmpty();
+}
+
+Inspection inspect(const QString &path, bool quickCheck)
+{
+    const QString connection = u"userdata-inspect"_s;
+    Inspection result;
+    Db::OpenRequirements requirements;
+    requirements.tables = Schema::requiredColumns();
+    requirements.quickCheck = quickCheck;
+    requirements.readOnly = true;
+    if (Db::open(connection, path, requirements, &result.why)) {
+        try {
+            result.answers = Db::scalar(QSqlDatabase::database(connection, false),
+                                        u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
+                                 .toLongLong();
+            result.good = true;
+        } catch (const Db::DbError &e) {
+            result.why = e.message();
+        }
     }
-    QFile::setPermissions(target, kUserFile);
-    QFile::setPermissions(targetWal, kUserFile);
-    return true;
+    Db::close(connection);
+    return result;
+}
+
+BackupEntry newestGoodBackup(const QString &databasePath)
+{
+    for (const BackupEntry &e : backups(databasePath)) {
+        if (inspect(e.path).good)
+            return e;
+    }
+    return {};
+}
+
+Restored restore(const QString &databasePath, const QString &backupPath, TDM1 *module)
+{
+    Restored r;
+    // The copy that will become the database is made and checked first, beside the database, so
+    // that the final step is one rename on the same file system.
+    const QString staged = databasePath + u".restore"_s;
+    const auto dropStaged = [&] {
+        for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
+            QFile::remove(staged + suffix);
+    };
+    dropStaged();
+    if (!QFile::copy(backupPath, staged) || !QFile::setPermissions(staged, kUserFile)) {
+        dropStaged();
+        r.outcome = QFileInfo(backupPath).isFile() ? Restored::Failed : Restored::BadBackup;
+        r.why = u"cannot copy "_s + backupPath + u" to "_s + staged;
+        return r;
+    }
+    const Inspection check = inspect(staged);
+    if (!check.good) {
+        dropStaged();
+        r.outcome = Restored::BadBackup;
+        r.why = check.why;
+        return r;
+    }
+
+    // The current database is kept before it is replaced: an online copy of an open database,
+    // else the file as it lies, with its -wal.
+    const bool wasOpen = module && module->connected();
+    if (QFileInfo(databasePath).isFile()) {
+        r.kept = wasOpen ? backupNow(databasePath, &r.why)
+                         : copyAside(databasePath, u"-replaced-"_s, &r.why);
+        if (r.kept.isEmpty()) {
+            dropStaged();
+            r.outcome = Restored::NotKept;
+            return r;
+        }
+    }
+
+    const auto reopen = [&] { return !wasOpen || module->openDatabase(databasePath); };
+    if (wasOpen)
+        module->close();
+    // A -wal left after the last connection closed belongs to another program still using the
+    // file, or to the damaged file kept above; replayed into the restored file it would ruin it.
+    const QFileInfo wal(databasePath + u"-wal"_s);
+    if (wasOpen && wal.exists() && wal.size() > 0) {
+        dropStaged();
+        reopen();
+        r.outcome = Restored::Failed;
+        r.why = u"the database is still in use: "_s + wal.absoluteFilePath();
+        return r;
+    }
+    QFile::remove(databasePath + u"-wal"_s);
+    QFile::remove(databasePath + u"-shm"_s);
+    if (std::rename(QFile::encodeName(staged).constData(),
+                    QFile::encodeName(databasePath).constData())
+        != 0) {
+        dropStaged();
+        reopen();
+        r.outcome = Restored::Failed;
+        r.why = u"cannot replace "_s + databasePath;
+        return r;
+    }
+    if (reopen()) {
+        r.outcome = Restored::Done;
+        return r;
+    }
+    // The restored file passed its checks but does not open as the study database: the kept
+    // one goes back.
+    r.why = module->lastError();
+    const QString back = databasePath + u".part"_s;
+    QFile::remove(back);
+    if (QFile::copy(r.kept, back) && QFile::setPermissions(back, kUserFile))
+        std::rename(QFile::encodeName(back).constData(), QFile::encodeName(databasePath).constData());
+    QFile::remove(back);
+    module->openDatabase(databasePath);
+    r.outcome = Restored::Failed;
+    return r;
 }
 
 } // namespace UserData

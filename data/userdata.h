@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+class TDM1;
+
 namespace UserData {
 
 inline constexpr auto kDatabaseName = "WTXVEB710448.mdb";
@@ -56,5 +58,39 @@ QStringList thinBackups(const QString &databasePath, const QDate &today);
 // before anything opens the database (a -wal of another file would replay into it). Returns
 // false with the reason when the copies could not be made; true when there was nothing to do.
 bool setAsideLeftoverWal(const QString &databasePath, QString *error = nullptr);
+
+// What a database file holds as a study database: good when it has every table and column the
+// program needs and passes its quick check; answers is the number of answers in its study log.
+struct Inspection
+{
+    bool good = false;
+    qint64 answers = 0;
+    QString why;
+};
+// Opens the file read-only on a connection of its own, checks it and closes it again; without
+// quickCheck only the tables are checked (a list of backups reads fast).
+Inspection inspect(const QString &path, bool quickCheck = true);
+
+// The newest backup that passes the inspection, or an empty path when none does.
+BackupEntry newestGoodBackup(const QString &databasePath);
+
+struct Restored
+{
+    enum Outcome {
+        Done,         // the backup is the study database now
+        BadBackup,    // the backup is not a usable study database: nothing changed
+        NotKept,      // the current database could not be kept first: nothing changed
+        Failed,       // the files could not be replaced: nothing changed
+    };
+    Outcome outcome = Failed;
+    QString kept; // where the database that was replaced is kept
+    QString why;
+};
+// Makes the backup the study database. The backup is copied beside the database and that copy
+// checked before anything else happens; the current database is then kept in backups/ (an
+// online copy while `module` has it open, else a byte copy with its -wal, as a damaged file
+// found at start is); `module`, when given, is closed around the replacement and opened again
+// on the restored file. A restored file that does not open puts the kept one back.
+Restored restore(const QString &databasePath, const QString &backupPath, TDM1 *module);
 
 } // namespace UserData

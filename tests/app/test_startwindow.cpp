@@ -8,6 +8,7 @@
 #include "data/appglobals.h"
 #include "data/database.h"
 #include "data/dm.h"
+#include "data/userdata.h"
 #include "support/testsupport.h"
 #include "ui/MenuWidget.h"
 #include "practice/Ukmmc.h"
@@ -41,6 +42,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using testsupport::FixedToday;
 using testsupport::PromptCatcher;
 using testsupport::TempProgramFolder;
 using testsupport::saveShot;
@@ -171,6 +173,7 @@ private slots:
         QTest::newRow("tj") << u"tj"_s << none << QStringList{u"Tfrmchart+hourglass"_s} << none
                             << 2 << 7;
         QTest::newRow("sj") << u"sj"_s << none << QStringList{u"Tfrmstxz"_s} << none << 2 << 7;
+        QTest::newRow("bf") << u"bf"_s << none << QStringList{u"TFrmBackup"_s} << none << 2 << 7;
         QTest::newRow("cj") << u"cj"_s << none << QStringList{u"TFrmCheck+hourglass"_s} << none << 2
                             << 7;
         QTest::newRow("music") << u"music"_s << none << QStringList{u"TFrmConfig"_s} << none << 2
@@ -457,7 +460,7 @@ private slots:
         QCOMPARE(catcher.calls().first().caption, u"错误"_s);
         QCOMPARE(catcher.calls().first().message, u"发生错误！"_s);
         // The menu plays all the same.
-        QCOMPARE(start->menu()->items().size(), 26);
+        QCOMPARE(start->menu()->items().size(), 27);
     }
 
     void hourglassEndsOnceTheWindowIsUp()
@@ -515,7 +518,7 @@ private slots:
 
         MenuWidget *menu = start->menu();
         QCOMPARE(menu->geometry(), start->rect());
-        QCOMPARE(menu->items().size(), 26);
+        QCOMPARE(menu->items().size(), 27);
         QVERIFY(menu->isPlaying());
         QTRY_COMPARE(shown.count(), 1);
         // Tiles come in one after another and all arrive.
@@ -841,6 +844,98 @@ private slots:
             QVERIFY(!QFile::exists(dbPath));
     }
 
+    // A damaged study database at start: the newest backup that passes the checks is offered.
+    void damagedDatabaseOffersTheNewestGoodBackup_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("declined") << false;
+    }
+    void damagedDatabaseOffersTheNewestGoodBackup()
+    {
+        QFETCH(bool, accept);
+        TempProgramFolder programFolder;
+        const QString dbPath = programFolder.databasePath();
+        const auto logged = [](const QString &path) {
+            Db::open(u"look"_s, path, {});
+            const qint64 n = Db::scalar(QSqlDatabase::database(u"look"_s, false),
+                                        u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
+                                 .toLongLong();
+            Db::close(u"look"_s);
+            return n;
+        };
+        const auto addAnswers = [](const QString &path, const QString &day, int count) {
+            Db::open(u"add"_s, path, {});
+            Db::exec(QSqlDatabase::database(u"add"_s, false),
+                     u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,?,0,?,0)"_s,
+                     {day, count, count});
+            Db::close(u"add"_s);
+        };
+        {
+            // Backups of three days: a good one, a newer good one, the newest damaged.
+            FixedToday today(QDate(2026, 12, 7));
+            addAnswers(dbPath, u"2026-12-07"_s, 2);
+            QVERIFY(!UserData::backupNow(dbPath).isEmpty());
+            today.set(QDate(2026, 12, 8));
+            addAnswers(dbPath, u"2026-12-08"_s, 3);
+            QVERIFY(!UserData::backupNow(dbPath).isEmpty());
+            today.set(QDate(2026, 12, 9));
+            const QString newest = UserData::backupNow(dbPath);
+            QVERIFY(!newest.isEmpty());
+            QFile f(newest);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(4096);
+            f.write(QByteArray(8192, char(0xA5)));
+        }
+        const QByteArray damaged("damaged: not a database any more");
+        {
+            QFile f(dbPath);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(damaged);
+        }
+        const UserData::BackupEntry offered = UserData::backups(dbPath).at(1);
+        QCOMPARE(offered.taken.date(), QDate(2026, 12, 8));
+
+        PromptCatcher catcher;
+        catcher.queue(accept ? QMessageBox::Yes : QMessageBox::No);
+        const int code = Startup::run({programFolder.path(), false});
+
+        QVERIFY(!catcher.calls().isEmpty());
+        const PromptCall question = catcher.calls().first();
+        QCOMPARE(question.caption, u"提示"_s);
+        QCOMPARE(question.icon, int(QMessageBox::Question));
+        QVERIFY2(question.message.contains(offered.taken.toString(u"yyyy-MM-dd HH:mm"_s))
+                     && question.message.contains(u"作答 5 次"_s),
+                 qPrintable(question.message));
+        QDir backups(UserData::backupFolder(dbPath));
+        const QStringList replaced = backups.entryList({u"*-replaced-*"_s}, QDir::Files);
+        if (accept) {
+            QCOMPARE(code, Startup::kStarted);
+            QCOMPARE(catcher.calls().size(), 1);
+            QVERIFY(DM1 && DM1->connected());
+            QCOMPARE(Db::scalar(DM1->ADOCn1(), u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
+                         .toLongLong(),
+                     5);
+            // The damaged file is kept as it was.
+            QCOMPARE(replaced.size(), 1);
+            QFile kept(backups.filePath(replaced.first()));
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), damaged);
+            Startup::finish();
+            QCOMPARE(logged(dbPath), 5);
+        } else {
+            QCOMPARE(code, 1);
+            QCOMPARE(catcher.calls().size(), 2);
+            QVERIFY(catcher.calls().at(1).message.startsWith(u"无法连接数据库！\n学习数据库文件已损坏"_s));
+            QVERIFY(!DM1);
+            QVERIFY(replaced.isEmpty());
+            QFile f(dbPath);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), damaged);
+        }
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+    }
+
     void startupSucceeds()
     {
         TempProgramFolder programFolder;
@@ -852,7 +947,7 @@ private slots:
         QVERIFY(FrmStart && FrmStart->isVisible());
         QVERIFY(FrmProgress && !FrmProgress->isVisible());
         QVERIFY(FrmDlg && !FrmDlg->isVisible());
-        QCOMPARE(FrmStart->menu()->items().size(), 26);
+        QCOMPARE(FrmStart->menu()->items().size(), 27);
         QVERIFY(FrmStart->windowTitle().contains(u"考试学习系统"_s));
         // No display name of the application: the desktop would append it to every window
         // title, and a message box titled "错误" would read "错误 — ...".

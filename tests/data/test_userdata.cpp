@@ -1,5 +1,6 @@
 // The user's own study database, its daily backups and their thinning, the left-over -wal.
 #include "data/database.h"
+#include "data/dm.h"
 #include "data/userdata.h"
 #include "support/testsupport.h"
 
@@ -8,7 +9,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using testsupport::FixedToday;
@@ -207,4 +210,173 @@ TEST(UserData, LeftoverWalIsCopiedAsideUntouched)
     // The originals stay where they were; these copies are not counted as daily backups.
     EXPECT_EQ(contentOf(db + u"-wal"_s), QByteArray(4096, 'w'));
     EXPECT_TRUE(UserData::backups(db).isEmpty());
+}
+
+namespace {
+
+// The answers of the study log: the figure the backup list shows.
+qint64 loggedAnswers(const QSqlDatabase &db)
+{
+    return Db::scalar(db, u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s).toLongLong();
+}
+
+void logAnswers(const QSqlDatabase &db, const QString &day, int count)
+{
+    Db::exec(db, u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,?,0,?,0)"_s, {day, count, count});
+}
+
+} // namespace
+
+TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
+{
+    StudyData data;
+    ASSERT_TRUE(data.isValid());
+    const QString path = data.folder.databasePath();
+    logAnswers(data.dm.ADOCn1(), u"2026-12-01"_s, 5);
+    Db::exec(data.dm.ADOCn1(), u"UPDATE tab_answ SET E3=1,ecount=1 WHERE rowid IN "
+                               u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 2)"_s);
+    const QStringList before = answers(data.dm.ADOCn1());
+    QString why;
+    const QString backup = UserData::backupNow(path, &why);
+    ASSERT_FALSE(backup.isEmpty()) << why.toStdString();
+    const UserData::Inspection seen = UserData::inspect(backup);
+    EXPECT_TRUE(seen.good) << seen.why.toStdString();
+    EXPECT_EQ(seen.answers, 5);
+
+    // Later progress, still in the open connection's -wal.
+    logAnswers(data.dm.ADOCn1(), u"2026-12-02"_s, 7);
+    Db::exec(data.dm.ADOCn1(), u"UPDATE tab_answ SET E3=2,ecount=4"_s);
+    const QStringList later = answers(data.dm.ADOCn1());
+    ASSERT_NE(later, before);
+
+    const UserData::Restored r = UserData::restore(path, backup, &data.dm);
+    ASSERT_EQ(r.outcome, UserData::Restored::Done) << r.why.toStdString();
+    ASSERT_TRUE(data.dm.connected());
+    EXPECT_EQ(answers(data.dm.ADOCn1()), before);
+    EXPECT_EQ(loggedAnswers(data.dm.ADOCn1()), 5);
+    // The module writes to the restored file.
+    logAnswers(data.dm.ADOCn1(), u"2026-12-03"_s, 1);
+    EXPECT_EQ(loggedAnswers(data.dm.ADOCn1()), 6);
+
+    // The replaced database is a backup of its own, listed, holding the later progress; the
+    // restored file is user-only and no staging file is left.
+    ASSERT_FALSE(r.kept.isEmpty());
+    EXPECT_EQ(UserData::backups(path).size(), 2);
+    EXPECT_EQ(UserData::inspect(r.kept).answers, 12);
+    EXPECT_EQ(modeOf(path), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_FALSE(QFileInfo::exists(path + u".restore"_s));
+
+    // Restoring the kept copy brings the later progress back.
+    const UserData::Restored back = UserData::restore(path, r.kept, &data.dm);
+    ASSERT_EQ(back.outcome, UserData::Restored::Done) << back.why.toStdString();
+    EXPECT_EQ(answers(data.dm.ADOCn1()), later);
+}
+
+TEST(UserData, ARestoreThatCannotBeDoneChangesNothing)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<QString(const QString &folder, const QString &goodBackup)> makeBackup;
+        UserData::Restored::Outcome outcome;
+    };
+    const auto writeFile = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+        return path;
+    };
+    const std::vector<Case> cases = {
+        {"not a database",
+         [&](const QString &folder, const QString &) {
+             return writeFile(folder + u"/garbage.mdb"_s, QByteArray(8192, 'x'));
+         },
+         UserData::Restored::BadBackup},
+        {"a table missing",
+         [](const QString &folder, const QString &good) {
+             const QString copy = folder + u"/notable.mdb"_s;
+             QFile::copy(good, copy);
+             Db::open(u"spoil"_s, copy, {});
+             Db::exec(QSqlDatabase::database(u"spoil"_s, false), u"DROP TABLE tab_plan"_s);
+             Db::close(u"spoil"_s);
+             return copy;
+         },
+         UserData::Restored::BadBackup},
+        {"damaged pages",
+         [&](const QString &folder, const QString &good) {
+             QByteArray bytes = contentOf(good);
+             // The header stays, the pages after the first are overwritten.
+             for (qsizetype i = 4096; i < bytes.size(); i += 7)
+                 bytes[i] = char(0xA5);
+             return writeFile(folder + u"/damaged.mdb"_s, bytes);
+         },
+         UserData::Restored::BadBackup},
+        {"no such file",
+         [](const QString &folder, const QString &) -> QString { return folder + u"/none.mdb"_s; },
+         UserData::Restored::BadBackup},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        StudyData data;
+        ASSERT_TRUE(data.isValid());
+        QTemporaryDir elsewhere;
+        const QString path = data.folder.databasePath();
+        const QString good = UserData::backupNow(path);
+        ASSERT_FALSE(good.isEmpty());
+        logAnswers(data.dm.ADOCn1(), u"2026-12-02"_s, 3);
+        const QStringList before = answers(data.dm.ADOCn1());
+        const QString bad = c.makeBackup(elsewhere.path(), good);
+
+        const UserData::Restored r = UserData::restore(path, bad, &data.dm);
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_FALSE(r.why.isEmpty());
+        EXPECT_TRUE(r.kept.isEmpty());
+        ASSERT_TRUE(data.dm.connected());
+        EXPECT_EQ(answers(data.dm.ADOCn1()), before);
+        EXPECT_EQ(loggedAnswers(data.dm.ADOCn1()), 3);
+        EXPECT_EQ(UserData::backups(path).size(), 1);
+        EXPECT_FALSE(QFileInfo::exists(path + u".restore"_s));
+    }
+}
+
+TEST(UserData, RestoreRefusesWhileAnotherConnectionStillUsesTheDatabase)
+{
+    StudyData data;
+    ASSERT_TRUE(data.isValid());
+    const QString path = data.folder.databasePath();
+    const QString backup = UserData::backupNow(path);
+    ASSERT_FALSE(backup.isEmpty());
+    // Another reader keeps the -wal alive after the module closes: its pages are not in the
+    // main file yet, and would replay into the restored one.
+    ASSERT_TRUE(Db::open(u"other"_s, path, {}));
+    logAnswers(QSqlDatabase::database(u"other"_s, false), u"2026-12-02"_s, 4);
+
+    const UserData::Restored r = UserData::restore(path, backup, &data.dm);
+    EXPECT_EQ(r.outcome, UserData::Restored::Failed);
+    ASSERT_TRUE(data.dm.connected());
+    EXPECT_EQ(loggedAnswers(data.dm.ADOCn1()), 4);
+    Db::close(u"other"_s);
+}
+
+TEST(UserData, NewestGoodBackupSkipsDamagedOnes)
+{
+    StudyData data;
+    ASSERT_TRUE(data.isValid());
+    const QString path = data.folder.databasePath();
+    FixedToday today(QDate(2026, 12, 8));
+    const QString older = UserData::backupNow(path);
+    today.set(QDate(2026, 12, 9));
+    const QString newer = UserData::backupNow(path);
+    ASSERT_FALSE(older.isEmpty());
+    ASSERT_FALSE(newer.isEmpty());
+    EXPECT_EQ(UserData::newestGoodBackup(path).path, newer);
+    {
+        QFile f(newer);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(4096);
+        f.write(QByteArray(4096, char(0xA5)));
+    }
+    EXPECT_EQ(UserData::newestGoodBackup(path).path, older);
+    QFile::remove(older);
+    EXPECT_TRUE(UserData::newestGoodBackup(path).path.isEmpty());
 }

@@ -178,6 +178,7 @@ TEST(Pages, HelpExplainsEveryMenuItem)
         u"学习日志"_s,
         u"统计图表"_s,
         u"题库升级"_s,
+        u"数据备份"_s,
         u"背景音乐"_s,
         u"答题时间"_s,
         u"法律法规"_s,
