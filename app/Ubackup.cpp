@@ -56,7 +56,7 @@ TFrmBackup::TFrmBackup(QWidget *parent)
     lvBackups->setSelectionMode(QAbstractItemView::SingleSelection);
     lvBackups->setHeaderLabels({u"备份时间"_s, u"作答次数"_s});
     lvBackups->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    lvBackups->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lvBackups->header()->setSectionResizeMode(1, QHeaderView::Fixed);
     lvBackups->header()->setStretchLastSection(false);
     lvBackups->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     // Enter or a double-click on a backup restores it, after the confirmation.
@@ -92,6 +92,8 @@ void TFrmBackup::applyLayout(bool compact)
     // 800 x 600: a smaller window and type; larger screens: more room for the list.
     setFont(Fonts::song(compact ? 13 : 14));
     lvBackups->setFont(Fonts::song(compact ? 13 : 15));
+    lvBackups->header()->setFont(Fonts::sans(compact ? 12 : 13, true));
+    lvBackups->header()->resizeSection(1, compact ? 120 : 150);
     for (QPushButton *b : {btnBackupNow, btnRestore, btnClose}) {
         b->setFont(Fonts::sans(compact ? 13 : 14, true));
         b->setMinimumSize(compact ? 96 : 112, compact ? 30 : 34);

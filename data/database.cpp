@@ -505,6 +505,17 @@ void backupTo(const QSqlDatabase &db, const QString &path)
         why = u"cannot close the copy"_s;
     for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
         QFile::remove(partial + suffix);
+    // The copy carries the source's WAL mark (header bytes 18 and 19). It is a file of its own,
+    // with no -wal: marked as a rollback-journal database, opening it to read it leaves no -wal
+    // and -shm files beside it. A database opened for work is switched to WAL again.
+    if (why.isEmpty()) {
+        QFile header(partial);
+        if (!header.open(QIODevice::ReadWrite) || !header.seek(18))
+            why = u"cannot open the copy"_s;
+        else if (header.read(2) == QByteArray("\x02\x02", 2)
+                 && (!header.seek(18) || header.write("\x01\x01", 2) != 2 || !header.flush()))
+            why = u"cannot write the copy's header"_s;
+    }
     if (why.isEmpty() &&
         std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0)
         why = u"cannot rename the copy to "_s + path;

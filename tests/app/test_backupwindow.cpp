@@ -107,7 +107,9 @@ private slots:
                 QVERIFY(!parts[i]->geometry().intersects(parts[j]->geometry()));
         }
         QVERIFY(list->header()->sectionSize(1)
-                >= list->fontMetrics().horizontalAdvance(u"作答次数"_s));
+                >= list->header()->fontMetrics().horizontalAdvance(u"作答次数"_s) + 8);
+        QVERIFY(list->header()->sectionSize(1)
+                >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
         QVERIFY(child<QLabel>(&frm, u"Label1"_s)->text().contains(
             QDir::toNativeSeparators(UserData::backupFolder(dbPath))));

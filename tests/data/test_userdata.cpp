@@ -270,6 +270,10 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     const UserData::Restored back = UserData::restore(path, r.kept, &data.dm);
     ASSERT_EQ(back.outcome, UserData::Restored::Done) << back.why.toStdString();
     EXPECT_EQ(answers(data.dm.ADOCn1()), later);
+
+    // Reading backups and restoring leave no -wal, -shm or staging files behind.
+    EXPECT_EQ(QDir(UserData::backupFolder(path)).entryList({u"*-wal"_s, u"*-shm"_s}), QStringList());
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({u"*.restore*"_s}), QStringList());
 }
 
 TEST(UserData, ARestoreThatCannotBeDoneChangesNothing)
