@@ -126,9 +126,16 @@ QString TFrmBackup::databasePath() const
 void TFrmBackup::refreshList()
 {
     const QString database = databasePath();
+    lvBackups->clear();
+    if (database.isEmpty()) {
+        Label1->setText(u"学习数据库没有打开，无法备份或恢复。"_s);
+        btnBackupNow->setEnabled(false);
+        btnRestore->setEnabled(false);
+        return;
+    }
+    btnBackupNow->setEnabled(true);
     Label1->setText(u"学习数据库每天自动备份一次，备份保存在："_s
                     + QDir::toNativeSeparators(UserData::backupFolder(database)));
-    lvBackups->clear();
     const QLocale locale(QLocale::Chinese, QLocale::China);
     for (const UserData::BackupEntry &e : UserData::backups(database)) {
         const UserData::Inspection seen = UserData::inspect(e.path, false);

@@ -8,6 +8,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "data/userdata.h"
+#include "support/studylog.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -29,13 +30,12 @@ namespace {
 
 qint64 logged()
 {
-    return Db::scalar(DM1->ADOCn1(), u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s).toLongLong();
+    return testsupport::loggedAnswers(DM1->ADOCn1());
 }
 
 void logAnswers(const QString &day, int count)
 {
-    Db::exec(DM1->ADOCn1(), u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,?,0,?,0)"_s,
-             {day, count, count});
+    testsupport::logAnswers(DM1->ADOCn1(), day, count);
 }
 
 QStringList rows(QTreeWidget *list)
@@ -211,13 +211,7 @@ private slots:
     void aDamagedBackupIsRefusedAndNothingChanges()
     {
         makeBackups();
-        const QString newest = UserData::backups(dbPath).first().path;
-        {
-            QFile f(newest);
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            f.seek(4096);
-            f.write(QByteArray(8192, char(0xA5)));
-        }
+        testsupport::damagePages(UserData::backups(dbPath).first().path);
         TFrmBackup frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));

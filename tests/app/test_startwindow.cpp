@@ -9,6 +9,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "data/userdata.h"
+#include "support/studylog.h"
 #include "support/testsupport.h"
 #include "ui/MenuWidget.h"
 #include "practice/Ukmmc.h"
@@ -567,12 +568,12 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("to");
         const int none = Qt::NoModifier;
-        // Columns: lx..lx5, szjh, rz, tj | mnks..mnks5, cj, szks, ksdg, zsd |
+        // Columns: lx..lx5, szjh, rz, tj, bf | mnks..mnks5, cj, szks, ksdg, zsd |
         // lnst, fg, help, lxfs, about, sj, music, sztime, quit.
         QTest::newRow("down") << u"lx"_s << int(Qt::Key_Down) << none << u"lx2"_s;
         QTest::newRow("down into next group")
             << u"lx5"_s << int(Qt::Key_Down) << none << u"szjh"_s;
-        QTest::newRow("up wraps") << u"lx"_s << int(Qt::Key_Up) << none << u"tj"_s;
+        QTest::newRow("up wraps") << u"lx"_s << int(Qt::Key_Up) << none << u"bf"_s;
         QTest::newRow("down wraps") << u"zsd"_s << int(Qt::Key_Down) << none << u"mnks"_s;
         QTest::newRow("right") << u"lx"_s << int(Qt::Key_Right) << none << u"mnks"_s;
         QTest::newRow("right keeps the row")
@@ -856,19 +857,10 @@ private slots:
         QFETCH(bool, accept);
         TempProgramFolder programFolder;
         const QString dbPath = programFolder.databasePath();
-        const auto logged = [](const QString &path) {
-            Db::open(u"look"_s, path, {});
-            const qint64 n = Db::scalar(QSqlDatabase::database(u"look"_s, false),
-                                        u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
-                                 .toLongLong();
-            Db::close(u"look"_s);
-            return n;
-        };
+        // Answers logged in a database file, through a connection of its own.
         const auto addAnswers = [](const QString &path, const QString &day, int count) {
             Db::open(u"add"_s, path, {});
-            Db::exec(QSqlDatabase::database(u"add"_s, false),
-                     u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,?,0,?,0)"_s,
-                     {day, count, count});
+            testsupport::logAnswers(QSqlDatabase::database(u"add"_s, false), day, count);
             Db::close(u"add"_s);
         };
         {
@@ -882,10 +874,7 @@ private slots:
             today.set(QDate(2026, 12, 9));
             const QString newest = UserData::backupNow(dbPath);
             QVERIFY(!newest.isEmpty());
-            QFile f(newest);
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            f.seek(4096);
-            f.write(QByteArray(8192, char(0xA5)));
+            testsupport::damagePages(newest);
         }
         const QByteArray damaged("damaged: not a database any more");
         {
@@ -913,16 +902,16 @@ private slots:
             QCOMPARE(code, Startup::kStarted);
             QCOMPARE(catcher.calls().size(), 1);
             QVERIFY(DM1 && DM1->connected());
-            QCOMPARE(Db::scalar(DM1->ADOCn1(), u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
-                         .toLongLong(),
-                     5);
+            QCOMPARE(testsupport::loggedAnswers(DM1->ADOCn1()), 5);
             // The damaged file is kept as it was.
             QCOMPARE(replaced.size(), 1);
             QFile kept(backups.filePath(replaced.first()));
             QVERIFY(kept.open(QIODevice::ReadOnly));
             QCOMPARE(kept.readAll(), damaged);
             Startup::finish();
-            QCOMPARE(logged(dbPath), 5);
+            QVERIFY(Db::open(u"look"_s, dbPath, {}));
+            QCOMPARE(testsupport::loggedAnswers(QSqlDatabase::database(u"look"_s, false)), 5);
+            Db::close(u"look"_s);
         } else {
             QCOMPARE(code, 1);
             QCOMPARE(catcher.calls().size(), 2);

@@ -2,6 +2,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "data/userdata.h"
+#include "support/studylog.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -212,20 +213,8 @@ TEST(UserData, LeftoverWalIsCopiedAsideUntouched)
     EXPECT_TRUE(UserData::backups(db).isEmpty());
 }
 
-namespace {
-
-// The answers of the study log: the figure the backup list shows.
-qint64 loggedAnswers(const QSqlDatabase &db)
-{
-    return Db::scalar(db, u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s).toLongLong();
-}
-
-void logAnswers(const QSqlDatabase &db, const QString &day, int count)
-{
-    Db::exec(db, u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,?,0,?,0)"_s, {day, count, count});
-}
-
-} // namespace
+using testsupport::logAnswers;
+using testsupport::loggedAnswers;
 
 TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
 {
@@ -308,11 +297,10 @@ TEST(UserData, ARestoreThatCannotBeDoneChangesNothing)
          UserData::Restored::BadBackup},
         {"damaged pages",
          [&](const QString &folder, const QString &good) {
-             QByteArray bytes = contentOf(good);
-             // The header stays, the pages after the first are overwritten.
-             for (qsizetype i = 4096; i < bytes.size(); i += 7)
-                 bytes[i] = char(0xA5);
-             return writeFile(folder + u"/damaged.mdb"_s, bytes);
+             const QString copy = folder + u"/damaged.mdb"_s;
+             QFile::copy(good, copy);
+             testsupport::damagePages(copy);
+             return copy;
          },
          UserData::Restored::BadBackup},
         {"no such file",
@@ -374,12 +362,7 @@ TEST(UserData, NewestGoodBackupSkipsDamagedOnes)
     ASSERT_FALSE(older.isEmpty());
     ASSERT_FALSE(newer.isEmpty());
     EXPECT_EQ(UserData::newestGoodBackup(path).path, newer);
-    {
-        QFile f(newer);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek(4096);
-        f.write(QByteArray(4096, char(0xA5)));
-    }
+    testsupport::damagePages(newer);
     EXPECT_EQ(UserData::newestGoodBackup(path).path, older);
     QFile::remove(older);
     EXPECT_TRUE(UserData::newestGoodBackup(path).path.isEmpty());
