@@ -154,8 +154,9 @@ void offerNewestBackup(const QString &databasePath, const QString &programFolder
     const UserData::Inspection seen = UserData::inspect(newest.path, false);
     const QString when = newest.taken.toString(u"yyyy-MM-dd HH:mm"_s);
     const QString question =
-        u"学习数据库文件已损坏，无法使用。\n是否用最新的完整备份（%1，作答 %2 次）恢复？\n"
-        u"损坏的文件会原样保留在 backups 文件夹中。"_s.arg(when).arg(seen.answers);
+        u"学习数据库文件已损坏，无法使用。\n是否用最新的完整备份恢复？\n"
+        u"备份时间：%1，作答 %2 次。\n损坏的文件会原样保留在 backups 文件夹中。"_s.arg(when).arg(
+            seen.answers);
     if (SystemMessageBox(nullptr, u"提示"_s, question, QMessageBox::Question,
                          QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)

@@ -20,6 +20,7 @@ for f in bin/studyaid share/studyaid/pic/main.json share/studyaid/htm/help.html 
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 ls "$share"/sound/* >/dev/null 2>&1 || fail "no music installed"
+ls "$share"/*.mdb >/dev/null 2>&1 || fail "no sample upgrade installed"
 [ -z "$(ls "$share/data" | grep -v '^WTXVEB710448.mdb$')" ] || fail "more than the template in data/"
 
 desktop-file-validate "$prefix/share/applications/studyaid.desktop"
