@@ -173,7 +173,7 @@ void drawFloorPaper(sqlite3 *db, QRandomGenerator &random, int &rows)
         Stmt insert(db, "insert into \"" + table +
                             "\"(a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,"
                             "e2_1,E3,E4,JX,CSBS,F1) select a.a1 as a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,"
-                            "k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,b.jx as jx,a.csbs as csbs,"
+                            "k10,k11,k12,a10,a13,a14,e1,e2,'' as e2_1,e3,e4,b.jx as jx,a.csbs as csbs,"
                             "a.f1 as f1 from tab_answ a,tab_exer b where a.a1=b.a1 and a.a1 in (" +
                             marks(qsizetype(ids.size())) + ")");
         for (size_t i = 0; i < ids.size(); ++i)

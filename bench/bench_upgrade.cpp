@@ -106,8 +106,6 @@ BENCHMARK(BM_ImportUpgrade_SQLiteFloor)->Unit(benchmark::kMillisecond)->Iteratio
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::runBenchmarks(argc, argv);
     return 0;
 }

@@ -70,7 +70,8 @@ namespace {
 
 // The counters one new answer moves: the day, the chapters, the exam points. The question's
 // state before the answer decides day state, previous result and first time.
-void recordCounters(TDM1 &dm, const QuestionProgress &q, bool right, const QDate &today)
+void recordCounters(TDM1 &dm, const QuestionProgress &q, bool right, const QDate &today,
+                    Qt::CaseSensitivity letterCase)
 {
     const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
     const int result = right ? 1 : 2;
@@ -78,7 +79,7 @@ void recordCounters(TDM1 &dm, const QuestionProgress &q, bool right, const QDate
     // question is out of the wrong-question list (every wrong answer leaves E4 below 0);
     // otherwise its result is unknown and the day's count of wrong questions stays.
     int previousResult = 2;
-    if (q.lastAnswer == q.correct && !q.lastAnswer.isEmpty())
+    if (!q.lastAnswer.isEmpty() && q.lastAnswer.compare(q.correct, letterCase) == 0)
         previousResult = 1;
     else if (q.lastAnswer == voidedAnswer())
         previousResult = q.wrongLevel == 0 ? 1 : 0;
@@ -103,7 +104,7 @@ RecordOutcome recordJudgedAnswer(TDM1 &dm, const QString &table, QuestionProgres
         outcome.counted = true;
         after.wrongLevel = nextWrongLevel(!q.lastAnswer.isEmpty(), q.wrongLevel, outcome.right);
         after.count += 1;
-        recordCounters(dm, q, outcome.right, today);
+        recordCounters(dm, q, outcome.right, today, Qt::CaseSensitive);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;
@@ -128,7 +129,8 @@ void UpdateQuestionProgress(TDM1 &dm, const QString &id, const QString &answer)
     const QString correct = read.value(0).toString();
     const bool before = !read.value(1).toString().isEmpty();
     const int count = read.value(2).toInt() + 1;
-    const int level = nextWrongLevel(before, read.value(3).toInt(), answer == correct);
+    const int level = nextWrongLevel(before, read.value(3).toInt(),
+                                     answer.compare(correct, Qt::CaseInsensitive) == 0);
     read.finish();
     Db::write(db, u"update tab_answ set E4=?,E3=?,E2_1=?,E2=?,E1=? where A1=?"_s,
               {level, count, answer, answer, TDM1::dateText(Clock::today()), id});
@@ -138,14 +140,15 @@ RecordOutcome recordPaperAnswer(TDM1 &dm, const QString &paperTable, QuestionPro
                                 const QString &answer)
 {
     RecordOutcome outcome;
-    outcome.right = answer == q.correct;
+    // A paper is graded with letter case ignored; its counters judge the same way.
+    outcome.right = !answer.isEmpty() && answer.compare(q.correct, Qt::CaseInsensitive) == 0;
     const QDate today = Clock::today();
     QuestionProgress after = q;
 
     Db::Transaction tx(dm.ADOCn1());
     if (answer != q.runAnswer) {
         outcome.counted = true;
-        recordCounters(dm, q, outcome.right, today);
+        recordCounters(dm, q, outcome.right, today, Qt::CaseInsensitive);
         UpdateQuestionProgress(dm, q.id, answer);
     }
     after.runAnswer = answer;

@@ -66,8 +66,8 @@ RecordOutcome recordPaperAnswer(TDM1 &dm, const QString &paperTable, QuestionPro
                                 const QString &answer);
 
 // The question's own row in tab_answ after an answer given in a paper: E4 as a first or a later
-// answer moves it, E3 + 1, and E2_1, E2, E1 take the answer. Nothing when the row is missing.
-// Throws Db::DbError.
+// answer moves it (letter case ignored, as the paper is graded), E3 + 1, and E2_1, E2, E1 take
+// the answer. Nothing when the row is missing. Throws Db::DbError.
 void UpdateQuestionProgress(TDM1 &dm, const QString &id, const QString &answer);
 
 // The wrong-question level after an answer: a first answer sets 0 (right) or -3 (wrong); later a

@@ -360,7 +360,7 @@ void TFrmExam::FormShow()
     epEfTrBtn6->setText(u"答案"_s);
     m_core->startShowing();
     // The first question's buttons follow it again (the first showing resets 考点).
-    m_core->ShowQuestionState(m_core->currentPage());
+    m_core->ShowAnswerState(m_core->currentPage(), review);
     if (!review)
         m_clock->start();
 }
@@ -382,8 +382,7 @@ void TFrmExam::questionShown()
 void TFrmExam::recordFinal()
 {
     m_core->guarded([this] {
-        m_core->JudgeAndRecord(m_core->currentRecord(), m_core->currentPage(),
-                               TQuestionCore::Silent);
+        m_core->RecordAnswer(m_core->currentRecord(), m_core->currentPage(), true);
     });
 }
 

@@ -163,12 +163,14 @@ void InsertPaperQuestions(const QSqlDatabase &db, const QString &table, const QS
     QVariantList values;
     for (const QString &id : ids)
         values.append(id);
+    // A new paper holds no answer yet: a practice run's answers stay behind in tab_answ, so a
+    // paper left unopened (the program ended before the window showed) never lists them.
     Db::exec(db,
              u"insert into "_s + Db::sqlIdentifier(table) +
                  u"(a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,E3,E4,JX,"
                  u"CSBS,F1) select a.a1 as a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,"
-                 u"e1,e2,e2_1,e3,e4,b.jx as jx,a.csbs as csbs,a.f1 as f1 from tab_answ a,tab_exer b"
-                 u" where a.a1=b.a1 and a.a1 in ("_s +
+                 u"e1,e2,'' as e2_1,e3,e4,b.jx as jx,a.csbs as csbs,a.f1 as f1"
+                 u" from tab_answ a,tab_exer b where a.a1=b.a1 and a.a1 in ("_s +
                  marks(ids.size()) + u')',
              values);
 }

@@ -289,7 +289,29 @@ void TQuestionCore::selectKind(int kind)
     m_selectedKind = kind;
     if (pressed)
         pressed->setChecked(true);
-    FillQuestionGroup(1, m_set.count());
+    if (m_options.paper)
+        SetUpSlotButtons(m_set.count(), m_review);
+    else
+        FillQuestionGroup(1, m_set.count());
+}
+
+void TQuestionCore::SetUpSlotButtons(int count, bool review)
+{
+    if (review != m_review)
+        setReview(review);
+    FillQuestionGroup(1, count);
+}
+
+void TQuestionCore::RecordAnswer(int number, int page, bool final)
+{
+    JudgeAndRecord(number, page, final ? Silent : Leave);
+}
+
+void TQuestionCore::ShowAnswerState(int page, bool review)
+{
+    if (review != m_review)
+        setReview(review);
+    ShowQuestionState(page);
 }
 
 void TQuestionCore::ApplyQuestionFilter(int kind)
@@ -348,8 +370,14 @@ void TQuestionCore::selectQuestion(int record)
 
 void TQuestionCore::SwitchQuestion(int from, int to)
 {
-    if (from > 0 && !m_review)
-        guarded([this, from] { JudgeAndRecord(from, currentPage(), Leave); });
+    if (from > 0 && !m_review) {
+        guarded([this, from] {
+            if (m_options.paper)
+                RecordAnswer(from, currentPage(), false);
+            else
+                JudgeAndRecord(from, currentPage(), Leave);
+        });
+    }
     m_current = to;
     const QuestionRow &row = m_set.row(to);
     loadContentRow(row.id());
@@ -358,7 +386,10 @@ void TQuestionCore::SwitchQuestion(int from, int to)
     const int page = pageOf(row.kind);
     if (page != Answer::NoPage)
         m_pages->showPage(page);
-    ShowQuestionState(currentPage());
+    if (m_options.paper)
+        ShowAnswerState(currentPage(), m_review);
+    else
+        ShowQuestionState(currentPage());
     ShowQuestionBody(row.id());
     if (m_groups.contains(to)) {
         TNumberButton *b = m_numbers.at(to - m_groups.start);

@@ -151,6 +151,16 @@ public:
     void FillQuestionGroup(int mode, int count, int select = 0);
     void ApplyQuestionFilter(int kind);
 
+    // A paper's steps. Slots 1..count enabled with their pictures (review: right or wrong), the
+    // first one pressed, which shows question 1.
+    void SetUpSlotButtons(int count, bool review);
+    // Stores the answer on screen for question `number`; `final` (submission, time-up) leaves
+    // its slot picture alone. Throws Db::DbError.
+    void RecordAnswer(int number, int page, bool final);
+    // The buttons the review allows, the notes caption and the page's widgets from the stored
+    // answer.
+    void ShowAnswerState(int page, bool review);
+
     QuestionSet &questionSet() { return m_set; }
     const Groups::QuestionGroups &groups() const { return m_groups; }
     int currentRecord() const { return m_current; }

@@ -521,6 +521,22 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
     EXPECT_EQ(question(u"010101000002"_s).wrongLevel, -1);
 }
 
+TEST_F(DataModule, PaperAnswerCountsAsTheGradingJudgesIt)
+{
+    // A question of the candidate's own with a lower-case key: a paper is graded with letter case
+    // ignored, so the counters and the wrong-question level take "B" as right too.
+    Db::exec(db(), u"update tab_answ set A2='b' where A1='010101000001'"_s);
+    Db::exec(db(), u"create table tab_exam9 as select * from tab_answ where A1='010101000001'"_s);
+    QuestionProgress q = question(u"010101000001"_s);
+    const RecordOutcome r = recordPaperAnswer(dm, u"tab_exam9"_s, q, u"B"_s);
+    EXPECT_TRUE(r.counted);
+    EXPECT_TRUE(r.right);
+    EXPECT_EQ(question(u"010101000001"_s).wrongLevel, 0);
+    EXPECT_EQ(question(u"010101000001"_s).count, 1);
+    EXPECT_EQ(day(), "1/0/1/0");
+    EXPECT_EQ(value(u"select E2_1 from tab_exam9"_s).toString(), u"B"_s);
+}
+
 TEST_F(DataModule, JudgedAnswerOnAnEarlierDayAndAVoidedQuestion)
 {
     Db::exec(db(), u"update tab_answ set E1='2026-12-09',E2='zero',F1=0,E3=2 where A1='010101000003'"_s);
