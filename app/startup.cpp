@@ -124,18 +124,20 @@ void installDeveloperHooks(TFrmStart *start, const QElapsedTimer &clock)
     });
 }
 
-// The second line of "无法连接数据库！": what is wrong with the study database file.
-QString databaseFailureText(Db::OpenFailure failure)
+// The second line of "无法连接数据库！": what is wrong with the study database file, named
+// where it lies (the build's data folder or the user's own).
+QString databaseFailureText(Db::OpenFailure failure, const QString &databasePath)
 {
+    const QString file = QDir::toNativeSeparators(databasePath);
     switch (failure) {
     case Db::OpenFailure::Damaged:
-        return u"学习数据库文件已损坏，请用备份替换 data/WTXVEB710448.mdb。"_s;
+        return u"学习数据库文件已损坏，请用备份替换 "_s + file + u"。"_s;
     case Db::OpenFailure::ReadOnly:
         return u"学习数据库文件是只读的（或属于其他用户），无法保存学习记录。"_s;
     case Db::OpenFailure::InUse:
         return u"学习数据库正被其他程序使用，请关闭该程序后再试。"_s;
     case Db::OpenFailure::Missing:
-        return u"找不到学习数据库文件 data/WTXVEB710448.mdb。"_s;
+        return u"找不到学习数据库文件 "_s + file + u"。"_s;
     case Db::OpenFailure::None:
     case Db::OpenFailure::Other:
         break;
@@ -285,7 +287,8 @@ int run(const Options &options)
         offerNewestBackup(databasePath, folder);
     if (!dataReady || !DM1->connected()) {
         trace(dataReady ? DM1->lastError() : dataWhy);
-        QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure);
+        QString reason = databaseFailureText(dataReady ? DM1->openFailure() : dataFailure,
+                                              databasePath);
         if (!dataReady && dataFailure == Db::OpenFailure::Other)
             reason = u"无法在您的数据文件夹 "_s + QDir::toNativeSeparators(dataFolder)
                      + u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;

@@ -220,6 +220,37 @@ QStringList thinBackups(const QString &databasePath, const QDate &today)
         if (QFile::remove(e.path))
             removed.append(e.path);
     }
+    // Copies set aside after a crash (a left-over -wal) or before a restore: the newest of each
+    // kind stays; older ones go with their -wal once they are four weeks old, so repeated
+    // crashes do not fill the disk with full copies.
+    const QFileInfo db(databasePath);
+    const QDir dir(backupFolder(databasePath));
+    for (const QString &tag : {u"-leftover-wal-"_s, u"-replaced-"_s}) {
+        const QRegularExpression pattern(
+            u"^"_s + QRegularExpression::escape(db.completeBaseName() + tag)
+            + u"(\\d{8}-\\d{6})(?:-\\d+)?\\."_s + QRegularExpression::escape(db.suffix())
+            + u"$"_s);
+        QList<BackupEntry> copies;
+        for (const QString &name : dir.entryList(QDir::Files)) {
+            const QRegularExpressionMatch m = pattern.match(name);
+            const QDateTime taken = m.hasMatch()
+                                        ? QDateTime::fromString(m.captured(1), u"yyyyMMdd-HHmmss"_s)
+                                        : QDateTime();
+            if (taken.isValid())
+                copies.append({dir.absoluteFilePath(name), taken});
+        }
+        std::sort(copies.begin(), copies.end(), [](const BackupEntry &a, const BackupEntry &b) {
+            return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
+        });
+        for (qsizetype i = 1; i < copies.size(); ++i) {
+            if (copies.at(i).taken.date().daysTo(today) < 28)
+                continue;
+            if (QFile::remove(copies.at(i).path)) {
+                QFile::remove(copies.at(i).path + u"-wal"_s);
+                removed.append(copies.at(i).path);
+            }
+        }
+    }
     return removed;
 }
 

@@ -51,7 +51,9 @@ QString backupNow(const QString &databasePath, QString *error = nullptr);
 bool dailyBackup(const QString &databasePath, QString *error = nullptr);
 
 // Keeps every backup of the last 7 days and, of the older ones, the newest of each of the 4 most
-// recent calendar weeks (Monday to Sunday); removes the others. Returns the removed paths.
+// recent calendar weeks (Monday to Sunday); removes the others. Of the copies set aside after a
+// crash or before a restore, the newest of each kind stays and older ones go after 28 days.
+// Returns the removed paths.
 QStringList thinBackups(const QString &databasePath, const QDate &today);
 
 // A -wal left beside the database by an earlier run is copied, with the database, into backups/

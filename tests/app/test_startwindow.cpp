@@ -780,12 +780,12 @@ private slots:
         const QString flash = u"请安装Flash6插件文件！"_s;
         QTest::newRow("no database file")
             << QString() << u"copy"_s << u"错误"_s
-            << db + u"\n找不到学习数据库文件 data/WTXVEB710448.mdb。"_s
+            << db + u"\n找不到学习数据库文件 {db}。"_s
             << int(QMessageBox::Critical);
         // A damaged file says so, and nothing starts.
         QTest::newRow("not a database")
             << u"Standard Jet DB\nnot really"_s << u"copy"_s << u"错误"_s
-            << db + u"\n学习数据库文件已损坏，请用备份替换 data/WTXVEB710448.mdb。"_s
+            << db + u"\n学习数据库文件已损坏，请用备份替换 {db}。"_s
             << int(QMessageBox::Critical);
         QTest::newRow("no menu file") << u"copy"_s << QString() << u"提示"_s << flash
                                       << int(QMessageBox::Warning);
@@ -831,7 +831,9 @@ private slots:
         QCOMPARE(catcher.calls().size(), 1);
         QCOMPARE(catcher.calls().first().kind, PromptCall::MessageBox);
         QCOMPARE(catcher.calls().first().caption, caption);
-        QCOMPARE(catcher.calls().first().message, message);
+        // The message names the database file where it lies.
+        QCOMPARE(catcher.calls().first().message,
+                 QString(message).replace(u"{db}"_s, QDir::toNativeSeparators(dbPath)));
         QCOMPARE(catcher.calls().first().icon, icon);
         QVERIFY(!DM1);
         QVERIFY(!FrmStart);

@@ -213,6 +213,34 @@ TEST(UserData, LeftoverWalIsCopiedAsideUntouched)
     EXPECT_TRUE(UserData::backups(db).isEmpty());
 }
 
+TEST(UserData, SetAsideCopiesKeepTheNewestAndGoAfterFourWeeks)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString db = dir.path() + u"/WTXVEB710448.mdb"_s;
+    ASSERT_TRUE(QFile::copy(testsupport::fixtureDb(), db));
+    const QString folder = UserData::backupFolder(db);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto touch = [&](const QString &name) {
+        QFile f(folder + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    };
+    // Crash copies 40 and 30 days old (with their -wal), one of 10 days, and the newest, 40
+    // days old, of the copies kept before a restore; an unrelated file stays too.
+    for (const char *name : {"WTXVEB710448-leftover-wal-20261031-080000.mdb",
+                             "WTXVEB710448-leftover-wal-20261031-080000.mdb-wal",
+                             "WTXVEB710448-leftover-wal-20261110-080000.mdb",
+                             "WTXVEB710448-leftover-wal-20261130-080000.mdb",
+                             "WTXVEB710448-replaced-20261031-080000.mdb", "notes.txt"})
+        touch(QString::fromLatin1(name));
+    const QStringList removed = UserData::thinBackups(db, QDate(2026, 12, 10));
+    EXPECT_EQ(removed.size(), 2);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+              (QStringList{u"WTXVEB710448-leftover-wal-20261130-080000.mdb"_s,
+                           u"WTXVEB710448-replaced-20261031-080000.mdb"_s, u"notes.txt"_s}));
+}
+
 using testsupport::logAnswers;
 using testsupport::loggedAnswers;
 
