@@ -99,9 +99,9 @@ void TFrmInPut::BtnSaveClick()
                 db, Authoring::userQuestionId(q.chapterCode, q.kind, q.options, number), q);
             tx.commit();
         }
-    } catch (const Db::DbError &) {
+    } catch (const Db::DbError &e) {
         // Nothing was written; the form keeps its contents for another try.
-        return message(u"保存试题出现错误！"_s, nullptr);
+        return message(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
     }
     if (full)
         return message(u"最多只能录入9999道题！"_s, nullptr, true);

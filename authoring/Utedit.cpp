@@ -107,9 +107,9 @@ void TfrmTedit::BtnSaveClick()
     edit.points = ListBox1->codes();
     try {
         Authoring::saveEdit(DM1->ADOCn1(), edit);
-    } catch (const Db::DbError &) {
+    } catch (const Db::DbError &e) {
         // Nothing was written; the window stays open with the changes.
-        return message(u"保存试题出现错误！"_s, nullptr);
+        return message(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
     }
     accept();
 }

@@ -167,7 +167,7 @@ void BM_PointPracticeRun_SQLiteFloor(benchmark::State &state)
         return;
     }
     floorExec(db, "PRAGMA journal_mode=WAL");
-    floorExec(db, "PRAGMA synchronous=NORMAL");
+    floorExec(db, "PRAGMA synchronous=FULL"); // as the program opens the study database
     const QByteArray select = LawCatalogue::practiceQuery(kPoint).toUtf8();
     const QByteArray kinds = kindQuery().toUtf8();
     std::vector<benchsupport::FloorQuestion> rows;

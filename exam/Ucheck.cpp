@@ -245,7 +245,8 @@ void TFrmCheck::BtnDeleteClick()
         Paper::deletePaper(*DM1, table);
     } catch (const Db::DbError &e) {
         qWarning("studyaid: %s", e.what());
-        ShowPrompt(u"错误"_s, u"删除试卷失败，试卷仍然保留。"_s, 1, 2, u"NO"_s);
+        ShowPrompt(u"错误"_s, Db::failureMessage(e, u"删除试卷失败，试卷仍然保留。"_s), 1, 2,
+                   u"NO"_s);
     }
     // The list follows at once; the figures wait for the next showing.
     reloadList();

@@ -142,17 +142,19 @@ void TFrmEset::BtnDefaultClick()
 void TFrmEset::BtnCloseClick()
 {
     bool ok = !Edit1->text().isEmpty() && !Edit2->text().isEmpty();
+    QString failure = u"保存设置失败！"_s;
     if (ok) {
         try {
             Paper::saveSettings(DM1->ADOCn1(), Edit1->text().toInt(),
                                 qint64(Edit2->text().toInt()) * 60);
         } catch (const Db::DbError &e) {
             qWarning("studyaid: %s", e.what());
+            failure = Db::failureMessage(e, failure);
             ok = false;
         }
     }
     if (!ok)
-        SystemMessageBox(this, u"警告"_s, u"保存设置失败！"_s, QMessageBox::Critical);
+        SystemMessageBox(this, u"警告"_s, failure, QMessageBox::Critical);
     QDialog::accept();
 }
 

@@ -446,9 +446,9 @@ void TfrmLawsFaGui::m_btnQuestionClick()
             } else {
                 ShowPrompt(u"提示"_s, u"恭喜你，习题已做完！"_s, 1, 0, u"NO"_s);
             }
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             wait.release();
-            ShowPrompt(u"错误"_s, u"发生错误！"_s, 1, 2, u"NO"_s);
+            ShowPrompt(u"错误"_s, Db::failureMessage(e, u"发生错误！"_s), 1, 2, u"NO"_s);
         }
     }
     refreshPoints();

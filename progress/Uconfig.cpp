@@ -271,7 +271,7 @@ void TFrmConfig::saveAnswerTimes()
         App::answerTimeTable = AnswerTimes::save(DM1->ADOCn1(), App::paperKind(), kinds);
     } catch (const Db::DbError &e) {
         qWarning("studyaid: %s", e.what());
-        ShowPrompt(u"错误"_s, u"保存设置失败！"_s, 1, 2, u"No"_s);
+        ShowPrompt(u"错误"_s, Db::failureMessage(e, u"保存设置失败！"_s), 1, 2, u"No"_s);
     }
 }
 

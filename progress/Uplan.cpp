@@ -233,7 +233,8 @@ bool TFrmplan::save()
         StudyPlan::write(DM1->ADOCn1(), plan);
     } catch (const Db::DbError &e) {
         qWarning("studyaid: %s", e.what());
-        ShowPrompt(u"错误"_s, u"保存学习计划失败，原计划未改变！"_s, 1, 2, u"NO"_s);
+        ShowPrompt(u"错误"_s, Db::failureMessage(e, u"保存学习计划失败，原计划未改变！"_s), 1, 2,
+                   u"NO"_s);
         return false;
     }
     return true;

@@ -174,8 +174,9 @@ TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
         EXPECT_EQ(dm.openFailure(), c.failure) << dm.lastError().toStdString();
         EXPECT_TRUE(dm.lastError().contains(QString::fromUtf8(c.why)))
             << dm.lastError().toStdString();
-        if (c.failure == Db::OpenFailure::Missing) // nothing is created in its place
+        if (c.failure == Db::OpenFailure::Missing) { // nothing is created in its place
             EXPECT_FALSE(QFile::exists(folder.databasePath()));
+        }
     }
     // The damaged pages are caught by the quick check, not by a first read that happens to
     // touch them: the tables and columns are all there.
@@ -243,6 +244,25 @@ TEST_F(DataModule, SecondConnectionOpensAnotherFileOnly)
     EXPECT_EQ(Db::scalar(dm.ADOCn2(), u"select cpbs from tab_sj"_s).toString(), u"FIXTURE"_s);
     dm.closeSecondConnection();
     EXPECT_FALSE(dm.ADOCn2().isOpen());
+}
+
+TEST_F(DataModule, OlderDatabaseGainsTheUniqueExamPointIndexWhenItsCodesAre)
+{
+    const QString uniqueness = u"SELECT \"unique\" FROM pragma_index_list('tab_rule') "
+                               u"WHERE name='ix_rule_ftid'"_s;
+    const QString path = folder.databasePath();
+    // A plain index as older databases have it; codes unique: it becomes unique at open.
+    Db::exec(db(), u"DROP INDEX ix_rule_ftid"_s);
+    Db::exec(db(), u"CREATE INDEX ix_rule_ftid ON tab_rule(ftid)"_s);
+    ASSERT_TRUE(dm.openDatabase(path));
+    EXPECT_EQ(value(uniqueness).toInt(), 1);
+    // A doubled code keeps the plain index, and the database still opens.
+    Db::exec(db(), u"DROP INDEX ix_rule_ftid"_s);
+    Db::exec(db(), u"CREATE INDEX ix_rule_ftid ON tab_rule(ftid)"_s);
+    Db::exec(db(), u"INSERT INTO tab_rule (ftid,id,sn) SELECT ftid,id,sn FROM tab_rule LIMIT 1"_s);
+    ASSERT_TRUE(dm.openDatabase(path));
+    EXPECT_EQ(value(uniqueness).toInt(), 0);
+    EXPECT_EQ(value(u"SELECT count(*) FROM sqlite_master WHERE name='ix_rule_id'"_s).toInt(), 1);
 }
 
 TEST_F(DataModule, TextComparesWithoutLetterCase)

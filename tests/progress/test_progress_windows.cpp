@@ -98,6 +98,13 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        // Before any study data opens: its connections go through the file system whose
+        // writes can be made to fail as on a full disk.
+        testsupport::DiskFull::install();
+    }
+
     void init()
     {
         data = std::make_unique<testsupport::StudyData>();
@@ -277,6 +284,29 @@ private slots:
         QVERIFY(!prompts.calls().first().message.contains(u"disk"_s));
         QCOMPARE(setButton->text(), u"保存"_s);
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+
+        // Another program holding the study data, then a full disk: the box says which, and
+        // that nothing was saved; the plan stays as it was and editing goes on.
+        exec(u"drop trigger refuse"_s);
+        Db::setBusyTimeout(200);
+        {
+            testsupport::LockedByAnotherProgram lock(data->folder.databasePath());
+            QVERIFY(lock.isLocked());
+            setButton->click();
+        }
+        Db::setBusyTimeout(5000);
+        {
+            testsupport::DiskFull disk;
+            setButton->click();
+        }
+        QCOMPARE(prompts.messages().mid(1),
+                 QStringList({u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s,
+                              u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s}));
+        QCOMPARE(setButton->text(), u"保存"_s);
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
+        // With the study data free again the plan is saved.
+        setButton->click();
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 80);
     }
 
     // ----- study log -----
