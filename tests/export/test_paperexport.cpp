@@ -9,8 +9,11 @@
 #include "export/wordexport.h"
 #include "support/testsupport.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -241,6 +244,58 @@ TEST_F(PaperExportTest, BoldChineseKeepsBoldSizeColourAndEastAsianFont)
     EXPECT_TRUE(foundSub);
     // Text that names no font is set in the Chinese default font.
     EXPECT_TRUE(zipPart(exportNow(), u"word/styles.xml"_s).contains("w:eastAsia=\"宋体\""));
+}
+
+TEST_F(PaperExportTest, ItalicUnderlineAndPicturesOfABodyAreKept)
+{
+    // A 3x2 picture carried in the body itself, as a question's author pastes one.
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(QColor(0, 128, 255));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    QByteArray body("<html><body><p><span style=\"font-style:italic;\">斜体文字</span>"
+                    "<span style=\"text-decoration: underline;\">下划线文字</span>"
+                    "<img src=\"data:image/png;base64,");
+    body += png.toBase64();
+    body += "\" /></p></body></html>";
+    addQuestion(u"B00000000002"_s, 11, u"A"_s, body);
+    const QString path = exportNow();
+    const QByteArray xml = zipPart(path, u"word/document.xml"_s);
+    QXmlStreamReader reader(xml);
+    bool inRun = false, italic = false, underline = false;
+    QStringList seen;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const auto name = reader.qualifiedName();
+        if (reader.isStartElement() && name == u"w:r") {
+            inRun = true;
+            italic = underline = false;
+        } else if (inRun && reader.isStartElement()) {
+            if (name == u"w:i")
+                italic = true;
+            else if (name == u"w:u")
+                underline = reader.attributes().value(u"w:val"_s) != u"none";
+            else if (name == u"w:t") {
+                const QString text = reader.readElementText();
+                if (text == u"斜体文字"_s && italic && !underline)
+                    seen << text;
+                else if (text == u"下划线文字"_s && underline && !italic)
+                    seen << text;
+            }
+        } else if (reader.isEndElement() && name == u"w:r") {
+            inRun = false;
+        }
+    }
+    EXPECT_EQ(seen, (QStringList{u"斜体文字"_s, u"下划线文字"_s}));
+    // The picture is placed in the text and stored as a part of its own, pixel for pixel.
+    EXPECT_TRUE(xml.contains("<w:drawing>"));
+    const QImage stored = QImage::fromData(zipPart(path, u"word/media/image1.png"_s));
+    ASSERT_FALSE(stored.isNull());
+    EXPECT_EQ(stored.size(), QSize(3, 2));
+    EXPECT_EQ(stored.pixelColor(2, 1), QColor(0, 128, 255));
+    EXPECT_TRUE(zipPart(path, u"[Content_Types].xml"_s).contains("image/png"));
 }
 
 TEST_F(PaperExportTest, SecondExportNeverOverwritesTheFirst)
