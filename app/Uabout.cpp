@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "data/appglobals.h"
 #include "ui/fonts.h"
+#include "ui/picture.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,7 +32,7 @@ TFrmAbout::TFrmAbout(QWidget *parent)
     setPalette(pal);
     setAutoFillBackground(true);
     if (!App::programFolder.isEmpty())
-        m_picture = QPixmap(App::programFolder + u"pic/bg_about.bmp"_s);
+        m_picture = QPixmap::fromImage(Picture::load(App::programFolder + u"pic/bg_about.bmp"_s));
 
     Label1 = new QLabel(Startup::applicationTitle().replace(u' ', u'\n'), this);
     Label1->setObjectName(u"Label1"_s);

@@ -3,6 +3,7 @@
 
 #include "data/appglobals.h"
 #include "ui/fonts.h"
+#include "ui/picture.h"
 #include "ui/promptgate.h"
 #include "ui/prompthook.h"
 #include "ui/tcolor.h"
@@ -39,17 +40,25 @@ QPixmap picture(const QString &name)
 {
     if (App::programFolder.isEmpty())
         return {};
-    return QPixmap(App::programFolder + u"pic/"_s + name);
+    return QPixmap::fromImage(Picture::load(App::programFolder + u"pic/"_s + name));
 }
 
-// A page of the picture book: the picture file, or the style's standard icon when it is missing.
-QLabel *iconPage(const QString &file, QStyle::StandardPixmap fallback, QWidget *parent)
+// The pages of the picture book: the picture file, or the style's standard icon when it is
+// missing.
+struct IconPicture
+{
+    const char16_t *file;
+    QStyle::StandardPixmap fallback;
+};
+constexpr IconPicture kIconPictures[] = {
+    {u"icon_info.bmp", QStyle::SP_MessageBoxInformation},
+    {u"icon_warn.bmp", QStyle::SP_MessageBoxWarning},
+    {u"icon_error.bmp", QStyle::SP_MessageBoxCritical},
+};
+
+QLabel *iconPage(QWidget *parent)
 {
     auto *label = new QLabel(parent);
-    QPixmap pix = picture(file);
-    if (pix.isNull())
-        pix = parent->style()->standardIcon(fallback).pixmap(kIconSize, kIconSize);
-    label->setPixmap(pix);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
@@ -80,7 +89,6 @@ TFrmDlg::TFrmDlg(QWidget *parent)
     setWindowTitle(u"提示框"_s);
     setModal(true);
     setFont(Fonts::song(13));
-    m_background = picture(u"bg_dlg.bmp"_s);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Colors::fromTColor(kBodyColour));
@@ -98,9 +106,8 @@ TFrmDlg::TFrmDlg(QWidget *parent)
 
     epNoteBook1 = new QStackedWidget(this);
     epNoteBook1->setObjectName(u"epNoteBook1"_s);
-    epNoteBook1->addWidget(iconPage(u"icon_info.bmp"_s, QStyle::SP_MessageBoxInformation, this));
-    epNoteBook1->addWidget(iconPage(u"icon_warn.bmp"_s, QStyle::SP_MessageBoxWarning, this));
-    epNoteBook1->addWidget(iconPage(u"icon_error.bmp"_s, QStyle::SP_MessageBoxCritical, this));
+    for (std::size_t i = 0; i < std::size(kIconPictures); ++i)
+        epNoteBook1->addWidget(iconPage(this));
     const QStringList pageNames{u"提示"_s, u"警告"_s, u"错误"_s};
     for (int i = 0; i < epNoteBook1->count(); ++i) {
         epNoteBook1->widget(i)->setAccessibleName(pageNames.at(i));
@@ -131,9 +138,26 @@ TFrmDlg::TFrmDlg(QWidget *parent)
     placeControls();
 }
 
+void TFrmDlg::readPictures()
+{
+    if (m_picturesRead)
+        return;
+    m_picturesRead = true;
+    m_background = picture(u"bg_dlg.bmp"_s);
+    for (int i = 0; i < epNoteBook1->count(); ++i) {
+        auto *label = qobject_cast<QLabel *>(epNoteBook1->widget(i));
+        const IconPicture &icon = kIconPictures[i];
+        QPixmap pix = picture(QString::fromUtf16(icon.file));
+        if (pix.isNull())
+            pix = style()->standardIcon(icon.fallback).pixmap(kIconSize, kIconSize);
+        label->setPixmap(pix);
+    }
+}
+
 void TFrmDlg::configure(const QString &caption, const QString &message, int buttons, int icon,
                         const QString &variant)
 {
+    readPictures();
     setFixedWidth(m_designWidth);
     setWindowTitle(caption);
     Label1->setText(caption);
@@ -200,6 +224,7 @@ void TFrmDlg::resizeEvent(QResizeEvent *event)
 
 void TFrmDlg::paintEvent(QPaintEvent *)
 {
+    readPictures();
     QPainter p(this);
     const QRect r = rect();
     if (!m_background.isNull()) {

@@ -48,7 +48,11 @@ private:
     QList<QPushButton *> shownButtons() const;
     int resultOf(const QPushButton *button) const;
 
+    // The pictures are read when the dialog is first used.
+    void readPictures();
+
     QPixmap m_background;
+    bool m_picturesRead = false;
     int m_designWidth = 0;
     bool m_running = false;
 };

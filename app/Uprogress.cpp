@@ -3,6 +3,7 @@
 
 #include "data/appglobals.h"
 #include "ui/fonts.h"
+#include "ui/picture.h"
 #include "ui/tcolor.h"
 
 #include <QCloseEvent>
@@ -28,8 +29,6 @@ TFrmProgress::TFrmProgress(QWidget *parent)
     setModal(false);
     setFixedSize(358, 63);
     setCursor(Qt::WaitCursor);
-    if (!App::programFolder.isEmpty())
-        m_background = QPixmap(App::programFolder + u"pic/bg_progress.bmp"_s);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Colors::fromTColor(kPanelColour));
@@ -76,6 +75,12 @@ QString TFrmProgress::text() const
 void TFrmProgress::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (!m_backgroundRead) {
+        m_backgroundRead = true;
+        if (!App::programFolder.isEmpty())
+            m_background = QPixmap::fromImage(
+                Picture::load(App::programFolder + u"pic/bg_progress.bmp"_s));
+    }
     if (!m_background.isNull()) {
         p.drawPixmap(rect(), m_background);
         return;

@@ -29,7 +29,8 @@ protected:
 
 private:
     QLabel *Label1 = nullptr;
-    QPixmap m_background;
+    QPixmap m_background; // read when first painted
+    bool m_backgroundRead = false;
 };
 
 // The progress window created at start-up; progressWindow() creates it on first use.

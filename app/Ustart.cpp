@@ -162,8 +162,12 @@ void TFrmStart::FormShow()
         }
     }
     ShockwaveFlash1->setBackgroundPicture(App::programFolder + u"pic/bg_start.bmp"_s);
-    if (ShockwaveFlash1->load(App::programFolder + u"pic/main.json"_s))
+    if (m_menuDescription) {
+        ShockwaveFlash1->setDescription(*m_menuDescription);
         ShockwaveFlash1->play();
+    } else if (ShockwaveFlash1->load(App::programFolder + u"pic/main.json"_s)) {
+        ShockwaveFlash1->play();
+    }
 }
 
 void TFrmStart::closeEvent(QCloseEvent *event)

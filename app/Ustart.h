@@ -1,14 +1,16 @@
 // The start window: the full-screen main menu, its command dispatcher and the background music.
 #pragma once
 
+#include "ui/MenuWidget.h"
+
 #include <QHash>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-class MenuWidget;
 class MidiPlayer;
 class QDialog;
 class QUrl;
@@ -33,6 +35,8 @@ public:
     void mnks(int paperKind);
     // A second start of the program asked this one to come forward.
     void activateFromOutside();
+    // The menu description start-up has already read: shown without reading pic/main.json again.
+    void setMenuDescription(const MenuDescription &description) { m_menuDescription = description; }
 
     // Every command word the dispatcher knows.
     QStringList commandWords() const { return m_commands.keys(); }
@@ -84,6 +88,7 @@ private:
     bool m_terminate = false;
     bool m_shown = false;
     bool m_quitConfirmed = false;
+    std::optional<MenuDescription> m_menuDescription;
 };
 
 // The start window of the running program.

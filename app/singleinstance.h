@@ -1,15 +1,16 @@
-// One running copy per program folder and user: a lock file says who runs, a local socket lets a
-// second start ask the running copy to come forward. Both live in the user's own runtime folder
-// (owner-only), so no other user can plant or read them.
+// One running copy per program folder and user: a lock file says who runs, a Unix-domain socket
+// lets a second start ask the running copy to come forward. Both live in the user's own runtime
+// folder (owner-only) and are themselves owner-only, so no other user can plant or read them.
 #pragma once
 
 #include <QObject>
 #include <QString>
 
+#include <map>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 class SingleInstance : public QObject
 {
@@ -54,9 +55,24 @@ signals:
     void activationRequested();
 
 private:
+    // A later start that connected: what it sent so far, and the notifier that reads it.
+    struct Caller
+    {
+        QSocketNotifier *notifier = nullptr;
+        QByteArray received;
+    };
+
+    bool listen();
+    void stopListening();
+    void acceptCallers();
+    void readCaller(int fd);
+    void dropCaller(int fd);
+
     QString m_serverName; // full path of the socket
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
     qint64 m_ownerPid = -1; // owner of the lock that acquire() found (-1: unreadable)
-    QLocalServer *m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier *m_listenNotifier = nullptr;
+    std::map<int, Caller> m_callers;
 };

@@ -4,11 +4,18 @@
 //   STUDYAID_TRACE=1             prints shell events on stderr ("activated", "menu-shown <ms>",
 //                                "message: <caption>|<text>") and answers every prompt and
 //                                message box at once with its first button instead of waiting
-//   STUDYAID_QUIT_AFTER_MENU=1   ends the program (exit code 0) once the menu has been painted
+//   STUDYAID_QUIT_AFTER_MENU=1   ends the program (exit code 0) once the menu has been painted,
+//                                before the checks that follow the first paint
 //   STUDYAID_COMMAND=<word>      sends the command word once the menu is up, as if chosen
 //   STUDYAID_SNAPSHOT=<file.png> saves a picture of the screen once the menu has played (with
 //                                STUDYAID_COMMAND: while the window or prompt it opened is up),
 //                                then ends
+//   STUDYAID_PRACTICE=<row>      once the menu is up, opens the chapter browser, starts 练习新题
+//                                on that row of its list, and with the practice window up prints
+//                                "practice-window <title> peak-rss <kB>", then ends
+//
+// With STUDYAID_TRACE the start also prints "start-checked <ms>" once the checks that follow the
+// menu's first paint are done.
 #include "app/startup.h"
 
 #include "app/Udlg.h"
@@ -26,19 +33,25 @@
 #include "ui/msgbox.h"
 #include "ui/prompthook.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QFile>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -50,11 +63,48 @@ namespace Startup {
 
 namespace {
 
+// Until the checks that follow the menu's first paint have run, the first input of the user
+// (or a close from the desktop) runs them before it is handled.
+class InputGate : public QObject
+{
+public:
+    explicit InputGate(std::function<bool()> check) : m_check(std::move(check)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::Close:
+            // The input is dropped when the start ended over it.
+            return !m_check();
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    std::function<bool()> m_check;
+};
+
 struct Session
 {
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<QTranslator> qtTexts; // removes itself from the application when freed
     bool traceHook = false;
+    // What the checks after the menu's first paint need.
+    QString folder;
+    QString databasePath;
+    QElapsedTimer clock;
+    bool checked = false;
+    QPointer<InputGate> gate;
 };
 std::unique_ptr<Session> session;
 
@@ -93,16 +143,69 @@ void saveScreen(const QString &fileName)
     trace(u"snapshot "_s + fileName + (ok ? u" saved"_s : u" failed"_s));
 }
 
+// The peak resident memory of this process in kB (VmHWM), or -1.
+qint64 peakResidentKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// STUDYAID_PRACTICE: the chapter browser opened from the menu starts 练习新题 on a row of its
+// list; with the practice window up a while, its title and the peak memory are printed and the
+// program ends.
+void openPracticeWindow(TFrmStart *start, int row)
+{
+    QTimer::singleShot(600, qApp, [row] {
+        QWidget *browser = QApplication::activeModalWidget();
+        auto *list = browser ? browser->findChild<QTableView *>(u"DBGrid1"_s) : nullptr;
+        auto *button = browser ? browser->findChild<QAbstractButton *>(u"SpeedButton1"_s) : nullptr;
+        if (!list || !button || !list->model() || row >= list->model()->rowCount()) {
+            trace(u"practice: no chapter browser with that row"_s);
+            QCoreApplication::exit(1);
+            return;
+        }
+        list->setCurrentIndex(list->model()->index(row, 0));
+        QTimer::singleShot(1500, qApp, [browser] {
+            QWidget *practice = QApplication::activeModalWidget();
+            if (!practice || practice == browser) {
+                trace(u"practice: no practice window"_s);
+                QCoreApplication::exit(1);
+                return;
+            }
+            trace(u"practice-window "_s + practice->windowTitle() + u" peak-rss "_s +
+                  QString::number(peakResidentKb()));
+            QCoreApplication::exit(0);
+        });
+        button->click();
+    });
+    trace(u"command lx"_s);
+    start->ShockwaveFlash1FSCommand(u"lx"_s, QString());
+}
+
 // The developer hooks that measure start-up, drive the menu and take pictures of the program.
 void installDeveloperHooks(TFrmStart *start, const QElapsedTimer &clock)
 {
     const bool quitAfterMenu = qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") != 0;
     const QString snapshot = qEnvironmentVariable("STUDYAID_SNAPSHOT");
     const QString command = qEnvironmentVariable("STUDYAID_COMMAND");
+    bool practiceRowGiven = false;
+    const int practiceRow = qEnvironmentVariableIntValue("STUDYAID_PRACTICE", &practiceRowGiven);
     QObject::connect(start, &TFrmStart::menuShown, start, [=] {
         trace(u"menu-shown "_s + QString::number(clock.elapsed()));
         if (quitAfterMenu) {
             QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            return;
+        }
+        if (practiceRowGiven) {
+            QTimer::singleShot(0, start, [start, practiceRow] {
+                openPracticeWindow(start, practiceRow);
+            });
             return;
         }
         if (snapshot.isEmpty() && command.isEmpty())
@@ -180,6 +283,62 @@ QString folderWithSlash(const QString &folder)
     return f;
 }
 
+// Reports a study database that cannot be used, the way every failed start does.
+void reportDatabaseFailure(const QString &reason)
+{
+    SystemMessageBox(nullptr, u"错误"_s,
+                     u"无法连接数据库！"_s + (reason.isEmpty() ? QString() : u'\n' + reason),
+                     QMessageBox::Critical);
+}
+
+// What follows the menu's first paint, before any input is handled: the quick check of the
+// study database (the whole file is read), then its daily backup, and the window icon. A
+// damaged database takes the menu away again: the newest good backup is offered, and without
+// it the program ends as a start with a damaged database does. False when the program ends.
+bool checkAfterFirstPaint()
+{
+    if (!session || session->checked)
+        return session != nullptr;
+    session->checked = true; // also while a prompt below runs its own event loop
+    if (session->gate) {
+        qApp->removeEventFilter(session->gate);
+        session->gate->deleteLater();
+    }
+    const QString icon = session->folder + u"pic/app_icon.png"_s;
+    if (QFileInfo::exists(icon))
+        QApplication::setWindowIcon(QIcon(icon));
+    if (!DM1 || !FrmStart)
+        return false;
+    if (!DM1->checkDatabase()) {
+        trace(DM1->lastError());
+        const Db::OpenFailure failure = DM1->openFailure();
+        FrmStart->hide();
+        DM1->close();
+        if (failure == Db::OpenFailure::Damaged)
+            offerNewestBackup(session->databasePath, session->folder);
+        if (!DM1->connected()) {
+            reportDatabaseFailure(databaseFailureText(failure));
+            finish();
+            QCoreApplication::exit(1);
+            return false;
+        }
+        // The restored database: the menu comes back with its answer times.
+        try {
+            App::loadAnswerTimeTable(DM1->ADOCn1(), App::currentPaperKind, App::answerTimeTable);
+        } catch (const Db::DbError &e) {
+            trace(e.message());
+        }
+        FrmStart->show();
+        FrmStart->activateWindow();
+    }
+    // The daily backup: of a database that passed its checks, before the session writes to it.
+    QString why;
+    if (!UserData::dailyBackup(session->databasePath, &why))
+        trace(u"daily backup failed: "_s + why);
+    trace(u"start-checked "_s + QString::number(session->clock.elapsed()));
+    return true;
+}
+
 } // namespace
 
 QString applicationTitle()
@@ -198,6 +357,7 @@ int run(const Options &options)
     clock.start();
     finish();
     session = std::make_unique<Session>();
+    session->clock = clock;
     installTraceHook();
     const QString folder = folderWithSlash(options.programFolder);
 
@@ -217,9 +377,8 @@ int run(const Options &options)
         QCoreApplication::installTranslator(session->qtTexts.get());
     else
         trace(u"Qt's Chinese translations are not installed"_s);
-    const QString icon = folder + u"pic/app_icon.png"_s;
-    if (QFileInfo::exists(icon))
-        QApplication::setWindowIcon(QIcon(icon));
+    // The window icon is set once the menu has been painted: reading it looks through Qt's image
+    // plugins first.
 
     // 2. One running copy per program folder and user: a later start brings the first one
     // forward. A start that cannot reach a running copy never ends without saying why.
@@ -252,7 +411,9 @@ int run(const Options &options)
 
     // 3. The menu description must be present and readable.
     QString why;
-    if (!MenuDescription::load(folder + u"pic/main.json"_s, &why)) {
+    const std::optional<MenuDescription> menu =
+        MenuDescription::load(folder + u"pic/main.json"_s, &why);
+    if (!menu) {
         trace(why);
         SystemMessageBox(nullptr, u"提示"_s, u"请安装Flash6插件文件！"_s, QMessageBox::Warning);
         finish();
@@ -282,7 +443,8 @@ int run(const Options &options)
         dataFailure = Db::OpenFailure::Other;
     }
     DM1 = new TDM1;
-    if (dataReady && !DM1->DataModuleCreate(folder, databasePath)
+    // The quick check, which reads the whole file, follows the menu's first paint.
+    if (dataReady && !DM1->DataModuleCreate(folder, databasePath, TDM1::QuickCheck::Later)
         && DM1->openFailure() == Db::OpenFailure::Damaged)
         offerNewestBackup(databasePath, folder);
     if (!dataReady || !DM1->connected()) {
@@ -294,16 +456,13 @@ int run(const Options &options)
                      + u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;
         delete DM1;
         DM1 = nullptr;
-        SystemMessageBox(nullptr, u"错误"_s,
-                         u"无法连接数据库！"_s + (reason.isEmpty() ? QString() : u'\n' + reason),
-                         QMessageBox::Critical);
+        reportDatabaseFailure(reason);
         finish();
         return 1;
     }
 
-    // The daily backup: of a database that passed its checks, before the session writes to it.
-    if (!UserData::dailyBackup(databasePath, &dataWhy))
-        trace(u"daily backup failed: "_s + dataWhy);
+    session->folder = folder;
+    session->databasePath = databasePath;
 
     // 5. The start window, the progress window and the prompt dialog.
     FrmStart = new TFrmStart;
@@ -311,6 +470,7 @@ int run(const Options &options)
         finish();
         return 1;
     }
+    FrmStart->setMenuDescription(*menu);
     FrmProgress = new TFrmProgress;
     if (!FrmDlg)
         FrmDlg = new TFrmDlg;
@@ -320,6 +480,13 @@ int run(const Options &options)
                          FrmStart->activateFromOutside();
                      });
     installDeveloperHooks(FrmStart, clock);
+    // The checks that follow the first paint run from the event loop, or at the first input. A
+    // start measured to the menu's first paint ends there (STUDYAID_QUIT_AFTER_MENU).
+    session->gate = new InputGate([] { return checkAfterFirstPaint(); });
+    qApp->installEventFilter(session->gate);
+    if (qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") == 0)
+        QObject::connect(FrmStart, &TFrmStart::menuShown, FrmStart,
+                         [] { QTimer::singleShot(0, qApp, [] { checkAfterFirstPaint(); }); });
     FrmStart->show();
     FrmStart->activateWindow();
 
@@ -346,6 +513,10 @@ void finish()
     if (session) {
         if (session->traceHook)
             PromptHook::clear();
+        if (session->gate) {
+            qApp->removeEventFilter(session->gate);
+            session->gate->deleteLater();
+        }
         session.reset();
     }
 }

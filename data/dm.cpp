@@ -80,34 +80,66 @@ bool TDM1::DataModuleCreate(const QString &programFolder)
     return DataModuleCreate(folder, folder + u"data/WTXVEB710448.mdb"_s);
 }
 
-bool TDM1::DataModuleCreate(const QString &programFolder, const QString &databasePath)
+bool TDM1::DataModuleCreate(const QString &programFolder, const QString &databasePath,
+                            QuickCheck check)
 {
     QString folder = QDir::fromNativeSeparators(programFolder);
     if (!folder.endsWith(u'/'))
         folder += u'/';
     App::programFolder = folder;
-    return openDatabase(databasePath);
+    return openDatabase(databasePath, check);
 }
 
-bool TDM1::openDatabase(const QString &path)
+bool TDM1::openDatabase(const QString &path, QuickCheck check)
 {
     close();
     keepUserOnly(path);
     Db::OpenRequirements requirements;
     requirements.tables = Schema::requiredColumns();
-    requirements.quickCheck = true;
+    requirements.quickCheck = check == QuickCheck::AtOpen;
     requirements.writable = true;
     m_connected = Db::open(kConn1, path, requirements, &m_lastError, &m_openFailure);
     if (!m_connected)
         return false;
     registerFunctions(ADOCn1());
+    m_checkPending = check == QuickCheck::Later;
+    if (!m_checkPending)
+        addMissingIndexes();
+    return true;
+}
+
+bool TDM1::checkDatabase()
+{
+    if (!m_connected)
+        return false;
+    if (!m_checkPending)
+        return true;
+    try {
+        const QString verdict = Db::scalar(ADOCn1(), u"PRAGMA quick_check(1)"_s).toString();
+        if (verdict != u"ok"_s) {
+            m_openFailure = Db::OpenFailure::Damaged;
+            m_lastError = u"quick_check: "_s + verdict;
+            return false;
+        }
+    } catch (const Db::DbError &e) {
+        m_openFailure = e.failure() == Db::Failure::Busy ? Db::OpenFailure::InUse
+                                                         : Db::OpenFailure::Damaged;
+        m_lastError = e.message();
+        return false;
+    }
+    m_checkPending = false;
+    addMissingIndexes();
+    return true;
+}
+
+void TDM1::addMissingIndexes()
+{
     // A database made before an index existed gains it here. Without it the queries still give
     // the same answers, only slower, so a failure here does not stop the database opening.
     try {
         Schema::createIndexes(ADOCn1());
     } catch (const Db::DbError &) {
     }
-    return true;
 }
 
 void TDM1::close()
@@ -115,6 +147,7 @@ void TDM1::close()
     Db::close(kConn2);
     Db::close(kConn1);
     m_connected = false;
+    m_checkPending = false;
 }
 
 QSqlDatabase TDM1::ADOCn1() const

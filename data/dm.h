@@ -18,15 +18,25 @@ public:
     explicit TDM1(QObject *parent = nullptr);
     ~TDM1() override;
 
+    // When the whole file is read for PRAGMA quick_check: while opening it, or later through
+    // checkDatabase() (the program's start shows its menu first).
+    enum class QuickCheck { AtOpen, Later };
+
     // Sets the program folder and opens "data/WTXVEB710448.mdb" under it on ADOCn1; sets the
     // connected flag. Shows nothing: the caller reports a failure.
     bool DataModuleCreate(const QString &programFolder);
     // The same with the study database elsewhere (the user's own copy of an installed program).
-    bool DataModuleCreate(const QString &programFolder, const QString &databasePath);
+    bool DataModuleCreate(const QString &programFolder, const QString &databasePath,
+                          QuickCheck check = QuickCheck::AtOpen);
     // Opens a given study database file on ADOCn1 (tests, tools). The file is refused when it
     // lacks a table or column, fails its quick check, or cannot be written. The file, its WAL
-    // files and its folder are made user-only.
-    bool openDatabase(const QString &path);
+    // files and its folder are made user-only. With QuickCheck::Later nothing is written to the
+    // file (no missing index added) until checkDatabase() has passed.
+    bool openDatabase(const QString &path, QuickCheck check = QuickCheck::AtOpen);
+    // The quick check left for later by openDatabase(): true when it passes (or already ran);
+    // false, with openFailure() Damaged (InUse when another program's lock outlasted the wait)
+    // and the connection left open, when it does not.
+    bool checkDatabase();
     bool connected() const { return m_connected; }
     QString lastError() const { return m_lastError; }
     // Why the last open failed.
@@ -83,7 +93,10 @@ public:
 
 private:
 
+    void addMissingIndexes();
+
     bool m_connected = false;
+    bool m_checkPending = false;
     QString m_lastError;
     Db::OpenFailure m_openFailure = Db::OpenFailure::None;
     QString m_kindTable;

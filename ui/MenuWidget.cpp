@@ -2,8 +2,10 @@
 
 #include "data/clock.h"
 #include "ui/fonts.h"
+#include "ui/picture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QJsonArray>
@@ -414,9 +416,31 @@ void MenuWidget::setDescription(const MenuDescription &description)
 
 void MenuWidget::setBackgroundPicture(const QString &fileName)
 {
-    m_background = QPixmap(fileName);
-    m_scaledBackground = QPixmap();
+    // Read when first painted, at the window's size: only that copy is kept.
+    m_backgroundFile = fileName;
+    m_background = QImage();
     update();
+}
+
+QImage MenuWidget::backgroundAt(const QSize &size) const
+{
+    // mkpics draws copies for the usual screens ahead, the same pixels as scaled here.
+    const QString sized = Picture::sizedName(m_backgroundFile, size.width(), size.height());
+    if (QFileInfo::exists(sized)) {
+        const QImage image = Picture::load(sized);
+        if (image.size() == size)
+            return image;
+    }
+    if (!QFileInfo::exists(m_backgroundFile))
+        return {};
+    const QImage picture = Picture::load(m_backgroundFile);
+    if (picture.isNull() || picture.size() == size)
+        return picture;
+    // Scaled to cover the window, the middle of it shown.
+    const QImage scaled =
+        picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
+                       size.width(), size.height());
 }
 
 MenuItemButton *MenuWidget::item(const QString &command) const
@@ -535,7 +559,7 @@ void MenuWidget::layoutItems()
 void MenuWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_scaledBackground = QPixmap();
+    m_background = QImage();
     layoutItems();
 }
 
@@ -646,14 +670,10 @@ void MenuWidget::paintEvent(QPaintEvent *event)
     p.setRenderHint(QPainter::SmoothPixmapTransform);
 
     // Background: the picture scaled to cover the window, else a gradient of the same mood.
-    if (!m_background.isNull()) {
-        if (m_scaledBackground.size() != size()) {
-            const QPixmap scaled = m_background.scaled(size(), Qt::KeepAspectRatioByExpanding,
-                                                       Qt::SmoothTransformation);
-            m_scaledBackground = scaled.copy((scaled.width() - width()) / 2,
-                                             (scaled.height() - height()) / 2, width(), height());
-        }
-        p.drawPixmap(0, 0, m_scaledBackground);
+    if (m_background.size() != size() && !m_backgroundFile.isEmpty())
+        m_background = backgroundAt(size());
+    if (m_background.size() == size()) {
+        p.drawImage(0, 0, m_background);
     } else {
         QLinearGradient base(0, 0, width() * 0.35, height());
         base.setColorAt(0, QColor(0x16, 0x2f, 0x4c));
@@ -666,8 +686,14 @@ void MenuWidget::paintEvent(QPaintEvent *event)
         p.fillRect(rect(), glow);
     }
 
-    // Title block: slides in from the left with the header animation.
+    // Title block: slides in from the left with the header animation. Before it starts (the
+    // first frame) the title, the captions and the footer are transparent: nothing is drawn, so
+    // the first frame needs no font.
     const qreal hr = m_headerReveal;
+    if (hr <= 0.0) {
+        emitFirstPainted();
+        return;
+    }
     p.save();
     p.setOpacity(hr);
     p.translate(-24.0 * (1.0 - hr), 0);
@@ -729,6 +755,11 @@ void MenuWidget::paintEvent(QPaintEvent *event)
         p.drawText(m_footerRect, Qt::AlignCenter, m_description.footer);
     }
 
+    emitFirstPainted();
+}
+
+void MenuWidget::emitFirstPainted()
+{
     if (!m_painted) {
         m_painted = true;
         emit firstPainted();

@@ -5,7 +5,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QList>
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -159,6 +159,8 @@ private:
     };
 
     void clearItems();
+    QImage backgroundAt(const QSize &size) const;
+    void emitFirstPainted();
     void layoutItems();
     void moveFocus(MenuItemButton *from, int key);
     bool compact() const;
@@ -166,8 +168,9 @@ private:
     MenuDescription m_description;
     QList<MenuItemButton *> m_items;
     QList<GroupHeader> m_headers;
-    QPixmap m_background;
-    QPixmap m_scaledBackground;
+    QString m_backgroundFile;
+    QImage m_background; // the picture at the window's size
+
     QRect m_titleRect;
     QRect m_footerRect;
     qreal m_headerReveal = 1.0;

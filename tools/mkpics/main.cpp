@@ -11,6 +11,10 @@
 //   vorntxup.bmp    96x28    question-kind button: normal
 //   vorntxdw.bmp    96x28    question-kind button: pressed
 //   bg_start.bmp    1024x768 start window, behind the menu
+//   bg_start_800x600.bmp  the same scaled to an 800x600 screen as the menu scales it, so that
+//                   the menu shows it without scaling at start
+// The two start-window pictures are written as 32-bit top-down BMPs that the program maps and
+// shows as they are (writeScreenBmp); the others as Qt writes BMPs (24-bit).
 //   bg_dlg.bmp      399x110  prompt dialog, title strip in the top 22 rows
 //   bg_progress.bmp 358x63   progress window
 //   bg_about.bmp    395x266  about window, emblem on the left, room for text on the right
@@ -27,6 +31,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -646,6 +651,62 @@ struct Picture
     std::function<QImage()> draw;
 };
 
+// A full-screen picture in the screen's own pixel layout: a 32-bit top-down BMP (each pixel
+// B, G, R, 255) whose pixels start at offset 64, so that the program maps the file and shows
+// it without converting a byte. Any BMP reader reads it as well.
+bool writeScreenBmp(const QImage &picture, const QString &path)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const quint32 offset = 64;
+    const quint32 rowBytes = quint32(image.width()) * 4;
+    const quint32 pixelBytes = rowBytes * quint32(image.height());
+    QByteArray bytes(qsizetype(offset), '\0');
+    auto put16 = [&bytes](int at, quint16 v) {
+        bytes[at] = char(v & 0xff);
+        bytes[at + 1] = char(v >> 8);
+    };
+    auto put32 = [&bytes](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char((v >> (8 * i)) & 0xff);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, offset + pixelBytes);
+    put32(10, offset);
+    put32(14, 40); // BITMAPINFOHEADER
+    put32(18, quint32(image.width()));
+    put32(22, quint32(-image.height())); // top-down
+    put16(26, 1);
+    put16(28, 32);
+    put32(30, 0); // BI_RGB
+    put32(34, pixelBytes);
+    put32(38, 3780); // 96 dpi
+    put32(42, 3780);
+    bytes.reserve(qsizetype(offset + pixelBytes));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = row[x] | 0xff000000u;
+            const char px[4] = {char(p & 0xff), char((p >> 8) & 0xff), char((p >> 16) & 0xff),
+                                char(0xff)};
+            bytes.append(px, 4);
+        }
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// A picture as the menu shows it on a screen of another size: read back as the 24-bit file
+// gives it, scaled smoothly to cover the screen and cut to it from the middle.
+QImage scaledForScreen(const QImage &picture, const QSize &screen)
+{
+    const QImage read = picture.convertToFormat(QImage::Format_RGB32);
+    const QImage scaled =
+        read.scaled(screen, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - screen.width()) / 2,
+                       (scaled.height() - screen.height()) / 2, screen.width(), screen.height());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -685,6 +746,7 @@ int main(int argc, char *argv[])
         {"vorntxup.bmp", [] { return kindButton(false); }},
         {"vorntxdw.bmp", [] { return kindButton(true); }},
         {"bg_start.bmp", startBackground},
+        {"bg_start_800x600.bmp", [] { return scaledForScreen(startBackground(), {800, 600}); }},
         {"bg_dlg.bmp", dialogBackground},
         {"bg_progress.bmp", progressBackground},
         {"bg_about.bmp", aboutBackground},
@@ -703,7 +765,8 @@ int main(int argc, char *argv[])
         const QString path = dir.filePath(name);
         const QImage image = pic.draw();
         const char *format = name.endsWith(QLatin1String(".png")) ? "PNG" : "BMP";
-        if (!image.save(path, format)) {
+        const bool screen = name.startsWith(QLatin1String("bg_start"));
+        if (!(screen ? writeScreenBmp(image, path) : image.save(path, format))) {
             err << "mkpics: cannot write " << path << '\n';
             ++failures;
         }
