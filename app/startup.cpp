@@ -318,7 +318,8 @@ bool checkAfterFirstPaint()
             offerNewestBackup(session->databasePath, session->folder);
         if (!DM1->connected()) {
             reportDatabaseFailure(databaseFailureText(failure));
-            finish();
+            // Closed from the event loop: this may run inside an input event for the menu.
+            QTimer::singleShot(0, qApp, [] { finish(); });
             QCoreApplication::exit(1);
             return false;
         }

@@ -116,6 +116,10 @@ private slots:
             QCOMPARE(QFileInfo(path).absolutePath(), runtimeFolder());
             QVERIFY2(QFileInfo(path).fileName().contains(QString::number(::getuid())),
                      qPrintable(path));
+            // Only the user may connect to the socket or touch the lock.
+            struct stat st {};
+            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 0077, 0u);
         }
 
         QElapsedTimer clock;

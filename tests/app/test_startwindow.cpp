@@ -927,6 +927,79 @@ private slots:
         QVERIFY(QSqlDatabase::connectionNames().isEmpty());
     }
 
+    // Pages damaged past the tables' descriptions: the file opens, the menu is painted, and the
+    // quick check that follows the first paint (or the first key pressed before it) finds the
+    // damage. The menu goes away and the newest good backup is offered; declined, the start
+    // ends as a start with a damaged database does.
+    void quickCheckFollowsTheFirstPaint_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("after the first paint, accepted") << false << true;
+        QTest::newRow("at the first key, declined") << true << false;
+    }
+    void quickCheckFollowsTheFirstPaint()
+    {
+        QFETCH(bool, byKey);
+        QFETCH(bool, accept);
+        TempProgramFolder programFolder;
+        const QString dbPath = programFolder.databasePath();
+        {
+            FixedToday today(QDate(2026, 12, 8));
+            Db::open(u"add"_s, dbPath, {});
+            testsupport::logAnswers(QSqlDatabase::database(u"add"_s, false), u"2026-12-08"_s, 3);
+            Db::close(u"add"_s);
+            QVERIFY(!UserData::backupNow(dbPath).isEmpty());
+        }
+        QByteArray damaged;
+        {
+            QFile f(dbPath);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 64 * 1024);
+            QVERIFY(f.seek(f.size() - 16 * 1024));
+            f.write(QByteArray(8192, char(0xA5)));
+            QVERIFY(f.seek(0));
+            damaged = f.readAll();
+        }
+
+        PromptCatcher catcher;
+        catcher.queue(accept ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(Startup::run({programFolder.path(), false}), Startup::kStarted);
+        QVERIFY2(catcher.calls().isEmpty(), qPrintable(catcher.messages().join(u'|')));
+        QVERIFY(FrmStart && FrmStart->isVisible());
+        if (byKey)
+            QTest::keyClick(FrmStart->menu()->items().first(), Qt::Key_Down);
+        QTRY_VERIFY(!catcher.calls().isEmpty());
+        const PromptCall question = catcher.calls().first();
+        QCOMPARE(question.icon, int(QMessageBox::Question));
+        QVERIFY2(question.message.contains(u"作答 3 次"_s), qPrintable(question.message));
+        QDir backups(UserData::backupFolder(dbPath));
+        const QStringList replaced = backups.entryList({u"*-replaced-*"_s}, QDir::Files);
+        if (accept) {
+            QCOMPARE(catcher.calls().size(), 1);
+            QVERIFY(DM1 && DM1->connected());
+            QCOMPARE(testsupport::loggedAnswers(DM1->ADOCn1()), 3);
+            QVERIFY(FrmStart && FrmStart->isVisible());
+            QCOMPARE(replaced.size(), 1);
+            QFile kept(backups.filePath(replaced.first()));
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), damaged);
+            Startup::finish();
+        } else {
+            QCOMPARE(catcher.calls().size(), 2);
+            QVERIFY(catcher.calls().at(1).message.startsWith(
+                u"无法连接数据库！\n学习数据库文件已损坏"_s));
+            QVERIFY(!FrmStart || !FrmStart->isVisible());
+            QTRY_VERIFY(!FrmStart);
+            QVERIFY(!DM1 && !FrmProgress && !FrmDlg);
+            QVERIFY(replaced.isEmpty());
+            QFile f(dbPath);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), damaged);
+        }
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+    }
+
     void startupSucceeds()
     {
         TempProgramFolder programFolder;

@@ -1,13 +1,16 @@
 // Runtime resources beside the executable: the drawn pictures (sizes, formats, state colours)
 // and the information pages (UTF-8, links that resolve, a help page covering every menu item).
 #include "support/testsupport.h"
+#include "ui/picture.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -77,7 +80,8 @@ TEST(Pictures, EveryPictureExistsInItsFormatAndSize)
         {u"vornup.bmp", 32, 24},      {u"vorndw.bmp", 32, 24},      {u"vornyes.bmp", 32, 24},
         {u"vornno.bmp", 32, 24},      {u"vorndw_r.bmp", 32, 24},    {u"vorndw_w.bmp", 32, 24},
         {u"vornover.bmp", 32, 24},    {u"vorntxup.bmp", 96, 28},    {u"vorntxdw.bmp", 96, 28},
-        {u"bg_start.bmp", 1024, 768}, {u"bg_dlg.bmp", 399, 110},    {u"bg_progress.bmp", 358, 63},
+        {u"bg_start.bmp", 1024, 768}, {u"bg_start_800x600.bmp", 800, 600},
+        {u"bg_dlg.bmp", 399, 110},    {u"bg_progress.bmp", 358, 63},
         {u"bg_about.bmp", 395, 266},  {u"bg_window.bmp", 800, 600}, {u"bg_plan.bmp", 460, 250},
         {u"icon_info.bmp", 48, 48},   {u"icon_warn.bmp", 48, 48},   {u"icon_error.bmp", 48, 48},
         {u"app_icon.png", 64, 64},
@@ -100,6 +104,55 @@ TEST(Pictures, EveryPictureExistsInItsFormatAndSize)
     const QImage icon(picPath(u"app_icon.png"_s));
     ASSERT_TRUE(icon.hasAlphaChannel());
     EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0) << "the icon's corners are transparent";
+}
+
+// The program reads its pictures itself: the pixels are Qt's reader's, and the start picture for
+// an 800x600 screen is the 1024x768 one as the menu scales it.
+TEST(Pictures, OwnReaderGivesQtsPixels)
+{
+    const QStringList files = QDir(testsupport::binDir() + u"pic"_s).entryList({u"*.bmp"_s});
+    ASSERT_GE(files.size(), 19);
+    for (const QString &name : files) {
+        SCOPED_TRACE(name.toStdString());
+        const QImage own = Picture::readBmp(picPath(name));
+        ASSERT_FALSE(own.isNull()) << "every BMP mkpics writes is read without Qt's reader";
+        EXPECT_EQ(own.format(), QImage::Format_RGB32);
+        EXPECT_EQ(own, QImage(picPath(name)).convertToFormat(QImage::Format_RGB32));
+    }
+    const QImage large = Picture::load(picPath(u"bg_start.bmp"_s));
+    const QImage scaled = large.scaled(800, 600, Qt::KeepAspectRatioByExpanding,
+                                       Qt::SmoothTransformation);
+    EXPECT_EQ(Picture::load(picPath(u"bg_start_800x600.bmp"_s)), scaled);
+    EXPECT_EQ(Picture::sizedName(u"/p/pic/bg_start.bmp"_s, 800, 600),
+              u"/p/pic/bg_start_800x600.bmp"_s);
+}
+
+// Files it does not know, or that end too soon, are left to Qt's reader (which refuses the
+// damaged ones); a missing file is nothing at all.
+TEST(Pictures, OwnReaderRefusesWhatItDoesNotKnow)
+{
+    QTemporaryDir dir;
+    QFile source(picPath(u"bg_dlg.bmp"_s));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray whole = source.readAll();
+    const auto write = [&dir](const QString &name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return dir.filePath(name);
+    };
+    const QString truncated = write(u"truncated.bmp"_s, whole.left(whole.size() / 2));
+    EXPECT_TRUE(Picture::readBmp(truncated).isNull());
+    QByteArray eightBit = whole;
+    eightBit[28] = 8; // bits per pixel
+    EXPECT_TRUE(Picture::readBmp(write(u"palette.bmp"_s, eightBit)).isNull());
+    QByteArray compressed = whole;
+    compressed[30] = 1; // BI_RLE8
+    EXPECT_TRUE(Picture::readBmp(write(u"rle.bmp"_s, compressed)).isNull());
+    EXPECT_TRUE(Picture::readBmp(write(u"png.bmp"_s, head(picPath(u"app_icon.png"_s), 4096))).isNull());
+    // A PNG under its own name goes to Qt's reader.
+    EXPECT_EQ(Picture::load(picPath(u"app_icon.png"_s)).size(), QSize(64, 64));
+    EXPECT_TRUE(Picture::load(dir.filePath(u"missing.bmp"_s)).isNull());
 }
 
 TEST(Pictures, NumberButtonColoursTellTheState)
