@@ -4,8 +4,9 @@
 //   STUDYAID_TRACE=1             prints shell events on stderr ("activated", "menu-shown <ms>",
 //                                "message: <caption>|<text>") and answers every prompt and
 //                                message box at once with its first button instead of waiting
-//   STUDYAID_QUIT_AFTER_MENU=1   ends the program (exit code 0) once the menu has been painted,
-//                                before the checks that follow the first paint
+//   STUDYAID_QUIT_AFTER_MENU=1   ends the program (exit code 0) once the menu has been painted
+//                                and the checks that follow its first paint are done;
+//                                "paint" ends it at the first paint, before those checks
 //   STUDYAID_COMMAND=<word>      sends the command word once the menu is up, as if chosen
 //   STUDYAID_SNAPSHOT=<file.png> saves a picture of the screen once the menu has played (with
 //                                STUDYAID_COMMAND: while the window or prompt it opened is up),
@@ -191,17 +192,21 @@ void openPracticeWindow(TFrmStart *start, int row)
 // The developer hooks that measure start-up, drive the menu and take pictures of the program.
 void installDeveloperHooks(TFrmStart *start, const QElapsedTimer &clock)
 {
-    const bool quitAfterMenu = qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") != 0;
+    // Ending after the checks that follow the first paint is left to run().
+    const bool quitAtPaint = qEnvironmentVariable("STUDYAID_QUIT_AFTER_MENU") == u"paint"_s;
+    const bool quitAfterChecks = qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") != 0;
     const QString snapshot = qEnvironmentVariable("STUDYAID_SNAPSHOT");
     const QString command = qEnvironmentVariable("STUDYAID_COMMAND");
     bool practiceRowGiven = false;
     const int practiceRow = qEnvironmentVariableIntValue("STUDYAID_PRACTICE", &practiceRowGiven);
     QObject::connect(start, &TFrmStart::menuShown, start, [=] {
         trace(u"menu-shown "_s + QString::number(clock.elapsed()));
-        if (quitAfterMenu) {
+        if (quitAtPaint) {
             QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             return;
         }
+        if (quitAfterChecks)
+            return;
         if (practiceRowGiven) {
             QTimer::singleShot(0, start, [start, practiceRow] {
                 openPracticeWindow(start, practiceRow);
@@ -482,12 +487,18 @@ int run(const Options &options)
                      });
     installDeveloperHooks(FrmStart, clock);
     // The checks that follow the first paint run from the event loop, or at the first input. A
-    // start measured to the menu's first paint ends there (STUDYAID_QUIT_AFTER_MENU).
+    // start measured to the menu's first paint ends there (STUDYAID_QUIT_AFTER_MENU=paint).
     session->gate = new InputGate([] { return checkAfterFirstPaint(); });
     qApp->installEventFilter(session->gate);
-    if (qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") == 0)
-        QObject::connect(FrmStart, &TFrmStart::menuShown, FrmStart,
-                         [] { QTimer::singleShot(0, qApp, [] { checkAfterFirstPaint(); }); });
+    if (qEnvironmentVariable("STUDYAID_QUIT_AFTER_MENU") != u"paint"_s) {
+        const bool quit = qEnvironmentVariableIntValue("STUDYAID_QUIT_AFTER_MENU") != 0;
+        QObject::connect(FrmStart, &TFrmStart::menuShown, FrmStart, [quit] {
+            QTimer::singleShot(0, qApp, [quit] {
+                if (checkAfterFirstPaint() && quit)
+                    QCoreApplication::exit(0);
+            });
+        });
+    }
     FrmStart->show();
     FrmStart->activateWindow();
 
