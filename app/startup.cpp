@@ -322,7 +322,7 @@ bool checkAfterFirstPaint()
         if (failure == Db::OpenFailure::Damaged)
             offerNewestBackup(session->databasePath, session->folder);
         if (!DM1->connected()) {
-            reportDatabaseFailure(databaseFailureText(failure));
+            reportDatabaseFailure(databaseFailureText(failure, session->databasePath));
             // Closed from the event loop: this may run inside an input event for the menu.
             QTimer::singleShot(0, qApp, [] { finish(); });
             QCoreApplication::exit(1);
