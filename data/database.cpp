@@ -575,23 +575,34 @@ QString Rows::toString(int column) const
     }
 }
 
+QByteArrayView Rows::utf8(int column) const
+{
+    if (column < 0)
+        return {};
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_stmt, column));
+}
+
 QVariant Rows::value(int column) const
 {
-    switch (type(column)) {
-    case Type::Integer:
+    if (column < 0)
+        return QVariant(QMetaType::fromType<QString>());
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
         return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
-    case Type::Real:
+    case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(m_stmt, column));
-    case Type::Text:
-        return QVariant(toString(column));
-    case Type::Blob: {
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)));
+    }
+    case SQLITE_BLOB: {
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
         return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_stmt, column)));
     }
-    case Type::Null:
-        break;
+    default:
+        return QVariant(QMetaType::fromType<QString>());
     }
-    return QVariant(QMetaType::fromType<QString>());
 }
 
 void execPrepared(QSqlQuery &q, const QVariantList &values)

@@ -2,6 +2,7 @@
 // that throw, nested transactions, the table list.
 #pragma once
 
+#include <QByteArrayView>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -140,6 +141,8 @@ public:
     qint64 toLongLong(int column) const;
     int toInt(int column) const;
     QString toString(int column) const;
+    // The text of a column as SQLite holds it, UTF-8, valid until the next step (NULL: empty).
+    QByteArrayView utf8(int column) const;
     // Typed as Qt SQL types it: integer qlonglong, real double, text QString, blob QByteArray,
     // NULL a null QString.
     QVariant value(int column) const;

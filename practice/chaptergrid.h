@@ -5,10 +5,11 @@
 #include "practice/practicesets.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+#include <QString>
 #include <QVariant>
-#include <array>
 
 class ChapterGridModel : public QAbstractTableModel
 {
@@ -25,21 +26,36 @@ public:
     const PracticeSets::Totals &totals() const { return m_totals; }
 
     // The chapter code (C1) and chapter key (C1_1) of a row.
-    QString code(int row) const { return m_rows.at(row)[C1].toString(); }
-    QString key(int row) const { return m_rows.at(row)[C1_1].toString(); }
+    QString code(int row) const { return cellValue(row, C1).toString(); }
+    QString key(int row) const { return cellValue(row, C1_1).toString(); }
     // The row of a chapter code, -1 when it is not listed.
     int rowOf(const QString &code) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
-    // The values as read (display and edit roles); the chapter name also as its tool tip, for
-    // a name too long for its column.
+    // The values as Qt SQL types them (display and edit roles); the chapter name also as its
+    // tool tip, for a name too long for its column.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
 private:
-    using Row = std::array<QVariant, ColumnCount>;
-    QList<Row> m_rows;
+    // A value as read: integers in place, texts in one buffer for the whole grid, anything else
+    // (reals, blobs: not what this table holds) as a QVariant on the side.
+    struct Cell
+    {
+        enum Kind : quint8 { Null, Integer, Text, Other } kind = Null;
+        qint64 integer = 0;    // Integer
+        qsizetype begin = 0;   // Text: its place in m_texts
+        qsizetype length = 0;
+    };
+    const Cell &cell(int row, int column) const { return m_cells.at(row * ColumnCount + column); }
+    QStringView text(const Cell &c) const { return QStringView(m_texts).mid(c.begin, c.length); }
+    QVariant cellValue(int row, int column) const;
+
+    QList<Cell> m_cells; // row by row
+    QString m_texts;
+    QHash<qsizetype, QVariant> m_others; // by cell position
+    int m_rowCount = 0;
     PracticeSets::Totals m_totals;
 };
