@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
 {
     close();
-    // Read on the native handle straight into the rows: a set holds thousands of questions.
+    // Read on the native handle: a set holds thousands of questions.
     Db::Rows q(db, sql);
     // Column positions once; the query may lack some columns (no ecount, no xx).
     const int a1 = q.indexOf(u"A1"), a2 = q.indexOf(u"A2"), a21 = q.indexOf(u"A2_1"),
@@ -21,9 +21,19 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
     int k[10];
     for (int i = 0; i < 10; ++i)
         k[i] = q.indexOf(QString(u"K"_s + QString::number(i + 3)));
-    QList<QuestionRow> rows;
+    // Straight into the list, which keeps its room from an earlier set; emptied on a failure.
+    struct EmptyOnFailure
+    {
+        QuestionSet &set;
+        bool done = false;
+        ~EmptyOnFailure()
+        {
+            if (!done)
+                set.close();
+        }
+    } guard{*this};
     while (q.next()) {
-        QuestionRow &row = rows.emplace_back();
+        QuestionRow &row = m_rows.emplace_back();
         QuestionProgress &p = row.progress;
         p.id = q.toString(a1);
         p.correct = q.toString(a2);
@@ -43,7 +53,7 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
         row.csbs = q.toString(csbs);
         row.ecount = q.toInt(ecount);
     }
-    m_rows = std::move(rows);
+    guard.done = true;
     rebuildView();
 }
 
