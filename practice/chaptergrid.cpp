@@ -178,10 +178,12 @@ QVariant ChapterGridModel::data(const QModelIndex &index, int role) const
 
 QVariant ChapterGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= ColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    static const QStringList headers{u"C1"_s,       u"C1_1"_s,     u"章节名称"_s, u"习题数目"_s,
-                                     u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s};
-    return headers.at(section);
+    // The captions of the shown columns (display and edit roles); the hidden ones show their
+    // column names.
+    static const QStringList captions{u"C1"_s,       u"C1_1"_s,     u"章节名称"_s, u"习题数目"_s,
+                                      u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s};
+    if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount &&
+        (role == Qt::DisplayRole || (role == Qt::EditRole && section >= C2)))
+        return captions.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
