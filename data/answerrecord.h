@@ -31,6 +31,8 @@ struct QuestionProgress
 
     static QuestionProgress fromRecord(const QSqlRecord &row);
 };
+// Its members are all relocatable: lists of them grow by moving memory.
+Q_DECLARE_TYPEINFO(QuestionProgress, Q_RELOCATABLE_TYPE);
 
 // The three SQL lists for the exam-point counters: quoted codes, their first 6 and first 2
 // characters, each "(...)". Codes are taken from K3 on up to the first empty one.

@@ -81,6 +81,49 @@ struct BusyWaitEnd
     }
 };
 
+// Binds a value to a native statement: null, integers, reals, texts as UTF-8, byte arrays as
+// blobs, dates in ISO form.
+void bindText(sqlite3_stmt *stmt, int index, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text64(stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                        SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
+{
+    if (value.isNull()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        sqlite3_bind_int64(stmt, index, value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(stmt, index, value.toDouble());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                            SQLITE_TRANSIENT);
+        return;
+    }
+    case QMetaType::QDate:
+        bindText(stmt, index, value.toDate().toString(Qt::ISODate));
+        return;
+    default:
+        bindText(stmt, index, value.toString());
+    }
+}
+
 // A statement on the native handle; finalized when dropped from the cache.
 class NativeStatement
 {
@@ -106,7 +149,7 @@ public:
     {
         BusyWaitEnd end;
         for (int i = 0; i < int(values.size()); ++i)
-            bind(i + 1, values.at(i));
+            bindValue(m_stmt, i + 1, values.at(i));
         const int rc = sqlite3_step(m_stmt);
         const QString why = rc != SQLITE_DONE && rc != SQLITE_ROW
                                 ? QString::fromUtf8(sqlite3_errmsg(m_handle))
@@ -119,46 +162,6 @@ public:
     }
 
 private:
-    void bind(int index, const QVariant &value)
-    {
-        if (value.isNull()) {
-            sqlite3_bind_null(m_stmt, index);
-            return;
-        }
-        switch (value.metaType().id()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-            sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-            return;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            sqlite3_bind_double(m_stmt, index, value.toDouble());
-            return;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                SQLITE_TRANSIENT);
-            return;
-        }
-        case QMetaType::QDate:
-            bindText(index, value.toDate().toString(Qt::ISODate));
-            return;
-        default:
-            bindText(index, value.toString());
-        }
-    }
-    void bindText(int index, const QString &text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
-    }
-
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
 };
@@ -445,6 +448,161 @@ void write(const QSqlDatabase &db, const QString &sql, const QVariantList &value
         it = cache.insert(sql, std::make_shared<NativeStatement>(handle, sql));
     }
     it.value()->run(values);
+}
+
+Rows::Rows(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    BusyWaitEnd end;
+    m_handle = nativeHandle(db);
+    if (!m_handle || !db.isOpen())
+        throw DbError(u"database not open ["_s + sql.left(300) + u"]"_s);
+    const QByteArray text = sql.toUtf8();
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v3(m_handle, text.constData(), int(text.size()), 0, &m_stmt,
+                                      &tail);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    // One statement only, as Qt SQL allows.
+    if (tail && !QByteArray(tail).trimmed().isEmpty()) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw DbError(u"more than one statement ["_s + sql.left(300) + u"]"_s);
+    }
+    if (!m_stmt) // only white space or a comment
+        throw DbError(u"no statement ["_s + sql.left(300) + u"]"_s);
+    m_columns = sqlite3_column_count(m_stmt);
+    if (values.size() != sqlite3_bind_parameter_count(m_stmt)) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw DbError(u"wrong number of values ["_s + sql.left(300) + u"]"_s);
+    }
+    for (int i = 0; i < int(values.size()); ++i)
+        bindValue(m_stmt, i + 1, values.at(i));
+}
+
+Rows::~Rows()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Rows::fail(int rc) const
+{
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    const QString sql = m_stmt ? QString::fromUtf8(sqlite3_sql(m_stmt)) : QString();
+    throw DbError(why + u" ["_s + sql.left(300) + u"]"_s, failureOf(rc));
+}
+
+bool Rows::next()
+{
+    BusyWaitEnd end;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail(rc);
+}
+
+int Rows::indexOf(QStringView name) const
+{
+    for (int c = 0; c < m_columns; ++c) {
+        if (QString::fromUtf8(sqlite3_column_name(m_stmt, c)).compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return -1;
+}
+
+QString Rows::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+Rows::Type Rows::type(int column) const
+{
+    if (column < 0)
+        return Type::Null;
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return Type::Integer;
+    case SQLITE_FLOAT:
+        return Type::Real;
+    case SQLITE_BLOB:
+        return Type::Blob;
+    case SQLITE_NULL:
+        return Type::Null;
+    default:
+        return Type::Text;
+    }
+}
+
+qint64 Rows::toLongLong(int column) const
+{
+    switch (type(column)) {
+    case Type::Integer:
+        return sqlite3_column_int64(m_stmt, column);
+    case Type::Null:
+        return 0;
+    default:
+        return value(column).toLongLong();
+    }
+}
+
+int Rows::toInt(int column) const
+{
+    switch (type(column)) {
+    case Type::Integer:
+        return int(sqlite3_column_int64(m_stmt, column));
+    case Type::Null:
+        return 0;
+    default:
+        return value(column).toInt();
+    }
+}
+
+QString Rows::toString(int column) const
+{
+    switch (type(column)) {
+    case Type::Text: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+    }
+    case Type::Integer:
+        return QString::number(sqlite3_column_int64(m_stmt, column));
+    case Type::Null:
+        return {};
+    default:
+        return value(column).toString();
+    }
+}
+
+QByteArrayView Rows::utf8(int column) const
+{
+    if (column < 0)
+        return {};
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_stmt, column));
+}
+
+QVariant Rows::value(int column) const
+{
+    if (column < 0)
+        return QVariant(QMetaType::fromType<QString>());
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_stmt, column)));
+    }
+    default:
+        return QVariant(QMetaType::fromType<QString>());
+    }
 }
 
 void execPrepared(QSqlQuery &q, const QVariantList &values)

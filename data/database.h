@@ -2,6 +2,7 @@
 // that throw, nested transactions, the table list.
 #pragma once
 
+#include <QByteArrayView>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -11,6 +12,9 @@
 #include <QVariantList>
 #include <functional>
 #include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace Db {
 
@@ -109,6 +113,48 @@ QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql);
 // kept until the connection closes: the fast path for the writes of every answer. Values are
 // bound in order (null, integers, reals, texts as UTF-8, byte arrays as blobs). Throws DbError.
 void write(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+// The rows of one statement read on the connection's own SQLite handle: no Qt SQL result and
+// no QVariant per value unless asked for, for reads of thousands of rows. Values are bound in
+// order as for write(). The statement is prepared on construction (one statement only) and
+// finalized on destruction; preparing and every step throw DbError.
+class Rows
+{
+public:
+    enum class Type { Integer, Real, Text, Blob, Null };
+
+    Rows(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+    ~Rows();
+    Rows(const Rows &) = delete;
+    Rows &operator=(const Rows &) = delete;
+
+    // Steps to the next row; false after the last one.
+    bool next();
+    int columnCount() const { return m_columns; }
+    // A column's position by its name, without letter case; -1 when the statement has none.
+    int indexOf(QStringView name) const;
+    QString columnName(int column) const;
+
+    // The values of the current row. A column index of -1 reads as NULL.
+    Type type(int column) const;
+    bool isNull(int column) const { return type(column) == Type::Null; }
+    // Converted as a QVariant from Qt SQL converts: NULL is 0 / an empty text.
+    qint64 toLongLong(int column) const;
+    int toInt(int column) const;
+    QString toString(int column) const;
+    // The text of a column as SQLite holds it, UTF-8, valid until the next step (NULL: empty).
+    QByteArrayView utf8(int column) const;
+    // Typed as Qt SQL types it: integer qlonglong, real double, text QString, blob QByteArray,
+    // NULL a null QString.
+    QVariant value(int column) const;
+
+private:
+    [[noreturn]] void fail(int rc) const;
+
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_columns = 0;
+};
+
 // Runs an already prepared query with the given values; throws DbError on failure.
 void execPrepared(QSqlQuery &q, const QVariantList &values);
 // The first column of the first row, or an invalid QVariant when there is no row.

@@ -176,9 +176,9 @@ void TDM1::closeSecondConnection()
     Db::close(kConn2);
 }
 
-void TDM1::Cn1DS_kmmcDataChange(const QSqlRecord &row)
+void TDM1::Cn1DS_kmmcDataChange(const QString &chapterKey)
 {
-    App::currentChapterKey = row.value(u"C1_1"_s).toString();
+    App::currentChapterKey = chapterKey;
 }
 
 void TDM1::pointKindTable(int paperKind)

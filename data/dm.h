@@ -52,7 +52,7 @@ public:
     void closeSecondConnection();
 
     // The chapter row of the browser changed: the current chapter key follows its C1_1.
-    void Cn1DS_kmmcDataChange(const QSqlRecord &row);
+    void Cn1DS_kmmcDataChange(const QString &chapterKey);
 
     // The question-kind table in use ("tab_tx" + kind); TotalPaperScore reads it.
     void pointKindTable(int paperKind);

@@ -6,6 +6,7 @@
 #include "data/database.h"
 #include "data/dm.h"
 #include "practice/Ulxxt.h"
+#include "practice/chaptergrid.h"
 #include "practice/practicesets.h"
 #include "progress/Uconfig.h"
 #include "ui/fonts.h"
@@ -24,9 +25,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
-#include <QSqlError>
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <memory>
@@ -36,8 +34,14 @@ using PracticeSets::Set;
 
 namespace {
 
-// Columns of the grid query.
-enum Column { ColC1, ColC1_1, ColC2, ColC3, ColC4, ColD1, ColD2, ColC6 };
+// Columns of the grid.
+enum Column {
+    ColC1 = ChapterGridModel::C1,
+    ColC1_1 = ChapterGridModel::C1_1,
+    ColC2 = ChapterGridModel::C2,
+    ColC3 = ChapterGridModel::C3,
+    ColC6 = ChapterGridModel::C6,
+};
 
 // Chapter names indented by level (subject, division, chapter, section), subjects in bold;
 // the figures right-aligned.
@@ -58,19 +62,6 @@ protected:
         } else {
             option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
         }
-    }
-};
-
-// The chapter rows; a name too long for its column shows whole as a tool tip.
-class ChapterModel : public QSqlQueryModel
-{
-public:
-    using QSqlQueryModel::QSqlQueryModel;
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (role == Qt::ToolTipRole && index.column() == ColC2)
-            return QSqlQueryModel::data(index, Qt::DisplayRole);
-        return QSqlQueryModel::data(index, role);
     }
 };
 
@@ -101,7 +92,7 @@ TFrmkmmc::TFrmkmmc(QWidget *parent) : QDialog(parent)
         u"QLCDNumber { background: #10263B; color: #7CF29A; border: 1px solid #0A1A29;"
         u" border-radius: 3px; }"_s);
 
-    Cn1Table_kmmc = new ChapterModel(this);
+    Cn1Table_kmmc = new ChapterGridModel(this);
     Cn1Table_kmmc->setObjectName(u"Cn1Table_kmmc"_s);
 
     DBGrid1 = new QTableView(this);
@@ -195,7 +186,7 @@ void TFrmkmmc::FormShow()
         // The n-th subject row (a two-character code) in display order.
         int seen = 0;
         for (int row = 0; row < Cn1Table_kmmc->rowCount(); ++row) {
-            const QString code = Cn1Table_kmmc->index(row, ColC1).data().toString();
+            const QString code = Cn1Table_kmmc->code(row);
             if (code.size() == 2 && ++seen == m_startSubject) {
                 moveToChapter(code);
                 break;
@@ -209,15 +200,8 @@ void TFrmkmmc::FormShow()
 void TFrmkmmc::refreshGrid()
 {
     // Read again on every show: a practice run has changed the figures of its chapters.
-    Cn1Table_kmmc->setQuery(PracticeSets::gridQuery(), DM1->ADOCn1());
-    if (Cn1Table_kmmc->lastError().isValid())
-        throw Db::errorFrom(Cn1Table_kmmc->lastError(), PracticeSets::gridQuery());
-    while (Cn1Table_kmmc->canFetchMore())
-        Cn1Table_kmmc->fetchMore();
-    const QStringList headers{u"章节名称"_s, u"习题数目"_s, u"已做题数"_s,
-                              u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s};
-    for (int i = 0; i < headers.size(); ++i)
-        Cn1Table_kmmc->setHeaderData(ColC2 + i, Qt::Horizontal, headers.at(i));
+    // The totals are summed while the grid is read.
+    Cn1Table_kmmc->reload(DM1->ADOCn1());
     DBGrid1->setColumnHidden(ColC1, true);
     DBGrid1->setColumnHidden(ColC1_1, true);
     // The first column is wider on screens wider than 800.
@@ -237,7 +221,7 @@ void TFrmkmmc::refreshGrid()
 
 void TFrmkmmc::showTotals()
 {
-    const PracticeSets::Totals t = PracticeSets::readTotals(DM1->ADOCn1());
+    const PracticeSets::Totals &t = Cn1Table_kmmc->totals();
     epNum_all->display(int(t.displayedQuestions()));
     epNum_ok->display(int(qMin<qint64>(t.answers, 99999)));
     epNum_Err->display(int(qMin<qint64>(t.wrong, 99999)));
@@ -250,12 +234,10 @@ void TFrmkmmc::moveToChapter(const QString &code)
 {
     if (code.isEmpty())
         return;
-    for (int row = 0; row < Cn1Table_kmmc->rowCount(); ++row) {
-        if (Cn1Table_kmmc->index(row, ColC1).data().toString() == code) {
-            DBGrid1->setCurrentIndex(Cn1Table_kmmc->index(row, ColC2));
-            DBGrid1->scrollTo(DBGrid1->currentIndex(), QAbstractItemView::PositionAtCenter);
-            return;
-        }
+    const int row = Cn1Table_kmmc->rowOf(code);
+    if (row >= 0) {
+        DBGrid1->setCurrentIndex(Cn1Table_kmmc->index(row, ColC2));
+        DBGrid1->scrollTo(DBGrid1->currentIndex(), QAbstractItemView::PositionAtCenter);
     }
 }
 
@@ -271,7 +253,7 @@ void TFrmkmmc::currentRowChanged()
 {
     const QModelIndex current = DBGrid1->currentIndex();
     if (DM1 && current.isValid())
-        DM1->Cn1DS_kmmcDataChange(Cn1Table_kmmc->record(current.row()));
+        DM1->Cn1DS_kmmcDataChange(Cn1Table_kmmc->key(current.row()));
 }
 
 void TFrmkmmc::startPractice(int set, bool byDoubleClick, const QString &caption)

@@ -9,7 +9,7 @@
 
 class QLabel;
 class QLCDNumber;
-class QSqlQueryModel;
+class ChapterGridModel;
 class QTableView;
 class QPushButton;
 class QAbstractButton;
@@ -44,7 +44,7 @@ private:
     void SpeedButton4Click();
     void SpeedButton6Click();
 
-    QSqlQueryModel *Cn1Table_kmmc = nullptr;
+    ChapterGridModel *Cn1Table_kmmc = nullptr;
     QTableView *DBGrid1 = nullptr;
     QPushButton *SpeedButton1 = nullptr;
     QPushButton *SpeedButton2 = nullptr;

@@ -3,52 +3,57 @@
 #include "data/database.h"
 #include "data/dm.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 using namespace Qt::StringLiterals;
 
 void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
 {
     close();
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw Db::errorFrom(q.lastError(), sql);
+    // Read on the native handle: a set holds thousands of questions.
+    Db::Rows q(db, sql);
     // Column positions once; the query may lack some columns (no ecount, no xx).
-    const QSqlRecord rec = q.record();
-    const int a1 = rec.indexOf(u"A1"_s), a2 = rec.indexOf(u"A2"_s), a21 = rec.indexOf(u"A2_1"_s),
-              a10 = rec.indexOf(u"A10"_s), a13 = rec.indexOf(u"A13"_s), a14 = rec.indexOf(u"A14"_s),
-              e1 = rec.indexOf(u"E1"_s), e2 = rec.indexOf(u"E2"_s), e21 = rec.indexOf(u"E2_1"_s),
-              e3 = rec.indexOf(u"E3"_s), e4 = rec.indexOf(u"E4"_s), f1 = rec.indexOf(u"F1"_s),
-              csbs = rec.indexOf(u"csbs"_s), ecount = rec.indexOf(u"ecount"_s);
+    const int a1 = q.indexOf(u"A1"), a2 = q.indexOf(u"A2"), a21 = q.indexOf(u"A2_1"),
+              a10 = q.indexOf(u"A10"), a13 = q.indexOf(u"A13"), a14 = q.indexOf(u"A14"),
+              e1 = q.indexOf(u"E1"), e2 = q.indexOf(u"E2"), e21 = q.indexOf(u"E2_1"),
+              e3 = q.indexOf(u"E3"), e4 = q.indexOf(u"E4"), f1 = q.indexOf(u"F1"),
+              csbs = q.indexOf(u"csbs"), ecount = q.indexOf(u"ecount");
     int k[10];
     for (int i = 0; i < 10; ++i)
-        k[i] = rec.indexOf(u"K"_s + QString::number(i + 3));
-    auto value = [&q](int index) { return index >= 0 ? q.value(index) : QVariant(); };
+        k[i] = q.indexOf(QString(u"K"_s + QString::number(i + 3)));
+    // Straight into the list, which keeps its room from an earlier set; emptied on a failure.
+    struct EmptyOnFailure
+    {
+        QuestionSet &set;
+        bool done = false;
+        ~EmptyOnFailure()
+        {
+            if (!done)
+                set.close();
+        }
+    } guard{*this};
     while (q.next()) {
-        QuestionRow row;
+        QuestionRow &row = m_rows.emplace_back();
         QuestionProgress &p = row.progress;
-        p.id = value(a1).toString();
-        p.correct = value(a2).toString();
-        p.chapter = value(a10).toString();
-        p.lastDate = value(e1);
-        p.lastAnswer = value(e2).toString();
-        p.runAnswer = value(e21).toString();
-        p.count = value(e3).toInt();
-        p.wrongLevel = value(e4).toInt();
+        p.id = q.toString(a1);
+        p.correct = q.toString(a2);
+        p.chapter = q.toString(a10);
+        p.lastDate = e1 >= 0 ? q.value(e1) : QVariant();
+        p.lastAnswer = q.toString(e2);
+        p.runAnswer = q.toString(e21);
+        p.count = q.toInt(e3);
+        p.wrongLevel = q.toInt(e4);
         p.points.reserve(10);
         for (int i = 0; i < 10; ++i)
-            p.points.append(value(k[i]).toString());
-        row.optionCount = value(a21).toInt();
-        row.kind = value(a13).toInt();
-        row.note = value(a14);
-        row.f1 = value(f1).toInt();
-        row.csbs = value(csbs).toString();
-        row.ecount = value(ecount).toInt();
-        m_rows.append(std::move(row));
+            p.points.append(q.toString(k[i]));
+        row.optionCount = q.toInt(a21);
+        row.kind = q.toInt(a13);
+        row.note = a14 >= 0 ? q.value(a14) : QVariant();
+        row.f1 = q.toInt(f1);
+        row.csbs = q.toString(csbs);
+        row.ecount = q.toInt(ecount);
     }
+    guard.done = true;
     rebuildView();
 }
 

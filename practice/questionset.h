@@ -28,6 +28,8 @@ struct QuestionRow
     bool hasNote() const { return !note.toString().trimmed().isEmpty(); }
     bool edited() const { return ecount != 0; }
 };
+// A set of thousands of rows grows by moving memory, not row by row.
+Q_DECLARE_TYPEINFO(QuestionRow, Q_RELOCATABLE_TYPE);
 
 class QuestionSet
 {

@@ -7,6 +7,7 @@
 #include "data/schema.h"
 #include "support/testsupport.h"
 
+#include <QDate>
 #include <QFile>
 #include <QSqlDatabase>
 #include <functional>
@@ -680,4 +681,115 @@ TEST(DisplayMode, OnlyExactly800WideOr600High)
                  {1024, 768, u"1024"}, {1280, 1024, u"1024"}, {640, 480, u"1024"}};
     for (const auto &c : cases)
         EXPECT_EQ(App::displayModeFor(c.w, c.h), QString::fromUtf16(c.mode)) << c.w << "x" << c.h;
+}
+
+// The native row reader reads what Qt SQL reads, value for value and type for type, with the
+// values bound in order.
+TEST_F(DataModule, NativeRowsReadAsQtSqlReads)
+{
+    Db::exec(db(), u"create table t (k INTEGER, a, b TEXT, c REAL, d BLOB)"_s);
+    const QByteArray blob("\x00\xffrich", 6);
+    const QVariantList inserted[] = {
+        {1, 42, u"学习"_s, 2.5, blob},
+        {2, QVariant(), QVariant(), QVariant(), QVariant()},
+        {3, u"12"_s, 7, 3, u"文本"_s},       // stored as their declared affinity turns them
+        {4, 1.75, u"0012"_s, 1e300, QByteArray()},
+        {5, QDate(2026, 12, 10), u""_s, -0.5, u"x'41'"_s},
+        {6, 9007199254740993LL, u"A'\"%_"_s, 1e-7, 0},
+    };
+    for (const QVariantList &row : inserted)
+        Db::write(db(), u"insert into t values (?,?,?,?,?)"_s, row);
+
+    const QString sql = u"select k, a, b, c, d, a || 'x' as Joined from t where k >= ? and b is "
+                        u"not ? order by k"_s;
+    const QVariantList binds{2, u"none"_s};
+    QSqlQuery qt = Db::query(db(), sql, binds);
+    Db::Rows rows(db(), sql, binds);
+    ASSERT_EQ(rows.columnCount(), 6);
+    EXPECT_EQ(rows.indexOf(u"joined"), 5);
+    EXPECT_EQ(rows.indexOf(u"B"), 2);
+    EXPECT_EQ(rows.indexOf(u"missing"), -1);
+    EXPECT_EQ(rows.columnName(5), u"Joined"_s);
+    int seen = 0;
+    while (qt.next()) {
+        ASSERT_TRUE(rows.next()) << seen;
+        for (int c = 0; c < 6; ++c) {
+            const QVariant expected = qt.value(c);
+            const QVariant got = rows.value(c);
+            SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(seen).arg(c).toStdString());
+            EXPECT_EQ(got.metaType(), expected.metaType());
+            EXPECT_EQ(got.isNull(), expected.isNull());
+            EXPECT_EQ(rows.isNull(c), expected.isNull());
+            EXPECT_EQ(got, expected);
+            EXPECT_EQ(rows.toString(c), expected.toString());
+            EXPECT_EQ(rows.toString(c).isNull(), expected.toString().isNull());
+            EXPECT_EQ(rows.toInt(c), expected.toInt());
+            EXPECT_EQ(rows.toLongLong(c), expected.toLongLong());
+        }
+        // An absent column reads as NULL.
+        EXPECT_TRUE(rows.isNull(-1));
+        EXPECT_EQ(rows.toInt(-1), 0);
+        EXPECT_TRUE(rows.toString(-1).isEmpty());
+        ++seen;
+    }
+    EXPECT_EQ(seen, 5);
+    EXPECT_FALSE(rows.next());
+}
+
+// Every failure is a DbError whose driver text stays out of what the candidate is told; a lock
+// held by another program is told as such.
+TEST_F(DataModule, NativeRowsFailAsDbErrors)
+{
+    const QString fallback = u"发生错误！"_s;
+    const struct
+    {
+        const char *what;
+        QString sql;
+        QVariantList values;
+        bool throwsOnStep;
+    } cases[] = {
+        {"syntax", u"selec A1 from tab_answ"_s, {}, false},
+        {"no such table", u"select * from no_such_table"_s, {}, false},
+        {"two statements", u"select 1; select 2"_s, {}, false},
+        {"no statement", u"  -- nothing"_s, {}, false},
+        {"too few values", u"select ? + ?"_s, {1}, false},
+        {"too many values", u"select ?"_s, {1, 2}, false},
+        {"failing while stepping", u"select abs(-9223372036854775807 - 1)"_s, {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            Db::Rows rows(db(), c.sql, c.values);
+            EXPECT_TRUE(c.throwsOnStep);
+            rows.next();
+            ADD_FAILURE() << "no error";
+        } catch (const Db::DbError &e) {
+            EXPECT_EQ(e.failure(), Db::Failure::Other);
+            EXPECT_FALSE(e.message().isEmpty());
+            EXPECT_EQ(Db::failureMessage(e, fallback), fallback);
+        }
+    }
+    // The connection reads on after the failures.
+    Db::Rows after(db(), u"select count(*) from tab_answ where A1 like ?"_s, {u"0101%"_s});
+    ASSERT_TRUE(after.next());
+    EXPECT_GT(after.toInt(0), 0);
+
+    // Not open.
+    EXPECT_THROW(Db::Rows(QSqlDatabase(), u"select 1"_s), Db::DbError);
+
+    // Another program holding the write lock: told as a lock after the busy timeout (a
+    // statement that writes, as only writers wait for one another).
+    testsupport::LockedByAnotherProgram lock(Db::mainFilePath(db()));
+    ASSERT_TRUE(lock.isLocked());
+    Db::setBusyTimeout(50);
+    try {
+        Db::Rows rows(db(), u"update tab_plan set PlanAmount=? returning PlanAmount"_s, {7});
+        rows.next();
+        ADD_FAILURE() << "wrote through another program's lock";
+    } catch (const Db::DbError &e) {
+        EXPECT_EQ(e.failure(), Db::Failure::Busy);
+        EXPECT_EQ(Db::failureMessage(e, fallback),
+                  u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s);
+    }
+    Db::setBusyTimeout(5000);
 }

@@ -2,10 +2,14 @@
 // holds and in what order, the exact statements, and the totals over the syllabus.
 #include "data/database.h"
 #include "data/dm.h"
+#include "practice/chaptergrid.h"
 #include "practice/practicesets.h"
+#include "practice/questionset.h"
 #include "support/testsupport.h"
 
 #include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -223,6 +227,165 @@ TEST_F(PracticeSetsTest, TotalsOfAnEmptySyllabusAreZero)
     EXPECT_EQ(t.questions, 0);
     EXPECT_EQ(t.answers, 0);
     EXPECT_EQ(t.scoreText(), QString());
+}
+
+// The grid model shows what a query model of the grid statement shows, cell for cell.
+TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
+{
+    exec(u"update tab_kmmc set D1=NULL,C6='88.50' where C1='010101'"_s);
+    exec(u"update tab_kmmc set C3=2.5,D2='x' where C1='0101'"_s);
+    exec(u"insert into tab_kmmc (C1,C1_1,C2,C3,bh) values ('xx','x','reserved',5,0)"_s);
+    ChapterGridModel model;
+    model.reload(db());
+    QSqlQueryModel expected;
+    expected.setQuery(PracticeSets::gridQuery(), db());
+    while (expected.canFetchMore())
+        expected.fetchMore();
+    ASSERT_GT(expected.rowCount(), 10);
+    ASSERT_EQ(model.rowCount(), expected.rowCount());
+    ASSERT_EQ(model.columnCount(), expected.columnCount());
+    for (int r = 0; r < model.rowCount(); ++r) {
+        EXPECT_EQ(model.code(r), expected.record(r).value(u"C1"_s).toString());
+        EXPECT_EQ(model.key(r), expected.record(r).value(u"C1_1"_s).toString());
+        EXPECT_EQ(model.rowOf(model.code(r)), r);
+        for (int c = 0; c < model.columnCount(); ++c) {
+            SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(r).arg(c).toStdString());
+            for (int role : {int(Qt::DisplayRole), int(Qt::EditRole)}) {
+                const QVariant want = expected.index(r, c).data(role);
+                const QVariant got = model.index(r, c).data(role);
+                EXPECT_EQ(got.metaType(), want.metaType());
+                EXPECT_EQ(got, want);
+                EXPECT_EQ(got.toString(), want.toString());
+            }
+            // The name, whole, as its tool tip; nothing else has one.
+            EXPECT_EQ(model.index(r, c).data(Qt::ToolTipRole),
+                      c == ChapterGridModel::C2 ? expected.index(r, c).data() : QVariant());
+        }
+    }
+    EXPECT_EQ(model.rowOf(u"xx"_s), -1);
+    EXPECT_EQ(model.rowOf(u"nope"_s), -1);
+    QStringList headers;
+    for (int c = 0; c < model.columnCount(); ++c)
+        headers.append(model.headerData(c, Qt::Horizontal).toString());
+    EXPECT_EQ(headers, (QStringList{u"C1"_s, u"C1_1"_s, u"章节名称"_s, u"习题数目"_s,
+                                    u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s}));
+    EXPECT_EQ(model.headerData(ChapterGridModel::C2, Qt::Horizontal, Qt::EditRole), headers[2]);
+    EXPECT_FALSE(model.headerData(ChapterGridModel::C1, Qt::Horizontal, Qt::EditRole).isValid());
+    EXPECT_EQ(model.headerData(0, Qt::Vertical).toInt(), 1);
+
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.totals().questions, 0);
+}
+
+// The totals summed while the grid is read equal those of the totals statement, whatever the
+// rows hold.
+TEST_F(PracticeSetsTest, ChapterGridTotalsEqualTheTotalsStatement)
+{
+    const struct
+    {
+        const char *what;
+        QStringList setup;
+    } cases[] = {
+        {"as built", {}},
+        {"higher chapters not added, over the cap",
+         {u"update tab_kmmc set C3=12000,D1=6,D2=1 where C1='010101'"_s,
+          u"update tab_kmmc set C3=99999,D1=500,D2=400 where length(C1)<6"_s}},
+        {"nulls", {u"update tab_kmmc set D1=NULL,D2=NULL"_s,
+                   u"update tab_kmmc set C3=NULL where C1='010102'"_s}},
+        {"reals and texts",
+         {u"update tab_kmmc set C3=2.6,D1='7',D2='two' where C1='010101'"_s,
+          u"update tab_kmmc set C3=1.7 where C1='010102'"_s}},
+        {"codes counted in characters",
+         {u"insert into tab_kmmc (C1,C3,D1,D2,bh) values ('0101\U0001F600',1000,1,1,90)"_s,
+          u"insert into tab_kmmc (C1,C3,D1,D2,bh) values ('010\U0001F600ab',300,3,0,91)"_s,
+          u"insert into tab_kmmc (C1,C3,D1,D2,bh) values (NULL,50,5,5,92)"_s}},
+        {"no lowest chapter", {u"delete from tab_kmmc where length(C1)=6"_s}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString &sql : c.setup)
+            exec(sql);
+        const PracticeSets::Totals want = PracticeSets::readTotals(db());
+        ChapterGridModel model;
+        model.reload(db());
+        EXPECT_EQ(model.totals().questions, want.questions);
+        EXPECT_EQ(model.totals().answers, want.answers);
+        EXPECT_EQ(model.totals().wrong, want.wrong);
+        EXPECT_EQ(model.totals().displayedQuestions(), want.displayedQuestions());
+        EXPECT_EQ(model.totals().scoreText(), want.scoreText());
+    }
+}
+
+TEST_F(PracticeSetsTest, ChapterGridThatCannotBeReadIsEmptyAndThrows)
+{
+    ChapterGridModel model;
+    model.reload(db());
+    ASSERT_GT(model.rowCount(), 0);
+    exec(u"alter table tab_kmmc rename to tab_kmmc_gone"_s);
+    EXPECT_THROW(model.reload(db()), Db::DbError);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.totals().questions, 0);
+}
+
+// The question set reads each column as the row record of Qt SQL gives it, absent columns as
+// empty, and nothing when the query fails.
+TEST_F(PracticeSetsTest, QuestionSetReadsEveryColumn)
+{
+    exec(u"update tab_answ set E1='2026-12-01',E2='A',E2_1='B',E3=3,E4=-2,K3='0101010001',"
+         u"K12=7,A14='note',F1=2,csbs='Y',ecount=4,A13=2,A2_1=5 where A1='010101000001'"_s);
+    exec(u"update tab_answ set E1=NULL,E3=NULL,E4=NULL,F1=NULL,ecount=NULL,A14=NULL,A2_1=NULL,"
+         u"K3=NULL where A1='010101000002'"_s);
+    exec(u"update tab_answ set E3='7',E4=1.5,A13='3' where A1='010101000003'"_s);
+    const struct
+    {
+        const char *what;
+        QString sql;
+    } cases[] = {
+        {"practice query", u"select * from tab_answ where A10 like '0101%' order by A1"_s},
+        {"no ecount, no csbs", u"select A1,A2,A10,A13,E1,E2,E3,F1 from tab_answ order by A1"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QuestionSet set;
+        set.open(db(), c.sql);
+        QSqlQuery q = Db::query(db(), c.sql);
+        int i = 0;
+        for (; q.next(); ++i) {
+            ASSERT_LT(i, set.totalCount());
+            const QSqlRecord rec = q.record();
+            const QuestionProgress want = QuestionProgress::fromRecord(rec);
+            const QuestionRow &row = set.rowAt(i);
+            EXPECT_EQ(row.progress.id, want.id);
+            EXPECT_EQ(row.progress.correct, want.correct);
+            EXPECT_EQ(row.progress.chapter, want.chapter);
+            EXPECT_EQ(row.progress.lastDate.metaType(), want.lastDate.metaType());
+            EXPECT_EQ(row.progress.lastDate, want.lastDate);
+            EXPECT_EQ(row.progress.lastAnswer, want.lastAnswer);
+            EXPECT_EQ(row.progress.runAnswer, want.runAnswer);
+            EXPECT_EQ(row.progress.count, want.count);
+            EXPECT_EQ(row.progress.wrongLevel, want.wrongLevel);
+            EXPECT_EQ(row.progress.points, want.points);
+            EXPECT_EQ(row.optionCount, rec.value(u"A2_1"_s).toInt());
+            EXPECT_EQ(row.kind, rec.value(u"A13"_s).toInt());
+            EXPECT_EQ(row.note.metaType(), rec.value(u"A14"_s).metaType());
+            EXPECT_EQ(row.note, rec.value(u"A14"_s));
+            EXPECT_EQ(row.f1, rec.value(u"F1"_s).toInt());
+            EXPECT_EQ(row.csbs, rec.value(u"csbs"_s).toString());
+            EXPECT_EQ(row.ecount, rec.value(u"ecount"_s).toInt());
+        }
+        EXPECT_EQ(set.totalCount(), i);
+        EXPECT_GT(i, 3);
+    }
+    QuestionSet set;
+    set.open(db(), u"select * from tab_answ where A10 like '0101%' order by A1"_s);
+    EXPECT_EQ(set.row(1).progress.points.value(9), u"7"_s);
+    EXPECT_EQ(set.countOfKind(2),
+              Db::scalar(db(), u"select count(*) from tab_answ where A10 like '0101%' and A13=2"_s)
+                  .toInt());
+    EXPECT_THROW(set.open(db(), u"select * from no_such_table"_s), Db::DbError);
+    EXPECT_EQ(set.totalCount(), 0);
+    EXPECT_TRUE(set.isEmpty());
 }
 
 } // namespace
