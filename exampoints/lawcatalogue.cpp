@@ -3,7 +3,6 @@
 #include "data/database.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <limits>
 
@@ -55,17 +54,17 @@ int findRow(const QStringList &names, const QString &findText)
 
 bool CatalogueModel::load(const QSqlDatabase &db)
 {
-    QSqlQuery q = Db::query(db, u"select * from tab_fgmc order by bh"_s);
-    const QSqlRecord record = q.record();
-    const int id = record.indexOf(u"id"_s);
-    const int n = record.indexOf(u"n"_s);
-    const int counters[4] = {record.indexOf(u"q"_s), record.indexOf(u"q1"_s),
-                             record.indexOf(u"q2"_s), record.indexOf(u"q4"_s)};
+    // Read on the connection's own handle: the catalogue is read afresh on every showing.
+    Db::Rows q(db, u"select * from tab_fgmc order by bh"_s);
+    const int id = q.indexOf(u"id");
+    const int n = q.indexOf(u"n");
+    const int counters[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"),
+                             q.indexOf(u"q4")};
     QStringList ids, names;
     QList<QVariant> values;
     while (q.next()) {
-        ids.append(q.value(id).toString());
-        names.append(q.value(n).toString());
+        ids.append(q.toString(id));
+        names.append(q.toString(n));
         for (int c : counters)
             values.append(q.value(c));
     }
@@ -126,27 +125,25 @@ int keyPointThreshold(const QString &questionCell, qint64 pointCount)
 
 qint64 countPoints(const QSqlDatabase &db, const QString &chapterId)
 {
-    return Db::scalar(db, u"select count(*) as icou1 from tab_rule where (id = ?)"_s, {chapterId})
-        .toLongLong();
+    Db::Rows q(db, u"select count(*) as icou1 from tab_rule where (id = ?)"_s, {chapterId});
+    return q.next() ? q.toLongLong(0) : 0;
 }
 
 void PointSet::open(const QSqlDatabase &db, const QString &chapterId)
 {
-    QSqlQuery q = Db::query(db, u"select * from tab_rule where id=? order by ftid"_s, {chapterId});
-    const QSqlRecord r = q.record();
-    const int ftid = r.indexOf(u"ftid"_s), sn = r.indexOf(u"sn"_s), n = r.indexOf(u"n"_s);
-    const int qs[4] = {r.indexOf(u"q"_s), r.indexOf(u"q1"_s), r.indexOf(u"q2"_s),
-                       r.indexOf(u"q4"_s)};
+    Db::Rows q(db, u"select * from tab_rule where id=? order by ftid"_s, {chapterId});
+    const int ftid = q.indexOf(u"ftid"), sn = q.indexOf(u"sn"), n = q.indexOf(u"n");
+    const int qs[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"), q.indexOf(u"q4")};
     QList<Point> rows;
     while (q.next()) {
         Point p;
-        p.ftid = q.value(ftid).toString();
-        p.sn = q.value(sn).toString();
+        p.ftid = q.toString(ftid);
+        p.sn = q.toString(sn);
         p.n = q.value(n);
-        p.q = q.value(qs[0]).toLongLong();
-        p.q1 = q.value(qs[1]).toLongLong();
-        p.q2 = q.value(qs[2]).toLongLong();
-        p.q4 = q.value(qs[3]).toLongLong();
+        p.q = q.toLongLong(qs[0]);
+        p.q1 = q.toLongLong(qs[1]);
+        p.q2 = q.toLongLong(qs[2]);
+        p.q4 = q.toLongLong(qs[3]);
         rows.append(std::move(p));
     }
     m_rows = std::move(rows);

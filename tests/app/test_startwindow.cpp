@@ -152,9 +152,6 @@ private slots:
         QTest::addColumn<int>("paperKind");
         QTest::addColumn<int>("variant");
 
-        auto soon = [](const QString &feature) {
-            return QStringList{u"提示|"_s + feature + u"功能正在建设中，敬请期待！|1|0|NO"_s};
-        };
         const QStringList none;
         // Before each word: paper kind 2, settings variant 7.
         for (const QString &w : {u"ksdg"_s, u"zsd"_s}) {
