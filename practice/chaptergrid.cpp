@@ -52,11 +52,7 @@ void ChapterGridModel::reload(const QSqlDatabase &db)
     // Room for as much as the last reading held.
     const qsizetype cells = qMax<qsizetype>(m_cells.size(), 256 * ColumnCount);
     const qsizetype texts = qMax<qsizetype>(m_texts.size(), 16384);
-    m_cells.clear();
-    m_texts.clear();
-    m_others.clear();
-    m_rowCount = 0;
-    m_totals = {};
+    dropContents();
     try {
         Db::Rows q(db, PracticeSets::gridQuery());
         m_cells.reserve(cells);
@@ -106,11 +102,7 @@ void ChapterGridModel::reload(const QSqlDatabase &db)
         m_totals.answers = answers.value();
         m_totals.wrong = wrong.value();
     } catch (...) {
-        m_cells.clear();
-        m_texts.clear();
-        m_others.clear();
-        m_rowCount = 0;
-        m_totals = {};
+        dropContents();
         endResetModel();
         throw;
     }
@@ -120,12 +112,17 @@ void ChapterGridModel::reload(const QSqlDatabase &db)
 void ChapterGridModel::clear()
 {
     beginResetModel();
+    dropContents();
+    endResetModel();
+}
+
+void ChapterGridModel::dropContents()
+{
     m_cells.clear();
     m_texts.clear();
     m_others.clear();
     m_rowCount = 0;
     m_totals = {};
-    endResetModel();
 }
 
 QVariant ChapterGridModel::cellValue(int row, int column) const

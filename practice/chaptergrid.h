@@ -40,6 +40,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    // Empties the grid and its totals (inside a model reset).
+    void dropContents();
+
     // A value as read: integers in place, texts in one buffer for the whole grid, anything else
     // (reals, blobs: not what this table holds) as a QVariant on the side.
     struct Cell
