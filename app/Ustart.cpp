@@ -211,6 +211,9 @@ std::function<void()> TFrmStart::window(const QString &feature, Hourglass hourgl
 
 void TFrmStart::openModal(const WindowFactory &factory, Hourglass hourglass)
 {
+    // Hidden behind the window, the menu is not animated further: it is drawn once as it ends.
+    if (ShockwaveFlash1)
+        ShockwaveFlash1->finishPlaying();
     HourglassCursor cursor;
     if (hourglass != Hourglass::None)
         cursor.set();

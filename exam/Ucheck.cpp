@@ -50,7 +50,7 @@ TFrmCheck::TFrmCheck(QWidget *parent) : QDialog(parent)
     setModal(true);
     setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kCheckStyle));
     setFont(Fonts::song(14));
-    loadProgramPicture(u"pic/bg_window.bmp"_s, m_background);
+    m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
     Cn1Table_cj = new QSqlQueryModel(this);
     DBGrid1 = new QTableView(this);

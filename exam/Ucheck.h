@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QPixmap>
+#include <QImage>
 #include <functional>
 
 class QLabel;
@@ -49,7 +49,7 @@ private:
     QPushButton *BtnDelete = nullptr;
     QPushButton *BtnConfig = nullptr;
     QPushButton *BtnClose = nullptr;
-    QPixmap m_background;
+    QImage m_background;
     bool m_compact = false;
     std::function<void(TFrmExam &)> m_runReview;
 };

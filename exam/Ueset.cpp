@@ -30,7 +30,7 @@ TFrmEset::TFrmEset(QWidget *parent) : QDialog(parent)
     setModal(true);
     setFont(Fonts::sans(14));
     setFixedSize(340, 200);
-    loadProgramPicture(u"pic/bg_plan.bmp"_s, m_background);
+    m_background = WindowParts::backgroundPicture(u"pic/bg_plan.bmp"_s);
     setStyleSheet(WindowParts::windowStyle() + u"QLabel#LbTitle { color: white; font-weight: bold; }"_s);
 
     auto *digits = new QRegularExpressionValidator(QRegularExpression(u"\\d{0,3}"_s), this);

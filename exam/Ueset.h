@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QPixmap>
+#include <QImage>
 
 class QCheckBox;
 class QLineEdit;
@@ -33,7 +33,7 @@ private:
     QLineEdit *Edit2 = nullptr;     // time limit in minutes
     QPushButton *BtnDefault = nullptr;
     QPushButton *BtnClose = nullptr;
-    QPixmap m_background;
+    QImage m_background;
     int m_total = 0;
     bool m_adjusting = false;
 };

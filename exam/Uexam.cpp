@@ -110,7 +110,7 @@ TFrmExam::TFrmExam(QWidget *parent) : QDialog(parent)
     m_core->gauge()->hide();
     m_core->kindPanel()->hide();
     m_core->groupLabels()->hide();
-    loadProgramPicture(u"pic/bg_window.bmp"_s, m_background);
+    m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
     m_titleLabel = new QLabel(this);
     m_titleLabel->setObjectName(u"LbTitle"_s);

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 #include <QHash>
-#include <QPixmap>
+#include <QImage>
 #include <QString>
 #include <functional>
 
@@ -110,7 +110,7 @@ private:
     QPushButton *epEfTrBtn12 = nullptr;
     QPushButton *epEfTrBtn13 = nullptr;
     QHash<int, KindRow> m_kinds;
-    QPixmap m_background;
+    QImage m_background;
 
     QString m_table;
     QString m_title;

@@ -16,6 +16,7 @@
 #include "ui/windowparts.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QShowEvent>
 #include <QHeaderView>
 #include <QLCDNumber>
@@ -43,8 +44,9 @@ enum Column {
     ColC6 = ChapterGridModel::C6,
 };
 
-// Chapter names indented by level (subject, division, chapter, section), subjects in bold;
-// the figures right-aligned.
+// Chapter names indented by level (subject, division, chapter, section), subjects in the bold
+// sans face of the captions (a bold serif face would be one more font file in memory for a few
+// rows); the figures right-aligned.
 class ChapterDelegate : public QStyledItemDelegate
 {
 public:
@@ -58,7 +60,8 @@ protected:
         if (index.column() == ColC2) {
             const int level = codeLength <= 1 ? 0 : codeLength <= 2 ? 1 : codeLength <= 4 ? 2 : 3;
             option->text = QString(level * 2, QChar(0x3000)) + option->text;
-            option->font.setBold(codeLength <= 2);
+            if (codeLength <= 2)
+                option->font = Fonts::sans(option->font.pixelSize(), true);
         } else {
             option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
         }
@@ -283,6 +286,10 @@ void TFrmkmmc::startPractice(int set, bool byDoubleClick, const QString &caption
                 // window's own modal loop, so only the widget is hidden.
                 QWidget::setVisible(false);
                 hidden = true;
+                // Its pixels are given back while the practice window runs: shown again, the
+                // browser is drawn afresh at its size (with fresh figures in any case).
+                if (QBackingStore *store = backingStore())
+                    store->resize(QSize(1, 1));
                 frm->exec();
             } else {
                 ShowPrompt(u"提示"_s, PracticeSets::emptySetMessage(which), 1,

@@ -51,7 +51,7 @@ TFrmLxxt::TFrmLxxt(const PracticeWindowVariant &variant, QWidget *parent)
     // The six state pictures; without them the window cannot show a question.
     if (!m_core->loadStatePictures())
         EndForMissingResource();
-    loadProgramPicture(u"pic/bg_window.bmp"_s, m_background);
+    m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
     m_title = new QLabel(this);
     m_title->setObjectName(u"LbTitle"_s);

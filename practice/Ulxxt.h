@@ -5,7 +5,7 @@
 #include "practice/QuestionCore.h"
 
 #include <QDialog>
-#include <QPixmap>
+#include <QImage>
 #include <QSize>
 
 class QAbstractButton;
@@ -93,7 +93,7 @@ private:
     QPushButton *FlatSpeedButton1 = nullptr;
     QPushButton *FlatSpeedButton2 = nullptr;
     PracticeWindowVariant m_variant;
-    QPixmap m_background;
+    QImage m_background;
     bool m_compact = false;
     bool m_shown = false;
     bool m_closed = false;

@@ -621,6 +621,12 @@ bool MenuWidget::isPlaying() const
     return m_animation && m_animation->state() == QAbstractAnimation::Running;
 }
 
+void MenuWidget::finishPlaying()
+{
+    if (isPlaying())
+        m_animation->setCurrentTime(m_animation->totalDuration());
+}
+
 void MenuWidget::moveFocus(MenuItemButton *from, int key)
 {
     if (m_items.isEmpty())
@@ -674,6 +680,8 @@ void MenuWidget::paintEvent(QPaintEvent *event)
         m_background = backgroundAt(size());
     if (m_background.size() == size()) {
         p.drawImage(0, 0, m_background);
+        // Drawn into the backing store, the picture's pages are not needed until the next paint.
+        Picture::releasePages(m_background);
     } else {
         QLinearGradient base(0, 0, width() * 0.35, height());
         base.setColorAt(0, QColor(0x16, 0x2f, 0x4c));

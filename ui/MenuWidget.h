@@ -133,6 +133,8 @@ public:
     // Starts the opening animation and puts the focus on the first tile.
     void play();
     bool isPlaying() const;
+    // Ends the opening animation at its last frame, as when a window opens over the menu.
+    void finishPlaying();
 
     QList<MenuItemButton *> items() const { return m_items; }
     MenuItemButton *item(const QString &command) const;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstring>
 
@@ -26,6 +27,20 @@ quint32 u32(const uchar *p)
 constexpr quint32 kFileHeader = 14;
 constexpr quint32 kBiRgb = 0;
 
+struct Mapping
+{
+    void *address;
+    std::size_t length;
+};
+
+// The pictures shown straight from their files, by the address of their first pixel. Never
+// destroyed: a picture may outlive the statics of this file.
+QHash<const uchar *, Mapping *> &liveMappings()
+{
+    static auto *mappings = new QHash<const uchar *, Mapping *>;
+    return *mappings;
+}
+
 // The pixels of a 32-bit top-down BMP mapped from the file as an RGB32 image; the mapping goes
 // with the last copy of the image.
 QImage mappedImage(const QString &fileName, quint32 offset, int width, int height)
@@ -38,16 +53,13 @@ QImage mappedImage(const QString &fileName, quint32 offset, int width, int heigh
     ::close(fd);
     if (map == MAP_FAILED)
         return {};
-    struct Mapping
-    {
-        void *address;
-        std::size_t length;
-    };
     auto *mapping = new Mapping{map, length};
-    const QImage image(static_cast<const uchar *>(map) + offset, width, height, qsizetype(width) * 4,
-                       QImage::Format_RGB32,
+    const uchar *pixels = static_cast<const uchar *>(map) + offset;
+    const QImage image(pixels, width, height, qsizetype(width) * 4, QImage::Format_RGB32,
                        [](void *info) {
                            auto *m = static_cast<Mapping *>(info);
+                           liveMappings().removeIf(
+                               [m](const auto &entry) { return entry.value() == m; });
                            ::munmap(m->address, m->length);
                            delete m;
                        },
@@ -55,7 +67,9 @@ QImage mappedImage(const QString &fileName, quint32 offset, int width, int heigh
     if (image.isNull()) {
         ::munmap(map, length);
         delete mapping;
+        return image;
     }
+    liveMappings().insert(pixels, mapping);
     return image;
 }
 
@@ -112,6 +126,17 @@ QImage readBmp(const QString &fileName)
             dst[x] = 0xff000000u | (quint32(src[2]) << 16) | (quint32(src[1]) << 8) | src[0];
     }
     return image;
+}
+
+void releasePages(const QImage &image)
+{
+    if (image.isNull())
+        return;
+    const Mapping *mapping = liveMappings().value(image.constBits());
+    // The mapping is private and never written: its pages are only dropped from this process,
+    // and read again from the file's cached pages when next touched.
+    if (mapping)
+        ::madvise(mapping->address, mapping->length, MADV_DONTNEED);
 }
 
 QImage load(const QString &fileName)

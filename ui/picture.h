@@ -14,6 +14,11 @@ namespace Picture {
 // are.
 QImage readBmp(const QString &fileName);
 
+// Gives back the memory of a picture that readBmp() shows straight from its file, once it has
+// been drawn: the pages are read again from the system's file cache when next drawn. A picture
+// held in memory is left as it is.
+void releasePages(const QImage &image);
+
 // A picture file: readBmp() for the BMPs it knows, Qt's image readers for the rest. Qt's readers
 // are looked up among the image plugins on first use, which readBmp() never needs.
 QImage load(const QString &fileName);

@@ -5,8 +5,10 @@
 #include "data/database.h"
 #include "progress/Uconfig.h"
 #include "ui/fonts.h"
+#include "ui/picture.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -59,13 +61,29 @@ QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, boo
     return frame;
 }
 
-void paintChrome(QWidget *window, const QPixmap &background, int titleHeight)
+QImage backgroundPicture(const QString &relativePath)
+{
+    const QString path = App::programFolder + relativePath;
+    return QFileInfo::exists(path) ? Picture::load(path) : QImage();
+}
+
+void paintChrome(QWidget *window, const QImage &background, int titleHeight)
 {
     QPainter p(window);
     const QRect r = window->rect();
-    if (!background.isNull())
-        p.drawPixmap(r, background);
-    else
+    if (!background.isNull()) {
+        // A band at a time, each band's pages given back once drawn: a picture shown from its
+        // file never has all of its pages in memory at once.
+        constexpr int kBands = 4;
+        for (int i = 0; i < kBands; ++i) {
+            const int top = r.height() * i / kBands;
+            p.save();
+            p.setClipRect(QRect(0, top, r.width(), r.height() * (i + 1) / kBands - top));
+            p.drawImage(r, background);
+            p.restore();
+            Picture::releasePages(background);
+        }
+    } else
         p.fillRect(r, QColor(0xED, 0xF1, 0xF5));
     QLinearGradient strip(0, 0, 0, titleHeight);
     strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));

@@ -2,6 +2,7 @@
 // cursor, the painted title strip and frame, and showing the desktop.
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 class QFrame;
@@ -21,9 +22,13 @@ QString windowStyle();
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption);
 // A board: a light rounded frame holding `content`, with a caption line when one is given.
 QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, bool compact);
+// A window's background picture of the program folder ("pic/bg_window.bmp"); a null picture
+// when it is missing or unreadable.
+QImage backgroundPicture(const QString &relativePath);
 // The background picture (or a plain light fill), the blue title strip of `titleHeight` pixels
-// and the frame of a borderless window.
-void paintChrome(QWidget *window, const QPixmap &background, int titleHeight);
+// and the frame of a borderless window. A picture shown straight from its file gives its pages
+// back as it is drawn: the window's own pixels are kept by its backing store.
+void paintChrome(QWidget *window, const QImage &background, int titleHeight);
 // Puts a window in the middle of the desktop.
 void centre(QWidget *window);
 // Shows the desktop: every visible window of the program is minimised.

@@ -430,6 +430,28 @@ private slots:
         QCOMPARE(current, row);
     }
 
+    void aWindowOverThePlayingMenuEndsItsAnimation()
+    {
+        // Hidden behind the window, the menu stands at its last frame instead of animating on.
+        showStart();
+        MenuWidget *menu = start->menu();
+        QVERIFY(menu->isPlaying());
+        bool playingUnderWindow = true;
+        qreal header = 0;
+        QList<qreal> reveals;
+        onWindow = [&](QDialog &) {
+            playingUnderWindow = menu->isPlaying();
+            header = menu->headerReveal();
+            for (const MenuItemButton *item : menu->items())
+                reveals.append(item->reveal());
+        };
+        start->ShockwaveFlash1FSCommand(u"lx"_s, {});
+        QCOMPARE(windows, QStringList{u"TFrmkmmc+hourglass"_s});
+        QVERIFY(!playingUnderWindow);
+        QCOMPARE(header, 1.0);
+        QCOMPARE(reveals, QList<qreal>(menu->items().size(), 1.0));
+    }
+
     void failingWindowLeavesMenuRunning()
     {
         createStart();

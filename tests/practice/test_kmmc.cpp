@@ -10,8 +10,10 @@
 #include "support/testsupport.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDialog>
 #include <QHeaderView>
+#include <QImage>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QMessageBox>
@@ -324,7 +326,13 @@ private slots:
         QString scoreAfter;
         QString gridFigureAfter;
         bool closedByButton = false;
+        bool paintedBefore = false;
+        QSize storeWhileHidden;
+        QImage onScreen;
+        QImage drawn;
         QTimer::singleShot(0, &frm, [&] {
+            paintedBefore = QTest::qWaitFor(
+                [&] { return frm.backingStore()->size() == frm.size(); }, 5000);
             if (!clickChapter(&frm, u"010101"_s)) {
                 frm.close();
                 return;
@@ -333,6 +341,7 @@ private slots:
             // back to the chapter that was practised.
             testsupport::whenModalShows<TFrmLxxt>([&](TFrmLxxt *practice) {
                 browserHidden = !frm.isVisible();
+                storeWhileHidden = frm.backingStore()->size();
                 title = practice->windowTitle();
                 practiceQuery = App::practiceQuery;
                 // Answers given meanwhile, as the counters record them.
@@ -351,6 +360,10 @@ private slots:
             // The browser's own modal loop still runs: a later event reaches it.
             QTimer::singleShot(50, &frm, [&] {
                 closedByButton = frm.isVisible();
+                // What the screen shows of the browser is all of it, drawn afresh.
+                onScreen = frm.screen()->grabWindow(frm.winId()).toImage().convertToFormat(
+                    QImage::Format_RGB32);
+                drawn = frm.grab().toImage().convertToFormat(QImage::Format_RGB32);
                 button(&frm, u"SpeedButton6"_s)->click();
             });
         });
@@ -360,6 +373,12 @@ private slots:
         QVERIFY(prompts.calls().isEmpty());
         QVERIFY(closedByButton);
         QVERIFY(browserHidden);
+        QVERIFY(paintedBefore);
+        // Hidden behind the practice window, the browser held no pixels of its own.
+        QVERIFY2(storeWhileHidden.width() * storeWhileHidden.height() <= 1,
+                 qPrintable(u"%1x%2"_s.arg(storeWhileHidden.width()).arg(storeWhileHidden.height())));
+        QCOMPARE(onScreen.size(), frm.size());
+        QVERIFY(onScreen == drawn);
         QCOMPARE(title, u"练习新题"_s);
         QCOMPARE(practiceQuery, PracticeSets::practiceQuery(Set::New, u"010101"_s));
         QVERIFY(visibleAfter);

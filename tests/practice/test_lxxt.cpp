@@ -9,6 +9,7 @@
 #include "practice/practicesets.h"
 #include "support/testsupport.h"
 #include "ui/keyboardaccess.h"
+#include "ui/picture.h"
 #include "ui/windowparts.h"
 
 #include <QAbstractButton>
@@ -17,7 +18,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -994,6 +997,28 @@ private slots:
         TFrmLxxt frm;
         QVERIFY(!frm.PreparePracticeRun());
         QVERIFY(prompts->calls().isEmpty());
+    }
+
+    void backgroundIsTheWholePicture()
+    {
+        // The window's own background, drawn a band at a time from the picture's file, is the
+        // picture scaled to the window in one piece: no seam where one band meets the next.
+        auto frm = open(newSet(u"010101"_s));
+        QVERIFY(frm);
+        TFrmLxxt *w = frm.get();
+        const QImage picture = Picture::load(App::programFolder + u"pic/bg_window.bmp"_s);
+        QVERIFY(!picture.isNull());
+        QImage expected(w->size(), QImage::Format_RGB32);
+        QPainter(&expected).drawImage(expected.rect(), picture);
+        QImage own(w->size(), QImage::Format_RGB32);
+        own.fill(Qt::black);
+        w->render(&own, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        // Below the title strip and inside the frame.
+        const int title = child<QLabel>(w, u"LbTitle"_s)->height();
+        const QRect inside = w->rect().adjusted(3, title + 1, -3, -3);
+        QVERIFY(inside.height() > w->height() / 2);
+        QCOMPARE(own.copy(inside), expected.copy(inside));
+        frm->close();
     }
 
     void layoutFitsTheScreen()

@@ -16,6 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -125,6 +128,50 @@ TEST(Pictures, OwnReaderGivesQtsPixels)
     EXPECT_EQ(Picture::load(picPath(u"bg_start_800x600.bmp"_s)), scaled);
     EXPECT_EQ(Picture::sizedName(u"/p/pic/bg_start.bmp"_s, 800, 600),
               u"/p/pic/bg_start_800x600.bmp"_s);
+}
+
+// How many of the pages under an image's pixels this process has in memory (from the kernel's
+// page map of the process).
+int residentPages(const QImage &image)
+{
+    const long page = ::sysconf(_SC_PAGESIZE);
+    const auto first = reinterpret_cast<quintptr>(image.constBits()) / page;
+    const auto last = (reinterpret_cast<quintptr>(image.constBits()) + image.sizeInBytes() - 1) / page;
+    QFile map(u"/proc/self/pagemap"_s);
+    if (!map.open(QIODevice::ReadOnly) || !map.seek(qint64(first) * 8))
+        return -1;
+    const QByteArray entries = map.read(qint64(last - first + 1) * 8);
+    int present = 0;
+    for (qsizetype i = 0; i + 8 <= entries.size(); i += 8) {
+        quint64 entry = 0;
+        std::memcpy(&entry, entries.constData() + i, 8);
+        present += (entry >> 63) ? 1 : 0;
+    }
+    return present;
+}
+
+// The large pictures are shown straight from their files; once drawn their pages are given back
+// and read again when next drawn, with the same pixels. A picture held in memory is not touched.
+TEST(Pictures, DrawnPicturesGiveTheirPagesBack)
+{
+    for (const char16_t *name : {u"bg_start.bmp", u"bg_window.bmp"}) {
+        SCOPED_TRACE(QString::fromUtf16(name).toStdString());
+        const QImage mapped = Picture::load(picPath(QString::fromUtf16(name)));
+        const QImage copy = mapped.copy();
+        ASSERT_EQ(mapped, copy); // reads every page
+        ASSERT_GT(residentPages(mapped), 0);
+        Picture::releasePages(mapped);
+        EXPECT_EQ(residentPages(mapped), 0);
+        EXPECT_EQ(mapped, copy);
+        EXPECT_GT(residentPages(mapped), 0);
+    }
+    const QImage held = Picture::load(picPath(u"bg_dlg.bmp"_s)); // converted: not mapped
+    const QImage heldCopy = held.copy();
+    const int heldPages = residentPages(held);
+    ASSERT_GT(heldPages, 0);
+    Picture::releasePages(held);
+    EXPECT_EQ(residentPages(held), heldPages);
+    EXPECT_EQ(held, heldCopy);
 }
 
 // Files it does not know, or that end too soon, are left to Qt's reader (which refuses the

@@ -13,8 +13,8 @@
 //   bg_start.bmp    1024x768 start window, behind the menu
 //   bg_start_800x600.bmp  the same scaled to an 800x600 screen as the menu scales it, so that
 //                   the menu shows it without scaling at start
-// The two start-window pictures are written as 32-bit top-down BMPs that the program maps and
-// shows as they are (writeScreenBmp); the others as Qt writes BMPs (24-bit).
+// The two start-window pictures and bg_window.bmp are written as 32-bit top-down BMPs that the
+// program maps and shows as they are (writeScreenBmp); the others as Qt writes BMPs (24-bit).
 //   bg_dlg.bmp      399x110  prompt dialog, title strip in the top 22 rows
 //   bg_progress.bmp 358x63   progress window
 //   bg_about.bmp    395x266  about window, emblem on the left, room for text on the right
@@ -651,7 +651,7 @@ struct Picture
     std::function<QImage()> draw;
 };
 
-// A full-screen picture in the screen's own pixel layout: a 32-bit top-down BMP (each pixel
+// A large picture in the screen's own pixel layout: a 32-bit top-down BMP (each pixel
 // B, G, R, 255) whose pixels start at offset 64, so that the program maps the file and shows
 // it without converting a byte. Any BMP reader reads it as well.
 bool writeScreenBmp(const QImage &picture, const QString &path)
@@ -765,7 +765,8 @@ int main(int argc, char *argv[])
         const QString path = dir.filePath(name);
         const QImage image = pic.draw();
         const char *format = name.endsWith(QLatin1String(".png")) ? "PNG" : "BMP";
-        const bool screen = name.startsWith(QLatin1String("bg_start"));
+        const bool screen =
+            name.startsWith(QLatin1String("bg_start")) || name == QLatin1String("bg_window.bmp");
         if (!(screen ? writeScreenBmp(image, path) : image.save(path, format))) {
             err << "mkpics: cannot write " << path << '\n';
             ++failures;
