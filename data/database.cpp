@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <malloc.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -421,6 +422,14 @@ void exec(const QSqlDatabase &db, const QString &sql, const QVariantList &values
 {
     QSqlQuery q = query(db, sql, values);
     q.finish();
+}
+
+void releaseMemory(const QSqlDatabase &db)
+{
+    if (sqlite3 *handle = nativeHandle(db))
+        sqlite3_db_release_memory(handle);
+    // Freed blocks amid the heap stay with the process until trimmed.
+    ::malloc_trim(0);
 }
 
 QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql)

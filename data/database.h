@@ -113,6 +113,10 @@ QSqlQuery &prepared(const QSqlDatabase &db, const QString &sql);
 // kept until the connection closes: the fast path for the writes of every answer. Values are
 // bound in order (null, integers, reals, texts as UTF-8, byte arrays as blobs). Throws DbError.
 void write(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
+// Gives back what a large read left behind: the connection's page cache, and the memory of the
+// process freed by it and by the read. Pages are read again from the system's file cache as
+// later statements need them. Harmless when there is nothing to give back.
+void releaseMemory(const QSqlDatabase &db);
 // The rows of one statement read on the connection's own SQLite handle: no Qt SQL result and
 // no QVariant per value unless asked for, for reads of thousands of rows. Values are bound in
 // order as for write(). The statement is prepared on construction (one statement only) and

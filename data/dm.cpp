@@ -130,10 +130,7 @@ bool TDM1::checkDatabase()
     m_checkPending = false;
     // The check read every page into the connection's cache: given back, it serves what the
     // windows read later.
-    try {
-        Db::query(ADOCn1(), u"PRAGMA shrink_memory"_s).finish();
-    } catch (const Db::DbError &) {
-    }
+    Db::releaseMemory(ADOCn1());
     addMissingIndexes();
     return true;
 }

@@ -3,6 +3,8 @@
 #include "data/database.h"
 #include "data/dm.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
@@ -32,28 +34,55 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
                 set.close();
         }
     } guard{*this};
+    // The values that repeat across a set (its chapters, keys and exam-point lists) are kept
+    // once and shared by the rows that hold them: a chapter of thousands of questions has a
+    // few dozen distinct ones. A row changed later gets its own copy.
+    QSet<QString> texts;
+    QHash<QString, QStringList> pointLists;
+    auto shared = [&texts](QString value) {
+        if (value.isEmpty())
+            return value;
+        const auto known = texts.constFind(value);
+        if (known != texts.cend())
+            return *known;
+        texts.insert(value);
+        return value;
+    };
+    QString points[10];
+    QString pointsKey;
     while (q.next()) {
         QuestionRow &row = m_rows.emplace_back();
         QuestionProgress &p = row.progress;
         p.id = q.toString(a1);
-        p.correct = q.toString(a2);
-        p.chapter = q.toString(a10);
+        p.correct = shared(q.toString(a2));
+        p.chapter = shared(q.toString(a10));
         p.lastDate = e1 >= 0 ? q.value(e1) : QVariant();
         p.lastAnswer = q.toString(e2);
         p.runAnswer = q.toString(e21);
         p.count = q.toInt(e3);
         p.wrongLevel = q.toInt(e4);
-        p.points.reserve(10);
-        for (int i = 0; i < 10; ++i)
-            p.points.append(q.toString(k[i]));
+        pointsKey.clear();
+        for (int i = 0; i < 10; ++i) {
+            points[i] = q.toString(k[i]);
+            pointsKey += points[i];
+            pointsKey += QChar(0x1f); // a separator no code holds
+        }
+        QStringList &list = pointLists[pointsKey];
+        if (list.isEmpty()) {
+            list.reserve(10);
+            for (const QString &code : points)
+                list.append(shared(code));
+        }
+        p.points = list;
         row.optionCount = q.toInt(a21);
         row.kind = q.toInt(a13);
         row.note = a14 >= 0 ? q.value(a14) : QVariant();
         row.f1 = q.toInt(f1);
-        row.csbs = q.toString(csbs);
+        row.csbs = shared(q.toString(csbs));
         row.ecount = q.toInt(ecount);
     }
     guard.done = true;
+    m_rows.squeeze();
     rebuildView();
 }
 

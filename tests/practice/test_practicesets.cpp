@@ -388,4 +388,30 @@ TEST_F(PracticeSetsTest, QuestionSetReadsEveryColumn)
     EXPECT_TRUE(set.isEmpty());
 }
 
+// Values repeated across a set are held once; a row read again after an edit gets its own
+// copies and leaves the rows that shared them as they were.
+TEST_F(PracticeSetsTest, QuestionSetSharesRepeatedValuesAndKeepsRowsApart)
+{
+    exec(u"update tab_answ set A2='AB',K3='0101010001',K4='0101010002' where A1 in "
+         u"('010101000001','010101000002')"_s);
+    QuestionSet set;
+    set.open(db(), u"select * from tab_answ where A1 in ('010101000001','010101000002') "
+                   u"order by A1"_s);
+    ASSERT_EQ(set.totalCount(), 2);
+    QuestionRow &first = set.row(1);
+    const QuestionRow &second = set.row(2);
+    EXPECT_EQ(first.progress.chapter.constData(), second.progress.chapter.constData());
+    EXPECT_EQ(first.progress.correct.constData(), second.progress.correct.constData());
+    EXPECT_EQ(first.progress.points.constData(), second.progress.points.constData());
+    EXPECT_NE(first.progress.id.constData(), second.progress.id.constData());
+
+    exec(u"update tab_answ set A2='C',K3='0101010009',K4=NULL where A1='010101000001'"_s);
+    QuestionWrites::reloadEdited(dm, u"tab_answ"_s, first);
+    EXPECT_EQ(first.progress.correct, u"C"_s);
+    EXPECT_EQ(first.progress.points.mid(0, 2), (QStringList{u"0101010009"_s, QString()}));
+    EXPECT_EQ(second.progress.correct, u"AB"_s);
+    EXPECT_EQ(second.progress.points.mid(0, 2), (QStringList{u"0101010001"_s, u"0101010002"_s}));
+    EXPECT_EQ(second.progress.points.size(), 10);
+}
+
 } // namespace
