@@ -13,7 +13,8 @@
 //                                then ends
 //   STUDYAID_PRACTICE=<row>      once the menu is up, opens the chapter browser, starts 练习新题
 //                                on that row of its list, and with the practice window up prints
-//                                "practice-window <title> peak-rss <kB>", then ends
+//                                "practice-window <title> peak-rss <kB>" (with STUDYAID_SNAPSHOT
+//                                the picture is taken then), then ends
 //
 // With STUDYAID_TRACE the start also prints "start-checked <ms>" once the checks that follow the
 // menu's first paint are done.
@@ -181,6 +182,9 @@ void openPracticeWindow(TFrmStart *start, int row)
             }
             trace(u"practice-window "_s + practice->windowTitle() + u" peak-rss "_s +
                   QString::number(peakResidentKb()));
+            const QString snapshot = qEnvironmentVariable("STUDYAID_SNAPSHOT");
+            if (!snapshot.isEmpty())
+                saveScreen(snapshot);
             QCoreApplication::exit(0);
         });
         button->click();
