@@ -34,9 +34,9 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
                 set.close();
         }
     } guard{*this};
-    // The values that repeat across a set (its chapters, keys and exam-point lists) are kept
-    // once and shared by the rows that hold them: a chapter of thousands of questions has a
-    // few dozen distinct ones. A row changed later gets its own copy.
+    // The values that repeat across a set (its chapters, keys, answers, days and exam-point
+    // lists) are kept once and shared by the rows that hold them: a chapter of thousands of
+    // questions has a few dozen distinct ones. A row changed later gets its own copy.
     QSet<QString> texts;
     QHash<QString, QStringList> pointLists;
     auto shared = [&texts](QString value) {
@@ -48,32 +48,50 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
         texts.insert(value);
         return value;
     };
+    // Rows come in chapter order: most values equal the previous row's, found without a lookup.
+    auto sharedAfter = [&shared](QString value, QString &previous) {
+        if (value != previous)
+            previous = shared(std::move(value));
+        return previous;
+    };
+    QString lastChapter;
+    QString lastCorrect;
+    QStringList lastPoints;
     QString points[10];
     QString pointsKey;
     while (q.next()) {
         QuestionRow &row = m_rows.emplace_back();
         QuestionProgress &p = row.progress;
         p.id = q.toString(a1);
-        p.correct = shared(q.toString(a2));
-        p.chapter = shared(q.toString(a10));
+        p.correct = sharedAfter(q.toString(a2), lastCorrect);
+        p.chapter = sharedAfter(q.toString(a10), lastChapter);
         p.lastDate = e1 >= 0 ? q.value(e1) : QVariant();
-        p.lastAnswer = q.toString(e2);
-        p.runAnswer = q.toString(e21);
+        if (p.lastDate.typeId() == QMetaType::QString)
+            p.lastDate = shared(p.lastDate.toString());
+        p.lastAnswer = shared(q.toString(e2));
+        p.runAnswer = shared(q.toString(e21));
         p.count = q.toInt(e3);
         p.wrongLevel = q.toInt(e4);
-        pointsKey.clear();
+        bool samePoints = lastPoints.size() == 10;
         for (int i = 0; i < 10; ++i) {
             points[i] = q.toString(k[i]);
-            pointsKey += points[i];
-            pointsKey += QChar(0x1f); // a separator no code holds
+            samePoints = samePoints && points[i] == lastPoints.at(i);
         }
-        QStringList &list = pointLists[pointsKey];
-        if (list.isEmpty()) {
-            list.reserve(10);
-            for (const QString &code : points)
-                list.append(shared(code));
+        if (!samePoints) {
+            pointsKey.clear();
+            for (const QString &code : points) {
+                pointsKey += code;
+                pointsKey += QChar(0x1f); // a separator no code holds
+            }
+            QStringList &list = pointLists[pointsKey];
+            if (list.isEmpty()) {
+                list.reserve(10);
+                for (const QString &code : points)
+                    list.append(shared(code));
+            }
+            lastPoints = list;
         }
-        p.points = list;
+        p.points = lastPoints;
         row.optionCount = q.toInt(a21);
         row.kind = q.toInt(a13);
         row.note = a14 >= 0 ? q.value(a14) : QVariant();
@@ -82,7 +100,6 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
         row.ecount = q.toInt(ecount);
     }
     guard.done = true;
-    m_rows.squeeze();
     rebuildView();
 }
 

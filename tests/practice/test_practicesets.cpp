@@ -392,8 +392,8 @@ TEST_F(PracticeSetsTest, QuestionSetReadsEveryColumn)
 // copies and leaves the rows that shared them as they were.
 TEST_F(PracticeSetsTest, QuestionSetSharesRepeatedValuesAndKeepsRowsApart)
 {
-    exec(u"update tab_answ set A2='AB',K3='0101010001',K4='0101010002' where A1 in "
-         u"('010101000001','010101000002')"_s);
+    exec(u"update tab_answ set A2='AB',K3='0101010001',K4='0101010002',E1='2026-12-01',E2='B' "
+         u"where A1 in ('010101000001','010101000002')"_s);
     QuestionSet set;
     set.open(db(), u"select * from tab_answ where A1 in ('010101000001','010101000002') "
                    u"order by A1"_s);
@@ -403,6 +403,10 @@ TEST_F(PracticeSetsTest, QuestionSetSharesRepeatedValuesAndKeepsRowsApart)
     EXPECT_EQ(first.progress.chapter.constData(), second.progress.chapter.constData());
     EXPECT_EQ(first.progress.correct.constData(), second.progress.correct.constData());
     EXPECT_EQ(first.progress.points.constData(), second.progress.points.constData());
+    EXPECT_EQ(first.progress.lastAnswer.constData(), second.progress.lastAnswer.constData());
+    EXPECT_EQ(first.progress.lastDate.typeId(), QMetaType::QString);
+    EXPECT_EQ(first.progress.lastDate.toString().constData(),
+              second.progress.lastDate.toString().constData());
     EXPECT_NE(first.progress.id.constData(), second.progress.id.constData());
 
     exec(u"update tab_answ set A2='C',K3='0101010009',K4=NULL where A1='010101000001'"_s);
