@@ -259,7 +259,12 @@ private slots:
             filters = dialog->nameFilters();
             startFolder = dialog->directory().absolutePath() + u'/';
             if (accept) {
-                dialog->selectFile(file);
+                // Typed into the name box as a user would: selectFile() leaves the box alone
+                // while it has the focus, and the dialog would then stay open.
+                if (auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s))
+                    name->setText(file);
+                else
+                    dialog->selectFile(file);
                 QMetaObject::invokeMethod(dialog, "accept");
             } else {
                 dialog->reject();
