@@ -15,6 +15,7 @@
 #include <QLinearGradient>
 #include <QLocale>
 #include <QPainter>
+#include <QTimer>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -680,8 +681,15 @@ void MenuWidget::paintEvent(QPaintEvent *event)
         m_background = backgroundAt(size());
     if (m_background.size() == size()) {
         p.drawImage(0, 0, m_background);
-        // Drawn into the backing store, the picture's pages are not needed until the next paint.
-        Picture::releasePages(m_background);
+        // Drawn into the backing store, the picture's pages are not needed until the next paint:
+        // given back once this frame is out.
+        if (!m_releasePending) {
+            m_releasePending = true;
+            QTimer::singleShot(0, this, [this] {
+                m_releasePending = false;
+                Picture::releasePages(m_background);
+            });
+        }
     } else {
         QLinearGradient base(0, 0, width() * 0.35, height());
         base.setColorAt(0, QColor(0x16, 0x2f, 0x4c));

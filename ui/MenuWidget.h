@@ -177,5 +177,6 @@ private:
     QRect m_footerRect;
     qreal m_headerReveal = 1.0;
     bool m_painted = false;
+    bool m_releasePending = false;
     QPointer<QParallelAnimationGroup> m_animation;
 };
