@@ -8,7 +8,6 @@
 #include "ui/picture.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -63,8 +62,7 @@ QFrame *makeBoard(QWidget *parent, const QString &caption, QLayout *content, boo
 
 QImage backgroundPicture(const QString &relativePath)
 {
-    const QString path = App::programFolder + relativePath;
-    return QFileInfo::exists(path) ? Picture::load(path) : QImage();
+    return Picture::load(App::programFolder + relativePath);
 }
 
 void paintChrome(QWidget *window, const QImage &background, int titleHeight)
