@@ -1,6 +1,6 @@
 // Program entry: runs start-up with the executable's folder as the program folder.
-#include "app/startup.h"
-#include "data/userdata.h"
+#include "app/Startup.h"
+#include "data/UserData.h"
 
 #include <QApplication>
 

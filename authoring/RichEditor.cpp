@@ -1,6 +1,6 @@
 #include "authoring/RichEditor.h"
 
-#include "ui/fonts.h"
+#include "ui/Fonts.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -33,7 +33,7 @@ QIcon swatch(const QColor &colour)
 
 } // namespace
 
-TRichEditor::TRichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent)
+RichEditor::RichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(editorName + u"_box"_s);
@@ -122,7 +122,7 @@ TRichEditor::TRichEditor(const QString &editorName, const QString &accessibleNam
     });
     m_colour->setMenu(menu);
 
-    connect(m_edit, &QTextEdit::currentCharFormatChanged, this, &TRichEditor::showFormat);
+    connect(m_edit, &QTextEdit::currentCharFormatChanged, this, &RichEditor::showFormat);
 
     auto *bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
@@ -143,17 +143,17 @@ TRichEditor::TRichEditor(const QString &editorName, const QString &accessibleNam
     clear();
 }
 
-QList<int> TRichEditor::fontSizes()
+QList<int> RichEditor::fontSizes()
 {
     return {9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 28, 36};
 }
 
-QByteArray TRichEditor::richBytes() const
+QByteArray RichEditor::richBytes() const
 {
     return m_edit->document()->toHtml().toUtf8();
 }
 
-void TRichEditor::setRichBytes(const QByteArray &bytes)
+void RichEditor::setRichBytes(const QByteArray &bytes)
 {
     const QString text = QString::fromUtf8(bytes);
     if (Qt::mightBeRichText(text))
@@ -163,19 +163,19 @@ void TRichEditor::setRichBytes(const QByteArray &bytes)
     m_edit->moveCursor(QTextCursor::Start);
 }
 
-bool TRichEditor::isBlank() const
+bool RichEditor::isBlank() const
 {
     return m_edit->toPlainText().trimmed().isEmpty();
 }
 
-void TRichEditor::clear()
+void RichEditor::clear()
 {
     m_edit->clear();
     // A fresh document starts plain, in the document's own face and size.
     m_edit->setCurrentCharFormat(QTextCharFormat());
 }
 
-bool TRichEditor::eventFilter(QObject *watched, QEvent *event)
+bool RichEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
@@ -191,7 +191,7 @@ bool TRichEditor::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TRichEditor::setCompact(bool compact)
+void RichEditor::setCompact(bool compact)
 {
     const int h = compact ? 22 : 26;
     for (QToolButton *b : {m_bold, m_italic, m_underline})
@@ -208,7 +208,7 @@ void TRichEditor::setCompact(bool compact)
     m_edit->document()->setDefaultFont(editorFont);
 }
 
-void TRichEditor::mergeFormat(const QTextCharFormat &format)
+void RichEditor::mergeFormat(const QTextCharFormat &format)
 {
     // Without a selection the format applies to what is typed next (Chinese text has no word
     // breaks, so "the word under the cursor" would be the whole sentence).
@@ -218,7 +218,7 @@ void TRichEditor::mergeFormat(const QTextCharFormat &format)
     m_edit->mergeCurrentCharFormat(format);
 }
 
-void TRichEditor::chooseColour(const QColor &colour)
+void RichEditor::chooseColour(const QColor &colour)
 {
     QTextCharFormat fmt;
     fmt.setForeground(colour);
@@ -227,7 +227,7 @@ void TRichEditor::chooseColour(const QColor &colour)
     m_edit->setFocus();
 }
 
-void TRichEditor::showFormat(const QTextCharFormat &format)
+void RichEditor::showFormat(const QTextCharFormat &format)
 {
     m_bold->setChecked(format.fontWeight() >= QFont::Bold);
     m_italic->setChecked(format.fontItalic());

@@ -10,14 +10,14 @@ class QTextCharFormat;
 class QTextEdit;
 class QToolButton;
 
-class TRichEditor : public QWidget
+class RichEditor : public QWidget
 {
     Q_OBJECT
 
 public:
     // The editor itself carries editorName as its objectName (Re1, RxDBRichEdit1, ...); the tool
     // buttons are named after it (Re1_bold, Re1_italic, Re1_underline, Re1_size, Re1_colour).
-    TRichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent = nullptr);
+    RichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent = nullptr);
 
     QTextEdit *editor() const { return m_edit; }
     // The text as stored: the document's HTML in UTF-8.

@@ -2,10 +2,10 @@
 // number, question and content rows, chapter and exam-point counters in one transaction) and an
 // edit (content and question rows, q recounted over the bank for each linked point), against the
 // floor: the same statements through the SQLite C API.
-#include "authoring/authoring.h"
-#include "benchsupport.h"
-#include "data/database.h"
-#include "data/dm.h"
+#include "authoring/Authoring.h"
+#include "BenchSupport.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -24,15 +24,15 @@ struct Sample
     QString editedId;
 };
 
-Sample sampleOf(TDM1 &dm)
+Sample sampleOf(StudyData &dm)
 {
     Sample s;
-    s.chapter = Db::scalar(dm.ADOCn1(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s).toString();
-    QSqlQuery q = Db::query(dm.ADOCn1(), u"select ftid from tab_rule limit 2"_s);
+    s.chapter = Db::scalar(dm.connection(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s).toString();
+    QSqlQuery q = Db::query(dm.connection(), u"select ftid from tab_rule limit 2"_s);
     while (q.next())
         s.points.append(q.value(0).toString());
     q.finish();
-    s.editedId = Db::scalar(dm.ADOCn1(), u"select A1 from tab_answ where K3<>'' limit 1"_s).toString();
+    s.editedId = Db::scalar(dm.connection(), u"select A1 from tab_answ where K3<>'' limit 1"_s).toString();
     return s;
 }
 
@@ -43,7 +43,7 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_qt.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -57,17 +57,17 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
     q.points = s.points;
     q.body = kBody;
     for (auto _ : state) {
-        Db::Transaction tx(dm.ADOCn1());
-        const int n = Authoring::nextUserNumber(dm.ADOCn1());
+        Db::Transaction tx(dm.connection());
+        const int n = Authoring::nextUserNumber(dm.connection());
         if (n > Authoring::kMaxUserNumber) {
             // The window refuses the 10,000th question; start the numbers over, untimed.
             state.PauseTiming();
-            Db::exec(dm.ADOCn1(), u"delete from tab_answ where A1 like 'U%'"_s);
+            Db::exec(dm.connection(), u"delete from tab_answ where A1 like 'U%'"_s);
             tx.commit();
             state.ResumeTiming();
             continue;
         }
-        Authoring::insertQuestion(dm.ADOCn1(), Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
+        Authoring::insertQuestion(dm.connection(), Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
         tx.commit();
     }
     state.SetItemsProcessed(state.iterations());
@@ -102,7 +102,7 @@ void BM_SaveNewQuestion_SQLiteFloor(benchmark::State &state)
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_c.mdb"_s);
     Sample s;
     {
-        TDM1 dm;
+        StudyData dm;
         dm.openDatabase(path);
         s = sampleOf(dm);
     }
@@ -141,7 +141,7 @@ void BM_SaveEdit_Program(benchmark::State &state)
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_qt.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -155,7 +155,7 @@ void BM_SaveEdit_Program(benchmark::State &state)
     edit.answer = u"B"_s;
     edit.points = s.points;
     for (auto _ : state)
-        Authoring::saveEdit(dm.ADOCn1(), edit);
+        Authoring::saveEdit(dm.connection(), edit);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -166,7 +166,7 @@ void BM_SaveEdit_SQLiteFloor(benchmark::State &state)
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_c.mdb"_s);
     Sample s;
     {
-        TDM1 dm;
+        StudyData dm;
         dm.openDatabase(path);
         s = sampleOf(dm);
     }

@@ -2,12 +2,12 @@
 // its model with the totals over the syllabus summed while reading, against the floor: the grid
 // and the totals statements stepped through the SQLite C API. A third figure shows the whole
 // window being shown.
-#include "benchsupport.h"
-#include "data/appglobals.h"
-#include "data/dm.h"
-#include "practice/Ukmmc.h"
-#include "practice/chaptergrid.h"
-#include "practice/practicesets.h"
+#include "BenchSupport.h"
+#include "data/AppGlobals.h"
+#include "data/StudyData.h"
+#include "practice/ChapterBrowser.h"
+#include "practice/ChapterGridModel.h"
+#include "practice/PracticeSets.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -19,7 +19,7 @@ namespace {
 
 void BM_BrowserData_Program(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -28,7 +28,7 @@ void BM_BrowserData_Program(benchmark::State &state)
     qint64 rows = 0;
     for (auto _ : state) {
         // What the browser does on show: the grid model read, the totals summed meanwhile.
-        model.reload(dm.ADOCn1());
+        model.reload(dm.connection());
         rows = model.rowCount();
         benchmark::DoNotOptimize(model.totals().questions);
     }
@@ -72,22 +72,22 @@ void BM_BrowserData_SQLiteFloor(benchmark::State &state)
 // The whole show of the window: layout, grid read, totals, drawing off screen.
 void BM_BrowserShow_Window(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    DM1 = &dm;
+    studyData = &dm;
     App::displayMode = u"1024"_s;
     {
-        TFrmkmmc frm;
+        ChapterBrowser frm;
         for (auto _ : state) {
             frm.show();
             QApplication::processEvents();
             frm.hide();
         }
     }
-    DM1 = nullptr;
+    studyData = nullptr;
 }
 
 BENCHMARK(BM_BrowserData_Program)->Unit(benchmark::kMicrosecond)->MinTime(2.0);

@@ -1,13 +1,13 @@
 // A mock-exam paper on the 100,000-question bank: drawing a full paper of paper kind 1 (history
 // row, paper table, 70 + 15 questions, opening it for the exam window) and grading it, each
 // against the floor: the same statements through the SQLite C API on a copy of the same bank.
-#include "benchsupport.h"
-#include "data/appglobals.h"
-#include "data/clock.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "exam/paper.h"
-#include "practice/questionset.h"
+#include "BenchSupport.h"
+#include "data/AppGlobals.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "exam/Paper.h"
+#include "practice/QuestionSet.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -24,27 +24,27 @@ const QDate kDay(2026, 3, 10);
 void BM_DrawPaper_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"draw.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    DM1 = &dm;
+    studyData = &dm;
     App::currentPaperKind = 1;
-    dm.pointKindTable(1);
+    dm.useKindTable(1);
     QRandomGenerator random(5);
     QuestionSet paper;
     for (auto _ : state) {
         const Paper::NewPaper p = Paper::createPaper(dm, 1, kDay, random);
-        Paper::clearAnswers(dm.ADOCn1(), p.table);
-        paper.open(dm.ADOCn1(), Paper::paperQuery(p.table));
+        Paper::clearAnswers(dm.connection(), p.table);
+        paper.open(dm.connection(), Paper::paperQuery(p.table));
         if (paper.totalCount() != 85)
             state.SkipWithError("the paper is not full");
         state.PauseTiming();
         Paper::deletePaper(dm, p.table);
         state.ResumeTiming();
     }
-    DM1 = nullptr;
+    studyData = nullptr;
 }
 
 struct Stmt
@@ -79,7 +79,7 @@ void scoreText(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     const qint64 total = sqlite3_value_int64(argv[0]);
     const qint64 wrong = sqlite3_value_int64(argv[1]);
-    const QByteArray text = TDM1::ScoreText(total, wrong).toUtf8();
+    const QByteArray text = StudyData::scoreText(total, wrong).toUtf8();
     sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
@@ -211,13 +211,13 @@ void BM_DrawPaper_SQLiteFloor(benchmark::State &state)
 }
 
 // A drawn paper with about two thirds of its questions answered, and a log row for today.
-QString answeredPaper(TDM1 &dm)
+QString answeredPaper(StudyData &dm)
 {
     QRandomGenerator random(9);
     const Paper::NewPaper p = Paper::createPaper(dm, 1, kDay, random);
-    Paper::clearAnswers(dm.ADOCn1(), p.table);
-    Db::exec(dm.ADOCn1(), u"update "_s + p.table + u" set E2_1=A2 where rowid % 3 <> 0"_s);
-    Db::exec(dm.ADOCn1(), u"insert or ignore into tab_rz (A1,A2,A3,B1,B2,D1) values "
+    Paper::clearAnswers(dm.connection(), p.table);
+    Db::exec(dm.connection(), u"update "_s + p.table + u" set E2_1=A2 where rowid % 3 <> 0"_s);
+    Db::exec(dm.connection(), u"insert or ignore into tab_rz (A1,A2,A3,B1,B2,D1) values "
                           u"('2026-03-10',10,2,8,1,'00:10:00')"_s);
     return p.table;
 }
@@ -225,14 +225,14 @@ QString answeredPaper(TDM1 &dm)
 void BM_GradePaper_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"grade.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    DM1 = &dm;
+    studyData = &dm;
     App::currentPaperKind = 1;
-    dm.pointKindTable(1);
+    dm.useKindTable(1);
     Clock::setToday(kDay);
     const QString table = answeredPaper(dm);
     for (auto _ : state) {
@@ -240,14 +240,14 @@ void BM_GradePaper_Program(benchmark::State &state)
         benchmark::DoNotOptimize(g.score);
     }
     Clock::resetToday();
-    DM1 = nullptr;
+    studyData = nullptr;
 }
 
 void BM_GradePaper_SQLiteFloor(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"gradec.mdb"_s);
     {
-        TDM1 dm;
+        StudyData dm;
         dm.openDatabase(path);
         App::currentPaperKind = 1;
         answeredPaper(dm);
@@ -274,15 +274,15 @@ void BM_GradePaper_SQLiteFloor(benchmark::State &state)
             bindText(day.s, 1, "2026-03-10");
             if (sqlite3_step(day.s) == SQLITE_ROW) {
                 const QByteArray a4 =
-                    TDM1::ScoreText(sqlite3_column_int64(day.s, 0), sqlite3_column_int64(day.s, 1))
+                    StudyData::scoreText(sqlite3_column_int64(day.s, 0), sqlite3_column_int64(day.s, 1))
                         .toUtf8();
                 const qint64 seconds =
-                    TDM1::TimeTextToSeconds(QString::fromUtf8(
+                    StudyData::timeTextToSeconds(QString::fromUtf8(
                         reinterpret_cast<const char *>(sqlite3_column_text(day.s, 2)))) +
                     1800;
                 Stmt log(db, "update tab_rz set A4=?,D1=? where A1=?");
                 bindText(log.s, 1, a4);
-                bindText(log.s, 2, TDM1::SecondsToTimeText(seconds).toUtf8());
+                bindText(log.s, 2, StudyData::secondsToTimeText(seconds).toUtf8());
                 bindText(log.s, 3, "2026-03-10");
                 sqlite3_step(log.s);
             }

@@ -2,12 +2,12 @@
 // chapter's points, and preparing the practice run of one point (run answers cleared, every
 // question linking the point read, kind table read), each against its floor: the same
 // statements stepped through the SQLite C API in the same run.
-#include "benchsupport.h"
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "exampoints/lawcatalogue.h"
-#include "practice/questionset.h"
+#include "BenchSupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "exampoints/PointCatalogue.h"
+#include "practice/QuestionSet.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -44,15 +44,15 @@ using benchsupport::floorText;
 
 void BM_CatalogueLoad_Program(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    LawCatalogue::CatalogueModel model;
+    PointCatalogue::CatalogueModel model;
     for (auto _ : state) {
         // What the window does: the rows read into the grid's model with their padded counters.
-        model.load(dm.ADOCn1());
+        model.load(dm.connection());
         benchmark::DoNotOptimize(model.rowCount());
     }
     state.counters["rows"] = model.rowCount();
@@ -87,16 +87,16 @@ void BM_CatalogueLoad_SQLiteFloor(benchmark::State &state)
 
 void BM_ChapterPoints_Program(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    LawCatalogue::PointSet set;
+    PointCatalogue::PointSet set;
     for (auto _ : state) {
         // Opening a chapter: the count for the key-point threshold, then its points.
-        const qint64 count = LawCatalogue::countPoints(dm.ADOCn1(), kChapter);
-        set.open(dm.ADOCn1(), kChapter);
+        const qint64 count = PointCatalogue::countPoints(dm.connection(), kChapter);
+        set.open(dm.connection(), kChapter);
         benchmark::DoNotOptimize(count);
     }
     state.counters["points"] = set.count();
@@ -140,17 +140,17 @@ void BM_ChapterPoints_SQLiteFloor(benchmark::State &state)
 void BM_PointPracticeRun_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"pq.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    const QString query = LawCatalogue::practiceQuery(kPoint);
+    const QString query = PointCatalogue::practiceQuery(kPoint);
     QuestionSet set;
     int enabledKinds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
+        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
         enabledKinds = benchsupport::programPrepareRun(dm, set, query, kindQuery());
     }
@@ -168,7 +168,7 @@ void BM_PointPracticeRun_SQLiteFloor(benchmark::State &state)
     }
     floorExec(db, "PRAGMA journal_mode=WAL");
     floorExec(db, "PRAGMA synchronous=FULL"); // as the program opens the study database
-    const QByteArray select = LawCatalogue::practiceQuery(kPoint).toUtf8();
+    const QByteArray select = PointCatalogue::practiceQuery(kPoint).toUtf8();
     const QByteArray kinds = kindQuery().toUtf8();
     std::vector<benchsupport::FloorQuestion> rows;
     int enabledKinds = 0;

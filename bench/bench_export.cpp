@@ -3,11 +3,11 @@
 // after pressing 生成文档. BM_ExportPaper_BuildDocument is the reading and document building
 // alone, BM_ExportPaper_Program the whole export including the zipped file.
 // STUDYAID_EXPORT_KEEP=DIR keeps one document in DIR (when it holds none yet), for looking at it.
-#include "benchsupport.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "data/schema.h"
-#include "export/paperexport.h"
+#include "BenchSupport.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "data/Schema.h"
+#include "export/PaperExport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,9 +25,9 @@ const QString kTitle = u"2026年12月10日安全生产法及相关法律知识[1
 
 // A paper drawn as the mock exam draws it: 70 + 15 questions of subject 01 with their
 // explanations copied in.
-bool preparePaper(TDM1 &dm)
+bool preparePaper(StudyData &dm)
 {
-    const QSqlDatabase db = dm.ADOCn1();
+    const QSqlDatabase db = dm.connection();
     try {
         Schema::createPaperTable(db, kPaper);
         const QString columns = u"A1, A2, A2_1, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12, A10, A13,"
@@ -47,7 +47,7 @@ bool preparePaper(TDM1 &dm)
 
 void BM_ExportPaper_BuildDocument(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"build.mdb"_s)) ||
         !preparePaper(dm)) {
         state.SkipWithError("cannot prepare the paper");
@@ -56,7 +56,7 @@ void BM_ExportPaper_BuildDocument(benchmark::State &state)
     int blocks = 0;
     for (auto _ : state) {
         QTextDocument document;
-        PaperExport::buildDocument(dm.ADOCn1(), kPaper, kTitle, u"tab_tx1"_s, document);
+        PaperExport::buildDocument(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, document);
         blocks = document.blockCount();
     }
     state.counters["paragraphs"] = blocks;
@@ -64,7 +64,7 @@ void BM_ExportPaper_BuildDocument(benchmark::State &state)
 
 void BM_ExportPaper_Program(benchmark::State &state)
 {
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"export.mdb"_s)) ||
         !preparePaper(dm)) {
         state.SkipWithError("cannot prepare the paper");
@@ -73,7 +73,7 @@ void BM_ExportPaper_Program(benchmark::State &state)
     QTemporaryDir folder;
     QString last;
     for (auto _ : state) {
-        last = PaperExport::exportPaper(dm.ADOCn1(), kPaper, kTitle, u"tab_tx1"_s, folder.path());
+        last = PaperExport::exportPaper(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, folder.path());
         state.PauseTiming();
         QFile::remove(last);
         state.ResumeTiming();
@@ -81,7 +81,7 @@ void BM_ExportPaper_Program(benchmark::State &state)
     const QString keep = qEnvironmentVariable("STUDYAID_EXPORT_KEEP");
     if (!keep.isEmpty() && QDir(keep).entryList({u"*.docx"_s}).isEmpty()) {
         QDir().mkpath(keep);
-        last = PaperExport::exportPaper(dm.ADOCn1(), kPaper, kTitle, u"tab_tx1"_s, keep);
+        last = PaperExport::exportPaper(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, keep);
     }
 }
 

@@ -4,13 +4,13 @@
 // 500,000-question bank (the argument), the floor (the same statements through the SQLite C API),
 // and the whole PreparePracticeRun of the window on section 010101 of the 100,000-question bank.
 // Before each iteration 50 questions carry a run answer, as a previous run leaves them.
-#include "benchsupport.h"
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "practice/Ulxxt.h"
-#include "practice/practicesets.h"
-#include "practice/questionset.h"
+#include "BenchSupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "practice/PracticeWindow.h"
+#include "practice/PracticeSets.h"
+#include "practice/QuestionSet.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -45,9 +45,9 @@ QString preparedBank(const benchmark::State &state, const QString &name)
     const QString path = benchsupport::workingCopy(
         benchsupport::syntheticBank(static_cast<int>(state.range(0))), name);
     // Opening once as the program does gives the bank the program's indexes.
-    TDM1 dm;
+    StudyData dm;
     if (dm.openDatabase(path))
-        Db::exec(dm.ADOCn1(), QString::fromLatin1(kFixedChapter));
+        Db::exec(dm.connection(), QString::fromLatin1(kFixedChapter));
     return path;
 }
 
@@ -60,7 +60,7 @@ QString kindQuery()
 void BM_PrepareRun_Program(benchmark::State &state)
 {
     const QString path = preparedBank(state, u"qt.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -69,7 +69,7 @@ void BM_PrepareRun_Program(benchmark::State &state)
     int enabledKinds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
+        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
         enabledKinds = benchsupport::programPrepareRun(dm, set, fixedChapterQuery(), kindQuery());
     }
@@ -81,19 +81,19 @@ void BM_PrepareRun_Program(benchmark::State &state)
 void BM_PreparePracticeRun_Window(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"win.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    DM1 = &dm;
+    studyData = &dm;
     App::programFolder = QString::fromUtf8(STUDYAID_BIN_DIR) + u'/';
     App::practiceQuery = query();
     App::currentPaperKind = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
-        auto frm = std::make_unique<TFrmLxxt>();
+        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
+        auto frm = std::make_unique<PracticeWindow>();
         state.ResumeTiming();
         const bool ready = frm->PreparePracticeRun();
         benchmark::DoNotOptimize(ready);
@@ -101,7 +101,7 @@ void BM_PreparePracticeRun_Window(benchmark::State &state)
         frm.reset();
         state.ResumeTiming();
     }
-    DM1 = nullptr;
+    studyData = nullptr;
 }
 
 // The floor: the same three statements through the C API, rows read into plain structs.
@@ -138,7 +138,7 @@ void BM_ClearRunAnswers(benchmark::State &state)
     const QString path = benchsupport::workingCopy(
         benchsupport::syntheticBank(static_cast<int>(state.range(1))),
                                                    everyRow ? u"clear1.mdb"_s : u"clear2.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -147,10 +147,10 @@ void BM_ClearRunAnswers(benchmark::State &state)
                                  : u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.ADOCn1(), QString::fromLatin1(kLeftOver));
+        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        Db::Transaction tx(dm.ADOCn1());
-        Db::exec(dm.ADOCn1(), sql);
+        Db::Transaction tx(dm.connection());
+        Db::exec(dm.connection(), sql);
         tx.commit();
     }
     state.SetLabel(everyRow ? "every row" : "rows with a run answer");

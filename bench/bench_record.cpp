@@ -1,10 +1,10 @@
 // Recording one judged answer on the 100,000-question bank (question row and every counter in
 // one transaction), against the floor: the same statements through the SQLite C API.
-#include "benchsupport.h"
-#include "data/answerrecord.h"
-#include "data/clock.h"
-#include "data/database.h"
-#include "data/dm.h"
+#include "BenchSupport.h"
+#include "data/AnswerRecord.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -19,10 +19,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Questions with exam points, spread over the bank.
-std::vector<QuestionProgress> loadQuestions(TDM1 &dm)
+std::vector<QuestionProgress> loadQuestions(StudyData &dm)
 {
     std::vector<QuestionProgress> list;
-    QSqlQuery q = Db::query(dm.ADOCn1(), u"select * from tab_answ where rowid % 97 = 1"_s);
+    QSqlQuery q = Db::query(dm.connection(), u"select * from tab_answ where rowid % 97 = 1"_s);
     while (q.next())
         list.push_back(QuestionProgress::fromRecord(q.record()));
     return list;
@@ -31,7 +31,7 @@ std::vector<QuestionProgress> loadQuestions(TDM1 &dm)
 void BM_RecordAnswer_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"qt.mdb"_s);
-    TDM1 dm;
+    StudyData dm;
     if (!dm.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
@@ -79,7 +79,7 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"c.mdb"_s);
     std::vector<QuestionProgress> questions;
     {
-        TDM1 dm;
+        StudyData dm;
         dm.openDatabase(path);
         questions = loadQuestions(dm);
     }
@@ -96,7 +96,7 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
         Stmt chapter(db, "UPDATE tab_kmmc SET C4=coalesce(C4,0)+?,D1=coalesce(D1,0)+1,"
                          "D2=coalesce(D2,0)+? WHERE C1 IN (?,?,?,?,?,?)");
         Stmt row(db, "update \"tab_answ\" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?");
-        const QByteArray today = TDM1::dateText(Clock::today()).toUtf8();
+        const QByteArray today = StudyData::dateText(Clock::today()).toUtf8();
         // The exam-point statements, one per list length, as the program keeps them.
         std::unique_ptr<Stmt> points[11], chapters[11], groups[11];
         for (int n = 1; n <= 10; ++n) {

@@ -2,9 +2,9 @@
 // it (checks, backup, appends, counters, one transaction), against the floor: ATTACH and the
 // same INSERT ... SELECT statements through the SQLite C API. Each iteration starts from a
 // fresh copy of the bank, made outside the timing.
-#include "benchsupport.h"
-#include "data/dm.h"
-#include "upgrade/upgradeimport.h"
+#include "BenchSupport.h"
+#include "data/StudyData.h"
+#include "upgrade/UpgradeImport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,7 +24,7 @@ void BM_ImportUpgrade_Program(benchmark::State &state)
         state.PauseTiming();
         const QString path = benchsupport::workingCopy(bank, u"qt.mdb"_s);
         QFile::remove(UpgradeImport::backupPath(path));
-        TDM1 dm;
+        StudyData dm;
         if (!dm.openDatabase(path)) {
             state.SkipWithError("cannot open the bank");
             return;
@@ -60,9 +60,9 @@ void BM_ImportUpgrade_SQLiteFloor(benchmark::State &state)
     // The program's own statements, taken once from a copy of the bank.
     QStringList appends;
     {
-        TDM1 dm;
+        StudyData dm;
         dm.openDatabase(benchsupport::workingCopy(bank, u"statements.mdb"_s));
-        appends = UpgradeImport::appendStatements(dm.ADOCn1());
+        appends = UpgradeImport::appendStatements(dm.connection());
     }
     const QByteArray uri = u"file:"_s.toUtf8() + QUrl::toPercentEncoding(upgrade, "/") + "?mode=ro";
     for (auto _ : state) {

@@ -1,11 +1,11 @@
 #include "practice/QuestionCore.h"
 
-#include "app/Udlg.h"
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "ui/fonts.h"
-#include "ui/promptgate.h"
+#include "ui/PromptDialog.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "ui/Fonts.h"
+#include "ui/PromptGate.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -42,24 +42,24 @@ QLabel *valueLabel(const QString &name)
 
 void EndForMissingResource()
 {
-    ShowPrompt(u"错误"_s, u"无法提取资源文件！"_s, 1, 2, u"NO"_s);
+    showPrompt(u"错误"_s, u"无法提取资源文件！"_s, 1, 2, u"NO"_s);
     std::exit(EXIT_FAILURE);
 }
 
-TQuestionCore::TQuestionCore(QWidget *window, const QuestionCoreOptions &options)
+QuestionCore::QuestionCore(QWidget *window, const QuestionCoreOptions &options)
     : QObject(window), m_window(window), m_options(options)
 {
-    m_body = new TQuestionBody(window);
-    m_pages = new TAnswerPages(window);
-    m_gauge = new TAnswerGauge(window);
+    m_body = new QuestionBody(window);
+    m_pages = new AnswerPages(window);
+    m_gauge = new AnswerGauge(window);
     m_gauge->setObjectName(u"epIndiGauge1"_s);
     m_timer = new QTimer(this);
     m_timer->setObjectName(u"Timer1"_s);
-    connect(m_timer, &QTimer::timeout, this, &TQuestionCore::gaugeTick);
+    connect(m_timer, &QTimer::timeout, this, &QuestionCore::gaugeTick);
     // A time-out held back by a prompt comes once that prompt is answered and its caller went on.
     connect(PromptGate::instance(), &PromptGate::allClosed, this, [this] {
         if (m_timeOutPending)
-            QTimer::singleShot(0, this, &TQuestionCore::timeOut);
+            QTimer::singleShot(0, this, &QuestionCore::timeOut);
     });
 
     buildNumberPanel();
@@ -75,9 +75,9 @@ TQuestionCore::TQuestionCore(QWidget *window, const QuestionCoreOptions &options
     m_kindGroup->setExclusive(true);
 }
 
-TQuestionCore::~TQuestionCore() = default;
+QuestionCore::~QuestionCore() = default;
 
-void TQuestionCore::buildNumberPanel()
+void QuestionCore::buildNumberPanel()
 {
     m_numberPanel = new QWidget(m_window);
     m_numberPanel->setObjectName(u"fcBG_th"_s);
@@ -91,7 +91,7 @@ void TQuestionCore::buildNumberPanel()
     m_groups.groupSize = m_options.slotCount;
     const int rows = qMax(1, m_options.slotRows);
     for (int i = 0; i < m_options.slotCount; ++i) {
-        auto *b = new TNumberButton(QString::number(i + 1), m_numberPanel);
+        auto *b = new NumberButton(QString::number(i + 1), m_numberPanel);
         b->setObjectName(u"fcBG_th_"_s + QString::number(i + 1));
         b->setEnabled(false);
         // Columns of `rows` buttons, filled column by column.
@@ -105,7 +105,7 @@ void TQuestionCore::buildNumberPanel()
     }
 }
 
-void TQuestionCore::buildLabels()
+void QuestionCore::buildLabels()
 {
     m_label12 = valueLabel(u"Label12"_s);
     m_label15 = valueLabel(u"Label15"_s);
@@ -159,30 +159,30 @@ void TQuestionCore::buildLabels()
     lines->addLayout(current);
 }
 
-bool TQuestionCore::loadStatePictures()
+bool QuestionCore::loadStatePictures()
 {
     if (!m_pictures.load(nullptr, m_options.paper))
         return false;
-    for (TNumberButton *b : m_numbers)
-        b->setAnswerState(TNumberButton::Unanswered, m_pictures);
+    for (NumberButton *b : m_numbers)
+        b->setAnswerState(NumberButton::Unanswered, m_pictures);
     return true;
 }
 
-void TQuestionCore::setButtons(const QuestionCoreButtons &buttons)
+void QuestionCore::setButtons(const QuestionCoreButtons &buttons)
 {
     m_buttons = buttons;
 }
 
-void TQuestionCore::setCompact(bool compact)
+void QuestionCore::setCompact(bool compact)
 {
     m_compact = compact;
     m_body->setCompact(compact);
     m_pages->setCompact(compact);
     const QSize number = compact ? m_options.compactSlotSize : m_options.slotSize;
-    for (TNumberButton *b : m_numbers)
+    for (NumberButton *b : m_numbers)
         b->setFixedSize(number);
     const QSize kind = compact ? QSize(84, 24) : QSize(96, 28);
-    for (TKindButton *b : m_kinds)
+    for (KindButton *b : m_kinds)
         b->setFixedSize(kind);
     const QFont small = Fonts::sans(compact ? 13 : 14);
     for (QWidget *w : {m_questionLabels, m_groupLabels}) {
@@ -195,9 +195,9 @@ void TQuestionCore::setCompact(bool compact)
     m_gauge->setFixedWidth(compact ? 12 : 16);
 }
 
-TQuestionCore::PrepareResult TQuestionCore::prepareRun(const QString &practiceQuery)
+QuestionCore::PrepareResult QuestionCore::prepareRun(const QString &practiceQuery)
 {
-    QuestionWrites::startRun(*DM1, m_set, practiceQuery);
+    QuestionWrites::startRun(*studyData, m_set, practiceQuery);
     if (m_set.totalCount() == 0)
         return EmptySet;
     m_firstId = m_set.rowAt(0).id();
@@ -205,20 +205,20 @@ TQuestionCore::PrepareResult TQuestionCore::prepareRun(const QString &practiceQu
         !loadProgramPicture(u"pic/vorntxdw.bmp"_s, m_kindDown))
         return MissingPicture;
 
-    for (TKindButton *b : m_kinds) {
+    for (KindButton *b : m_kinds) {
         m_kindGroup->removeButton(b);
         delete b;
     }
     m_kinds.clear();
     QList<QPair<int, QString>> kinds{{0, u"任意"_s}};
-    QSqlQuery q = Db::query(DM1->ADOCn1(), u"select A1,B1 from "_s +
+    QSqlQuery q = Db::query(studyData->connection(), u"select A1,B1 from "_s +
                                                Db::sqlIdentifier(App::kindTableName(App::paperKind())) +
                                                u" order by A1 ASC"_s);
     while (q.next())
         kinds.append({q.value(0).toInt(), q.value(1).toString()});
     auto *grid = static_cast<QGridLayout *>(m_kindPanel->layout());
     for (int i = 0; i < kinds.size(); ++i) {
-        auto *b = new TKindButton(kinds.at(i).second, kinds.at(i).first, m_kindPanel);
+        auto *b = new KindButton(kinds.at(i).second, kinds.at(i).first, m_kindPanel);
         b->setObjectName(u"fcBG_tx_"_s + QString::number(kinds.at(i).first));
         b->setPictures(m_kindUp, m_kindDown);
         b->setFixedSize(m_compact ? QSize(84, 24) : QSize(96, 28));
@@ -231,21 +231,21 @@ TQuestionCore::PrepareResult TQuestionCore::prepareRun(const QString &practiceQu
     return Prepared;
 }
 
-int TQuestionCore::openPaper(const QString &paperQuery)
+int QuestionCore::openPaper(const QString &paperQuery)
 {
     m_current = 0;
-    m_set.open(DM1->ADOCn1(), paperQuery);
+    m_set.open(studyData->connection(), paperQuery);
     m_firstId = m_set.isEmpty() ? QString() : m_set.rowAt(0).id();
     return m_set.totalCount();
 }
 
-void TQuestionCore::setReview(bool review)
+void QuestionCore::setReview(bool review)
 {
     m_review = review;
     m_pages->setAnswerEnabled(!review);
 }
 
-void TQuestionCore::startShowing()
+void QuestionCore::startShowing()
 {
     m_gauge->setValue(0);
     loadContentRow(m_firstId);
@@ -256,10 +256,10 @@ void TQuestionCore::startShowing()
     setButtonEnabled(m_buttons.points, false);
 }
 
-void TQuestionCore::selectKind(int kind)
+void QuestionCore::selectKind(int kind)
 {
-    TKindButton *pressed = nullptr;
-    for (TKindButton *b : m_kinds) {
+    KindButton *pressed = nullptr;
+    for (KindButton *b : m_kinds) {
         if (b->kind() == kind)
             pressed = b;
     }
@@ -295,31 +295,31 @@ void TQuestionCore::selectKind(int kind)
         FillQuestionGroup(1, m_set.count());
 }
 
-void TQuestionCore::SetUpSlotButtons(int count, bool review)
+void QuestionCore::SetUpSlotButtons(int count, bool review)
 {
     if (review != m_review)
         setReview(review);
     FillQuestionGroup(1, count);
 }
 
-void TQuestionCore::RecordAnswer(int number, int page, bool final)
+void QuestionCore::RecordAnswer(int number, int page, bool final)
 {
     JudgeAndRecord(number, page, final ? Silent : Leave);
 }
 
-void TQuestionCore::ShowAnswerState(int page, bool review)
+void QuestionCore::ShowAnswerState(int page, bool review)
 {
     if (review != m_review)
         setReview(review);
     ShowQuestionState(page);
 }
 
-void TQuestionCore::ApplyQuestionFilter(int kind)
+void QuestionCore::ApplyQuestionFilter(int kind)
 {
     m_set.setKindFilter(kind);
 }
 
-void TQuestionCore::FillQuestionGroup(int mode, int count, int select)
+void QuestionCore::FillQuestionGroup(int mode, int count, int select)
 {
     if (mode == 1) {
         m_groups.first(count);
@@ -334,25 +334,25 @@ void TQuestionCore::FillQuestionGroup(int mode, int count, int select)
     }
     m_lbZb->setText(QString::number(m_groups.current));
     for (int i = 0; i < m_numbers.size(); ++i) {
-        TNumberButton *b = m_numbers.at(i);
+        NumberButton *b = m_numbers.at(i);
         const int record = m_groups.recordAt(i);
         b->setRecordNumber(record);
         b->setEnabled(record > 0);
-        b->setAnswerState(record > 0 ? stateOf(m_set.row(record)) : TNumberButton::Unanswered,
+        b->setAnswerState(record > 0 ? stateOf(m_set.row(record)) : NumberButton::Unanswered,
                           m_pictures);
     }
     if (m_groups.size <= 0)
         return;
-    TNumberButton *first = m_numbers.at(qBound(0, select, m_groups.size - 1));
+    NumberButton *first = m_numbers.at(qBound(0, select, m_groups.size - 1));
     m_numberGroup->setExclusive(false);
-    for (TNumberButton *b : m_numbers)
+    for (NumberButton *b : m_numbers)
         b->setChecked(false);
     m_numberGroup->setExclusive(true);
     first->setChecked(true);
     selectQuestion(first->recordNumber());
 }
 
-void TQuestionCore::selectQuestion(int record)
+void QuestionCore::selectQuestion(int record)
 {
     if (record <= 0 || record > m_set.count())
         return;
@@ -368,7 +368,7 @@ void TQuestionCore::selectQuestion(int record)
     SwitchQuestion(m_current, record);
 }
 
-void TQuestionCore::SwitchQuestion(int from, int to)
+void QuestionCore::SwitchQuestion(int from, int to)
 {
     if (from > 0 && !m_review) {
         guarded([this, from] {
@@ -392,7 +392,7 @@ void TQuestionCore::SwitchQuestion(int from, int to)
         ShowQuestionState(currentPage());
     ShowQuestionBody(row.id());
     if (m_groups.contains(to)) {
-        TNumberButton *b = m_numbers.at(to - m_groups.start);
+        NumberButton *b = m_numbers.at(to - m_groups.start);
         b->setAnswerState(stateOf(row), m_pictures);
         b->setChecked(true);
     }
@@ -402,13 +402,13 @@ void TQuestionCore::SwitchQuestion(int from, int to)
     emit questionShown(to);
 }
 
-void TQuestionCore::loadContentRow(const QString &id)
+void QuestionCore::loadContentRow(const QString &id)
 {
     m_jx = QVariant();
     m_bodyText = QVariant();
     m_contentFailed = false;
     try {
-        QSqlQuery q = Db::query(DM1->ADOCn1(), u"select A15,jx from tab_exer where A1=?"_s, {id});
+        QSqlQuery q = Db::query(studyData->connection(), u"select A15,jx from tab_exer where A1=?"_s, {id});
         if (q.next()) {
             m_bodyText = q.value(0);
             m_jx = q.value(1);
@@ -418,13 +418,13 @@ void TQuestionCore::loadContentRow(const QString &id)
     }
 }
 
-void TQuestionCore::ShowQuestionBody(const QString &id)
+void QuestionCore::ShowQuestionBody(const QString &id)
 {
     try {
         if (m_contentFailed)
             throw Db::DbError(u"the question's text cannot be read"_s);
         if (id.contains(u'-')) {
-            QSqlQuery stem = Db::query(DM1->ADOCn1(), u"select * from tab_title where A1=:A1"_s,
+            QSqlQuery stem = Db::query(studyData->connection(), u"select * from tab_title where A1=:A1"_s,
                                        {id.left(16)});
             const QVariant stemText = stem.next() ? stem.value(u"A15"_s) : QVariant();
             m_body->showCompound(stemText, m_bodyText);
@@ -432,11 +432,11 @@ void TQuestionCore::ShowQuestionBody(const QString &id)
             m_body->showSingle(m_bodyText);
         }
     } catch (const std::exception &) {
-        ShowPrompt(u"错误"_s, u"无法打开试题！"_s, 1, 2, u"NO"_s);
+        showPrompt(u"错误"_s, u"无法打开试题！"_s, 1, 2, u"NO"_s);
     }
 }
 
-void TQuestionCore::ShowQuestionState(int page)
+void QuestionCore::ShowQuestionState(int page)
 {
     QuestionRow *row = currentRow();
     if (!row)
@@ -458,7 +458,7 @@ void TQuestionCore::ShowQuestionState(int page)
     m_pages->showAnswer(page, row->progress.runAnswer, row->optionCount);
 }
 
-void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
+void QuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
 {
     if (record <= 0 || record > m_set.count())
         return;
@@ -467,15 +467,15 @@ void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
     QuestionRow &row = m_set.row(record);
     const QString answer = m_pages->answerString(page);
     if (m_options.paper)
-        QuestionWrites::judgePaper(*DM1, m_options.table, row, answer);
+        QuestionWrites::judgePaper(*studyData, m_options.table, row, answer);
     else
-        QuestionWrites::judge(*DM1, m_options.table, row, answer);
+        QuestionWrites::judge(*studyData, m_options.table, row, answer);
     if (answer.isEmpty()) {
         if (mode == Check)
-            ShowPrompt(u"提示"_s, m_options.emptyCheckMessage, 1, 1, u"NO"_s);
+            showPrompt(u"提示"_s, m_options.emptyCheckMessage, 1, 1, u"NO"_s);
         else if (mode == Leave && m_groups.contains(record))
             m_numbers.at(record - m_groups.start)
-                ->setAnswerState(TNumberButton::Unanswered, m_pictures);
+                ->setAnswerState(NumberButton::Unanswered, m_pictures);
         return;
     }
     if (mode == Check) {
@@ -488,20 +488,20 @@ void TQuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
     }
 }
 
-void TQuestionCore::checkAnswer()
+void QuestionCore::checkAnswer()
 {
     if (m_current < 1)
         return;
     guarded([this] { JudgeAndRecord(m_current, currentPage(), Check); });
 }
 
-void TQuestionCore::recordSilently()
+void QuestionCore::recordSilently()
 {
     if (m_current > 0)
         JudgeAndRecord(m_current, currentPage(), Silent);
 }
 
-void TQuestionCore::ToggleAnswerPanel()
+void QuestionCore::ToggleAnswerPanel()
 {
     QAbstractButton *button = m_buttons.answer;
     QuestionRow *row = currentRow();
@@ -521,7 +521,7 @@ void TQuestionCore::ToggleAnswerPanel()
     }
 }
 
-void TQuestionCore::toggleVoid()
+void QuestionCore::toggleVoid()
 {
     QuestionRow *row = currentRow();
     if (m_set.isEmpty() || !row || !m_buttons.voidButton)
@@ -529,9 +529,9 @@ void TQuestionCore::toggleVoid()
     if (m_buttons.voidButton->text() != u"取消作废"_s) {
         if (guarded([this, row] {
                 if (m_options.paper)
-                    QuestionWrites::voidPaperQuestion(*DM1, m_options.table, *row);
+                    QuestionWrites::voidPaperQuestion(*studyData, m_options.table, *row);
                 else
-                    QuestionWrites::voidQuestion(*DM1, m_options.table, *row);
+                    QuestionWrites::voidQuestion(*studyData, m_options.table, *row);
             })) {
             m_label21->setText(u"本题已被您作废！"_s);
             m_buttons.voidButton->setText(u"取消作废"_s);
@@ -539,9 +539,9 @@ void TQuestionCore::toggleVoid()
     } else {
         if (guarded([this, row] {
                 if (m_options.paper)
-                    QuestionWrites::restorePaperQuestion(*DM1, m_options.table, *row);
+                    QuestionWrites::restorePaperQuestion(*studyData, m_options.table, *row);
                 else
-                    QuestionWrites::restoreQuestion(*DM1, m_options.table, *row);
+                    QuestionWrites::restoreQuestion(*studyData, m_options.table, *row);
             })) {
             m_label21->setText(u"本题曾被作废，现已被您取消！"_s);
             m_buttons.voidButton->setText(m_options.voidCaption);
@@ -549,7 +549,7 @@ void TQuestionCore::toggleVoid()
     }
 }
 
-bool TQuestionCore::handleKey(QKeyEvent *event)
+bool QuestionCore::handleKey(QKeyEvent *event)
 {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
@@ -573,31 +573,31 @@ bool TQuestionCore::handleKey(QKeyEvent *event)
     return false;
 }
 
-void TQuestionCore::previousQuestion()
+void QuestionCore::previousQuestion()
 {
     // From the first question of a group "上一题" shows the previous group from its first
     // question, as "<-上一组" does.
     applyGroupMove(Groups::previousQuestion(m_groups, m_current));
 }
 
-void TQuestionCore::nextQuestion()
+void QuestionCore::nextQuestion()
 {
     applyGroupMove(Groups::nextQuestion(m_groups, m_current));
 }
 
-void TQuestionCore::previousGroup()
+void QuestionCore::previousGroup()
 {
     if (m_groups.hasPrevious())
         applyGroupMove(Groups::previousGroup(m_groups));
 }
 
-void TQuestionCore::nextGroup()
+void QuestionCore::nextGroup()
 {
     if (m_groups.hasNext())
         applyGroupMove(Groups::nextGroup(m_groups));
 }
 
-void TQuestionCore::applyGroupMove(const Groups::Move &move)
+void QuestionCore::applyGroupMove(const Groups::Move &move)
 {
     switch (move.kind) {
     case Groups::Move::None:
@@ -619,24 +619,24 @@ void TQuestionCore::applyGroupMove(const Groups::Move &move)
     }
 }
 
-void TQuestionCore::stopGauge()
+void QuestionCore::stopGauge()
 {
     m_timer->stop();
     m_timeOutPending = false;
 }
 
-void TQuestionCore::resumeGauge()
+void QuestionCore::resumeGauge()
 {
     if (m_gauge->value() < 100)
         m_timer->start();
 }
 
-void TQuestionCore::reshowEditedQuestion()
+void QuestionCore::reshowEditedQuestion()
 {
     QuestionRow *row = currentRow();
     if (!row)
         return;
-    if (!guarded([this, row] { QuestionWrites::reloadEdited(*DM1, m_options.table, *row); })) {
+    if (!guarded([this, row] { QuestionWrites::reloadEdited(*studyData, m_options.table, *row); })) {
         resumeGauge();
         return;
     }
@@ -644,7 +644,7 @@ void TQuestionCore::reshowEditedQuestion()
     SwitchQuestion(0, m_current);
 }
 
-void TQuestionCore::followAnswerTime()
+void QuestionCore::followAnswerTime()
 {
     if (!m_timer->isActive())
         return;
@@ -652,7 +652,7 @@ void TQuestionCore::followAnswerTime()
         m_timer->setInterval(App::answerTimeTable.intervalFor(row->kind));
 }
 
-void TQuestionCore::restartGauge(int kind)
+void QuestionCore::restartGauge(int kind)
 {
     m_timer->stop();
     m_timeOutPending = false;
@@ -661,7 +661,7 @@ void TQuestionCore::restartGauge(int kind)
     m_timer->start();
 }
 
-void TQuestionCore::gaugeTick()
+void QuestionCore::gaugeTick()
 {
     if (m_gauge->value() < 100)
         m_gauge->setValue(m_gauge->value() + 1);
@@ -672,26 +672,26 @@ void TQuestionCore::gaugeTick()
     timeOut();
 }
 
-void TQuestionCore::timeOut()
+void QuestionCore::timeOut()
 {
     // A prompt already showing is never replaced: the time-out waits until it is answered.
     if (!m_timeOutPending || PromptGate::isShowing())
         return;
     m_timeOutPending = false;
-    ShowPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
+    showPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
     if (QuestionRow *row = currentRow())
-        guarded([this, row] { QuestionWrites::markTimedOut(*DM1, m_options.table, *row); });
+        guarded([this, row] { QuestionWrites::markTimedOut(*studyData, m_options.table, *row); });
 }
 
-void TQuestionCore::refreshNote(bool notePresent)
+void QuestionCore::refreshNote(bool notePresent)
 {
     if (QuestionRow *row = currentRow())
-        guarded([this, row] { QuestionWrites::reloadNote(*DM1, m_options.table, *row); });
+        guarded([this, row] { QuestionWrites::reloadNote(*studyData, m_options.table, *row); });
     if (m_buttons.notes)
         m_buttons.notes->setText(notePresent ? u"有内容"_s : u"笔记"_s);
 }
 
-void TQuestionCore::setStatusLabels(const QuestionRow &row)
+void QuestionCore::setStatusLabels(const QuestionRow &row)
 {
     m_label21->clear();
     if (m_buttons.voidButton)
@@ -707,62 +707,62 @@ void TQuestionCore::setStatusLabels(const QuestionRow &row)
         m_label24->setText(row.edited() ? u"本题被您修改过"_s : QString());
 }
 
-TNumberButton::State TQuestionCore::stateOf(const QuestionRow &row) const
+NumberButton::State QuestionCore::stateOf(const QuestionRow &row) const
 {
     if (m_options.paper && m_review)
-        return isRight(row) ? TNumberButton::Right : TNumberButton::Wrong;
+        return isRight(row) ? NumberButton::Right : NumberButton::Wrong;
     if (!row.answered())
-        return TNumberButton::Unanswered;
+        return NumberButton::Unanswered;
     if (m_options.paper)
-        return TNumberButton::Answered;
-    return isRight(row) ? TNumberButton::Right : TNumberButton::Wrong;
+        return NumberButton::Answered;
+    return isRight(row) ? NumberButton::Right : NumberButton::Wrong;
 }
 
-bool TQuestionCore::isRight(const QuestionRow &row) const
+bool QuestionCore::isRight(const QuestionRow &row) const
 {
     return row.answered() && isRight(row.progress.runAnswer, row.progress.correct);
 }
 
-bool TQuestionCore::isRight(const QString &answer, const QString &correct) const
+bool QuestionCore::isRight(const QString &answer, const QString &correct) const
 {
     if (m_options.paper)
         return !answer.isEmpty() && answer.compare(correct, Qt::CaseInsensitive) == 0;
     return Answer::isRight(answer, correct);
 }
 
-int TQuestionCore::pageOf(int kind) const
+int QuestionCore::pageOf(int kind) const
 {
-    const int page = TDM1::QuestionKindPage(kind);
+    const int page = StudyData::answerPageOfKind(kind);
     if (page == Answer::NoPage && m_options.paper)
         return Answer::Subjective;
     return page;
 }
 
-void TQuestionCore::setButtonEnabled(QAbstractButton *button, bool enabled)
+void QuestionCore::setButtonEnabled(QAbstractButton *button, bool enabled)
 {
     if (button)
         button->setEnabled(enabled);
 }
 
-QuestionRow *TQuestionCore::currentRow()
+QuestionRow *QuestionCore::currentRow()
 {
     if (m_current <= 0 || m_current > m_set.count())
         return nullptr;
     return &m_set.row(m_current);
 }
 
-int TQuestionCore::currentPage() const
+int QuestionCore::currentPage() const
 {
     return m_pages->currentIndex();
 }
 
-bool TQuestionCore::guarded(const std::function<void()> &work)
+bool QuestionCore::guarded(const std::function<void()> &work)
 {
     try {
         work();
         return true;
     } catch (const std::exception &e) {
-        ShowPrompt(u"错误"_s, Db::failureMessage(e, u"发生错误！"_s), 1, 2, u"NO"_s);
+        showPrompt(u"错误"_s, Db::failureMessage(e, u"发生错误！"_s), 1, 2, u"NO"_s);
         return false;
     }
 }

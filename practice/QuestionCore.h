@@ -5,8 +5,8 @@
 #pragma once
 
 #include "practice/QuestionWidgets.h"
-#include "practice/questiongroups.h"
-#include "practice/questionset.h"
+#include "practice/QuestionGroups.h"
+#include "practice/QuestionSet.h"
 
 #include <QList>
 #include <QObject>
@@ -66,15 +66,15 @@ struct QuestionCoreButtons
     QAbstractButton *nextGroup = nullptr;     // "下一组->"
 };
 
-class TQuestionCore : public QObject
+class QuestionCore : public QObject
 {
     Q_OBJECT
 public:
     enum JudgeMode { Leave = 0, Check = 1, Silent = 2 };
     enum PrepareResult { Prepared, EmptySet, MissingPicture };
 
-    TQuestionCore(QWidget *window, const QuestionCoreOptions &options = {});
-    ~TQuestionCore() override;
+    QuestionCore(QWidget *window, const QuestionCoreOptions &options = {});
+    ~QuestionCore() override;
 
     // The six state pictures; false when one is missing (the window then reports and ends).
     bool loadStatePictures();
@@ -84,9 +84,9 @@ public:
     void setCompact(bool compact);
 
     // Widgets for the window to place.
-    TQuestionBody *body() const { return m_body; }
-    TAnswerPages *pages() const { return m_pages; }
-    TAnswerGauge *gauge() const { return m_gauge; }
+    QuestionBody *body() const { return m_body; }
+    AnswerPages *pages() const { return m_pages; }
+    AnswerGauge *gauge() const { return m_gauge; }
     QTimer *answerTimer() const { return m_timer; }
     QWidget *numberPanel() const { return m_numberPanel; }    // fcBG_th, 5 columns of 4
     QWidget *kindPanel() const { return m_kindPanel; }        // fcBG_tx, 2 columns
@@ -94,8 +94,8 @@ public:
     QWidget *groupLabels() const { return m_groupLabels; }       // 共 g 组 N 道题 第 m 组
     QLabel *statusLabel() const { return m_label21; }
     QLabel *editedLabel() const { return m_label24; }
-    QList<TNumberButton *> numberButtons() const { return m_numbers; }
-    QList<TKindButton *> kindButtons() const { return m_kinds; }
+    QList<NumberButton *> numberButtons() const { return m_numbers; }
+    QList<KindButton *> kindButtons() const { return m_kinds; }
 
     // A run: clears every run answer, opens the set, loads the kind pictures and builds the kind
     // buttons from the question-kind table in use. Throws Db::DbError.
@@ -166,7 +166,7 @@ public:
     int currentRecord() const { return m_current; }
     QuestionRow *currentRow();
     int currentPage() const;
-    // The answer page of a kind in this window: QuestionKindPage, and in a paper the
+    // The answer page of a kind in this window: answerPageOfKind, and in a paper the
     // self-assessment page for a kind without one.
     int pageOf(int kind) const;
     // Whether a stored answer counts as right here (a paper compares without regard to case,
@@ -197,7 +197,7 @@ private:
     void gaugeTick();
     // The gauge reached 100: "到时间了" and csbs, once no other prompt shows.
     void timeOut();
-    TNumberButton::State stateOf(const QuestionRow &row) const;
+    NumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
 
     QWidget *m_window;
@@ -218,16 +218,16 @@ private:
     bool m_timeOutPending = false;
     bool m_review = false;
 
-    TQuestionBody *m_body = nullptr;
-    TAnswerPages *m_pages = nullptr;
-    TAnswerGauge *m_gauge = nullptr;
+    QuestionBody *m_body = nullptr;
+    AnswerPages *m_pages = nullptr;
+    AnswerGauge *m_gauge = nullptr;
     QTimer *m_timer = nullptr;
     QWidget *m_numberPanel = nullptr;
     QWidget *m_kindPanel = nullptr;
     QButtonGroup *m_numberGroup = nullptr;
     QButtonGroup *m_kindGroup = nullptr;
-    QList<TNumberButton *> m_numbers;
-    QList<TKindButton *> m_kinds;
+    QList<NumberButton *> m_numbers;
+    QList<KindButton *> m_kinds;
     QWidget *m_questionLabels = nullptr;
     QWidget *m_groupLabels = nullptr;
     QLabel *m_label12 = nullptr;

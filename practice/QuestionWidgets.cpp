@@ -1,8 +1,8 @@
 #include "practice/QuestionWidgets.h"
 
-#include "data/appglobals.h"
-#include "practice/richtext.h"
-#include "ui/fonts.h"
+#include "data/AppGlobals.h"
+#include "ui/RichText.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -103,7 +103,7 @@ bool StatePictures::load(QString *missing, bool withAnswered)
 
 // ---------------------------------------------------------------------------------------------
 
-TNumberButton::TNumberButton(const QString &caption, QWidget *parent) : QAbstractButton(parent)
+NumberButton::NumberButton(const QString &caption, QWidget *parent) : QAbstractButton(parent)
 {
     setText(caption);
     setCheckable(true);
@@ -113,14 +113,14 @@ TNumberButton::TNumberButton(const QString &caption, QWidget *parent) : QAbstrac
     setAccessibleDescription(u"未做"_s);
 }
 
-void TNumberButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
+void NumberButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
 {
     m_normal = normal;
     m_pressed = pressed;
     update();
 }
 
-void TNumberButton::setAnswerState(State state, const StatePictures &pictures)
+void NumberButton::setAnswerState(State state, const StatePictures &pictures)
 {
     m_state = state;
     switch (state) {
@@ -143,12 +143,12 @@ void TNumberButton::setAnswerState(State state, const StatePictures &pictures)
     }
 }
 
-QSize TNumberButton::sizeHint() const
+QSize NumberButton::sizeHint() const
 {
     return m_normal.isNull() ? QSize(32, 24) : m_normal.size();
 }
 
-void TNumberButton::paintEvent(QPaintEvent *)
+void NumberButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     drawStatePicture(p, *this, m_normal, m_pressed);
@@ -162,7 +162,7 @@ void TNumberButton::paintEvent(QPaintEvent *)
 
 // ---------------------------------------------------------------------------------------------
 
-TKindButton::TKindButton(const QString &caption, int kind, QWidget *parent)
+KindButton::KindButton(const QString &caption, int kind, QWidget *parent)
     : QAbstractButton(parent), m_kind(kind)
 {
     setText(caption);
@@ -172,19 +172,19 @@ TKindButton::TKindButton(const QString &caption, int kind, QWidget *parent)
     setAccessibleName(caption);
 }
 
-void TKindButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
+void KindButton::setPictures(const QPixmap &normal, const QPixmap &pressed)
 {
     m_normal = normal;
     m_pressed = pressed;
     update();
 }
 
-QSize TKindButton::sizeHint() const
+QSize KindButton::sizeHint() const
 {
     return m_normal.isNull() ? QSize(96, 28) : m_normal.size();
 }
 
-void TKindButton::paintEvent(QPaintEvent *)
+void KindButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     drawStatePicture(p, *this, m_normal, m_pressed);
@@ -200,19 +200,19 @@ void TKindButton::paintEvent(QPaintEvent *)
 
 // ---------------------------------------------------------------------------------------------
 
-TAnswerGauge::TAnswerGauge(QWidget *parent) : QWidget(parent)
+AnswerGauge::AnswerGauge(QWidget *parent) : QWidget(parent)
 {
     setValue(0);
 }
 
-void TAnswerGauge::setValue(int value)
+void AnswerGauge::setValue(int value)
 {
     m_value = qBound(0, value, 100);
     setAccessibleName(u"答题时间 "_s + QString::number(m_value) + u"/100"_s);
     update();
 }
 
-void TAnswerGauge::paintEvent(QPaintEvent *)
+void AnswerGauge::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     const QRect frame = rect().adjusted(0, 0, -1, -1);
@@ -242,7 +242,7 @@ void TAnswerGauge::paintEvent(QPaintEvent *)
 
 // ---------------------------------------------------------------------------------------------
 
-TAnswerPages::TAnswerPages(QWidget *parent) : QStackedWidget(parent)
+AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
 {
     setObjectName(u"Notebook1"_s);
     setStyleSheet(QString::fromLatin1(kOptionStyle));
@@ -329,7 +329,7 @@ TAnswerPages::TAnswerPages(QWidget *parent) : QStackedWidget(parent)
     setCompact(false);
 }
 
-QWidget *TAnswerPages::makePage(int page, QWidget *content, QLabel **captionOut)
+QWidget *AnswerPages::makePage(int page, QWidget *content, QLabel **captionOut)
 {
     auto *w = new QWidget;
     w->setObjectName(u"TabPage"_s + QString::number(page));
@@ -349,7 +349,7 @@ QWidget *TAnswerPages::makePage(int page, QWidget *content, QLabel **captionOut)
     return w;
 }
 
-void TAnswerPages::setCompact(bool compact)
+void AnswerPages::setCompact(bool compact)
 {
     const int key = compact ? 30 : 36;
     const int height = compact ? 26 : 30;
@@ -376,7 +376,7 @@ void TAnswerPages::setCompact(bool compact)
     }
 }
 
-void TAnswerPages::showPage(int page)
+void AnswerPages::showPage(int page)
 {
     if (page < 0 || page >= Answer::PageCount)
         return;
@@ -384,7 +384,7 @@ void TAnswerPages::showPage(int page)
     setToolTip(Answer::pageHint(page));
 }
 
-Answer::WidgetState TAnswerPages::state() const
+Answer::WidgetState AnswerPages::state() const
 {
     Answer::WidgetState s;
     int visible = 0;
@@ -407,7 +407,7 @@ Answer::WidgetState TAnswerPages::state() const
     return s;
 }
 
-QString TAnswerPages::answerString(int page) const
+QString AnswerPages::answerString(int page) const
 {
     Answer::WidgetState s = state();
     // Only the options shown on the page that is read count.
@@ -422,21 +422,21 @@ QString TAnswerPages::answerString(int page) const
     return Answer::answerString(page, s);
 }
 
-void TAnswerPages::showAnswer(int page, const QString &runAnswer, int optionCount)
+void AnswerPages::showAnswer(int page, const QString &runAnswer, int optionCount)
 {
     Answer::WidgetState s = state();
     Answer::showAnswer(page, runAnswer, optionCount, s);
     applyState(page, s);
 }
 
-void TAnswerPages::pressOption(int page, int option)
+void AnswerPages::pressOption(int page, int option)
 {
     Answer::WidgetState s = state();
     Answer::pressOption(page, option, s);
     applyState(page, s);
 }
 
-void TAnswerPages::applyState(int page, const Answer::WidgetState &s)
+void AnswerPages::applyState(int page, const Answer::WidgetState &s)
 {
     auto setOptions = [&s](std::array<QAbstractButton *, Answer::OptionCount> &buttons,
                            const std::array<bool, Answer::OptionCount> &pressed,
@@ -478,17 +478,17 @@ void TAnswerPages::applyState(int page, const Answer::WidgetState &s)
     }
 }
 
-void TAnswerPages::setSubjectiveCaption(const QString &caption)
+void AnswerPages::setSubjectiveCaption(const QString &caption)
 {
     m_subjectiveCaption->setText(caption);
 }
 
-QString TAnswerPages::subjectiveCaption() const
+QString AnswerPages::subjectiveCaption() const
 {
     return m_subjectiveCaption->text();
 }
 
-void TAnswerPages::setAnswerEnabled(bool enabled)
+void AnswerPages::setAnswerEnabled(bool enabled)
 {
     for (int i = 0; i < count(); ++i) {
         for (QWidget *w : widget(i)->findChildren<QWidget *>()) {
@@ -498,7 +498,7 @@ void TAnswerPages::setAnswerEnabled(bool enabled)
     }
 }
 
-QAbstractButton *TAnswerPages::option(int page, int index) const
+QAbstractButton *AnswerPages::option(int page, int index) const
 {
     if (index < 0 || index >= Answer::OptionCount)
         return nullptr;
@@ -516,7 +516,7 @@ QAbstractButton *TAnswerPages::option(int page, int index) const
 
 // ---------------------------------------------------------------------------------------------
 
-TQuestionBody::TQuestionBody(QWidget *parent) : QWidget(parent)
+QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
 {
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_splitter->setObjectName(u"Splitter1"_s);
@@ -580,11 +580,11 @@ TQuestionBody::TQuestionBody(QWidget *parent) : QWidget(parent)
 
     m_slide = new QTimer(this);
     m_slide->setInterval(15);
-    connect(m_slide, &QTimer::timeout, this, &TQuestionBody::slideStep);
+    connect(m_slide, &QTimer::timeout, this, &QuestionBody::slideStep);
     setCompact(false);
 }
 
-void TQuestionBody::setCompact(bool compact)
+void QuestionBody::setCompact(bool compact)
 {
     const QFont text = Fonts::song(compact ? 14 : 16);
     m_re1->setFont(text);
@@ -598,13 +598,13 @@ void TQuestionBody::setCompact(bool compact)
     m_memo2->setFont(Fonts::song(compact ? 14 : 16));
 }
 
-int TQuestionBody::lowerPaneHeight() const
+int QuestionBody::lowerPaneHeight() const
 {
     const QList<int> sizes = m_splitter->sizes();
     return sizes.size() > 1 ? sizes.at(1) : 0;
 }
 
-void TQuestionBody::showSingle(const QVariant &body)
+void QuestionBody::showSingle(const QVariant &body)
 {
     const int total = qMax(1, m_splitter->height());
     m_splitter->setHandleWidth(0);
@@ -613,7 +613,7 @@ void TQuestionBody::showSingle(const QVariant &body)
     m_re2->clear();
 }
 
-void TQuestionBody::showCompound(const QVariant &stem, const QVariant &body)
+void QuestionBody::showCompound(const QVariant &stem, const QVariant &body)
 {
     if (lowerPaneHeight() <= 0 || m_splitter->handleWidth() <= 0) {
         const int total = qMax(m_splitter->height(), 300);
@@ -624,13 +624,13 @@ void TQuestionBody::showCompound(const QVariant &stem, const QVariant &body)
     RichText::show(m_re2, body);
 }
 
-void TQuestionBody::clearPanes()
+void QuestionBody::clearPanes()
 {
     m_re1->clear();
     m_re2->clear();
 }
 
-void TQuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const QString &correct)
+void QuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const QString &correct)
 {
     m_tip->setText(Answer::panelVerdict(right));
     m_tip->setStyleSheet(right ? u"color: #1F843C;"_s : u"color: #B0281F;"_s);
@@ -644,7 +644,7 @@ void TQuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const
     m_slide->start();
 }
 
-void TQuestionBody::closeAnswerPanel(bool animated)
+void QuestionBody::closeAnswerPanel(bool animated)
 {
     m_panelOpen = false;
     m_step = 0;
@@ -657,12 +657,12 @@ void TQuestionBody::closeAnswerPanel(bool animated)
     m_slide->start();
 }
 
-int TQuestionBody::answerPanelWidth() const
+int QuestionBody::answerPanelWidth() const
 {
     return m_panel->isVisible() ? m_panel->width() : 0;
 }
 
-void TQuestionBody::slideStep()
+void QuestionBody::slideStep()
 {
     // Each step moves 20 pixels more than the one before.
     m_step += 20;
@@ -681,7 +681,7 @@ void TQuestionBody::slideStep()
     }
 }
 
-void TQuestionBody::resizeEvent(QResizeEvent *event)
+void QuestionBody::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (m_panel->isVisible()) {
@@ -692,7 +692,7 @@ void TQuestionBody::resizeEvent(QResizeEvent *event)
 
 // ---------------------------------------------------------------------------------------------
 
-TRunClock::TRunClock(QLabel *label, QObject *parent)
+RunClock::RunClock(QLabel *label, QObject *parent)
     : QObject(parent), m_label(label), m_timer(new QTimer(this))
 {
     auto monotonic = std::make_shared<QElapsedTimer>();
@@ -700,28 +700,28 @@ TRunClock::TRunClock(QLabel *label, QObject *parent)
     m_now = [monotonic] { return monotonic->elapsed(); };
     m_timer->setInterval(1000);
     m_timer->setTimerType(Qt::PreciseTimer);
-    connect(m_timer, &QTimer::timeout, this, &TRunClock::tick);
+    connect(m_timer, &QTimer::timeout, this, &RunClock::tick);
     m_label->setText(format(0));
 }
 
-void TRunClock::setTimeSource(TimeSource source)
+void RunClock::setTimeSource(TimeSource source)
 {
     m_now = std::move(source);
 }
 
-QString TRunClock::format(qint64 seconds)
+QString RunClock::format(qint64 seconds)
 {
     return QString::number(seconds / 3600) + u':' +
            QString::number(seconds % 3600 / 60).rightJustified(2, u'0') + u':' +
            QString::number(seconds % 60).rightJustified(2, u'0');
 }
 
-qint64 TRunClock::runningSeconds(int allowanceMs) const
+qint64 RunClock::runningSeconds(int allowanceMs) const
 {
     return m_stoppedSeconds + (m_now() - m_startMs + allowanceMs) / 1000;
 }
 
-void TRunClock::start()
+void RunClock::start()
 {
     m_stoppedSeconds = 0;
     m_startMs = m_now();
@@ -730,7 +730,7 @@ void TRunClock::start()
     m_timer->start();
 }
 
-QString TRunClock::stop()
+QString RunClock::stop()
 {
     if (m_running) {
         m_stoppedSeconds = runningSeconds(0);
@@ -741,7 +741,7 @@ QString TRunClock::stop()
     return m_label->text();
 }
 
-void TRunClock::resume()
+void RunClock::resume()
 {
     if (m_running)
         return;
@@ -750,12 +750,12 @@ void TRunClock::resume()
     m_timer->start();
 }
 
-QString TRunClock::text() const
+QString RunClock::text() const
 {
     return m_label->text();
 }
 
-void TRunClock::tick()
+void RunClock::tick()
 {
     if (!m_running)
         return;
@@ -766,7 +766,7 @@ void TRunClock::tick()
 
 // ---------------------------------------------------------------------------------------------
 
-TClockAnimation::TClockAnimation(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+ClockAnimation::ClockAnimation(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
 {
     setObjectName(u"Animate1"_s);
     setAccessibleName(u"计时动画"_s);
@@ -777,17 +777,17 @@ TClockAnimation::TClockAnimation(QWidget *parent) : QWidget(parent), m_timer(new
     });
 }
 
-void TClockAnimation::start()
+void ClockAnimation::start()
 {
     m_timer->start();
 }
 
-void TClockAnimation::stop()
+void ClockAnimation::stop()
 {
     m_timer->stop();
 }
 
-void TClockAnimation::paintEvent(QPaintEvent *)
+void ClockAnimation::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);

@@ -3,7 +3,7 @@
 // the run clock.
 #pragma once
 
-#include "practice/answerstring.h"
+#include "practice/AnswerString.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
@@ -43,13 +43,13 @@ struct StatePictures
 };
 
 // A number button: its picture (normal or, while checked, pressed) with the number drawn on it.
-class TNumberButton : public QAbstractButton
+class NumberButton : public QAbstractButton
 {
     Q_OBJECT
 public:
     enum State { Unanswered, Right, Wrong, Answered };
 
-    TNumberButton(const QString &caption, QWidget *parent = nullptr);
+    NumberButton(const QString &caption, QWidget *parent = nullptr);
     void setPictures(const QPixmap &normal, const QPixmap &pressed);
     // Pictures and accessible description for an answer state.
     void setAnswerState(State state, const StatePictures &pictures);
@@ -70,11 +70,11 @@ private:
 };
 
 // A question-kind button drawn from the two kind-button pictures.
-class TKindButton : public QAbstractButton
+class KindButton : public QAbstractButton
 {
     Q_OBJECT
 public:
-    TKindButton(const QString &caption, int kind, QWidget *parent = nullptr);
+    KindButton(const QString &caption, int kind, QWidget *parent = nullptr);
     void setPictures(const QPixmap &normal, const QPixmap &pressed);
     int kind() const { return m_kind; }
     QSize sizeHint() const override;
@@ -89,11 +89,11 @@ private:
 };
 
 // The answer-time gauge: 100 steps, filled from the bottom, steps above 65 in red.
-class TAnswerGauge : public QWidget
+class AnswerGauge : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TAnswerGauge(QWidget *parent = nullptr);
+    explicit AnswerGauge(QWidget *parent = nullptr);
     int value() const { return m_value; }
     void setValue(int value);
     QSize sizeHint() const override { return {16, 200}; }
@@ -106,11 +106,11 @@ private:
 };
 
 // The six answer pages (Notebook1): 单选, 多选, 填空, 判断, 主观, 配伍.
-class TAnswerPages : public QStackedWidget
+class AnswerPages : public QStackedWidget
 {
     Q_OBJECT
 public:
-    explicit TAnswerPages(QWidget *parent = nullptr);
+    explicit AnswerPages(QWidget *parent = nullptr);
 
     // Shows a page (0..5) with its hint as the tooltip of the answer area; 99 keeps the page.
     void showPage(int page);
@@ -151,11 +151,11 @@ private:
 
 // The body panes Re1 (stem or whole question) and Re2 (a compound question's own text) with the
 // splitter between them, and the answer panel Panel2 that slides over them.
-class TQuestionBody : public QWidget
+class QuestionBody : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TQuestionBody(QWidget *parent = nullptr);
+    explicit QuestionBody(QWidget *parent = nullptr);
 
     // One pane: the lower pane and the splitter shrink to nothing.
     void showSingle(const QVariant &body);
@@ -197,14 +197,14 @@ private:
 // The run clock of a question window: h:mm:ss since it started, refreshed every second. It can
 // be stopped and run on from the stopped value (the mock exam's pause), so paused spans do not
 // count.
-class TRunClock : public QObject
+class RunClock : public QObject
 {
     Q_OBJECT
 public:
     // Monotonic milliseconds; tests set their own source.
     using TimeSource = std::function<qint64()>;
 
-    TRunClock(QLabel *label, QObject *parent = nullptr);
+    RunClock(QLabel *label, QObject *parent = nullptr);
     void start();
     // Stops the clock and returns the elapsed text it shows.
     QString stop();
@@ -232,11 +232,11 @@ private:
 };
 
 // The small animation beside the run clock: a turning hourglass-like sweep.
-class TClockAnimation : public QWidget
+class ClockAnimation : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TClockAnimation(QWidget *parent = nullptr);
+    explicit ClockAnimation(QWidget *parent = nullptr);
     void start();
     void stop();
     QSize sizeHint() const override { return {28, 28}; }

@@ -1,6 +1,6 @@
 #include "ui/ChartWidget.h"
 
-#include "ui/fonts.h"
+#include "ui/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QHelpEvent>

@@ -1,8 +1,8 @@
 #include "ui/MenuWidget.h"
 
-#include "data/clock.h"
-#include "ui/fonts.h"
-#include "ui/picture.h"
+#include "data/Clock.h"
+#include "ui/Fonts.h"
+#include "ui/Picture.h"
 
 #include <QFile>
 #include <QFileInfo>

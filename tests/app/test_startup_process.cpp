@@ -1,9 +1,9 @@
 // The built program started as a process: one running copy per program folder, and the exit
 // codes and messages of a start that cannot go on.
-#include "app/singleinstance.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "support/testsupport.h"
+#include "app/SingleInstance.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -286,9 +286,9 @@ private slots:
         TempProgramFolder folder;
         QVERIFY(installProgram(folder.path()));
         {
-            TDM1 dm;
-            QVERIFY(dm.DataModuleCreate(folder.path()));
-            Db::exec(dm.ADOCn1(), u"update tab_plan set PlanMark=0, PlanAmount=100000"_s);
+            StudyData dm;
+            QVERIFY(dm.openInProgramFolder(folder.path()));
+            Db::exec(dm.connection(), u"update tab_plan set PlanMark=0, PlanAmount=100000"_s);
             dm.close();
         }
         Program program(folder.path(), {u"STUDYAID_COMMAND=quit"_s});

@@ -1,11 +1,11 @@
 // Saving the candidate's own questions on a temporary fixture copy: the running number and id,
 // the counters a new question raises (checked against a recount of the rows), rollback of a
 // failed save, and what an edit rewrites and recounts.
-#include "authoring/authoring.h"
-#include "authoring/counters.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "support/testsupport.h"
+#include "authoring/Authoring.h"
+#include "authoring/Counters.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "support/TestSupport.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -31,10 +31,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.DataModuleCreate(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
         ASSERT_EQ(testsupport::counterMismatches(db()), QStringList());
     }
-    QSqlDatabase db() const { return dm.ADOCn1(); }
+    QSqlDatabase db() const { return dm.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -84,7 +84,7 @@ protected:
     }
 
     testsupport::TempProgramFolder folder;
-    TDM1 dm;
+    StudyData dm;
 };
 
 TEST_F(AuthoringTest, RunningNumberFollowsTheLargestUserIdOfAnyChapterOrKind)

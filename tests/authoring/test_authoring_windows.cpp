@@ -2,19 +2,19 @@
 // the chapter browser, editing the question on screen in the practice window, the exam-point
 // picker's limits and pre-ticking, rich text typed, formatted and pasted, and failed saves.
 #include "authoring/RichEditor.h"
-#include "authoring/UInPut.h"
-#include "authoring/UselectFg.h"
-#include "authoring/Utedit.h"
-#include "authoring/authoring.h"
-#include "authoring/counters.h"
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
+#include "authoring/QuestionEntryWindow.h"
+#include "authoring/PointPicker.h"
+#include "authoring/QuestionEditWindow.h"
+#include "authoring/Authoring.h"
+#include "authoring/Counters.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
 #include "practice/QuestionCore.h"
-#include "practice/Ukmmc.h"
-#include "practice/Ulxxt.h"
-#include "practice/practicesets.h"
-#include "support/testsupport.h"
+#include "practice/ChapterBrowser.h"
+#include "practice/PracticeWindow.h"
+#include "practice/PracticeSets.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -140,10 +140,10 @@ class AuthoringWindowsTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<testsupport::StudyData> data;
+    std::unique_ptr<testsupport::TestDatabase> data;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
-    QSqlDatabase db() const { return data->dm.ADOCn1(); }
+    QSqlDatabase db() const { return data->dm.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -168,10 +168,10 @@ private:
         const Authoring::PointInfo p = Authoring::readPoints(db(), {code}).value(0);
         return {p.groupName, p.title};
     }
-    std::unique_ptr<TFrmLxxt> practice(const QString &query)
+    std::unique_ptr<PracticeWindow> practice(const QString &query)
     {
         App::practiceQuery = query;
-        auto frm = std::make_unique<TFrmLxxt>();
+        auto frm = std::make_unique<PracticeWindow>();
         frm->setWindowTitle(u"练习新题"_s);
         if (!frm->PreparePracticeRun())
             return nullptr;
@@ -179,7 +179,7 @@ private:
         return frm;
     }
     // Shows the question with the given id in a practice window; false when it is not in the set.
-    bool showQuestion(TFrmLxxt *frm, const QString &id)
+    bool showQuestion(PracticeWindow *frm, const QString &id)
     {
         QuestionSet &set = frm->core()->questionSet();
         for (int r = 1; r <= set.count(); ++r) {
@@ -191,7 +191,7 @@ private:
         return false;
     }
     // Ticks the points of a group in an open picker (the first by keyboard) and presses 确定.
-    void pickPoints(TFrmSelectFG *picker, const QString &groupName, const QList<int> &rows)
+    void pickPoints(PointPicker *picker, const QString &groupName, const QList<int> &rows)
     {
         auto *groups = child<QComboBox>(picker, u"ComboBox1"_s);
         groups->setCurrentIndex(groups->findText(groupName));
@@ -211,7 +211,7 @@ private:
 private slots:
     void init()
     {
-        data = std::make_unique<testsupport::StudyData>();
+        data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
         App::currentPaperKind = 1;
         App::answerTimeTable = {};
@@ -229,7 +229,7 @@ private slots:
 
     void entryKindRuleAndValidation()
     {
-        TFrmInPut frm;
+        QuestionEntryWindow frm;
         frm.setChapterCode(u"010101"_s);
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
@@ -328,7 +328,7 @@ private slots:
 
     void entryFromTheBrowserNumbersAndCountsQuestions()
     {
-        TFrmkmmc browser;
+        ChapterBrowser browser;
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
         auto *grid = child<QTableView>(&browser, u"DBGrid1"_s);
@@ -345,13 +345,13 @@ private slots:
         const QString body = u"他说：\"别忘了'安全'\" C:\\temp\\a.txt <b>&amp;</b> 1 < 2 > 0"_s;
         const auto first = pointNames(u"010101001"_s);
         const auto second = pointNames(u"010101002"_s);
-        whenModal<TFrmInPut>([&](TFrmInPut *entry) {
+        whenModal<QuestionEntryWindow>([&](QuestionEntryWindow *entry) {
             QCOMPARE(child<QLabel>(entry, u"Lb_cap"_s)->text(), u"试题录入 [第一节]"_s);
             type(editor(entry, u"Re1"_s), body);
             auto *answer = child<QLineEdit>(entry, u"Edit1"_s);
             type(answer, u"c"_s);
             child<QSpinBox>(entry, u"SE_Num"_s)->setValue(4);
-            whenModal<TFrmSelectFG>([this](TFrmSelectFG *picker) {
+            whenModal<PointPicker>([this](PointPicker *picker) {
                 pickPoints(picker, u"安全生产法"_s, {0, 1});
             });
             button(entry, u"BtnAddFg"_s)->click();
@@ -413,7 +413,7 @@ private slots:
         // A save that fails on its last step stores nothing and keeps the form.
         exec(u"create trigger fail before update on tab_kmmc begin select raise(abort,'disk'); end"_s);
         {
-            TFrmInPut entry;
+            QuestionEntryWindow entry;
             entry.setChapterCode(u"010101"_s);
             entry.show();
             QVERIFY(QTest::qWaitForWindowExposed(&entry));
@@ -436,7 +436,7 @@ private slots:
 
         // The browser: a subject cannot take questions; an entry window that cannot open is
         // reported after the grid is back on the chapter.
-        TFrmkmmc browser;
+        ChapterBrowser browser;
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
         auto *grid = child<QTableView>(&browser, u"DBGrid1"_s);
@@ -481,7 +481,7 @@ private slots:
         QFETCH(int, linked);
         QFETCH(int, ticked);
         QFETCH(QString, message);
-        TFrmSelectFG picker;
+        PointPicker picker;
         picker.setLinkedCount(linked);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
@@ -511,7 +511,7 @@ private slots:
         // A point of the first group that the question links already.
         exec(u"insert into tab_rule (id,ftid,sn,q) values ('01','010000001','总则',0)"_s);
         exec(u"insert into tab_fgmc (id,n) values ('0101','不列出'),('0','不列出')"_s);
-        TFrmSelectFG picker;
+        PointPicker picker;
         picker.setLinkedCodes({u"010000001"_s, u"010101001"_s});
         picker.setLinkedCount(2);
         picker.show();
@@ -552,7 +552,7 @@ private slots:
         QCOMPARE(picker.pickedPoints().first().title, u"从业人员的权利"_s);
         QCOMPARE(picker.groupName(), u"安全生产法"_s);
 
-        TFrmSelectFG limited;
+        PointPicker limited;
         limited.setLinkedCodes({u"010101001"_s});
         limited.setLinkedCount(6);
         limited.show();
@@ -568,8 +568,8 @@ private slots:
 
     void usagePage()
     {
-        TFrmSelectFG picker;
-        picker.setPage(TFrmSelectFG::UsagePage);
+        PointPicker picker;
+        picker.setPage(PointPicker::UsagePage);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
         QCOMPARE(child<QStackedWidget>(&picker, u"Notebook1"_s)->currentIndex(), 1);
@@ -597,7 +597,7 @@ private slots:
 
         const auto p1 = pointNames(u"010101001"_s);
         const auto p2 = pointNames(u"010102001"_s);
-        whenModal<TfrmTedit>([&](TfrmTedit *edit) {
+        whenModal<QuestionEditWindow>([&](QuestionEditWindow *edit) {
             QVERIFY(!gauge->isActive());
             QCOMPARE(edit->windowTitle(), u"试题修改"_s);
             QVERIFY(child<QWidget>(edit, u"RxDBRichEdit3_panel"_s)->isHidden());
@@ -673,14 +673,14 @@ private slots:
         testsupport::saveShot(frm.get(), u"practice_after_edit"_s);
 
         // Cancelling changes nothing and lets the gauge run on; a second save counts again.
-        whenModal<TfrmTedit>([](TfrmTedit *edit) {
+        whenModal<QuestionEditWindow>([](QuestionEditWindow *edit) {
             editor(edit, u"RxDBRichEdit2"_s)->setPlainText(u"不保存"_s);
             button(edit, u"BtnCancel"_s)->click();
         });
         button(frm.get(), u"epEfTrBtn11"_s)->click();
         QVERIFY(gauge->isActive());
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 1);
-        whenModal<TfrmTedit>([](TfrmTedit *edit) { button(edit, u"BtnSave"_s)->click(); });
+        whenModal<QuestionEditWindow>([](QuestionEditWindow *edit) { button(edit, u"BtnSave"_s)->click(); });
         button(frm.get(), u"epEfTrBtn11"_s)->click();
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 2);
         QCOMPARE(prompts->messages(), QStringList());
@@ -695,7 +695,7 @@ private slots:
              u"K7='990000001',K8='990000002',K9='990000003',K10='990000004',K11='990000005',"
              u"K12='990000006' where A1=?"_s,
              {id});
-        TfrmTedit edit;
+        QuestionEditWindow edit;
         QVERIFY(edit.loadQuestion(id));
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
@@ -715,7 +715,7 @@ private slots:
         // Nine: the picker opens but refuses any pick.
         points->setCurrentRow(9);
         QTest::keyClick(points, Qt::Key_Delete);
-        whenModal<TFrmSelectFG>([](TFrmSelectFG *picker) {
+        whenModal<PointPicker>([](PointPicker *picker) {
             auto *groups = child<QComboBox>(picker, u"ComboBox1"_s);
             groups->setCurrentIndex(groups->findText(u"管理"_s));
             groups->setCurrentIndex(groups->findText(u"安全管理"_s));
@@ -730,7 +730,7 @@ private slots:
         edit.close();
 
         // A compound question shows its stem.
-        TfrmTedit compound;
+        QuestionEditWindow compound;
         QVERIFY(compound.loadQuestion(u"0401010000000001-1"_s));
         compound.show();
         QVERIFY(QTest::qWaitForWindowExposed(&compound));
@@ -741,7 +741,7 @@ private slots:
 
     void pastedFormattingIsKept()
     {
-        TFrmInPut entry;
+        QuestionEntryWindow entry;
         entry.setChapterCode(u"010101"_s);
         entry.show();
         QVERIFY(QTest::qWaitForWindowExposed(&entry));

@@ -1,12 +1,12 @@
 // Mock-exam papers without windows: naming after deletions, drawing (counts, distinctness, the
 // eligible pool, small pools), a failed draw leaving nothing behind, grading and the history's
 // figures, each on a temporary copy of the fixture database.
-#include "data/appglobals.h"
-#include "data/clock.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "exam/paper.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "exam/Paper.h"
+#include "support/TestSupport.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -26,10 +26,10 @@ protected:
     {
         ASSERT_TRUE(data.isValid());
         App::currentPaperKind = 1;
-        data.dm.pointKindTable(1);
+        data.dm.useKindTable(1);
     }
 
-    QSqlDatabase db() const { return data.dm.ADOCn1(); }
+    QSqlDatabase db() const { return data.dm.connection(); }
     QVariant value(const QString &sql, const QVariantList &values = {}) const
     {
         return Db::scalar(db(), sql, values);
@@ -57,7 +57,7 @@ protected:
     Paper::NewPaper create(int kind = 1, quint32 seed = 7)
     {
         App::currentPaperKind = kind;
-        data.dm.pointKindTable(kind);
+        data.dm.useKindTable(kind);
         QRandomGenerator random(seed);
         return Paper::createPaper(data.dm, kind, kToday, random);
     }
@@ -70,7 +70,7 @@ protected:
         return list;
     }
 
-    testsupport::StudyData data;
+    testsupport::TestDatabase data;
 };
 
 TEST_F(PaperTest, FirstPaperAndTitle)
@@ -102,13 +102,13 @@ TEST_F(PaperTest, NamingAfterDeletions)
     };
     // Each case on a fresh copy (it takes over the connection of the fixture's copy).
     for (const Case &c : {Case{7, u"tab_exam7"_s, 7}, Case{3, u"tab_exam8"_s, 8}}) {
-        testsupport::StudyData fresh;
+        testsupport::TestDatabase fresh;
         ASSERT_TRUE(fresh.isValid());
         QRandomGenerator random(1);
         for (int i = 1; i <= 7; ++i)
             Paper::createPaper(fresh.dm, 1, kToday, random);
         Paper::deletePaper(fresh.dm, u"tab_exam"_s + QString::number(c.deleted));
-        EXPECT_FALSE(Db::hasTable(fresh.dm.ADOCn1(), u"tab_exam"_s + QString::number(c.deleted)));
+        EXPECT_FALSE(Db::hasTable(fresh.dm.connection(), u"tab_exam"_s + QString::number(c.deleted)));
         const Paper::NewPaper p = Paper::createPaper(fresh.dm, 1, kToday, random);
         EXPECT_EQ(p.table, c.next) << c.deleted;
         EXPECT_EQ(p.sequence, c.sequence) << c.deleted;
@@ -310,13 +310,13 @@ TEST_F(PaperTest, HistoryFigures)
 // paper draws at its count, all from the paper's subject) and no two of them are the same paper.
 TEST(ShippedPapers, FiveInARowAreFullAndDiffer)
 {
-    testsupport::StudyData data(testsupport::shippedDb());
+    testsupport::TestDatabase data(testsupport::shippedDb());
     ASSERT_TRUE(data.isValid());
-    const QSqlDatabase db = data.dm.ADOCn1();
+    const QSqlDatabase db = data.dm.connection();
     QRandomGenerator random(20261210);
     for (int kind : {1, 2, 3, 4, 5}) {
         App::currentPaperKind = kind;
-        data.dm.pointKindTable(kind);
+        data.dm.useKindTable(kind);
         const QString prefix = Paper::kindInfo(kind).prefix;
         QList<QSet<QString>> papers;
         for (int n = 0; n < 5; ++n) {

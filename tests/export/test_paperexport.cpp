@@ -1,13 +1,13 @@
 // The paper written out as .docx, checked in the document's own XML: headings, numbering, the
 // answer section, exam-point labels, rich text with East Asian attributes, no overwriting, and
 // a failed write reported without leaving anything behind.
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "data/schema.h"
-#include "export/paperexport.h"
-#include "export/wordexport.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "data/Schema.h"
+#include "export/PaperExport.h"
+#include "export/WordExport.h"
+#include "support/TestSupport.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -78,7 +78,7 @@ protected:
     {
         ASSERT_TRUE(data.isValid());
         ASSERT_TRUE(out.isValid());
-        db = data.dm.ADOCn1();
+        db = data.dm.connection();
         Schema::createPaperTable(db, kPaper);
         Db::exec(db, u"DELETE FROM tab_tx1"_s);
         Db::exec(db, u"INSERT INTO tab_tx1 (A1, B1, B2, B3, time) VALUES (11, '单选', 70, 1, 1),"
@@ -104,7 +104,7 @@ protected:
 
     QString exportNow() { return PaperExport::exportPaper(db, kPaper, kTitle, u"tab_tx1"_s, out.path()); }
 
-    testsupport::StudyData data;
+    testsupport::TestDatabase data;
     QTemporaryDir out;
     QSqlDatabase db;
 };

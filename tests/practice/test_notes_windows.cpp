@@ -1,12 +1,12 @@
 // The explanation and notes windows on a temporary fixture copy: what the viewer shows for each
 // kind of stored explanation, and what the notes window writes and reports when it closes.
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "data/schema.h"
-#include "practice/Ubj.h"
-#include "practice/Ujx.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "data/Schema.h"
+#include "practice/NotesWindow.h"
+#include "practice/ExplanationWindow.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -46,7 +46,7 @@ class NotesWindowsTest : public QObject
 private slots:
     void init()
     {
-        data = std::make_unique<testsupport::StudyData>();
+        data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
         dm = &data->dm;
     }
@@ -73,7 +73,7 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, text);
         QFETCH(bool, bold);
-        TFrmJx frm;
+        ExplanationWindow frm;
         frm.bind(value);
         auto *viewer = frm.findChild<QTextBrowser *>();
         QVERIFY(viewer);
@@ -88,7 +88,7 @@ private slots:
 
     void explanationWindowRestoresTheCursorAndCloses()
     {
-        TFrmJx frm;
+        ExplanationWindow frm;
         QCOMPARE(frm.windowTitle(), u"解析"_s);
         frm.bind(htmlBytes(u"要点"_s));
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -124,10 +124,10 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, closeBy);
         QFETCH(bool, flag);
-        Db::exec(dm->ADOCn1(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
+        Db::exec(dm->connection(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
         App::notePresentFlag = !flag;
 
-        TFrmBj frm;
+        NotesWindow frm;
         QCOMPARE(frm.windowTitle(), u"笔记"_s);
         frm.bind(u"lx"_s, QString(), kQuestion);
         auto *memo = frm.findChild<QPlainTextEdit *>();
@@ -156,7 +156,7 @@ private slots:
             QTest::keyClick(&frm, Qt::Key_Escape);
         QVERIFY(!frm.isVisible());
 
-        QSqlQuery q = Db::query(dm->ADOCn1(), u"select A14, A14 is null from tab_answ where A1=?"_s,
+        QSqlQuery q = Db::query(dm->connection(), u"select A14, A14 is null from tab_answ where A1=?"_s,
                                 {kQuestion});
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), typed);
@@ -167,18 +167,18 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         frm.close();
-        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+        QCOMPARE(Db::scalar(dm->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
                      .toString(),
                  typed);
     }
 
     void examNoteGoesToThePaperRow()
     {
-        const QSqlDatabase db = dm->ADOCn1();
+        const QSqlDatabase db = dm->connection();
         Schema::createPaperTable(db, u"tab_exam7"_s);
         Db::exec(db, u"insert into tab_exam7 (A1,A14) values (?,?)"_s, {kQuestion, u"卷中笔记"_s});
         Db::exec(db, u"update tab_answ set A14='练习笔记' where A1=?"_s, {kQuestion});
-        TFrmBj frm;
+        NotesWindow frm;
         frm.bind(u"ks"_s, u"tab_exam7"_s, kQuestion);
         auto *memo = frm.findChild<QPlainTextEdit *>();
         QCOMPARE(memo->toPlainText(), u"卷中笔记"_s);
@@ -199,32 +199,32 @@ private slots:
     void failuresAreToldInChinese()
     {
         testsupport::PromptCatcher prompts;
-        Db::exec(dm->ADOCn1(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
+        Db::exec(dm->connection(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
         {
-            TFrmBj frm;
+            NotesWindow frm;
             frm.bind(u"ks"_s, u"tab_gone"_s, kQuestion);
             QVERIFY(frm.findChild<QPlainTextEdit *>()->isReadOnly());
             frm.close();
         }
         QCOMPARE(prompts.messages(), QStringList{u"无法读取笔记！"_s});
 
-        Db::exec(dm->ADOCn1(), u"create trigger no_note before update on tab_answ "
+        Db::exec(dm->connection(), u"create trigger no_note before update on tab_answ "
                                u"begin select raise(abort, 'notes locked'); end"_s);
         {
-            TFrmBj frm;
+            NotesWindow frm;
             frm.bind(u"lx"_s, QString(), kQuestion);
             frm.findChild<QPlainTextEdit *>()->setPlainText(u"  "_s);
             frm.show();
             QVERIFY(QTest::qWaitForWindowExposed(&frm));
             frm.close();
         }
-        Db::exec(dm->ADOCn1(), u"drop trigger no_note"_s);
+        Db::exec(dm->connection(), u"drop trigger no_note"_s);
         QCOMPARE(prompts.messages().value(1), u"发生错误，笔记没有保存！"_s);
         QVERIFY(App::notePresentFlag);
 
         Db::setBusyTimeout(100);
         {
-            TFrmBj frm;
+            NotesWindow frm;
             frm.bind(u"lx"_s, QString(), kQuestion);
             frm.findChild<QPlainTextEdit *>()->setPlainText(u"新笔记"_s);
             frm.show();
@@ -238,7 +238,7 @@ private slots:
                  u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s);
         QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
         QCOMPARE(prompts.messages().size(), 3);
-        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+        QCOMPARE(Db::scalar(dm->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
                      .toString(),
                  u"旧笔记"_s);
     }
@@ -246,7 +246,7 @@ private slots:
     void noteOfAMissingRowIsNotWritten()
     {
         App::notePresentFlag = true;
-        TFrmBj frm;
+        NotesWindow frm;
         frm.bind(u"lx"_s, QString(), u"NOSUCHID0001"_s);
         auto *memo = frm.findChild<QPlainTextEdit *>();
         QVERIFY(memo->isReadOnly());
@@ -254,14 +254,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         frm.close();
         QVERIFY(!App::notePresentFlag);
-        QCOMPARE(Db::scalar(dm->ADOCn1(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
+        QCOMPARE(Db::scalar(dm->connection(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
                      .toInt(),
                  0);
     }
 
 private:
-    std::unique_ptr<testsupport::StudyData> data;
-    TDM1 *dm = nullptr;
+    std::unique_ptr<testsupport::TestDatabase> data;
+    StudyData *dm = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(NotesWindowsTest)

@@ -3,20 +3,21 @@
 // saves pictures of the study log, the three charts, the plan and the settings windows, a printed
 // chart as PDF, and the answered database (OUTDIR/answered.mdb), for looking at the layouts.
 // Run with QT_QPA_PLATFORM=offscreen (or under xvfb-run).
-#include "data/appglobals.h"
-#include "data/clock.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "practice/Ulxxt.h"
-#include "practice/practicesets.h"
-#include "progress/Uconfig.h"
-#include "progress/Uplan.h"
-#include "progress/Urz.h"
-#include "progress/uchart.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "practice/PracticeWindow.h"
+#include "practice/PracticeSets.h"
+#include "progress/SoundAndTimeSettingsWindow.h"
+#include "ui/BackgroundMusic.h"
+#include "progress/PlanWindow.h"
+#include "progress/StudyLogWindow.h"
+#include "progress/ChartWindow.h"
+#include "support/TestSupport.h"
 #include "ui/ChartWidget.h"
-#include "ui/fonts.h"
-#include "ui/prompthook.h"
+#include "ui/Fonts.h"
+#include "ui/PromptHook.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,7 +45,7 @@ bool click(QWidget *w, const QString &name)
 void practise(PracticeSets::Set set, const QString &chapter, int count, int seed)
 {
     App::practiceQuery = PracticeSets::practiceQuery(set, chapter);
-    TFrmLxxt frm;
+    PracticeWindow frm;
     frm.setWindowTitle(u"练习新题"_s);
     if (!frm.PreparePracticeRun())
         return;
@@ -69,7 +70,7 @@ void practise(PracticeSets::Set set, const QString &chapter, int count, int seed
     frm.close();
 }
 
-void chooseChart(Tfrmchart &frm, int item)
+void chooseChart(ChartWindow &frm, int item)
 {
     if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup1Item"_s + QString::number(item))) {
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
@@ -93,21 +94,21 @@ int main(int argc, char **argv)
     App::displayMode = args.at(2);
     testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3)
                                                           : testsupport::shippedDb());
-    TDM1 dm;
-    if (!folder.isValid() || !dm.DataModuleCreate(folder.path())) {
+    StudyData dm;
+    if (!folder.isValid() || !dm.openInProgramFolder(folder.path())) {
         std::fprintf(stderr, "cannot open the database\n");
         return 1;
     }
-    DM1 = &dm;
+    studyData = &dm;
     App::programFolder = folder.path();
     PromptHook::set([](const PromptCall &) { return 1; });
-    App::loadAnswerTimeTable(dm.ADOCn1(), 1, App::answerTimeTable);
-    TFrmConfig::setMusicSwitch([](const QString &, bool) {});
+    App::loadAnswerTimeTable(dm.connection(), 1, App::answerTimeTable);
+    BackgroundMusic::setSwitch([](const QString &, bool) {});
 
     const QDate today = QDate::currentDate();
     // Each day new questions of six chapters, and the wrong ones of the day before again.
     QStringList chapters;
-    QSqlQuery q = Db::query(dm.ADOCn1(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
+    QSqlQuery q = Db::query(dm.connection(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
     while (q.next())
         chapters.append(q.value(0).toString());
     for (int day = 0; day < 4; ++day) {
@@ -121,13 +122,13 @@ int main(int argc, char **argv)
 
     const QString mode = App::displayMode;
     {
-        TFrmRz frm;
+        StudyLogWindow frm;
         frm.show();
         QTest::qWait(100);
         savePicture(&frm, out, u"log_"_s + mode);
     }
     {
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QTest::qWait(100);
         savePicture(&frm, out, u"chart_frequency_"_s + mode);
@@ -149,7 +150,7 @@ int main(int argc, char **argv)
         frm.printChart(printer);
     }
     {
-        TFrmplan frm;
+        PlanWindow frm;
         frm.show();
         QTest::qWait(50);
         savePicture(&frm, out, u"plan_"_s + mode);
@@ -158,12 +159,12 @@ int main(int argc, char **argv)
     }
     for (int variant : {0, 1}) {
         App::settingsVariant = variant;
-        TFrmConfig frm;
+        SoundAndTimeSettingsWindow frm;
         frm.show();
         QTest::qWait(50);
         savePicture(&frm, out, u"config_"_s + QString::number(variant) + u'_' + mode);
     }
-    DM1 = nullptr;
+    studyData = nullptr;
     dm.close();
     QFile::remove(QDir(out).filePath(u"answered.mdb"_s));
     QFile::copy(folder.databasePath(), QDir(out).filePath(u"answered.mdb"_s));

@@ -1,13 +1,13 @@
 // The logic behind the progress windows: the countdown, the plan row, the log totals, the chart
 // figures and the answer times, on a copy of the fixture database.
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "progress/answertimes.h"
-#include "progress/chartdata.h"
-#include "progress/studylog.h"
-#include "progress/studyplan.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "progress/AnswerTimes.h"
+#include "progress/ChartData.h"
+#include "progress/StudyLog.h"
+#include "progress/StudyPlan.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -22,10 +22,10 @@ class ProgressData : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(data.isValid()) << data.dm.lastError().toStdString(); }
-    QSqlDatabase db() const { return data.dm.ADOCn1(); }
+    QSqlDatabase db() const { return data.dm.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
 
-    testsupport::StudyData data;
+    testsupport::TestDatabase data;
 };
 
 } // namespace

@@ -1,15 +1,16 @@
 // The progress windows driven by objectName offscreen: the study plan, the study log, the
 // statistics charts (model, toggles, printing, saving) and the settings window.
-#include "data/appglobals.h"
-#include "data/database.h"
-#include "data/dm.h"
-#include "progress/Uconfig.h"
-#include "progress/Uplan.h"
-#include "progress/Urz.h"
-#include "progress/uchart.h"
-#include "support/testsupport.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "progress/SoundAndTimeSettingsWindow.h"
+#include "ui/BackgroundMusic.h"
+#include "progress/PlanWindow.h"
+#include "progress/StudyLogWindow.h"
+#include "progress/ChartWindow.h"
+#include "support/TestSupport.h"
 #include "ui/ChartWidget.h"
-#include "ui/tcolor.h"
+#include "ui/Colors.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -77,10 +78,10 @@ class ProgressWindowsTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<testsupport::StudyData> data;
+    std::unique_ptr<testsupport::TestDatabase> data;
     std::unique_ptr<testsupport::FixedToday> today;
 
-    QSqlDatabase db() const { return DM1->ADOCn1(); }
+    QSqlDatabase db() const { return studyData->connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant scalar(const QString &sql) { return Db::scalar(db(), sql); }
 
@@ -107,7 +108,7 @@ private slots:
 
     void init()
     {
-        data = std::make_unique<testsupport::StudyData>();
+        data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
         today = std::make_unique<testsupport::FixedToday>(kToday);
         App::currentPaperKind = 0;
@@ -115,12 +116,12 @@ private slots:
         App::currentMusicFile.clear();
         App::programFolder = data->folder.path();
         App::answerTimeTable = {};
-        TFrmConfig::setMusicSwitch({});
+        BackgroundMusic::setSwitch({});
     }
 
     void cleanup()
     {
-        TFrmConfig::setMusicSwitch({});
+        BackgroundMusic::setSwitch({});
         today.reset();
         data.reset();
         QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -149,8 +150,8 @@ private slots:
         QFETCH(QString, lead);
         QFETCH(QString, number);
         QFETCH(QColor, colour);
-        exec(u"update tab_plan set ExamDate=?"_s, {TDM1::dateText(kToday.addDays(days))});
-        TFrmplan frm;
+        exec(u"update tab_plan set ExamDate=?"_s, {StudyData::dateText(kToday.addDays(days))});
+        PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"学习计划"_s);
@@ -173,7 +174,7 @@ private slots:
 
     void planEditAndSave()
     {
-        TFrmplan frm;
+        PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         auto *setButton = button(&frm, u"SpeedButton1"_s);
@@ -220,12 +221,12 @@ private slots:
         QCOMPARE(scalar(u"select PlanTime from tab_plan"_s).toInt(), 45);
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
         QCOMPARE(scalar(u"select ExamDate from tab_plan"_s).toString(),
-                 TDM1::dateText(kToday.addDays(5)));
+                 StudyData::dateText(kToday.addDays(5)));
     }
 
     void planClosingWhileEditingDiscards()
     {
-        TFrmplan frm;
+        PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         button(&frm, u"SpeedButton1"_s)->click();
@@ -236,7 +237,7 @@ private slots:
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
         QCOMPARE(scalar(u"select ExamDate from tab_plan"_s).toString(), u"2027-10-23"_s);
         // The close button does the same.
-        TFrmplan again;
+        PlanWindow again;
         again.show();
         button(&again, u"SpeedButton1"_s)->click();
         child<QSpinBox>(&again, u"suiNumberEdit1"_s)->setValue(8);
@@ -248,7 +249,7 @@ private slots:
     void planWithUnknownMarkShowsNoPlan()
     {
         exec(u"update tab_plan set PlanMark=7"_s);
-        TFrmplan frm;
+        PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
@@ -269,7 +270,7 @@ private slots:
 
     void planSaveFailureKeepsEditing()
     {
-        TFrmplan frm;
+        PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         exec(u"create trigger refuse before update on tab_plan "
@@ -320,7 +321,7 @@ private slots:
              u"values ('2026-12-10', 40, 6, 38, 6, '85.00', '00:32:00')"_s);
         // A day whose time and score were never written.
         exec(u"insert into tab_rz (A1,A2,A3,B1,B2) values ('2026-12-09', 10, 4, 10, 4)"_s);
-        TFrmRz frm;
+        StudyLogWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"日志"_s);
@@ -369,7 +370,7 @@ private slots:
     void logEmptyAndSettings()
     {
         exec(u"delete from tab_rz"_s);
-        TFrmRz frm;
+        StudyLogWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(child<QTableView>(&frm, u"DBGrid1"_s)->model()->rowCount(), 0);
@@ -382,11 +383,11 @@ private slots:
         QObject *owner = nullptr;
         testsupport::handleNextModal([&](QDialog *d) {
             opened = QString::fromLatin1(d->metaObject()->className());
-            variant = static_cast<TFrmConfig *>(d)->variant();
+            variant = static_cast<SoundAndTimeSettingsWindow *>(d)->variant();
             owner = d->parent();
         });
         button(&frm, u"SpeedButton1"_s)->click();
-        QCOMPARE(opened, u"TFrmConfig"_s);
+        QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
         QCOMPARE(variant, 0);
         QCOMPARE(owner, &frm);
         button(&frm, u"SpeedButton2"_s)->click();
@@ -398,11 +399,11 @@ private slots:
     void chartSeriesFromTheChapterCounters()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"成绩统计图"_s);
-        QCOMPARE(frm.shownChart(), frm.chart(Tfrmchart::Frequency));
+        QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Frequency));
         QVERIFY(child<QRadioButton>(&frm, u"RadioGroup1Item1"_s)->isChecked());
 
         const QStringList names{u"法律知识"_s, u"管理知识"_s, u"技术"_s, u"案例分析"_s,
@@ -420,7 +421,7 @@ private slots:
             return l;
         };
 
-        ChartWidget *freq = frm.chart(Tfrmchart::Frequency);
+        ChartWidget *freq = frm.chart(ChartWindow::Frequency);
         QCOMPARE(freq->title(), u"频 度 统 计 图"_s);
         QCOMPARE(freq->leftAxisTitle(), u"题  次"_s);
         QCOMPARE(freq->bottomAxisTitle(), u"章    节"_s);
@@ -437,7 +438,7 @@ private slots:
         QVERIFY(wrong.color.red() > wrong.color.green()); // red
         QCOMPARE(freq->legendTexts(), (QStringList{u"已做题次"_s, u"做错题次"_s}));
 
-        ChartWidget *pie = frm.chart(Tfrmchart::Distribution);
+        ChartWidget *pie = frm.chart(ChartWindow::Distribution);
         QCOMPARE(pie->title(), u"习题分布统计图"_s);
         QCOMPARE(pie->seriesList().size(), 1);
         const auto &slices = pie->seriesList().first();
@@ -450,7 +451,7 @@ private slots:
         QCOMPARE(pie->legendTexts().first(), u"3  法律知识"_s);
         QCOMPARE(pie->pieElevation(), 315);
 
-        ChartWidget *progress = frm.chart(Tfrmchart::Progress);
+        ChartWidget *progress = frm.chart(ChartWindow::Progress);
         QCOMPARE(progress->title(), u"进度统计图"_s);
         QCOMPARE(progress->leftAxisTitle(), u"进度(%)"_s);
         QVERIFY(!progress->bottomAxisVisible());
@@ -474,10 +475,10 @@ private slots:
     void chartControlsFollowTheShownChart()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        ChartWidget *freq = frm.chart(Tfrmchart::Frequency);
+        ChartWidget *freq = frm.chart(ChartWindow::Frequency);
         auto *threeD = child<QCheckBox>(&frm, u"CheckBox1"_s);
         auto *legend = child<QCheckBox>(&frm, u"CheckBox2"_s);
         auto *marks = child<QCheckBox>(&frm, u"CheckBox3"_s);
@@ -515,7 +516,7 @@ private slots:
 
         // Another chart: the controls and the chart start over.
         pick(u"RadioGroup1Item0"_s);
-        ChartWidget *pie = frm.chart(Tfrmchart::Distribution);
+        ChartWidget *pie = frm.chart(ChartWindow::Distribution);
         QCOMPARE(frm.shownChart(), pie);
         QVERIFY(threeD->isChecked() && legend->isChecked() && marks->isChecked());
         QVERIFY(positions->isEnabled());
@@ -539,17 +540,17 @@ private slots:
         QVERIFY(freq->view3D() && freq->legendVisible() && freq->marksVisible());
         QCOMPARE(freq->legendPosition(), Legend::Top);
         pick(u"RadioGroup1Item2"_s);
-        QCOMPARE(frm.shownChart(), frm.chart(Tfrmchart::Progress));
+        QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Progress));
         testsupport::saveShot(&frm, u"chart_progress"_s);
     }
 
     void chartRendering()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        for (auto kind : {Tfrmchart::Frequency, Tfrmchart::Distribution}) {
+        for (auto kind : {ChartWindow::Frequency, ChartWindow::Distribution}) {
             ChartWidget *c = frm.chart(kind);
             c->resize(frm.shownChart()->size());
             c->setView3D(true);
@@ -558,7 +559,7 @@ private slots:
             const QImage flat = render(*c);
             QVERIFY(deep != flat);
             // The first chapter's red is on the pie, the green of answers on the bars.
-            const QColor wanted = kind == Tfrmchart::Distribution ? QColor(255, 0, 0)
+            const QColor wanted = kind == ChartWindow::Distribution ? QColor(255, 0, 0)
                                                                   : c->seriesList()[0].color;
             bool found = false;
             for (int y = 0; y < flat.height() && !found; y += 2) {
@@ -576,10 +577,10 @@ private slots:
     void chartWithoutRows()
     {
         exec(u"update tab_kmmc set C7='1'"_s);
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        for (auto kind : {Tfrmchart::Frequency, Tfrmchart::Distribution, Tfrmchart::Progress}) {
+        for (auto kind : {ChartWindow::Frequency, ChartWindow::Distribution, ChartWindow::Progress}) {
             for (const auto &s : frm.chart(kind)->seriesList())
                 QVERIFY(s.points.isEmpty());
             render(*frm.chart(kind)); // paints without a division by zero
@@ -592,7 +593,7 @@ private slots:
     void chartPrinting()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
@@ -638,7 +639,7 @@ private slots:
     void chartSaving()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QTemporaryDir dir;
@@ -682,7 +683,7 @@ private slots:
     void chartSaveDialog()
     {
         // The save dialog offers BMP first, then PNG and PDF, and asks before overwriting.
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QStringList filters;
@@ -708,7 +709,7 @@ private slots:
     void chartLayoutFits()
     {
         setChartRows();
-        Tfrmchart frm;
+        ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         const QRect screen = QApplication::primaryScreen()->availableGeometry();
@@ -733,7 +734,7 @@ private slots:
     void answerTimesAreSavedOnClosing()
     {
         App::settingsVariant = 1;
-        TFrmConfig frm;
+        SoundAndTimeSettingsWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"系统设置"_s);
@@ -782,7 +783,7 @@ private slots:
         App::settingsVariant = 0;
         App::answerTimeTable = {{11}, {1234}};
         const double before = scalar(u"select sum(time) from tab_tx1"_s).toDouble();
-        TFrmConfig frm;
+        SoundAndTimeSettingsWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QVERIFY(!frm.findChild<QDoubleSpinBox *>());
@@ -798,7 +799,7 @@ private slots:
     {
         App::settingsVariant = 1;
         App::answerTimeTable = {{11}, {1234}};
-        TFrmConfig frm;
+        SoundAndTimeSettingsWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         child<QDoubleSpinBox>(&frm, u"Currencyedit1"_s)->setValue(3.0);
@@ -816,11 +817,11 @@ private slots:
     void musicSwitchAndTracks()
     {
         QStringList calls;
-        TFrmConfig::setMusicSwitch([&calls](const QString &file, bool on) {
+        BackgroundMusic::setSwitch([&calls](const QString &file, bool on) {
             calls.append(QFileInfo(file).fileName() + (on ? u" on"_s : u" off"_s));
         });
         auto open = [] {
-            auto frm = std::make_unique<TFrmConfig>();
+            auto frm = std::make_unique<SoundAndTimeSettingsWindow>();
             frm->show();
             return frm;
         };

@@ -1,6 +1,6 @@
 // main() of the GoogleTest executables: a QApplication on the offscreen platform first, since
 // Qt SQL and the painting code need one.
-#include "support/testsupport.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

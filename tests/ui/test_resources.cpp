@@ -1,7 +1,7 @@
 // Runtime resources beside the executable: the drawn pictures (sizes, formats, state colours)
 // and the information pages (UTF-8, links that resolve, a help page covering every menu item).
-#include "support/testsupport.h"
-#include "ui/picture.h"
+#include "support/TestSupport.h"
+#include "ui/Picture.h"
 
 #include <QColor>
 #include <QDir>

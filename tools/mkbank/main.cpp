@@ -4,8 +4,8 @@
 //   mkbank --synthetic COUNT --out FILE
 //   mkbank --upgrade DIR --base DIR --out FILE [--complete] [--papers N]
 //   mkbank --synthetic-upgrade COUNT --out FILE
-#include "data/bankbuilder.h"
-#include "data/upgradebuilder.h"
+#include "data/BankBuilder.h"
+#include "data/UpgradeBuilder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,0 +1,25 @@
+// The about window: the product's title and notices over a picture, and a close button.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+class QLabel;
+class QPushButton;
+
+class AboutWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit AboutWindow(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QLabel *Label1 = nullptr; // product title
+    QLabel *Label2 = nullptr; // notices
+    QPushButton *Button1 = nullptr;
+    QPixmap m_picture;
+};

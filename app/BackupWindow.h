@@ -1,0 +1,35 @@
+// The backup window: the backups of the study database with their dates and answers, a backup
+// taken on request, and a chosen backup restored after a confirmation.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+class BackupWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit BackupWindow(QWidget *parent = nullptr);
+
+    // Reads the list of backups again.
+    void refreshList();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void applyLayout(bool compact);
+    void backupNowClick();
+    void restoreClick();
+    QString databasePath() const;
+
+    QLabel *Label1 = nullptr;
+    QTreeWidget *lvBackups = nullptr;
+    QPushButton *btnBackupNow = nullptr;
+    QPushButton *btnRestore = nullptr;
+    QPushButton *btnClose = nullptr;
+};

@@ -1,0 +1,134 @@
+// Parts shared by the question entry and edit windows: the exam-point list with its hidden code
+// list, the answer field, the kind rule, and the way they open the exam-point picker.
+#pragma once
+
+#include "authoring/Authoring.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QList>
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QVBoxLayout;
+class RichEditor;
+
+// The linked exam points (ListBox1) with the parallel hidden list of their codes (ListBox2).
+// The Delete key removes the selected point from both.
+class PointList : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxPoints = 10;
+
+    explicit PointList(QWidget *parent);
+
+    void addPoint(const QString &code, const QString &text);
+    bool hasCode(const QString &code) const;
+    QStringList codes() const;
+    void removePoint(int row);
+    void clearPoints();
+    QListWidget *codeList() const { return m_codes; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QListWidget *m_codes = nullptr;
+};
+
+// The answer field: at most 100 characters, letters forced to upper case as they are typed.
+class AnswerEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit AnswerEdit(QWidget *parent);
+};
+
+// The frame both authoring windows share: a borderless window centred on the desktop with a
+// title strip (the label Lb_cap), a body of two columns (the editors on the left, the question's
+// fields and the buttons on the right), and the question's fields themselves.
+class AuthoringDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Captions of the kind list, the option count, the answer and the points list, and the
+    // message shown when the list is full.
+    struct Captions
+    {
+        QString kind;
+        QString options;
+        QString answer;
+        QString points;
+        QString pointsFull;
+    };
+
+protected:
+    AuthoringDialog(const QString &name, const QString &title, const Captions &captions,
+                     QWidget *parent);
+
+    // An editor with its caption above it in the left column; both sit in the editor's parent
+    // widget.
+    RichEditor *addEditor(const QString &editorName, const QString &caption, int stretch);
+    // A button of the button block under the fields, two to a row.
+    QPushButton *addButton(const QString &name, const QString &caption);
+    // Sizes for the display mode in use and the keyboard order; call once all parts are added.
+    void applyLayout();
+
+    // Fills the kind list from the question-kind table in use; throws Db::DbError.
+    void loadKinds();
+    // Kind number of the selected entry, or -1 when none is selected.
+    int selectedKind() const;
+    QString selectedKindName() const;
+    // Selects the kind without running the kind rule; false when the list has no such kind.
+    bool selectKindQuietly(int kindNumber);
+
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+    // Runs when the user changes the kind.
+    virtual void ComboBox1Change() = 0;
+
+    QLabel *Lb_cap = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QSpinBox *SE_Num = nullptr;
+    AnswerEdit *Edit1 = nullptr;
+    PointList *ListBox1 = nullptr;
+    QPushButton *BtnAddFg = nullptr;
+    QList<Authoring::Kind> m_kinds;
+    bool m_compact = false;
+
+private:
+    QVBoxLayout *m_left = nullptr;
+    QWidget *m_buttonBlock = nullptr;
+    QList<QPushButton *> m_buttons;
+    QList<RichEditor *> m_editors;
+    QList<QLabel *> m_captions;
+    QLabel *m_hint = nullptr;
+    QString m_fullMessage;
+    bool m_centred = false;
+};
+
+namespace AuthoringUi {
+
+// The kind rule: both fields usable again; a subjective kind fixes one option and the answer
+// "1" and locks both; any other kind empties the answer when clearOtherwise.
+void applyKindRule(QSpinBox *options, QLineEdit *answer, const QString &kindName,
+                   bool clearOtherwise);
+
+// "添加考点": when the list is full shows fullMessage; otherwise opens the picker with the
+// list's codes and appends every newly ticked point as group name + "[" + title + "]".
+void addExamPoints(QWidget *parent, PointList *list, const QString &fullMessage);
+
+// "使用说明": the picker on its usage page.
+void showUsage(QWidget *parent);
+
+} // namespace AuthoringUi

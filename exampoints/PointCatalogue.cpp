@@ -1,0 +1,233 @@
+#include "exampoints/PointCatalogue.h"
+
+#include "data/Database.h"
+
+#include <QSqlQuery>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace PointCatalogue {
+
+namespace {
+
+QString valueText(const QVariant &value)
+{
+    return value.isNull() ? u"0"_s : value.toString();
+}
+
+} // namespace
+
+QString counterText(const QVariant &value)
+{
+    return valueText(value).rightJustified(9, u' ');
+}
+
+QStringList headerTexts(bool compact)
+{
+    const QString name = QString(compact ? 19 : 29, u' ') + u"考 点 名 称"_s;
+    return {name, u"  题  数"_s, u" 已做题数"_s, u" 已做道次"_s, u" 做错道次"_s};
+}
+
+QList<int> columnWidths(bool compact)
+{
+    return {compact ? 410 : 554, 80, 80, 80, 80};
+}
+
+bool isGroupId(const QString &id)
+{
+    return id.trimmed().size() <= 2;
+}
+
+int findRow(const QStringList &names, const QString &findText)
+{
+    const QString text = findText.trimmed();
+    if (text.isEmpty())
+        return -1;
+    for (int row = 0; row < names.size(); ++row) {
+        if (names.at(row).contains(text, Qt::CaseSensitive))
+            return row;
+    }
+    return -1;
+}
+
+bool CatalogueModel::load(const QSqlDatabase &db)
+{
+    // Read on the connection's own handle: the catalogue is read afresh on every showing.
+    Db::Rows q(db, u"select * from tab_fgmc order by bh"_s);
+    const int id = q.indexOf(u"id");
+    const int n = q.indexOf(u"n");
+    const int counters[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"),
+                             q.indexOf(u"q4")};
+    QStringList ids, names;
+    QList<QVariant> values;
+    while (q.next()) {
+        ids.append(q.toString(id));
+        names.append(q.toString(n));
+        for (int c : counters)
+            values.append(q.value(c));
+    }
+    if (ids.isEmpty())
+        return false;
+    beginResetModel();
+    m_ids = std::move(ids);
+    m_names = std::move(names);
+    m_counters = std::move(values);
+    endResetModel();
+    return true;
+}
+
+QString CatalogueModel::counter(int row, int column) const
+{
+    if (row < 0 || row >= m_ids.size() || column < 1 || column > 4)
+        return {};
+    return counterText(m_counters.at(row * 4 + column - 1));
+}
+
+int CatalogueModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_ids.size());
+}
+
+int CatalogueModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 5;
+}
+
+QVariant CatalogueModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+        return {};
+    return index.column() == 0 ? name(index.row()) : counter(index.row(), index.column());
+}
+
+QVariant CatalogueModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section > 4)
+        return {};
+    if (role == Qt::DisplayRole)
+        return headerTexts(m_compact).at(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+int keyPointThreshold(const QString &questionCell, qint64 pointCount)
+{
+    bool ok = false;
+    const qint64 questions = questionCell.trimmed().toLongLong(&ok);
+    if (!ok || pointCount <= 0)
+        return 1;
+    const qint64 quotient = questions / pointCount;
+    return quotient <= 0 || quotient > std::numeric_limits<int>::max() ? 1 : int(quotient);
+}
+
+qint64 countPoints(const QSqlDatabase &db, const QString &chapterId)
+{
+    Db::Rows q(db, u"select count(*) as icou1 from tab_rule where (id = ?)"_s, {chapterId});
+    return q.next() ? q.toLongLong(0) : 0;
+}
+
+void PointSet::open(const QSqlDatabase &db, const QString &chapterId)
+{
+    Db::Rows q(db, u"select * from tab_rule where id=? order by ftid"_s, {chapterId});
+    const int ftid = q.indexOf(u"ftid"), sn = q.indexOf(u"sn"), n = q.indexOf(u"n");
+    const int qs[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"), q.indexOf(u"q4")};
+    QList<Point> rows;
+    while (q.next()) {
+        Point p;
+        p.ftid = q.toString(ftid);
+        p.sn = q.toString(sn);
+        p.n = q.value(n);
+        p.q = q.toLongLong(qs[0]);
+        p.q1 = q.toLongLong(qs[1]);
+        p.q2 = q.toLongLong(qs[2]);
+        p.q4 = q.toLongLong(qs[3]);
+        rows.append(std::move(p));
+    }
+    m_rows = std::move(rows);
+    m_filtered = false;
+    rebuild();
+}
+
+void PointSet::close()
+{
+    m_rows.clear();
+    m_filtered = false;
+    rebuild();
+}
+
+void PointSet::setMinimumQuestions(int threshold)
+{
+    m_filtered = true;
+    m_threshold = threshold;
+    rebuild();
+}
+
+void PointSet::clearFilter()
+{
+    m_filtered = false;
+    rebuild();
+}
+
+void PointSet::rebuild()
+{
+    m_view.clear();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (!m_filtered || m_rows.at(i).q >= m_threshold)
+            m_view.append(i);
+    }
+}
+
+QString trimTrailingBlanks(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    return text.left(end);
+}
+
+QString listEntry(const Point &point)
+{
+    const QString title = trimTrailingBlanks(point.sn);
+    if (point.q <= 0)
+        return title;
+    return title + u'(' + QString::number(point.q) + u')';
+}
+
+Statistics statistics(const QString &entry, const Point &point)
+{
+    if (!entry.contains(u'(') || point.q <= 0)
+        return {u"虽然针对该内容的习题没有，您仍要仔细阅读！"_s, false};
+    return {u"相关题数："_s + QString::number(point.q) + u"题"_s + u"  已做题数："_s +
+                QString::number(point.q1) + u"题"_s + u"  已做道次："_s +
+                QString::number(point.q2) + u"次"_s + u"  做错道次："_s +
+                QString::number(point.q4) + u"次"_s,
+            true};
+}
+
+QString pointTitle(const QString &entry)
+{
+    const qsizetype open = entry.indexOf(u'(');
+    return open < 0 ? entry : entry.left(open);
+}
+
+QString findPointCode(const QSqlDatabase &db, const QString &title, const QString &chapterId)
+{
+    // rtrim() of a column gives an expression without the column's collation: compared as the
+    // column is, without regard to case.
+    QSqlQuery q = Db::query(
+        db, u"select ftid from tab_rule where rtrim(sn)=? collate nocase and id=?"_s,
+        {title, chapterId});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+QString practiceQuery(const QString &ftid)
+{
+    return u"select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1,"
+           u" csbs from tab_answ where "_s +
+           Db::sqlQuote(ftid) + u" in (k3,k4,k5,k6,k7,k8,k9,k10,k11,k12)"_s;
+}
+
+} // namespace PointCatalogue

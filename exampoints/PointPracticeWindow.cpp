@@ -1,0 +1,28 @@
+#include "exampoints/PointPracticeWindow.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+PracticeWindowVariant ruleVariant()
+{
+    PracticeWindowVariant v;
+    v.objectName = u"PointPracticeWindow"_s;
+    v.normalSize = QSize(905, 585);
+    v.compactSize = QSize(774, 489);
+    v.clockCaption = u"时 钟"_s;
+    v.explanationButton = false;
+    v.editButton = false;
+    v.closeName = u"epEfTrBtn7"_s;
+    v.desktopName = u"epEfTrBtnwin"_s;
+    v.hintFromChapterKey = false;
+    v.core.voidCaption = u"本题作废"_s;
+    v.core.emptyCheckMessage = u"题还没做呢！"_s;
+    v.core.editedLabel = false;
+    v.core.kindCaption = false;
+    return v;
+}
+
+} // namespace
+
+PointPracticeWindow::PointPracticeWindow(QWidget *parent) : PracticeWindow(ruleVariant(), parent) {}

@@ -1,0 +1,67 @@
+// The subject and chapter browser: the syllabus chapters with their progress, the totals, and the
+// start of chapter practice (new, wrong or done questions).
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QLCDNumber;
+class ChapterGridModel;
+class QTableView;
+class QPushButton;
+class QAbstractButton;
+
+class ChapterBrowser : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ChapterBrowser(QWidget *parent = nullptr);
+    ~ChapterBrowser() override;
+
+    // Opens on the n-th subject of the syllabus (1-based, in display order) instead of the
+    // first row: the menu's chapter-practice entries per subject.
+    void startOnSubject(int n) { m_startSubject = n; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void FormShow();
+    void refreshGrid();
+    void showTotals();
+    void applyLayout();
+    void moveToChapter(const QString &code);
+    QString currentCode() const;
+    void currentRowChanged();
+    // set: 0 new, 1 wrong, 2 done questions; caption: the starting control's caption.
+    void startPractice(int set, bool byDoubleClick, const QString &caption);
+    void SpeedButton5Click();
+    void SpeedButton4Click();
+    void SpeedButton6Click();
+
+    ChapterGridModel *Cn1Table_kmmc = nullptr;
+    QTableView *DBGrid1 = nullptr;
+    QPushButton *SpeedButton1 = nullptr;
+    QPushButton *SpeedButton2 = nullptr;
+    QPushButton *SpeedButton3 = nullptr;
+    QPushButton *SpeedButton4 = nullptr;
+    QPushButton *SpeedButton5 = nullptr;
+    QPushButton *SpeedButton6 = nullptr;
+    QLCDNumber *epNum_all = nullptr;
+    QLCDNumber *epNum_ok = nullptr;
+    QLCDNumber *epNum_Err = nullptr;
+    QLabel *Lb_fs = nullptr;
+    QList<QLabel *> m_captions;    // captions of the totals in the remarks panel
+    QLabel *m_hint = nullptr;
+    QString m_rememberedCode;      // chapter last used to start practice
+    int m_startSubject = 0;        // subject to open on until practice starts (0: first row)
+    bool m_compact = false;
+    int m_header = 44;             // height of the title strip
+    QRect m_gridRect;
+    QRect m_panelRect;
+};

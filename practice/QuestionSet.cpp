@@ -1,0 +1,247 @@
+#include "practice/QuestionSet.h"
+
+#include "data/Database.h"
+#include "data/StudyData.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+
+using namespace Qt::StringLiterals;
+
+void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
+{
+    close();
+    // Read on the native handle: a set holds thousands of questions.
+    Db::Rows q(db, sql);
+    // Column positions once; the query may lack some columns (no ecount, no xx).
+    const int a1 = q.indexOf(u"A1"), a2 = q.indexOf(u"A2"), a21 = q.indexOf(u"A2_1"),
+              a10 = q.indexOf(u"A10"), a13 = q.indexOf(u"A13"), a14 = q.indexOf(u"A14"),
+              e1 = q.indexOf(u"E1"), e2 = q.indexOf(u"E2"), e21 = q.indexOf(u"E2_1"),
+              e3 = q.indexOf(u"E3"), e4 = q.indexOf(u"E4"), f1 = q.indexOf(u"F1"),
+              csbs = q.indexOf(u"csbs"), ecount = q.indexOf(u"ecount");
+    int k[10];
+    for (int i = 0; i < 10; ++i)
+        k[i] = q.indexOf(QString(u"K"_s + QString::number(i + 3)));
+    // Straight into the list, which keeps its room from an earlier set; emptied on a failure.
+    struct EmptyOnFailure
+    {
+        QuestionSet &set;
+        bool done = false;
+        ~EmptyOnFailure()
+        {
+            if (!done)
+                set.close();
+        }
+    } guard{*this};
+    // The values that repeat across a set (its chapters, keys, answers, days and exam-point
+    // lists) are kept once and shared by the rows that hold them: a chapter of thousands of
+    // questions has a few dozen distinct ones. A row changed later gets its own copy.
+    QSet<QString> texts;
+    QHash<QString, QStringList> pointLists;
+    auto shared = [&texts](QString value) {
+        if (value.isEmpty())
+            return value;
+        const auto known = texts.constFind(value);
+        if (known != texts.cend())
+            return *known;
+        texts.insert(value);
+        return value;
+    };
+    // Rows come in chapter order: most values equal the previous row's, found without a lookup.
+    auto sharedAfter = [&shared](QString value, QString &previous) {
+        if (value != previous)
+            previous = shared(std::move(value));
+        return previous;
+    };
+    QString lastChapter;
+    QString lastCorrect;
+    QStringList lastPoints;
+    QString points[10];
+    QString pointsKey;
+    while (q.next()) {
+        QuestionRow &row = m_rows.emplace_back();
+        QuestionProgress &p = row.progress;
+        p.id = q.toString(a1);
+        p.correct = sharedAfter(q.toString(a2), lastCorrect);
+        p.chapter = sharedAfter(q.toString(a10), lastChapter);
+        p.lastDate = e1 >= 0 ? q.value(e1) : QVariant();
+        if (p.lastDate.typeId() == QMetaType::QString)
+            p.lastDate = shared(p.lastDate.toString());
+        p.lastAnswer = shared(q.toString(e2));
+        p.runAnswer = shared(q.toString(e21));
+        p.count = q.toInt(e3);
+        p.wrongLevel = q.toInt(e4);
+        bool samePoints = lastPoints.size() == 10;
+        for (int i = 0; i < 10; ++i) {
+            points[i] = q.toString(k[i]);
+            samePoints = samePoints && points[i] == lastPoints.at(i);
+        }
+        if (!samePoints) {
+            pointsKey.clear();
+            for (const QString &code : points) {
+                pointsKey += code;
+                pointsKey += QChar(0x1f); // a separator no code holds
+            }
+            QStringList &list = pointLists[pointsKey];
+            if (list.isEmpty()) {
+                list.reserve(10);
+                for (const QString &code : points)
+                    list.append(shared(code));
+            }
+            lastPoints = list;
+        }
+        p.points = lastPoints;
+        row.optionCount = q.toInt(a21);
+        row.kind = q.toInt(a13);
+        row.note = a14 >= 0 ? q.value(a14) : QVariant();
+        row.f1 = q.toInt(f1);
+        row.csbs = shared(q.toString(csbs));
+        row.ecount = q.toInt(ecount);
+    }
+    guard.done = true;
+    rebuildView();
+}
+
+void QuestionSet::close()
+{
+    m_rows.clear();
+    m_view.clear();
+    m_kind = 0;
+}
+
+bool QuestionSet::setKindFilter(int kind)
+{
+    if (kind == m_kind)
+        return false;
+    m_kind = kind;
+    rebuildView();
+    return true;
+}
+
+int QuestionSet::countOfKind(int kind) const
+{
+    if (kind == 0)
+        return totalCount();
+    int n = 0;
+    for (const QuestionRow &row : m_rows)
+        n += row.kind == kind ? 1 : 0;
+    return n;
+}
+
+void QuestionSet::rebuildView()
+{
+    m_view.clear();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_kind == 0 || m_rows.at(i).kind == m_kind)
+            m_view.append(i);
+    }
+}
+
+namespace QuestionWrites {
+
+void startRun(StudyData &dm, QuestionSet &set, const QString &practiceQuery)
+{
+    // Only rows holding a run answer are written: the same end state as clearing every row,
+    // without rewriting the whole bank each time a window opens.
+    {
+        Db::Transaction tx(dm.connection());
+        Db::exec(dm.connection(), u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s);
+        tx.commit();
+    }
+    set.open(dm.connection(), practiceQuery);
+}
+
+RecordOutcome judge(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer)
+{
+    if (answer.isEmpty()) {
+        clearRunAnswer(dm, table, row.progress);
+        return {};
+    }
+    return recordJudgedAnswer(dm, table, row.progress, answer);
+}
+
+RecordOutcome judgePaper(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer)
+{
+    if (answer.isEmpty()) {
+        clearRunAnswer(dm, table, row.progress);
+        return {};
+    }
+    return recordPaperAnswer(dm, table, row.progress, answer);
+}
+
+void voidPaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    Db::Transaction tx(dm.connection());
+    Db::exec(dm.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2='zero' where A1=?"_s,
+             {row.id()});
+    Db::exec(dm.connection(), u"update tab_answ set F1=1,E2='zero' where A1=?"_s, {row.id()});
+    tx.commit();
+    row.f1 = 1;
+    row.progress.lastAnswer = u"zero"_s;
+}
+
+void restorePaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    Db::Transaction tx(dm.connection());
+    Db::exec(dm.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=0,E2='' where A1=?"_s,
+             {row.id()});
+    Db::exec(dm.connection(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
+    tx.commit();
+    row.f1 = 0;
+    row.progress.lastAnswer.clear();
+}
+
+void voidQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    Db::exec(dm.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2=? where A1=?"_s,
+             {voidedAnswer(), row.id()});
+    row.f1 = 1;
+    row.progress.lastAnswer = voidedAnswer();
+}
+
+void restoreQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s,
+             {row.id()});
+    row.f1 = 0;
+}
+
+void markTimedOut(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s,
+             {row.id()});
+    row.csbs = u"Y"_s;
+}
+
+void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    QSqlQuery q = Db::query(dm.connection(),
+                            u"select A2,A2_1,A13,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,ecount from "_s +
+                                Db::sqlIdentifier(table) + u" where A1=?"_s,
+                            {row.id()});
+    if (!q.next())
+        throw Db::DbError(u"no question "_s + row.id());
+    row.progress.correct = q.value(0).toString();
+    row.optionCount = q.value(1).toInt();
+    row.kind = q.value(2).toInt();
+    for (int i = 0; i < 10; ++i) {
+        if (i < row.progress.points.size())
+            row.progress.points[i] = q.value(3 + i).toString();
+        else
+            row.progress.points.append(q.value(3 + i).toString());
+    }
+    row.ecount = q.value(13).toInt();
+}
+
+void reloadNote(StudyData &dm, const QString &table, QuestionRow &row)
+{
+    row.note = Db::scalar(dm.connection(),
+                          u"select A14 from "_s + Db::sqlIdentifier(table) + u" where A1=?"_s,
+                          {row.id()});
+}
+
+} // namespace QuestionWrites

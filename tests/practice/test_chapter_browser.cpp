@@ -1,0 +1,434 @@
+// The subject and chapter browser driven by objectName on a temporary fixture copy: layout of
+// both display modes, the totals, the messages for subjects and empty sets, and the round trip
+// through the real practice window back to the same chapter with fresh totals.
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "practice/ChapterBrowser.h"
+#include "practice/PracticeWindow.h"
+#include "practice/PracticeSets.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QBackingStore>
+#include <QDialog>
+#include <QHeaderView>
+#include <QImage>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using PracticeSets::Set;
+
+namespace {
+
+QTableView *grid(QWidget *w)
+{
+    return w->findChild<QTableView *>(u"DBGrid1"_s);
+}
+
+int rowOf(QWidget *w, const QString &code)
+{
+    const QAbstractItemModel *m = grid(w)->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        if (m->index(r, 0).data().toString() == code)
+            return r;
+    }
+    return -1;
+}
+
+// Clicks the chapter's name cell, as the candidate does.
+bool clickChapter(QWidget *w, const QString &code, bool doubleClick = false)
+{
+    QTableView *view = grid(w);
+    const int row = rowOf(w, code);
+    if (row < 0)
+        return false;
+    const QModelIndex index = view->model()->index(row, 2);
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    if (doubleClick)
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    return view->currentIndex().row() == row;
+}
+
+QString currentCode(QWidget *w)
+{
+    const QModelIndex current = grid(w)->currentIndex();
+    return current.siblingAtColumn(0).data().toString();
+}
+
+QPushButton *button(QWidget *w, const QString &name)
+{
+    return w->findChild<QPushButton *>(name);
+}
+
+int number(QWidget *w, const QString &name)
+{
+    return w->findChild<QLCDNumber *>(name)->intValue();
+}
+
+} // namespace
+
+class KmmcTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        data = std::make_unique<testsupport::TestDatabase>();
+        QVERIFY(data->isValid());
+        dm = &data->dm;
+        App::practiceQuery = u"untouched"_s;
+        App::currentChapterKey.clear();
+    }
+    void cleanup()
+    {
+        dm = nullptr;
+        data.reset();
+    }
+
+    void layoutOfTheDisplayMode()
+    {
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"科目名称"_s);
+        const bool compact = App::displayMode == u"800"_s;
+        QCOMPARE(frm.size(), compact ? QSize(761, 480) : QSize(935, 611));
+        QTableView *view = grid(&frm);
+        const bool narrow = frm.screen()->geometry().width() == 800;
+        QCOMPARE(view->columnWidth(2), narrow ? 308 : 370);
+        for (int c = 3; c <= 7; ++c)
+            QCOMPARE(view->columnWidth(c), narrow ? 50 : 65);
+        QVERIFY(view->isColumnHidden(0));
+        QVERIFY(view->isColumnHidden(1));
+        QStringList headers;
+        for (int c = 2; c <= 7; ++c)
+            headers.append(view->model()->headerData(c, Qt::Horizontal).toString());
+        QCOMPARE(headers, (QStringList{u"章节名称"_s, u"习题数目"_s, u"已做题数"_s, u"已做道次"_s,
+                                       u"做错道次"_s, u"综合成绩"_s}));
+        const QFontMetrics headerMetrics = view->horizontalHeader()->fontMetrics();
+        for (int c = 2; c <= 7; ++c) {
+            QVERIFY2(headerMetrics.horizontalAdvance(headers[c - 2]) + 4 <= view->columnWidth(c),
+                     qPrintable(headers[c - 2]));
+        }
+        // Every chapter in display order but the reserved row.
+        QStringList codes;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            codes.append(view->model()->index(r, 0).data().toString());
+        QSqlQuery q = Db::query(dm->connection(), u"select C1 from tab_kmmc order by bh"_s);
+        QStringList expected;
+        while (q.next())
+            expected.append(q.value(0).toString());
+        expected.removeAll(u"xx"_s);
+        QCOMPARE(codes, expected);
+        // The grid's columns fit it, so no horizontal scrolling on the screen of the mode.
+        QVERIFY(view->horizontalHeader()->length() <= view->viewport()->width());
+
+        // Nothing clipped: every control inside the window, every caption inside its control.
+        for (QWidget *child : frm.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isVisible())
+                continue;
+            QVERIFY2(frm.rect().contains(child->geometry()), qPrintable(child->objectName()));
+        }
+        for (QPushButton *b : frm.findChildren<QPushButton *>()) {
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 10 <= b->width(),
+                     qPrintable(b->text()));
+        }
+        for (QLabel *l : frm.findChildren<QLabel *>()) {
+            if (!l->wordWrap())
+                QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
+                         qPrintable(l->text()));
+        }
+        const QStringList captions{u"练习新题"_s, u"错题重做"_s, u"习题重温"_s, u"设置"_s,
+                                   u"试题录入"_s, u"关闭"_s};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(button(&frm, u"SpeedButton"_s + QString::number(i + 1))->text(), captions[i]);
+        testsupport::saveShot(&frm, u"kmmc"_s);
+    }
+
+    void totals()
+    {
+        {
+            ChapterBrowser frm;
+            frm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            QCOMPARE(number(&frm, u"epNum_all"_s),
+                     Db::scalar(dm->connection(), u"select count(*) from tab_answ"_s).toInt());
+            QCOMPARE(number(&frm, u"epNum_ok"_s), 0);
+            QCOMPARE(number(&frm, u"epNum_Err"_s), 0);
+            QCOMPARE(frm.findChild<QLabel *>(u"Lb_fs"_s)->text(), u"分数"_s);
+        }
+        // Higher chapters repeat their sections' figures and are not added again.
+        Db::exec(dm->connection(), u"update tab_kmmc set C3=0,D1=0,D2=0"_s);
+        Db::exec(dm->connection(), u"update tab_kmmc set C3=12000,D1=7,D2=1 where C1='010101'"_s);
+        Db::exec(dm->connection(), u"update tab_kmmc set C3=345,D1=1,D2=1 where C1='020101'"_s);
+        Db::exec(dm->connection(), u"update tab_kmmc set C3=500,D1=50,D2=50 where length(C1)<6"_s);
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(number(&frm, u"epNum_all"_s), 10000);
+        QCOMPARE(number(&frm, u"epNum_ok"_s), 8);
+        QCOMPARE(number(&frm, u"epNum_Err"_s), 2);
+        QCOMPARE(frm.findChild<QLabel *>(u"Lb_fs"_s)->text(), u"75.00"_s);
+        testsupport::saveShot(&frm, u"kmmc_totals"_s);
+    }
+
+    void rowChangeSetsTheChapterKey()
+    {
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(currentCode(&frm), u"0"_s); // the first row
+        QVERIFY(clickChapter(&frm, u"010102"_s));
+        QCOMPARE(App::currentChapterKey, u"法律知识 第一章 第二节"_s);
+        QTest::keyClick(grid(&frm), Qt::Key_Down);
+        QCOMPARE(currentCode(&frm), u"0102"_s);
+        QCOMPARE(App::currentChapterKey, u"法律知识 第二章"_s);
+    }
+
+    void aSyllabusThatCannotBeReadIsReported()
+    {
+        Db::exec(dm->connection(), u"alter table tab_kmmc rename to tab_kmmc_gone"_s);
+        testsupport::PromptCatcher prompts;
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(prompts.calls().size(), 1);
+        QCOMPARE(prompts.calls().first().caption, u"错误"_s);
+        QCOMPARE(prompts.calls().first().message, u"发生错误！"_s);
+        QVERIFY(frm.isVisible());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void subjectsCannotBePractised_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("control"); // a button, or "dblclick" on the grid
+        for (const QString &code : {u"0"_s, u"02"_s}) {
+            for (const QString &control : {u"SpeedButton1"_s, u"SpeedButton2"_s,
+                                           u"SpeedButton3"_s, u"SpeedButton5"_s, u"dblclick"_s}) {
+                QTest::addRow("%s %s", qPrintable(code), qPrintable(control)) << code << control;
+            }
+        }
+    }
+    void subjectsCannotBePractised()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, control);
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        testsupport::PromptCatcher prompts;
+        if (control == u"dblclick"_s)
+            QVERIFY(clickChapter(&frm, code, true));
+        else {
+            QVERIFY(clickChapter(&frm, code));
+            button(&frm, control)->click();
+        }
+        QCOMPARE(prompts.calls().size(), 1);
+        const PromptCall &call = prompts.calls().first();
+        QCOMPARE(call.kind, PromptCall::MessageBox);
+        QCOMPARE(call.caption, u"提示"_s);
+        QCOMPARE(call.message, u"请选择具体章节目录！"_s);
+        QCOMPARE(call.icon, int(QMessageBox::Information));
+        QCOMPARE(App::practiceQuery, u"untouched"_s);
+        QVERIFY(frm.isVisible());
+        QCOMPARE(currentCode(&frm), code);
+    }
+
+    void emptySetsAreReported_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("set");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        const QString allDone = u"update tab_answ set E2='A',E4=0 where A10 like '0101%'"_s;
+        QTest::newRow("new") << u"SpeedButton1"_s << allDone << int(Set::New)
+                             << u"恭喜，习题已做完！"_s << 0;
+        QTest::newRow("new by double-click") << u"dblclick"_s << allDone << int(Set::New)
+                                             << u"恭喜，习题已做完！"_s << 0;
+        // Enter on the row does what a double-click does.
+        QTest::newRow("new by Enter on the row") << u"enter"_s << allDone << int(Set::New)
+                                                 << u"恭喜，习题已做完！"_s << 0;
+        // Only a voided question is wrong: voided ones are never in the wrong set.
+        QTest::newRow("wrong") << u"SpeedButton2"_s
+                               << u"update tab_answ set E2='zero',E4=-1,F1=1 where "
+                                  u"A1='010101000001'"_s
+                               << int(Set::Wrong) << u"本章节下没有错题！"_s << 1;
+        QTest::newRow("done") << u"SpeedButton3"_s << QString() << int(Set::Done)
+                              << u"本章节习题还未曾做过！"_s << 1;
+    }
+    void emptySetsAreReported()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, setup);
+        QFETCH(int, set);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        if (!setup.isEmpty())
+            Db::exec(dm->connection(), setup);
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        testsupport::PromptCatcher prompts;
+        const bool byDoubleClick = control == u"dblclick"_s || control == u"enter"_s;
+        if (control == u"dblclick"_s) {
+            QVERIFY(clickChapter(&frm, u"0101"_s, true));
+        } else if (control == u"enter"_s) {
+            QVERIFY(clickChapter(&frm, u"0101"_s));
+            QTest::keyClick(grid(&frm), Qt::Key_Return);
+        } else {
+            QVERIFY(clickChapter(&frm, u"0101"_s));
+            button(&frm, control)->click();
+        }
+        QCOMPARE(App::practiceQuery,
+                 PracticeSets::practiceQuery(static_cast<Set>(set), u"0101"_s, byDoubleClick));
+        QCOMPARE(prompts.calls().size(), 1);
+        const PromptCall &call = prompts.calls().first();
+        QCOMPARE(call.kind, PromptCall::Prompt);
+        QCOMPARE(call.caption, u"提示"_s);
+        QCOMPARE(call.message, message);
+        QCOMPARE(call.buttons, 1);
+        QCOMPARE(call.icon, icon);
+        QVERIFY(frm.isVisible());
+        QCOMPARE(currentCode(&frm), u"0101"_s);
+        QVERIFY(frm.findChildren<PracticeWindow *>().isEmpty()); // discarded
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void practiceReturnsToTheSameRowWithFreshTotals()
+    {
+        // Run as the dispatcher runs it: modally. Hiding for the practice window must not end
+        // the browser's own modal loop.
+        ChapterBrowser frm;
+        testsupport::ModalSafetyNet safety;
+
+        bool browserHidden = false;
+        QString title;
+        QString practiceQuery;
+        bool visibleAfter = false;
+        QString codeAfter;
+        int answersAfter = -1;
+        QString scoreAfter;
+        QString gridFigureAfter;
+        bool closedByButton = false;
+        bool paintedBefore = false;
+        QSize storeWhileHidden;
+        QImage onScreen;
+        QImage drawn;
+        QTimer::singleShot(0, &frm, [&] {
+            paintedBefore = QTest::qWaitFor(
+                [&] { return frm.backingStore()->size() == frm.size(); }, 5000);
+            if (!clickChapter(&frm, u"010101"_s)) {
+                frm.close();
+                return;
+            }
+            // Showing again reads the grid anew from its first row: the browser must come
+            // back to the chapter that was practised.
+            testsupport::whenModalShows<PracticeWindow>([&](PracticeWindow *practice) {
+                browserHidden = !frm.isVisible();
+                storeWhileHidden = frm.backingStore()->size();
+                title = practice->windowTitle();
+                practiceQuery = App::practiceQuery;
+                // Answers given meanwhile, as the counters record them.
+                Db::exec(dm->connection(),
+                         u"update tab_kmmc set D1=coalesce(D1,0)+4,D2=coalesce(D2,0)+1 "
+                         u"where C1 in ('010101','0101','01','0')"_s);
+                practice->close();
+            });
+            button(&frm, u"SpeedButton1"_s)->click();
+            visibleAfter = frm.isVisible();
+            codeAfter = currentCode(&frm);
+            answersAfter = number(&frm, u"epNum_ok"_s);
+            scoreAfter = frm.findChild<QLabel *>(u"Lb_fs"_s)->text();
+            const QModelIndex current = grid(&frm)->currentIndex();
+            gridFigureAfter = current.siblingAtColumn(5).data().toString();
+            // The browser's own modal loop still runs: a later event reaches it.
+            QTimer::singleShot(50, &frm, [&] {
+                closedByButton = frm.isVisible();
+                // What the screen shows of the browser is all of it, drawn afresh.
+                onScreen = frm.screen()->grabWindow(frm.winId()).toImage().convertToFormat(
+                    QImage::Format_RGB32);
+                drawn = frm.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                button(&frm, u"SpeedButton6"_s)->click();
+            });
+        });
+        testsupport::PromptCatcher prompts;
+        frm.exec();
+
+        QVERIFY(prompts.calls().isEmpty());
+        QVERIFY(closedByButton);
+        QVERIFY(browserHidden);
+        QVERIFY(paintedBefore);
+        // Hidden behind the practice window, the browser held no pixels of its own.
+        QVERIFY2(storeWhileHidden.width() * storeWhileHidden.height() <= 1,
+                 qPrintable(u"%1x%2"_s.arg(storeWhileHidden.width()).arg(storeWhileHidden.height())));
+        QCOMPARE(onScreen.size(), frm.size());
+        QVERIFY(onScreen == drawn);
+        QCOMPARE(title, u"练习新题"_s);
+        QCOMPARE(practiceQuery, PracticeSets::practiceQuery(Set::New, u"010101"_s));
+        QVERIFY(visibleAfter);
+        QCOMPARE(codeAfter, u"010101"_s);
+        QCOMPARE(answersAfter, 4);
+        QCOMPARE(scoreAfter, u"75.00"_s);
+        QCOMPARE(gridFigureAfter, u"4"_s); // the grid was read again
+        QVERIFY(frm.findChildren<PracticeWindow *>().isEmpty());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void entryAndSettingsOpen()
+    {
+        ChapterBrowser frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        testsupport::PromptCatcher prompts;
+        QVERIFY(clickChapter(&frm, u"010101"_s));
+        QString entryCaption;
+        QTimer::singleShot(50, [&entryCaption] {
+            if (auto *entry = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                if (auto *caption = entry->findChild<QLabel *>(u"Lb_cap"_s))
+                    entryCaption = caption->text();
+                entry->reject();
+            }
+        });
+        button(&frm, u"SpeedButton5"_s)->click();
+        QCOMPARE(entryCaption, u"试题录入 [第一节]"_s);
+        QCOMPARE(currentCode(&frm), u"010101"_s);
+        App::settingsVariant = 1;
+        QString opened;
+        QObject *owner = nullptr;
+        testsupport::handleNextModal([&](QDialog *d) {
+            opened = QString::fromLatin1(d->metaObject()->className());
+            owner = d->parent();
+        });
+        button(&frm, u"SpeedButton4"_s)->click();
+        QCOMPARE(App::settingsVariant, 0);
+        QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
+        QCOMPARE(owner, &frm);
+        QVERIFY(prompts.messages().isEmpty());
+        QVERIFY(frm.isVisible());
+        button(&frm, u"SpeedButton6"_s)->click();
+        QVERIFY(!frm.isVisible());
+    }
+
+private:
+    std::unique_ptr<testsupport::TestDatabase> data;
+    StudyData *dm = nullptr;
+};
+
+STUDYAID_QTEST_MAIN(KmmcTest)
+#include "test_chapter_browser.moc"

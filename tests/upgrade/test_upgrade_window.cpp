@@ -1,0 +1,364 @@
+// The upgrade window driven by objectName on a temporary copy of the fixture bank: its layout,
+// the message of every outcome by mouse and keyboard, the file dialog of the folder button,
+// the upgrade file released on closing, and the shipped sample applied from the menu word "sj"
+// with its questions counted in the chapter browser.
+#include "app/StartWindow.h"
+#include "data/AppGlobals.h"
+#include "data/Database.h"
+#include "data/StudyData.h"
+#include "practice/ChapterBrowser.h"
+#include "support/TestSupport.h"
+#include "upgrade/UpgradeWindow.h"
+#include "UpgradeFiles.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using testsupport::child;
+using testsupport::PromptCatcher;
+
+namespace {
+
+QString promptText(const PromptCall &c)
+{
+    return c.caption + u'|' + c.message + u'|' + QString::number(c.buttons) + u'|' +
+           QString::number(c.icon);
+}
+
+// Calls `act` once with the first modal window of type T that comes up.
+template <typename T> void whenModal(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
+}
+
+// Questions of the chapter browser: the C3 shown for a chapter code, and the total.
+struct BrowserFigures
+{
+    QHash<QString, int> questions;
+    QStringList order;
+    int total = 0;
+};
+
+BrowserFigures browserFigures()
+{
+    ChapterBrowser browser;
+    browser.show();
+    BrowserFigures f;
+    if (!QTest::qWaitForWindowExposed(&browser))
+        return f;
+    const QAbstractItemModel *m = child<QTableView>(&browser, u"DBGrid1"_s)->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        const QString code = m->index(r, 0).data().toString();
+        f.order.append(code);
+        f.questions.insert(code, m->index(r, 3).data().toInt());
+    }
+    f.total = child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue();
+    return f;
+}
+
+} // namespace
+
+class UstxzTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testsupport::TestDatabase> data;
+    QTemporaryDir files;
+
+    // Types the path and starts the upgrade by mouse or by the Enter key; returns the prompts.
+    QStringList attempt(UpgradeWindow &frm, const QString &typed, bool byKeyboard)
+    {
+        PromptCatcher catcher;
+        auto *edit = child<QLineEdit>(&frm, u"Edit1"_s);
+        edit->clear();
+        // Typed as the input method commits it (key events carry Latin-1 text only).
+        edit->insert(typed);
+        if (byKeyboard) {
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(child<QPushButton>(&frm, u"Button1"_s), Qt::LeftButton);
+        }
+        QStringList seen;
+        for (const PromptCall &c : catcher.calls())
+            seen.append(promptText(c));
+        return seen;
+    }
+
+private slots:
+    void init()
+    {
+        data = std::make_unique<testsupport::TestDatabase>();
+        QVERIFY(data->isValid());
+        QVERIFY(files.isValid());
+    }
+    void cleanup() { data.reset(); }
+
+    void layoutOfTheWindow()
+    {
+        UpgradeWindow frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.windowTitle(), u"题库升级"_s);
+        QCOMPARE(frm.size(), QSize(305, 158));
+        QVERIFY(!(frm.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(frm.font().pixelSize(), 14);
+        const QRect screen = frm.screen()->availableGeometry();
+        QVERIFY(qAbs(frm.frameGeometry().center().x() - screen.center().x()) <= 2);
+
+        QCOMPARE(child<QLabel>(&frm, u"Label1"_s)->text(),
+                 u"建议先下载升级题库，然后选择本地升级！"_s);
+        auto *group = child<QGroupBox>(&frm, u"RadioGroup1"_s);
+        QCOMPARE(group->title(), u"选择升级方式"_s);
+        const QList<QRadioButton *> options = group->findChildren<QRadioButton *>();
+        QCOMPARE(options.size(), 1);
+        QCOMPARE(options.first()->text(), u"本地升级"_s);
+        QVERIFY(options.first()->isChecked());
+        QVERIFY(child<QLineEdit>(&frm, u"Edit1"_s)->hasFocus());
+        QCOMPARE(child<QToolButton>(&frm, u"SpeedButton1"_s)->accessibleName(), u"选择升级文件"_s);
+        QCOMPARE(child<QPushButton>(&frm, u"Button1"_s)->text(), u"开始升级"_s);
+        QCOMPARE(child<QPushButton>(&frm, u"Button2"_s)->text(), u"关闭"_s);
+
+        // Every control inside the window, and every caption fits its control.
+        for (QWidget *w : frm.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(frm.rect().contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        for (QLabel *l : frm.findChildren<QLabel *>()) {
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
+                     qPrintable(l->text()));
+        }
+        for (QAbstractButton *b : frm.findChildren<QAbstractButton *>()) {
+            if (!b->icon().isNull())
+                continue;
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 12 <= b->width(),
+                     qPrintable(b->text()));
+        }
+        QVERIFY(group->fontMetrics().horizontalAdvance(group->title()) + 16 <= group->width());
+        testsupport::saveShot(&frm, u"ustxz"_s);
+    }
+
+    void everyOutcomeHasItsMessage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<bool>("changes");
+
+        const QStringList none;
+        const QString unchanged = u"学习数据库没有任何改动。"_s;
+        QTest::newRow("blank path")
+            << QString() << none << false << u"提示|请点击文件夹按钮选择升级文件！|1|1"_s << false;
+        QTest::newRow("missing file")
+            << u"missing"_s << none << true << u"错误|无法打开升级文件！|1|2"_s << false;
+        QTest::newRow("another product")
+            << u"foreign.mdb"_s << QStringList{u"update tab_sj set cpbs='OTHER'"_s} << false
+            << u"提示|升级文件不属于本软件！|1|1"_s << false;
+        QTest::newRow("applied before")
+            << u"applied.mdb"_s << QStringList{u"update tab_sj set sjbs=''"_s} << true
+            << u"提示|您已升级过了！|1|1"_s << false;
+        QTest::newRow("no tab_sj")
+            << u"nosj.mdb"_s << QStringList{u"drop table tab_sj"_s} << false
+            << u"错误|不是有效的升级文件（缺少升级标识）！\n"_s + unchanged + u"|1|2"_s << false;
+        QTest::newRow("an append fails")
+            << u"norule.mdb"_s << QStringList{u"drop table tab_rule"_s} << true
+            << u"提示|升级失败！\n"_s + unchanged + u"|1|2"_s << false;
+        QTest::newRow("success") << u"good.mdb"_s << none << false
+                                 << u"提示|升级成功！\n新增试题 5 道。|1|0"_s << true;
+        QTest::newRow("success, a question the bank has")
+            << u"overlap.mdb"_s
+            << QStringList{u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx) "
+                           u"values ('010101000001','A',4,'010101',11,0,1)"_s}
+            << false << u"提示|升级成功！\n新增试题 5 道，已有的 1 道保持原样。|1|0"_s << true;
+        QTest::newRow("success by keyboard, blanks around the path")
+            << u"  good.mdb  "_s << none << true << u"提示|升级成功！\n新增试题 5 道。|1|0"_s
+            << true;
+    }
+    void everyOutcomeHasItsMessage()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, statements);
+        QFETCH(bool, byKeyboard);
+        QFETCH(QString, prompt);
+        QFETCH(bool, changes);
+        QString typed = u"   "_s;
+        if (!file.isEmpty()) {
+            const QString name = file.trimmed();
+            const QString path = files.path() + u"/升级 文件/"_s + name;
+            if (name != u"missing"_s)
+                QVERIFY(upgradefiles::makeUpgrade(path, statements));
+            typed = QString(file).replace(name, path);
+        }
+        const QString before = upgradefiles::snapshot(data->dm.connection());
+        UpgradeWindow frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(attempt(frm, typed, byKeyboard), QStringList{prompt});
+        QCOMPARE(upgradefiles::snapshot(data->dm.connection()) != before, changes);
+        // The window stays open for another attempt.
+        QVERIFY(frm.isVisible());
+    }
+
+    void theSecondAttemptSaysAlreadyApplied()
+    {
+        UpgradeWindow frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        const QString file = upgradefiles::fixtureUpgrade();
+        QCOMPARE(attempt(frm, file, false), QStringList{u"提示|升级成功！\n新增试题 5 道。|1|0"_s});
+        const QString applied = upgradefiles::snapshot(data->dm.connection());
+        QCOMPARE(attempt(frm, file, true), QStringList{u"提示|您已升级过了！|1|1"_s});
+        QCOMPARE(upgradefiles::snapshot(data->dm.connection()), applied);
+    }
+
+    void folderButtonChoosesTheFile_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("file chosen") << true;
+        QTest::newRow("dialog cancelled") << false;
+    }
+    void folderButtonChoosesTheFile()
+    {
+        QFETCH(bool, accept);
+        const QString file = files.path() + u"/下载/升级's #1.mdb"_s;
+        QVERIFY(upgradefiles::makeUpgrade(file));
+        UpgradeWindow frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        auto *edit = child<QLineEdit>(&frm, u"Edit1"_s);
+        edit->setText(u"typed before"_s);
+        QStringList filters;
+        QString startFolder;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            filters = dialog->nameFilters();
+            startFolder = dialog->directory().absolutePath() + u'/';
+            if (accept) {
+                // Typed into the name box as a user would: selectFile() leaves the box alone
+                // while it has the focus, and the dialog would then stay open.
+                if (auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s))
+                    name->setText(file);
+                else
+                    dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                dialog->reject();
+            }
+        });
+        // The folder button is reached by keyboard too.
+        auto *folder = child<QToolButton>(&frm, u"SpeedButton1"_s);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), folder);
+        QTest::keyClick(folder, Qt::Key_Space);
+        QCOMPARE(filters, (QStringList{u"升级文件(*.mdb)"_s, u"所有文件(*.*)"_s}));
+        QCOMPARE(QDir(startFolder).canonicalPath(), QDir(App::programFolder).canonicalPath());
+        QCOMPARE(edit->text(), accept ? file : u"typed before"_s);
+        if (accept) {
+            PromptCatcher catcher;
+            QTest::mouseClick(child<QPushButton>(&frm, u"Button1"_s), Qt::LeftButton);
+            QCOMPARE(catcher.messages(), QStringList{u"升级成功！\n新增试题 5 道。"_s});
+        }
+    }
+
+    void closingReleasesTheUpgradeFile_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("关闭 button") << false;
+        QTest::newRow("Escape key") << true;
+    }
+    void closingReleasesTheUpgradeFile()
+    {
+        QFETCH(bool, byEscape);
+        const QString file = files.path() + u"/held.mdb"_s;
+        // Attempts that end before and after the appends both leave the file open on upgradeConnection.
+        QVERIFY(upgradefiles::makeUpgrade(file, {u"update tab_sj set cpbs='OTHER'"_s}));
+        UpgradeWindow frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(attempt(frm, file, false), QStringList{u"提示|升级文件不属于本软件！|1|1"_s});
+        QVERIFY(data->dm.upgradeConnection().isOpen());
+        QVERIFY(upgradefiles::heldOpen(file));
+        if (byEscape)
+            QTest::keyClick(&frm, Qt::Key_Escape);
+        else
+            QTest::mouseClick(child<QPushButton>(&frm, u"Button2"_s), Qt::LeftButton);
+        QVERIFY(!frm.isVisible());
+        QVERIFY(!data->dm.upgradeConnection().isOpen());
+        QVERIFY(!upgradefiles::heldOpen(file));
+    }
+
+    void sampleUpgradeFromTheMenu()
+    {
+        // The shipped bank and the shipped sample, through the start window's dispatcher.
+        data.reset();
+        data = std::make_unique<testsupport::TestDatabase>(testsupport::shippedDb());
+        QVERIFY(data->isValid());
+        const BrowserFigures before = browserFigures();
+        QVERIFY(before.total > 0);
+        QVERIFY(!before.order.contains(u"010205"_s));
+
+        StartWindow start;
+        QStringList prompts;
+        bool released = false;
+        start.setModalRunner([&](QDialog &dialog) {
+            dialog.show();
+            if (!QTest::qWaitForWindowExposed(&dialog))
+                return int(QDialog::Rejected);
+            auto *frm = qobject_cast<UpgradeWindow *>(&dialog);
+            if (!frm)
+                return int(QDialog::Rejected);
+            prompts += attempt(*frm, upgradefiles::sampleUpgrade(), false);
+            QTest::mouseClick(child<QPushButton>(frm, u"Button2"_s), Qt::LeftButton);
+            released = !upgradefiles::heldOpen(upgradefiles::sampleUpgrade());
+            return dialog.result();
+        });
+        start.ShockwaveFlash1FSCommand(u"sj"_s, {});
+        QCOMPARE(prompts, QStringList{u"提示|升级成功！\n新增试题 31 道。|1|0"_s});
+        QVERIFY(released);
+
+        const BrowserFigures after = browserFigures();
+        QCOMPARE(after.total, before.total + 31);
+        // The new section sorts under its chapter, with its questions counted up the tree.
+        QCOMPARE(after.order.indexOf(u"010205"_s), after.order.indexOf(u"010204"_s) + 1);
+        QCOMPARE(after.questions.value(u"010205"_s), 10);
+        QCOMPARE(after.questions.value(u"010402"_s), before.questions.value(u"010402"_s) + 2);
+        QCOMPARE(after.questions.value(u"01"_s), before.questions.value(u"01"_s) + 12);
+        QCOMPARE(after.questions.value(u"02"_s), before.questions.value(u"02"_s) + 7);
+        QCOMPARE(after.questions.value(u"03"_s), before.questions.value(u"03"_s) + 7);
+        QCOMPARE(after.questions.value(u"05"_s), before.questions.value(u"05"_s) + 5);
+        QCOMPARE(after.questions.value(u"0"_s), before.questions.value(u"0"_s) + 31);
+
+        prompts.clear();
+        start.ShockwaveFlash1FSCommand(u"sj"_s, {});
+        QCOMPARE(prompts, QStringList{u"提示|您已升级过了！|1|1"_s});
+    }
+};
+
+STUDYAID_QTEST_MAIN(UstxzTest)
+#include "test_upgrade_window.moc"

@@ -1,0 +1,71 @@
+// The program's own prompt dialog (PromptDialog) and showPrompt, used in place of the system
+// message box by most windows.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+// The prompt dialog: a borderless box with a title strip, a picture, the message and up to three
+// buttons. Created once and reused; each call of showPrompt sets it up afresh.
+class PromptDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PromptDialog(QWidget *parent = nullptr);
+
+    // Sets captions, message, button layout, picture and variant as showPrompt describes.
+    void configure(const QString &caption, const QString &message, int buttons, int icon,
+                   const QString &variant);
+    // The width the dialog was designed with (399).
+    int designWidth() const { return m_designWidth; }
+    // Shows the dialog modally and returns the result of a button it shows: a dialog ended any
+    // other way reads as Escape would (取消, or the only button), else as its first button.
+    int run();
+    // Inside run(): answered or not, its caller has not gone on yet.
+    bool running() const { return m_running; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void reject() override;
+
+private:
+    void placeControls();
+    void centreOnScreen();
+
+    QLabel *Label1 = nullptr;
+    QLabel *fcLabel1 = nullptr;
+    QStackedWidget *epNoteBook1 = nullptr;
+    QPushButton *fcShapeBtn1 = nullptr;
+    QPushButton *fcShapeBtn2 = nullptr;
+    QPushButton *fcShapeBtn3 = nullptr;
+    QList<QPushButton *> shownButtons() const;
+    int resultOf(const QPushButton *button) const;
+
+    // The pictures are read when the dialog is first used.
+    void readPictures();
+
+    QPixmap m_background;
+    bool m_picturesRead = false;
+    int m_designWidth = 0;
+    bool m_running = false;
+};
+
+// The dialog created at start-up; showPrompt creates it on first use when there is none.
+extern PromptDialog *sharedPromptDialog;
+
+// Shows the prompt modally and returns the button pressed: 1 left, 2 right, 3 centre, and only
+// the result of a button the layout shows.
+// buttons: 0 left+right, 1 centre only, 2 all three, 3 left only (narrow dialog); any other
+// value shows the centre button alone.
+// icon: 0 information, 1 warning, 2 error. variant "Exam": 确定 / 作废 / 取消.
+// One prompt at a time: a prompt already showing is never replaced; a call made meanwhile (from
+// a timer) waits until it is answered, then shows.
+int showPrompt(const QString &caption, const QString &message, int buttons, int icon,
+               const QString &variant);

@@ -1,0 +1,189 @@
+// The upgrade window: fixed size, centred on the desktop, the path of an upgrade file and the
+// button that merges it into the study database.
+#include "upgrade/UpgradeWindow.h"
+
+#include "ui/PromptDialog.h"
+#include "data/AppGlobals.h"
+#include "data/StudyData.h"
+#include "ui/Fonts.h"
+#include "ui/WindowParts.h"
+#include "upgrade/UpgradeImport.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWarning = 1;
+constexpr int kError = 2;
+constexpr int kInformation = 0;
+
+void prompt(const QString &caption, const QString &message, int icon)
+{
+    showPrompt(caption, message, 1, icon, u"NO"_s);
+}
+
+const QString kNothingChanged = u"学习数据库没有任何改动。"_s;
+
+} // namespace
+
+UpgradeWindow::UpgradeWindow(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(u"UpgradeWindow"_s);
+    setWindowTitle(u"题库升级"_s);
+    setFont(Fonts::song(14));
+    setFixedSize(305, 158);
+
+    Label1 = new QLabel(u"建议先下载升级题库，然后选择本地升级！"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setGeometry(8, 6, 289, 20);
+
+    RadioGroup1 = new QGroupBox(u"选择升级方式"_s, this);
+    RadioGroup1->setObjectName(u"RadioGroup1"_s);
+    RadioGroup1->setGeometry(8, 28, 289, 50);
+    m_localUpgrade = new QRadioButton(u"本地升级"_s, RadioGroup1);
+    m_localUpgrade->setObjectName(u"RadioGroup1Item0"_s);
+    m_localUpgrade->setGeometry(12, 22, 120, 22);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(u"Edit1"_s);
+    Edit1->setAccessibleName(u"升级文件"_s);
+    Edit1->setGeometry(8, 86, 259, 26);
+
+    SpeedButton1 = new QToolButton(this);
+    SpeedButton1->setObjectName(u"SpeedButton1"_s);
+    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SpeedButton1->setText(u"选择升级文件"_s);
+    SpeedButton1->setToolTip(u"选择升级文件"_s);
+    SpeedButton1->setAccessibleName(u"选择升级文件"_s);
+    SpeedButton1->setFocusPolicy(Qt::StrongFocus);
+    SpeedButton1->setGeometry(271, 86, 26, 26);
+    connect(SpeedButton1, &QToolButton::clicked, this, &UpgradeWindow::SpeedButton1Click);
+
+    Button1 = new QPushButton(u"开始升级"_s, this);
+    Button1->setObjectName(u"Button1"_s);
+    Button1->setGeometry(56, 122, 90, 28);
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &UpgradeWindow::Button1Click);
+
+    Button2 = new QPushButton(u"关闭"_s, this);
+    Button2->setObjectName(u"Button2"_s);
+    Button2->setGeometry(159, 122, 90, 28);
+    Button2->setAutoDefault(false);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(m_localUpgrade, Edit1);
+    setTabOrder(Edit1, SpeedButton1);
+    setTabOrder(SpeedButton1, Button1);
+    setTabOrder(Button1, Button2);
+
+    WindowParts::centre(this);
+}
+
+UpgradeWindow::~UpgradeWindow()
+{
+    releaseUpgradeFile();
+}
+
+QString UpgradeWindow::fileFilter()
+{
+    return u"升级文件(*.mdb);;所有文件(*.*)"_s;
+}
+
+void UpgradeWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void UpgradeWindow::FormShow()
+{
+    m_localUpgrade->setChecked(true);
+    Edit1->setFocus();
+}
+
+void UpgradeWindow::done(int result)
+{
+    releaseUpgradeFile();
+    QDialog::done(result);
+}
+
+void UpgradeWindow::releaseUpgradeFile()
+{
+    if (studyData)
+        UpgradeImport(*studyData).release();
+}
+
+void UpgradeWindow::SpeedButton1Click()
+{
+    // Starts where the typed file is, else in the program folder, where upgrades are shipped.
+    const QFileInfo typed(Edit1->text().trimmed());
+    const QString start = typed.isAbsolute() && typed.absoluteDir().exists() ? typed.absolutePath()
+                                                                             : App::programFolder;
+    QFileDialog dialog(this, u"选择升级文件"_s, start, fileFilter());
+    dialog.setObjectName(u"OpenDialog1"_s);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        Edit1->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+}
+
+void UpgradeWindow::Button1Click()
+{
+    if (!studyData)
+        return;
+    using Outcome = UpgradeImport::Outcome;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const UpgradeImport::Result r = UpgradeImport(*studyData).run(Edit1->text());
+    QApplication::restoreOverrideCursor();
+    if (!r.detail.isEmpty())
+        qWarning("studyaid: upgrade: %s", qUtf8Printable(r.detail));
+
+    switch (r.outcome) {
+    case Outcome::EmptyPath:
+        prompt(u"提示"_s, u"请点击文件夹按钮选择升级文件！"_s, kWarning);
+        break;
+    case Outcome::CannotOpen:
+        prompt(u"错误"_s, u"无法打开升级文件！"_s, kError);
+        break;
+    case Outcome::NoUpgradeTable:
+        prompt(u"错误"_s, u"不是有效的升级文件（缺少升级标识）！\n"_s + kNothingChanged, kError);
+        break;
+    case Outcome::Unreadable:
+        prompt(u"错误"_s, u"升级文件已损坏，无法读取！\n"_s + kNothingChanged, kError);
+        break;
+    case Outcome::ForeignProduct:
+        prompt(u"提示"_s, u"升级文件不属于本软件！"_s, kWarning);
+        break;
+    case Outcome::AlreadyApplied:
+        prompt(u"提示"_s, u"您已升级过了！"_s, kWarning);
+        break;
+    case Outcome::BackupFailed:
+        prompt(u"错误"_s, u"无法备份学习数据库，没有升级！\n"_s + kNothingChanged, kError);
+        break;
+    case Outcome::Failed:
+        prompt(u"提示"_s, u"升级失败！\n"_s + kNothingChanged, kError);
+        break;
+    case Outcome::Succeeded: {
+        QString message = u"升级成功！\n新增试题 %1 道"_s.arg(r.questionsAdded);
+        message += r.questionsKept > 0 ? u"，"_s : u"。"_s;
+        if (r.questionsKept > 0)
+            message += u"已有的 %1 道保持原样。"_s.arg(r.questionsKept);
+        prompt(u"提示"_s, message, kInformation);
+        break;
+    }
+    }
+}
