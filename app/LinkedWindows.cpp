@@ -31,7 +31,7 @@ void linkWindows()
     };
     links.showRelatedPoints = [](QWidget *parent, const QString &questionId) {
         RelatedPointsWindow points(parent);
-        if (points.LoadCodes(questionId))
+        if (points.loadCodes(questionId))
             points.exec();
     };
     links.openSoundSettings = [](QWidget *parent) {

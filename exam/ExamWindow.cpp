@@ -578,7 +578,7 @@ void ExamWindow::epEfTrBtn9Click()
         return;
     m_core->guarded([this, id = row->id()] {
         RelatedPointsWindow points(this);
-        if (points.LoadCodes(id))
+        if (points.loadCodes(id))
             points.exec();
     });
 }

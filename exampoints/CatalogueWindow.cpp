@@ -92,90 +92,91 @@ CatalogueWindow::CatalogueWindow(QWidget *parent) : QDialog(parent)
         u"QListWidget::item { padding: 2px 4px; }"
         u"QListWidget::item:selected { background: #2F6DB0; color: #FFFFFF; }"
         u"QSplitter::handle { background: #D5DEE8; }"
-        u"#m_pNote { background: #E2EAF3; color: #1F3A56; border: 1px solid #B7C7D8;"
+        u"#statisticsLine { background: #E2EAF3; color: #1F3A56; border: 1px solid #B7C7D8;"
         u" border-top: none; }"
-        u"#lbHint { color: #4A6078; }"_s);
+        u"#catalogueHint { color: #4A6078; }"_s);
 
-    m_pTiltel = new QWidget(this);
-    m_pTiltel->setObjectName(u"m_pTiltel"_s);
-    m_Ltiltle = new QLabel(kCatalogueTitle, m_pTiltel);
-    m_Ltiltle->setObjectName(u"m_Ltiltle"_s);
-    m_Ltiltle->setAlignment(Qt::AlignCenter);
-    m_Ltiltle->setFont(Fonts::sans(18, true));
-    m_Ltiltle->setStyleSheet(u"color: white;"_s);
-    auto *titleLayout = new QVBoxLayout(m_pTiltel);
+    m_titleBar = new QWidget(this);
+    m_titleBar->setObjectName(u"titleBar"_s);
+    m_titleLabel = new QLabel(kCatalogueTitle, m_titleBar);
+    m_titleLabel->setObjectName(u"titleLabel"_s);
+    m_titleLabel->setAlignment(Qt::AlignCenter);
+    m_titleLabel->setFont(Fonts::sans(18, true));
+    m_titleLabel->setStyleSheet(u"color: white;"_s);
+    auto *titleLayout = new QVBoxLayout(m_titleBar);
     titleLayout->setContentsMargins(8, 0, 8, 0);
-    titleLayout->addWidget(m_Ltiltle);
+    titleLayout->addWidget(m_titleLabel);
 
-    m_pMuLu = new QWidget(this);
-    m_pMuLu->setObjectName(u"m_pMuLu"_s);
-    auto *body = new QVBoxLayout(m_pMuLu);
+    m_catalogueBody = new QWidget(this);
+    m_catalogueBody->setObjectName(u"catalogueBody"_s);
+    auto *body = new QVBoxLayout(m_catalogueBody);
     body->setContentsMargins(0, 0, 0, 0);
 
-    m_model = new CatalogueModel(this);
-    m_model->setObjectName(u"m_query"_s);
-    m_grid = new QTableView(m_pMuLu);
-    m_grid->setObjectName(u"m_grid"_s);
-    m_grid->setAccessibleName(u"考点目录"_s);
-    m_grid->setModel(m_model);
-    m_grid->setItemDelegate(new CatalogueDelegate(m_model, m_grid));
-    m_grid->setFont(Fonts::song(16));
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setWordWrap(false);
-    m_grid->setTabKeyNavigation(false);
-    m_grid->verticalHeader()->hide();
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setMinimumSectionSize(16);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setSectionsClickable(false);
-    m_grid->horizontalHeader()->setStretchLastSection(false);
-    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_catalogueModel = new CatalogueModel(this);
+    m_catalogueModel->setObjectName(u"catalogueModel"_s);
+    m_catalogueGrid = new QTableView(m_catalogueBody);
+    m_catalogueGrid->setObjectName(u"catalogueGrid"_s);
+    m_catalogueGrid->setAccessibleName(u"考点目录"_s);
+    m_catalogueGrid->setModel(m_catalogueModel);
+    m_catalogueGrid->setItemDelegate(new CatalogueDelegate(m_catalogueModel, m_catalogueGrid));
+    m_catalogueGrid->setFont(Fonts::song(16));
+    m_catalogueGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_catalogueGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_catalogueGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_catalogueGrid->setWordWrap(false);
+    m_catalogueGrid->setTabKeyNavigation(false);
+    m_catalogueGrid->verticalHeader()->hide();
+    m_catalogueGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_catalogueGrid->verticalHeader()->setMinimumSectionSize(16);
+    m_catalogueGrid->horizontalHeader()->setHighlightSections(false);
+    m_catalogueGrid->horizontalHeader()->setSectionsClickable(false);
+    m_catalogueGrid->horizontalHeader()->setStretchLastSection(false);
+    m_catalogueGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The header row speaks the grid's font (a style sheet rule: the window's sheet would
     // otherwise decide the header's font).
-    m_grid->horizontalHeader()->setStyleSheet(
+    m_catalogueGrid->horizontalHeader()->setStyleSheet(
         u"QHeaderView::section { font-family: \"%1\"; font-size: 16px; color: #1F3A56;"
         u" background: #E2EAF3; border: none; border-right: 1px solid #C5D2DF;"
         u" border-bottom: 1px solid #C5D2DF; padding: 0px; }"_s.arg(Fonts::song(16).family()));
-    m_grid->installEventFilter(this);
-    body->addWidget(m_grid);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    m_catalogueGrid->installEventFilter(this);
+    body->addWidget(m_catalogueGrid);
+    connect(m_catalogueGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                m_grid->setToolTip(current.isValid() ? m_model->name(current.row()) : QString());
+                m_catalogueGrid->setToolTip(
+                    current.isValid() ? m_catalogueModel->name(current.row()) : QString());
             });
-    connect(m_grid, &QTableView::doubleClicked, this, &CatalogueWindow::m_btnSelectClick);
+    connect(m_catalogueGrid, &QTableView::doubleClicked, this, &CatalogueWindow::openChapter);
 
-    m_editFind = new QLineEdit(this);
-    m_editFind->setObjectName(u"m_editFind"_s);
-    m_editFind->setAccessibleName(u"检索"_s);
-    m_editFind->setPlaceholderText(u"考点名称"_s);
-    connect(m_editFind, &QLineEdit::returnPressed, this, &CatalogueWindow::m_btnFindClick);
+    m_findEdit = new QLineEdit(this);
+    m_findEdit->setObjectName(u"findEdit"_s);
+    m_findEdit->setAccessibleName(u"检索"_s);
+    m_findEdit->setPlaceholderText(u"考点名称"_s);
+    connect(m_findEdit, &QLineEdit::returnPressed, this, &CatalogueWindow::findByName);
 
-    m_btnFind = WindowParts::makeButton(this, u"m_btnFind"_s, u"检索(&F)"_s);
-    m_btnSelect = WindowParts::makeButton(this, u"m_btnSelect"_s, u"选定(&S)"_s);
-    m_btnMost = WindowParts::makeButton(this, u"m_btnMost"_s, kKeyPoints);
-    m_btnQuestion = WindowParts::makeButton(this, u"m_btnQuestion"_s, u"练习(&P)"_s);
-    m_btnBack = WindowParts::makeButton(this, u"m_btnBack"_s, u"返回(&B)"_s);
-    m_btnExit = WindowParts::makeButton(this, u"m_btnExit"_s, u"退出(&E)"_s);
-    connect(m_btnFind, &QPushButton::clicked, this, &CatalogueWindow::m_btnFindClick);
-    connect(m_btnSelect, &QPushButton::clicked, this, &CatalogueWindow::m_btnSelectClick);
-    connect(m_btnMost, &QPushButton::clicked, this, &CatalogueWindow::m_btnMostClick);
-    connect(m_btnQuestion, &QPushButton::clicked, this, &CatalogueWindow::m_btnQuestionClick);
-    connect(m_btnBack, &QPushButton::clicked, this, &CatalogueWindow::m_btnBackClick);
-    connect(m_btnExit, &QPushButton::clicked, this, &CatalogueWindow::m_btnExitClick);
+    m_findButton = WindowParts::makeButton(this, u"findButton"_s, u"检索(&F)"_s);
+    m_openButton = WindowParts::makeButton(this, u"openButton"_s, u"选定(&S)"_s);
+    m_keyPointsButton = WindowParts::makeButton(this, u"keyPointsButton"_s, kKeyPoints);
+    m_practiseButton = WindowParts::makeButton(this, u"practiseButton"_s, u"练习(&P)"_s);
+    m_backButton = WindowParts::makeButton(this, u"backButton"_s, u"返回(&B)"_s);
+    m_exitButton = WindowParts::makeButton(this, u"exitButton"_s, u"退出(&E)"_s);
+    connect(m_findButton, &QPushButton::clicked, this, &CatalogueWindow::findByName);
+    connect(m_openButton, &QPushButton::clicked, this, &CatalogueWindow::openChapter);
+    connect(m_keyPointsButton, &QPushButton::clicked, this, &CatalogueWindow::toggleKeyPoints);
+    connect(m_practiseButton, &QPushButton::clicked, this, &CatalogueWindow::practisePoint);
+    connect(m_backButton, &QPushButton::clicked, this, &CatalogueWindow::backToCatalogue);
+    connect(m_exitButton, &QPushButton::clicked, this, &CatalogueWindow::exitCatalogue);
 
-    m_hint = new QLabel(this);
-    m_hint->setObjectName(u"lbHint"_s);
-    m_hint->setFont(Fonts::sans(12));
+    m_catalogueHint = new QLabel(this);
+    m_catalogueHint->setObjectName(u"catalogueHint"_s);
+    m_catalogueHint->setFont(Fonts::sans(12));
 
-    setTabOrder(m_grid, m_editFind);
-    setTabOrder(m_editFind, m_btnFind);
-    setTabOrder(m_btnFind, m_btnSelect);
-    setTabOrder(m_btnSelect, m_btnMost);
-    setTabOrder(m_btnMost, m_btnQuestion);
-    setTabOrder(m_btnQuestion, m_btnBack);
-    setTabOrder(m_btnBack, m_btnExit);
+    setTabOrder(m_catalogueGrid, m_findEdit);
+    setTabOrder(m_findEdit, m_findButton);
+    setTabOrder(m_findButton, m_openButton);
+    setTabOrder(m_openButton, m_keyPointsButton);
+    setTabOrder(m_keyPointsButton, m_practiseButton);
+    setTabOrder(m_practiseButton, m_backButton);
+    setTabOrder(m_backButton, m_exitButton);
 
     setCatalogueView(true);
     loadCatalogue();
@@ -190,15 +191,15 @@ void CatalogueWindow::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    FormShow();
+    focusCatalogue();
 }
 
-void CatalogueWindow::FormShow()
+void CatalogueWindow::focusCatalogue()
 {
     applyLayout();
-    if (m_model->rowCount() > 0 && selectedRow() < 0)
+    if (m_catalogueModel->rowCount() > 0 && selectedRow() < 0)
         selectRow(0);
-    m_grid->setFocus();
+    m_catalogueGrid->setFocus();
 }
 
 void CatalogueWindow::applyLayout()
@@ -208,30 +209,30 @@ void CatalogueWindow::applyLayout()
     setFixedSize(c ? QSize(760, 504) : QSize(900, 599));
     const int buttonsY = c ? 425 : 520;
     const int titleHeight = 39;
-    m_pTiltel->setGeometry(1, 1, width() - 2, titleHeight);
+    m_titleBar->setGeometry(1, 1, width() - 2, titleHeight);
     const int bodyTop = titleHeight + 1 + 6;
-    m_pMuLu->setGeometry(3, bodyTop, width() - 6, buttonsY - 8 - bodyTop);
+    m_catalogueBody->setGeometry(3, bodyTop, width() - 6, buttonsY - 8 - bodyTop);
 
-    m_editFind->setGeometry(8, buttonsY, 180, 22);
-    const QList<QPair<QPushButton *, int>> buttons{{m_btnFind, 218},   {m_btnSelect, 316},
-                                                   {m_btnMost, 400},   {m_btnQuestion, 484},
-                                                   {m_btnBack, 568},   {m_btnExit, 652}};
+    m_findEdit->setGeometry(8, buttonsY, 180, 22);
+    const QList<QPair<QPushButton *, int>> buttons{
+        {m_findButton, 218},     {m_openButton, 316}, {m_keyPointsButton, 400},
+        {m_practiseButton, 484}, {m_backButton, 568}, {m_exitButton, 652}};
     for (const auto &[b, x] : buttons) {
         b->setGeometry(x, buttonsY, 75, 22);
         b->setFont(Fonts::sans(13));
     }
-    m_editFind->setFont(Fonts::sans(13));
-    m_hint->setGeometry(8, buttonsY + 30, width() - 16, 20);
+    m_findEdit->setFont(Fonts::sans(13));
+    m_catalogueHint->setGeometry(8, buttonsY + 30, width() - 16, 20);
 
     // Column widths and header texts of the display mode; every row 30 high, the header row
     // 30 in the compact layout and 36 in the normal one.
-    m_model->setCompact(c);
+    m_catalogueModel->setCompact(c);
     const QList<int> widths = columnWidths(c);
     for (int column = 0; column < widths.size(); ++column)
-        m_grid->setColumnWidth(column, widths.at(column));
-    emit m_model->headerDataChanged(Qt::Horizontal, 0, 4);
-    m_grid->verticalHeader()->setDefaultSectionSize(30);
-    m_grid->horizontalHeader()->setFixedHeight(c ? 30 : 36);
+        m_catalogueGrid->setColumnWidth(column, widths.at(column));
+    emit m_catalogueModel->headerDataChanged(Qt::Horizontal, 0, 4);
+    m_catalogueGrid->verticalHeader()->setDefaultSectionSize(30);
+    m_catalogueGrid->horizontalHeader()->setFixedHeight(c ? 30 : 36);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -242,116 +243,118 @@ void CatalogueWindow::applyLayout()
 
 void CatalogueWindow::loadCatalogue()
 {
-    m_model->setCompact(App::displayMode == u"800"_s);
+    m_catalogueModel->setCompact(App::displayMode == u"800"_s);
     const QList<int> widths = columnWidths(App::displayMode == u"800"_s);
     try {
-        m_model->load(studyData->connection());
+        m_catalogueModel->load(studyData->connection());
     } catch (const Db::DbError &) {
         showPrompt(u"错误"_s, u"无法读取考点目录！"_s, 1, 2, u"NO"_s);
     }
     for (int column = 0; column < widths.size(); ++column)
-        m_grid->setColumnWidth(column, widths.at(column));
+        m_catalogueGrid->setColumnWidth(column, widths.at(column));
 }
 
 void CatalogueWindow::setCatalogueView(bool catalogue)
 {
-    m_grid->setVisible(catalogue);
-    for (QWidget *w : {static_cast<QWidget *>(m_editFind), static_cast<QWidget *>(m_btnFind),
-                       static_cast<QWidget *>(m_btnSelect)})
+    m_catalogueGrid->setVisible(catalogue);
+    for (QWidget *w : {static_cast<QWidget *>(m_findEdit), static_cast<QWidget *>(m_findButton),
+                       static_cast<QWidget *>(m_openButton)})
         w->setVisible(catalogue);
-    m_btnMost->setEnabled(!catalogue);
+    m_keyPointsButton->setEnabled(!catalogue);
     if (catalogue)
-        m_btnQuestion->setEnabled(false);
-    m_btnBack->setVisible(!catalogue);
+        m_practiseButton->setEnabled(false);
+    m_backButton->setVisible(!catalogue);
     if (catalogue)
-        m_Ltiltle->setText(kCatalogueTitle);
-    m_hint->setText(catalogue
-                        ? u"选中章节后按“选定”或双击，查看该章节的考点；在检索框中输入考点名称的一部分可查找。"_s
-                        : u"选中考点查看其内容；“练习”做与该考点相关的习题，“重点”只列出重点考点。"_s);
+        m_titleLabel->setText(kCatalogueTitle);
+    m_catalogueHint->setText(
+        catalogue
+            ? u"选中章节后按“选定”或双击，查看该章节的考点；在检索框中输入考点名称的一部分可查找。"_s
+            : u"选中考点查看其内容；“练习”做与该考点相关的习题，“重点”只列出重点考点。"_s);
 }
 
 int CatalogueWindow::selectedRow() const
 {
-    const QModelIndex current = m_grid->currentIndex();
+    const QModelIndex current = m_catalogueGrid->currentIndex();
     return current.isValid() ? current.row() : -1;
 }
 
 void CatalogueWindow::selectRow(int row)
 {
-    if (row < 0 || row >= m_model->rowCount())
+    if (row < 0 || row >= m_catalogueModel->rowCount())
         return;
-    const QModelIndex index = m_model->index(row, 0);
-    m_grid->setCurrentIndex(index);
-    m_grid->selectRow(row);
-    m_grid->scrollTo(index);
+    const QModelIndex index = m_catalogueModel->index(row, 0);
+    m_catalogueGrid->setCurrentIndex(index);
+    m_catalogueGrid->selectRow(row);
+    m_catalogueGrid->scrollTo(index);
 }
 
 bool CatalogueWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter on a catalogue row opens it; on a point starts its practice.
-    if (watched == m_grid && isEnterKey(event)) {
-        m_btnSelectClick();
+    if (watched == m_catalogueGrid && isEnterKey(event)) {
+        openChapter();
         return true;
     }
-    if (m_detail && watched == m_detail->m_LBmenu && isEnterKey(event)) {
-        if (m_btnQuestion->isEnabled())
-            m_btnQuestionClick();
+    if (m_detail && watched == m_detail->m_pointList && isEnterKey(event)) {
+        if (m_practiseButton->isEnabled())
+            practisePoint();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void CatalogueWindow::m_btnFindClick()
+void CatalogueWindow::findByName()
 {
-    if (m_editFind->text().isEmpty() || m_model->rowCount() == 0)
+    if (m_findEdit->text().isEmpty() || m_catalogueModel->rowCount() == 0)
         return;
-    const int row = findRow(m_model->names(), m_editFind->text());
+    const int row = findRow(m_catalogueModel->names(), m_findEdit->text());
     if (row >= 0)
         selectRow(row);
 }
 
-void CatalogueWindow::m_btnSelectClick()
+void CatalogueWindow::openChapter()
 {
     const int row = selectedRow();
     if (row < 0 || m_detail)
         return;
-    const QString id = m_model->rowIds().value(row).trimmed();
+    const QString id = m_catalogueModel->rowIds().value(row).trimmed();
     if (isGroupId(id)) {
         showPrompt(u"提示"_s, u"请选择具体章节!"_s, 3, 1, u"NO"_s);
         return;
     }
     // Points with at least this many questions are key points; any failure gives 1.
     try {
-        m_threshold = PointCatalogue::keyPointThreshold(m_model->counter(row, 1),
-                                                      countPoints(studyData->connection(), id));
+        m_keyPointThreshold = PointCatalogue::keyPointThreshold(
+            m_catalogueModel->counter(row, 1), countPoints(studyData->connection(), id));
     } catch (const Db::DbError &) {
-        m_threshold = 1;
+        m_keyPointThreshold = 1;
     }
     m_chapterId = id;
 
-    m_detail = new PointDetailView(m_pMuLu);
-    m_pMuLu->layout()->addWidget(m_detail);
-    m_detail->m_LBmenu->installEventFilter(this);
-    KeyboardAccess::keepEnter(m_detail->m_LBmenu);
-    connect(m_detail->m_LBmenu, &QListWidget::currentRowChanged, this, &CatalogueWindow::pointClick);
+    m_detail = new PointDetailView(m_catalogueBody);
+    m_catalogueBody->layout()->addWidget(m_detail);
+    m_detail->m_pointList->installEventFilter(this);
+    KeyboardAccess::keepEnter(m_detail->m_pointList);
+    connect(m_detail->m_pointList, &QListWidget::currentRowChanged, this,
+            &CatalogueWindow::showCurrentPoint);
     setCatalogueView(false);
-    m_Ltiltle->setText(m_model->name(row).trimmed());
-    m_keyPoints = 0;
-    m_btnMost->setText(kKeyPoints);
-    m_pMuLu->layout()->activate();
+    m_titleLabel->setText(m_catalogueModel->name(row).trimmed());
+    m_keyPointsOnly = false;
+    m_keyPointsButton->setText(kKeyPoints);
+    m_catalogueBody->layout()->activate();
     m_detail->resetSplit();
 
     try {
-        m_queryDetail.open(studyData->connection(), id);
+        m_points.open(studyData->connection(), id);
     } catch (const Db::DbError &) {
-        m_queryDetail.close();
+        m_points.close();
         fillPointList();
         showPrompt(u"错误"_s, u"无法读取该章节的考点！"_s, 1, 2, u"NO"_s);
         return;
     }
     fillPointList();
-    m_detail->m_LBmenu->setFocus();
-    if (m_queryDetail.count() == 0)
+    m_detail->m_pointList->setFocus();
+    if (m_points.count() == 0)
         showMessageBox(this, u"提示"_s, u"找不到考点!"_s, QMessageBox::Information);
 }
 
@@ -359,27 +362,27 @@ void CatalogueWindow::fillPointList(int select)
 {
     if (!m_detail)
         return;
-    QListWidget *list = m_detail->m_LBmenu;
+    QListWidget *list = m_detail->m_pointList;
     {
         const QSignalBlocker blocker(list);
         list->clear();
-        for (int k = 0; k < m_queryDetail.count(); ++k)
-            list->addItem(listEntry(m_queryDetail.at(k)));
+        for (int k = 0; k < m_points.count(); ++k)
+            list->addItem(listEntry(m_points.at(k)));
         if (list->count() > 0)
             list->setCurrentRow(qBound(0, select, list->count() - 1));
     }
-    pointClick();
+    showCurrentPoint();
 }
 
-void CatalogueWindow::pointClick()
+void CatalogueWindow::showCurrentPoint()
 {
     if (!m_detail)
         return;
-    QListWidget *list = m_detail->m_LBmenu;
+    QListWidget *list = m_detail->m_pointList;
     if (list->count() == 0) {
-        m_detail->Re->clear();
-        m_detail->m_pNote->clear();
-        m_btnQuestion->setEnabled(false);
+        m_detail->m_pointText->clear();
+        m_detail->m_statisticsLine->clear();
+        m_practiseButton->setEnabled(false);
         return;
     }
     if (list->currentRow() < 0) {
@@ -387,62 +390,62 @@ void CatalogueWindow::pointClick()
         list->setCurrentRow(0);
     }
     const int k = list->currentRow();
-    const Point &point = m_queryDetail.at(k);
-    RichText::show(m_detail->Re, point.n);
+    const Point &point = m_points.at(k);
+    RichText::show(m_detail->m_pointText, point.text);
     const Statistics line = statistics(list->item(k)->text(), point);
-    m_detail->m_pNote->setText(line.text);
-    m_btnQuestion->setEnabled(line.practisable);
+    m_detail->m_statisticsLine->setText(line.text);
+    m_practiseButton->setEnabled(line.practisable);
 }
 
-void CatalogueWindow::m_btnMostClick()
+void CatalogueWindow::toggleKeyPoints()
 {
     if (!m_detail)
         return;
-    if (m_keyPoints == 0)
-        m_queryDetail.setMinimumQuestions(m_threshold);
+    if (!m_keyPointsOnly)
+        m_points.setMinimumQuestions(m_keyPointThreshold);
     else
-        m_queryDetail.clearFilter();
-    if (m_queryDetail.count() > 0) {
+        m_points.clearFilter();
+    if (m_points.count() > 0) {
         fillPointList();
-        m_keyPoints = 1 - m_keyPoints;
-        m_btnMost->setText(m_keyPoints == 1 ? kAllPoints : kKeyPoints);
+        m_keyPointsOnly = !m_keyPointsOnly;
+        m_keyPointsButton->setText(m_keyPointsOnly ? kAllPoints : kKeyPoints);
         return;
     }
-    m_queryDetail.clearFilter();
+    m_points.clearFilter();
     fillPointList();
-    m_keyPoints = 0;
-    m_btnMost->setText(kKeyPoints);
+    m_keyPointsOnly = false;
+    m_keyPointsButton->setText(kKeyPoints);
     showMessageBox(this, u"提示"_s, u"此考点暂无重点内容！"_s, QMessageBox::Information);
 }
 
-void CatalogueWindow::m_btnQuestionClick()
+void CatalogueWindow::practisePoint()
 {
-    if (!m_detail || !m_detail->m_LBmenu->currentItem())
+    if (!m_detail || !m_detail->m_pointList->currentItem())
         return;
-    const int k = m_detail->m_LBmenu->currentRow();
-    const QString title = pointTitle(m_detail->m_LBmenu->currentItem()->text());
+    const int k = m_detail->m_pointList->currentRow();
+    const QString title = pointTitle(m_detail->m_pointList->currentItem()->text());
     bool hidden = false;
     {
         WaitCursor wait;
-        std::unique_ptr<PointPracticeWindow> frm;
+        std::unique_ptr<PointPracticeWindow> practice;
         try {
-            QString ftid = findPointCode(studyData->connection(), title, m_chapterId);
+            QString pointCode = findPointCode(studyData->connection(), title, m_chapterId);
             // A title that holds "(" itself is cut short and found nowhere: the selected point
             // is the one to practise.
-            if (ftid.isEmpty())
-                ftid = m_queryDetail.at(k).ftid;
-            App::practiceQuery = PointCatalogue::practiceQuery(ftid);
-            frm = std::make_unique<PointPracticeWindow>(this);
-            frm->setWindowTitle(QString());
-            const bool ready = !ftid.isEmpty() && frm->PreparePracticeRun();
+            if (pointCode.isEmpty())
+                pointCode = m_points.at(k).code;
+            App::practiceQuery = PointCatalogue::practiceQuery(pointCode);
+            practice = std::make_unique<PointPracticeWindow>(this);
+            practice->setWindowTitle(QString());
+            const bool ready = !pointCode.isEmpty() && practice->PreparePracticeRun();
             wait.release();
             if (ready) {
                 // Hidden while the practice window runs. QDialog::hide() would also end this
                 // window's own modal loop, so only the widget is hidden.
                 QWidget::setVisible(false);
                 hidden = true;
-                frm->setHintBoard(title);
-                frm->exec();
+                practice->setHintBoard(title);
+                practice->exec();
             } else {
                 showPrompt(u"提示"_s, u"恭喜你，习题已做完！"_s, 1, 0, u"NO"_s);
             }
@@ -460,18 +463,18 @@ void CatalogueWindow::refreshPoints()
 {
     if (!m_detail)
         return;
-    const int k = m_detail->m_LBmenu->currentRow();
+    const int k = m_detail->m_pointList->currentRow();
     try {
-        m_queryDetail.open(studyData->connection(), m_chapterId);
-        if (m_keyPoints == 1)
-            m_queryDetail.setMinimumQuestions(m_threshold);
+        m_points.open(studyData->connection(), m_chapterId);
+        if (m_keyPointsOnly)
+            m_points.setMinimumQuestions(m_keyPointThreshold);
     } catch (const Db::DbError &) {
         // The counters shown stay those read before.
     }
     fillPointList(qMax(0, k));
 }
 
-void CatalogueWindow::m_btnBackClick()
+void CatalogueWindow::backToCatalogue()
 {
     if (!m_detail)
         return;
@@ -481,13 +484,13 @@ void CatalogueWindow::m_btnBackClick()
     applyLayout();
     selectRow(row);
     delete m_detail;
-    m_queryDetail.close();
-    m_keyPoints = 0;
-    m_btnMost->setText(kKeyPoints);
-    m_grid->setFocus();
+    m_points.close();
+    m_keyPointsOnly = false;
+    m_keyPointsButton->setText(kKeyPoints);
+    m_catalogueGrid->setFocus();
 }
 
-void CatalogueWindow::m_btnExitClick()
+void CatalogueWindow::exitCatalogue()
 {
     close();
 }
@@ -500,7 +503,7 @@ void CatalogueWindow::paintEvent(QPaintEvent *)
     body.setColorAt(0, QColor(0xF4, 0xF7, 0xFA));
     body.setColorAt(1, QColor(0xE3, 0xEA, 0xF1));
     p.fillRect(r, body);
-    const QRect title = m_pTiltel->geometry();
+    const QRect title = m_titleBar->geometry();
     QLinearGradient strip(0, title.top(), 0, title.bottom());
     strip.setColorAt(0, QColor(0x2F, 0x6D, 0xB0));
     strip.setColorAt(1, QColor(0x21, 0x50, 0x7E));

@@ -24,9 +24,9 @@ public:
     ~CatalogueWindow() override;
 
     // The row id list: the tab_fgmc id of every grid row, in row order.
-    const QStringList &rowIds() const { return m_model->rowIds(); }
+    const QStringList &rowIds() const { return m_catalogueModel->rowIds(); }
     // The key-point threshold of the chapter opened last.
-    int keyPointThreshold() const { return m_threshold; }
+    int keyPointThreshold() const { return m_keyPointThreshold; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -34,7 +34,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormShow();
+    // On the first showing: the layout of the display mode, the first row selected, the grid
+    // focused.
+    void focusCatalogue();
     void applyLayout();
     // Reads the catalogue into the grid; a failure is reported and leaves the grid as it was.
     void loadCatalogue();
@@ -42,39 +44,44 @@ private:
     int selectedRow() const;
     void selectRow(int row);
 
-    void m_btnFindClick();
-    void m_btnSelectClick();
-    void m_btnMostClick();
-    void m_btnQuestionClick();
-    void m_btnBackClick();
-    void m_btnExitClick();
+    // Selects the first row whose name holds the text of the find box.
+    void findByName();
+    // Opens the selected chapter's points in the detail view; a group cannot be opened.
+    void openChapter();
+    // Lists the key points only, or all points again.
+    void toggleKeyPoints();
+    // Practises the questions linked to the selected point, this window hidden meanwhile.
+    void practisePoint();
+    // Leaves the detail view for the catalogue, read afresh, on the opened row.
+    void backToCatalogue();
+    void exitCatalogue();
     // The selected point becomes current: its text, statistics line and the practise button.
-    void pointClick();
+    void showCurrentPoint();
     // Fills the point list from the points passing the filter and selects the first entry.
     void fillPointList(int select = 0);
     // Reads the chapter's points again (after practice), keeping filter and selection.
     void refreshPoints();
 
-    PointCatalogue::CatalogueModel *m_model = nullptr;
-    PointCatalogue::PointSet m_queryDetail;
+    PointCatalogue::CatalogueModel *m_catalogueModel = nullptr;
+    PointCatalogue::PointSet m_points;
     QPointer<PointDetailView> m_detail;
 
-    QWidget *m_pTiltel = nullptr;
-    QLabel *m_Ltiltle = nullptr;
-    QWidget *m_pMuLu = nullptr;
-    QTableView *m_grid = nullptr;
-    QLineEdit *m_editFind = nullptr;
-    QPushButton *m_btnFind = nullptr;
-    QPushButton *m_btnSelect = nullptr;
-    QPushButton *m_btnMost = nullptr;
-    QPushButton *m_btnQuestion = nullptr;
-    QPushButton *m_btnBack = nullptr;
-    QPushButton *m_btnExit = nullptr;
-    QLabel *m_hint = nullptr;
+    QWidget *m_titleBar = nullptr;
+    QLabel *m_titleLabel = nullptr;
+    QWidget *m_catalogueBody = nullptr;
+    QTableView *m_catalogueGrid = nullptr;
+    QLineEdit *m_findEdit = nullptr;
+    QPushButton *m_findButton = nullptr;
+    QPushButton *m_openButton = nullptr;
+    QPushButton *m_keyPointsButton = nullptr;
+    QPushButton *m_practiseButton = nullptr;
+    QPushButton *m_backButton = nullptr;
+    QPushButton *m_exitButton = nullptr;
+    QLabel *m_catalogueHint = nullptr;
 
-    QString m_chapterId;   // id of the opened chapter, trimmed
-    int m_threshold = 1;   // key-point threshold of the opened chapter
-    int m_keyPoints = 0;   // 0 all points listed, 1 key points only
+    QString m_chapterId;          // id of the opened chapter, trimmed
+    int m_keyPointThreshold = 1;  // key-point threshold of the opened chapter
+    bool m_keyPointsOnly = false; // the point list shows key points only
     bool m_compact = false;
     bool m_shown = false;
 };

@@ -56,16 +56,16 @@ bool CatalogueModel::load(const QSqlDatabase &db)
 {
     // Read on the connection's own handle: the catalogue is read afresh on every showing.
     Db::Rows q(db, u"select * from tab_fgmc order by bh"_s);
-    const int id = q.indexOf(u"id");
-    const int n = q.indexOf(u"n");
-    const int counters[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"),
-                             q.indexOf(u"q4")};
+    const int idColumn = q.indexOf(u"id");
+    const int nameColumn = q.indexOf(u"n");
+    const int counterColumns[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"),
+                                   q.indexOf(u"q4")};
     QStringList ids, names;
     QList<QVariant> values;
     while (q.next()) {
-        ids.append(q.toString(id));
-        names.append(q.toString(n));
-        for (int c : counters)
+        ids.append(q.toString(idColumn));
+        names.append(q.toString(nameColumn));
+        for (int c : counterColumns)
             values.append(q.value(c));
     }
     if (ids.isEmpty())
@@ -132,18 +132,20 @@ qint64 countPoints(const QSqlDatabase &db, const QString &chapterId)
 void PointSet::open(const QSqlDatabase &db, const QString &chapterId)
 {
     Db::Rows q(db, u"select * from tab_rule where id=? order by ftid"_s, {chapterId});
-    const int ftid = q.indexOf(u"ftid"), sn = q.indexOf(u"sn"), n = q.indexOf(u"n");
-    const int qs[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"), q.indexOf(u"q4")};
+    const int codeColumn = q.indexOf(u"ftid"), titleColumn = q.indexOf(u"sn"),
+              textColumn = q.indexOf(u"n");
+    const int counterColumns[4] = {q.indexOf(u"q"), q.indexOf(u"q1"), q.indexOf(u"q2"),
+                                   q.indexOf(u"q4")};
     QList<Point> rows;
     while (q.next()) {
         Point p;
-        p.ftid = q.toString(ftid);
-        p.sn = q.toString(sn);
-        p.n = q.value(n);
-        p.q = q.toLongLong(qs[0]);
-        p.q1 = q.toLongLong(qs[1]);
-        p.q2 = q.toLongLong(qs[2]);
-        p.q4 = q.toLongLong(qs[3]);
+        p.code = q.toString(codeColumn);
+        p.title = q.toString(titleColumn);
+        p.text = q.value(textColumn);
+        p.questions = q.toLongLong(counterColumns[0]);
+        p.questionsDone = q.toLongLong(counterColumns[1]);
+        p.timesAnswered = q.toLongLong(counterColumns[2]);
+        p.timesWrong = q.toLongLong(counterColumns[3]);
         rows.append(std::move(p));
     }
     m_rows = std::move(rows);
@@ -175,7 +177,7 @@ void PointSet::rebuild()
 {
     m_view.clear();
     for (int i = 0; i < m_rows.size(); ++i) {
-        if (!m_filtered || m_rows.at(i).q >= m_threshold)
+        if (!m_filtered || m_rows.at(i).questions >= m_threshold)
             m_view.append(i);
     }
 }
@@ -190,20 +192,20 @@ QString trimTrailingBlanks(const QString &text)
 
 QString listEntry(const Point &point)
 {
-    const QString title = trimTrailingBlanks(point.sn);
-    if (point.q <= 0)
+    const QString title = trimTrailingBlanks(point.title);
+    if (point.questions <= 0)
         return title;
-    return title + u'(' + QString::number(point.q) + u')';
+    return title + u'(' + QString::number(point.questions) + u')';
 }
 
 Statistics statistics(const QString &entry, const Point &point)
 {
-    if (!entry.contains(u'(') || point.q <= 0)
+    if (!entry.contains(u'(') || point.questions <= 0)
         return {u"虽然针对该内容的习题没有，您仍要仔细阅读！"_s, false};
-    return {u"相关题数："_s + QString::number(point.q) + u"题"_s + u"  已做题数："_s +
-                QString::number(point.q1) + u"题"_s + u"  已做道次："_s +
-                QString::number(point.q2) + u"次"_s + u"  做错道次："_s +
-                QString::number(point.q4) + u"次"_s,
+    return {u"相关题数："_s + QString::number(point.questions) + u"题"_s + u"  已做题数："_s +
+                QString::number(point.questionsDone) + u"题"_s + u"  已做道次："_s +
+                QString::number(point.timesAnswered) + u"次"_s + u"  做错道次："_s +
+                QString::number(point.timesWrong) + u"次"_s,
             true};
 }
 
@@ -223,11 +225,11 @@ QString findPointCode(const QSqlDatabase &db, const QString &title, const QStrin
     return q.next() ? q.value(0).toString() : QString();
 }
 
-QString practiceQuery(const QString &ftid)
+QString practiceQuery(const QString &pointCode)
 {
     return u"select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1,"
            u" csbs from tab_answ where "_s +
-           Db::sqlQuote(ftid) + u" in (k3,k4,k5,k6,k7,k8,k9,k10,k11,k12)"_s;
+           Db::sqlQuote(pointCode) + u" in (k3,k4,k5,k6,k7,k8,k9,k10,k11,k12)"_s;
 }
 
 } // namespace PointCatalogue

@@ -66,20 +66,24 @@ qint64 countPoints(const QSqlDatabase &db, const QString &chapterId);
 // One exam point of tab_rule.
 struct Point
 {
-    QString ftid;
-    QString sn;  // short title, possibly with trailing blanks
-    QVariant n;  // full text (rich text)
-    qint64 q = 0, q1 = 0, q2 = 0, q4 = 0;
+    QString code;             // ftid
+    QString title;            // sn: short title, possibly with trailing blanks
+    QVariant text;            // n: full text (rich text)
+    qint64 questions = 0;     // q: questions linking the point
+    qint64 questionsDone = 0; // q1: of them answered at least once
+    qint64 timesAnswered = 0; // q2: answers given
+    qint64 timesWrong = 0;    // q4: wrong answers given
 };
 
-// The exam points of one chapter ordered by ftid, with the key-point filter "q >= threshold".
+// The exam points of one chapter ordered by code, with the key-point filter
+// "questions >= threshold".
 class PointSet
 {
 public:
     // Reads the chapter's points; the filter is cleared. Throws Db::DbError.
     void open(const QSqlDatabase &db, const QString &chapterId);
     void close();
-    // Only points with q >= threshold pass; clearFilter shows all again.
+    // Only points with at least `threshold` questions pass; clearFilter shows all again.
     void setMinimumQuestions(int threshold);
     void clearFilter();
     bool filtered() const { return m_filtered; }
@@ -100,7 +104,8 @@ private:
 
 // The text with trailing blanks (spaces) removed, as rtrim() removes them in SQL.
 QString trimTrailingBlanks(const QString &text);
-// The point list's entry: the title without trailing blanks, followed by "(q)" when q > 0.
+// The point list's entry: the title without trailing blanks, followed by "(questions)" when
+// the point has questions.
 QString listEntry(const Point &point);
 
 // The statistics line of a point and whether it can be practised.
@@ -113,10 +118,10 @@ Statistics statistics(const QString &entry, const Point &point);
 
 // The point's title in a list entry: the text before the first "(".
 QString pointTitle(const QString &entry);
-// The ftid of the chapter's point whose title, without trailing blanks, is `title`; empty when
-// there is none. Throws Db::DbError.
+// The code (ftid) of the chapter's point whose title, without trailing blanks, is `title`; empty
+// when there is none. Throws Db::DbError.
 QString findPointCode(const QSqlDatabase &db, const QString &title, const QString &chapterId);
 // The practice query of every question linking the point in k3 .. k12.
-QString practiceQuery(const QString &ftid);
+QString practiceQuery(const QString &pointCode);
 
 } // namespace PointCatalogue

@@ -19,9 +19,9 @@ public:
     // The point list back at its first width (388); called once the panel has its size.
     void resetSplit();
 
-    QListWidget *m_LBmenu = nullptr; // point list
-    QTextBrowser *Re = nullptr;      // text of the current point
-    QLabel *m_pNote = nullptr;       // statistics line
+    QListWidget *m_pointList = nullptr;
+    QTextBrowser *m_pointText = nullptr; // text of the current point
+    QLabel *m_statisticsLine = nullptr;
 
 private:
     QSplitter *m_splitter = nullptr;

@@ -4,7 +4,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-PracticeWindowVariant ruleVariant()
+PracticeWindowVariant pointPracticeVariant()
 {
     PracticeWindowVariant v;
     v.objectName = u"PointPracticeWindow"_s;
@@ -25,4 +25,7 @@ PracticeWindowVariant ruleVariant()
 
 } // namespace
 
-PointPracticeWindow::PointPracticeWindow(QWidget *parent) : PracticeWindow(ruleVariant(), parent) {}
+PointPracticeWindow::PointPracticeWindow(QWidget *parent)
+    : PracticeWindow(pointPracticeVariant(), parent)
+{
+}

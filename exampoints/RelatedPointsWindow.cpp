@@ -43,7 +43,7 @@ RelatedPointsWindow::RelatedPointsWindow(QWidget *parent) : QDialog(parent)
         u"#topBar, #bottomBar { background: #E2EAF3; }"
         u"#topBar { border-bottom: 1px solid #B7C7D8; }"
         u"#bottomBar { border-top: 1px solid #B7C7D8; }"
-        u"#epLabel1 { color: #1F3A56; }"
+        u"#chapterLabel { color: #1F3A56; }"
         u"QListWidget { border: 1px solid #B7C7D8; }"
         u"QListWidget::item { padding: 3px 4px; border-bottom: 1px dotted #D5DEE8; }"
         u"QListWidget::item:selected { background: #2F6DB0; color: #FFFFFF; }"
@@ -54,70 +54,70 @@ RelatedPointsWindow::RelatedPointsWindow(QWidget *parent) : QDialog(parent)
     top->setAttribute(Qt::WA_StyledBackground);
     top->setObjectName(u"topBar"_s);
     top->setFixedHeight(33);
-    epLabel1 = new QLabel(u"考点："_s, top);
-    epLabel1->setObjectName(u"epLabel1"_s);
-    epLabel1->setFont(Fonts::song(16));
+    m_chapterLabel = new QLabel(u"考点："_s, top);
+    m_chapterLabel->setObjectName(u"chapterLabel"_s);
+    m_chapterLabel->setFont(Fonts::song(16));
     auto *topLayout = new QHBoxLayout(top);
     topLayout->setContentsMargins(10, 0, 10, 0);
-    topLayout->addWidget(epLabel1);
+    topLayout->addWidget(m_chapterLabel);
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(u"ListBox1"_s);
-    ListBox1->setFont(Fonts::song(16));
-    ListBox1->setAccessibleName(u"考点列表"_s);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pointList = new QListWidget(this);
+    m_pointList->setObjectName(u"pointList"_s);
+    m_pointList->setFont(Fonts::song(16));
+    m_pointList->setAccessibleName(u"考点列表"_s);
+    m_pointList->setSelectionMode(QAbstractItemView::SingleSelection);
     // A click or a keyboard move makes another entry current.
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(m_pointList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (m_loaded && row >= 0)
-            ListBox1Click(row);
+            showPoint(row);
     });
 
-    Re = new QTextBrowser(this);
-    Re->setObjectName(u"Re"_s);
-    Re->setReadOnly(true);
-    Re->setOpenLinks(false);
-    Re->setFont(Fonts::song(16));
-    Re->setAccessibleName(u"考点内容"_s);
+    m_pointText = new QTextBrowser(this);
+    m_pointText->setObjectName(u"pointText"_s);
+    m_pointText->setReadOnly(true);
+    m_pointText->setOpenLinks(false);
+    m_pointText->setFont(Fonts::song(16));
+    m_pointText->setAccessibleName(u"考点内容"_s);
 
-    splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setObjectName(u"Splitter1"_s);
-    splitter->setHandleWidth(5);
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(ListBox1);
-    splitter->addWidget(Re);
-    splitter->setStretchFactor(1, 1);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(u"splitter"_s);
+    m_splitter->setHandleWidth(5);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_pointList);
+    m_splitter->addWidget(m_pointText);
+    m_splitter->setStretchFactor(1, 1);
 
     auto *bottom = new QWidget(this);
     bottom->setAttribute(Qt::WA_StyledBackground);
     bottom->setObjectName(u"bottomBar"_s);
     bottom->setFixedHeight(36);
-    epEfTrBtn1 = new QPushButton(u"关  闭"_s, bottom);
-    epEfTrBtn1->setObjectName(u"epEfTrBtn1"_s);
-    epEfTrBtn1->setFont(Fonts::song(14));
-    epEfTrBtn1->setFixedSize(90, 28);
-    epEfTrBtn1->setAutoDefault(false);
-    connect(epEfTrBtn1, &QPushButton::clicked, this, &RelatedPointsWindow::epEfTrBtn1Click);
+    m_closeButton = new QPushButton(u"关  闭"_s, bottom);
+    m_closeButton->setObjectName(u"closeButton"_s);
+    m_closeButton->setFont(Fonts::song(14));
+    m_closeButton->setFixedSize(90, 28);
+    m_closeButton->setAutoDefault(false);
+    connect(m_closeButton, &QPushButton::clicked, this, &RelatedPointsWindow::closeAndShowOwner);
     auto *bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(10, 0, 10, 0);
     bottomLayout->addStretch();
-    bottomLayout->addWidget(epEfTrBtn1);
+    bottomLayout->addWidget(m_closeButton);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(top);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_splitter, 1);
     layout->addWidget(bottom);
 
     setFixedSize(917, 585);
-    splitter->setSizes({401, 917 - 401 - 5});
+    m_splitter->setSizes({401, 917 - 401 - 5});
 }
 
-bool RelatedPointsWindow::LoadCodes(const QString &a1)
+bool RelatedPointsWindow::loadCodes(const QString &questionId)
 {
     QSqlQuery q = Db::query(studyData->connection(),
                             u"select k3,k4,k5,k6,k7,k8,k9,k10,k11,k12 from tab_answ where a1="_s +
-                                Db::sqlQuote(a1));
+                                Db::sqlQuote(questionId));
     if (!q.next())
         return false;
     m_codes.clear();
@@ -137,7 +137,7 @@ void RelatedPointsWindow::showEvent(QShowEvent *event)
     if (!m_loaded) {
         if (App::displayMode == u"800"_s) {
             setFixedSize(657, 421);
-            splitter->setSizes({185, 469});
+            m_splitter->setSizes({185, 469});
         }
         try {
             loadPoints();
@@ -162,8 +162,8 @@ void RelatedPointsWindow::loadPoints()
         quoted.append(Db::sqlQuote(code));
     m_ids.clear();
     m_texts.clear();
-    ListBox1->clear();
-    Re->clear();
+    m_pointList->clear();
+    m_pointText->clear();
     if (!quoted.isEmpty()) {
         // No order is requested: the points come in the database's order.
         QSqlQuery q = Db::query(studyData->connection(), u"select id,n,sn from tab_rule where ftid in("_s +
@@ -171,34 +171,34 @@ void RelatedPointsWindow::loadPoints()
         while (q.next()) {
             m_ids.append(q.value(0).toString());
             m_texts.append(q.value(1));
-            ListBox1->addItem(q.value(2).toString());
+            m_pointList->addItem(q.value(2).toString());
         }
     }
-    if (ListBox1->count() > 0) {
-        ListBox1->setCurrentRow(0);
-        RichText::show(Re, m_texts.first());
+    if (m_pointList->count() > 0) {
+        m_pointList->setCurrentRow(0);
+        RichText::show(m_pointText, m_texts.first());
     }
     m_loaded = true;
     // Last: when the chapter cannot be read, the list is complete and its first entry current,
     // so that nothing reads it a second time for the same opening.
-    epLabel1->setText(chapterName(m_ids.isEmpty() ? QString() : m_ids.first()));
+    m_chapterLabel->setText(chapterName(m_ids.isEmpty() ? QString() : m_ids.first()));
 }
 
-void RelatedPointsWindow::ListBox1Click(int row)
+void RelatedPointsWindow::showPoint(int row)
 {
     if (row < 0 || row >= m_texts.size())
         return;
-    RichText::show(Re, m_texts.at(row));
+    RichText::show(m_pointText, m_texts.at(row));
     // The chapter of the clicked point itself: titles are not unique across chapters.
     try {
-        epLabel1->setText(chapterName(m_ids.at(row)));
+        m_chapterLabel->setText(chapterName(m_ids.at(row)));
     } catch (const Db::DbError &e) {
         showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取相关考点！"_s),
                          QMessageBox::Critical);
     }
 }
 
-void RelatedPointsWindow::epEfTrBtn1Click()
+void RelatedPointsWindow::closeAndShowOwner()
 {
     // The question window that opened this one shows again if it had been hidden.
     if (QWidget *owner = parentWidget(); owner && !owner->isVisible())

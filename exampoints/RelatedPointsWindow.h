@@ -22,23 +22,26 @@ public:
 
     // Collects the question's non-empty exam-point codes k3..k12 (NULL skipped); false when the
     // question has no row or no code. Throws Db::DbError when the query fails.
-    bool LoadCodes(const QString &a1);
+    bool loadCodes(const QString &questionId);
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Lists the points of the collected codes and shows the first with its chapter.
     void loadPoints();
-    void ListBox1Click(int row);
-    void epEfTrBtn1Click();
+    // Shows the text and the chapter of the point in list row `row`.
+    void showPoint(int row);
+    // Closes this window; the question window that opened it shows again if it was hidden.
+    void closeAndShowOwner();
 
     QStringList m_codes;           // the hidden code list, k3..k12 order
-    QList<QVariant> m_texts;       // n of each result row
-    QStringList m_ids;             // id of each result row
-    QLabel *epLabel1 = nullptr;
-    QListWidget *ListBox1 = nullptr;
-    QTextBrowser *Re = nullptr;
-    QSplitter *splitter = nullptr;
-    QPushButton *epEfTrBtn1 = nullptr;
+    QList<QVariant> m_texts;       // full text (n) of each listed point
+    QStringList m_ids;             // chapter id (tab_rule.id) of each listed point
+    QLabel *m_chapterLabel = nullptr;
+    QListWidget *m_pointList = nullptr;
+    QTextBrowser *m_pointText = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QPushButton *m_closeButton = nullptr;
     bool m_loaded = false;
 };

@@ -34,7 +34,7 @@ const QString kNoQuestions = u"虽然针对该内容的习题没有，您仍要�
 
 QTableView *grid(QWidget *w)
 {
-    return w->findChild<QTableView *>(u"m_grid"_s);
+    return w->findChild<QTableView *>(u"catalogueGrid"_s);
 }
 
 QPushButton *button(QWidget *w, const QString &name)
@@ -44,7 +44,7 @@ QPushButton *button(QWidget *w, const QString &name)
 
 QListWidget *pointList(QWidget *w)
 {
-    return w->findChild<QListWidget *>(u"m_LBmenu"_s);
+    return w->findChild<QListWidget *>(u"pointList"_s);
 }
 
 QStringList entries(QWidget *w)
@@ -71,7 +71,7 @@ int selectedRow(QWidget *w)
 
 } // namespace
 
-class LawsTest : public QObject
+class CatalogueWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -85,28 +85,28 @@ private:
     // A shown catalogue window.
     std::unique_ptr<CatalogueWindow> openCatalogue()
     {
-        auto frm = std::make_unique<CatalogueWindow>();
-        frm->show();
-        return frm;
+        auto catalogue = std::make_unique<CatalogueWindow>();
+        catalogue->show();
+        return catalogue;
     }
 
     // Selects the grid row of a tab_fgmc id; false when there is none.
-    bool selectId(CatalogueWindow *frm, const QString &id)
+    bool selectId(CatalogueWindow *catalogue, const QString &id)
     {
-        const int row = frm->rowIds().indexOf(id);
+        const int row = catalogue->rowIds().indexOf(id);
         if (row < 0)
             return false;
-        grid(frm)->setCurrentIndex(grid(frm)->model()->index(row, 0));
+        grid(catalogue)->setCurrentIndex(grid(catalogue)->model()->index(row, 0));
         return true;
     }
 
     // Opens the chapter with 选定(&S).
-    bool openChapter(CatalogueWindow *frm, const QString &id)
+    bool openChapter(CatalogueWindow *catalogue, const QString &id)
     {
-        if (!selectId(frm, id))
+        if (!selectId(catalogue, id))
             return false;
-        button(frm, u"m_btnSelect"_s)->click();
-        return pointList(frm) != nullptr;
+        button(catalogue, u"openButton"_s)->click();
+        return pointList(catalogue) != nullptr;
     }
 
 private slots:
@@ -130,14 +130,14 @@ private slots:
     void catalogueGridOfTheDisplayMode()
     {
         exec(u"update tab_fgmc set q1=3, q2=12, q4=1234567890 where id='010101'"_s);
-        auto frm = openCatalogue();
-        CatalogueWindow *w = frm.get();
+        auto catalogue = openCatalogue();
+        CatalogueWindow *w = catalogue.get();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         const bool compact = App::displayMode == u"800"_s;
         QCOMPARE(w->size(), compact ? QSize(760, 504) : QSize(900, 599));
         QVERIFY(QApplication::primaryScreen()->geometry().contains(w->geometry()));
-        QCOMPARE(label(w, u"m_Ltiltle"_s), u"考 点 目 录"_s);
-        QCOMPARE(w->findChild<QWidget *>(u"m_pTiltel"_s)->height(), 39);
+        QCOMPARE(label(w, u"titleLabel"_s), u"考 点 目 录"_s);
+        QCOMPARE(w->findChild<QWidget *>(u"titleBar"_s)->height(), 39);
 
         // The row id list in catalogue order, one grid row per tab_fgmc row.
         QCOMPARE(w->rowIds(),
@@ -165,11 +165,11 @@ private slots:
 
         // Bottom bar: positions of the display mode, the catalogue view's state.
         const int y = compact ? 425 : 520;
-        QCOMPARE(w->findChild<QLineEdit *>(u"m_editFind"_s)->geometry(), QRect(8, y, 180, 22));
+        QCOMPARE(w->findChild<QLineEdit *>(u"findEdit"_s)->geometry(), QRect(8, y, 180, 22));
         const QList<std::tuple<QString, QString, int>> bar{
-            {u"m_btnFind"_s, u"检索(&F)"_s, 218},     {u"m_btnSelect"_s, u"选定(&S)"_s, 316},
-            {u"m_btnMost"_s, u"重点(&M)"_s, 400},     {u"m_btnQuestion"_s, u"练习(&P)"_s, 484},
-            {u"m_btnBack"_s, u"返回(&B)"_s, 568},     {u"m_btnExit"_s, u"退出(&E)"_s, 652}};
+            {u"findButton"_s, u"检索(&F)"_s, 218},      {u"openButton"_s, u"选定(&S)"_s, 316},
+            {u"keyPointsButton"_s, u"重点(&M)"_s, 400}, {u"practiseButton"_s, u"练习(&P)"_s, 484},
+            {u"backButton"_s, u"返回(&B)"_s, 568},      {u"exitButton"_s, u"退出(&E)"_s, 652}};
         for (const auto &[name, caption, x] : bar) {
             QPushButton *b = button(w, name);
             QCOMPARE(b->text(), caption);
@@ -177,16 +177,16 @@ private slots:
             QVERIFY2(b->fontMetrics().horizontalAdvance(b->text().remove(u'&')) + 6 <= b->width(),
                      qPrintable(name));
         }
-        QVERIFY(!button(w, u"m_btnMost"_s)->isEnabled());
-        QVERIFY(!button(w, u"m_btnQuestion"_s)->isEnabled());
-        QVERIFY(button(w, u"m_btnBack"_s)->isHidden());
+        QVERIFY(!button(w, u"keyPointsButton"_s)->isEnabled());
+        QVERIFY(!button(w, u"practiseButton"_s)->isEnabled());
+        QVERIFY(button(w, u"backButton"_s)->isHidden());
         QVERIFY(grid(w)->isVisible());
 
         // Selecting a row shows its name as the grid's tool tip.
         QVERIFY(selectId(w, u"010102"_s));
         QCOMPARE(grid(w)->toolTip(), u"劳动法"_s);
         testsupport::saveShot(w, u"laws_catalogue"_s);
-        button(w, u"m_btnExit"_s)->click();
+        button(w, u"exitButton"_s)->click();
         QVERIFY(!w->isVisible());
         QVERIFY(prompts->calls().isEmpty());
     }
@@ -209,25 +209,25 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, row);
         exec(u"update tab_fgmc set n='Labour LAW' where id='020101'"_s);
-        auto frm = openCatalogue();
-        QVERIFY(selectId(frm.get(), u"02"_s));
-        auto *edit = frm->findChild<QLineEdit *>(u"m_editFind"_s);
+        auto catalogue = openCatalogue();
+        QVERIFY(selectId(catalogue.get(), u"02"_s));
+        auto *edit = catalogue->findChild<QLineEdit *>(u"findEdit"_s);
         edit->setText(text);
-        button(frm.get(), u"m_btnFind"_s)->click();
-        QCOMPARE(selectedRow(frm.get()), row);
+        button(catalogue.get(), u"findButton"_s)->click();
+        QCOMPARE(selectedRow(catalogue.get()), row);
         // Enter in the find box does the same.
-        QVERIFY(selectId(frm.get(), u"02"_s));
+        QVERIFY(selectId(catalogue.get(), u"02"_s));
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(selectedRow(frm.get()), row);
+        QCOMPARE(selectedRow(catalogue.get()), row);
         QVERIFY(prompts->calls().isEmpty());
-        QVERIFY(!pointList(frm.get())); // still the catalogue
+        QVERIFY(!pointList(catalogue.get())); // still the catalogue
     }
 
     void aGroupCannotBeOpened()
     {
-        auto frm = openCatalogue();
-        QVERIFY(selectId(frm.get(), u"02"_s));
-        button(frm.get(), u"m_btnSelect"_s)->click();
+        auto catalogue = openCatalogue();
+        QVERIFY(selectId(catalogue.get(), u"02"_s));
+        button(catalogue.get(), u"openButton"_s)->click();
         QCOMPARE(prompts->calls().size(), 1);
         const PromptCall call = prompts->calls().at(0);
         QCOMPARE(call.kind, PromptCall::Prompt);
@@ -235,49 +235,49 @@ private slots:
         QCOMPARE(call.message, u"请选择具体章节!"_s);
         QCOMPARE(call.buttons, 3);
         QCOMPARE(call.icon, 1);
-        QVERIFY(!pointList(frm.get()));
-        QCOMPARE(label(frm.get(), u"m_Ltiltle"_s), u"考 点 目 录"_s);
+        QVERIFY(!pointList(catalogue.get()));
+        QCOMPARE(label(catalogue.get(), u"titleLabel"_s), u"考 点 目 录"_s);
     }
 
     void openingAChapterListsItsPoints()
     {
         exec(u"update tab_rule set q1=3, q2=7, q4=2 where ftid='010101001'"_s);
         exec(u"update tab_fgmc set n='  安全生产法 ' where id='010101'"_s);
-        auto frm = openCatalogue();
-        CatalogueWindow *w = frm.get();
+        auto catalogue = openCatalogue();
+        CatalogueWindow *w = catalogue.get();
         QVERIFY(selectId(w, u"010101"_s));
         // A double-click opens as 选定(&S) does.
         emit grid(w)->doubleClicked(grid(w)->currentIndex());
         QVERIFY(pointList(w));
-        QCOMPARE(label(w, u"m_Ltiltle"_s), u"安全生产法"_s);
+        QCOMPARE(label(w, u"titleLabel"_s), u"安全生产法"_s);
         QCOMPARE(w->keyPointThreshold(), 2); // 5 questions, 2 points
         // The stored title ends in blanks; the entry does not.
         QCOMPARE(entries(w), (QStringList{u"生产经营单位的主体责任(4)"_s, u"从业人员的权利(2)"_s}));
         QCOMPARE(pointList(w)->currentRow(), 0);
         QCOMPARE(pointList(w)->font().pixelSize(), 16);
-        auto *viewer = w->findChild<QTextBrowser *>(u"Re"_s);
+        auto *viewer = w->findChild<QTextBrowser *>(u"pointText"_s);
         QCOMPARE(viewer->toPlainText(), u"主体责任的要点。"_s);
-        QCOMPARE(label(w, u"m_pNote"_s),
+        QCOMPARE(label(w, u"statisticsLine"_s),
                  u"相关题数：4题  已做题数：3题  已做道次：7次  做错道次：2次"_s);
-        QCOMPARE(w->findChild<QWidget *>(u"m_pNote"_s)->height(), 28);
-        QVERIFY(button(w, u"m_btnQuestion"_s)->isEnabled());
-        QVERIFY(button(w, u"m_btnMost"_s)->isEnabled());
-        QVERIFY(!button(w, u"m_btnBack"_s)->isHidden());
-        for (const QString &name : {u"m_btnFind"_s, u"m_btnSelect"_s})
+        QCOMPARE(w->findChild<QWidget *>(u"statisticsLine"_s)->height(), 28);
+        QVERIFY(button(w, u"practiseButton"_s)->isEnabled());
+        QVERIFY(button(w, u"keyPointsButton"_s)->isEnabled());
+        QVERIFY(!button(w, u"backButton"_s)->isHidden());
+        for (const QString &name : {u"findButton"_s, u"openButton"_s})
             QVERIFY2(button(w, name)->isHidden(), qPrintable(name));
-        QVERIFY(w->findChild<QLineEdit *>(u"m_editFind"_s)->isHidden());
+        QVERIFY(w->findChild<QLineEdit *>(u"findEdit"_s)->isHidden());
         QVERIFY(grid(w)->isHidden());
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QCOMPARE(pointList(w)->width(), 388);
         // The statistics line fits beside the list.
-        auto *note = w->findChild<QLabel *>(u"m_pNote"_s);
+        auto *note = w->findChild<QLabel *>(u"statisticsLine"_s);
         QVERIFY(note->fontMetrics().horizontalAdvance(note->text()) + 16 <= note->width());
         testsupport::saveShot(w, u"laws_detail"_s);
 
         // Another point: its text and its line.
         pointList(w)->setCurrentRow(1);
         QCOMPARE(viewer->toPlainText(), u"从业人员享有知情权、建议权。"_s);
-        QCOMPARE(label(w, u"m_pNote"_s),
+        QCOMPARE(label(w, u"statisticsLine"_s),
                  u"相关题数：2题  已做题数：0题  已做道次：0次  做错道次：0次"_s);
         QVERIFY(prompts->calls().isEmpty());
     }
@@ -285,31 +285,32 @@ private slots:
     void pointsWithoutQuestionsAreToBeRead()
     {
         exec(u"update tab_rule set q=0 where id='010101'"_s);
-        auto frm = openCatalogue();
-        QVERIFY(openChapter(frm.get(), u"010101"_s));
-        QCOMPARE(entries(frm.get()), (QStringList{u"生产经营单位的主体责任"_s, u"从业人员的权利"_s}));
+        auto catalogue = openCatalogue();
+        QVERIFY(openChapter(catalogue.get(), u"010101"_s));
+        QCOMPARE(entries(catalogue.get()),
+                 (QStringList{u"生产经营单位的主体责任"_s, u"从业人员的权利"_s}));
         for (int k = 0; k < 2; ++k) {
-            pointList(frm.get())->setCurrentRow(k);
-            QCOMPARE(label(frm.get(), u"m_pNote"_s), kNoQuestions);
-            QVERIFY(!button(frm.get(), u"m_btnQuestion"_s)->isEnabled());
+            pointList(catalogue.get())->setCurrentRow(k);
+            QCOMPARE(label(catalogue.get(), u"statisticsLine"_s), kNoQuestions);
+            QVERIFY(!button(catalogue.get(), u"practiseButton"_s)->isEnabled());
         }
     }
 
     void aChapterWithoutPoints()
     {
         exec(u"insert into tab_fgmc (id,n,bh,q) values ('020102','应急管理',6,0)"_s);
-        auto frm = openCatalogue();
-        QVERIFY(openChapter(frm.get(), u"020102"_s));
+        auto catalogue = openCatalogue();
+        QVERIFY(openChapter(catalogue.get(), u"020102"_s));
         QCOMPARE(prompts->messages(), QStringList{u"找不到考点!"_s});
         QCOMPARE(prompts->calls().at(0).kind, PromptCall::MessageBox);
         QCOMPARE(prompts->calls().at(0).caption, u"提示"_s);
         QCOMPARE(prompts->calls().at(0).icon, int(QMessageBox::Information));
-        QVERIFY(entries(frm.get()).isEmpty());
-        QVERIFY(!button(frm.get(), u"m_btnQuestion"_s)->isEnabled());
-        QCOMPARE(label(frm.get(), u"m_Ltiltle"_s), u"应急管理"_s);
-        button(frm.get(), u"m_btnBack"_s)->click();
-        QVERIFY(!pointList(frm.get()));
-        QCOMPARE(frm->rowIds().value(selectedRow(frm.get())), u"020102"_s);
+        QVERIFY(entries(catalogue.get()).isEmpty());
+        QVERIFY(!button(catalogue.get(), u"practiseButton"_s)->isEnabled());
+        QCOMPARE(label(catalogue.get(), u"titleLabel"_s), u"应急管理"_s);
+        button(catalogue.get(), u"backButton"_s)->click();
+        QVERIFY(!pointList(catalogue.get()));
+        QCOMPARE(catalogue->rowIds().value(selectedRow(catalogue.get())), u"020102"_s);
     }
 
     void keyPointToggle_data()
@@ -332,11 +333,11 @@ private slots:
         QFETCH(QStringList, keyPoints);
         exec(u"update tab_fgmc set q=? where id='010101'"_s, {chapterQuestions});
         const QStringList all{u"生产经营单位的主体责任(4)"_s, u"从业人员的权利(2)"_s};
-        auto frm = openCatalogue();
-        CatalogueWindow *w = frm.get();
+        auto catalogue = openCatalogue();
+        CatalogueWindow *w = catalogue.get();
         QVERIFY(openChapter(w, u"010101"_s));
         QCOMPARE(w->keyPointThreshold(), threshold);
-        QPushButton *most = button(w, u"m_btnMost"_s);
+        QPushButton *most = button(w, u"keyPointsButton"_s);
         pointList(w)->setCurrentRow(1);
         most->click();
         if (keyPoints.isEmpty()) {
@@ -351,14 +352,15 @@ private slots:
         QCOMPARE(entries(w), keyPoints);
         QCOMPARE(most->text(), u"全部(&A)"_s);
         QCOMPARE(pointList(w)->currentRow(), 0);
-        QCOMPARE(w->findChild<QTextBrowser *>(u"Re"_s)->toPlainText(), u"主体责任的要点。"_s);
+        QCOMPARE(w->findChild<QTextBrowser *>(u"pointText"_s)->toPlainText(),
+                 u"主体责任的要点。"_s);
         most->click();
         QCOMPARE(entries(w), all);
         QCOMPARE(most->text(), u"重点(&M)"_s);
         // Leaving while key points are shown resets the toggle for the next chapter.
         most->click();
         QCOMPARE(most->text(), u"全部(&A)"_s);
-        button(w, u"m_btnBack"_s)->click();
+        button(w, u"backButton"_s)->click();
         QCOMPARE(most->text(), u"重点(&M)"_s);
         QVERIFY(!most->isEnabled());
         QVERIFY(openChapter(w, u"010101"_s));
@@ -370,7 +372,7 @@ private slots:
     {
         // Run as the menu runs it: modally. Hiding for the practice window must not end the
         // catalogue's own modal loop.
-        CatalogueWindow frm;
+        CatalogueWindow catalogue;
         testsupport::ModalSafetyNet safety;
 
         bool catalogueHidden = false;
@@ -379,13 +381,13 @@ private slots:
         bool visibleAfter = false;
         QString gridAfter;
         int rowAfterBack = -1;
-        QTimer::singleShot(0, &frm, [&] {
-            if (!openChapter(&frm, u"010101"_s)) {
-                frm.close();
+        QTimer::singleShot(0, &catalogue, [&] {
+            if (!openChapter(&catalogue, u"010101"_s)) {
+                catalogue.close();
                 return;
             }
             testsupport::whenModalShows<PointPracticeWindow>([&](PointPracticeWindow *practice) {
-                catalogueHidden = !frm.isVisible();
+                catalogueHidden = !catalogue.isVisible();
                 hint = label(practice, u"epLabel2"_s);
                 caption = practice->windowTitle();
                 practiceQuery = App::practiceQuery;
@@ -396,18 +398,19 @@ private slots:
                 practice->findChild<QAbstractButton *>(u"epEfTrBtn7"_s)->click();
             });
             // The point whose stored title ends in blanks.
-            pointList(&frm)->setCurrentRow(0);
-            button(&frm, u"m_btnQuestion"_s)->click();
-            visibleAfter = frm.isVisible();
-            lineAfter = label(&frm, u"m_pNote"_s);
-            entryAfter = pointList(&frm)->currentItem()->text();
-            titleAfter = label(&frm, u"m_Ltiltle"_s);
-            button(&frm, u"m_btnBack"_s)->click();
-            rowAfterBack = selectedRow(&frm);
-            gridAfter = grid(&frm)->model()->index(1, 3).data().toString();
-            QTimer::singleShot(50, &frm, [&] { button(&frm, u"m_btnExit"_s)->click(); });
+            pointList(&catalogue)->setCurrentRow(0);
+            button(&catalogue, u"practiseButton"_s)->click();
+            visibleAfter = catalogue.isVisible();
+            lineAfter = label(&catalogue, u"statisticsLine"_s);
+            entryAfter = pointList(&catalogue)->currentItem()->text();
+            titleAfter = label(&catalogue, u"titleLabel"_s);
+            button(&catalogue, u"backButton"_s)->click();
+            rowAfterBack = selectedRow(&catalogue);
+            gridAfter = grid(&catalogue)->model()->index(1, 3).data().toString();
+            QTimer::singleShot(50, &catalogue,
+                               [&] { button(&catalogue, u"exitButton"_s)->click(); });
         });
-        frm.exec();
+        catalogue.exec();
 
         QVERIFY(prompts->calls().isEmpty());
         QVERIFY(catalogueHidden);
@@ -423,7 +426,7 @@ private slots:
         // 返回(&B): the opened row, with counters read afresh.
         QCOMPARE(rowAfterBack, 1);
         QCOMPARE(gridAfter, u"        1"_s);
-        QVERIFY(frm.findChildren<PointPracticeWindow *>().isEmpty());
+        QVERIFY(catalogue.findChildren<PointPracticeWindow *>().isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
@@ -431,21 +434,21 @@ private slots:
     {
         // The point counts questions no longer linked to it.
         exec(u"update tab_answ set K3=NULL, K4=NULL where '010101002' in (K3, K4)"_s);
-        auto frm = openCatalogue();
-        QVERIFY(openChapter(frm.get(), u"010101"_s));
-        pointList(frm.get())->setCurrentRow(1);
-        const QString line = label(frm.get(), u"m_pNote"_s);
-        button(frm.get(), u"m_btnQuestion"_s)->click();
+        auto catalogue = openCatalogue();
+        QVERIFY(openChapter(catalogue.get(), u"010101"_s));
+        pointList(catalogue.get())->setCurrentRow(1);
+        const QString line = label(catalogue.get(), u"statisticsLine"_s);
+        button(catalogue.get(), u"practiseButton"_s)->click();
         QCOMPARE(prompts->calls().size(), 1);
         const PromptCall call = prompts->calls().at(0);
         QCOMPARE(call.caption, u"提示"_s);
         QCOMPARE(call.message, u"恭喜你，习题已做完！"_s);
         QCOMPARE(call.buttons, 1);
         QCOMPARE(call.icon, 0);
-        QVERIFY(frm->isVisible());
-        QCOMPARE(pointList(frm.get())->currentRow(), 1);
-        QCOMPARE(label(frm.get(), u"m_pNote"_s), line);
-        QVERIFY(frm->findChildren<PointPracticeWindow *>().isEmpty());
+        QVERIFY(catalogue->isVisible());
+        QCOMPARE(pointList(catalogue.get())->currentRow(), 1);
+        QCOMPARE(label(catalogue.get(), u"statisticsLine"_s), line);
+        QVERIFY(catalogue->findChildren<PointPracticeWindow *>().isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
@@ -454,15 +457,15 @@ private slots:
         // The entry "劳动法(2018)(2)" gives the title "劳动法", found nowhere: the selected point
         // is practised.
         exec(u"update tab_rule set sn='劳动法(2018)' where ftid='010102001'"_s);
-        auto frm = openCatalogue();
-        QVERIFY(openChapter(frm.get(), u"010102"_s));
-        QCOMPARE(entries(frm.get()), QStringList{u"劳动法(2018)(2)"_s});
+        auto catalogue = openCatalogue();
+        QVERIFY(openChapter(catalogue.get(), u"010102"_s));
+        QCOMPARE(entries(catalogue.get()), QStringList{u"劳动法(2018)(2)"_s});
         QString query;
         testsupport::whenModalShows<PointPracticeWindow>([&](PointPracticeWindow *practice) {
             query = App::practiceQuery;
             practice->close();
         });
-        button(frm.get(), u"m_btnQuestion"_s)->click();
+        button(catalogue.get(), u"practiseButton"_s)->click();
         QCOMPARE(query, PointCatalogue::practiceQuery(u"010102001"_s));
         QVERIFY(prompts->calls().isEmpty());
     }
@@ -472,63 +475,63 @@ private slots:
         // The catalogue cannot be read: an empty grid, a message, the window still closes.
         exec(u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
         {
-            auto frm = openCatalogue();
+            auto catalogue = openCatalogue();
             QCOMPARE(prompts->messages(), QStringList{u"无法读取考点目录！"_s});
             QCOMPARE(prompts->calls().at(0).caption, u"错误"_s);
-            QCOMPARE(grid(frm.get())->model()->rowCount(), 0);
-            button(frm.get(), u"m_btnSelect"_s)->click(); // no row: nothing
-            QVERIFY(!pointList(frm.get()));
-            button(frm.get(), u"m_btnExit"_s)->click();
-            QVERIFY(!frm->isVisible());
+            QCOMPARE(grid(catalogue.get())->model()->rowCount(), 0);
+            button(catalogue.get(), u"openButton"_s)->click(); // no row: nothing
+            QVERIFY(!pointList(catalogue.get()));
+            button(catalogue.get(), u"exitButton"_s)->click();
+            QVERIFY(!catalogue->isVisible());
         }
         exec(u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
 
         // The points cannot be read: the detail view stays empty and 返回(&B) leads back.
-        auto frm = openCatalogue();
+        auto catalogue = openCatalogue();
         exec(u"alter table tab_rule rename to tab_rule_gone"_s);
-        QVERIFY(openChapter(frm.get(), u"010101"_s));
+        QVERIFY(openChapter(catalogue.get(), u"010101"_s));
         QCOMPARE(prompts->messages().value(1), u"无法读取该章节的考点！"_s);
-        QCOMPARE(frm->keyPointThreshold(), 1);
-        QVERIFY(entries(frm.get()).isEmpty());
-        QVERIFY(!button(frm.get(), u"m_btnQuestion"_s)->isEnabled());
-        button(frm.get(), u"m_btnBack"_s)->click();
-        QVERIFY(!pointList(frm.get()));
+        QCOMPARE(catalogue->keyPointThreshold(), 1);
+        QVERIFY(entries(catalogue.get()).isEmpty());
+        QVERIFY(!button(catalogue.get(), u"practiseButton"_s)->isEnabled());
+        button(catalogue.get(), u"backButton"_s)->click();
+        QVERIFY(!pointList(catalogue.get()));
         exec(u"alter table tab_rule_gone rename to tab_rule"_s);
 
         // The practice run cannot start: the catalogue comes back as it was.
-        QVERIFY(openChapter(frm.get(), u"010101"_s));
-        pointList(frm.get())->setCurrentRow(1);
+        QVERIFY(openChapter(catalogue.get(), u"010101"_s));
+        pointList(catalogue.get())->setCurrentRow(1);
         exec(u"alter table tab_answ rename to tab_answ_gone"_s);
-        button(frm.get(), u"m_btnQuestion"_s)->click();
+        button(catalogue.get(), u"practiseButton"_s)->click();
         QCOMPARE(prompts->messages().value(2), u"发生错误！"_s);
         QCOMPARE(prompts->calls().value(2).caption, u"错误"_s);
-        QVERIFY(frm->isVisible());
-        QCOMPARE(pointList(frm.get())->currentRow(), 1);
-        QCOMPARE(label(frm.get(), u"m_pNote"_s),
+        QVERIFY(catalogue->isVisible());
+        QCOMPARE(pointList(catalogue.get())->currentRow(), 1);
+        QCOMPARE(label(catalogue.get(), u"statisticsLine"_s),
                  u"相关题数：2题  已做题数：0题  已做道次：0次  做错道次：0次"_s);
-        QVERIFY(frm->findChildren<PointPracticeWindow *>().isEmpty());
+        QVERIFY(catalogue->findChildren<PointPracticeWindow *>().isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(prompts->calls().size(), 3);
     }
 
     void keyboardOpensAndPractises()
     {
-        auto frm = openCatalogue();
-        QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
-        QVERIFY(selectId(frm.get(), u"020101"_s));
-        QTest::keyClick(grid(frm.get()), Qt::Key_Return);
-        QVERIFY(pointList(frm.get()));
-        QCOMPARE(entries(frm.get()), QStringList{u"安全检查(2)"_s});
+        auto catalogue = openCatalogue();
+        QVERIFY(QTest::qWaitForWindowExposed(catalogue.get()));
+        QVERIFY(selectId(catalogue.get(), u"020101"_s));
+        QTest::keyClick(grid(catalogue.get()), Qt::Key_Return);
+        QVERIFY(pointList(catalogue.get()));
+        QCOMPARE(entries(catalogue.get()), QStringList{u"安全检查(2)"_s});
         QString hint;
         testsupport::whenModalShows<PointPracticeWindow>([&](PointPracticeWindow *practice) {
             hint = label(practice, u"epLabel2"_s);
             practice->close();
         });
-        QTest::keyClick(pointList(frm.get()), Qt::Key_Return);
+        QTest::keyClick(pointList(catalogue.get()), Qt::Key_Return);
         QCOMPARE(hint, u"安全检查"_s);
         QVERIFY(prompts->calls().isEmpty());
     }
 };
 
-STUDYAID_QTEST_MAIN(LawsTest)
+STUDYAID_QTEST_MAIN(CatalogueWindowTest)
 #include "test_catalogue_window.moc"

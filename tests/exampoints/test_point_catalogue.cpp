@@ -27,7 +27,7 @@ namespace {
 
 const QVariant kNull = QVariant(QMetaType(QMetaType::Int));
 
-TEST(LawCatalogueTexts, CountersArePaddedToNineCharacters)
+TEST(PointCatalogueTexts, CountersArePaddedToNineCharacters)
 {
     EXPECT_EQ(counterText(0), u"        0"_s);
     EXPECT_EQ(counterText(1234), u"     1234"_s);
@@ -36,7 +36,7 @@ TEST(LawCatalogueTexts, CountersArePaddedToNineCharacters)
     EXPECT_EQ(counterText(qint64(12345678901)), u"12345678901"_s);
 }
 
-TEST(LawCatalogueTexts, HeadersAndWidthsFollowTheDisplayMode)
+TEST(PointCatalogueTexts, HeadersAndWidthsFollowTheDisplayMode)
 {
     const QStringList compact = headerTexts(true);
     const QStringList normal = headerTexts(false);
@@ -49,7 +49,7 @@ TEST(LawCatalogueTexts, HeadersAndWidthsFollowTheDisplayMode)
     EXPECT_EQ(columnWidths(false), (QList<int>{554, 80, 80, 80, 80}));
 }
 
-TEST(LawCatalogueTexts, KeyPointThreshold)
+TEST(PointCatalogueTexts, KeyPointThreshold)
 {
     struct Case
     {
@@ -73,13 +73,13 @@ TEST(LawCatalogueTexts, KeyPointThreshold)
     }
 }
 
-TEST(LawCatalogueTexts, PointListEntriesAndStatisticsLine)
+TEST(PointCatalogueTexts, PointListEntriesAndStatisticsLine)
 {
     const QString none = u"虽然针对该内容的习题没有，您仍要仔细阅读！"_s;
     struct Case
     {
-        QString sn;
-        qint64 q, q1, q2, q4;
+        QString title;
+        qint64 questions, questionsDone, timesAnswered, timesWrong;
         QString entry;
         QString line;
         bool practisable;
@@ -94,25 +94,25 @@ TEST(LawCatalogueTexts, PointListEntriesAndStatisticsLine)
     };
     for (const Case &c : cases) {
         Point p;
-        p.sn = c.sn;
-        p.q = c.q;
-        p.q1 = c.q1;
-        p.q2 = c.q2;
-        p.q4 = c.q4;
+        p.title = c.title;
+        p.questions = c.questions;
+        p.questionsDone = c.questionsDone;
+        p.timesAnswered = c.timesAnswered;
+        p.timesWrong = c.timesWrong;
         const QString entry = listEntry(p);
         EXPECT_EQ(entry, c.entry);
         const Statistics s = statistics(entry, p);
-        EXPECT_EQ(s.text, c.line) << c.sn.toStdString();
-        EXPECT_EQ(s.practisable, c.practisable) << c.sn.toStdString();
+        EXPECT_EQ(s.text, c.line) << c.title.toStdString();
+        EXPECT_EQ(s.practisable, c.practisable) << c.title.toStdString();
     }
-    // An entry without "(" reads as a point without questions, whatever q says.
+    // An entry without "(" reads as a point without questions, whatever the count says.
     Point p;
-    p.q = 3;
+    p.questions = 3;
     EXPECT_EQ(statistics(u"工作时间"_s, p).text, none);
     EXPECT_FALSE(statistics(u"工作时间"_s, p).practisable);
 }
 
-TEST(LawCatalogueTexts, PointTitleIsTheTextBeforeTheFirstParenthesis)
+TEST(PointCatalogueTexts, PointTitleIsTheTextBeforeTheFirstParenthesis)
 {
     EXPECT_EQ(pointTitle(u"主体责任(4)"_s), u"主体责任"_s);
     EXPECT_EQ(pointTitle(u"主体责任"_s), u"主体责任"_s);
@@ -120,7 +120,7 @@ TEST(LawCatalogueTexts, PointTitleIsTheTextBeforeTheFirstParenthesis)
     EXPECT_EQ(pointTitle(u"(3)"_s), QString());
 }
 
-TEST(LawCatalogueTexts, FindTakesTheFirstRowContainingTheTrimmedText)
+TEST(PointCatalogueTexts, FindTakesTheFirstRowContainingTheTrimmedText)
 {
     const QStringList names{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"Safety Rules"_s, u"安全管理"_s};
     struct Case
@@ -144,7 +144,7 @@ TEST(LawCatalogueTexts, FindTakesTheFirstRowContainingTheTrimmedText)
     EXPECT_EQ(findRow({}, u"法"_s), -1);
 }
 
-class LawCatalogueDataTest : public ::testing::Test
+class PointCatalogueDataTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -168,7 +168,7 @@ protected:
     StudyData dm;
 };
 
-TEST_F(LawCatalogueDataTest, CatalogueRowsInCatalogueOrderWithTheirIds)
+TEST_F(PointCatalogueDataTest, CatalogueRowsInCatalogueOrderWithTheirIds)
 {
     // Catalogue order is bh, not id.
     exec(u"update tab_fgmc set bh=0, q=1234, q4=NULL where id='020101'"_s);
@@ -186,7 +186,7 @@ TEST_F(LawCatalogueDataTest, CatalogueRowsInCatalogueOrderWithTheirIds)
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), headerTexts(true).at(0));
 }
 
-TEST_F(LawCatalogueDataTest, AnEmptyCatalogueLeavesTheGridAsItWas)
+TEST_F(PointCatalogueDataTest, AnEmptyCatalogueLeavesTheGridAsItWas)
 {
     CatalogueModel model;
     ASSERT_TRUE(model.load(db()));
@@ -196,7 +196,7 @@ TEST_F(LawCatalogueDataTest, AnEmptyCatalogueLeavesTheGridAsItWas)
     EXPECT_EQ(model.rowIds().size(), 5);
 }
 
-TEST_F(LawCatalogueDataTest, PointsOfAChapterWithTheKeyPointFilter)
+TEST_F(PointCatalogueDataTest, PointsOfAChapterWithTheKeyPointFilter)
 {
     exec(u"insert into tab_rule (id,ftid,sn,n,q) values ('010101','010101000','总则',NULL,0)"_s);
     EXPECT_EQ(countPoints(db(), u"010101"_s), 3);
@@ -208,14 +208,14 @@ TEST_F(LawCatalogueDataTest, PointsOfAChapterWithTheKeyPointFilter)
     ASSERT_EQ(set.count(), 3);
     QStringList order;
     for (int k = 0; k < set.count(); ++k)
-        order.append(set.at(k).ftid);
+        order.append(set.at(k).code);
     EXPECT_EQ(order, (QStringList{u"010101000"_s, u"010101001"_s, u"010101002"_s}));
-    EXPECT_EQ(set.at(1).sn, u"生产经营单位的主体责任  "_s);
-    EXPECT_EQ(set.at(1).q, 4);
+    EXPECT_EQ(set.at(1).title, u"生产经营单位的主体责任  "_s);
+    EXPECT_EQ(set.at(1).questions, 4);
 
     set.setMinimumQuestions(3);
     ASSERT_EQ(set.count(), 1);
-    EXPECT_EQ(set.at(0).ftid, u"010101001"_s);
+    EXPECT_EQ(set.at(0).code, u"010101001"_s);
     set.setMinimumQuestions(5);
     EXPECT_EQ(set.count(), 0);
     set.clearFilter();
@@ -229,7 +229,7 @@ TEST_F(LawCatalogueDataTest, PointsOfAChapterWithTheKeyPointFilter)
     EXPECT_EQ(set.count(), 0);
 }
 
-TEST_F(LawCatalogueDataTest, PointFoundByItsTitleWithoutTrailingBlanks)
+TEST_F(PointCatalogueDataTest, PointFoundByItsTitleWithoutTrailingBlanks)
 {
     // The stored title ends in two blanks; the list shows it without them.
     EXPECT_EQ(findPointCode(db(), u"生产经营单位的主体责任"_s, u"010101"_s), u"010101001"_s);
@@ -242,7 +242,7 @@ TEST_F(LawCatalogueDataTest, PointFoundByItsTitleWithoutTrailingBlanks)
     EXPECT_EQ(findPointCode(db(), u"x' or '1'='1"_s, u"010101"_s), QString());
 }
 
-TEST_F(LawCatalogueDataTest, PracticeQueryTakesEveryQuestionLinkingThePoint)
+TEST_F(PointCatalogueDataTest, PracticeQueryTakesEveryQuestionLinkingThePoint)
 {
     // Linked in k3 (two questions), k4 (one), and from now on in k7 of a question whose k3..k6
     // name other points; voided and candidate-entered questions belong to the set as well.

@@ -42,7 +42,7 @@ QString text(QWidget *w, const QString &name)
 
 } // namespace
 
-class RuleLxxtTest : public QObject
+class PointPracticeWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -59,9 +59,10 @@ private:
     }
 
     // The window as the catalogue opens it: empty caption, prepared, hint board set, shown.
-    std::unique_ptr<PointPracticeWindow> open(const QString &ftid, const QString &title = kTitle)
+    std::unique_ptr<PointPracticeWindow> open(const QString &pointCode,
+                                              const QString &title = kTitle)
     {
-        App::practiceQuery = PointCatalogue::practiceQuery(ftid);
+        App::practiceQuery = PointCatalogue::practiceQuery(pointCode);
         auto frm = std::make_unique<PointPracticeWindow>();
         frm->setWindowTitle(QString());
         if (!frm->PreparePracticeRun())
@@ -169,7 +170,7 @@ private slots:
                 QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 8 <= b->width(),
                          qPrintable(b->text()));
         }
-        testsupport::saveShot(w, u"rulelxxt"_s);
+        testsupport::saveShot(w, u"point_practice"_s);
 
         // "关闭" closes the window.
         find(w, u"epEfTrBtn7"_s)->click();
@@ -344,5 +345,5 @@ private slots:
     }
 };
 
-STUDYAID_QTEST_MAIN(RuleLxxtTest)
+STUDYAID_QTEST_MAIN(PointPracticeWindowTest)
 #include "test_point_practice_window.moc"

@@ -23,7 +23,7 @@ const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
 
 } // namespace
 
-class AnswFaguiTest : public QObject
+class RelatedPointsWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -77,19 +77,19 @@ private slots:
                  u"update tab_answ set K3=?,K4=?,K5=?,K6=?,K7=?,K8=?,K9=?,K10=?,K11=?,K12=? "
                  u"where A1=?"_s,
                  values);
-        RelatedPointsWindow frm;
-        QCOMPARE(frm.LoadCodes(kQuestion), result);
+        RelatedPointsWindow window;
+        QCOMPARE(window.loadCodes(kQuestion), result);
         if (!result)
             return;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = frm.findChild<QListWidget *>(u"ListBox1"_s);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = window.findChild<QListWidget *>(u"pointList"_s);
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
             shown.append(list->item(i)->text());
         QCOMPARE(shown, entries);
-        auto *viewer = frm.findChild<QTextBrowser *>(u"Re"_s);
-        auto *label = frm.findChild<QLabel *>(u"epLabel1"_s);
+        auto *viewer = window.findChild<QTextBrowser *>(u"pointText"_s);
+        auto *label = window.findChild<QLabel *>(u"chapterLabel"_s);
         if (entries.isEmpty()) {
             QCOMPARE(viewer->toPlainText(), QString());
             QCOMPARE(label->text(), QString());
@@ -103,53 +103,54 @@ private slots:
     void failuresAreToldInChinese()
     {
         testsupport::PromptCatcher prompts;
-        RelatedPointsWindow frm;
-        QVERIFY(frm.LoadCodes(u"010101000004"_s));
+        RelatedPointsWindow window;
+        QVERIFY(window.loadCodes(u"010101000004"_s));
         Db::exec(dm->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(prompts.messages(), QStringList{u"无法读取相关考点！"_s});
         Db::exec(dm->connection(), u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
-        frm.close();
+        window.close();
 
         RelatedPointsWindow again;
-        QVERIFY(again.LoadCodes(u"010101000004"_s));
+        QVERIFY(again.loadCodes(u"010101000004"_s));
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         Db::exec(dm->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
-        auto *list = again.findChild<QListWidget *>(u"ListBox1"_s);
+        auto *list = again.findChild<QListWidget *>(u"pointList"_s);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(1)).center());
         QCOMPARE(prompts.messages(),
                  QStringList({u"无法读取相关考点！"_s, u"无法读取相关考点！"_s}));
         QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
-        QCOMPARE(again.findChild<QTextBrowser *>(u"Re"_s)->toPlainText(), u"工作时间的规定。"_s);
+        QCOMPARE(again.findChild<QTextBrowser *>(u"pointText"_s)->toPlainText(),
+                 u"工作时间的规定。"_s);
         again.close();
     }
 
     void questionWithoutRow()
     {
-        RelatedPointsWindow frm;
-        QVERIFY(!frm.LoadCodes(u"NOSUCH'ID"_s));
+        RelatedPointsWindow window;
+        QVERIFY(!window.loadCodes(u"NOSUCH'ID"_s));
     }
 
     void labelAndTextFollowTheClickedPoint()
     {
         // Points of two chapters: 安全生产法 (010101) and 劳动法 (010102).
-        RelatedPointsWindow frm;
-        QVERIFY(frm.LoadCodes(u"010101000004"_s));
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"相关考点"_s);
-        auto *list = frm.findChild<QListWidget *>(u"ListBox1"_s);
-        auto *viewer = frm.findChild<QTextBrowser *>(u"Re"_s);
-        auto *label = frm.findChild<QLabel *>(u"epLabel1"_s);
+        RelatedPointsWindow window;
+        QVERIFY(window.loadCodes(u"010101000004"_s));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"相关考点"_s);
+        auto *list = window.findChild<QListWidget *>(u"pointList"_s);
+        auto *viewer = window.findChild<QTextBrowser *>(u"pointText"_s);
+        auto *label = window.findChild<QLabel *>(u"chapterLabel"_s);
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"从业人员的权利"_s);
         QCOMPARE(label->text(), u"安全生产法"_s);
         QCOMPARE(viewer->toPlainText(), u"从业人员享有知情权、建议权。"_s);
         QVERIFY(viewer->isReadOnly());
-        testsupport::saveShot(&frm, u"answfagui"_s);
+        testsupport::saveShot(&window, u"related_points"_s);
 
         auto click = [list](int row) {
             const QRect r = list->visualItemRect(list->item(row));
@@ -173,19 +174,20 @@ private slots:
                  {u"管理中的工作时间。"_s.toUtf8()});
         Db::exec(db, u"update tab_answ set K3='020101009',K4='010101001' where A1=?"_s,
                  {kQuestion});
-        RelatedPointsWindow frm;
-        QVERIFY(frm.LoadCodes(kQuestion));
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = frm.findChild<QListWidget *>(u"ListBox1"_s);
-        auto *label = frm.findChild<QLabel *>(u"epLabel1"_s);
+        RelatedPointsWindow window;
+        QVERIFY(window.loadCodes(kQuestion));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = window.findChild<QListWidget *>(u"pointList"_s);
+        auto *label = window.findChild<QLabel *>(u"chapterLabel"_s);
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(1)->text(), u"工作时间"_s);
         QCOMPARE(label->text(), u"安全生产法"_s);
         const QRect r = list->visualItemRect(list->item(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(label->text(), u"安全管理"_s); // not 劳动法, the chapter of the other 工作时间
-        QCOMPARE(frm.findChild<QTextBrowser *>(u"Re"_s)->toPlainText(), u"管理中的工作时间。"_s);
+        QCOMPARE(window.findChild<QTextBrowser *>(u"pointText"_s)->toPlainText(),
+                 u"管理中的工作时间。"_s);
     }
 
     void layoutOfBothDisplayModes_data()
@@ -205,34 +207,34 @@ private slots:
         QFETCH(int, listWidth);
         QFETCH(QSize, viewer);
         App::displayMode = mode;
-        RelatedPointsWindow frm;
-        QVERIFY(frm.LoadCodes(u"010101000004"_s));
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.size(), size);
-        QCOMPARE(frm.findChild<QListWidget *>(u"ListBox1"_s)->width(), listWidth);
-        QCOMPARE(frm.findChild<QTextBrowser *>(u"Re"_s)->size(), viewer);
-        QCOMPARE(frm.findChild<QSplitter *>()->handleWidth(), 5);
-        auto *button = frm.findChild<QPushButton *>(u"epEfTrBtn1"_s);
+        RelatedPointsWindow window;
+        QVERIFY(window.loadCodes(u"010101000004"_s));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), size);
+        QCOMPARE(window.findChild<QListWidget *>(u"pointList"_s)->width(), listWidth);
+        QCOMPARE(window.findChild<QTextBrowser *>(u"pointText"_s)->size(), viewer);
+        QCOMPARE(window.findChild<QSplitter *>()->handleWidth(), 5);
+        auto *button = window.findChild<QPushButton *>(u"closeButton"_s);
         QCOMPARE(button->text(), u"关  闭"_s);
         QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width());
-        const QRect inside = frm.rect();
-        QVERIFY(inside.contains(button->mapTo(&frm, QPoint(button->width(), button->height()) -
-                                                        QPoint(1, 1))));
-        testsupport::saveShot(&frm, u"answfagui_layout"_s);
+        const QRect inside = window.rect();
+        QVERIFY(inside.contains(
+            button->mapTo(&window, QPoint(button->width(), button->height()) - QPoint(1, 1))));
+        testsupport::saveShot(&window, u"related_points_layout"_s);
     }
 
     void closeShowsTheHiddenQuestionWindow()
     {
         QWidget owner;
-        RelatedPointsWindow frm(&owner);
-        QVERIFY(frm.LoadCodes(u"010101000004"_s));
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        RelatedPointsWindow window(&owner);
+        QVERIFY(window.loadCodes(u"010101000004"_s));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!owner.isVisible());
-        frm.findChild<QPushButton *>(u"epEfTrBtn1"_s)->click();
+        window.findChild<QPushButton *>(u"closeButton"_s)->click();
         QVERIFY(owner.isVisible());
-        QVERIFY(!frm.isVisible());
+        QVERIFY(!window.isVisible());
     }
 
 private:
@@ -240,5 +242,5 @@ private:
     StudyData *dm = nullptr;
 };
 
-STUDYAID_QTEST_MAIN(AnswFaguiTest)
+STUDYAID_QTEST_MAIN(RelatedPointsWindowTest)
 #include "test_related_points_window.moc"
