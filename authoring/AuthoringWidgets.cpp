@@ -27,12 +27,12 @@ using namespace Qt::StringLiterals;
 
 PointList::PointList(QWidget *parent) : QListWidget(parent)
 {
-    setObjectName(u"ListBox1"_s);
+    setObjectName(u"pointList"_s);
     setAccessibleName(u"对应考点"_s);
     setToolTip(u"点击\"Delete\"键可以删除考点"_s);
-    m_codes = new QListWidget(parent);
-    m_codes->setObjectName(u"ListBox2"_s);
-    m_codes->hide();
+    m_codeList = new QListWidget(parent);
+    m_codeList->setObjectName(u"pointCodeList"_s);
+    m_codeList->hide();
 }
 
 void PointList::addPoint(const QString &code, const QString &text)
@@ -40,7 +40,7 @@ void PointList::addPoint(const QString &code, const QString &text)
     // The whole text as a tip: long group names and titles do not fit the column.
     auto *item = new QListWidgetItem(text, this);
     item->setToolTip(text);
-    m_codes->addItem(code);
+    m_codeList->addItem(code);
 }
 
 bool PointList::hasCode(const QString &code) const
@@ -51,8 +51,8 @@ bool PointList::hasCode(const QString &code) const
 QStringList PointList::codes() const
 {
     QStringList list;
-    for (int i = 0; i < m_codes->count(); ++i)
-        list.append(m_codes->item(i)->text());
+    for (int i = 0; i < m_codeList->count(); ++i)
+        list.append(m_codeList->item(i)->text());
     return list;
 }
 
@@ -61,13 +61,13 @@ void PointList::removePoint(int row)
     if (row < 0 || row >= count())
         return;
     delete takeItem(row);
-    delete m_codes->takeItem(row);
+    delete m_codeList->takeItem(row);
 }
 
 void PointList::clearPoints()
 {
     clear();
-    m_codes->clear();
+    m_codeList->clear();
 }
 
 void PointList::keyPressEvent(QKeyEvent *event)
@@ -81,7 +81,7 @@ void PointList::keyPressEvent(QKeyEvent *event)
 
 AnswerEdit::AnswerEdit(QWidget *parent) : QLineEdit(parent)
 {
-    setObjectName(u"Edit1"_s);
+    setObjectName(u"answerEdit"_s);
     setMaxLength(100);
     connect(this, &QLineEdit::textEdited, this, [this](const QString &text) {
         const QString upper = text.toUpper();
@@ -100,7 +100,7 @@ const QColor kBlueDeep(0x21, 0x50, 0x7E);
 
 const char kStyle[] =
     "QLabel { color: #1F3A56; }"
-    "QLabel#Lb_cap { color: white; font-weight: bold; }"
+    "QLabel#captionLabel { color: white; font-weight: bold; }"
     "QLabel[hint=\"true\"] { color: #5A6B7C; }"
     "QPushButton { color: #1F3A56; background: qlineargradient(x1:0,y1:0,x2:0,y2:1,"
     " stop:0 #FFFFFF, stop:1 #DCE6F0); border: 1px solid #8EA7C0; border-radius: 5px;"
@@ -125,21 +125,21 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
     m_compact = App::displayMode == u"800"_s;
     m_fullMessage = captions.pointsFull;
 
-    Lb_cap = new QLabel(title, this);
-    Lb_cap->setObjectName(u"Lb_cap"_s);
+    m_captionLabel = new QLabel(title, this);
+    m_captionLabel->setObjectName(u"captionLabel"_s);
 
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(u"ComboBox1"_s);
-    ComboBox1->setAccessibleName(u"题型"_s);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
-    SE_Num = new QSpinBox(this);
-    SE_Num->setObjectName(u"SE_Num"_s);
-    SE_Num->setRange(1, 7);
-    Edit1 = new AnswerEdit(this);
-    ListBox1 = new PointList(this);
-    BtnAddFg = new QPushButton(u"添加考点"_s, this);
-    BtnAddFg->setObjectName(u"BtnAddFg"_s);
-    BtnAddFg->setAutoDefault(false);
+    m_kindBox = new QComboBox(this);
+    m_kindBox->setObjectName(u"kindBox"_s);
+    m_kindBox->setAccessibleName(u"题型"_s);
+    connect(m_kindBox, &QComboBox::currentIndexChanged, this, [this] { kindChanged(); });
+    m_optionCountBox = new QSpinBox(this);
+    m_optionCountBox->setObjectName(u"optionCountBox"_s);
+    m_optionCountBox->setRange(1, 7);
+    m_answerEdit = new AnswerEdit(this);
+    m_pointList = new PointList(this);
+    m_addPointsButton = new QPushButton(u"添加考点"_s, this);
+    m_addPointsButton->setObjectName(u"addPointsButton"_s);
+    m_addPointsButton->setAutoDefault(false);
 
     auto caption = [this](const QString &text, QWidget *buddy) {
         auto *l = new QLabel(text, this);
@@ -147,18 +147,18 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
         m_captions.append(l);
         return l;
     };
-    SE_Num->setAccessibleName(captions.options);
-    Edit1->setAccessibleName(captions.answer);
+    m_optionCountBox->setAccessibleName(captions.options);
+    m_answerEdit->setAccessibleName(captions.answer);
 
     auto *fields = new QGridLayout;
     fields->setContentsMargins(0, 0, 0, 0);
     fields->setHorizontalSpacing(4);
-    fields->addWidget(caption(captions.kind, ComboBox1), 0, 0);
-    fields->addWidget(ComboBox1, 0, 1);
-    fields->addWidget(caption(captions.options, SE_Num), 1, 0);
-    fields->addWidget(SE_Num, 1, 1);
-    fields->addWidget(caption(captions.answer, Edit1), 2, 0);
-    fields->addWidget(Edit1, 2, 1);
+    fields->addWidget(caption(captions.kind, m_kindBox), 0, 0);
+    fields->addWidget(m_kindBox, 0, 1);
+    fields->addWidget(caption(captions.options, m_optionCountBox), 1, 0);
+    fields->addWidget(m_optionCountBox, 1, 1);
+    fields->addWidget(caption(captions.answer, m_answerEdit), 2, 0);
+    fields->addWidget(m_answerEdit, 2, 1);
     fields->setColumnStretch(1, 1);
 
     m_hint = new QLabel(u"点击\"Delete\"键可以删除考点"_s, this);
@@ -170,14 +170,14 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
     auto *right = new QVBoxLayout;
     right->setContentsMargins(0, 0, 0, 0);
     right->addLayout(fields);
-    right->addWidget(caption(captions.points, ListBox1));
-    right->addWidget(ListBox1, 1);
+    right->addWidget(caption(captions.points, m_pointList));
+    right->addWidget(m_pointList, 1);
     right->addWidget(m_hint);
-    right->addWidget(BtnAddFg);
+    right->addWidget(m_addPointsButton);
     right->addSpacing(8);
     right->addWidget(m_buttonBlock);
     auto *rightBox = new QWidget(this);
-    rightBox->setObjectName(u"FieldColumn"_s);
+    rightBox->setObjectName(u"fieldColumn"_s);
     rightBox->setLayout(right);
     rightBox->setFixedWidth(m_compact ? 230 : 270);
 
@@ -191,13 +191,12 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
     const int margin = m_compact ? 8 : 14;
     root->setContentsMargins(margin, 0, margin, margin);
     root->setSpacing(m_compact ? 6 : 10);
-    Lb_cap->setFixedHeight(m_compact ? 32 : 40);
-    root->addWidget(Lb_cap);
+    m_captionLabel->setFixedHeight(m_compact ? 32 : 40);
+    root->addWidget(m_captionLabel);
     root->addLayout(body, 1);
 
-    connect(BtnAddFg, &QPushButton::clicked, this, [this] {
-        AuthoringUi::addExamPoints(this, ListBox1, m_fullMessage);
-    });
+    connect(m_addPointsButton, &QPushButton::clicked, this,
+            [this] { AuthoringUi::addExamPoints(this, m_pointList, m_fullMessage); });
 }
 
 RichEditor *AuthoringDialog::addEditor(const QString &editorName, const QString &caption,
@@ -205,7 +204,7 @@ RichEditor *AuthoringDialog::addEditor(const QString &editorName, const QString 
 {
     // Caption and editor in one box, so that a window can hide both together.
     auto *box = new QWidget(this);
-    box->setObjectName(editorName + u"_panel"_s);
+    box->setObjectName(editorName + u"Panel"_s);
     auto *v = new QVBoxLayout(box);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(2);
@@ -236,19 +235,20 @@ void AuthoringDialog::applyLayout()
 {
     const bool c = m_compact;
     setFixedSize(c ? QSize(780, 550) : QSize(920, 650));
-    Lb_cap->setFont(Fonts::sans(c ? 16 : 19, true));
+    m_captionLabel->setFont(Fonts::sans(c ? 16 : 19, true));
     const QFont captionFont = Fonts::sans(c ? 13 : 14, true);
     for (QLabel *l : std::as_const(m_captions))
         l->setFont(captionFont);
     const QFont fieldFont = Fonts::sans(c ? 13 : 14);
-    for (QWidget *w : std::initializer_list<QWidget *>{ComboBox1, SE_Num, Edit1, ListBox1})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_kindBox, m_optionCountBox, m_answerEdit, m_pointList})
         w->setFont(fieldFont);
     const int h = c ? 26 : 30;
-    for (QWidget *w : std::initializer_list<QWidget *>{ComboBox1, SE_Num, Edit1})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_kindBox, m_optionCountBox, m_answerEdit})
         w->setFixedHeight(h);
     m_hint->setFont(Fonts::sans(c ? 11 : 12));
     const QFont buttonFont = Fonts::sans(c ? 13 : 15, true);
-    for (QPushButton *b : m_buttons + QList<QPushButton *>{BtnAddFg}) {
+    for (QPushButton *b : m_buttons + QList<QPushButton *>{m_addPointsButton}) {
         b->setFont(buttonFont);
         b->setFixedHeight(c ? 28 : 34);
     }
@@ -259,7 +259,7 @@ void AuthoringDialog::applyLayout()
     QList<QWidget *> chain;
     for (RichEditor *e : std::as_const(m_editors))
         chain.append(e->editor());
-    chain += {ComboBox1, SE_Num, Edit1, ListBox1, BtnAddFg};
+    chain += {m_kindBox, m_optionCountBox, m_answerEdit, m_pointList, m_addPointsButton};
     for (QPushButton *b : std::as_const(m_buttons))
         chain.append(b);
     for (qsizetype i = 1; i < chain.size(); ++i)
@@ -269,27 +269,27 @@ void AuthoringDialog::applyLayout()
 void AuthoringDialog::loadKinds()
 {
     m_kinds = Authoring::readKinds(studyData->connection(), App::paperKind());
-    const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->clear();
+    const QSignalBlocker quiet(m_kindBox);
+    m_kindBox->clear();
     for (const Authoring::Kind &k : std::as_const(m_kinds))
-        ComboBox1->addItem(k.name, k.number);
+        m_kindBox->addItem(k.name, k.number);
 }
 
 int AuthoringDialog::selectedKind() const
 {
-    return ComboBox1->currentIndex() < 0 ? -1 : ComboBox1->currentData().toInt();
+    return m_kindBox->currentIndex() < 0 ? -1 : m_kindBox->currentData().toInt();
 }
 
 QString AuthoringDialog::selectedKindName() const
 {
-    return ComboBox1->currentText();
+    return m_kindBox->currentText();
 }
 
 bool AuthoringDialog::selectKindQuietly(int kindNumber)
 {
-    const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->setCurrentIndex(ComboBox1->findData(kindNumber));
-    return ComboBox1->currentIndex() >= 0;
+    const QSignalBlocker quiet(m_kindBox);
+    m_kindBox->setCurrentIndex(m_kindBox->findData(kindNumber));
+    return m_kindBox->currentIndex() >= 0;
 }
 
 void AuthoringDialog::showEvent(QShowEvent *event)
@@ -310,7 +310,7 @@ void AuthoringDialog::paintEvent(QPaintEvent *)
     body.setColorAt(0, QColor(0xF4, 0xF7, 0xFA));
     body.setColorAt(1, QColor(0xE3, 0xEA, 0xF1));
     p.fillRect(r, body);
-    const int strip = Lb_cap->geometry().bottom() + 1;
+    const int strip = m_captionLabel->geometry().bottom() + 1;
     QLinearGradient title(0, 0, 0, strip);
     title.setColorAt(0, kBlue);
     title.setColorAt(1, kBlueDeep);

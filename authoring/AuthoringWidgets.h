@@ -18,7 +18,7 @@ class QSpinBox;
 class QVBoxLayout;
 class RichEditor;
 
-// The linked exam points (ListBox1) with the parallel hidden list of their codes (ListBox2).
+// The linked exam points with the parallel hidden list of their codes (codeList).
 // The Delete key removes the selected point from both.
 class PointList : public QListWidget
 {
@@ -34,13 +34,13 @@ public:
     QStringList codes() const;
     void removePoint(int row);
     void clearPoints();
-    QListWidget *codeList() const { return m_codes; }
+    QListWidget *codeList() const { return m_codeList; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    QListWidget *m_codes = nullptr;
+    QListWidget *m_codeList = nullptr;
 };
 
 // The answer field: at most 100 characters, letters forced to upper case as they are typed.
@@ -53,8 +53,8 @@ public:
 };
 
 // The frame both authoring windows share: a borderless window centred on the desktop with a
-// title strip (the label Lb_cap), a body of two columns (the editors on the left, the question's
-// fields and the buttons on the right), and the question's fields themselves.
+// title strip (the label m_captionLabel), a body of two columns (the editors on the left, the
+// question's fields and the buttons on the right), and the question's fields themselves.
 class AuthoringDialog : public QDialog
 {
     Q_OBJECT
@@ -75,8 +75,8 @@ protected:
     AuthoringDialog(const QString &name, const QString &title, const Captions &captions,
                      QWidget *parent);
 
-    // An editor with its caption above it in the left column; both sit in the editor's parent
-    // widget.
+    // An editor with its caption above it in the left column; both sit in one box, the editor's
+    // parent widget, named editorName + "Panel".
     RichEditor *addEditor(const QString &editorName, const QString &caption, int stretch);
     // A button of the button block under the fields, two to a row.
     QPushButton *addButton(const QString &name, const QString &caption);
@@ -95,14 +95,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
     // Runs when the user changes the kind.
-    virtual void ComboBox1Change() = 0;
+    virtual void kindChanged() = 0;
 
-    QLabel *Lb_cap = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    QSpinBox *SE_Num = nullptr;
-    AnswerEdit *Edit1 = nullptr;
-    PointList *ListBox1 = nullptr;
-    QPushButton *BtnAddFg = nullptr;
+    QLabel *m_captionLabel = nullptr;
+    QComboBox *m_kindBox = nullptr;
+    QSpinBox *m_optionCountBox = nullptr;
+    AnswerEdit *m_answerEdit = nullptr;
+    PointList *m_pointList = nullptr;
+    QPushButton *m_addPointsButton = nullptr;
     QList<Authoring::Kind> m_kinds;
     bool m_compact = false;
 

@@ -55,8 +55,8 @@ PointPicker::PointPicker(QWidget *parent) : QDialog(parent)
     setFont(Fonts::sans(14));
     setStyleSheet(QString::fromLatin1(kStyle));
 
-    Notebook1 = new QStackedWidget(this);
-    Notebook1->setObjectName(u"Notebook1"_s);
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(u"pages"_s);
 
     // Page 0: picking.
     auto *pick = new QWidget;
@@ -66,38 +66,38 @@ PointPicker::PointPicker(QWidget *parent) : QDialog(parent)
     pv->addWidget(titleLabel(u"考 点 选 择"_s, pick));
     auto *groupRow = new QHBoxLayout;
     auto *groupCaption = new QLabel(u"考点："_s, pick);
-    ComboBox1 = new QComboBox(pick);
-    ComboBox1->setObjectName(u"ComboBox1"_s);
-    ComboBox1->setAccessibleName(u"考点"_s);
-    groupCaption->setBuddy(ComboBox1);
-    ComboBox2 = new QComboBox(pick);
-    ComboBox2->setObjectName(u"ComboBox2"_s);
-    ComboBox2->hide();
+    m_groupBox = new QComboBox(pick);
+    m_groupBox->setObjectName(u"groupBox"_s);
+    m_groupBox->setAccessibleName(u"考点"_s);
+    groupCaption->setBuddy(m_groupBox);
+    m_groupIdBox = new QComboBox(pick);
+    m_groupIdBox->setObjectName(u"groupIdBox"_s);
+    m_groupIdBox->hide();
     groupRow->addWidget(groupCaption);
-    groupRow->addWidget(ComboBox1, 1);
+    groupRow->addWidget(m_groupBox, 1);
     pv->addLayout(groupRow);
     auto *pointsCaption = new QLabel(u"条文："_s, pick);
     pv->addWidget(pointsCaption);
-    CheckListBox1 = new QListWidget(pick);
-    CheckListBox1->setObjectName(u"CheckListBox1"_s);
-    CheckListBox1->setAccessibleName(u"条文"_s);
-    pointsCaption->setBuddy(CheckListBox1);
-    CheckListBox2 = new QListWidget(pick);
-    CheckListBox2->setObjectName(u"CheckListBox2"_s);
-    CheckListBox2->hide();
-    pv->addWidget(CheckListBox1, 1);
+    m_pointChecklist = new QListWidget(pick);
+    m_pointChecklist->setObjectName(u"pointChecklist"_s);
+    m_pointChecklist->setAccessibleName(u"条文"_s);
+    pointsCaption->setBuddy(m_pointChecklist);
+    m_codeChecklist = new QListWidget(pick);
+    m_codeChecklist->setObjectName(u"codeChecklist"_s);
+    m_codeChecklist->hide();
+    pv->addWidget(m_pointChecklist, 1);
     auto *buttons = new QHBoxLayout;
-    BtnOk = new QPushButton(u"确定"_s, pick);
-    BtnOk->setObjectName(u"BtnOk"_s);
-    BtnClose = new QPushButton(u"关闭"_s, pick);
-    BtnClose->setObjectName(u"BtnClose"_s);
+    m_okButton = new QPushButton(u"确定"_s, pick);
+    m_okButton->setObjectName(u"okButton"_s);
+    m_closeButton = new QPushButton(u"关闭"_s, pick);
+    m_closeButton->setObjectName(u"closeButton"_s);
     buttons->addStretch();
-    buttons->addWidget(BtnOk);
+    buttons->addWidget(m_okButton);
     buttons->addSpacing(24);
-    buttons->addWidget(BtnClose);
+    buttons->addWidget(m_closeButton);
     buttons->addStretch();
     pv->addLayout(buttons);
-    Notebook1->addWidget(pick);
+    m_pages->addWidget(pick);
 
     // Page 1: how questions are entered.
     auto *usage = new QWidget;
@@ -106,35 +106,35 @@ PointPicker::PointPicker(QWidget *parent) : QDialog(parent)
     uv->setSpacing(8);
     uv->addWidget(titleLabel(u"使 用 说 明"_s, usage));
     auto *text = new QPlainTextEdit(usage);
-    text->setObjectName(u"Memo1"_s);
+    text->setObjectName(u"usageText"_s);
     text->setAccessibleName(u"使用说明"_s);
     text->setReadOnly(true);
     text->setFont(Fonts::song(13));
     text->setPlainText(usageText());
     uv->addWidget(text, 1);
     auto *closeRow = new QHBoxLayout;
-    BtnClose2 = new QPushButton(u"关闭"_s, usage);
-    BtnClose2->setObjectName(u"BtnClose2"_s);
+    m_usageCloseButton = new QPushButton(u"关闭"_s, usage);
+    m_usageCloseButton->setObjectName(u"usageCloseButton"_s);
     closeRow->addStretch();
-    closeRow->addWidget(BtnClose2);
+    closeRow->addWidget(m_usageCloseButton);
     closeRow->addStretch();
     uv->addLayout(closeRow);
-    Notebook1->addWidget(usage);
+    m_pages->addWidget(usage);
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
-    root->addWidget(Notebook1);
+    root->addWidget(m_pages);
 
-    for (QPushButton *b : {BtnOk, BtnClose, BtnClose2}) {
+    for (QPushButton *b : {m_okButton, m_closeButton, m_usageCloseButton}) {
         b->setAutoDefault(false);
         b->setFont(Fonts::sans(14, true));
         b->setMinimumWidth(96);
     }
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &PointPicker::ComboBox1Change);
-    connect(CheckListBox1, &QListWidget::itemChanged, this, &PointPicker::CheckListBox1ClickCheck);
-    connect(BtnOk, &QPushButton::clicked, this, &PointPicker::BtnOkClick);
-    connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BtnClose2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_groupBox, &QComboBox::currentIndexChanged, this, &PointPicker::chooseGroup);
+    connect(m_pointChecklist, &QListWidget::itemChanged, this, &PointPicker::copyTick);
+    connect(m_okButton, &QPushButton::clicked, this, &PointPicker::confirmPicks);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_usageCloseButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString PointPicker::usageText()
@@ -168,7 +168,7 @@ QString PointPicker::usageText()
 void PointPicker::setPage(int page)
 {
     m_page = page == UsagePage ? UsagePage : PickPage;
-    Notebook1->setCurrentIndex(m_page);
+    m_pages->setCurrentIndex(m_page);
 }
 
 void PointPicker::showEvent(QShowEvent *event)
@@ -179,87 +179,88 @@ void PointPicker::showEvent(QShowEvent *event)
     m_shown = true;
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    loadGroups();
 }
 
-void PointPicker::FormShow()
+void PointPicker::loadGroups()
 {
     if (m_page != PickPage) {
-        BtnClose2->setFocus();
+        m_usageCloseButton->setFocus();
         return;
     }
     m_loading = true;
-    ComboBox1->clear();
-    ComboBox2->clear();
+    m_groupBox->clear();
+    m_groupIdBox->clear();
     try {
         for (const Authoring::Group &g : Authoring::pickerGroups(studyData->connection())) {
-            ComboBox1->addItem(g.name);
-            ComboBox2->addItem(g.id);
+            m_groupBox->addItem(g.name);
+            m_groupIdBox->addItem(g.id);
         }
     } catch (const Db::DbError &) {
         m_loading = false;
         showMessageBox(this, u"提示"_s, u"无法读取考点目录！"_s, QMessageBox::Information);
         return;
     }
-    ComboBox1->setCurrentIndex(ComboBox1->count() > 0 ? 0 : -1);
-    ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
+    m_groupBox->setCurrentIndex(m_groupBox->count() > 0 ? 0 : -1);
+    m_groupIdBox->setCurrentIndex(m_groupBox->currentIndex());
     m_loading = false;
     // The first group shows its points unticked.
-    loadPoints(ComboBox1->currentIndex(), false);
-    ComboBox1->setFocus();
+    loadPoints(m_groupBox->currentIndex(), false);
+    m_groupBox->setFocus();
 }
 
 void PointPicker::loadPoints(int groupIndex, bool preTick)
 {
     m_loading = true;
-    CheckListBox1->clear();
-    CheckListBox2->clear();
+    m_pointChecklist->clear();
+    m_codeChecklist->clear();
     if (groupIndex >= 0) {
         QList<Authoring::PointInfo> points;
         try {
-            points = Authoring::groupPoints(studyData->connection(), ComboBox2->itemText(groupIndex));
+            points =
+                Authoring::groupPoints(studyData->connection(), m_groupIdBox->itemText(groupIndex));
         } catch (const Db::DbError &) {
             m_loading = false;
             showMessageBox(this, u"提示"_s, u"无法读取考点目录！"_s, QMessageBox::Information);
             return;
         }
         for (const Authoring::PointInfo &p : points) {
-            auto *line = new QListWidgetItem(p.title, CheckListBox1);
+            auto *line = new QListWidgetItem(p.title, m_pointChecklist);
             line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
             // Points the question links already show ticked; only the visible list is ticked.
             const bool linked = preTick && m_linkedCodes.contains(p.code, Qt::CaseInsensitive);
             line->setCheckState(linked ? Qt::Checked : Qt::Unchecked);
-            auto *code = new QListWidgetItem(p.code, CheckListBox2);
+            auto *code = new QListWidgetItem(p.code, m_codeChecklist);
             code->setFlags(code->flags() | Qt::ItemIsUserCheckable);
             code->setCheckState(Qt::Unchecked);
         }
     }
-    if (CheckListBox1->count() > 0)
-        CheckListBox1->setCurrentRow(0);
+    if (m_pointChecklist->count() > 0)
+        m_pointChecklist->setCurrentRow(0);
     m_loading = false;
 }
 
-void PointPicker::ComboBox1Change(int index)
+void PointPicker::chooseGroup(int index)
 {
     if (m_loading)
         return;
-    ComboBox2->setCurrentIndex(index);
+    m_groupIdBox->setCurrentIndex(index);
     loadPoints(index, true);
 }
 
-void PointPicker::CheckListBox1ClickCheck(QListWidgetItem *item)
+void PointPicker::copyTick(QListWidgetItem *item)
 {
     if (m_loading)
         return;
-    if (QListWidgetItem *code = CheckListBox2->item(CheckListBox1->row(item)))
+    if (QListWidgetItem *code = m_codeChecklist->item(m_pointChecklist->row(item)))
         code->setCheckState(item->checkState());
 }
 
-void PointPicker::BtnOkClick()
+void PointPicker::confirmPicks()
 {
     int count = 0;
-    for (int i = 0; i < CheckListBox1->count(); ++i)
-        count += CheckListBox1->item(i)->checkState() == Qt::Checked ? 1 : 0;
+    for (int i = 0; i < m_pointChecklist->count(); ++i)
+        count += m_pointChecklist->item(i)->checkState() == Qt::Checked ? 1 : 0;
     if (count == 0) {
         showMessageBox(this, u"提示"_s, u"请选择对应考点，退出请按关闭按钮！"_s,
                          QMessageBox::Information);
@@ -277,16 +278,16 @@ void PointPicker::BtnOkClick()
 QList<PointPicker::Picked> PointPicker::pickedPoints() const
 {
     QList<Picked> picked;
-    for (int i = 0; i < CheckListBox2->count(); ++i) {
-        if (CheckListBox2->item(i)->checkState() == Qt::Checked)
-            picked.append({CheckListBox2->item(i)->text(), CheckListBox1->item(i)->text()});
+    for (int i = 0; i < m_codeChecklist->count(); ++i) {
+        if (m_codeChecklist->item(i)->checkState() == Qt::Checked)
+            picked.append({m_codeChecklist->item(i)->text(), m_pointChecklist->item(i)->text()});
     }
     return picked;
 }
 
 QString PointPicker::groupName() const
 {
-    return ComboBox1->currentText();
+    return m_groupBox->currentText();
 }
 
 void PointPicker::paintEvent(QPaintEvent *)

@@ -49,20 +49,24 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void FormShow();
+    // On the first showing of the pick page: the groups, and the first group's points unticked.
+    void loadGroups();
+    // The group's points with their hidden codes; preTick ticks those the question links.
     void loadPoints(int groupIndex, bool preTick);
-    void ComboBox1Change(int index);
-    void CheckListBox1ClickCheck(QListWidgetItem *item);
-    void BtnOkClick();
+    void chooseGroup(int index);
+    // A tick in the visible list is copied to the hidden code list.
+    void copyTick(QListWidgetItem *item);
+    // "确定": accepts when something is ticked and the limit is kept, else says why not.
+    void confirmPicks();
 
-    QStackedWidget *Notebook1 = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    QComboBox *ComboBox2 = nullptr;
-    QListWidget *CheckListBox1 = nullptr;
-    QListWidget *CheckListBox2 = nullptr;
-    QPushButton *BtnOk = nullptr;
-    QPushButton *BtnClose = nullptr;
-    QPushButton *BtnClose2 = nullptr;
+    QStackedWidget *m_pages = nullptr;
+    QComboBox *m_groupBox = nullptr;
+    QComboBox *m_groupIdBox = nullptr; // hidden: the id of each group
+    QListWidget *m_pointChecklist = nullptr;
+    QListWidget *m_codeChecklist = nullptr; // hidden: the code of each point
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    QPushButton *m_usageCloseButton = nullptr;
     int m_page = PickPage;
     QStringList m_linkedCodes;
     int m_linkedCount = 0;

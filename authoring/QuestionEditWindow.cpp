@@ -21,19 +21,19 @@ QuestionEditWindow::QuestionEditWindow(QWidget *parent)
                         u"键盘上的\n[Delete]键！"_s},
                        parent)
 {
-    RxDBRichEdit3 = addEditor(u"RxDBRichEdit3"_s, u"试题题干："_s, 2);
-    RxDBRichEdit1 = addEditor(u"RxDBRichEdit1"_s, u"试题内容："_s, 3);
-    RxDBRichEdit2 = addEditor(u"RxDBRichEdit2"_s, u"试题解析："_s, 2);
-    BtnSave = addButton(u"BtnSave"_s, u"保存"_s);
-    BtnCancel = addButton(u"BtnCancel"_s, u"取消"_s);
-    BtnHelp = addButton(u"BtnHelp"_s, u"使用说明"_s);
+    m_stemEditor = addEditor(u"stemEditor"_s, u"试题题干："_s, 2);
+    m_bodyEditor = addEditor(u"bodyEditor"_s, u"试题内容："_s, 3);
+    m_explanationEditor = addEditor(u"explanationEditor"_s, u"试题解析："_s, 2);
+    m_saveButton = addButton(u"saveButton"_s, u"保存"_s);
+    m_cancelButton = addButton(u"cancelButton"_s, u"取消"_s);
+    m_helpButton = addButton(u"helpButton"_s, u"使用说明"_s);
     applyLayout();
     // The stem and its caption show only for a compound question.
-    RxDBRichEdit3->parentWidget()->hide();
+    m_stemEditor->parentWidget()->hide();
 
-    connect(BtnSave, &QPushButton::clicked, this, &QuestionEditWindow::BtnSaveClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BtnHelp, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
+    connect(m_saveButton, &QPushButton::clicked, this, &QuestionEditWindow::saveChanges);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_helpButton, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
 }
 
 bool QuestionEditWindow::loadQuestion(const QString &id)
@@ -47,69 +47,69 @@ bool QuestionEditWindow::loadQuestion(const QString &id)
 
     m_id = q.id;
     m_compound = q.hasStem;
-    RxDBRichEdit1->setRichBytes(q.body);
-    RxDBRichEdit2->setRichBytes(q.explanation);
-    RxDBRichEdit3->setRichBytes(q.stem);
-    RxDBRichEdit3->parentWidget()->setVisible(m_compound);
+    m_bodyEditor->setRichBytes(q.body);
+    m_explanationEditor->setRichBytes(q.explanation);
+    m_stemEditor->setRichBytes(q.stem);
+    m_stemEditor->parentWidget()->setVisible(m_compound);
 
-    SE_Num->setEnabled(true);
-    Edit1->setEnabled(true);
-    SE_Num->setValue(q.options);
-    Edit1->setText(q.answer);
+    m_optionCountBox->setEnabled(true);
+    m_answerEdit->setEnabled(true);
+    m_optionCountBox->setValue(q.options);
+    m_answerEdit->setText(q.answer);
     selectKindQuietly(q.kind);
     if (Authoring::isLockedKindName(selectedKindName()))
-        AuthoringUi::applyKindRule(SE_Num, Edit1, selectedKindName(), false);
+        AuthoringUi::applyKindRule(m_optionCountBox, m_answerEdit, selectedKindName(), false);
 
-    ListBox1->clearPoints();
+    m_pointList->clearPoints();
     for (const Authoring::PointInfo &p : points) {
         // The group's name followed by the point's short title; a code without a point shows
         // as itself.
-        ListBox1->addPoint(p.code, p.found ? p.groupName + p.title : p.code);
+        m_pointList->addPoint(p.code, p.found ? p.groupName + p.title : p.code);
     }
-    (m_compound ? RxDBRichEdit3 : RxDBRichEdit1)->editor()->setFocus();
+    (m_compound ? m_stemEditor : m_bodyEditor)->editor()->setFocus();
     return true;
 }
 
-void QuestionEditWindow::ComboBox1Change()
+void QuestionEditWindow::kindChanged()
 {
-    AuthoringUi::applyKindRule(SE_Num, Edit1, selectedKindName(), false);
+    AuthoringUi::applyKindRule(m_optionCountBox, m_answerEdit, selectedKindName(), false);
 }
 
-void QuestionEditWindow::message(const QString &text, QWidget *focus)
+void QuestionEditWindow::showMessage(const QString &text, QWidget *focus)
 {
     showMessageBox(this, u"提示"_s, text, QMessageBox::Information);
     if (focus)
         focus->setFocus();
 }
 
-void QuestionEditWindow::BtnSaveClick()
+void QuestionEditWindow::saveChanges()
 {
     // A question without body, answer or kind could no longer be practised.
-    if (RxDBRichEdit1->isBlank())
-        return message(u"请填写试题内容！"_s, RxDBRichEdit1->editor());
-    const QString answer = Edit1->text().trimmed();
+    if (m_bodyEditor->isBlank())
+        return showMessage(u"请填写试题内容！"_s, m_bodyEditor->editor());
+    const QString answer = m_answerEdit->text().trimmed();
     if (answer.isEmpty())
-        return message(u"请填写试题答案！"_s, Edit1);
+        return showMessage(u"请填写试题答案！"_s, m_answerEdit);
     if (selectedKind() < 0)
-        return message(u"请选择题型！"_s, ComboBox1);
+        return showMessage(u"请选择题型！"_s, m_kindBox);
 
     Authoring::QuestionEdit edit;
     edit.id = m_id;
-    edit.body = RxDBRichEdit1->richBytes();
-    if (!RxDBRichEdit2->isBlank())
-        edit.explanation = RxDBRichEdit2->richBytes();
+    edit.body = m_bodyEditor->richBytes();
+    if (!m_explanationEditor->isBlank())
+        edit.explanation = m_explanationEditor->richBytes();
     edit.hasStem = m_compound;
     if (m_compound)
-        edit.stem = RxDBRichEdit3->richBytes();
+        edit.stem = m_stemEditor->richBytes();
     edit.kind = selectedKind();
-    edit.options = SE_Num->value();
+    edit.options = m_optionCountBox->value();
     edit.answer = answer;
-    edit.points = ListBox1->codes();
+    edit.points = m_pointList->codes();
     try {
         Authoring::saveEdit(studyData->connection(), edit);
     } catch (const Db::DbError &e) {
         // Nothing was written; the window stays open with the changes.
-        return message(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
+        return showMessage(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
     }
     accept();
 }

@@ -21,16 +21,17 @@ public:
     bool loadQuestion(const QString &id);
 
 private:
-    void ComboBox1Change() override;
-    void BtnSaveClick();
-    void message(const QString &text, QWidget *focus);
+    void kindChanged() override;
+    // Checks the form and writes the edit; the window closes once it is stored.
+    void saveChanges();
+    void showMessage(const QString &text, QWidget *focus);
 
-    RichEditor *RxDBRichEdit3 = nullptr;
-    RichEditor *RxDBRichEdit1 = nullptr;
-    RichEditor *RxDBRichEdit2 = nullptr;
-    QPushButton *BtnSave = nullptr;
-    QPushButton *BtnCancel = nullptr;
-    QPushButton *BtnHelp = nullptr;
+    RichEditor *m_stemEditor = nullptr;
+    RichEditor *m_bodyEditor = nullptr;
+    RichEditor *m_explanationEditor = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
     QString m_id;
     bool m_compound = false;
 };

@@ -20,72 +20,73 @@
 using namespace Qt::StringLiterals;
 
 QuestionEntryWindow::QuestionEntryWindow(QWidget *parent)
-    : AuthoringDialog(u"FrmInPut"_s, u"试题录入"_s,
-                       {u"题    型："_s, u"待选答案个数："_s, u"试题答案："_s, u"对应考点："_s,
-                        u"试题对应考点最多为10条！\n如果要去掉考点，请选中要\n去掉的考点，再按键盘上的"
-                        u"\n[Delete]键！"_s},
-                       parent)
+    : AuthoringDialog(
+          u"QuestionEntryWindow"_s, u"试题录入"_s,
+          {u"题    型："_s, u"待选答案个数："_s, u"试题答案："_s, u"对应考点："_s,
+           u"试题对应考点最多为10条！\n如果要去掉考点，请选中要\n去掉的考点，再按键盘上的"
+           u"\n[Delete]键！"_s},
+          parent)
 {
-    Re1 = addEditor(u"Re1"_s, u"试题内容："_s, 3);
-    Re2 = addEditor(u"Re2"_s, u"试题解析："_s, 2);
-    BtnSave = addButton(u"BtnSave"_s, u"保存"_s);
-    BtnClear = addButton(u"BtnClear"_s, u"清除"_s);
-    BtnConfig = addButton(u"BtnConfig"_s, u"设置"_s);
-    BtnHelp = addButton(u"BtnHelp"_s, u"使用说明"_s);
-    BtnClose = addButton(u"BtnClose"_s, u"关闭"_s);
+    m_bodyEditor = addEditor(u"bodyEditor"_s, u"试题内容："_s, 3);
+    m_explanationEditor = addEditor(u"explanationEditor"_s, u"试题解析："_s, 2);
+    m_saveButton = addButton(u"saveButton"_s, u"保存"_s);
+    m_clearButton = addButton(u"clearButton"_s, u"清除"_s);
+    m_settingsButton = addButton(u"settingsButton"_s, u"设置"_s);
+    m_helpButton = addButton(u"helpButton"_s, u"使用说明"_s);
+    m_closeButton = addButton(u"closeButton"_s, u"关闭"_s);
     applyLayout();
 
-    SE_Num->setValue(5);
+    m_optionCountBox->setValue(5);
     loadKinds();
-    if (ComboBox1->count() > 0)
+    if (m_kindBox->count() > 0)
         selectKindQuietly(m_kinds.first().number);
 
-    connect(BtnSave, &QPushButton::clicked, this, &QuestionEntryWindow::BtnSaveClick);
-    connect(BtnClear, &QPushButton::clicked, this, &QuestionEntryWindow::BtnClearClick);
-    connect(BtnConfig, &QPushButton::clicked, this, &QuestionEntryWindow::BtnConfigClick);
-    connect(BtnHelp, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
-    connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
-    Re1->editor()->setFocus();
+    connect(m_saveButton, &QPushButton::clicked, this, &QuestionEntryWindow::saveQuestion);
+    connect(m_clearButton, &QPushButton::clicked, this, &QuestionEntryWindow::clearForm);
+    connect(m_settingsButton, &QPushButton::clicked, this, &QuestionEntryWindow::openSoundSettings);
+    connect(m_helpButton, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_bodyEditor->editor()->setFocus();
 }
 
 void QuestionEntryWindow::setCaptionText(const QString &text)
 {
-    Lb_cap->setText(text);
+    m_captionLabel->setText(text);
 }
 
-void QuestionEntryWindow::ComboBox1Change()
+void QuestionEntryWindow::kindChanged()
 {
-    AuthoringUi::applyKindRule(SE_Num, Edit1, selectedKindName(), true);
+    AuthoringUi::applyKindRule(m_optionCountBox, m_answerEdit, selectedKindName(), true);
 }
 
-void QuestionEntryWindow::message(const QString &text, QWidget *focus, bool warning)
+void QuestionEntryWindow::showMessage(const QString &text, QWidget *focus, bool warning)
 {
     showMessageBox(this, u"提示"_s, text, warning ? QMessageBox::Warning : QMessageBox::Information);
     if (focus)
         focus->setFocus();
 }
 
-void QuestionEntryWindow::BtnSaveClick()
+void QuestionEntryWindow::saveQuestion()
 {
-    SE_Num->setEnabled(true);
-    Edit1->setEnabled(true);
-    if (Re1->isBlank())
-        return message(u"请填写试题内容！"_s, Re1->editor());
-    const QString answer = Edit1->text().trimmed();
+    m_optionCountBox->setEnabled(true);
+    m_answerEdit->setEnabled(true);
+    if (m_bodyEditor->isBlank())
+        return showMessage(u"请填写试题内容！"_s, m_bodyEditor->editor());
+    const QString answer = m_answerEdit->text().trimmed();
     if (answer.isEmpty())
-        return message(u"请填写试题答案！"_s, Edit1);
+        return showMessage(u"请填写试题答案！"_s, m_answerEdit);
     if (selectedKind() < 0)
-        return message(u"请选择题型！"_s, ComboBox1);
+        return showMessage(u"请选择题型！"_s, m_kindBox);
 
     Authoring::NewQuestion q;
     q.chapterCode = m_chapterCode;
     q.kind = selectedKind();
-    q.options = SE_Num->value();
+    q.options = m_optionCountBox->value();
     q.answer = answer;
-    q.points = ListBox1->codes();
-    q.body = Re1->richBytes();
-    if (!Re2->isBlank())
-        q.explanation = Re2->richBytes();
+    q.points = m_pointList->codes();
+    q.body = m_bodyEditor->richBytes();
+    if (!m_explanationEditor->isBlank())
+        q.explanation = m_explanationEditor->richBytes();
 
     // The running number is read in the same unit of work as the inserts that use it.
     bool full = false;
@@ -102,27 +103,27 @@ void QuestionEntryWindow::BtnSaveClick()
         }
     } catch (const Db::DbError &e) {
         // Nothing was written; the form keeps its contents for another try.
-        return message(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
+        return showMessage(Db::failureMessage(e, u"保存试题出现错误！"_s), nullptr);
     }
     if (full)
-        return message(u"最多只能录入9999道题！"_s, nullptr, true);
-    BtnClearClick();
-    ++m_saved;
+        return showMessage(u"最多只能录入9999道题！"_s, nullptr, true);
+    clearForm();
+    ++m_savedCount;
 }
 
-void QuestionEntryWindow::BtnClearClick()
+void QuestionEntryWindow::clearForm()
 {
-    Re1->clear();
-    Re2->clear();
-    Edit1->clear();
-    ListBox1->clearPoints();
+    m_bodyEditor->clear();
+    m_explanationEditor->clear();
+    m_answerEdit->clear();
+    m_pointList->clearPoints();
     // The first kind, without the kind rule: the option count and the locks stay as they are.
     if (!m_kinds.isEmpty())
         selectKindQuietly(m_kinds.first().number);
-    Re1->editor()->setFocus();
+    m_bodyEditor->editor()->setFocus();
 }
 
-void QuestionEntryWindow::BtnConfigClick()
+void QuestionEntryWindow::openSoundSettings()
 {
     WindowLinks::openSoundSettings(this);
 }

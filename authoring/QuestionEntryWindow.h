@@ -19,22 +19,23 @@ public:
     void setCaptionText(const QString &text);
     void setChapterCode(const QString &code) { m_chapterCode = code; }
     // The number of questions saved while the window was open.
-    int savedCount() const { return m_saved; }
+    int savedCount() const { return m_savedCount; }
 
 private:
-    void ComboBox1Change() override;
-    void BtnSaveClick();
-    void BtnClearClick();
-    void BtnConfigClick();
-    void message(const QString &text, QWidget *focus, bool warning = false);
+    void kindChanged() override;
+    // Checks the form and stores it as a new question of the chapter; the form is then cleared.
+    void saveQuestion();
+    void clearForm();
+    void openSoundSettings();
+    void showMessage(const QString &text, QWidget *focus, bool warning = false);
 
-    RichEditor *Re1 = nullptr;
-    RichEditor *Re2 = nullptr;
-    QPushButton *BtnSave = nullptr;
-    QPushButton *BtnClear = nullptr;
-    QPushButton *BtnConfig = nullptr;
-    QPushButton *BtnHelp = nullptr;
-    QPushButton *BtnClose = nullptr;
+    RichEditor *m_bodyEditor = nullptr;
+    RichEditor *m_explanationEditor = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_clearButton = nullptr;
+    QPushButton *m_settingsButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
     QString m_chapterCode;
-    int m_saved = 0;
+    int m_savedCount = 0;
 };

@@ -36,7 +36,7 @@ QIcon swatch(const QColor &colour)
 RichEditor::RichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(editorName + u"_box"_s);
+    setObjectName(editorName + u"Box"_s);
     m_edit = new QTextEdit(this);
     m_edit->setObjectName(editorName);
     m_edit->setAccessibleName(accessibleName);
@@ -54,9 +54,9 @@ RichEditor::RichEditor(const QString &editorName, const QString &accessibleName,
         b->setFocusPolicy(Qt::TabFocus);
         return b;
     };
-    m_bold = makeToggle(u"_bold"_s, u"B"_s, u"加粗"_s, QKeySequence::Bold);
-    m_italic = makeToggle(u"_italic"_s, u"I"_s, u"倾斜"_s, QKeySequence::Italic);
-    m_underline = makeToggle(u"_underline"_s, u"U"_s, u"下划线"_s, QKeySequence::Underline);
+    m_bold = makeToggle(u"Bold"_s, u"B"_s, u"加粗"_s, QKeySequence::Bold);
+    m_italic = makeToggle(u"Italic"_s, u"I"_s, u"倾斜"_s, QKeySequence::Italic);
+    m_underline = makeToggle(u"Underline"_s, u"U"_s, u"下划线"_s, QKeySequence::Underline);
     QFont f = m_bold->font();
     f.setBold(true);
     m_bold->setFont(f);
@@ -84,7 +84,7 @@ RichEditor::RichEditor(const QString &editorName, const QString &accessibleName,
     });
 
     m_size = new QComboBox(this);
-    m_size->setObjectName(editorName + u"_size"_s);
+    m_size->setObjectName(editorName + u"Size"_s);
     m_size->setAccessibleName(u"字号"_s);
     m_size->setToolTip(u"字号"_s);
     for (int pt : fontSizes())
@@ -98,7 +98,7 @@ RichEditor::RichEditor(const QString &editorName, const QString &accessibleName,
     });
 
     m_colour = new QToolButton(this);
-    m_colour->setObjectName(editorName + u"_colour"_s);
+    m_colour->setObjectName(editorName + u"Colour"_s);
     m_colour->setText(u"颜色"_s);
     m_colour->setAccessibleName(u"颜色"_s);
     m_colour->setToolTip(u"文字颜色"_s);

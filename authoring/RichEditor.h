@@ -15,8 +15,9 @@ class RichEditor : public QWidget
     Q_OBJECT
 
 public:
-    // The editor itself carries editorName as its objectName (Re1, RxDBRichEdit1, ...); the tool
-    // buttons are named after it (Re1_bold, Re1_italic, Re1_underline, Re1_size, Re1_colour).
+    // The editor itself carries editorName as its objectName (bodyEditor, stemEditor, ...); this
+    // widget and the tool buttons are named after it (bodyEditorBox, bodyEditorBold,
+    // bodyEditorItalic, bodyEditorUnderline, bodyEditorSize, bodyEditorColour).
     RichEditor(const QString &editorName, const QString &accessibleName, QWidget *parent = nullptr);
 
     QTextEdit *editor() const { return m_edit; }

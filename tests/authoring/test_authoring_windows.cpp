@@ -193,9 +193,9 @@ private:
     // Ticks the points of a group in an open picker (the first by keyboard) and presses 确定.
     void pickPoints(PointPicker *picker, const QString &groupName, const QList<int> &rows)
     {
-        auto *groups = child<QComboBox>(picker, u"ComboBox1"_s);
+        auto *groups = child<QComboBox>(picker, u"groupBox"_s);
         groups->setCurrentIndex(groups->findText(groupName));
-        auto *list = child<QListWidget>(picker, u"CheckListBox1"_s);
+        auto *list = child<QListWidget>(picker, u"pointChecklist"_s);
         for (int i = 0; i < rows.size(); ++i) {
             if (i == 0) {
                 list->setFocus();
@@ -205,7 +205,7 @@ private:
                 list->item(rows[i])->setCheckState(Qt::Checked);
             }
         }
-        button(picker, u"BtnOk"_s)->click();
+        button(picker, u"okButton"_s)->click();
     }
 
 private slots:
@@ -229,14 +229,14 @@ private slots:
 
     void entryKindRuleAndValidation()
     {
-        QuestionEntryWindow frm;
-        frm.setChapterCode(u"010101"_s);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.size(), App::displayMode == u"800"_s ? QSize(780, 550) : QSize(920, 650));
-        auto *kinds = child<QComboBox>(&frm, u"ComboBox1"_s);
-        auto *options = child<QSpinBox>(&frm, u"SE_Num"_s);
-        auto *answer = child<QLineEdit>(&frm, u"Edit1"_s);
+        QuestionEntryWindow entry;
+        entry.setChapterCode(u"010101"_s);
+        entry.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&entry));
+        QCOMPARE(entry.size(), App::displayMode == u"800"_s ? QSize(780, 550) : QSize(920, 650));
+        auto *kinds = child<QComboBox>(&entry, u"kindBox"_s);
+        auto *options = child<QSpinBox>(&entry, u"optionCountBox"_s);
+        auto *answer = child<QLineEdit>(&entry, u"answerEdit"_s);
         QStringList names;
         for (int i = 0; i < kinds->count(); ++i)
             names.append(kinds->itemText(i));
@@ -247,10 +247,11 @@ private slots:
         QCOMPARE(answer->maxLength(), 100);
 
         // Tab runs from the body to the explanation to the kinds, and on to the buttons.
-        QVERIFY(QTest::qWaitForWindowActive(&frm));
-        QCOMPARE(QApplication::focusWidget(), editor(&frm, u"Re1"_s));
-        const QStringList order{u"Re2"_s, u"ComboBox1"_s, u"SE_Num"_s, u"Edit1"_s, u"ListBox1"_s,
-                                u"BtnAddFg"_s, u"BtnSave"_s, u"BtnClear"_s};
+        QVERIFY(QTest::qWaitForWindowActive(&entry));
+        QCOMPARE(QApplication::focusWidget(), editor(&entry, u"bodyEditor"_s));
+        const QStringList order{u"explanationEditor"_s, u"kindBox"_s,    u"optionCountBox"_s,
+                                u"answerEdit"_s,        u"pointList"_s,  u"addPointsButton"_s,
+                                u"saveButton"_s,        u"clearButton"_s};
         for (const QString &next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget *focus = QApplication::focusWidget();
@@ -295,35 +296,35 @@ private slots:
         };
         for (const Case &c : cases) {
             kinds->setCurrentIndex(c.kind);
-            editor(&frm, u"Re1"_s)->setPlainText(c.body);
+            editor(&entry, u"bodyEditor"_s)->setPlainText(c.body);
             answer->setText(c.answer);
-            button(&frm, u"BtnSave"_s)->click();
+            button(&entry, u"saveButton"_s)->click();
             QCOMPARE(prompts->calls().constLast().message, c.message);
             QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
             QCOMPARE(prompts->calls().constLast().icon, int(QMessageBox::Information));
         }
         QCOMPARE(userIds(), QStringList());
-        QCOMPARE(frm.savedCount(), 0);
+        QCOMPARE(entry.savedCount(), 0);
 
         // A save that stops at a message has unlocked the fields again.
         kinds->setCurrentIndex(kinds->findText(u"简答"_s));
-        editor(&frm, u"Re1"_s)->clear();
-        button(&frm, u"BtnSave"_s)->click();
+        editor(&entry, u"bodyEditor"_s)->clear();
+        button(&entry, u"saveButton"_s)->click();
         QVERIFY(options->isEnabled());
         QVERIFY(answer->isEnabled());
 
         // Clearing selects the first kind without the kind rule and empties the form.
-        editor(&frm, u"Re1"_s)->setPlainText(u"题目"_s);
-        editor(&frm, u"Re2"_s)->setPlainText(u"解析"_s);
+        editor(&entry, u"bodyEditor"_s)->setPlainText(u"题目"_s);
+        editor(&entry, u"explanationEditor"_s)->setPlainText(u"解析"_s);
         options->setValue(3);
-        button(&frm, u"BtnClear"_s)->click();
+        button(&entry, u"clearButton"_s)->click();
         QCOMPARE(kinds->currentIndex(), 0);
-        QVERIFY(editor(&frm, u"Re1"_s)->toPlainText().isEmpty());
-        QVERIFY(editor(&frm, u"Re2"_s)->toPlainText().isEmpty());
+        QVERIFY(editor(&entry, u"bodyEditor"_s)->toPlainText().isEmpty());
+        QVERIFY(editor(&entry, u"explanationEditor"_s)->toPlainText().isEmpty());
         QVERIFY(answer->text().isEmpty());
         QCOMPARE(options->value(), 3);
-        button(&frm, u"BtnClose"_s)->click();
-        QVERIFY(!frm.isVisible());
+        button(&entry, u"closeButton"_s)->click();
+        QVERIFY(!entry.isVisible());
     }
 
     void entryFromTheBrowserNumbersAndCountsQuestions()
@@ -346,40 +347,41 @@ private slots:
         const auto first = pointNames(u"010101001"_s);
         const auto second = pointNames(u"010101002"_s);
         whenModal<QuestionEntryWindow>([&](QuestionEntryWindow *entry) {
-            QCOMPARE(child<QLabel>(entry, u"Lb_cap"_s)->text(), u"试题录入 [第一节]"_s);
-            type(editor(entry, u"Re1"_s), body);
-            auto *answer = child<QLineEdit>(entry, u"Edit1"_s);
+            QCOMPARE(child<QLabel>(entry, u"captionLabel"_s)->text(), u"试题录入 [第一节]"_s);
+            type(editor(entry, u"bodyEditor"_s), body);
+            auto *answer = child<QLineEdit>(entry, u"answerEdit"_s);
             type(answer, u"c"_s);
-            child<QSpinBox>(entry, u"SE_Num"_s)->setValue(4);
+            child<QSpinBox>(entry, u"optionCountBox"_s)->setValue(4);
             whenModal<PointPicker>([this](PointPicker *picker) {
                 pickPoints(picker, u"安全生产法"_s, {0, 1});
             });
-            button(entry, u"BtnAddFg"_s)->click();
+            button(entry, u"addPointsButton"_s)->click();
             const QStringList expected{first.first + u'[' + first.second + u']',
                                        second.first + u'[' + second.second + u']'};
-            QCOMPARE(itemTexts(child<QListWidget>(entry, u"ListBox1"_s)), expected);
-            QCOMPARE(itemTexts(child<QListWidget>(entry, u"ListBox2"_s)),
+            QCOMPARE(itemTexts(child<QListWidget>(entry, u"pointList"_s)), expected);
+            QCOMPARE(itemTexts(child<QListWidget>(entry, u"pointCodeList"_s)),
                      (QStringList{u"010101001"_s, u"010101002"_s}));
             // The Delete key takes a point off both lists.
-            auto *points = child<QListWidget>(entry, u"ListBox1"_s);
+            auto *points = child<QListWidget>(entry, u"pointList"_s);
             points->setFocus();
             points->setCurrentRow(1);
             QTest::keyClick(points, Qt::Key_Delete);
             QCOMPARE(itemTexts(points), QStringList{expected.first()});
-            QCOMPARE(itemTexts(child<QListWidget>(entry, u"ListBox2"_s)), QStringList{u"010101001"_s});
-            button(entry, u"BtnSave"_s)->click();
+            QCOMPARE(itemTexts(child<QListWidget>(entry, u"pointCodeList"_s)),
+                     QStringList{u"010101001"_s});
+            button(entry, u"saveButton"_s)->click();
             QCOMPARE(entry->savedCount(), 1);
-            QVERIFY(editor(entry, u"Re1"_s)->toPlainText().isEmpty());
+            QVERIFY(editor(entry, u"bodyEditor"_s)->toPlainText().isEmpty());
             QCOMPARE(points->count(), 0);
 
             // A second question, subjective, without points.
-            auto *kinds = child<QComboBox>(entry, u"ComboBox1"_s);
+            auto *kinds = child<QComboBox>(entry, u"kindBox"_s);
             kinds->setCurrentIndex(kinds->findText(u"简答"_s));
-            type(editor(entry, u"Re1"_s), u"简述安全检查的方式。"_s);
-            type(editor(entry, u"Re2"_s), u"要点：日常、定期、专项。"_s);
-            button(entry, u"BtnSave"_s)->click();
+            type(editor(entry, u"bodyEditor"_s), u"简述安全检查的方式。"_s);
+            type(editor(entry, u"explanationEditor"_s), u"要点：日常、定期、专项。"_s);
+            button(entry, u"saveButton"_s)->click();
             QCOMPARE(entry->savedCount(), 2);
-            button(entry, u"BtnClose"_s)->click();
+            button(entry, u"closeButton"_s)->click();
         });
         button(&browser, u"SpeedButton5"_s)->click();
         QVERIFY(!QTest::currentTestFailed());
@@ -417,19 +419,19 @@ private slots:
             entry.setChapterCode(u"010101"_s);
             entry.show();
             QVERIFY(QTest::qWaitForWindowExposed(&entry));
-            type(editor(&entry, u"Re1"_s), u"会失败的题目"_s);
-            type(child<QLineEdit>(&entry, u"Edit1"_s), u"a"_s);
-            button(&entry, u"BtnSave"_s)->click();
+            type(editor(&entry, u"bodyEditor"_s), u"会失败的题目"_s);
+            type(child<QLineEdit>(&entry, u"answerEdit"_s), u"a"_s);
+            button(&entry, u"saveButton"_s)->click();
             QCOMPARE(prompts->messages(), QStringList{u"保存试题出现错误！"_s});
             QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
-            QCOMPARE(editor(&entry, u"Re1"_s)->toPlainText(), u"会失败的题目"_s);
-            QCOMPARE(child<QLineEdit>(&entry, u"Edit1"_s)->text(), u"A"_s);
+            QCOMPARE(editor(&entry, u"bodyEditor"_s)->toPlainText(), u"会失败的题目"_s);
+            QCOMPARE(child<QLineEdit>(&entry, u"answerEdit"_s)->text(), u"A"_s);
             QCOMPARE(entry.savedCount(), 0);
             QCOMPARE(userIds(), QStringList());
             QCOMPARE(value(u"select count(*) from tab_exer where A1 like 'U%'"_s).toInt(), 0);
             // Once the trouble is gone the same form saves.
             exec(u"drop trigger fail"_s);
-            button(&entry, u"BtnSave"_s)->click();
+            button(&entry, u"saveButton"_s)->click();
             QCOMPARE(entry.savedCount(), 1);
             QCOMPARE(userIds(), QStringList{u"US0101011150001"_s});
         }
@@ -485,13 +487,13 @@ private slots:
         picker.setLinkedCount(linked);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        auto *groups = child<QComboBox>(&picker, u"ComboBox1"_s);
+        auto *groups = child<QComboBox>(&picker, u"groupBox"_s);
         groups->setCurrentIndex(groups->findText(u"安全生产法"_s));
-        auto *list = child<QListWidget>(&picker, u"CheckListBox1"_s);
+        auto *list = child<QListWidget>(&picker, u"pointChecklist"_s);
         QCOMPARE(list->count(), 2);
         for (int i = 0; i < ticked; ++i)
             list->item(i)->setCheckState(Qt::Checked);
-        button(&picker, u"BtnOk"_s)->click();
+        button(&picker, u"okButton"_s)->click();
         if (message.isEmpty()) {
             QCOMPARE(prompts->messages(), QStringList());
             QCOMPARE(picker.result(), int(QDialog::Accepted));
@@ -501,7 +503,7 @@ private slots:
             QCOMPARE(prompts->messages(), QStringList{message});
             QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
             QVERIFY(picker.isVisible());
-            button(&picker, u"BtnClose"_s)->click();
+            button(&picker, u"closeButton"_s)->click();
             QCOMPARE(picker.result(), int(QDialog::Rejected));
         }
     }
@@ -518,14 +520,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
         QCOMPARE(picker.windowTitle(), u"欢迎"_s);
         QCOMPARE(picker.size(), QSize(528, 400));
-        QCOMPARE(child<QStackedWidget>(&picker, u"Notebook1"_s)->currentIndex(), 0);
-        auto *groups = child<QComboBox>(&picker, u"ComboBox1"_s);
+        QCOMPARE(child<QStackedWidget>(&picker, u"pages"_s)->currentIndex(), 0);
+        auto *groups = child<QComboBox>(&picker, u"groupBox"_s);
         QStringList names;
         for (int i = 0; i < groups->count(); ++i)
             names.append(groups->itemText(i));
         QCOMPARE(names, (QStringList{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"管理"_s, u"安全管理"_s}));
-        auto *visible = child<QListWidget>(&picker, u"CheckListBox1"_s);
-        auto *hidden = child<QListWidget>(&picker, u"CheckListBox2"_s);
+        auto *visible = child<QListWidget>(&picker, u"pointChecklist"_s);
+        auto *hidden = child<QListWidget>(&picker, u"codeChecklist"_s);
         QVERIFY(hidden->isHidden());
         // The group shown first is not pre-ticked.
         QCOMPARE(itemTexts(visible), QStringList{u"总则"_s});
@@ -545,7 +547,7 @@ private slots:
         // limit but is not returned.
         visible->item(1)->setCheckState(Qt::Checked);
         QCOMPARE(hidden->item(1)->checkState(), Qt::Checked);
-        button(&picker, u"BtnOk"_s)->click();
+        button(&picker, u"okButton"_s)->click();
         QCOMPARE(picker.result(), int(QDialog::Accepted));
         QCOMPARE(picker.pickedPoints().size(), 1);
         QCOMPARE(picker.pickedPoints().first().code, u"010101002"_s);
@@ -557,9 +559,9 @@ private slots:
         limited.setLinkedCount(6);
         limited.show();
         QVERIFY(QTest::qWaitForWindowExposed(&limited));
-        child<QComboBox>(&limited, u"ComboBox1"_s)->setCurrentIndex(1);
-        child<QListWidget>(&limited, u"CheckListBox1"_s)->item(1)->setCheckState(Qt::Checked);
-        button(&limited, u"BtnOk"_s)->click();
+        child<QComboBox>(&limited, u"groupBox"_s)->setCurrentIndex(1);
+        child<QListWidget>(&limited, u"pointChecklist"_s)->item(1)->setCheckState(Qt::Checked);
+        button(&limited, u"okButton"_s)->click();
         QCOMPARE(prompts->messages(), QStringList{kFullMessage.arg(6)});
         QVERIFY(limited.isVisible());
         testsupport::saveShot(&limited, u"picker"_s);
@@ -572,14 +574,15 @@ private slots:
         picker.setPage(PointPicker::UsagePage);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        QCOMPARE(child<QStackedWidget>(&picker, u"Notebook1"_s)->currentIndex(), 1);
-        const QStringList lines = child<QPlainTextEdit>(&picker, u"Memo1"_s)->toPlainText().split(u'\n');
+        QCOMPARE(child<QStackedWidget>(&picker, u"pages"_s)->currentIndex(), 1);
+        const QStringList lines =
+            child<QPlainTextEdit>(&picker, u"usageText"_s)->toPlainText().split(u'\n');
         QCOMPARE(lines.size(), 21);
         QCOMPARE(lines.first(), u"使用方法如下："_s);
         QCOMPARE(lines.at(7), u"   7月有几天？"_s);
         QCOMPARE(lines.at(19), u"动填写1；"_s);
         testsupport::saveShot(&picker, u"picker_usage"_s);
-        button(&picker, u"BtnClose2"_s)->click();
+        button(&picker, u"usageCloseButton"_s)->click();
         QCOMPARE(picker.result(), int(QDialog::Rejected));
     }
 
@@ -600,16 +603,16 @@ private slots:
         whenModal<QuestionEditWindow>([&](QuestionEditWindow *edit) {
             QVERIFY(!gauge->isActive());
             QCOMPARE(edit->windowTitle(), u"试题修改"_s);
-            QVERIFY(child<QWidget>(edit, u"RxDBRichEdit3_panel"_s)->isHidden());
-            QVERIFY(editor(edit, u"RxDBRichEdit1"_s)->toPlainText().contains(id));
-            QCOMPARE(editor(edit, u"RxDBRichEdit2"_s)->toPlainText(), u"解析文字。"_s);
-            auto *kinds = child<QComboBox>(edit, u"ComboBox1"_s);
-            auto *answer = child<QLineEdit>(edit, u"Edit1"_s);
+            QVERIFY(child<QWidget>(edit, u"stemEditorPanel"_s)->isHidden());
+            QVERIFY(editor(edit, u"bodyEditor"_s)->toPlainText().contains(id));
+            QCOMPARE(editor(edit, u"explanationEditor"_s)->toPlainText(), u"解析文字。"_s);
+            auto *kinds = child<QComboBox>(edit, u"kindBox"_s);
+            auto *answer = child<QLineEdit>(edit, u"answerEdit"_s);
             QCOMPARE(kinds->currentText(), u"多选"_s);
-            QCOMPARE(child<QSpinBox>(edit, u"SE_Num"_s)->value(), 5);
+            QCOMPARE(child<QSpinBox>(edit, u"optionCountBox"_s)->value(), 5);
             QCOMPARE(answer->text(), u"ACD"_s);
             // K3 and K5 with K4 empty: two points, group name and title run together.
-            auto *points = child<QListWidget>(edit, u"ListBox1"_s);
+            auto *points = child<QListWidget>(edit, u"pointList"_s);
             QCOMPARE(itemTexts(points), (QStringList{p1.first + p1.second, p2.first + p2.second}));
             // A kind change keeps the answer here.
             kinds->setFocus();
@@ -618,27 +621,27 @@ private slots:
             QCOMPARE(answer->text(), u"ACD"_s);
             answer->clear();
             type(answer, u"b"_s);
-            child<QSpinBox>(edit, u"SE_Num"_s)->setValue(4);
+            child<QSpinBox>(edit, u"optionCountBox"_s)->setValue(4);
             points->setFocus();
             points->setCurrentRow(1);
             QTest::keyClick(points, Qt::Key_Delete);
 
             // Chinese rich text: a bold, red, larger heading typed before the body.
-            QTextEdit *body = editor(edit, u"RxDBRichEdit1"_s);
+            QTextEdit *body = editor(edit, u"bodyEditor"_s);
             body->setFocus();
             body->moveCursor(QTextCursor::Start);
             type(body, u"修改后的题目"_s);
             QTextCursor c = body->textCursor();
             c.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
             body->setTextCursor(c);
-            child<QToolButton>(edit, u"RxDBRichEdit1_bold"_s)->click();
-            auto *size = child<QComboBox>(edit, u"RxDBRichEdit1_size"_s);
+            child<QToolButton>(edit, u"bodyEditorBold"_s)->click();
+            auto *size = child<QComboBox>(edit, u"bodyEditorSize"_s);
             size->setFocus();
             while (size->currentText() != u"20"_s && size->currentIndex() < size->count() - 1)
                 QTest::keyClick(size, Qt::Key_Down);
-            child<QToolButton>(edit, u"RxDBRichEdit1_colour"_s)->menu()->actions().at(1)->trigger();
+            child<QToolButton>(edit, u"bodyEditorColour"_s)->menu()->actions().at(1)->trigger();
             testsupport::saveShot(edit, u"edit"_s);
-            button(edit, u"BtnSave"_s)->click();
+            button(edit, u"saveButton"_s)->click();
         });
         button(frm.get(), u"epEfTrBtn11"_s)->click();
         QVERIFY(!QTest::currentTestFailed());
@@ -674,13 +677,14 @@ private slots:
 
         // Cancelling changes nothing and lets the gauge run on; a second save counts again.
         whenModal<QuestionEditWindow>([](QuestionEditWindow *edit) {
-            editor(edit, u"RxDBRichEdit2"_s)->setPlainText(u"不保存"_s);
-            button(edit, u"BtnCancel"_s)->click();
+            editor(edit, u"explanationEditor"_s)->setPlainText(u"不保存"_s);
+            button(edit, u"cancelButton"_s)->click();
         });
         button(frm.get(), u"epEfTrBtn11"_s)->click();
         QVERIFY(gauge->isActive());
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 1);
-        whenModal<QuestionEditWindow>([](QuestionEditWindow *edit) { button(edit, u"BtnSave"_s)->click(); });
+        whenModal<QuestionEditWindow>(
+            [](QuestionEditWindow *edit) { button(edit, u"saveButton"_s)->click(); });
         button(frm.get(), u"epEfTrBtn11"_s)->click();
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 2);
         QCOMPARE(prompts->messages(), QStringList());
@@ -699,16 +703,16 @@ private slots:
         QVERIFY(edit.loadQuestion(id));
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
-        QCOMPARE(child<QComboBox>(&edit, u"ComboBox1"_s)->currentText(), u"简答"_s);
-        QVERIFY(!child<QSpinBox>(&edit, u"SE_Num"_s)->isEnabled());
-        QVERIFY(!child<QLineEdit>(&edit, u"Edit1"_s)->isEnabled());
-        QCOMPARE(child<QLineEdit>(&edit, u"Edit1"_s)->text(), u"1"_s);
-        auto *points = child<QListWidget>(&edit, u"ListBox1"_s);
+        QCOMPARE(child<QComboBox>(&edit, u"kindBox"_s)->currentText(), u"简答"_s);
+        QVERIFY(!child<QSpinBox>(&edit, u"optionCountBox"_s)->isEnabled());
+        QVERIFY(!child<QLineEdit>(&edit, u"answerEdit"_s)->isEnabled());
+        QCOMPARE(child<QLineEdit>(&edit, u"answerEdit"_s)->text(), u"1"_s);
+        auto *points = child<QListWidget>(&edit, u"pointList"_s);
         QCOMPARE(points->count(), 10);
         QCOMPARE(points->item(9)->text(), u"990000006"_s);
 
         // Full: the message, no picker.
-        button(&edit, u"BtnAddFg"_s)->click();
+        button(&edit, u"addPointsButton"_s)->click();
         QCOMPARE(prompts->messages(),
                  QStringList{u"试题对应知识点最多为10条！\n如果要去掉知识点，请选中要\n去掉的知识点，再按"
                              u"键盘上的\n[Delete]键！"_s});
@@ -716,15 +720,15 @@ private slots:
         points->setCurrentRow(9);
         QTest::keyClick(points, Qt::Key_Delete);
         whenModal<PointPicker>([](PointPicker *picker) {
-            auto *groups = child<QComboBox>(picker, u"ComboBox1"_s);
+            auto *groups = child<QComboBox>(picker, u"groupBox"_s);
             groups->setCurrentIndex(groups->findText(u"管理"_s));
             groups->setCurrentIndex(groups->findText(u"安全管理"_s));
-            child<QListWidget>(picker, u"CheckListBox1"_s)->item(0)->setCheckState(Qt::Checked);
-            button(picker, u"BtnOk"_s)->click();
+            child<QListWidget>(picker, u"pointChecklist"_s)->item(0)->setCheckState(Qt::Checked);
+            button(picker, u"okButton"_s)->click();
             QVERIFY(picker->isVisible());
-            button(picker, u"BtnClose"_s)->click();
+            button(picker, u"closeButton"_s)->click();
         });
-        button(&edit, u"BtnAddFg"_s)->click();
+        button(&edit, u"addPointsButton"_s)->click();
         QCOMPARE(prompts->messages().constLast(), kFullMessage.arg(9));
         QCOMPARE(points->count(), 9);
         edit.close();
@@ -734,8 +738,8 @@ private slots:
         QVERIFY(compound.loadQuestion(u"0401010000000001-1"_s));
         compound.show();
         QVERIFY(QTest::qWaitForWindowExposed(&compound));
-        QVERIFY(child<QWidget>(&compound, u"RxDBRichEdit3_panel"_s)->isVisible());
-        QVERIFY(editor(&compound, u"RxDBRichEdit3"_s)->toPlainText().contains(u"案例材料"_s));
+        QVERIFY(child<QWidget>(&compound, u"stemEditorPanel"_s)->isVisible());
+        QVERIFY(editor(&compound, u"stemEditor"_s)->toPlainText().contains(u"案例材料"_s));
         QVERIFY(!compound.loadQuestion(u"nosuchquestion"_s));
     }
 
@@ -751,21 +755,21 @@ private slots:
                       u"font-size:18pt; font-style:italic\">蓝色斜体</span></p></body></html>"_s);
         mime->setText(u"粗体字普通字蓝色斜体"_s);
         QGuiApplication::clipboard()->setMimeData(mime);
-        QTextEdit *body = editor(&entry, u"Re1"_s);
+        QTextEdit *body = editor(&entry, u"bodyEditor"_s);
         body->setFocus();
         body->paste();
         QCOMPARE(body->toPlainText(), u"粗体字普通字蓝色斜体"_s);
         // A format chosen without a selection applies to what is typed next only.
         body->moveCursor(QTextCursor::End);
-        child<QToolButton>(&entry, u"Re1_underline"_s)->click();
+        child<QToolButton>(&entry, u"bodyEditorUnderline"_s)->click();
         type(body, u"新"_s);
         QVERIFY(!formatOf(body->document(), u"蓝色斜体"_s).fontUnderline());
         QTextCursor last(body->document());
         last.movePosition(QTextCursor::End);
         QVERIFY(last.charFormat().fontUnderline());
-        type(child<QLineEdit>(&entry, u"Edit1"_s), u"a"_s);
+        type(child<QLineEdit>(&entry, u"answerEdit"_s), u"a"_s);
         testsupport::saveShot(&entry, u"entry"_s);
-        button(&entry, u"BtnSave"_s)->click();
+        button(&entry, u"saveButton"_s)->click();
         QCOMPARE(entry.savedCount(), 1);
 
         QTextDocument stored;

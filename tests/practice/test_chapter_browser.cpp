@@ -400,7 +400,7 @@ private slots:
         QString entryCaption;
         QTimer::singleShot(50, [&entryCaption] {
             if (auto *entry = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                if (auto *caption = entry->findChild<QLabel *>(u"Lb_cap"_s))
+                if (auto *caption = entry->findChild<QLabel *>(u"captionLabel"_s))
                     entryCaption = caption->text();
                 entry->reject();
             }
