@@ -184,7 +184,7 @@ QStringList UpgradeImport::appendStatements(const QSqlDatabase &db)
 
 void UpgradeImport::release()
 {
-    m_dm.closeSecondConnection();
+    m_studyData.closeSecondConnection();
 }
 
 UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
@@ -196,23 +196,24 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         return result;
     }
 
-    m_dm.closeSecondConnection();
-    if (!m_dm.openSecondConnection(path, &result.detail)) {
+    m_studyData.closeSecondConnection();
+    if (!m_studyData.openSecondConnection(path, &result.detail)) {
         result.outcome = Outcome::CannotOpen;
         return result;
     }
-    const QSqlDatabase upgrade = m_dm.upgradeConnection();
-    QString sjbs, cpbs;
+    const QSqlDatabase upgrade = m_studyData.upgradeConnection();
+    QString upgradeId, productId;
     try {
         if (!Db::hasTable(upgrade, u"tab_sj"_s)) {
             result.outcome = Outcome::NoUpgradeTable;
             return result;
         }
-        // Only the first row names the upgrade; an empty table gives empty identifiers.
+        // Only the first row names the upgrade (sjbs: the upgrade's identifier, cpbs: the
+        // product's); an empty table gives empty identifiers.
         QSqlQuery first = Db::query(upgrade, u"select sjbs,cpbs from tab_sj limit 1"_s);
         if (first.next()) {
-            sjbs = first.value(0).toString();
-            cpbs = first.value(1).toString();
+            upgradeId = first.value(0).toString();
+            productId = first.value(1).toString();
         }
     } catch (const Db::DbError &e) {
         result.outcome = Outcome::Unreadable;
@@ -220,13 +221,13 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         return result;
     }
 
-    const QSqlDatabase study = m_dm.connection();
+    const QSqlDatabase study = m_studyData.connection();
     try {
-        if (!Db::scalar(study, u"select 1 from tab_sj where cpbs=?"_s, {cpbs}).isValid()) {
+        if (!Db::scalar(study, u"select 1 from tab_sj where cpbs=?"_s, {productId}).isValid()) {
             result.outcome = Outcome::ForeignProduct;
             return result;
         }
-        if (Db::scalar(study, u"select 1 from tab_sj where sjbs=?"_s, {sjbs}).isValid()) {
+        if (Db::scalar(study, u"select 1 from tab_sj where sjbs=?"_s, {upgradeId}).isValid()) {
             result.outcome = Outcome::AlreadyApplied;
             return result;
         }
@@ -243,14 +244,14 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         result.detail = e.message();
         return result;
     }
-    return apply(path, sjbs, cpbs);
+    return apply(path, upgradeId, productId);
 }
 
-UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &sjbs,
-                                           const QString &cpbs)
+UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &upgradeId,
+                                           const QString &productId)
 {
     Result result;
-    const QSqlDatabase study = m_dm.connection();
+    const QSqlDatabase study = m_studyData.connection();
     try {
         Attachment attached(study, path);
         Db::Transaction tx(study);
@@ -258,7 +259,7 @@ UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &s
         const int offered = Db::scalar(study, u"select count(*) from upg.tab_answ"_s).toInt();
         for (const QString &statement : appendStatements(study))
             Db::exec(study, statement);
-        Db::exec(study, u"insert into tab_sj(sjbs,cpbs) values(?,?)"_s, {sjbs, cpbs});
+        Db::exec(study, u"insert into tab_sj(sjbs,cpbs) values(?,?)"_s, {upgradeId, productId});
         countAddedQuestions(study, lastQuestion);
         result.questionsAdded =
             Db::scalar(study, u"select count(*) from main.tab_answ where rowid>?"_s, {lastQuestion})

@@ -37,7 +37,7 @@ public:
 
     // Works on the data module's connections: the study database on connection, the upgrade file
     // opened read-only on upgradeConnection.
-    explicit UpgradeImport(StudyData &dm) : m_dm(dm) {}
+    explicit UpgradeImport(StudyData &studyData) : m_studyData(studyData) {}
 
     // One attempt with the path as typed: leading and trailing blanks are dropped. The upgrade
     // file stays open on upgradeConnection afterwards, until the next attempt or release().
@@ -52,7 +52,7 @@ public:
     static QStringList appendStatements(const QSqlDatabase &db);
 
 private:
-    Result apply(const QString &path, const QString &sjbs, const QString &cpbs);
+    Result apply(const QString &path, const QString &upgradeId, const QString &productId);
 
-    StudyData &m_dm;
+    StudyData &m_studyData;
 };

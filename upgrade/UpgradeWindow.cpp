@@ -47,48 +47,48 @@ UpgradeWindow::UpgradeWindow(QWidget *parent)
     setFont(Fonts::song(14));
     setFixedSize(305, 158);
 
-    Label1 = new QLabel(u"建议先下载升级题库，然后选择本地升级！"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(8, 6, 289, 20);
+    m_adviceLabel = new QLabel(u"建议先下载升级题库，然后选择本地升级！"_s, this);
+    m_adviceLabel->setObjectName(u"adviceLabel"_s);
+    m_adviceLabel->setGeometry(8, 6, 289, 20);
 
-    RadioGroup1 = new QGroupBox(u"选择升级方式"_s, this);
-    RadioGroup1->setObjectName(u"RadioGroup1"_s);
-    RadioGroup1->setGeometry(8, 28, 289, 50);
-    m_localUpgrade = new QRadioButton(u"本地升级"_s, RadioGroup1);
-    m_localUpgrade->setObjectName(u"RadioGroup1Item0"_s);
+    m_upgradeKindGroup = new QGroupBox(u"选择升级方式"_s, this);
+    m_upgradeKindGroup->setObjectName(u"upgradeKindGroup"_s);
+    m_upgradeKindGroup->setGeometry(8, 28, 289, 50);
+    m_localUpgrade = new QRadioButton(u"本地升级"_s, m_upgradeKindGroup);
+    m_localUpgrade->setObjectName(u"localUpgrade"_s);
     m_localUpgrade->setGeometry(12, 22, 120, 22);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(u"Edit1"_s);
-    Edit1->setAccessibleName(u"升级文件"_s);
-    Edit1->setGeometry(8, 86, 259, 26);
+    m_pathEdit = new QLineEdit(this);
+    m_pathEdit->setObjectName(u"pathEdit"_s);
+    m_pathEdit->setAccessibleName(u"升级文件"_s);
+    m_pathEdit->setGeometry(8, 86, 259, 26);
 
-    SpeedButton1 = new QToolButton(this);
-    SpeedButton1->setObjectName(u"SpeedButton1"_s);
-    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    SpeedButton1->setText(u"选择升级文件"_s);
-    SpeedButton1->setToolTip(u"选择升级文件"_s);
-    SpeedButton1->setAccessibleName(u"选择升级文件"_s);
-    SpeedButton1->setFocusPolicy(Qt::StrongFocus);
-    SpeedButton1->setGeometry(271, 86, 26, 26);
-    connect(SpeedButton1, &QToolButton::clicked, this, &UpgradeWindow::SpeedButton1Click);
+    m_browseButton = new QToolButton(this);
+    m_browseButton->setObjectName(u"browseButton"_s);
+    m_browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_browseButton->setText(u"选择升级文件"_s);
+    m_browseButton->setToolTip(u"选择升级文件"_s);
+    m_browseButton->setAccessibleName(u"选择升级文件"_s);
+    m_browseButton->setFocusPolicy(Qt::StrongFocus);
+    m_browseButton->setGeometry(271, 86, 26, 26);
+    connect(m_browseButton, &QToolButton::clicked, this, &UpgradeWindow::chooseUpgradeFile);
 
-    Button1 = new QPushButton(u"开始升级"_s, this);
-    Button1->setObjectName(u"Button1"_s);
-    Button1->setGeometry(56, 122, 90, 28);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &UpgradeWindow::Button1Click);
+    m_startButton = new QPushButton(u"开始升级"_s, this);
+    m_startButton->setObjectName(u"startButton"_s);
+    m_startButton->setGeometry(56, 122, 90, 28);
+    m_startButton->setDefault(true);
+    connect(m_startButton, &QPushButton::clicked, this, &UpgradeWindow::startUpgrade);
 
-    Button2 = new QPushButton(u"关闭"_s, this);
-    Button2->setObjectName(u"Button2"_s);
-    Button2->setGeometry(159, 122, 90, 28);
-    Button2->setAutoDefault(false);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    m_closeButton = new QPushButton(u"关闭"_s, this);
+    m_closeButton->setObjectName(u"closeButton"_s);
+    m_closeButton->setGeometry(159, 122, 90, 28);
+    m_closeButton->setAutoDefault(false);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    setTabOrder(m_localUpgrade, Edit1);
-    setTabOrder(Edit1, SpeedButton1);
-    setTabOrder(SpeedButton1, Button1);
-    setTabOrder(Button1, Button2);
+    setTabOrder(m_localUpgrade, m_pathEdit);
+    setTabOrder(m_pathEdit, m_browseButton);
+    setTabOrder(m_browseButton, m_startButton);
+    setTabOrder(m_startButton, m_closeButton);
 
     WindowParts::centre(this);
 }
@@ -106,13 +106,13 @@ QString UpgradeWindow::fileFilter()
 void UpgradeWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    selectLocalUpgrade();
 }
 
-void UpgradeWindow::FormShow()
+void UpgradeWindow::selectLocalUpgrade()
 {
     m_localUpgrade->setChecked(true);
-    Edit1->setFocus();
+    m_pathEdit->setFocus();
 }
 
 void UpgradeWindow::done(int result)
@@ -127,27 +127,27 @@ void UpgradeWindow::releaseUpgradeFile()
         UpgradeImport(*studyData).release();
 }
 
-void UpgradeWindow::SpeedButton1Click()
+void UpgradeWindow::chooseUpgradeFile()
 {
     // Starts where the typed file is, else in the program folder, where upgrades are shipped.
-    const QFileInfo typed(Edit1->text().trimmed());
+    const QFileInfo typed(m_pathEdit->text().trimmed());
     const QString start = typed.isAbsolute() && typed.absoluteDir().exists() ? typed.absolutePath()
                                                                              : App::programFolder;
     QFileDialog dialog(this, u"选择升级文件"_s, start, fileFilter());
-    dialog.setObjectName(u"OpenDialog1"_s);
+    dialog.setObjectName(u"upgradeFileDialog"_s);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        Edit1->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+        m_pathEdit->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }
 
-void UpgradeWindow::Button1Click()
+void UpgradeWindow::startUpgrade()
 {
     if (!studyData)
         return;
     using Outcome = UpgradeImport::Outcome;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const UpgradeImport::Result r = UpgradeImport(*studyData).run(Edit1->text());
+    const UpgradeImport::Result r = UpgradeImport(*studyData).run(m_pathEdit->text());
     QApplication::restoreOverrideCursor();
     if (!r.detail.isEmpty())
         qWarning("studyaid: upgrade: %s", qUtf8Printable(r.detail));

@@ -29,16 +29,19 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void FormShow();
-    void SpeedButton1Click();
-    void Button1Click();
+    // On every showing: "本地升级" chosen and the path box focused.
+    void selectLocalUpgrade();
+    // The folder button: a file dialog puts the chosen file's path into the path box.
+    void chooseUpgradeFile();
+    // Merges the typed upgrade file and tells the outcome.
+    void startUpgrade();
     void releaseUpgradeFile();
 
-    QLabel *Label1 = nullptr;
-    QGroupBox *RadioGroup1 = nullptr;
+    QLabel *m_adviceLabel = nullptr;
+    QGroupBox *m_upgradeKindGroup = nullptr;
     QRadioButton *m_localUpgrade = nullptr;
-    QLineEdit *Edit1 = nullptr;
-    QToolButton *SpeedButton1 = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button2 = nullptr;
+    QLineEdit *m_pathEdit = nullptr;
+    QToolButton *m_browseButton = nullptr;
+    QPushButton *m_startButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

@@ -83,7 +83,7 @@ BrowserFigures browserFigures()
 
 } // namespace
 
-class UstxzTest : public QObject
+class UpgradeWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -92,10 +92,10 @@ private:
     QTemporaryDir files;
 
     // Types the path and starts the upgrade by mouse or by the Enter key; returns the prompts.
-    QStringList attempt(UpgradeWindow &frm, const QString &typed, bool byKeyboard)
+    QStringList attempt(UpgradeWindow &window, const QString &typed, bool byKeyboard)
     {
         PromptCatcher catcher;
-        auto *edit = child<QLineEdit>(&frm, u"Edit1"_s);
+        auto *edit = child<QLineEdit>(&window, u"pathEdit"_s);
         edit->clear();
         // Typed as the input method commits it (key events carry Latin-1 text only).
         edit->insert(typed);
@@ -103,7 +103,7 @@ private:
             edit->setFocus();
             QTest::keyClick(edit, Qt::Key_Return);
         } else {
-            QTest::mouseClick(child<QPushButton>(&frm, u"Button1"_s), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&window, u"startButton"_s), Qt::LeftButton);
         }
         QStringList seen;
         for (const PromptCall &c : catcher.calls())
@@ -122,45 +122,46 @@ private slots:
 
     void layoutOfTheWindow()
     {
-        UpgradeWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"题库升级"_s);
-        QCOMPARE(frm.size(), QSize(305, 158));
-        QVERIFY(!(frm.windowFlags() & Qt::WindowCloseButtonHint));
-        QCOMPARE(frm.font().pixelSize(), 14);
-        const QRect screen = frm.screen()->availableGeometry();
-        QVERIFY(qAbs(frm.frameGeometry().center().x() - screen.center().x()) <= 2);
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"题库升级"_s);
+        QCOMPARE(window.size(), QSize(305, 158));
+        QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(window.font().pixelSize(), 14);
+        const QRect screen = window.screen()->availableGeometry();
+        QVERIFY(qAbs(window.frameGeometry().center().x() - screen.center().x()) <= 2);
 
-        QCOMPARE(child<QLabel>(&frm, u"Label1"_s)->text(),
+        QCOMPARE(child<QLabel>(&window, u"adviceLabel"_s)->text(),
                  u"建议先下载升级题库，然后选择本地升级！"_s);
-        auto *group = child<QGroupBox>(&frm, u"RadioGroup1"_s);
+        auto *group = child<QGroupBox>(&window, u"upgradeKindGroup"_s);
         QCOMPARE(group->title(), u"选择升级方式"_s);
         const QList<QRadioButton *> options = group->findChildren<QRadioButton *>();
         QCOMPARE(options.size(), 1);
         QCOMPARE(options.first()->text(), u"本地升级"_s);
         QVERIFY(options.first()->isChecked());
-        QVERIFY(child<QLineEdit>(&frm, u"Edit1"_s)->hasFocus());
-        QCOMPARE(child<QToolButton>(&frm, u"SpeedButton1"_s)->accessibleName(), u"选择升级文件"_s);
-        QCOMPARE(child<QPushButton>(&frm, u"Button1"_s)->text(), u"开始升级"_s);
-        QCOMPARE(child<QPushButton>(&frm, u"Button2"_s)->text(), u"关闭"_s);
+        QVERIFY(child<QLineEdit>(&window, u"pathEdit"_s)->hasFocus());
+        QCOMPARE(child<QToolButton>(&window, u"browseButton"_s)->accessibleName(),
+                 u"选择升级文件"_s);
+        QCOMPARE(child<QPushButton>(&window, u"startButton"_s)->text(), u"开始升级"_s);
+        QCOMPARE(child<QPushButton>(&window, u"closeButton"_s)->text(), u"关闭"_s);
 
         // Every control inside the window, and every caption fits its control.
-        for (QWidget *w : frm.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            QVERIFY2(frm.rect().contains(w->geometry()), qPrintable(w->objectName()));
+        for (QWidget *w : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(window.rect().contains(w->geometry()), qPrintable(w->objectName()));
         }
-        for (QLabel *l : frm.findChildren<QLabel *>()) {
+        for (QLabel *l : window.findChildren<QLabel *>()) {
             QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                      qPrintable(l->text()));
         }
-        for (QAbstractButton *b : frm.findChildren<QAbstractButton *>()) {
+        for (QAbstractButton *b : window.findChildren<QAbstractButton *>()) {
             if (!b->icon().isNull())
                 continue;
             QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 12 <= b->width(),
                      qPrintable(b->text()));
         }
         QVERIFY(group->fontMetrics().horizontalAdvance(group->title()) + 16 <= group->width());
-        testsupport::saveShot(&frm, u"ustxz"_s);
+        testsupport::saveShot(&window, u"upgrade_window"_s);
     }
 
     void everyOutcomeHasItsMessage_data()
@@ -216,24 +217,25 @@ private slots:
             typed = QString(file).replace(name, path);
         }
         const QString before = upgradefiles::snapshot(data->dm.connection());
-        UpgradeWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(attempt(frm, typed, byKeyboard), QStringList{prompt});
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(attempt(window, typed, byKeyboard), QStringList{prompt});
         QCOMPARE(upgradefiles::snapshot(data->dm.connection()) != before, changes);
         // The window stays open for another attempt.
-        QVERIFY(frm.isVisible());
+        QVERIFY(window.isVisible());
     }
 
     void theSecondAttemptSaysAlreadyApplied()
     {
-        UpgradeWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QString file = upgradefiles::fixtureUpgrade();
-        QCOMPARE(attempt(frm, file, false), QStringList{u"提示|升级成功！\n新增试题 5 道。|1|0"_s});
+        QCOMPARE(attempt(window, file, false),
+                 QStringList{u"提示|升级成功！\n新增试题 5 道。|1|0"_s});
         const QString applied = upgradefiles::snapshot(data->dm.connection());
-        QCOMPARE(attempt(frm, file, true), QStringList{u"提示|您已升级过了！|1|1"_s});
+        QCOMPARE(attempt(window, file, true), QStringList{u"提示|您已升级过了！|1|1"_s});
         QCOMPARE(upgradefiles::snapshot(data->dm.connection()), applied);
     }
 
@@ -248,10 +250,10 @@ private slots:
         QFETCH(bool, accept);
         const QString file = files.path() + u"/下载/升级's #1.mdb"_s;
         QVERIFY(upgradefiles::makeUpgrade(file));
-        UpgradeWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *edit = child<QLineEdit>(&frm, u"Edit1"_s);
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *edit = child<QLineEdit>(&window, u"pathEdit"_s);
         edit->setText(u"typed before"_s);
         QStringList filters;
         QString startFolder;
@@ -271,7 +273,7 @@ private slots:
             }
         });
         // The folder button is reached by keyboard too.
-        auto *folder = child<QToolButton>(&frm, u"SpeedButton1"_s);
+        auto *folder = child<QToolButton>(&window, u"browseButton"_s);
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), folder);
@@ -281,7 +283,7 @@ private slots:
         QCOMPARE(edit->text(), accept ? file : u"typed before"_s);
         if (accept) {
             PromptCatcher catcher;
-            QTest::mouseClick(child<QPushButton>(&frm, u"Button1"_s), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&window, u"startButton"_s), Qt::LeftButton);
             QCOMPARE(catcher.messages(), QStringList{u"升级成功！\n新增试题 5 道。"_s});
         }
     }
@@ -298,17 +300,17 @@ private slots:
         const QString file = files.path() + u"/held.mdb"_s;
         // Attempts that end before and after the appends both leave the file open on upgradeConnection.
         QVERIFY(upgradefiles::makeUpgrade(file, {u"update tab_sj set cpbs='OTHER'"_s}));
-        UpgradeWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(attempt(frm, file, false), QStringList{u"提示|升级文件不属于本软件！|1|1"_s});
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(attempt(window, file, false), QStringList{u"提示|升级文件不属于本软件！|1|1"_s});
         QVERIFY(data->dm.upgradeConnection().isOpen());
         QVERIFY(upgradefiles::heldOpen(file));
         if (byEscape)
-            QTest::keyClick(&frm, Qt::Key_Escape);
+            QTest::keyClick(&window, Qt::Key_Escape);
         else
-            QTest::mouseClick(child<QPushButton>(&frm, u"Button2"_s), Qt::LeftButton);
-        QVERIFY(!frm.isVisible());
+            QTest::mouseClick(child<QPushButton>(&window, u"closeButton"_s), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
         QVERIFY(!data->dm.upgradeConnection().isOpen());
         QVERIFY(!upgradefiles::heldOpen(file));
     }
@@ -330,11 +332,11 @@ private slots:
             dialog.show();
             if (!QTest::qWaitForWindowExposed(&dialog))
                 return int(QDialog::Rejected);
-            auto *frm = qobject_cast<UpgradeWindow *>(&dialog);
-            if (!frm)
+            auto *window = qobject_cast<UpgradeWindow *>(&dialog);
+            if (!window)
                 return int(QDialog::Rejected);
-            prompts += attempt(*frm, upgradefiles::sampleUpgrade(), false);
-            QTest::mouseClick(child<QPushButton>(frm, u"Button2"_s), Qt::LeftButton);
+            prompts += attempt(*window, upgradefiles::sampleUpgrade(), false);
+            QTest::mouseClick(child<QPushButton>(window, u"closeButton"_s), Qt::LeftButton);
             released = !upgradefiles::heldOpen(upgradefiles::sampleUpgrade());
             return dialog.result();
         });
@@ -360,5 +362,5 @@ private slots:
     }
 };
 
-STUDYAID_QTEST_MAIN(UstxzTest)
+STUDYAID_QTEST_MAIN(UpgradeWindowTest)
 #include "test_upgrade_window.moc"
