@@ -343,16 +343,16 @@ void StartWindow::mnks(int paperKind)
         paper = Paper::createPaper(*studyData, paperKind, Clock::today(), Clock::random());
     } catch (const Paper::PaperError &e) {
         qWarning("studyaid: %s", e.what());
-        StopForPaper(e.failure());
+        stopForPaper(e.failure());
         return;
     }
     progressWindow()->showText(u"正在整理数据..."_s);
     auto exam = std::make_unique<ExamWindow>(this);
-    exam->PreparePaper(paper.table, paper.title, u"new"_s, 0, u"0:00:00"_s);
-    if (exam->OpenPaper() != 1) {
+    exam->preparePaper(paper.table, paper.title, u"new"_s, 0, u"0:00:00"_s);
+    if (exam->openPaper() != 1) {
         // An empty paper is not kept.
         studyData->dropPaper(paper.table);
-        StopForPaper(Paper::Failure::Open);
+        stopForPaper(Paper::Failure::Open);
         return;
     }
     progressWindow()->finish();

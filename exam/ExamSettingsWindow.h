@@ -21,19 +21,21 @@ protected:
     void reject() override;
 
 private:
-    void FormShow();
-    void CheckBoxClick();
-    void Edit1Change();
-    void BtnDefaultClick(); // 默认
-    void BtnCloseClick();   // 关闭: saves and closes
+    void loadSettings();
+    // 默认 is offered while at least one setting is ticked.
+    void updateDefaultButton();
+    // The lowest score kept cannot exceed the full mark of a paper.
+    void checkLeastMark();
+    void restoreDefaults(); // 默认: the ticked settings go back to their defaults
+    void saveAndClose();    // 关闭: saves and closes
 
-    QCheckBox *CheckBox1 = nullptr; // 保留试卷最低分数
-    QCheckBox *CheckBox2 = nullptr; // 模拟考试答题时间
-    QLineEdit *Edit1 = nullptr;     // LeastMark
-    QLineEdit *Edit2 = nullptr;     // time limit in minutes
-    QPushButton *BtnDefault = nullptr;
-    QPushButton *BtnClose = nullptr;
+    QCheckBox *m_leastMarkCheck = nullptr;  // 保留试卷最低分数
+    QCheckBox *m_examTimeCheck = nullptr;   // 模拟考试答题时间
+    QLineEdit *m_leastMarkEdit = nullptr;   // lowest score kept (LeastMark), points
+    QLineEdit *m_examMinutesEdit = nullptr; // time limit in minutes
+    QPushButton *m_defaultButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
     QImage m_background;
-    int m_total = 0;
+    int m_fullMark = 0; // of a paper of the current kind
     bool m_adjusting = false;
 };

@@ -38,10 +38,10 @@ namespace {
 
 // The exam's own labels and the pause panel, over the shared window look.
 const char kExamStyle[] =
-    "QLabel#LbKind { color: #21507E; font-weight: bold; }"
-    "QLabel#LbClock, QLabel#LbScore { color: #21507E; font-weight: bold; }"
-    "QFrame#PausePanel { background: #21507E; border: 1px solid #14334F; }"
-    "QLabel#LbPauseText { color: white; }";
+    "QLabel#kindHeaderLabel { color: #21507E; font-weight: bold; }"
+    "QLabel#clockLabel, QLabel#scoreLabel { color: #21507E; font-weight: bold; }"
+    "QFrame#pausePanel { background: #21507E; border: 1px solid #14334F; }"
+    "QLabel#pauseTextLabel { color: white; }";
 
 // Shown while the exam is paused, scrolling over the covered question.
 const char16_t kPauseText[] =
@@ -74,7 +74,7 @@ void reset()
 }
 } // namespace ExamEnd
 
-void StopForPaper(Paper::Failure failure)
+void stopForPaper(Paper::Failure failure)
 {
     progressWindow()->finish();
     showPrompt(u"错误"_s, Paper::failureMessage(failure), 1, 2, u"NO"_s);
@@ -87,7 +87,7 @@ void StopForPaper(Paper::Failure failure)
 
 ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmExam"_s);
+    setObjectName(u"ExamWindow"_s);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kExamStyle));
@@ -97,7 +97,7 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     options.voidCaption = u"本题作废"_s;
     options.editedLabel = false;
     options.kindCaption = false;
-    options.slotCount = SlotCount;
+    options.slotCount = kSlotCount;
     options.slotRows = 17;
     options.slotSize = QSize(34, 24);
     options.compactSlotSize = QSize(30, 20);
@@ -114,75 +114,75 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
     m_titleLabel = new QLabel(this);
-    m_titleLabel->setObjectName(u"LbTitle"_s);
+    m_titleLabel->setObjectName(u"titleLabel"_s);
     m_titleLabel->setStyleSheet(u"color: white; font-weight: bold;"_s);
-    m_kindHeader = new QLabel(this);
-    m_kindHeader->setObjectName(u"LbKind"_s);
+    m_kindHeaderLabel = new QLabel(this);
+    m_kindHeaderLabel->setObjectName(u"kindHeaderLabel"_s);
     m_clockLabel = new QLabel(this);
-    m_clockLabel->setObjectName(u"LbClock"_s);
+    m_clockLabel->setObjectName(u"clockLabel"_s);
     m_clockLabel->setAccessibleName(u"时钟"_s);
     m_clockLabel->setAlignment(Qt::AlignCenter);
     m_scoreLabel = new QLabel(this);
-    m_scoreLabel->setObjectName(u"LbScore"_s);
+    m_scoreLabel->setObjectName(u"scoreLabel"_s);
     m_scoreLabel->setAlignment(Qt::AlignCenter);
     m_clock = new RunClock(m_clockLabel, this);
     connect(m_clock, &RunClock::ticked, this, &ExamWindow::clockTicked);
 
-    epEfTrBtn1 = makeButton(u"epEfTrBtn1"_s, u"上一题"_s);
-    epEfTrBtn2 = makeButton(u"epEfTrBtn2"_s, u"下一题"_s);
-    epEfTrBtn3 = makeButton(u"epEfTrBtn3"_s, u"交卷"_s);
-    epEfTrBtn6 = makeButton(u"epEfTrBtn6"_s, u"答案"_s);
-    epEfTrBtn4 = makeButton(u"epEfTrBtn4"_s, u"解析"_s);
-    epEfTrBtn5 = makeButton(u"epEfTrBtn5"_s, u"笔记"_s);
-    epEfTrBtn9 = makeButton(u"epEfTrBtn9"_s, u"考点"_s);
-    epEfTrBtn12 = makeButton(u"epEfTrBtn12"_s, u"本题作废"_s);
-    epEfTrBtn10 = makeButton(u"epEfTrBtn10"_s, u"生成文档"_s);
-    epEfTrBtn7 = makeButton(u"epEfTrBtn7"_s, u"关闭"_s);
-    epEfTrBtn8 = makeButton(u"epEfTrBtn8"_s, u"设置"_s);
-    epEfTrBtn11 = makeButton(u"epEfTrBtn11"_s, u"桌面"_s);
-    epEfTrBtn13 = makeButton(u"epEfTrBtn13"_s, u"暂停考试"_s);
+    m_previousButton = makeButton(u"previousButton"_s, u"上一题"_s);
+    m_nextButton = makeButton(u"nextButton"_s, u"下一题"_s);
+    m_submitButton = makeButton(u"submitButton"_s, u"交卷"_s);
+    m_answerButton = makeButton(u"answerButton"_s, u"答案"_s);
+    m_explanationButton = makeButton(u"explanationButton"_s, u"解析"_s);
+    m_notesButton = makeButton(u"notesButton"_s, u"笔记"_s);
+    m_pointsButton = makeButton(u"pointsButton"_s, u"考点"_s);
+    m_voidButton = makeButton(u"voidButton"_s, u"本题作废"_s);
+    m_exportButton = makeButton(u"exportButton"_s, u"生成文档"_s);
+    m_closeButton = makeButton(u"closeButton"_s, u"关闭"_s);
+    m_settingsButton = makeButton(u"settingsButton"_s, u"设置"_s);
+    m_desktopButton = makeButton(u"desktopButton"_s, u"桌面"_s);
+    m_pauseButton = makeButton(u"pauseButton"_s, u"暂停考试"_s);
 
     QuestionCoreButtons buttons;
-    buttons.previous = epEfTrBtn1;
-    buttons.next = epEfTrBtn2;
-    buttons.explanation = epEfTrBtn4;
-    buttons.points = epEfTrBtn9;
-    buttons.answer = epEfTrBtn6;
-    buttons.notes = epEfTrBtn5;
-    buttons.voidButton = epEfTrBtn12;
+    buttons.previous = m_previousButton;
+    buttons.next = m_nextButton;
+    buttons.explanation = m_explanationButton;
+    buttons.points = m_pointsButton;
+    buttons.answer = m_answerButton;
+    buttons.notes = m_notesButton;
+    buttons.voidButton = m_voidButton;
     m_core->setButtons(buttons);
     connect(m_core, &QuestionCore::questionShown, this, &ExamWindow::questionShown);
 
-    connect(epEfTrBtn1, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
-    connect(epEfTrBtn2, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
-    connect(epEfTrBtn3, &QPushButton::clicked, this, &ExamWindow::Submit);
-    connect(epEfTrBtn6, &QPushButton::clicked, m_core, &QuestionCore::ToggleAnswerPanel);
-    connect(epEfTrBtn12, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
-    connect(epEfTrBtn4, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn4Click);
-    connect(epEfTrBtn5, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn5Click);
-    connect(epEfTrBtn9, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn9Click);
-    connect(epEfTrBtn10, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn10Click);
-    connect(epEfTrBtn8, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn8Click);
-    connect(epEfTrBtn11, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn11Click);
-    connect(epEfTrBtn13, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn13Click);
-    connect(epEfTrBtn7, &QPushButton::clicked, this, [this] {
+    connect(m_previousButton, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
+    connect(m_nextButton, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
+    connect(m_submitButton, &QPushButton::clicked, this, &ExamWindow::submitPaper);
+    connect(m_answerButton, &QPushButton::clicked, m_core, &QuestionCore::ToggleAnswerPanel);
+    connect(m_voidButton, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
+    connect(m_explanationButton, &QPushButton::clicked, this, &ExamWindow::showExplanation);
+    connect(m_notesButton, &QPushButton::clicked, this, &ExamWindow::editNotes);
+    connect(m_pointsButton, &QPushButton::clicked, this, &ExamWindow::showRelatedPoints);
+    connect(m_exportButton, &QPushButton::clicked, this, &ExamWindow::exportToDocument);
+    connect(m_settingsButton, &QPushButton::clicked, this, &ExamWindow::openSoundSettings);
+    connect(m_desktopButton, &QPushButton::clicked, this, &ExamWindow::showDesktop);
+    connect(m_pauseButton, &QPushButton::clicked, this, &ExamWindow::togglePause);
+    connect(m_closeButton, &QPushButton::clicked, this, [this] {
         if (answering())
-            Submit();
+            submitPaper();
         else
             closeReview();
     });
 
     // The pause panel covers the question area; its text scrolls upwards.
     m_pausePanel = new QFrame(m_core->body());
-    m_pausePanel->setObjectName(u"PausePanel"_s);
+    m_pausePanel->setObjectName(u"pausePanel"_s);
     m_pausePanel->setAccessibleName(u"考试已暂停"_s);
-    m_pauseText = new QLabel(QString::fromUtf16(kPauseText), m_pausePanel);
-    m_pauseText->setObjectName(u"LbPauseText"_s);
-    m_pauseText->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_pauseTextLabel = new QLabel(QString::fromUtf16(kPauseText), m_pausePanel);
+    m_pauseTextLabel->setObjectName(u"pauseTextLabel"_s);
+    m_pauseTextLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_pausePanel->hide();
-    m_pauseScroll = new QTimer(this);
-    m_pauseScroll->setInterval(60);
-    connect(m_pauseScroll, &QTimer::timeout, this, &ExamWindow::scrollPauseText);
+    m_pauseScrollTimer = new QTimer(this);
+    m_pauseScrollTimer->setInterval(60);
+    connect(m_pauseScrollTimer, &QTimer::timeout, this, &ExamWindow::scrollPauseText);
 
     applyLayout(App::displayMode == u"800"_s);
 }
@@ -194,14 +194,14 @@ QPushButton *ExamWindow::makeButton(const QString &name, const QString &caption)
     return WindowParts::makeButton(this, name, caption);
 }
 
-QString ExamWindow::KindHeader(const QString &kindName, double points, int count)
+QString ExamWindow::kindHeaderText(const QString &kindName, double points, int count)
 {
     return kindName + u' ' + u"每题"_s + Paper::scoreText(points) + u"分 "_s + u"共"_s +
            Paper::scoreText(points * count) + u"分"_s;
 }
 
-void ExamWindow::PreparePaper(const QString &tableName, const QString &title, const QString &mode,
-                            double score, const QString &timeUsed)
+void ExamWindow::preparePaper(const QString &tableName, const QString &title, const QString &mode,
+                              double score, const QString &timeUsed)
 {
     m_table = tableName;
     m_title = title;
@@ -211,7 +211,7 @@ void ExamWindow::PreparePaper(const QString &tableName, const QString &title, co
     m_core->setTable(tableName);
 }
 
-int ExamWindow::OpenPaper()
+int ExamWindow::openPaper()
 {
     progressWindow()->showText(answering() ? u"正在出卷..."_s : u"正在提取试卷..."_s);
     try {
@@ -240,10 +240,10 @@ void ExamWindow::applyLayout(bool compact)
     }
     m_titleLabel->setFont(Fonts::sans(compact ? 14 : 16, true));
     m_titleLabel->setFixedHeight(compact ? 24 : 30);
-    m_kindHeader->setFont(Fonts::sans(compact ? 13 : 14, true));
+    m_kindHeaderLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
     m_clockLabel->setFont(Fonts::sans(compact ? 16 : 20, true));
     m_scoreLabel->setFont(Fonts::sans(compact ? 14 : 16, true));
-    m_pauseText->setFont(Fonts::sans(compact ? 15 : 18));
+    m_pauseTextLabel->setFont(Fonts::sans(compact ? 15 : 18));
     m_core->statusLabel()->setFont(Fonts::sans(compact ? 13 : 14, true));
 
     auto board = [this, compact](const QString &caption, QLayout *content) {
@@ -257,7 +257,7 @@ void ExamWindow::applyLayout(bool compact)
     auto *labels = new QHBoxLayout;
     labels->addWidget(m_core->questionLabels());
     labels->addSpacing(compact ? 10 : 16);
-    labels->addWidget(m_kindHeader);
+    labels->addWidget(m_kindHeaderLabel);
     labels->addSpacing(compact ? 10 : 16);
     labels->addWidget(m_core->statusLabel(), 1);
     left->addLayout(labels);
@@ -265,16 +265,16 @@ void ExamWindow::applyLayout(bool compact)
 
     auto *answers = new QHBoxLayout;
     answers->setSpacing(compact ? 6 : 10);
-    answers->addWidget(epEfTrBtn1);
+    answers->addWidget(m_previousButton);
     answers->addWidget(m_core->pages(), 1);
-    answers->addWidget(epEfTrBtn2);
+    answers->addWidget(m_nextButton);
     left->addWidget(board(QString(), answers));
 
     auto *commands = new QHBoxLayout;
     commands->setSpacing(spacing);
     commands->addStretch();
-    for (QPushButton *b : {epEfTrBtn3, epEfTrBtn6, epEfTrBtn4, epEfTrBtn5, epEfTrBtn9,
-                           epEfTrBtn12, epEfTrBtn10, epEfTrBtn7})
+    for (QPushButton *b : {m_submitButton, m_answerButton, m_explanationButton, m_notesButton,
+                           m_pointsButton, m_voidButton, m_exportButton, m_closeButton})
         commands->addWidget(b);
     left->addLayout(commands);
     columns->addLayout(left, 1);
@@ -284,14 +284,14 @@ void ExamWindow::applyLayout(bool compact)
     right->setSpacing(spacing);
     auto *hint = new QVBoxLayout;
     auto *hintButtons = new QHBoxLayout;
-    hintButtons->addWidget(epEfTrBtn8);
-    hintButtons->addWidget(epEfTrBtn11);
+    hintButtons->addWidget(m_settingsButton);
+    hintButtons->addWidget(m_desktopButton);
     hint->addLayout(hintButtons);
-    hint->addWidget(epEfTrBtn13);
+    hint->addWidget(m_pauseButton);
     hint->addWidget(m_clockLabel);
     hint->addWidget(m_scoreLabel);
     QFrame *hintBoard = board(u"提示板"_s, hint);
-    hintBoard->setObjectName(u"GroupBox1"_s);
+    hintBoard->setObjectName(u"hintBoard"_s);
     right->addWidget(hintBoard);
 
     auto *slotPanel = new QHBoxLayout;
@@ -304,7 +304,7 @@ void ExamWindow::applyLayout(bool compact)
     static_cast<QGridLayout *>(m_core->numberPanel()->layout())->setHorizontalSpacing(compact ? 3 : 4);
 
     auto *rightBox = new QWidget(this);
-    rightBox->setObjectName(u"RightColumn"_s);
+    rightBox->setObjectName(u"rightColumn"_s);
     rightBox->setFixedWidth(compact ? 180 : 206);
     rightBox->setLayout(right);
     columns->addWidget(rightBox);
@@ -317,13 +317,14 @@ void ExamWindow::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     WindowParts::centre(this);
-    FormShow();
+    showPaper();
 }
 
 void ExamWindow::loadKinds()
 {
     m_kinds.clear();
     try {
+        // The kind table: A1 kind number, B1 name, B2 questions per paper, B3 points each.
         QSqlQuery q = Db::query(studyData->connection(),
                                 u"select A1,B1,B2,B3 from "_s +
                                     Db::sqlIdentifier(App::kindTableName(App::paperKind())));
@@ -335,7 +336,7 @@ void ExamWindow::loadKinds()
     }
 }
 
-void ExamWindow::FormShow()
+void ExamWindow::showPaper()
 {
     BusyCursor busy;
     const bool review = !answering();
@@ -343,11 +344,11 @@ void ExamWindow::FormShow()
     m_titleLabel->setText(m_title);
     setWindowTitle(review ? u"查阅试卷"_s : u"正在答卷"_s);
     m_core->setReview(review);
-    epEfTrBtn3->setEnabled(!review);
-    epEfTrBtn10->setEnabled(review);
-    epEfTrBtn13->setVisible(!review);
-    epEfTrBtn12->setEnabled(review);
-    for (QPushButton *b : {epEfTrBtn4, epEfTrBtn6, epEfTrBtn9})
+    m_submitButton->setEnabled(!review);
+    m_exportButton->setEnabled(review);
+    m_pauseButton->setVisible(!review);
+    m_voidButton->setEnabled(review);
+    for (QPushButton *b : {m_explanationButton, m_answerButton, m_pointsButton})
         b->setEnabled(false);
     if (review) {
         m_clock->stop();
@@ -358,7 +359,7 @@ void ExamWindow::FormShow()
         m_scoreLabel->hide();
     }
     m_core->body()->closeAnswerPanel(false);
-    epEfTrBtn6->setText(u"答案"_s);
+    m_answerButton->setText(u"答案"_s);
     m_core->startShowing();
     // The first question's buttons follow it again (the first showing resets 考点).
     m_core->ShowAnswerState(m_core->currentPage(), review);
@@ -372,12 +373,11 @@ void ExamWindow::questionShown()
     if (!row)
         return;
     const auto it = m_kinds.constFind(row->kind);
-    m_kindHeader->setText(it == m_kinds.constEnd()
-                              ? QString()
-                              : KindHeader(it->name, it->points, it->count));
+    m_kindHeaderLabel->setText(
+        it == m_kinds.constEnd() ? QString() : kindHeaderText(it->name, it->points, it->count));
     if (it != m_kinds.constEnd())
         m_core->pages()->setSubjectiveCaption(Answer::kindCaption(it->name));
-    epEfTrBtn12->setEnabled(!answering());
+    m_voidButton->setEnabled(!answering());
 }
 
 void ExamWindow::recordFinal()
@@ -406,10 +406,10 @@ void ExamWindow::clockTicked()
     if (PromptGate::isShowing() ||
         (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this))
         return;
-    TimeUp();
+    handleTimeUp();
 }
 
-void ExamWindow::TimeUp()
+void ExamWindow::handleTimeUp()
 {
     const QString used = m_clock->stop();
     recordFinal();
@@ -418,15 +418,15 @@ void ExamWindow::TimeUp()
             [this, &unanswered] { unanswered = Paper::unansweredCount(studyData->connection(), m_table); }))
         return;
     showMessageBox(this, u"提示"_s, u"很遗憾，考试时间到了！"_s, QMessageBox::Information);
-    if (unanswered < SlotCount) {
-        GradePaper(used);
+    if (unanswered < kSlotCount) {
+        gradeAndReview(used);
         return;
     }
     if (m_core->guarded([this] { studyData->dropPaper(m_table); }))
         finish();
 }
 
-void ExamWindow::Submit()
+void ExamWindow::submitPaper()
 {
     if (!answering() || m_paused)
         return;
@@ -438,7 +438,7 @@ void ExamWindow::Submit()
         m_clock->resume();
         return;
     }
-    if (unanswered >= SlotCount) {
+    if (unanswered >= kSlotCount) {
         // A full paper without a single answer is not kept.
         studyData->dropPaper(m_table);
         finish();
@@ -449,7 +449,7 @@ void ExamWindow::Submit()
                                 : u"你还有"_s + QString::number(unanswered) + u"道题未做，确定要交卷吗？"_s;
     switch (showPrompt(u"提示"_s, message, 2, 0, u"Exam"_s)) {
     case 1:
-        GradePaper(used);
+        gradeAndReview(used);
         return;
     case 2: {
         // Discarded: the paper goes; the time counts when most of it was answered.
@@ -472,7 +472,7 @@ void ExamWindow::Submit()
     }
 }
 
-void ExamWindow::GradePaper(const QString &timeUsed)
+void ExamWindow::gradeAndReview(const QString &timeUsed)
 {
     ProgressNotice notice(u"正在判卷..."_s);
     Paper::Grade grade;
@@ -486,18 +486,18 @@ void ExamWindow::GradePaper(const QString &timeUsed)
     m_mode = u"old"_s;
     m_timeUsed = timeUsed;
     m_score = grade.score;
-    m_discard = grade.discardOnClose;
-    if (OpenPaper() != 1) {
-        StopForPaper(Paper::Failure::Open);
+    m_discardOnClose = grade.discardOnClose;
+    if (openPaper() != 1) {
+        stopForPaper(Paper::Failure::Open);
         return;
     }
     progressWindow()->finish();
-    FormShow();
+    showPaper();
 }
 
 void ExamWindow::closeReview()
 {
-    if (m_discard)
+    if (m_discardOnClose)
         studyData->dropPaper(m_table);
     finish();
 }
@@ -507,7 +507,7 @@ void ExamWindow::finish()
     BusyCursor busy;
     m_closing = true;
     m_clock->stop();
-    m_pauseScroll->stop();
+    m_pauseScrollTimer->stop();
     m_core->questionSet().close();
     QDialog::done(QDialog::Accepted);
 }
@@ -521,7 +521,7 @@ void ExamWindow::closeEvent(QCloseEvent *event)
     }
     event->ignore();
     if (!m_paused)
-        epEfTrBtn7->click();
+        m_closeButton->click();
 }
 
 void ExamWindow::reject()
@@ -529,7 +529,7 @@ void ExamWindow::reject()
     if (m_closing)
         return;
     if (!m_paused)
-        epEfTrBtn7->click();
+        m_closeButton->click();
 }
 
 void ExamWindow::keyPressEvent(QKeyEvent *event)
@@ -550,28 +550,28 @@ void ExamWindow::paintEvent(QPaintEvent *)
     WindowParts::paintChrome(this, m_background, m_titleLabel->height());
 }
 
-void ExamWindow::epEfTrBtn4Click()
+void ExamWindow::showExplanation()
 {
-    ExplanationWindow jx(this);
-    jx.bind(m_core->explanation());
-    jx.exec();
+    ExplanationWindow explanation(this);
+    explanation.bind(m_core->explanation());
+    explanation.exec();
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
 }
 
-void ExamWindow::epEfTrBtn5Click()
+void ExamWindow::editNotes()
 {
     QuestionRow *row = m_core->currentRow();
     if (!row)
         return;
     // Notes written in an exam belong to the paper row.
-    NotesWindow bj(this);
-    bj.bind(u"ks"_s, m_table, row->id());
-    bj.exec();
+    NotesWindow notes(this);
+    notes.bind(u"ks"_s, m_table, row->id());
+    notes.exec();
     m_core->refreshNote(App::notePresentFlag);
 }
 
-void ExamWindow::epEfTrBtn9Click()
+void ExamWindow::showRelatedPoints()
 {
     QuestionRow *row = m_core->currentRow();
     if (!row)
@@ -583,22 +583,22 @@ void ExamWindow::epEfTrBtn9Click()
     });
 }
 
-void ExamWindow::epEfTrBtn10Click()
+void ExamWindow::exportToDocument()
 {
-    ExportPaperToWord(this, m_table, m_title);
+    exportPaperToWord(this, m_table, m_title);
 }
 
-void ExamWindow::epEfTrBtn8Click()
+void ExamWindow::openSoundSettings()
 {
     WindowLinks::openSoundSettings(this);
 }
 
-void ExamWindow::epEfTrBtn11Click()
+void ExamWindow::showDesktop()
 {
     WindowParts::showDesktop();
 }
 
-void ExamWindow::epEfTrBtn13Click()
+void ExamWindow::togglePause()
 {
     if (!answering())
         return;
@@ -606,40 +606,42 @@ void ExamWindow::epEfTrBtn13Click()
     if (!m_paused) {
         m_paused = true;
         m_clock->stop();
-        epEfTrBtn13->setText(u"继续考试"_s);
-        m_previousWasEnabled = epEfTrBtn1->isEnabled();
-        m_nextWasEnabled = epEfTrBtn2->isEnabled();
-        for (QWidget *w : {static_cast<QWidget *>(epEfTrBtn3), static_cast<QWidget *>(epEfTrBtn5),
-                           static_cast<QWidget *>(epEfTrBtn7), static_cast<QWidget *>(epEfTrBtn1),
-                           static_cast<QWidget *>(epEfTrBtn2), slotPanel})
+        m_pauseButton->setText(u"继续考试"_s);
+        m_previousWasEnabled = m_previousButton->isEnabled();
+        m_nextWasEnabled = m_nextButton->isEnabled();
+        for (QWidget *w :
+             {static_cast<QWidget *>(m_submitButton), static_cast<QWidget *>(m_notesButton),
+              static_cast<QWidget *>(m_closeButton), static_cast<QWidget *>(m_previousButton),
+              static_cast<QWidget *>(m_nextButton), slotPanel})
             w->setEnabled(false);
         m_core->pages()->setAnswerEnabled(false);
         m_pausePanel->setGeometry(m_core->body()->rect());
-        m_pauseText->setGeometry(0, m_pausePanel->height() / 4, m_pausePanel->width(),
-                                 m_pauseText->sizeHint().height() + 20);
+        m_pauseTextLabel->setGeometry(0, m_pausePanel->height() / 4, m_pausePanel->width(),
+                                      m_pauseTextLabel->sizeHint().height() + 20);
         m_pausePanel->show();
         m_pausePanel->raise();
-        m_pauseScroll->start();
+        m_pauseScrollTimer->start();
     } else {
         m_paused = false;
-        m_pauseScroll->stop();
+        m_pauseScrollTimer->stop();
         m_pausePanel->hide();
         m_clock->resume();
-        epEfTrBtn13->setText(u"暂停考试"_s);
-        for (QWidget *w : {static_cast<QWidget *>(epEfTrBtn3), static_cast<QWidget *>(epEfTrBtn5),
-                           static_cast<QWidget *>(epEfTrBtn7), slotPanel})
+        m_pauseButton->setText(u"暂停考试"_s);
+        for (QWidget *w :
+             {static_cast<QWidget *>(m_submitButton), static_cast<QWidget *>(m_notesButton),
+              static_cast<QWidget *>(m_closeButton), slotPanel})
             w->setEnabled(true);
         m_core->pages()->setAnswerEnabled(true);
-        epEfTrBtn1->setEnabled(m_previousWasEnabled);
-        epEfTrBtn2->setEnabled(m_nextWasEnabled);
+        m_previousButton->setEnabled(m_previousWasEnabled);
+        m_nextButton->setEnabled(m_nextWasEnabled);
     }
 }
 
 void ExamWindow::scrollPauseText()
 {
     // The text moves up a pixel at a time and comes in again from below.
-    int y = m_pauseText->y() - 1;
-    if (y + m_pauseText->height() < 0)
+    int y = m_pauseTextLabel->y() - 1;
+    if (y + m_pauseTextLabel->height() < 0)
         y = m_pausePanel->height();
-    m_pauseText->move(0, y);
+    m_pauseTextLabel->move(0, y);
 }

@@ -32,7 +32,8 @@ constexpr DrawEntry kDrawTable[] = {
 // comparison and stays out, as it does everywhere in the program).
 const QString kPoolCondition = u"A10 LIKE ? AND f1<>1"_s;
 
-QString marks(qsizetype n)
+// "?,?,?": n places for bound values, as an IN list takes them.
+QString placeholders(qsizetype n)
 {
     return n <= 0 ? QString() : u"?"_s + u",?"_s.repeated(n - 1);
 }
@@ -74,6 +75,7 @@ NewPaper nextPaper(const QSqlDatabase &db, int paperKind, const QDate &today)
 {
     NewPaper paper;
     paper.table = u"tab_exam1"_s;
+    // The paper history tab_cj: A1 the paper's table, A3_1 its sequence number.
     QSqlQuery q = Db::query(db, u"select A1,A3_1 from tab_cj order by A3_1 desc limit 1"_s);
     if (q.next()) {
         paper.sequence = q.value(1).toInt() + 1;
@@ -132,7 +134,7 @@ int poolSize(const QSqlDatabase &db, int questionKind, const QString &prefix)
     return Db::scalar(db, sql, values).toInt();
 }
 
-QStringList DrawQuestions(const QSqlDatabase &db, int questionKind, int count,
+QStringList drawQuestions(const QSqlDatabase &db, int questionKind, int count,
                           const QString &prefix, QRandomGenerator &random)
 {
     const QList<int> positions =
@@ -148,15 +150,15 @@ QStringList DrawQuestions(const QSqlDatabase &db, int questionKind, int count,
     QSqlQuery q = Db::query(
         db,
         u"select A1 from (select A1,row_number() over (order by E3,rowid)-1 as pos from tab_answ"
-        u" where A13=? AND "_s + kPoolCondition + u") where pos in ("_s + marks(positions.size()) +
-            u')',
+        u" where A13=? AND "_s + kPoolCondition + u") where pos in ("_s +
+            placeholders(positions.size()) + u')',
         values);
     while (q.next())
         ids.append(q.value(0).toString());
     return ids;
 }
 
-void InsertPaperQuestions(const QSqlDatabase &db, const QString &table, const QStringList &ids)
+void insertPaperQuestions(const QSqlDatabase &db, const QString &table, const QStringList &ids)
 {
     if (ids.isEmpty())
         return;
@@ -171,30 +173,30 @@ void InsertPaperQuestions(const QSqlDatabase &db, const QString &table, const QS
                  u"CSBS,F1) select a.a1 as a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,"
                  u"e1,e2,'' as e2_1,e3,e4,b.jx as jx,a.csbs as csbs,a.f1 as f1"
                  u" from tab_answ a,tab_exer b where a.a1=b.a1 and a.a1 in ("_s +
-                 marks(ids.size()) + u')',
+                 placeholders(ids.size()) + u')',
              values);
 }
 
-int DrawKind(const QSqlDatabase &db, int paperKind, const QString &table, int questionKind,
+int drawKind(const QSqlDatabase &db, int paperKind, const QString &table, int questionKind,
              QRandomGenerator &random)
 {
     const int count = drawCount(paperKind, questionKind);
     if (count <= 0)
         return 0;
     const QStringList ids =
-        DrawQuestions(db, questionKind, count, kindInfo(paperKind).prefix, random);
-    InsertPaperQuestions(db, table, ids);
+        drawQuestions(db, questionKind, count, kindInfo(paperKind).prefix, random);
+    insertPaperQuestions(db, table, ids);
     return static_cast<int>(ids.size());
 }
 
-void AllowZeroLengthColumns(const QSqlDatabase &, const QString &)
+void allowZeroLengthColumns(const QSqlDatabase &, const QString &)
 {
     // A2, A14, E2, E2_1 and csbs accept '' as every SQLite text column does.
 }
 
-NewPaper createPaper(StudyData &dm, int paperKind, const QDate &today, QRandomGenerator &random)
+NewPaper createPaper(StudyData &data, int paperKind, const QDate &today, QRandomGenerator &random)
 {
-    const QSqlDatabase db = dm.connection();
+    const QSqlDatabase db = data.connection();
     const QString prefix = kindInfo(paperKind).prefix;
     NewPaper paper;
     try {
@@ -207,14 +209,14 @@ NewPaper createPaper(StudyData &dm, int paperKind, const QDate &today, QRandomGe
 
     Db::Transaction tx(db);
     try {
-        dm.dropPaper(paper.table);
+        data.dropPaper(paper.table);
         Db::exec(db, u"insert into tab_cj (A1,A3,A3_1,D1) values (?,?,?,?)"_s,
                  {paper.table, paper.title, paper.sequence, StudyData::dateText(today)});
         // A table of that name without a history row is a left-over too.
         if (Db::hasTable(db, paper.table))
             Db::dropTable(db, paper.table);
         Schema::createPaperTable(db, paper.table);
-        AllowZeroLengthColumns(db, paper.table);
+        allowZeroLengthColumns(db, paper.table);
     } catch (const Db::DbError &e) {
         throw PaperError(Failure::CreateTable, e.what());
     }
@@ -228,7 +230,7 @@ NewPaper createPaper(StudyData &dm, int paperKind, const QDate &today, QRandomGe
         }
         kinds.finish();
         for (int kind : switchedOn)
-            DrawKind(db, paperKind, paper.table, kind, random);
+            drawKind(db, paperKind, paper.table, kind, random);
         tx.commit();
     } catch (const Db::DbError &e) {
         throw PaperError(Failure::Draw, e.what());
@@ -255,13 +257,13 @@ int unansweredCount(const QSqlDatabase &db, const QString &table)
 
 double paperScore(const QSqlDatabase &db, int paperKind, const QString &table)
 {
-    const QString t = Db::sqlIdentifier(table);
-    const QString tx = App::kindTableName(paperKind);
-    // A question scores its kind's B3 when the stored answer equals the correct one, letter
-    // case ignored; NULL (nothing right) reads as 0.
-    return Db::scalar(db, u"select sum("_s + tx + u".B3) as ZFS from "_s + t + u',' + tx +
-                              u" where "_s + t + u".A13 = "_s + tx + u".A1 and "_s + t +
-                              u".A2 = "_s + t + u".E2_1 COLLATE NOCASE"_s)
+    const QString paper = Db::sqlIdentifier(table);
+    const QString kinds = App::kindTableName(paperKind);
+    // A question (A13 its kind) scores its kind's B3 when the stored answer E2_1 equals the
+    // correct one A2, letter case ignored; NULL (nothing right) reads as 0.
+    return Db::scalar(db, u"select sum("_s + kinds + u".B3) as ZFS from "_s + paper + u',' + kinds +
+                              u" where "_s + paper + u".A13 = "_s + kinds + u".A1 and "_s + paper +
+                              u".A2 = "_s + paper + u".E2_1 COLLATE NOCASE"_s)
         .toDouble();
 }
 
@@ -286,9 +288,9 @@ void saveSettings(const QSqlDatabase &db, int leastMark, qint64 examTime)
     tx.commit();
 }
 
-Grade gradePaper(StudyData &dm, int paperKind, const QString &table, const QString &timeUsed)
+Grade gradePaper(StudyData &data, int paperKind, const QString &table, const QString &timeUsed)
 {
-    const QSqlDatabase db = dm.connection();
+    const QSqlDatabase db = data.connection();
     Grade grade;
     Db::Transaction tx(db);
     grade.score = paperScore(db, paperKind, table);
@@ -296,7 +298,7 @@ Grade gradePaper(StudyData &dm, int paperKind, const QString &table, const QStri
     Db::exec(db,
              u"update tab_cj set A6=?,D2=? where rowid=(select rowid from tab_cj where A1=? limit 1)"_s,
              {grade.score, timeUsed, table});
-    dm.addStudyTime(timeUsed);
+    data.addStudyTime(timeUsed);
     tx.commit();
     return grade;
 }
@@ -314,6 +316,7 @@ int passThreshold(int totalPaperScore)
 HistoryFigures historyFigures(const QSqlDatabase &db, int threshold)
 {
     HistoryFigures f;
+    // A6 of the history is a paper's score (NULL until it is graded).
     f.papers = Db::scalar(db, u"select count(*) from tab_cj"_s).toInt();
     f.passed = Db::scalar(db, u"select count(*) from tab_cj where A6 >= ?"_s, {threshold}).toInt();
     // avg leaves empty scores out; the mean is shown rounded half to even.
@@ -322,11 +325,11 @@ HistoryFigures historyFigures(const QSqlDatabase &db, int threshold)
     return f;
 }
 
-void deletePaper(StudyData &dm, const QString &table)
+void deletePaper(StudyData &data, const QString &table)
 {
-    const QSqlDatabase db = dm.connection();
+    const QSqlDatabase db = data.connection();
     Db::Transaction tx(db);
-    dm.dropPaper(table);
+    data.dropPaper(table);
     Db::exec(db, u"delete from tab_cj where A1=?"_s, {table});
     tx.commit();
 }

@@ -65,24 +65,24 @@ QList<int> drawPositions(int poolSize, int count, QRandomGenerator &random);
 int poolSize(const QSqlDatabase &db, int questionKind, const QString &prefix);
 // Draws up to `count` distinct eligible questions of a kind and returns their ids (empty when
 // the pool is empty). One positioned read of the pool (ordered by E3) per kind. Throws.
-QStringList DrawQuestions(const QSqlDatabase &db, int questionKind, int count,
+QStringList drawQuestions(const QSqlDatabase &db, int questionKind, int count,
                           const QString &prefix, QRandomGenerator &random);
 // Copies the questions, each joined with its explanation, into the paper table by one
 // INSERT ... SELECT; nothing when the list is empty. Throws Db::DbError.
-void InsertPaperQuestions(const QSqlDatabase &db, const QString &table, const QStringList &ids);
+void insertPaperQuestions(const QSqlDatabase &db, const QString &table, const QStringList &ids);
 // Draws and inserts the questions of one kind when the draw table lists the pair; returns the
 // number inserted. Throws Db::DbError.
-int DrawKind(const QSqlDatabase &db, int paperKind, const QString &table, int questionKind,
+int drawKind(const QSqlDatabase &db, int paperKind, const QString &table, int questionKind,
              QRandomGenerator &random);
 // SQLite stores '' in any text column: nothing to set. Kept so that the creation reads as one
 // sequence of steps.
-void AllowZeroLengthColumns(const QSqlDatabase &db, const QString &table);
+void allowZeroLengthColumns(const QSqlDatabase &db, const QString &table);
 
 // Makes a new paper of a paper kind in one transaction: a left-over table of the new name is
 // dropped with its history row, the history row is appended, the paper table is created and
 // every switched-on kind of the question-kind table is drawn into it. On any failure nothing is
 // left behind and PaperError says which step failed.
-NewPaper createPaper(StudyData &dm, int paperKind, const QDate &today, QRandomGenerator &random);
+NewPaper createPaper(StudyData &data, int paperKind, const QDate &today, QRandomGenerator &random);
 
 // The exam data set of a paper: every row, ordered by kind, then id.
 QString paperQuery(const QString &table);
@@ -111,7 +111,7 @@ struct Grade
     double score = 0;
     bool discardOnClose = false; // LeastMark > score
 };
-Grade gradePaper(StudyData &dm, int paperKind, const QString &table, const QString &timeUsed);
+Grade gradePaper(StudyData &data, int paperKind, const QString &table, const QString &timeUsed);
 
 // The score as the review shows it: the shortest general form (85, 72.5).
 QString scoreText(double score);
@@ -128,6 +128,6 @@ int passThreshold(int totalPaperScore);
 HistoryFigures historyFigures(const QSqlDatabase &db, int passThreshold);
 // Removes a kept paper: its table and history row, and the history row also when the table is
 // already gone. One transaction. Throws Db::DbError.
-void deletePaper(StudyData &dm, const QString &table);
+void deletePaper(StudyData &data, const QString &table);
 
 } // namespace Paper

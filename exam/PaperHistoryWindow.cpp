@@ -31,12 +31,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kCheckStyle[] =
-    "QLabel#LbTip { color: #B0281F; }"
-    "QLabel#LbTitle { color: white; font-weight: bold; }"
+const char kHistoryStyle[] =
+    "QLabel#keepHintLabel { color: #B0281F; }"
+    "QLabel#titleLabel { color: white; font-weight: bold; }"
     "QTableView { background: white; selection-background-color: #2F6DB0; }";
 
-// Columns of the list query.
+// Columns of the list query: the history table tab_cj's A3, A6, D2, A1 and A3_1.
 enum Column { Title, Score, Time, Table, Sequence };
 
 using WindowParts::BusyCursor;
@@ -45,47 +45,48 @@ using WindowParts::BusyCursor;
 
 PaperHistoryWindow::PaperHistoryWindow(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmCheck"_s);
+    setObjectName(u"PaperHistoryWindow"_s);
     setWindowTitle(u"查阅试卷"_s);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
-    setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kCheckStyle));
+    setStyleSheet(WindowParts::windowStyle() + QString::fromLatin1(kHistoryStyle));
     setFont(Fonts::song(14));
     m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
-    Cn1Table_cj = new QSqlQueryModel(this);
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(u"DBGrid1"_s);
-    DBGrid1->setAccessibleName(u"试卷列表"_s);
-    DBGrid1->setModel(Cn1Table_cj);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->setAlternatingRowColors(true);
-    connect(DBGrid1, &QTableView::doubleClicked, this, &PaperHistoryWindow::BtnReviewClick);
+    m_historyModel = new QSqlQueryModel(this);
+    m_paperGrid = new QTableView(this);
+    m_paperGrid->setObjectName(u"paperGrid"_s);
+    m_paperGrid->setAccessibleName(u"试卷列表"_s);
+    m_paperGrid->setModel(m_historyModel);
+    m_paperGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_paperGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_paperGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_paperGrid->verticalHeader()->hide();
+    m_paperGrid->setAlternatingRowColors(true);
+    connect(m_paperGrid, &QTableView::doubleClicked, this, &PaperHistoryWindow::reviewPaper);
 
-    LbCount = new QLabel(this);
-    LbPassed = new QLabel(this);
-    LbAverage = new QLabel(this);
-    for (auto [label, name] : {std::pair{LbCount, u"LbCount"_s}, std::pair{LbPassed, u"LbPassed"_s},
-                               std::pair{LbAverage, u"LbAverage"_s}}) {
+    m_paperCountLabel = new QLabel(this);
+    m_passedCountLabel = new QLabel(this);
+    m_averageScoreLabel = new QLabel(this);
+    for (auto [label, name] : {std::pair{m_paperCountLabel, u"paperCountLabel"_s},
+                               std::pair{m_passedCountLabel, u"passedCountLabel"_s},
+                               std::pair{m_averageScoreLabel, u"averageScoreLabel"_s}}) {
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(u"background: #10263A; color: #7CE0FF; border: 1px solid #8EA0B3;"
                              u" font-weight: bold; padding: 2px 6px;"_s);
     }
-    LbTip = new QLabel(this);
-    LbTip->setObjectName(u"LbTip"_s);
+    m_keepHintLabel = new QLabel(this);
+    m_keepHintLabel->setObjectName(u"keepHintLabel"_s);
 
-    BtnReview = makeButton(u"BtnReview"_s, u"查阅"_s);
-    BtnDelete = makeButton(u"BtnDelete"_s, u"删除"_s);
-    BtnConfig = makeButton(u"BtnConfig"_s, u"设置"_s);
-    BtnClose = makeButton(u"BtnClose"_s, u"关闭"_s);
-    connect(BtnReview, &QPushButton::clicked, this, &PaperHistoryWindow::BtnReviewClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &PaperHistoryWindow::BtnDeleteClick);
-    connect(BtnConfig, &QPushButton::clicked, this, &PaperHistoryWindow::BtnConfigClick);
-    connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
+    m_reviewButton = makeButton(u"reviewButton"_s, u"查阅"_s);
+    m_deleteButton = makeButton(u"deleteButton"_s, u"删除"_s);
+    m_settingsButton = makeButton(u"settingsButton"_s, u"设置"_s);
+    m_closeButton = makeButton(u"closeButton"_s, u"关闭"_s);
+    connect(m_reviewButton, &QPushButton::clicked, this, &PaperHistoryWindow::reviewPaper);
+    connect(m_deleteButton, &QPushButton::clicked, this, &PaperHistoryWindow::deleteSelectedPaper);
+    connect(m_settingsButton, &QPushButton::clicked, this, &PaperHistoryWindow::openSoundSettings);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     m_runReview = [](ExamWindow &exam) { exam.exec(); };
     applyLayout(App::displayMode == u"800"_s);
@@ -104,7 +105,7 @@ void PaperHistoryWindow::applyLayout(bool compact)
     setFixedSize(compact ? QSize(680, 440) : QSize(780, 520));
     const int margin = compact ? 8 : 12;
     auto *title = new QLabel(windowTitle(), this);
-    title->setObjectName(u"LbTitle"_s);
+    title->setObjectName(u"titleLabel"_s);
     title->setFont(Fonts::sans(compact ? 14 : 16, true));
     title->setFixedHeight(compact ? 24 : 30);
 
@@ -116,9 +117,9 @@ void PaperHistoryWindow::applyLayout(bool compact)
     auto *figures = new QHBoxLayout;
     const QFont captionFont = Fonts::sans(compact ? 13 : 14);
     const QFont numberFont = Fonts::sans(compact ? 16 : 18, true);
-    for (auto [caption, label] : {std::pair{u"考试次数"_s, LbCount},
-                                  std::pair{u"及格次数"_s, LbPassed},
-                                  std::pair{u"平均成绩"_s, LbAverage}}) {
+    for (auto [caption, label] :
+         {std::pair{u"考试次数"_s, m_paperCountLabel}, std::pair{u"及格次数"_s, m_passedCountLabel},
+          std::pair{u"平均成绩"_s, m_averageScoreLabel}}) {
         auto *c = new QLabel(caption, this);
         c->setFont(captionFont);
         c->setBuddy(label);
@@ -131,63 +132,63 @@ void PaperHistoryWindow::applyLayout(bool compact)
     }
     figures->addStretch();
     root->addLayout(figures);
-    root->addWidget(DBGrid1, 1);
-    LbTip->setFont(Fonts::sans(compact ? 12 : 13));
-    root->addWidget(LbTip);
+    root->addWidget(m_paperGrid, 1);
+    m_keepHintLabel->setFont(Fonts::sans(compact ? 12 : 13));
+    root->addWidget(m_keepHintLabel);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton *b : {BtnReview, BtnDelete, BtnConfig, BtnClose}) {
+    for (QPushButton *b : {m_reviewButton, m_deleteButton, m_settingsButton, m_closeButton}) {
         b->setFont(Fonts::sans(compact ? 13 : 14));
         b->setFixedHeight(compact ? 26 : 30);
         b->setMinimumWidth(compact ? 64 : 76);
         buttons->addWidget(b);
     }
     root->addLayout(buttons);
-    DBGrid1->setFont(Fonts::song(compact ? 13 : 14));
+    m_paperGrid->setFont(Fonts::song(compact ? 13 : 14));
 }
 
 void PaperHistoryWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     WindowParts::centre(this);
-    FormShow();
+    loadHistory();
 }
 
 void PaperHistoryWindow::reloadList()
 {
-    Cn1Table_cj->setQuery(u"select A3,A6,D2,A1,A3_1 from tab_cj order by A3_1 desc"_s,
-                          studyData->connection());
-    while (Cn1Table_cj->canFetchMore())
-        Cn1Table_cj->fetchMore();
-    Cn1Table_cj->setHeaderData(Title, Qt::Horizontal, u"试卷名称"_s);
-    Cn1Table_cj->setHeaderData(Score, Qt::Horizontal, u"成绩"_s);
-    Cn1Table_cj->setHeaderData(Time, Qt::Horizontal, u"用时"_s);
-    DBGrid1->setColumnHidden(Table, true);
-    DBGrid1->setColumnHidden(Sequence, true);
+    m_historyModel->setQuery(u"select A3,A6,D2,A1,A3_1 from tab_cj order by A3_1 desc"_s,
+                             studyData->connection());
+    while (m_historyModel->canFetchMore())
+        m_historyModel->fetchMore();
+    m_historyModel->setHeaderData(Title, Qt::Horizontal, u"试卷名称"_s);
+    m_historyModel->setHeaderData(Score, Qt::Horizontal, u"成绩"_s);
+    m_historyModel->setHeaderData(Time, Qt::Horizontal, u"用时"_s);
+    m_paperGrid->setColumnHidden(Table, true);
+    m_paperGrid->setColumnHidden(Sequence, true);
     // The title takes the room the score and the time leave, so that it is read whole.
-    DBGrid1->setColumnWidth(Score, m_compact ? 65 : 80);
-    DBGrid1->setColumnWidth(Time, m_compact ? 65 : 80);
-    DBGrid1->horizontalHeader()->setSectionResizeMode(Title, QHeaderView::Stretch);
-    if (Cn1Table_cj->rowCount() > 0)
-        DBGrid1->selectRow(0);
+    m_paperGrid->setColumnWidth(Score, m_compact ? 65 : 80);
+    m_paperGrid->setColumnWidth(Time, m_compact ? 65 : 80);
+    m_paperGrid->horizontalHeader()->setSectionResizeMode(Title, QHeaderView::Stretch);
+    if (m_historyModel->rowCount() > 0)
+        m_paperGrid->selectRow(0);
 }
 
-void PaperHistoryWindow::FormShow()
+void PaperHistoryWindow::loadHistory()
 {
     BusyCursor busy;
-    for (QLabel *l : {LbCount, LbPassed, LbAverage})
+    for (QLabel *l : {m_paperCountLabel, m_passedCountLabel, m_averageScoreLabel})
         l->setText(u"0"_s);
     try {
         const Paper::Settings settings = Paper::readSettings(studyData->connection());
-        LbTip->setText(u"[提示]：成绩少于 "_s + QString::number(settings.leastMark) +
-                       u" 分的试卷，不被保留。"_s);
+        m_keepHintLabel->setText(u"[提示]：成绩少于 "_s + QString::number(settings.leastMark) +
+                                 u" 分的试卷，不被保留。"_s);
         reloadList();
         const Paper::HistoryFigures f =
             Paper::historyFigures(studyData->connection(), Paper::passThreshold(studyData->totalPaperScore()));
-        LbCount->setText(QString::number(f.papers));
-        LbPassed->setText(QString::number(f.passed));
-        LbAverage->setText(QString::number(f.average));
+        m_paperCountLabel->setText(QString::number(f.papers));
+        m_passedCountLabel->setText(QString::number(f.passed));
+        m_averageScoreLabel->setText(QString::number(f.average));
     } catch (const std::exception &e) {
         qWarning("studyaid: %s", e.what());
         showPrompt(u"错误"_s, u"无法读取试卷记录！"_s, 1, 2, u"NO"_s);
@@ -197,14 +198,15 @@ void PaperHistoryWindow::FormShow()
 bool PaperHistoryWindow::currentPaper(QString &table, QString &title, QString &timeUsed,
                              double &score) const
 {
-    const QModelIndex current = DBGrid1->currentIndex();
-    const int row = current.isValid() ? current.row()
-                                      : (DBGrid1->selectionModel()->selectedRows().isEmpty()
-                                             ? -1
-                                             : DBGrid1->selectionModel()->selectedRows().first().row());
-    if (row < 0 || row >= Cn1Table_cj->rowCount())
+    const QModelIndex current = m_paperGrid->currentIndex();
+    const int row = current.isValid()
+                        ? current.row()
+                        : (m_paperGrid->selectionModel()->selectedRows().isEmpty()
+                               ? -1
+                               : m_paperGrid->selectionModel()->selectedRows().first().row());
+    if (row < 0 || row >= m_historyModel->rowCount())
         return false;
-    const QSqlRecord r = Cn1Table_cj->record(row);
+    const QSqlRecord r = m_historyModel->record(row);
     table = r.value(Table).toString();
     title = r.value(Title).toString();
     timeUsed = r.value(Time).toString();
@@ -212,7 +214,7 @@ bool PaperHistoryWindow::currentPaper(QString &table, QString &title, QString &t
     return true;
 }
 
-void PaperHistoryWindow::BtnReviewClick()
+void PaperHistoryWindow::reviewPaper()
 {
     QString table, title, timeUsed;
     double score = 0;
@@ -222,18 +224,18 @@ void PaperHistoryWindow::BtnReviewClick()
         ProgressNotice notice(u"正在初始化数据..."_s);
         notice.setText(u"正在提取数据..."_s);
         ExamWindow exam(this);
-        exam.PreparePaper(table, title, u"old"_s, score, timeUsed);
-        if (exam.OpenPaper() != 1) {
-            StopForPaper(Paper::Failure::Open);
+        exam.preparePaper(table, title, u"old"_s, score, timeUsed);
+        if (exam.openPaper() != 1) {
+            stopForPaper(Paper::Failure::Open);
             return;
         }
         progressWindow()->finish();
         m_runReview(exam);
     }
-    FormShow();
+    loadHistory();
 }
 
-void PaperHistoryWindow::BtnDeleteClick()
+void PaperHistoryWindow::deleteSelectedPaper()
 {
     QString table, title, timeUsed;
     double score = 0;
@@ -253,7 +255,7 @@ void PaperHistoryWindow::BtnDeleteClick()
     reloadList();
 }
 
-void PaperHistoryWindow::BtnConfigClick()
+void PaperHistoryWindow::openSoundSettings()
 {
     WindowLinks::openSoundSettings(this);
 }
@@ -265,6 +267,6 @@ void PaperHistoryWindow::paintEvent(QPaintEvent *)
 
 void PaperHistoryWindow::done(int result)
 {
-    Cn1Table_cj->clear();
+    m_historyModel->clear();
     QDialog::done(result);
 }

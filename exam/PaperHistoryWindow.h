@@ -28,27 +28,27 @@ protected:
     void done(int result) override;
 
 private:
-    void FormShow();
+    void loadHistory();
     void applyLayout(bool compact);
     QPushButton *makeButton(const QString &name, const QString &caption);
     // Table name, title, time used and score of the selected row; false when there is none.
     bool currentPaper(QString &table, QString &title, QString &timeUsed, double &score) const;
     void reloadList();
 
-    void BtnReviewClick(); // 查阅
-    void BtnDeleteClick(); // 删除
-    void BtnConfigClick(); // 设置
+    void reviewPaper();         // 查阅
+    void deleteSelectedPaper(); // 删除
+    void openSoundSettings();   // 设置
 
-    QSqlQueryModel *Cn1Table_cj = nullptr;
-    QTableView *DBGrid1 = nullptr;
-    QLabel *LbCount = nullptr;
-    QLabel *LbPassed = nullptr;
-    QLabel *LbAverage = nullptr;
-    QLabel *LbTip = nullptr;
-    QPushButton *BtnReview = nullptr;
-    QPushButton *BtnDelete = nullptr;
-    QPushButton *BtnConfig = nullptr;
-    QPushButton *BtnClose = nullptr;
+    QSqlQueryModel *m_historyModel = nullptr; // the kept papers, newest first
+    QTableView *m_paperGrid = nullptr;
+    QLabel *m_paperCountLabel = nullptr;   // 考试次数
+    QLabel *m_passedCountLabel = nullptr;  // 及格次数
+    QLabel *m_averageScoreLabel = nullptr; // 平均成绩
+    QLabel *m_keepHintLabel = nullptr;     // the lowest score for which a paper is kept
+    QPushButton *m_reviewButton = nullptr;
+    QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_settingsButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
     QImage m_background;
     bool m_compact = false;
     std::function<void(ExamWindow &)> m_runReview;

@@ -47,7 +47,7 @@ void setExportFolder(const QString &folder)
     folderOverride() = folder;
 }
 
-QString ExportPaperToWord(QWidget *parent, const QString &paperTable, const QString &title)
+QString exportPaperToWord(QWidget *parent, const QString &paperTable, const QString &title)
 {
     QString path;
     try {

@@ -17,4 +17,4 @@ void setExportFolder(const QString &folder);
 // Writes the paper held in paperTable, titled title, with the current paper kind's question-kind
 // table; tells the candidate where the document is. On failure: "导出试题发生错误，请退出后重试！"
 // and nothing is left behind. Returns the path written, or an empty text on failure.
-QString ExportPaperToWord(QWidget *parent, const QString &paperTable, const QString &title);
+QString exportPaperToWord(QWidget *parent, const QString &paperTable, const QString &title);

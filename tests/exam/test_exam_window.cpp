@@ -125,10 +125,10 @@ private:
         for (int n = first; n <= last; ++n) {
             pick(exam, letters);
             if (n < last)
-                button(exam, u"epEfTrBtn2"_s)->click();
+                button(exam, u"nextButton"_s)->click();
         }
     }
-    int answCount(const QString &id) { return value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt(); }
+    int answerCount(const QString &id) { return value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt(); }
     int dayAnswers() { return value(u"select A2 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)}).toInt(); }
     QString dayTime() { return value(u"select D1 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)}).toString(); }
     int papers() { return value(u"select count(*) from tab_cj"_s).toInt(); }
@@ -178,29 +178,30 @@ private slots:
             table = exam->paperTable();
             QCOMPARE(table, u"tab_exam1"_s);
             QCOMPARE(exam->windowTitle(), u"正在答卷"_s);
-            QVERIFY(labelText(exam, u"LbTitle"_s).endsWith(u"[1]"_s));
-            QCOMPARE(labelText(exam, u"LbKind"_s), u"单选 每题1分 共10分"_s);
-            QCOMPARE(labelText(exam, u"LbClock"_s), u"0:00:00"_s);
+            QVERIFY(labelText(exam, u"titleLabel"_s).endsWith(u"[1]"_s));
+            QCOMPARE(labelText(exam, u"kindHeaderLabel"_s), u"单选 每题1分 共10分"_s);
+            QCOMPARE(labelText(exam, u"clockLabel"_s), u"0:00:00"_s);
             // 85 slots, all in use; the review buttons wait.
             QVERIFY(slotButton(exam, 85)->isEnabled());
-            for (const QString &name : {u"epEfTrBtn4"_s, u"epEfTrBtn6"_s, u"epEfTrBtn9"_s,
-                                        u"epEfTrBtn10"_s, u"epEfTrBtn12"_s, u"epEfTrBtn1"_s})
+            for (const QString &name :
+                 {u"explanationButton"_s, u"answerButton"_s, u"pointsButton"_s, u"exportButton"_s,
+                  u"voidButton"_s, u"previousButton"_s})
                 QVERIFY2(!button(exam, name)->isEnabled(), qPrintable(name));
             firstId = exam->core()->currentRow()->id();
             pick(exam, u"A"_s);                           // 1: right
-            button(exam, u"epEfTrBtn2"_s)->click();
+            button(exam, u"nextButton"_s)->click();
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Answered);
-            QCOMPARE(answCount(firstId), 1);
+            QCOMPARE(answerCount(firstId), 1);
             pick(exam, u"B"_s);                           // 2: wrong
             slot(exam, 71);                               // first multiple choice
-            QCOMPARE(labelText(exam, u"LbKind"_s), u"多选 每题2分 共10分"_s);
+            QCOMPARE(labelText(exam, u"kindHeaderLabel"_s), u"多选 每题2分 共10分"_s);
             pick(exam, u"CA"_s);                          // right: stored as AC
             slot(exam, 72);
             pick(exam, u"C"_s);                           // wrong
             nowMs = 125'000;
             exam->clock()->tick();
             prompts->queue(1); // 确定
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
             QVERIFY(!prompts->calls().isEmpty());
             const PromptCall &ask = prompts->calls().last();
             QCOMPARE(ask.message, u"你还有81道题未做，确定要交卷吗？"_s);
@@ -209,14 +210,14 @@ private slots:
             // Review: score 1 + 2, the time used, right and wrong marks, unanswered as wrong.
             QCOMPARE(exam->mode(), u"old"_s);
             QCOMPARE(exam->windowTitle(), u"查阅试卷"_s);
-            QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：3 分"_s);
-            QCOMPARE(labelText(exam, u"LbClock"_s), u"用时：0:02:05"_s);
+            QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：3 分"_s);
+            QCOMPARE(labelText(exam, u"clockLabel"_s), u"用时：0:02:05"_s);
             QCOMPARE(exam->discardOnClose(), !kept);
-            QVERIFY(!button(exam, u"epEfTrBtn3"_s)->isEnabled());
-            QVERIFY(button(exam, u"epEfTrBtn10"_s)->isEnabled());
-            QVERIFY(button(exam, u"epEfTrBtn12"_s)->isEnabled());
-            QVERIFY(button(exam, u"epEfTrBtn4"_s)->isEnabled());
-            QVERIFY(button(exam, u"epEfTrBtn13"_s)->isHidden());
+            QVERIFY(!button(exam, u"submitButton"_s)->isEnabled());
+            QVERIFY(button(exam, u"exportButton"_s)->isEnabled());
+            QVERIFY(button(exam, u"voidButton"_s)->isEnabled());
+            QVERIFY(button(exam, u"explanationButton"_s)->isEnabled());
+            QVERIFY(button(exam, u"pauseButton"_s)->isHidden());
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Right);
             QCOMPARE(slotButton(exam, 2)->answerState(), NumberButton::Wrong);
             QCOMPARE(slotButton(exam, 3)->answerState(), NumberButton::Wrong);
@@ -225,13 +226,13 @@ private slots:
             QVERIFY(!exam->core()->pages()->option(0, 0)->isEnabled());
             QVERIFY(exam->core()->pages()->option(0, 0)->isChecked());
             // The answer panel agrees with the grading.
-            button(exam, u"epEfTrBtn6"_s)->click();
+            button(exam, u"answerButton"_s)->click();
             QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
             slot(exam, 2);
-            button(exam, u"epEfTrBtn6"_s)->click();
+            button(exam, u"answerButton"_s)->click();
             QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"很遗憾，做错了，请继续努力！"_s);
             testsupport::saveShot(exam, u"exam_review"_s);
-            button(exam, u"epEfTrBtn7"_s)->click();
+            button(exam, u"closeButton"_s)->click();
         });
         QVERIFY(!prompts->sawMessage(u"发生错误！"_s));
         QCOMPARE(value(u"select A6 from tab_cj where A1='tab_exam1'"_s).toDouble(), kept ? 3.0 : 0.0);
@@ -253,27 +254,27 @@ private slots:
         sit(u"mnks"_s, [&](ExamWindow *exam) {
             const QString id = exam->core()->currentRow()->id();
             pick(exam, u"B"_s);
-            button(exam, u"epEfTrBtn2"_s)->click();
-            button(exam, u"epEfTrBtn1"_s)->click();
+            button(exam, u"nextButton"_s)->click();
+            button(exam, u"previousButton"_s)->click();
             QVERIFY(exam->core()->pages()->option(0, 1)->isChecked());
-            button(exam, u"epEfTrBtn2"_s)->click();
-            QCOMPARE(answCount(id), 1);
+            button(exam, u"nextButton"_s)->click();
+            QCOMPARE(answerCount(id), 1);
             QCOMPARE(dayAnswers(), 1);
             // A changed answer counts again; clearing leaves the counters and empties the slot.
-            button(exam, u"epEfTrBtn1"_s)->click();
+            button(exam, u"previousButton"_s)->click();
             pick(exam, u"A"_s);
-            button(exam, u"epEfTrBtn2"_s)->click();
-            QCOMPARE(answCount(id), 2);
+            button(exam, u"nextButton"_s)->click();
+            QCOMPARE(answerCount(id), 2);
             QCOMPARE(value(u"select E4 from tab_answ where A1=?"_s, {id}).toInt(), -2);
             QCOMPARE(value(u"select E2_1 from "_s + exam->paperTable() + u" where A1=?"_s, {id})
                          .toString(),
                      u"A"_s);
             prompts->queue(3); // 取消: the exam goes on
-            button(exam, u"epEfTrBtn7"_s)->click();
+            button(exam, u"closeButton"_s)->click();
             QCOMPARE(exam->mode(), u"new"_s);
             QVERIFY(exam->clock()->running());
             prompts->queue(2); // 作废
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
         });
         QCOMPARE(dayAnswers(), 2);
         QCOMPARE(papers(), 0);
@@ -295,12 +296,12 @@ private slots:
         exec(u"update tab_plan set LeastMark=0"_s);
         sit(word, [&](ExamWindow *exam) {
             prompts->queue(1);
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
             if (asked) {
                 QCOMPARE(prompts->calls().last().message, u"你还有80道题未做，确定要交卷吗？"_s);
                 QCOMPARE(exam->mode(), u"old"_s);
-                QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：0 分"_s);
-                button(exam, u"epEfTrBtn7"_s)->click();
+                QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：0 分"_s);
+                button(exam, u"closeButton"_s)->click();
             }
         });
         QCOMPARE(prompts->calls().size(), asked ? 1 : 0);
@@ -324,31 +325,31 @@ private slots:
         });
         sit(u"mnks3"_s, [&](ExamWindow *exam) {
             prompts->queue(1);
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
             QCOMPARE(exam->mode(), u"old"_s);
             slot(exam, 5);
-            const QString title = labelText(exam, u"LbTitle"_s);
+            const QString title = labelText(exam, u"titleLabel"_s);
 
             setExportFolder(folder.filePath(u"blocked/exports"_s));
             QFile blocker(folder.filePath(u"blocked"_s));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             blocker.close();
             const int before = int(prompts->calls().size());
-            button(exam, u"epEfTrBtn10"_s)->click();
+            button(exam, u"exportButton"_s)->click();
             QCOMPARE(prompts->calls().size(), before + 1);
             QCOMPARE(prompts->calls().last().message, u"导出试题发生错误，请退出后重试！"_s);
             QCOMPARE(prompts->calls().last().caption, u"警告"_s);
             QVERIFY(opened.isEmpty());
             QCOMPARE(exam->mode(), u"old"_s);
             QVERIFY(slotButton(exam, 5)->isChecked());
-            QCOMPARE(labelText(exam, u"LbTitle"_s), title);
+            QCOMPARE(labelText(exam, u"titleLabel"_s), title);
 
             setExportFolder(folder.filePath(u"exports"_s));
-            button(exam, u"epEfTrBtn10"_s)->click();
+            button(exam, u"exportButton"_s)->click();
             QCOMPARE(prompts->calls().size(), before + 1);
             QCOMPARE(opened.size(), 1);
             QVERIFY(slotButton(exam, 5)->isChecked());
-            button(exam, u"epEfTrBtn7"_s)->click();
+            button(exam, u"closeButton"_s)->click();
         });
         setExportFolder({});
         setDocumentOpener({});
@@ -386,7 +387,7 @@ private slots:
             nowMs = 600'000;
             exam->clock()->tick();
             prompts->queue(2);
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
             QCOMPARE(prompts->calls().last().message,
                      u"你还有"_s + QString::number(85 - answered) + u"道题未做，确定要交卷吗？"_s);
         });
@@ -427,8 +428,8 @@ private slots:
             QCOMPARE(prompts->messages(), QStringList{u"很遗憾，考试时间到了！"_s});
             QCOMPARE(prompts->calls().first().kind, PromptCall::MessageBox);
             QCOMPARE(exam->mode(), u"old"_s);
-            QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：1 分"_s);
-            button(exam, u"epEfTrBtn7"_s)->click();
+            QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：1 分"_s);
+            button(exam, u"closeButton"_s)->click();
         });
         QCOMPARE(value(u"select D2 from tab_cj"_s).toString(), u"0:01:02"_s);
         QCOMPARE(value(u"select A6 from tab_cj"_s).toDouble(), 1.0);
@@ -438,16 +439,16 @@ private slots:
     {
         bigBank();
         sit(u"mnks"_s, [&](ExamWindow *exam) {
-            button(exam, u"epEfTrBtn2"_s)->click();
+            button(exam, u"nextButton"_s)->click();
             nowMs = 10'000;
             exam->clock()->tick();
-            QCOMPARE(labelText(exam, u"LbClock"_s), u"0:00:10"_s);
-            QAbstractButton *pause = button(exam, u"epEfTrBtn13"_s);
+            QCOMPARE(labelText(exam, u"clockLabel"_s), u"0:00:10"_s);
+            QAbstractButton *pause = button(exam, u"pauseButton"_s);
             pause->click();
             QCOMPARE(pause->text(), u"继续考试"_s);
-            QVERIFY(child<QWidget>(exam, u"PausePanel"_s)->isVisible());
-            for (const QString &name : {u"epEfTrBtn3"_s, u"epEfTrBtn5"_s, u"epEfTrBtn7"_s,
-                                        u"epEfTrBtn1"_s, u"epEfTrBtn2"_s})
+            QVERIFY(child<QWidget>(exam, u"pausePanel"_s)->isVisible());
+            for (const QString &name : {u"submitButton"_s, u"notesButton"_s, u"closeButton"_s,
+                                        u"previousButton"_s, u"nextButton"_s})
                 QVERIFY2(!button(exam, name)->isEnabled(), qPrintable(name));
             QVERIFY(!slotButton(exam, 3)->isEnabled());
             testsupport::saveShot(exam, u"exam_paused"_s);
@@ -455,15 +456,15 @@ private slots:
             exam->clock()->tick();
             pause->click();
             QCOMPARE(pause->text(), u"暂停考试"_s);
-            QVERIFY(!child<QWidget>(exam, u"PausePanel"_s)->isVisible());
-            QVERIFY(button(exam, u"epEfTrBtn1"_s)->isEnabled());
-            QVERIFY(button(exam, u"epEfTrBtn2"_s)->isEnabled());
+            QVERIFY(!child<QWidget>(exam, u"pausePanel"_s)->isVisible());
+            QVERIFY(button(exam, u"previousButton"_s)->isEnabled());
+            QVERIFY(button(exam, u"nextButton"_s)->isEnabled());
             QVERIFY(slotButton(exam, 3)->isEnabled());
             nowMs = 405'000;
             exam->clock()->tick();
-            QCOMPARE(labelText(exam, u"LbClock"_s), u"0:00:15"_s);
+            QCOMPARE(labelText(exam, u"clockLabel"_s), u"0:00:15"_s);
             prompts->queue(2);
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
         });
     }
 
@@ -477,13 +478,13 @@ private slots:
             QApplication::processEvents();
             testsupport::saveShot(exam, u"exam_kind64"_s);
             prompts->queue(1);
-            button(exam, u"epEfTrBtn3"_s)->click();
+            button(exam, u"submitButton"_s)->click();
             QCOMPARE(exam->mode(), u"old"_s);
-            QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：20 分"_s);
+            QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：20 分"_s);
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Right);
             // No answer panel can contradict the self-assessment.
-            QVERIFY(!button(exam, u"epEfTrBtn6"_s)->isEnabled());
-            button(exam, u"epEfTrBtn7"_s)->click();
+            QVERIFY(!button(exam, u"answerButton"_s)->isEnabled());
+            button(exam, u"closeButton"_s)->click();
         });
         QCOMPARE(App::currentPaperKind, 5);
         QCOMPARE(value(u"select E2 from tab_answ where A1='050101000001'"_s).toString(), u"1"_s);
@@ -499,20 +500,20 @@ private slots:
             pick(exam, u"B"_s);
             // Notes written in the exam belong to the paper row.
             QTimer::singleShot(0, exam, [] {
-                auto *bj = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-                QVERIFY(bj);
-                child<QPlainTextEdit>(bj, u"memo"_s)->setPlainText(u"考试笔记"_s);
-                bj->close();
+                auto *notes = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(notes);
+                child<QPlainTextEdit>(notes, u"memo"_s)->setPlainText(u"考试笔记"_s);
+                notes->close();
             });
-            button(exam, u"epEfTrBtn5"_s)->click();
-            QCOMPARE(button(exam, u"epEfTrBtn5"_s)->text(), u"有内容"_s);
+            button(exam, u"notesButton"_s)->click();
+            QCOMPARE(button(exam, u"notesButton"_s)->text(), u"有内容"_s);
             prompts->queue(1);
-            button(exam, u"epEfTrBtn3"_s)->click();
-            QCOMPARE(labelText(exam, u"LbScore"_s), u"得分：1 分"_s);
+            button(exam, u"submitButton"_s)->click();
+            QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：1 分"_s);
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Right);
-            button(exam, u"epEfTrBtn6"_s)->click();
+            button(exam, u"answerButton"_s)->click();
             QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
-            button(exam, u"epEfTrBtn7"_s)->click();
+            button(exam, u"closeButton"_s)->click();
         });
         QCOMPARE(value(u"select A14 from tab_exam1 where A1='010101000001'"_s).toString(),
                  u"考试笔记"_s);
@@ -549,43 +550,44 @@ private slots:
                     return;
                 answerRun(exam, 1, 5, u"A"_s);
                 prompts->queue(1);
-                button(exam, u"epEfTrBtn3"_s)->click();
-                button(exam, u"epEfTrBtn7"_s)->click();
+                button(exam, u"submitButton"_s)->click();
+                button(exam, u"closeButton"_s)->click();
             });
         }
         exec(u"update tab_cj set A6=12 where A3_1=1"_s);
         exec(u"update tab_cj set A6=13 where A3_1=2"_s);
         exec(u"update tab_cj set A6=10 where A3_1=3"_s);
 
-        PaperHistoryWindow check;
-        check.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&check));
-        QCOMPARE(labelText(&check, u"LbCount"_s), u"4"_s);
-        QCOMPARE(labelText(&check, u"LbPassed"_s), u"2"_s);
-        QCOMPARE(labelText(&check, u"LbAverage"_s), u"12"_s); // 35 / 3 = 11.67
-        QCOMPARE(labelText(&check, u"LbTip"_s), u"[提示]：成绩少于 0 分的试卷，不被保留。"_s);
-        auto *grid = child<QTableView>(&check, u"DBGrid1"_s);
+        PaperHistoryWindow history;
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QCOMPARE(labelText(&history, u"paperCountLabel"_s), u"4"_s);
+        QCOMPARE(labelText(&history, u"passedCountLabel"_s), u"2"_s);
+        QCOMPARE(labelText(&history, u"averageScoreLabel"_s), u"12"_s); // 35 / 3 = 11.67
+        QCOMPARE(labelText(&history, u"keepHintLabel"_s),
+                 u"[提示]：成绩少于 0 分的试卷，不被保留。"_s);
+        auto *grid = child<QTableView>(&history, u"paperGrid"_s);
         QCOMPARE(grid->model()->rowCount(), 4);
         QVERIFY(grid->model()->index(0, 0).data().toString().endsWith(u"[4]"_s));
         QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"试卷名称"_s);
-        testsupport::saveShot(&check, u"check"_s);
+        testsupport::saveShot(&history, u"paper_history"_s);
 
         // Review of the ungraded newest paper: score 0, voiding reaches both tables, and closing
         // never removes it.
         QString voided;
-        check.setReviewRunner([&](ExamWindow &exam) {
+        history.setReviewRunner([&](ExamWindow &exam) {
             exam.show();
             QCOMPARE(exam.mode(), u"old"_s);
-            QCOMPARE(labelText(&exam, u"LbScore"_s), u"得分：0 分"_s);
+            QCOMPARE(labelText(&exam, u"scoreLabel"_s), u"得分：0 分"_s);
             voided = exam.core()->currentRow()->id();
-            button(&exam, u"epEfTrBtn12"_s)->click();
-            QCOMPARE(button(&exam, u"epEfTrBtn12"_s)->text(), u"取消作废"_s);
+            button(&exam, u"voidButton"_s)->click();
+            QCOMPARE(button(&exam, u"voidButton"_s)->text(), u"取消作废"_s);
             QCOMPARE(labelText(&exam, u"Label21"_s), u"本题已被您作废！"_s);
             QVERIFY(!exam.discardOnClose());
-            button(&exam, u"epEfTrBtn7"_s)->click();
+            button(&exam, u"closeButton"_s)->click();
         });
         grid->selectRow(0);
-        button(&check, u"BtnReview"_s)->click();
+        button(&history, u"reviewButton"_s)->click();
         QCOMPARE(value(u"select F1 from tab_answ where A1=?"_s, {voided}).toInt(), 1);
         QCOMPARE(value(u"select E2 from tab_answ where A1=?"_s, {voided}).toString(), u"zero"_s);
         QCOMPARE(value(u"select F1 from "_s + tables.at(3) + u" where A1=?"_s, {voided}).toInt(), 1);
@@ -596,43 +598,43 @@ private slots:
         exec(u"drop table "_s + tables.at(2));
         grid->selectRow(1);
         prompts->queue(int(QMessageBox::Cancel));
-        button(&check, u"BtnDelete"_s)->click();
+        button(&history, u"deleteButton"_s)->click();
         QCOMPARE(prompts->calls().last().message, u"即将删除试卷，要继续么？"_s);
         QCOMPARE(grid->model()->rowCount(), 4);
         grid->selectRow(1);
         prompts->queue(int(QMessageBox::Ok));
-        button(&check, u"BtnDelete"_s)->click();
+        button(&history, u"deleteButton"_s)->click();
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(papers(), 3);
         QCOMPARE(value(u"select count(*) from tab_cj where A1=?"_s, {tables.at(2)}).toInt(), 0);
-        QCOMPARE(labelText(&check, u"LbCount"_s), u"4"_s);
-        check.close();
+        QCOMPARE(labelText(&history, u"paperCountLabel"_s), u"4"_s);
+        history.close();
     }
 
     void emptyHistory()
     {
-        PaperHistoryWindow check;
-        check.setReviewRunner([](ExamWindow &) { QFAIL("no paper to review"); });
-        check.show();
-        QCOMPARE(labelText(&check, u"LbCount"_s), u"0"_s);
-        QCOMPARE(labelText(&check, u"LbPassed"_s), u"0"_s);
-        QCOMPARE(labelText(&check, u"LbAverage"_s), u"0"_s);
-        button(&check, u"BtnReview"_s)->click();
-        button(&check, u"BtnDelete"_s)->click();
+        PaperHistoryWindow history;
+        history.setReviewRunner([](ExamWindow &) { QFAIL("no paper to review"); });
+        history.show();
+        QCOMPARE(labelText(&history, u"paperCountLabel"_s), u"0"_s);
+        QCOMPARE(labelText(&history, u"passedCountLabel"_s), u"0"_s);
+        QCOMPARE(labelText(&history, u"averageScoreLabel"_s), u"0"_s);
+        button(&history, u"reviewButton"_s)->click();
+        button(&history, u"deleteButton"_s)->click();
         QVERIFY(prompts->calls().isEmpty());
-        check.close();
+        history.close();
     }
 
     void settings()
     {
         // Full mark of paper kind 1 in the fixture: 10 x 1 + 5 x 2 = 20.
-        ExamSettingsWindow eset;
-        eset.show();
-        auto *least = child<QLineEdit>(&eset, u"Edit1"_s);
-        auto *minutes = child<QLineEdit>(&eset, u"Edit2"_s);
+        ExamSettingsWindow settingsWindow;
+        settingsWindow.show();
+        auto *least = child<QLineEdit>(&settingsWindow, u"leastMarkEdit"_s);
+        auto *minutes = child<QLineEdit>(&settingsWindow, u"examMinutesEdit"_s);
         QCOMPARE(least->text(), u"60"_s);
         QCOMPARE(minutes->text(), u"150"_s);
-        testsupport::saveShot(&eset, u"eset"_s);
+        testsupport::saveShot(&settingsWindow, u"exam_settings"_s);
         // Digits only, three at most.
         least->clear();
         QCOMPARE(least->text(), u"0"_s);
@@ -644,9 +646,9 @@ private slots:
         QCOMPARE(prompts->calls().last().message, u"最低分数不能超过总分数！"_s);
         QCOMPARE(least->text(), u"20"_s);
         // 默认 follows the ticks.
-        auto *tickLeast = child<QCheckBox>(&eset, u"CheckBox1"_s);
-        auto *tickTime = child<QCheckBox>(&eset, u"CheckBox2"_s);
-        QAbstractButton *defaults = button(&eset, u"BtnDefault"_s);
+        auto *tickLeast = child<QCheckBox>(&settingsWindow, u"leastMarkCheck"_s);
+        auto *tickTime = child<QCheckBox>(&settingsWindow, u"examTimeCheck"_s);
+        QAbstractButton *defaults = button(&settingsWindow, u"defaultButton"_s);
         QVERIFY(defaults->isEnabled());
         tickTime->click();
         QVERIFY(defaults->isEnabled());
@@ -660,16 +662,16 @@ private slots:
         tickLeast->click();
         defaults->click();
         QCOMPARE(least->text(), u"10"_s);
-        button(&eset, u"BtnClose"_s)->click();
+        button(&settingsWindow, u"closeButton"_s)->click();
         QCOMPARE(value(u"select LeastMark from tab_plan"_s).toInt(), 10);
         QCOMPARE(value(u"select ExamTime from tab_plan"_s).toInt(), 7200);
 
         // An empty time box cannot be saved: the old values stay.
         ExamSettingsWindow again;
         again.show();
-        child<QLineEdit>(&again, u"Edit2"_s)->clear();
-        child<QLineEdit>(&again, u"Edit1"_s)->setText(u"5"_s);
-        button(&again, u"BtnClose"_s)->click();
+        child<QLineEdit>(&again, u"examMinutesEdit"_s)->clear();
+        child<QLineEdit>(&again, u"leastMarkEdit"_s)->setText(u"5"_s);
+        button(&again, u"closeButton"_s)->click();
         QCOMPARE(prompts->calls().last().message, u"保存设置失败！"_s);
         QCOMPARE(prompts->calls().last().caption, u"警告"_s);
         QCOMPARE(value(u"select LeastMark from tab_plan"_s).toInt(), 10);

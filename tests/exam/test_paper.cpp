@@ -40,7 +40,7 @@ protected:
     }
     // `n` questions of a kind in a chapter, with their texts; ids chapter + kind + running number.
     void addQuestions(const QString &chapter, int kind, int n, const QString &answer = u"A"_s,
-                      const QVariant &f1 = 0)
+                      const QVariant &voidFlag = 0)
     {
         Db::Transaction tx(db());
         for (int i = 1; i <= n; ++i) {
@@ -48,7 +48,7 @@ protected:
             Db::exec(db(),
                      u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,E2,E2_1,E3,E4) values "
                      u"(?,?,4,?,?,?,'B','B',0,0)"_s,
-                     {id, answer, chapter, kind, f1});
+                     {id, answer, chapter, kind, voidFlag});
             Db::exec(db(), u"insert into tab_exer (A1,A15) values (?,?)"_s,
                      {id, QByteArray("<p>q</p>")});
         }
@@ -149,7 +149,7 @@ TEST_F(PaperTest, FullPaperDrawsDistinctQuestionsOfEachKind)
     // The same seed draws the same paper; another seed another one.
     QRandomGenerator same(7), other(8);
     auto drawIds = [](const QSqlDatabase &d, QRandomGenerator &r) {
-        return Paper::DrawQuestions(d, 11, 70, u"01"_s, r);
+        return Paper::drawQuestions(d, 11, 70, u"01"_s, r);
     };
     QStringList first = drawIds(db(), same);
     QRandomGenerator same2(7);

@@ -86,18 +86,19 @@ protected:
         App::currentPaperKind = 1;
     }
 
-    // A question in the paper and its body in tab_exer.
+    // A question in the paper (its explanation in jx, its exam points in K3 .. K12) and its body
+    // in tab_exer.
     void addQuestion(const QString &id, int kind, const QString &answer, const QVariant &body,
-                     const QVariant &jx = {}, const QStringList &points = {})
+                     const QVariant &explanation = {}, const QStringList &points = {})
     {
-        QVariantList k(10, QVariant(QMetaType(QMetaType::QString)));
+        QVariantList pointColumns(10, QVariant(QMetaType(QMetaType::QString)));
         for (int i = 0; i < points.size(); ++i)
-            k[i] = points.at(i);
+            pointColumns[i] = points.at(i);
         Db::exec(db,
                  u"INSERT INTO "_s + kPaper +
                      u" (A1, A13, A2, jx, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12)"
                      u" VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                 QVariantList{id, kind, answer, jx} + k);
+                 QVariantList{id, kind, answer, explanation} + pointColumns);
         Db::exec(db, u"DELETE FROM tab_exer WHERE A1 = ?"_s, {id});
         Db::exec(db, u"INSERT INTO tab_exer (A1, A15) VALUES (?, ?)"_s, {id, body});
     }
@@ -336,7 +337,7 @@ TEST_F(PaperExportTest, FailedWriteSaysSoAndLeavesNothing)
     bool opened = false;
     setDocumentOpener([&](const QString &) { return opened = true; });
     testsupport::PromptCatcher prompts;
-    EXPECT_TRUE(ExportPaperToWord(nullptr, kPaper, kTitle).isEmpty());
+    EXPECT_TRUE(exportPaperToWord(nullptr, kPaper, kTitle).isEmpty());
     EXPECT_FALSE(opened);
     ASSERT_EQ(prompts.calls().size(), 1);
     EXPECT_EQ(prompts.calls().at(0).caption, u"警告"_s);
@@ -347,7 +348,7 @@ TEST_F(PaperExportTest, FailedWriteSaysSoAndLeavesNothing)
     // A missing paper table fails the same way.
     setExportFolder(out.filePath(u"exports"_s));
     testsupport::PromptCatcher again;
-    EXPECT_TRUE(ExportPaperToWord(nullptr, u"tab_exam99"_s, kTitle).isEmpty());
+    EXPECT_TRUE(exportPaperToWord(nullptr, u"tab_exam99"_s, kTitle).isEmpty());
     EXPECT_TRUE(again.sawMessage(u"导出试题发生错误，请退出后重试！"_s));
     setExportFolder({});
     setDocumentOpener({});
@@ -363,7 +364,7 @@ TEST_F(PaperExportTest, WithoutAHandlerTheCandidateIsToldWhereTheFileIs)
         return false;
     });
     testsupport::PromptCatcher prompts;
-    const QString path = ExportPaperToWord(nullptr, kPaper, kTitle);
+    const QString path = exportPaperToWord(nullptr, kPaper, kTitle);
     EXPECT_EQ(openedPath, path);
     EXPECT_TRUE(QFile::exists(path));
     ASSERT_EQ(prompts.calls().size(), 1);
