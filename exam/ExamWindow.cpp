@@ -95,19 +95,19 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
 
     QuestionCoreOptions options;
     options.voidCaption = u"本题作废"_s;
-    options.editedLabel = false;
-    options.kindCaption = false;
+    options.showEditedLabel = false;
+    options.captionFollowsKind = false;
     options.slotCount = SlotCount;
     options.slotRows = 17;
     options.slotSize = QSize(34, 24);
     options.compactSlotSize = QSize(30, 20);
-    options.occurrenceLabel = false;
-    options.gauge = false;
+    options.showOccurrence = false;
+    options.runGauge = false;
     options.paper = true;
     m_core = new QuestionCore(this, options);
     // The seven slot pictures; without them the window cannot run a paper.
     if (!m_core->loadStatePictures())
-        EndForMissingResource();
+        endForMissingResource();
     m_core->gauge()->hide();
     m_core->kindPanel()->hide();
     m_core->groupLabels()->hide();
@@ -156,7 +156,7 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     connect(epEfTrBtn1, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
     connect(epEfTrBtn2, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
     connect(epEfTrBtn3, &QPushButton::clicked, this, &ExamWindow::Submit);
-    connect(epEfTrBtn6, &QPushButton::clicked, m_core, &QuestionCore::ToggleAnswerPanel);
+    connect(epEfTrBtn6, &QPushButton::clicked, m_core, &QuestionCore::toggleAnswerPanel);
     connect(epEfTrBtn12, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
     connect(epEfTrBtn4, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn4Click);
     connect(epEfTrBtn5, &QPushButton::clicked, this, &ExamWindow::epEfTrBtn5Click);
@@ -361,7 +361,7 @@ void ExamWindow::FormShow()
     epEfTrBtn6->setText(u"答案"_s);
     m_core->startShowing();
     // The first question's buttons follow it again (the first showing resets 考点).
-    m_core->ShowAnswerState(m_core->currentPage(), review);
+    m_core->showAnswerState(m_core->currentPage(), review);
     if (!review)
         m_clock->start();
 }
@@ -382,9 +382,8 @@ void ExamWindow::questionShown()
 
 void ExamWindow::recordFinal()
 {
-    m_core->guarded([this] {
-        m_core->RecordAnswer(m_core->currentRecord(), m_core->currentPage(), true);
-    });
+    m_core->guarded(
+        [this] { m_core->recordAnswer(m_core->currentRecord(), m_core->currentPage(), true); });
 }
 
 void ExamWindow::clockTicked()

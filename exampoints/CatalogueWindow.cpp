@@ -434,7 +434,7 @@ void CatalogueWindow::m_btnQuestionClick()
             App::practiceQuery = PointCatalogue::practiceQuery(ftid);
             frm = std::make_unique<PointPracticeWindow>(this);
             frm->setWindowTitle(QString());
-            const bool ready = !ftid.isEmpty() && frm->PreparePracticeRun();
+            const bool ready = !ftid.isEmpty() && frm->preparePracticeRun();
             wait.release();
             if (ready) {
                 // Hidden while the practice window runs. QDialog::hide() would also end this
