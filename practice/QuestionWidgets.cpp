@@ -275,11 +275,11 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
         return box;
     };
 
-    QWidget *one = optionRow(u"singleOption"_s, true, m_single);
+    QWidget *singleOptions = optionRow(u"singleOption"_s, true, m_single);
     m_singleGroup = new QButtonGroup(this);
     for (QAbstractButton *b : m_single)
         m_singleGroup->addButton(b);
-    addWidget(makePage(Answer::Single, one));
+    addWidget(makePage(Answer::Single, singleOptions));
     addWidget(makePage(Answer::Multiple, optionRow(u"multipleOption"_s, false, m_multiple)));
 
     m_fillInEdit = new QLineEdit;
@@ -287,11 +287,11 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
     m_fillInEdit->setAccessibleName(u"填空答案"_s);
     addWidget(makePage(Answer::FillIn, m_fillInEdit));
 
-    auto *yn = new QWidget;
-    yn->setObjectName(u"trueFalseOptions"_s);
-    auto *ynRow = new QHBoxLayout(yn);
-    ynRow->setContentsMargins(0, 0, 0, 0);
-    ynRow->setSpacing(12);
+    auto *trueFalse = new QWidget;
+    trueFalse->setObjectName(u"trueFalseOptions"_s);
+    auto *trueFalseRow = new QHBoxLayout(trueFalse);
+    trueFalseRow->setContentsMargins(0, 0, 0, 0);
+    trueFalseRow->setSpacing(12);
     m_rightOption = new QRadioButton(u"对"_s);
     m_wrongOption = new QRadioButton(u"错"_s);
     m_yesNoGroup = new QButtonGroup(this);
@@ -300,10 +300,10 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
         markOption(b);
         b->setMinimumWidth(64);
         m_yesNoGroup->addButton(b);
-        ynRow->addWidget(b);
+        trueFalseRow->addWidget(b);
     }
-    ynRow->addStretch();
-    addWidget(makePage(Answer::TrueFalse, yn));
+    trueFalseRow->addStretch();
+    addWidget(makePage(Answer::TrueFalse, trueFalse));
 
     auto *subjective = new QWidget;
     auto *subRow = new QHBoxLayout(subjective);

@@ -262,7 +262,7 @@ TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
             }
             // The name, whole, as its tool tip; nothing else has one.
             EXPECT_EQ(model.index(r, c).data(Qt::ToolTipRole),
-                      c == ChapterGridModel::C2 ? expected.index(r, c).data() : QVariant());
+                      c == ChapterGridModel::Name ? expected.index(r, c).data() : QVariant());
         }
     }
     EXPECT_EQ(model.rowOf(u"xx"_s), -1);
@@ -272,8 +272,8 @@ TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
         headers.append(model.headerData(c, Qt::Horizontal).toString());
     EXPECT_EQ(headers, (QStringList{u"C1"_s, u"C1_1"_s, u"章节名称"_s, u"习题数目"_s,
                                     u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s}));
-    EXPECT_EQ(model.headerData(ChapterGridModel::C2, Qt::Horizontal, Qt::EditRole), headers[2]);
-    EXPECT_FALSE(model.headerData(ChapterGridModel::C1, Qt::Horizontal, Qt::EditRole).isValid());
+    EXPECT_EQ(model.headerData(ChapterGridModel::Name, Qt::Horizontal, Qt::EditRole), headers[2]);
+    EXPECT_FALSE(model.headerData(ChapterGridModel::Code, Qt::Horizontal, Qt::EditRole).isValid());
     EXPECT_EQ(model.headerData(0, Qt::Vertical).toInt(), 1);
 
     model.clear();
