@@ -167,8 +167,9 @@ void openPracticeWindow(StartWindow *start, int row)
 {
     QTimer::singleShot(600, qApp, [row] {
         QWidget *browser = QApplication::activeModalWidget();
-        auto *list = browser ? browser->findChild<QTableView *>(u"DBGrid1"_s) : nullptr;
-        auto *button = browser ? browser->findChild<QAbstractButton *>(u"SpeedButton1"_s) : nullptr;
+        auto *list = browser ? browser->findChild<QTableView *>(u"chapterGrid"_s) : nullptr;
+        auto *button =
+            browser ? browser->findChild<QAbstractButton *>(u"newQuestionsButton"_s) : nullptr;
         if (!list || !button || !list->model() || row >= list->model()->rowCount()) {
             trace(u"practice: no chapter browser with that row"_s);
             QCoreApplication::exit(1);

@@ -136,7 +136,7 @@ void BM_ChapterPoints_SQLiteFloor(benchmark::State &state)
 }
 
 // The program's work: QuestionWrites::startRun on the point's practice query and the kind
-// table with the count per kind, as PreparePracticeRun does it.
+// table with the count per kind, as preparePracticeRun does it.
 void BM_PointPracticeRun_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"pq.mdb"_s);

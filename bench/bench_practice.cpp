@@ -2,7 +2,7 @@
 // for them. Measured: the run's database work as the program does it (run answers cleared,
 // question set read, kind table read) on a chapter of 10,900 questions in the 100,000- and the
 // 500,000-question bank (the argument), the floor (the same statements through the SQLite C API),
-// and the whole PreparePracticeRun of the window on section 010101 of the 100,000-question bank.
+// and the whole preparePracticeRun of the window on section 010101 of the 100,000-question bank.
 // Before each iteration 50 questions carry a run answer, as a previous run leaves them.
 #include "BenchSupport.h"
 #include "data/AppGlobals.h"
@@ -77,7 +77,7 @@ void BM_PrepareRun_Program(benchmark::State &state)
     state.counters["kinds"] = enabledKinds;
 }
 
-// The window's PreparePracticeRun, kind buttons included (the window is created untimed).
+// The window's preparePracticeRun, kind buttons included (the window is created untimed).
 void BM_PreparePracticeRun_Window(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"win.mdb"_s);
@@ -95,7 +95,7 @@ void BM_PreparePracticeRun_Window(benchmark::State &state)
         Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
         auto frm = std::make_unique<PracticeWindow>();
         state.ResumeTiming();
-        const bool ready = frm->PreparePracticeRun();
+        const bool ready = frm->preparePracticeRun();
         benchmark::DoNotOptimize(ready);
         state.PauseTiming();
         frm.reset();

@@ -95,19 +95,19 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
 
     QuestionCoreOptions options;
     options.voidCaption = u"本题作废"_s;
-    options.editedLabel = false;
-    options.kindCaption = false;
+    options.showEditedLabel = false;
+    options.captionFollowsKind = false;
     options.slotCount = kSlotCount;
     options.slotRows = 17;
     options.slotSize = QSize(34, 24);
     options.compactSlotSize = QSize(30, 20);
-    options.occurrenceLabel = false;
-    options.gauge = false;
+    options.showOccurrence = false;
+    options.runGauge = false;
     options.paper = true;
     m_core = new QuestionCore(this, options);
     // The seven slot pictures; without them the window cannot run a paper.
     if (!m_core->loadStatePictures())
-        EndForMissingResource();
+        endForMissingResource();
     m_core->gauge()->hide();
     m_core->kindPanel()->hide();
     m_core->groupLabels()->hide();
@@ -156,7 +156,7 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     connect(m_previousButton, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
     connect(m_nextButton, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
     connect(m_submitButton, &QPushButton::clicked, this, &ExamWindow::submitPaper);
-    connect(m_answerButton, &QPushButton::clicked, m_core, &QuestionCore::ToggleAnswerPanel);
+    connect(m_answerButton, &QPushButton::clicked, m_core, &QuestionCore::toggleAnswerPanel);
     connect(m_voidButton, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
     connect(m_explanationButton, &QPushButton::clicked, this, &ExamWindow::showExplanation);
     connect(m_notesButton, &QPushButton::clicked, this, &ExamWindow::editNotes);
@@ -362,7 +362,7 @@ void ExamWindow::showPaper()
     m_answerButton->setText(u"答案"_s);
     m_core->startShowing();
     // The first question's buttons follow it again (the first showing resets 考点).
-    m_core->ShowAnswerState(m_core->currentPage(), review);
+    m_core->showAnswerState(m_core->currentPage(), review);
     if (!review)
         m_clock->start();
 }
@@ -382,9 +382,8 @@ void ExamWindow::questionShown()
 
 void ExamWindow::recordFinal()
 {
-    m_core->guarded([this] {
-        m_core->RecordAnswer(m_core->currentRecord(), m_core->currentPage(), true);
-    });
+    m_core->guarded(
+        [this] { m_core->recordAnswer(m_core->currentRecord(), m_core->currentPage(), true); });
 }
 
 void ExamWindow::clockTicked()

@@ -437,7 +437,7 @@ void CatalogueWindow::practisePoint()
             App::practiceQuery = PointCatalogue::practiceQuery(pointCode);
             practice = std::make_unique<PointPracticeWindow>(this);
             practice->setWindowTitle(QString());
-            const bool ready = !pointCode.isEmpty() && practice->PreparePracticeRun();
+            const bool ready = !pointCode.isEmpty() && practice->preparePracticeRun();
             wait.release();
             if (ready) {
                 // Hidden while the practice window runs. QDialog::hide() would also end this

@@ -11,15 +11,13 @@ PracticeWindowVariant pointPracticeVariant()
     v.normalSize = QSize(905, 585);
     v.compactSize = QSize(774, 489);
     v.clockCaption = u"时 钟"_s;
-    v.explanationButton = false;
-    v.editButton = false;
-    v.closeName = u"epEfTrBtn7"_s;
-    v.desktopName = u"epEfTrBtnwin"_s;
+    v.hasExplanationButton = false;
+    v.hasEditButton = false;
     v.hintFromChapterKey = false;
     v.core.voidCaption = u"本题作废"_s;
     v.core.emptyCheckMessage = u"题还没做呢！"_s;
-    v.core.editedLabel = false;
-    v.core.kindCaption = false;
+    v.core.showEditedLabel = false;
+    v.core.captionFollowsKind = false;
     return v;
 }
 

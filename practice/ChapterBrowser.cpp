@@ -35,13 +35,11 @@ using PracticeSets::Set;
 namespace {
 
 // Columns of the grid.
-enum Column {
-    ColC1 = ChapterGridModel::C1,
-    ColC1_1 = ChapterGridModel::C1_1,
-    ColC2 = ChapterGridModel::C2,
-    ColC3 = ChapterGridModel::C3,
-    ColC6 = ChapterGridModel::C6,
-};
+constexpr int kCodeColumn = ChapterGridModel::Code;
+constexpr int kKeyColumn = ChapterGridModel::Key;
+constexpr int kNameColumn = ChapterGridModel::Name;
+constexpr int kFirstFigureColumn = ChapterGridModel::QuestionCount;
+constexpr int kLastFigureColumn = ChapterGridModel::Score;
 
 // Chapter names indented by level (subject, division, chapter, section), subjects in the bold
 // sans face of the captions (a bold serif face would be one more font file in memory for a few
@@ -55,8 +53,8 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        const int codeLength = index.siblingAtColumn(ColC1).data().toString().size();
-        if (index.column() == ColC2) {
+        const int codeLength = index.siblingAtColumn(kCodeColumn).data().toString().size();
+        if (index.column() == kNameColumn) {
             const int level = codeLength <= 1 ? 0 : codeLength <= 2 ? 1 : codeLength <= 4 ? 2 : 3;
             option->text = QString(level * 2, QChar(0x3000)) + option->text;
             if (codeLength <= 2)
@@ -94,35 +92,36 @@ ChapterBrowser::ChapterBrowser(QWidget *parent) : QDialog(parent)
         u"QLCDNumber { background: #10263B; color: #7CF29A; border: 1px solid #0A1A29;"
         u" border-radius: 3px; }"_s);
 
-    Cn1Table_kmmc = new ChapterGridModel(this);
-    Cn1Table_kmmc->setObjectName(u"Cn1Table_kmmc"_s);
+    m_chapterModel = new ChapterGridModel(this);
+    m_chapterModel->setObjectName(u"chapterModel"_s);
 
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(u"DBGrid1"_s);
-    DBGrid1->setAccessibleName(u"章节目录"_s);
-    DBGrid1->setModel(Cn1Table_kmmc);
-    DBGrid1->setItemDelegate(new ChapterDelegate(DBGrid1));
-    WindowChrome::setUpReadOnlyGrid(*DBGrid1);
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    m_chapterGrid = new QTableView(this);
+    m_chapterGrid->setObjectName(u"chapterGrid"_s);
+    m_chapterGrid->setAccessibleName(u"章节目录"_s);
+    m_chapterGrid->setModel(m_chapterModel);
+    m_chapterGrid->setItemDelegate(new ChapterDelegate(m_chapterGrid));
+    WindowChrome::setUpReadOnlyGrid(*m_chapterGrid);
+    connect(m_chapterGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { currentRowChanged(); });
-    connect(DBGrid1, &QTableView::doubleClicked, this,
+    connect(m_chapterGrid, &QTableView::doubleClicked, this,
             [this] { startPractice(0, true, u"练习新题"_s); });
 
-    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"练习新题"_s);
-    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"错题重做"_s);
-    SpeedButton3 = WindowParts::makeButton(this, u"SpeedButton3"_s, u"习题重温"_s);
-    SpeedButton5 = WindowParts::makeButton(this, u"SpeedButton5"_s, u"试题录入"_s);
-    SpeedButton4 = WindowParts::makeButton(this, u"SpeedButton4"_s, u"设置"_s);
-    SpeedButton6 = WindowParts::makeButton(this, u"SpeedButton6"_s, u"关闭"_s);
-    connect(SpeedButton1, &QPushButton::clicked, this,
-            [this] { startPractice(0, false, SpeedButton1->text()); });
-    connect(SpeedButton2, &QPushButton::clicked, this,
-            [this] { startPractice(1, false, SpeedButton2->text()); });
-    connect(SpeedButton3, &QPushButton::clicked, this,
-            [this] { startPractice(2, false, SpeedButton3->text()); });
-    connect(SpeedButton5, &QPushButton::clicked, this, &ChapterBrowser::SpeedButton5Click);
-    connect(SpeedButton4, &QPushButton::clicked, this, &ChapterBrowser::SpeedButton4Click);
-    connect(SpeedButton6, &QPushButton::clicked, this, &ChapterBrowser::SpeedButton6Click);
+    m_newQuestionsButton = WindowParts::makeButton(this, u"newQuestionsButton"_s, u"练习新题"_s);
+    m_wrongQuestionsButton =
+        WindowParts::makeButton(this, u"wrongQuestionsButton"_s, u"错题重做"_s);
+    m_doneQuestionsButton = WindowParts::makeButton(this, u"doneQuestionsButton"_s, u"习题重温"_s);
+    m_entryButton = WindowParts::makeButton(this, u"entryButton"_s, u"试题录入"_s);
+    m_settingsButton = WindowParts::makeButton(this, u"settingsButton"_s, u"设置"_s);
+    m_closeButton = WindowParts::makeButton(this, u"closeButton"_s, u"关闭"_s);
+    connect(m_newQuestionsButton, &QPushButton::clicked, this,
+            [this] { startPractice(0, false, m_newQuestionsButton->text()); });
+    connect(m_wrongQuestionsButton, &QPushButton::clicked, this,
+            [this] { startPractice(1, false, m_wrongQuestionsButton->text()); });
+    connect(m_doneQuestionsButton, &QPushButton::clicked, this,
+            [this] { startPractice(2, false, m_doneQuestionsButton->text()); });
+    connect(m_entryButton, &QPushButton::clicked, this, &ChapterBrowser::enterQuestions);
+    connect(m_settingsButton, &QPushButton::clicked, this, &ChapterBrowser::openSettings);
+    connect(m_closeButton, &QPushButton::clicked, this, &ChapterBrowser::closeBrowser);
 
     auto makeCaption = [this](const QString &name, const QString &text) {
         auto *l = new QLabel(text, this);
@@ -138,26 +137,28 @@ ChapterBrowser::ChapterBrowser(QWidget *parent) : QDialog(parent)
         n->display(0);
         return n;
     };
-    m_captions = {makeCaption(u"lbAll"_s, u"总习题数"_s), makeCaption(u"lbOk"_s, u"已做题道次"_s),
-                  makeCaption(u"lbErr"_s, u"做错题道次"_s), makeCaption(u"lbScore"_s, u"综合成绩"_s)};
-    epNum_all = makeNumber(u"epNum_all"_s, u"总习题数"_s);
-    epNum_ok = makeNumber(u"epNum_ok"_s, u"已做题道次"_s);
-    epNum_Err = makeNumber(u"epNum_Err"_s, u"做错题道次"_s);
-    Lb_fs = new QLabel(u"分数"_s, this);
-    Lb_fs->setObjectName(u"Lb_fs"_s);
-    Lb_fs->setAlignment(Qt::AlignCenter);
-    Lb_fs->setAccessibleName(u"综合成绩"_s);
-    m_hint = new QLabel(u"先选中具体章节，再选择练习方式；双击章节即练习新题。"_s, this);
-    m_hint->setObjectName(u"lbHint"_s);
-    m_hint->setWordWrap(true);
-    m_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_captions = {makeCaption(u"questionTotalCaption"_s, u"总习题数"_s),
+                  makeCaption(u"answerTotalCaption"_s, u"已做题道次"_s),
+                  makeCaption(u"wrongTotalCaption"_s, u"做错题道次"_s),
+                  makeCaption(u"scoreCaption"_s, u"综合成绩"_s)};
+    m_questionTotal = makeNumber(u"questionTotal"_s, u"总习题数"_s);
+    m_answerTotal = makeNumber(u"answerTotal"_s, u"已做题道次"_s);
+    m_wrongTotal = makeNumber(u"wrongTotal"_s, u"做错题道次"_s);
+    m_scoreLabel = new QLabel(u"分数"_s, this);
+    m_scoreLabel->setObjectName(u"scoreLabel"_s);
+    m_scoreLabel->setAlignment(Qt::AlignCenter);
+    m_scoreLabel->setAccessibleName(u"综合成绩"_s);
+    m_hintLabel = new QLabel(u"先选中具体章节，再选择练习方式；双击章节即练习新题。"_s, this);
+    m_hintLabel->setObjectName(u"hintLabel"_s);
+    m_hintLabel->setWordWrap(true);
+    m_hintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    setTabOrder(DBGrid1, SpeedButton1);
-    setTabOrder(SpeedButton1, SpeedButton2);
-    setTabOrder(SpeedButton2, SpeedButton3);
-    setTabOrder(SpeedButton3, SpeedButton5);
-    setTabOrder(SpeedButton5, SpeedButton4);
-    setTabOrder(SpeedButton4, SpeedButton6);
+    setTabOrder(m_chapterGrid, m_newQuestionsButton);
+    setTabOrder(m_newQuestionsButton, m_wrongQuestionsButton);
+    setTabOrder(m_wrongQuestionsButton, m_doneQuestionsButton);
+    setTabOrder(m_doneQuestionsButton, m_entryButton);
+    setTabOrder(m_entryButton, m_settingsButton);
+    setTabOrder(m_settingsButton, m_closeButton);
     applyLayout();
 }
 
@@ -167,10 +168,10 @@ void ChapterBrowser::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        loadChapters();
 }
 
-void ChapterBrowser::FormShow()
+void ChapterBrowser::loadChapters()
 {
     WaitCursor wait;
     applyLayout();
@@ -187,8 +188,8 @@ void ChapterBrowser::FormShow()
     if (m_rememberedCode.isEmpty() && m_startSubject > 0) {
         // The n-th subject row (a two-character code) in display order.
         int seen = 0;
-        for (int row = 0; row < Cn1Table_kmmc->rowCount(); ++row) {
-            const QString code = Cn1Table_kmmc->code(row);
+        for (int row = 0; row < m_chapterModel->rowCount(); ++row) {
+            const QString code = m_chapterModel->code(row);
             if (code.size() == 2 && ++seen == m_startSubject) {
                 moveToChapter(code);
                 break;
@@ -203,64 +204,64 @@ void ChapterBrowser::refreshGrid()
 {
     // Read again on every show: a practice run has changed the figures of its chapters.
     // The totals are summed while the grid is read.
-    Cn1Table_kmmc->reload(studyData->connection());
-    DBGrid1->setColumnHidden(ColC1, true);
-    DBGrid1->setColumnHidden(ColC1_1, true);
+    m_chapterModel->reload(studyData->connection());
+    m_chapterGrid->setColumnHidden(kCodeColumn, true);
+    m_chapterGrid->setColumnHidden(kKeyColumn, true);
     // The first column is wider on screens wider than 800.
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const bool narrowScreen = screen && screen->geometry().width() == 800;
     // Header captions sized to their columns (a style sheet rule: the window's sheet would
     // otherwise override a font set on the header).
-    DBGrid1->horizontalHeader()->setStyleSheet(
+    m_chapterGrid->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView { font-size: %1px; font-weight: bold; }")
             .arg(narrowScreen ? 11 : 13));
-    DBGrid1->setColumnWidth(ColC2, narrowScreen ? 308 : 370);
-    for (int c = ColC3; c <= ColC6; ++c)
-        DBGrid1->setColumnWidth(c, narrowScreen ? 50 : 65);
-    if (Cn1Table_kmmc->rowCount() > 0)
-        DBGrid1->setCurrentIndex(Cn1Table_kmmc->index(0, ColC2));
+    m_chapterGrid->setColumnWidth(kNameColumn, narrowScreen ? 308 : 370);
+    for (int c = kFirstFigureColumn; c <= kLastFigureColumn; ++c)
+        m_chapterGrid->setColumnWidth(c, narrowScreen ? 50 : 65);
+    if (m_chapterModel->rowCount() > 0)
+        m_chapterGrid->setCurrentIndex(m_chapterModel->index(0, kNameColumn));
 }
 
 void ChapterBrowser::showTotals()
 {
-    const PracticeSets::Totals &t = Cn1Table_kmmc->totals();
-    epNum_all->display(int(t.displayedQuestions()));
-    epNum_ok->display(int(qMin<qint64>(t.answers, 99999)));
-    epNum_Err->display(int(qMin<qint64>(t.wrong, 99999)));
+    const PracticeSets::Totals &t = m_chapterModel->totals();
+    m_questionTotal->display(int(t.displayedQuestions()));
+    m_answerTotal->display(int(qMin<qint64>(t.answers, 99999)));
+    m_wrongTotal->display(int(qMin<qint64>(t.wrong, 99999)));
     const QString score = t.scoreText();
     if (!score.isEmpty())
-        Lb_fs->setText(score);
+        m_scoreLabel->setText(score);
 }
 
 void ChapterBrowser::moveToChapter(const QString &code)
 {
     if (code.isEmpty())
         return;
-    const int row = Cn1Table_kmmc->rowOf(code);
+    const int row = m_chapterModel->rowOf(code);
     if (row >= 0) {
-        DBGrid1->setCurrentIndex(Cn1Table_kmmc->index(row, ColC2));
-        DBGrid1->scrollTo(DBGrid1->currentIndex(), QAbstractItemView::PositionAtCenter);
+        m_chapterGrid->setCurrentIndex(m_chapterModel->index(row, kNameColumn));
+        m_chapterGrid->scrollTo(m_chapterGrid->currentIndex(), QAbstractItemView::PositionAtCenter);
     }
 }
 
 QString ChapterBrowser::currentCode() const
 {
-    const QModelIndex current = DBGrid1->currentIndex();
+    const QModelIndex current = m_chapterGrid->currentIndex();
     if (!current.isValid())
         return {};
-    return current.siblingAtColumn(ColC1).data().toString();
+    return current.siblingAtColumn(kCodeColumn).data().toString();
 }
 
 void ChapterBrowser::currentRowChanged()
 {
-    const QModelIndex current = DBGrid1->currentIndex();
+    const QModelIndex current = m_chapterGrid->currentIndex();
     if (studyData && current.isValid())
-        studyData->setCurrentChapterKey(Cn1Table_kmmc->key(current.row()));
+        studyData->setCurrentChapterKey(m_chapterModel->key(current.row()));
 }
 
-void ChapterBrowser::startPractice(int set, bool byDoubleClick, const QString &caption)
+void ChapterBrowser::startPractice(int set, bool doubleClicked, const QString &caption)
 {
-    if (!DBGrid1->currentIndex().isValid())
+    if (!m_chapterGrid->currentIndex().isValid())
         return;
     const QString code = currentCode();
     m_rememberedCode = code;
@@ -269,16 +270,16 @@ void ChapterBrowser::startPractice(int set, bool byDoubleClick, const QString &c
         return;
     }
     const Set which = static_cast<Set>(set);
-    App::practiceQuery = PracticeSets::practiceQuery(which, code, byDoubleClick);
+    App::practiceQuery = PracticeSets::practiceQuery(which, code, doubleClicked);
 
     bool hidden = false;
     {
         WaitCursor wait;
-        std::unique_ptr<PracticeWindow> frm;
+        std::unique_ptr<PracticeWindow> practice;
         try {
-            frm = std::make_unique<PracticeWindow>(this);
-            frm->setWindowTitle(caption);
-            const bool ready = frm->PreparePracticeRun();
+            practice = std::make_unique<PracticeWindow>(this);
+            practice->setWindowTitle(caption);
+            const bool ready = practice->preparePracticeRun();
             wait.release();
             if (ready) {
                 // Hidden while the practice window runs. QDialog::hide() would also end this
@@ -289,7 +290,7 @@ void ChapterBrowser::startPractice(int set, bool byDoubleClick, const QString &c
                 // browser is drawn afresh at its size (with fresh figures in any case).
                 if (QBackingStore *store = backingStore())
                     store->resize(QSize(1, 1));
-                frm->exec();
+                practice->exec();
             } else {
                 showPrompt(u"提示"_s, PracticeSets::emptySetMessage(which), 1,
                            PracticeSets::emptySetIcon(which), u"NO"_s);
@@ -304,17 +305,17 @@ void ChapterBrowser::startPractice(int set, bool byDoubleClick, const QString &c
         show();
 }
 
-void ChapterBrowser::SpeedButton5Click()
+void ChapterBrowser::enterQuestions()
 {
-    if (Cn1Table_kmmc->rowCount() == 0 || !DBGrid1->currentIndex().isValid())
+    if (m_chapterModel->rowCount() == 0 || !m_chapterGrid->currentIndex().isValid())
         return;
     if (PracticeSets::isSubjectCode(currentCode())) {
         showMessageBox(this, u"提示"_s, u"请选择具体章节目录！"_s, QMessageBox::Information);
         return;
     }
-    const QModelIndex current = DBGrid1->currentIndex();
+    const QModelIndex current = m_chapterGrid->currentIndex();
     const QString code = currentCode();
-    const QString name = current.siblingAtColumn(ColC2).data().toString();
+    const QString name = current.siblingAtColumn(kNameColumn).data().toString();
     int saved = 0;
     bool failed = false;
     try {
@@ -330,20 +331,20 @@ void ChapterBrowser::SpeedButton5Click()
     }
     moveToChapter(code);
     PracticeSets::Totals shown;
-    shown.questions = epNum_all->intValue() + saved;
-    epNum_all->display(int(shown.displayedQuestions()));
+    shown.questions = m_questionTotal->intValue() + saved;
+    m_questionTotal->display(int(shown.displayedQuestions()));
     if (failed)
         showMessageBox(this, u"提示"_s, u"录入试题后出现异常!"_s, QMessageBox::Warning);
 }
 
-void ChapterBrowser::SpeedButton4Click()
+void ChapterBrowser::openSettings()
 {
     WindowLinks::openSoundSettings(this);
 }
 
-void ChapterBrowser::SpeedButton6Click()
+void ChapterBrowser::closeBrowser()
 {
-    Cn1Table_kmmc->clear();
+    m_chapterModel->clear();
     close();
 }
 
@@ -360,17 +361,18 @@ void ChapterBrowser::applyLayout()
     const int gridW = c ? 580 : 716;
     const int gridH = buttonTop - (c ? 12 : 16) - gridTop;
     m_gridRect = QRect(margin, gridTop, gridW, gridH);
-    DBGrid1->setGeometry(m_gridRect);
-    DBGrid1->setFont(Fonts::song(c ? 13 : 15));
-    DBGrid1->verticalHeader()->setDefaultSectionSize(c ? 22 : 26);
-    DBGrid1->horizontalHeader()->setFixedHeight(c ? 24 : 28);
+    m_chapterGrid->setGeometry(m_gridRect);
+    m_chapterGrid->setFont(Fonts::song(c ? 13 : 15));
+    m_chapterGrid->verticalHeader()->setDefaultSectionSize(c ? 22 : 26);
+    m_chapterGrid->horizontalHeader()->setFixedHeight(c ? 24 : 28);
 
     // Practice and entry buttons under the grid, settings and close under the panel.
     const QFont buttonFont = Fonts::sans(c ? 13 : 15, true);
     const int gap = c ? 10 : 14;
     const int wideW = (gridW - 3 * gap) / 4;
     int x = margin;
-    for (QPushButton *b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton5}) {
+    for (QPushButton *b :
+         {m_newQuestionsButton, m_wrongQuestionsButton, m_doneQuestionsButton, m_entryButton}) {
         b->setGeometry(x, buttonTop, wideW, buttonH);
         b->setFont(buttonFont);
         x += wideW + gap;
@@ -379,10 +381,10 @@ void ChapterBrowser::applyLayout()
     const int panelW = width() - margin - panelX;
     m_panelRect = QRect(panelX, gridTop, panelW, gridH);
     const int smallW = (panelW - gap) / 2;
-    SpeedButton4->setGeometry(panelX, buttonTop, smallW, buttonH);
-    SpeedButton6->setGeometry(panelX + panelW - smallW, buttonTop, smallW, buttonH);
-    SpeedButton4->setFont(buttonFont);
-    SpeedButton6->setFont(buttonFont);
+    m_settingsButton->setGeometry(panelX, buttonTop, smallW, buttonH);
+    m_closeButton->setGeometry(panelX + panelW - smallW, buttonTop, smallW, buttonH);
+    m_settingsButton->setFont(buttonFont);
+    m_closeButton->setFont(buttonFont);
 
     // The remarks panel: a caption and a figure for each total.
     const int inner = c ? 10 : 14;
@@ -390,17 +392,17 @@ void ChapterBrowser::applyLayout()
     const int numberH = c ? 34 : 42;
     const int block = captionH + numberH + (c ? 10 : 16);
     int y = gridTop + (c ? 38 : 46);
-    QList<QWidget *> values{epNum_all, epNum_ok, epNum_Err, Lb_fs};
+    QList<QWidget *> values{m_questionTotal, m_answerTotal, m_wrongTotal, m_scoreLabel};
     for (int i = 0; i < 4; ++i) {
         m_captions[i]->setGeometry(panelX + inner, y, panelW - 2 * inner, captionH);
         m_captions[i]->setFont(Fonts::sans(c ? 13 : 14, true));
         values[i]->setGeometry(panelX + inner, y + captionH, panelW - 2 * inner, numberH);
         y += block;
     }
-    Lb_fs->setFont(Fonts::sans(c ? 20 : 24, true));
-    m_hint->setFont(Fonts::sans(c ? 11 : 12));
-    m_hint->setGeometry(panelX + inner, y, panelW - 2 * inner, gridTop + gridH - y - inner);
-    m_hint->setVisible(m_hint->height() >= (c ? 40 : 48));
+    m_scoreLabel->setFont(Fonts::sans(c ? 20 : 24, true));
+    m_hintLabel->setFont(Fonts::sans(c ? 11 : 12));
+    m_hintLabel->setGeometry(panelX + inner, y, panelW - 2 * inner, gridTop + gridH - y - inner);
+    m_hintLabel->setVisible(m_hintLabel->height() >= (c ? 40 : 48));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

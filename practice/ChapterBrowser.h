@@ -31,7 +31,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void FormShow();
+    void loadChapters();
     void refreshGrid();
     void showTotals();
     void applyLayout();
@@ -39,25 +39,25 @@ private:
     QString currentCode() const;
     void currentRowChanged();
     // set: 0 new, 1 wrong, 2 done questions; caption: the starting control's caption.
-    void startPractice(int set, bool byDoubleClick, const QString &caption);
-    void SpeedButton5Click();
-    void SpeedButton4Click();
-    void SpeedButton6Click();
+    void startPractice(int set, bool doubleClicked, const QString &caption);
+    void enterQuestions();
+    void openSettings();
+    void closeBrowser();
 
-    ChapterGridModel *Cn1Table_kmmc = nullptr;
-    QTableView *DBGrid1 = nullptr;
-    QPushButton *SpeedButton1 = nullptr;
-    QPushButton *SpeedButton2 = nullptr;
-    QPushButton *SpeedButton3 = nullptr;
-    QPushButton *SpeedButton4 = nullptr;
-    QPushButton *SpeedButton5 = nullptr;
-    QPushButton *SpeedButton6 = nullptr;
-    QLCDNumber *epNum_all = nullptr;
-    QLCDNumber *epNum_ok = nullptr;
-    QLCDNumber *epNum_Err = nullptr;
-    QLabel *Lb_fs = nullptr;
+    ChapterGridModel *m_chapterModel = nullptr;
+    QTableView *m_chapterGrid = nullptr;
+    QPushButton *m_newQuestionsButton = nullptr;
+    QPushButton *m_wrongQuestionsButton = nullptr;
+    QPushButton *m_doneQuestionsButton = nullptr;
+    QPushButton *m_settingsButton = nullptr;
+    QPushButton *m_entryButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    QLCDNumber *m_questionTotal = nullptr;
+    QLCDNumber *m_answerTotal = nullptr;
+    QLCDNumber *m_wrongTotal = nullptr;
+    QLabel *m_scoreLabel = nullptr;
     QList<QLabel *> m_captions;    // captions of the totals in the remarks panel
-    QLabel *m_hint = nullptr;
+    QLabel *m_hintLabel = nullptr;
     QString m_rememberedCode;      // chapter last used to start practice
     int m_startSubject = 0;        // subject to open on until practice starts (0: first row)
     bool m_compact = false;

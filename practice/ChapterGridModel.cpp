@@ -87,15 +87,15 @@ void ChapterGridModel::reload(const QSqlDatabase &db)
             }
             const int row = m_rowCount++;
             // totalsQuery(): the lowest chapters only, so that each question counts once.
-            const Cell &code = cell(row, C1);
-            const bool lowest = code.kind == Cell::Text
-                                    ? characters(text(code)) == 6
-                                    : code.kind != Cell::Null &&
-                                          characters(cellValue(row, C1).toString()) == 6;
+            const Cell &code = cell(row, Code);
+            const bool lowest =
+                code.kind == Cell::Text
+                    ? characters(text(code)) == 6
+                    : code.kind != Cell::Null && characters(cellValue(row, Code).toString()) == 6;
             if (lowest) {
-                questions.add(cellValue(row, C3));
-                answers.add(cellValue(row, D1));
-                wrong.add(cellValue(row, D2));
+                questions.add(cellValue(row, QuestionCount));
+                answers.add(cellValue(row, AnswerCount));
+                wrong.add(cellValue(row, WrongCount));
             }
         }
         m_totals.questions = questions.value();
@@ -145,9 +145,9 @@ QVariant ChapterGridModel::cellValue(int row, int column) const
 int ChapterGridModel::rowOf(const QString &code) const
 {
     for (int row = 0; row < m_rowCount; ++row) {
-        const Cell &c = cell(row, C1);
+        const Cell &c = cell(row, Code);
         if (c.kind == Cell::Text ? text(c) == code
-                                 : c.kind != Cell::Null && cellValue(row, C1).toString() == code)
+                                 : c.kind != Cell::Null && cellValue(row, Code).toString() == code)
             return row;
     }
     return -1;
@@ -168,7 +168,7 @@ QVariant ChapterGridModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rowCount || index.column() >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole ||
-        (role == Qt::ToolTipRole && index.column() == C2))
+        (role == Qt::ToolTipRole && index.column() == Name))
         return cellValue(index.row(), index.column());
     return {};
 }
@@ -180,7 +180,7 @@ QVariant ChapterGridModel::headerData(int section, Qt::Orientation orientation, 
     static const QStringList captions{u"C1"_s,       u"C1_1"_s,     u"章节名称"_s, u"习题数目"_s,
                                       u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s};
     if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount &&
-        (role == Qt::DisplayRole || (role == Qt::EditRole && section >= C2)))
+        (role == Qt::DisplayRole || (role == Qt::EditRole && section >= Name)))
         return captions.at(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }

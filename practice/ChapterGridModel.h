@@ -14,8 +14,19 @@
 class ChapterGridModel : public QAbstractTableModel
 {
 public:
-    // The columns of gridQuery(), in its order.
-    enum Column { C1, C1_1, C2, C3, C4, D1, D2, C6, ColumnCount };
+    // The columns of gridQuery(), in its order, with the tab_kmmc columns they come from.
+    enum Column
+    {
+        Code,          // C1: chapter code, 1, 2, 4 or 6 characters by level
+        Key,           // C1_1: chapter key ("法律知识 第一章 第一节")
+        Name,          // C2: chapter name
+        QuestionCount, // C3: questions in the chapter
+        AnsweredCount, // C4: questions answered at least once
+        AnswerCount,   // D1: answers given
+        WrongCount,    // D2: wrong answers given
+        Score,         // C6: score text
+        ColumnCount
+    };
 
     explicit ChapterGridModel(QObject *parent = nullptr);
 
@@ -25,9 +36,9 @@ public:
     void clear();
     const PracticeSets::Totals &totals() const { return m_totals; }
 
-    // The chapter code (C1) and chapter key (C1_1) of a row.
-    QString code(int row) const { return cellValue(row, C1).toString(); }
-    QString key(int row) const { return cellValue(row, C1_1).toString(); }
+    // The chapter code and chapter key of a row.
+    QString code(int row) const { return cellValue(row, Code).toString(); }
+    QString key(int row) const { return cellValue(row, Key).toString(); }
     // The row of a chapter code, -1 when it is not listed.
     int rowOf(const QString &code) const;
 

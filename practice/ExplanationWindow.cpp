@@ -13,32 +13,32 @@ using namespace Qt::StringLiterals;
 
 ExplanationWindow::ExplanationWindow(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmJx"_s);
+    setObjectName(u"ExplanationWindow"_s);
     setWindowTitle(u"解析"_s);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(Fonts::song(14));
 
-    Re = new QTextBrowser(this);
-    Re->setObjectName(u"Re"_s);
-    Re->setReadOnly(true);
-    Re->setOpenLinks(false);
-    Re->setFont(Fonts::song(16));
-    Re->setAccessibleName(u"解析"_s);
+    m_explanationView = new QTextBrowser(this);
+    m_explanationView->setObjectName(u"explanationView"_s);
+    m_explanationView->setReadOnly(true);
+    m_explanationView->setOpenLinks(false);
+    m_explanationView->setFont(Fonts::song(16));
+    m_explanationView->setAccessibleName(u"解析"_s);
 
-    btnClose = new QPushButton(u"关闭"_s, this);
-    btnClose->setObjectName(u"btnClose"_s);
-    btnClose->setFont(Fonts::sans(14));
-    btnClose->setMinimumSize(96, 30);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    m_closeButton = new QPushButton(u"关闭"_s, this);
+    m_closeButton->setObjectName(u"closeButton"_s);
+    m_closeButton->setFont(Fonts::sans(14));
+    m_closeButton->setMinimumSize(96, 30);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btnClose);
+    buttons->addWidget(m_closeButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
-    layout->addWidget(Re, 1);
+    layout->addWidget(m_explanationView, 1);
     layout->addLayout(buttons);
     setFixedSize(560, 400);
 }
@@ -47,9 +47,9 @@ void ExplanationWindow::bind(const QVariant &richText)
 {
     // A value that cannot be shown leaves the viewer empty.
     try {
-        RichText::show(Re, richText);
+        RichText::show(m_explanationView, richText);
     } catch (...) {
-        Re->clear();
+        m_explanationView->clear();
     }
 }
 
@@ -59,6 +59,6 @@ void ExplanationWindow::showEvent(QShowEvent *event)
     // The caller sets the hourglass before creating the window.
     if (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    Re->setReadOnly(true);
-    btnClose->setFocus();
+    m_explanationView->setReadOnly(true);
+    m_closeButton->setFocus();
 }

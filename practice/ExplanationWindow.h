@@ -22,6 +22,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QTextBrowser *Re = nullptr;
-    QPushButton *btnClose = nullptr;
+    QTextBrowser *m_explanationView = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 NotesWindow::NotesWindow(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(u"FrmBj"_s);
+    setObjectName(u"NotesWindow"_s);
     setWindowTitle(u"笔记"_s);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -24,26 +24,26 @@ NotesWindow::NotesWindow(QWidget *parent) : QDialog(parent)
 
     // The input method is the one the system's input method framework has active: Qt passes
     // the editor's text input to it, so nothing is chosen here.
-    memo = new QPlainTextEdit(this);
-    memo->setObjectName(u"memo"_s);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setFont(Fonts::song(16));
-    memo->setAccessibleName(u"笔记"_s);
+    m_noteEdit = new QPlainTextEdit(this);
+    m_noteEdit->setObjectName(u"noteEdit"_s);
+    m_noteEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_noteEdit->setFont(Fonts::song(16));
+    m_noteEdit->setAccessibleName(u"笔记"_s);
 
-    btnClose = new QPushButton(u"关  闭"_s, this);
-    btnClose->setObjectName(u"btnClose"_s);
-    btnClose->setFont(Fonts::sans(14));
-    btnClose->setMinimumSize(96, 30);
-    btnClose->setAutoDefault(false);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    m_closeButton = new QPushButton(u"关  闭"_s, this);
+    m_closeButton->setObjectName(u"closeButton"_s);
+    m_closeButton->setFont(Fonts::sans(14));
+    m_closeButton->setMinimumSize(96, 30);
+    m_closeButton->setAutoDefault(false);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btnClose);
+    buttons->addWidget(m_closeButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
-    layout->addWidget(memo, 1);
+    layout->addWidget(m_noteEdit, 1);
     layout->addLayout(buttons);
     setFixedSize(480, 320);
 }
@@ -57,7 +57,7 @@ void NotesWindow::bind(const QString &mode, const QString &table, const QString 
     m_bound = false;
     m_saved = false;
     m_storedNote.clear();
-    memo->clear();
+    m_noteEdit->clear();
     if (!studyData || m_table.isEmpty())
         return;
     try {
@@ -67,7 +67,7 @@ void NotesWindow::bind(const QString &mode, const QString &table, const QString 
                                 {questionId});
         if (q.next()) {
             m_storedNote = q.value(0).toString();
-            memo->setPlainText(m_storedNote);
+            m_noteEdit->setPlainText(m_storedNote);
             m_bound = true;
         }
     } catch (const Db::DbError &e) {
@@ -75,7 +75,7 @@ void NotesWindow::bind(const QString &mode, const QString &table, const QString 
         showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取笔记！"_s),
                          QMessageBox::Critical);
     }
-    memo->setReadOnly(!m_bound);
+    m_noteEdit->setReadOnly(!m_bound);
 }
 
 void NotesWindow::done(int result)
@@ -90,7 +90,7 @@ void NotesWindow::saveNote()
         return;
     m_saved = true;
     // Saved as written: blanks kept, a cleared note stored as '' (never NULL).
-    QString note = memo->toPlainText();
+    QString note = m_noteEdit->toPlainText();
     if (note.isNull())
         note = u""_s;
     if (!m_bound) {

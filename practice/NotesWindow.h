@@ -25,8 +25,8 @@ protected:
 private:
     void saveNote();
 
-    QPlainTextEdit *memo = nullptr;
-    QPushButton *btnClose = nullptr;
+    QPlainTextEdit *m_noteEdit = nullptr;
+    QPushButton *m_closeButton = nullptr;
     QString m_mode;
     QString m_table;
     QString m_questionId;

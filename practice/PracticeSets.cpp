@@ -15,7 +15,7 @@ bool isSubjectCode(const QString &chapterCode)
     return chapterCode.size() == 1 || chapterCode.size() == 2;
 }
 
-QString practiceQuery(Set set, const QString &chapterCode, bool byDoubleClick)
+QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked)
 {
     // The pieces keep the wording of the original statements. The chapter test is a prefix LIKE:
     // it compares without case, as the column itself does, and SQLite answers it from the A10
@@ -28,7 +28,7 @@ QString practiceQuery(Set set, const QString &chapterCode, bool byDoubleClick)
         select = u"select a1 ,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,"
                  u"e4,f1,xx,csbs,ecount from tab_answ where (A10 LIKE "_s;
         conditions = u") and (E2 = '' or E2 is null) "_s + u" and (f1<>1) "_s;
-        order = byDoubleClick ? u" order by a13,a10,xx"_s : u" order by a13,a10,xx,a1"_s;
+        order = doubleClicked ? u" order by a13,a10,xx"_s : u" order by a13,a10,xx,a1"_s;
         break;
     case Set::Wrong:
         select = u"select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,"

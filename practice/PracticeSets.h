@@ -18,7 +18,7 @@ bool isSubjectCode(const QString &chapterCode);
 
 // The practice query of a set for a chapter: the chapter code is a prefix of the question's A10.
 // The grid's double-click starts the new set without the id as last sort key.
-QString practiceQuery(Set set, const QString &chapterCode, bool byDoubleClick = false);
+QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked = false);
 
 // The message and showPrompt icon reporting an empty set.
 QString emptySetMessage(Set set);

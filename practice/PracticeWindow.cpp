@@ -27,9 +27,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kPracticeStyle[] =
-    "QLabel#epLabel2 { color: #1F3A56; }"
-    "QLabel#LbClock { color: #21507E; font-weight: bold; }";
+const char kPracticeStyle[] = "QLabel#hintBoard { color: #1F3A56; }"
+                              "QLabel#clockLabel { color: #21507E; font-weight: bold; }";
 
 using WindowParts::BusyCursor;
 
@@ -49,70 +48,70 @@ PracticeWindow::PracticeWindow(const PracticeWindowVariant &variant, QWidget *pa
     m_core = new QuestionCore(this, variant.core);
     // The six state pictures; without them the window cannot show a question.
     if (!m_core->loadStatePictures())
-        EndForMissingResource();
+        endForMissingResource();
     m_background = WindowParts::backgroundPicture(u"pic/bg_window.bmp"_s);
 
-    m_title = new QLabel(this);
-    m_title->setObjectName(u"LbTitle"_s);
-    m_title->setStyleSheet(u"color: white; font-weight: bold;"_s);
-    connect(this, &QWidget::windowTitleChanged, m_title, &QLabel::setText);
+    m_titleLabel = new QLabel(this);
+    m_titleLabel->setObjectName(u"titleLabel"_s);
+    m_titleLabel->setStyleSheet(u"color: white; font-weight: bold;"_s);
+    connect(this, &QWidget::windowTitleChanged, m_titleLabel, &QLabel::setText);
 
-    epLabel2 = new QLabel(u"提示板"_s, this);
-    epLabel2->setObjectName(u"epLabel2"_s);
+    m_hintBoard = new QLabel(u"提示板"_s, this);
+    m_hintBoard->setObjectName(u"hintBoard"_s);
     m_clockLabel = new QLabel(this);
-    m_clockLabel->setObjectName(u"LbClock"_s);
+    m_clockLabel->setObjectName(u"clockLabel"_s);
     m_clockLabel->setAccessibleName(variant.clockCaption);
     m_clock = new RunClock(m_clockLabel, this);
-    m_animation = new ClockAnimation(this);
+    m_clockAnimation = new ClockAnimation(this);
 
-    epEfTrBtn1 = makeButton(u"epEfTrBtn1"_s, u"上一题"_s);
-    epEfTrBtn2 = makeButton(u"epEfTrBtn2"_s, u"下一题"_s);
-    epEfTrBtn3 = makeButton(u"epEfTrBtn3"_s, u"完成"_s);
-    epEfTrBtn6 = makeButton(u"epEfTrBtn6"_s, u"答案"_s);
-    if (variant.explanationButton)
-        epEfTrBtn4 = makeButton(u"epEfTrBtn4"_s, u"解析"_s);
-    epEfTrBtn5 = makeButton(u"epEfTrBtn5"_s, u"笔记"_s);
-    epEfTrBtn9 = makeButton(u"epEfTrBtn9"_s, u"考点"_s);
-    if (variant.editButton)
-        epEfTrBtn11 = makeButton(u"epEfTrBtn11"_s, u"修改本题"_s);
-    epEfTrBtn10 = makeButton(u"epEfTrBtn10"_s, u"题目作废"_s);
-    m_closeButton = makeButton(variant.closeName, u"关闭"_s);
-    epEfTrBtn8 = makeButton(u"epEfTrBtn8"_s, u"设置"_s);
-    m_desktopButton = makeButton(variant.desktopName, u"桌面"_s);
-    FlatSpeedButton1 = makeButton(u"FlatSpeedButton1"_s, u"<-上一组"_s);
-    FlatSpeedButton2 = makeButton(u"FlatSpeedButton2"_s, u"下一组->"_s);
+    m_previousButton = makeButton(u"previousButton"_s, u"上一题"_s);
+    m_nextButton = makeButton(u"nextButton"_s, u"下一题"_s);
+    m_finishButton = makeButton(u"finishButton"_s, u"完成"_s);
+    m_answerButton = makeButton(u"answerButton"_s, u"答案"_s);
+    if (variant.hasExplanationButton)
+        m_explanationButton = makeButton(u"explanationButton"_s, u"解析"_s);
+    m_notesButton = makeButton(u"notesButton"_s, u"笔记"_s);
+    m_pointsButton = makeButton(u"pointsButton"_s, u"考点"_s);
+    if (variant.hasEditButton)
+        m_editButton = makeButton(u"editButton"_s, u"修改本题"_s);
+    m_voidButton = makeButton(u"voidButton"_s, u"题目作废"_s);
+    m_closeButton = makeButton(u"closeButton"_s, u"关闭"_s);
+    m_settingsButton = makeButton(u"settingsButton"_s, u"设置"_s);
+    m_desktopButton = makeButton(u"desktopButton"_s, u"桌面"_s);
+    m_previousGroupButton = makeButton(u"previousGroupButton"_s, u"<-上一组"_s);
+    m_nextGroupButton = makeButton(u"nextGroupButton"_s, u"下一组->"_s);
 
     QuestionCoreButtons buttons;
-    buttons.previous = epEfTrBtn1;
-    buttons.next = epEfTrBtn2;
-    buttons.explanation = epEfTrBtn4;
-    buttons.points = epEfTrBtn9;
-    buttons.answer = epEfTrBtn6;
-    buttons.notes = epEfTrBtn5;
-    buttons.voidButton = epEfTrBtn10;
-    buttons.previousGroup = FlatSpeedButton1;
-    buttons.nextGroup = FlatSpeedButton2;
+    buttons.previous = m_previousButton;
+    buttons.next = m_nextButton;
+    buttons.explanation = m_explanationButton;
+    buttons.points = m_pointsButton;
+    buttons.answer = m_answerButton;
+    buttons.notes = m_notesButton;
+    buttons.voidButton = m_voidButton;
+    buttons.previousGroup = m_previousGroupButton;
+    buttons.nextGroup = m_nextGroupButton;
     m_core->setButtons(buttons);
-    for (QPushButton *b : {epEfTrBtn1, epEfTrBtn2, epEfTrBtn4, epEfTrBtn6, epEfTrBtn9,
-                           FlatSpeedButton1, FlatSpeedButton2}) {
+    for (QPushButton *b : {m_previousButton, m_nextButton, m_explanationButton, m_answerButton,
+                           m_pointsButton, m_previousGroupButton, m_nextGroupButton}) {
         if (b)
             b->setEnabled(false);
     }
 
-    connect(epEfTrBtn1, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
-    connect(epEfTrBtn2, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
-    connect(epEfTrBtn3, &QPushButton::clicked, m_core, &QuestionCore::checkAnswer);
-    connect(epEfTrBtn6, &QPushButton::clicked, m_core, &QuestionCore::ToggleAnswerPanel);
-    connect(epEfTrBtn10, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
-    connect(FlatSpeedButton1, &QPushButton::clicked, m_core, &QuestionCore::previousGroup);
-    connect(FlatSpeedButton2, &QPushButton::clicked, m_core, &QuestionCore::nextGroup);
-    if (epEfTrBtn4)
-        connect(epEfTrBtn4, &QPushButton::clicked, this, &PracticeWindow::epEfTrBtn4Click);
-    connect(epEfTrBtn5, &QPushButton::clicked, this, &PracticeWindow::epEfTrBtn5Click);
-    connect(epEfTrBtn9, &QPushButton::clicked, this, &PracticeWindow::epEfTrBtn9Click);
-    if (epEfTrBtn11)
-        connect(epEfTrBtn11, &QPushButton::clicked, this, &PracticeWindow::epEfTrBtn11Click);
-    connect(epEfTrBtn8, &QPushButton::clicked, this, &PracticeWindow::epEfTrBtn8Click);
+    connect(m_previousButton, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
+    connect(m_nextButton, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
+    connect(m_finishButton, &QPushButton::clicked, m_core, &QuestionCore::checkAnswer);
+    connect(m_answerButton, &QPushButton::clicked, m_core, &QuestionCore::toggleAnswerPanel);
+    connect(m_voidButton, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
+    connect(m_previousGroupButton, &QPushButton::clicked, m_core, &QuestionCore::previousGroup);
+    connect(m_nextGroupButton, &QPushButton::clicked, m_core, &QuestionCore::nextGroup);
+    if (m_explanationButton)
+        connect(m_explanationButton, &QPushButton::clicked, this, &PracticeWindow::showExplanation);
+    connect(m_notesButton, &QPushButton::clicked, this, &PracticeWindow::openNotes);
+    connect(m_pointsButton, &QPushButton::clicked, this, &PracticeWindow::showRelatedPoints);
+    if (m_editButton)
+        connect(m_editButton, &QPushButton::clicked, this, &PracticeWindow::editQuestion);
+    connect(m_settingsButton, &QPushButton::clicked, this, &PracticeWindow::openSettings);
     connect(m_desktopButton, &QPushButton::clicked, this, &PracticeWindow::showDesktop);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 
@@ -126,13 +125,13 @@ QPushButton *PracticeWindow::makeButton(const QString &name, const QString &capt
     return WindowParts::makeButton(this, name, caption);
 }
 
-bool PracticeWindow::PreparePracticeRun()
+bool PracticeWindow::preparePracticeRun()
 {
     switch (m_core->prepareRun(App::practiceQuery)) {
     case QuestionCore::EmptySet:
         return false;
     case QuestionCore::MissingPicture:
-        EndForMissingResource();
+        endForMissingResource();
     case QuestionCore::Prepared:
         break;
     }
@@ -160,24 +159,24 @@ void PracticeWindow::applyLayout(bool compact)
         b->setFixedHeight(buttonHeight);
         b->setMinimumWidth(compact ? 64 : 76);
     }
-    m_title->setFont(Fonts::sans(compact ? 14 : 16, true));
-    m_title->setFixedHeight(titleHeight);
-    epLabel2->setFont(Fonts::sans(compact ? 13 : 14));
+    m_titleLabel->setFont(Fonts::sans(compact ? 14 : 16, true));
+    m_titleLabel->setFixedHeight(titleHeight);
+    m_hintBoard->setFont(Fonts::sans(compact ? 13 : 14));
     m_clockLabel->setFont(Fonts::sans(compact ? 18 : 22, true));
-    m_animation->setFixedSize(compact ? 24 : 30, compact ? 24 : 30);
+    m_clockAnimation->setFixedSize(compact ? 24 : 30, compact ? 24 : 30);
 
     auto board = [this, compact](const QString &caption, QLayout *content) {
         return WindowParts::makeBoard(this, caption, content, compact);
     };
 
-    QHBoxLayout *columns = WindowParts::titledColumns(this, m_title, margin, spacing);
+    QHBoxLayout *columns = WindowParts::titledColumns(this, m_titleLabel, margin, spacing);
 
     // Left: hint board, question labels, body with the gauge, answer pages, commands.
     auto *left = new QVBoxLayout;
     left->setSpacing(spacing);
     auto *hint = new QHBoxLayout;
     hint->setContentsMargins(0, 0, 0, 0);
-    hint->addWidget(epLabel2, 1);
+    hint->addWidget(m_hintBoard, 1);
     left->addWidget(board(QString(), hint));
 
     auto *labels = new QHBoxLayout;
@@ -199,22 +198,23 @@ void PracticeWindow::applyLayout(bool compact)
 
     auto *answers = new QHBoxLayout;
     answers->setSpacing(compact ? 6 : 10);
-    answers->addWidget(epEfTrBtn1);
+    answers->addWidget(m_previousButton);
     answers->addWidget(m_core->pages(), 1);
-    answers->addWidget(epEfTrBtn2);
+    answers->addWidget(m_nextButton);
     left->addWidget(board(QString(), answers));
 
     auto *commands1 = new QHBoxLayout;
     commands1->setSpacing(spacing);
     commands1->addStretch();
-    for (QPushButton *b : {epEfTrBtn3, epEfTrBtn6, epEfTrBtn4, epEfTrBtn5, epEfTrBtn9}) {
+    for (QPushButton *b :
+         {m_finishButton, m_answerButton, m_explanationButton, m_notesButton, m_pointsButton}) {
         if (b)
             commands1->addWidget(b);
     }
     auto *commands2 = new QHBoxLayout;
     commands2->setSpacing(spacing);
     commands2->addStretch();
-    for (QPushButton *b : {epEfTrBtn11, epEfTrBtn10, m_closeButton}) {
+    for (QPushButton *b : {m_editButton, m_voidButton, m_closeButton}) {
         if (b)
             commands2->addWidget(b);
     }
@@ -227,12 +227,12 @@ void PracticeWindow::applyLayout(bool compact)
     right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(spacing);
     auto *top = new QHBoxLayout;
-    top->addWidget(epEfTrBtn8);
+    top->addWidget(m_settingsButton);
     top->addWidget(m_desktopButton);
     right->addLayout(top);
 
     auto *clock = new QHBoxLayout;
-    clock->addWidget(m_animation);
+    clock->addWidget(m_clockAnimation);
     clock->addWidget(m_clockLabel, 1, Qt::AlignCenter);
     right->addWidget(board(m_variant.clockCaption, clock));
 
@@ -250,14 +250,14 @@ void PracticeWindow::applyLayout(bool compact)
     numbers->addLayout(numberRow);
     numbers->addWidget(m_core->groupLabels());
     auto *groupButtons = new QHBoxLayout;
-    groupButtons->addWidget(FlatSpeedButton1);
-    groupButtons->addWidget(FlatSpeedButton2);
+    groupButtons->addWidget(m_previousGroupButton);
+    groupButtons->addWidget(m_nextGroupButton);
     numbers->addLayout(groupButtons);
     right->addWidget(board(u"题目指示板"_s, numbers));
     right->addStretch();
 
     auto *rightBox = new QWidget(this);
-    rightBox->setObjectName(u"RightColumn"_s);
+    rightBox->setObjectName(u"rightColumn"_s);
     rightBox->setFixedWidth(rightWidth);
     rightBox->setLayout(right);
     columns->addWidget(rightBox);
@@ -270,18 +270,19 @@ void PracticeWindow::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     WindowParts::centre(this);
-    FormShow();
+    startRun();
 }
 
-void PracticeWindow::FormShow()
+void PracticeWindow::startRun()
 {
     BusyCursor busy;
     if (m_variant.hintFromChapterKey)
-        epLabel2->setText(App::currentChapterKey.isEmpty() ? u"提示板"_s : App::currentChapterKey);
+        m_hintBoard->setText(App::currentChapterKey.isEmpty() ? u"提示板"_s
+                                                              : App::currentChapterKey);
     m_core->startShowing();
     m_clock->start();
-    m_animation->start();
-    epEfTrBtn9->setEnabled(false);
+    m_clockAnimation->start();
+    m_pointsButton->setEnabled(false);
 }
 
 void PracticeWindow::keyPressEvent(QKeyEvent *event)
@@ -293,23 +294,23 @@ void PracticeWindow::keyPressEvent(QKeyEvent *event)
 
 void PracticeWindow::paintEvent(QPaintEvent *)
 {
-    WindowParts::paintChrome(this, m_background, m_title->height());
+    WindowParts::paintChrome(this, m_background, m_titleLabel->height());
 }
 
 void PracticeWindow::done(int result)
 {
     if (!m_closed && m_shown) {
         m_closed = true;
-        FormClose();
+        finishRun();
     }
     QDialog::done(result);
 }
 
-void PracticeWindow::FormClose()
+void PracticeWindow::finishRun()
 {
     BusyCursor busy;
     const QString elapsed = m_clock->stop();
-    m_animation->stop();
+    m_clockAnimation->stop();
     m_core->stopGauge();
     // The answer on screen and the study time are one unit of work.
     m_core->guarded([this, &elapsed] {
@@ -321,29 +322,29 @@ void PracticeWindow::FormClose()
     m_core->questionSet().close();
 }
 
-void PracticeWindow::epEfTrBtn4Click()
+void PracticeWindow::showExplanation()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ExplanationWindow jx(this);
-    jx.bind(m_core->explanation());
-    jx.exec();
+    ExplanationWindow explanation(this);
+    explanation.bind(m_core->explanation());
+    explanation.exec();
     // The explanation window restores the cursor when it shows; restore it if it never did.
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
 }
 
-void PracticeWindow::epEfTrBtn5Click()
+void PracticeWindow::openNotes()
 {
     QuestionRow *row = m_core->currentRow();
     if (!row)
         return;
-    NotesWindow bj(this);
-    bj.bind(u"lx"_s, m_core->options().table, row->id());
-    bj.exec();
+    NotesWindow notes(this);
+    notes.bind(u"lx"_s, m_core->options().table, row->id());
+    notes.exec();
     m_core->refreshNote(App::notePresentFlag);
 }
 
-void PracticeWindow::epEfTrBtn9Click()
+void PracticeWindow::showRelatedPoints()
 {
     QuestionRow *row = m_core->currentRow();
     if (!row)
@@ -356,7 +357,7 @@ void PracticeWindow::epEfTrBtn9Click()
         show();
 }
 
-void PracticeWindow::epEfTrBtn11Click()
+void PracticeWindow::editQuestion()
 {
     m_core->stopGauge();
     QuestionRow *row = m_core->currentRow();
@@ -373,7 +374,7 @@ void PracticeWindow::epEfTrBtn11Click()
         m_core->resumeGauge();
 }
 
-void PracticeWindow::epEfTrBtn8Click()
+void PracticeWindow::openSettings()
 {
     WindowLinks::openSoundSettings(this);
     // A running gauge takes up the answer time now in force for its kind.
@@ -382,7 +383,7 @@ void PracticeWindow::epEfTrBtn8Click()
 
 void PracticeWindow::setHintBoard(const QString &text)
 {
-    epLabel2->setText(text);
+    m_hintBoard->setText(text);
 }
 
 void PracticeWindow::showDesktop()

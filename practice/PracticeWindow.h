@@ -18,16 +18,13 @@ class RunClock;
 // What a window built on the practice window does differently from chapter practice.
 struct PracticeWindowVariant
 {
-    QString objectName = QStringLiteral("FrmLxxt");
+    QString objectName = QStringLiteral("PracticeWindow");
     QSize normalSize{923, 585};
     QSize compactSize{780, 490}; // display mode "800"
     QString clockCaption = QStringLiteral("时钟");
-    // "解析" (epEfTrBtn4) and "修改本题" (epEfTrBtn11) are offered.
-    bool explanationButton = true;
-    bool editButton = true;
-    // Names of the "关闭" and "桌面" buttons.
-    QString closeName = QStringLiteral("epEfTrBtn99");
-    QString desktopName = QStringLiteral("epEfTrBtn7");
+    // "解析" and "修改本题" are offered.
+    bool hasExplanationButton = true;
+    bool hasEditButton = true;
     // On showing, the hint board shows the current chapter key; otherwise it keeps the text
     // the opener gave it.
     bool hintFromChapterKey = true;
@@ -42,12 +39,12 @@ public:
     explicit PracticeWindow(QWidget *parent = nullptr);
     ~PracticeWindow() override;
 
-    // The hint board (epLabel2).
+    // The text of the hint board above the question.
     void setHintBoard(const QString &text);
 
     // Clears every run answer, opens App::practiceQuery as the question set and builds the kind
     // buttons; false when the set is empty. Throws Db::DbError when the database fails.
-    bool PreparePracticeRun();
+    bool preparePracticeRun();
 
     QuestionCore *core() const { return m_core; }
 
@@ -60,38 +57,40 @@ protected:
     void done(int result) override;
 
 private:
-    void FormShow();
+    // The first showing: the hint board, the first question, the clock.
+    void startRun();
     void applyLayout(bool compact);
-    void FormClose();
+    // Closing: the answer on screen and the study time are recorded.
+    void finishRun();
     QPushButton *makeButton(const QString &name, const QString &caption);
 
-    void epEfTrBtn4Click();  // 解析
-    void epEfTrBtn5Click();  // 笔记
-    void epEfTrBtn9Click();  // 考点
-    void epEfTrBtn11Click(); // 修改本题
-    void epEfTrBtn8Click();  // 设置
-    void showDesktop();      // 桌面
+    void showExplanation();   // 解析
+    void openNotes();         // 笔记
+    void showRelatedPoints(); // 考点
+    void editQuestion();      // 修改本题
+    void openSettings();      // 设置
+    void showDesktop();       // 桌面
 
     QuestionCore *m_core = nullptr;
     RunClock *m_clock = nullptr;
-    ClockAnimation *m_animation = nullptr;
-    QLabel *m_title = nullptr;
-    QLabel *epLabel2 = nullptr;
+    ClockAnimation *m_clockAnimation = nullptr;
+    QLabel *m_titleLabel = nullptr;
+    QLabel *m_hintBoard = nullptr;
     QLabel *m_clockLabel = nullptr;
-    QPushButton *epEfTrBtn1 = nullptr;
-    QPushButton *epEfTrBtn2 = nullptr;
-    QPushButton *epEfTrBtn3 = nullptr;
-    QPushButton *epEfTrBtn4 = nullptr;
-    QPushButton *epEfTrBtn5 = nullptr;
-    QPushButton *epEfTrBtn6 = nullptr;
-    QPushButton *epEfTrBtn8 = nullptr;
-    QPushButton *epEfTrBtn9 = nullptr;
-    QPushButton *epEfTrBtn10 = nullptr;
-    QPushButton *epEfTrBtn11 = nullptr;
+    QPushButton *m_previousButton = nullptr;
+    QPushButton *m_nextButton = nullptr;
+    QPushButton *m_finishButton = nullptr;
+    QPushButton *m_explanationButton = nullptr;
+    QPushButton *m_notesButton = nullptr;
+    QPushButton *m_answerButton = nullptr;
+    QPushButton *m_settingsButton = nullptr;
+    QPushButton *m_pointsButton = nullptr;
+    QPushButton *m_voidButton = nullptr;
+    QPushButton *m_editButton = nullptr;
     QPushButton *m_closeButton = nullptr;   // 关闭
     QPushButton *m_desktopButton = nullptr; // 桌面
-    QPushButton *FlatSpeedButton1 = nullptr;
-    QPushButton *FlatSpeedButton2 = nullptr;
+    QPushButton *m_previousGroupButton = nullptr;
+    QPushButton *m_nextGroupButton = nullptr;
     PracticeWindowVariant m_variant;
     QImage m_background;
     bool m_compact = false;

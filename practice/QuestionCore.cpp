@@ -40,7 +40,7 @@ QLabel *valueLabel(const QString &name)
 
 } // namespace
 
-void EndForMissingResource()
+void endForMissingResource()
 {
     showPrompt(u"错误"_s, u"无法提取资源文件！"_s, 1, 2, u"NO"_s);
     std::exit(EXIT_FAILURE);
@@ -51,11 +51,11 @@ QuestionCore::QuestionCore(QWidget *window, const QuestionCoreOptions &options)
 {
     m_body = new QuestionBody(window);
     m_pages = new AnswerPages(window);
-    m_gauge = new AnswerGauge(window);
-    m_gauge->setObjectName(u"epIndiGauge1"_s);
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(u"Timer1"_s);
-    connect(m_timer, &QTimer::timeout, this, &QuestionCore::gaugeTick);
+    m_answerGauge = new AnswerGauge(window);
+    m_answerGauge->setObjectName(u"answerGauge"_s);
+    m_answerTimer = new QTimer(this);
+    m_answerTimer->setObjectName(u"answerTimer"_s);
+    connect(m_answerTimer, &QTimer::timeout, this, &QuestionCore::gaugeTick);
     // A time-out held back by a prompt comes once that prompt is answered and its caller went on.
     connect(PromptGate::instance(), &PromptGate::allClosed, this, [this] {
         if (m_timeOutPending)
@@ -66,7 +66,7 @@ QuestionCore::QuestionCore(QWidget *window, const QuestionCoreOptions &options)
     buildLabels();
 
     m_kindPanel = new QWidget(window);
-    m_kindPanel->setObjectName(u"fcBG_tx"_s);
+    m_kindPanel->setObjectName(u"kindPanel"_s);
     m_kindPanel->setAccessibleName(u"题型指示板"_s);
     auto *kindGrid = new QGridLayout(m_kindPanel);
     kindGrid->setContentsMargins(0, 0, 0, 0);
@@ -80,7 +80,7 @@ QuestionCore::~QuestionCore() = default;
 void QuestionCore::buildNumberPanel()
 {
     m_numberPanel = new QWidget(m_window);
-    m_numberPanel->setObjectName(u"fcBG_th"_s);
+    m_numberPanel->setObjectName(u"numberPanel"_s);
     m_numberPanel->setAccessibleName(u"题目指示板"_s);
     auto *grid = new QGridLayout(m_numberPanel);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -92,7 +92,7 @@ void QuestionCore::buildNumberPanel()
     const int rows = qMax(1, m_options.slotRows);
     for (int i = 0; i < m_options.slotCount; ++i) {
         auto *b = new NumberButton(QString::number(i + 1), m_numberPanel);
-        b->setObjectName(u"fcBG_th_"_s + QString::number(i + 1));
+        b->setObjectName(u"numberButton"_s + QString::number(i + 1));
         b->setEnabled(false);
         // Columns of `rows` buttons, filled column by column.
         grid->addWidget(b, i % rows, i / rows);
@@ -107,35 +107,35 @@ void QuestionCore::buildNumberPanel()
 
 void QuestionCore::buildLabels()
 {
-    m_label12 = valueLabel(u"Label12"_s);
-    m_label15 = valueLabel(u"Label15"_s);
+    m_questionNumberLabel = valueLabel(u"questionNumberLabel"_s);
+    m_occurrenceLabel = valueLabel(u"occurrenceLabel"_s);
     m_questionLabels = new QWidget(m_window);
-    m_questionLabels->setObjectName(u"QuestionLabels"_s);
+    m_questionLabels->setObjectName(u"questionLabels"_s);
     auto *q = new QHBoxLayout(m_questionLabels);
     q->setContentsMargins(0, 0, 0, 0);
     q->setSpacing(2);
     q->addWidget(fixedLabel(u"第"_s));
-    q->addWidget(m_label12);
+    q->addWidget(m_questionNumberLabel);
     q->addWidget(fixedLabel(u"题"_s));
-    for (QLabel *l : {fixedLabel(u"（第"_s), m_label15, fixedLabel(u"次出现）"_s)}) {
+    for (QLabel *l : {fixedLabel(u"（第"_s), m_occurrenceLabel, fixedLabel(u"次出现）"_s)}) {
         q->addWidget(l);
-        l->setVisible(m_options.occurrenceLabel);
+        l->setVisible(m_options.showOccurrence);
     }
 
-    m_label21 = new QLabel(m_window);
-    m_label21->setObjectName(u"Label21"_s);
-    m_label21->setStyleSheet(u"color: #C63A30; font-weight: bold;"_s);
-    if (m_options.editedLabel) {
-        m_label24 = new QLabel(m_window);
-        m_label24->setObjectName(u"Label24"_s);
-        m_label24->setStyleSheet(u"color: #21507E;"_s);
+    m_statusLabel = new QLabel(m_window);
+    m_statusLabel->setObjectName(u"statusLabel"_s);
+    m_statusLabel->setStyleSheet(u"color: #C63A30; font-weight: bold;"_s);
+    if (m_options.showEditedLabel) {
+        m_editedLabel = new QLabel(m_window);
+        m_editedLabel->setObjectName(u"editedLabel"_s);
+        m_editedLabel->setStyleSheet(u"color: #21507E;"_s);
     }
 
-    m_lbZs = valueLabel(u"Lb_zs"_s);
-    m_lbTs = valueLabel(u"Lb_ts"_s);
-    m_lbZb = valueLabel(u"Lb_zb"_s);
+    m_groupCountLabel = valueLabel(u"groupCountLabel"_s);
+    m_questionCountLabel = valueLabel(u"questionCountLabel"_s);
+    m_groupNumberLabel = valueLabel(u"groupNumberLabel"_s);
     m_groupLabels = new QWidget(m_window);
-    m_groupLabels->setObjectName(u"GroupLabels"_s);
+    m_groupLabels->setObjectName(u"groupLabels"_s);
     auto *lines = new QVBoxLayout(m_groupLabels);
     lines->setContentsMargins(0, 0, 0, 0);
     lines->setSpacing(2);
@@ -143,16 +143,16 @@ void QuestionCore::buildLabels()
     total->setSpacing(2);
     total->addStretch();
     total->addWidget(fixedLabel(u"共"_s));
-    total->addWidget(m_lbZs);
+    total->addWidget(m_groupCountLabel);
     total->addWidget(fixedLabel(u"组"_s));
-    total->addWidget(m_lbTs);
+    total->addWidget(m_questionCountLabel);
     total->addWidget(fixedLabel(u"道题"_s));
     total->addStretch();
     auto *current = new QHBoxLayout;
     current->setSpacing(2);
     current->addStretch();
     current->addWidget(fixedLabel(u"第"_s));
-    current->addWidget(m_lbZb);
+    current->addWidget(m_groupNumberLabel);
     current->addWidget(fixedLabel(u"组"_s));
     current->addStretch();
     lines->addLayout(total);
@@ -189,10 +189,10 @@ void QuestionCore::setCompact(bool compact)
         for (QLabel *l : w->findChildren<QLabel *>())
             l->setFont(small);
     }
-    m_label21->setFont(Fonts::sans(compact ? 13 : 14, true));
-    if (m_label24)
-        m_label24->setFont(Fonts::sans(compact ? 13 : 14));
-    m_gauge->setFixedWidth(compact ? 12 : 16);
+    m_statusLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
+    if (m_editedLabel)
+        m_editedLabel->setFont(Fonts::sans(compact ? 13 : 14));
+    m_answerGauge->setFixedWidth(compact ? 12 : 16);
 }
 
 QuestionCore::PrepareResult QuestionCore::prepareRun(const QString &practiceQuery)
@@ -219,7 +219,7 @@ QuestionCore::PrepareResult QuestionCore::prepareRun(const QString &practiceQuer
     auto *grid = static_cast<QGridLayout *>(m_kindPanel->layout());
     for (int i = 0; i < kinds.size(); ++i) {
         auto *b = new KindButton(kinds.at(i).second, kinds.at(i).first, m_kindPanel);
-        b->setObjectName(u"fcBG_tx_"_s + QString::number(kinds.at(i).first));
+        b->setObjectName(u"kindButton"_s + QString::number(kinds.at(i).first));
         b->setPictures(m_kindUp, m_kindDown);
         b->setFixedSize(m_compact ? QSize(84, 24) : QSize(96, 28));
         b->setEnabled(m_set.countOfKind(kinds.at(i).first) > 0);
@@ -247,7 +247,7 @@ void QuestionCore::setReview(bool review)
 
 void QuestionCore::startShowing()
 {
-    m_gauge->setValue(0);
+    m_answerGauge->setValue(0);
     loadContentRow(m_firstId);
     m_body->showSingle(QVariant());
     m_body->closeAnswerPanel(false);
@@ -264,14 +264,14 @@ void QuestionCore::selectKind(int kind)
             pressed = b;
     }
     if (m_current > 0) {
-        guarded([this] { JudgeAndRecord(m_current, currentPage(), Silent); });
+        guarded([this] { judgeAndRecord(m_current, currentPage(), Silent); });
         m_current = 0;
     }
-    if (m_options.kindCaption) {
+    if (m_options.captionFollowsKind) {
         m_pages->setSubjectiveCaption(kind != 0 && pressed ? Answer::kindCaption(pressed->text())
                                                            : u"主\n观"_s);
     }
-    ApplyQuestionFilter(kind);
+    applyKindFilter(kind);
     if (m_set.count() == 0) {
         // A kind without questions cannot stay selected.
         if (pressed)
@@ -290,41 +290,41 @@ void QuestionCore::selectKind(int kind)
     if (pressed)
         pressed->setChecked(true);
     if (m_options.paper)
-        SetUpSlotButtons(m_set.count(), m_review);
+        setUpSlotButtons(m_set.count(), m_review);
     else
-        FillQuestionGroup(1, m_set.count());
+        fillQuestionGroup(1, m_set.count());
 }
 
-void QuestionCore::SetUpSlotButtons(int count, bool review)
+void QuestionCore::setUpSlotButtons(int count, bool review)
 {
     if (review != m_review)
         setReview(review);
-    FillQuestionGroup(1, count);
+    fillQuestionGroup(1, count);
 }
 
-void QuestionCore::RecordAnswer(int number, int page, bool final)
+void QuestionCore::recordAnswer(int number, int page, bool final)
 {
-    JudgeAndRecord(number, page, final ? Silent : Leave);
+    judgeAndRecord(number, page, final ? Silent : Leave);
 }
 
-void QuestionCore::ShowAnswerState(int page, bool review)
+void QuestionCore::showAnswerState(int page, bool review)
 {
     if (review != m_review)
         setReview(review);
-    ShowQuestionState(page);
+    showQuestionState(page);
 }
 
-void QuestionCore::ApplyQuestionFilter(int kind)
+void QuestionCore::applyKindFilter(int kind)
 {
     m_set.setKindFilter(kind);
 }
 
-void QuestionCore::FillQuestionGroup(int mode, int count, int select)
+void QuestionCore::fillQuestionGroup(int mode, int count, int select)
 {
     if (mode == 1) {
         m_groups.first(count);
-        m_lbZs->setText(QString::number(m_groups.groups));
-        m_lbTs->setText(QString::number(count));
+        m_groupCountLabel->setText(QString::number(m_groups.groups));
+        m_questionCountLabel->setText(QString::number(count));
         setButtonEnabled(m_buttons.previousGroup, false);
         setButtonEnabled(m_buttons.nextGroup, m_groups.groups > 1);
     } else if (mode == 2) {
@@ -332,7 +332,7 @@ void QuestionCore::FillQuestionGroup(int mode, int count, int select)
     } else if (mode == 3) {
         m_groups.next();
     }
-    m_lbZb->setText(QString::number(m_groups.current));
+    m_groupNumberLabel->setText(QString::number(m_groups.current));
     for (int i = 0; i < m_numbers.size(); ++i) {
         NumberButton *b = m_numbers.at(i);
         const int record = m_groups.recordAt(i);
@@ -356,8 +356,8 @@ void QuestionCore::selectQuestion(int record)
 {
     if (record <= 0 || record > m_set.count())
         return;
-    if (m_label24)
-        m_label24->clear();
+    if (m_editedLabel)
+        m_editedLabel->clear();
     if (m_body->answerPanelOpen() || m_body->answerPanelWidth() > 0) {
         m_body->closeAnswerPanel(false);
         if (m_buttons.answer)
@@ -365,38 +365,39 @@ void QuestionCore::selectQuestion(int record)
     }
     setButtonEnabled(m_buttons.previous, record > 1);
     setButtonEnabled(m_buttons.next, record < m_set.count());
-    SwitchQuestion(m_current, record);
+    switchQuestion(m_current, record);
 }
 
-void QuestionCore::SwitchQuestion(int from, int to)
+void QuestionCore::switchQuestion(int from, int to)
 {
     if (from > 0 && !m_review) {
         guarded([this, from] {
             if (m_options.paper)
-                RecordAnswer(from, currentPage(), false);
+                recordAnswer(from, currentPage(), false);
             else
-                JudgeAndRecord(from, currentPage(), Leave);
+                judgeAndRecord(from, currentPage(), Leave);
         });
     }
     m_current = to;
     const QuestionRow &row = m_set.row(to);
     loadContentRow(row.id());
-    m_label12->setText(QString::number(to - m_groups.start + 1));
-    m_label15->setText(QString::number(row.progress.count >= 1 ? row.progress.count + 1 : 1));
+    m_questionNumberLabel->setText(QString::number(to - m_groups.start + 1));
+    m_occurrenceLabel->setText(
+        QString::number(row.progress.count >= 1 ? row.progress.count + 1 : 1));
     const int page = pageOf(row.kind);
     if (page != Answer::NoPage)
         m_pages->showPage(page);
     if (m_options.paper)
-        ShowAnswerState(currentPage(), m_review);
+        showAnswerState(currentPage(), m_review);
     else
-        ShowQuestionState(currentPage());
-    ShowQuestionBody(row.id());
+        showQuestionState(currentPage());
+    showQuestionBody(row.id());
     if (m_groups.contains(to)) {
         NumberButton *b = m_numbers.at(to - m_groups.start);
         b->setAnswerState(stateOf(row), m_pictures);
         b->setChecked(true);
     }
-    if (m_options.gauge)
+    if (m_options.runGauge)
         restartGauge(row.kind);
     setStatusLabels(row);
     emit questionShown(to);
@@ -404,21 +405,22 @@ void QuestionCore::SwitchQuestion(int from, int to)
 
 void QuestionCore::loadContentRow(const QString &id)
 {
-    m_jx = QVariant();
+    m_explanation = QVariant();
     m_bodyText = QVariant();
     m_contentFailed = false;
     try {
+        // A15: the question's text; jx: its explanation.
         QSqlQuery q = Db::query(studyData->connection(), u"select A15,jx from tab_exer where A1=?"_s, {id});
         if (q.next()) {
             m_bodyText = q.value(0);
-            m_jx = q.value(1);
+            m_explanation = q.value(1);
         }
     } catch (const Db::DbError &) {
         m_contentFailed = true;
     }
 }
 
-void QuestionCore::ShowQuestionBody(const QString &id)
+void QuestionCore::showQuestionBody(const QString &id)
 {
     try {
         if (m_contentFailed)
@@ -436,7 +438,7 @@ void QuestionCore::ShowQuestionBody(const QString &id)
     }
 }
 
-void QuestionCore::ShowQuestionState(int page)
+void QuestionCore::showQuestionState(int page)
 {
     QuestionRow *row = currentRow();
     if (!row)
@@ -445,7 +447,7 @@ void QuestionCore::ShowQuestionState(int page)
     // question alone (an unanswered question is shown as wrong).
     const bool open = m_options.paper ? m_review : row->answered();
     if (open) {
-        setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
+        setButtonEnabled(m_buttons.explanation, !m_explanation.isNull());
         setButtonEnabled(m_buttons.points, row->hasPoints());
         setButtonEnabled(m_buttons.answer, Answer::panelAvailable(currentPage()));
     } else {
@@ -458,7 +460,7 @@ void QuestionCore::ShowQuestionState(int page)
     m_pages->showAnswer(page, row->progress.runAnswer, row->optionCount);
 }
 
-void QuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
+void QuestionCore::judgeAndRecord(int record, int page, JudgeMode mode)
 {
     if (record <= 0 || record > m_set.count())
         return;
@@ -479,7 +481,7 @@ void QuestionCore::JudgeAndRecord(int record, int page, JudgeMode mode)
         return;
     }
     if (mode == Check) {
-        setButtonEnabled(m_buttons.explanation, !m_jx.isNull());
+        setButtonEnabled(m_buttons.explanation, !m_explanation.isNull());
         setButtonEnabled(m_buttons.points, row.hasPoints());
         m_numbers.at(record - m_groups.start)->setAnswerState(stateOf(row), m_pictures);
         setButtonEnabled(m_buttons.answer, Answer::panelAvailable(page));
@@ -492,16 +494,16 @@ void QuestionCore::checkAnswer()
 {
     if (m_current < 1)
         return;
-    guarded([this] { JudgeAndRecord(m_current, currentPage(), Check); });
+    guarded([this] { judgeAndRecord(m_current, currentPage(), Check); });
 }
 
 void QuestionCore::recordSilently()
 {
     if (m_current > 0)
-        JudgeAndRecord(m_current, currentPage(), Silent);
+        judgeAndRecord(m_current, currentPage(), Silent);
 }
 
-void QuestionCore::ToggleAnswerPanel()
+void QuestionCore::toggleAnswerPanel()
 {
     QAbstractButton *button = m_buttons.answer;
     QuestionRow *row = currentRow();
@@ -533,7 +535,7 @@ void QuestionCore::toggleVoid()
                 else
                     QuestionWrites::voidQuestion(*studyData, m_options.table, *row);
             })) {
-            m_label21->setText(u"本题已被您作废！"_s);
+            m_statusLabel->setText(u"本题已被您作废！"_s);
             m_buttons.voidButton->setText(u"取消作废"_s);
         }
     } else {
@@ -543,7 +545,7 @@ void QuestionCore::toggleVoid()
                 else
                     QuestionWrites::restoreQuestion(*studyData, m_options.table, *row);
             })) {
-            m_label21->setText(u"本题曾被作废，现已被您取消！"_s);
+            m_statusLabel->setText(u"本题曾被作废，现已被您取消！"_s);
             m_buttons.voidButton->setText(m_options.voidCaption);
         }
     }
@@ -609,26 +611,26 @@ void QuestionCore::applyGroupMove(const Groups::Move &move)
     case Groups::Move::PreviousGroup:
         setButtonEnabled(m_buttons.nextGroup, move.nextGroupEnabled);
         setButtonEnabled(m_buttons.previousGroup, move.previousGroupEnabled);
-        FillQuestionGroup(2, m_set.count(), move.index < 0 ? 0 : move.index);
+        fillQuestionGroup(2, m_set.count(), move.index < 0 ? 0 : move.index);
         return;
     case Groups::Move::NextGroup:
         setButtonEnabled(m_buttons.previousGroup, move.previousGroupEnabled);
         setButtonEnabled(m_buttons.nextGroup, move.nextGroupEnabled);
-        FillQuestionGroup(3, m_set.count(), move.index < 0 ? 0 : move.index);
+        fillQuestionGroup(3, m_set.count(), move.index < 0 ? 0 : move.index);
         return;
     }
 }
 
 void QuestionCore::stopGauge()
 {
-    m_timer->stop();
+    m_answerTimer->stop();
     m_timeOutPending = false;
 }
 
 void QuestionCore::resumeGauge()
 {
-    if (m_gauge->value() < 100)
-        m_timer->start();
+    if (m_answerGauge->value() < 100)
+        m_answerTimer->start();
 }
 
 void QuestionCore::reshowEditedQuestion()
@@ -641,33 +643,33 @@ void QuestionCore::reshowEditedQuestion()
         return;
     }
     // Shown as when it is selected, without recording the answer on screen first.
-    SwitchQuestion(0, m_current);
+    switchQuestion(0, m_current);
 }
 
 void QuestionCore::followAnswerTime()
 {
-    if (!m_timer->isActive())
+    if (!m_answerTimer->isActive())
         return;
     if (const QuestionRow *row = currentRow())
-        m_timer->setInterval(App::answerTimeTable.intervalFor(row->kind));
+        m_answerTimer->setInterval(App::answerTimeTable.intervalFor(row->kind));
 }
 
 void QuestionCore::restartGauge(int kind)
 {
-    m_timer->stop();
+    m_answerTimer->stop();
     m_timeOutPending = false;
-    m_gauge->setValue(0);
-    m_timer->setInterval(App::answerTimeTable.intervalFor(kind));
-    m_timer->start();
+    m_answerGauge->setValue(0);
+    m_answerTimer->setInterval(App::answerTimeTable.intervalFor(kind));
+    m_answerTimer->start();
 }
 
 void QuestionCore::gaugeTick()
 {
-    if (m_gauge->value() < 100)
-        m_gauge->setValue(m_gauge->value() + 1);
-    if (m_gauge->value() < 100)
+    if (m_answerGauge->value() < 100)
+        m_answerGauge->setValue(m_answerGauge->value() + 1);
+    if (m_answerGauge->value() < 100)
         return;
-    m_timer->stop();
+    m_answerTimer->stop();
     m_timeOutPending = true;
     timeOut();
 }
@@ -693,18 +695,18 @@ void QuestionCore::refreshNote(bool notePresent)
 
 void QuestionCore::setStatusLabels(const QuestionRow &row)
 {
-    m_label21->clear();
+    m_statusLabel->clear();
     if (m_buttons.voidButton)
         m_buttons.voidButton->setText(m_options.voidCaption);
-    if (row.f1 == 1) {
-        m_label21->setText(u"本题已被您作废！"_s);
+    if (row.status == 1) {
+        m_statusLabel->setText(u"本题已被您作废！"_s);
         if (m_buttons.voidButton)
             m_buttons.voidButton->setText(u"取消作废"_s);
-    } else if (row.f1 == 2) {
-        m_label21->setText(u"本题是您加入的题目！"_s);
+    } else if (row.status == 2) {
+        m_statusLabel->setText(u"本题是您加入的题目！"_s);
     }
-    if (m_label24)
-        m_label24->setText(row.edited() ? u"本题被您修改过"_s : QString());
+    if (m_editedLabel)
+        m_editedLabel->setText(row.edited() ? u"本题被您修改过"_s : QString());
 }
 
 NumberButton::State QuestionCore::stateOf(const QuestionRow &row) const

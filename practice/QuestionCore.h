@@ -31,10 +31,10 @@ struct QuestionCoreOptions
     QString voidCaption = QStringLiteral("题目作废");
     // Prompt of "完成" without an answer.
     QString emptyCheckMessage = QStringLiteral("请先做出答案！");
-    // Label24 "本题被您修改过" is kept.
-    bool editedLabel = true;
+    // The label "本题被您修改过" is shown for a question the candidate edited.
+    bool showEditedLabel = true;
     // The subjective page's caption follows the selected kind.
-    bool kindCaption = true;
+    bool captionFollowsKind = true;
     // Number buttons: how many, in how many rows (filled column by column), and their sizes in
     // the normal and the compact layout.
     int slotCount = Groups::GroupSize;
@@ -42,9 +42,9 @@ struct QuestionCoreOptions
     QSize slotSize = QSize(36, 27);
     QSize compactSlotSize = QSize(32, 24);
     // "第 n 题" is followed by "（第 k 次出现）".
-    bool occurrenceLabel = true;
+    bool showOccurrence = true;
     // The per-question answer-time gauge runs.
-    bool gauge = true;
+    bool runGauge = true;
     // A mock-exam paper (`table` is the paper table): answers are stored in the paper row while
     // the bank's row and the counters follow, nothing is judged on screen until the review, a
     // kind without an answer page is answered by self-assessment, and voiding marks the bank's
@@ -86,14 +86,14 @@ public:
     // Widgets for the window to place.
     QuestionBody *body() const { return m_body; }
     AnswerPages *pages() const { return m_pages; }
-    AnswerGauge *gauge() const { return m_gauge; }
-    QTimer *answerTimer() const { return m_timer; }
-    QWidget *numberPanel() const { return m_numberPanel; }    // fcBG_th, 5 columns of 4
-    QWidget *kindPanel() const { return m_kindPanel; }        // fcBG_tx, 2 columns
+    AnswerGauge *gauge() const { return m_answerGauge; }
+    QTimer *answerTimer() const { return m_answerTimer; }
+    QWidget *numberPanel() const { return m_numberPanel; } // the number buttons, 5 columns of 4
+    QWidget *kindPanel() const { return m_kindPanel; }     // the kind buttons, 2 columns
     QWidget *questionLabels() const { return m_questionLabels; } // 第 n 题（第 k 次出现）
     QWidget *groupLabels() const { return m_groupLabels; }       // 共 g 组 N 道题 第 m 组
-    QLabel *statusLabel() const { return m_label21; }
-    QLabel *editedLabel() const { return m_label24; }
+    QLabel *statusLabel() const { return m_statusLabel; }
+    QLabel *editedLabel() const { return m_editedLabel; }
     QList<NumberButton *> numberButtons() const { return m_numbers; }
     QList<KindButton *> kindButtons() const { return m_kinds; }
 
@@ -120,7 +120,7 @@ public:
     void nextGroup();
     // "完成": check the question on screen.
     void checkAnswer();
-    void ToggleAnswerPanel();
+    void toggleAnswerPanel();
     // The void button: void or restore the question on screen.
     void toggleVoid();
     // Keys of the choice pages; true when the key was taken.
@@ -141,25 +141,25 @@ public:
     // After the notes window: the note is read again and the notes button follows the flag.
     void refreshNote(bool notePresent);
 
-    // The core's steps, named as the windows' designs name them.
-    void ShowQuestionBody(const QString &id);
-    void ShowQuestionState(int page);
+    // The steps of showing, judging and grouping questions, for the windows that drive them.
+    void showQuestionBody(const QString &id);
+    void showQuestionState(int page);
     // Throws Db::DbError.
-    void JudgeAndRecord(int record, int page, JudgeMode mode);
-    void SwitchQuestion(int from, int to);
+    void judgeAndRecord(int record, int page, JudgeMode mode);
+    void switchQuestion(int from, int to);
     // mode 1 first group, 2 previous, 3 next; then the button `select` of the group is pressed.
-    void FillQuestionGroup(int mode, int count, int select = 0);
-    void ApplyQuestionFilter(int kind);
+    void fillQuestionGroup(int mode, int count, int select = 0);
+    void applyKindFilter(int kind);
 
     // A paper's steps. Slots 1..count enabled with their pictures (review: right or wrong), the
     // first one pressed, which shows question 1.
-    void SetUpSlotButtons(int count, bool review);
+    void setUpSlotButtons(int count, bool review);
     // Stores the answer on screen for question `number`; `final` (submission, time-up) leaves
     // its slot picture alone. Throws Db::DbError.
-    void RecordAnswer(int number, int page, bool final);
+    void recordAnswer(int number, int page, bool final);
     // The buttons the review allows, the notes caption and the page's widgets from the stored
     // answer.
-    void ShowAnswerState(int page, bool review);
+    void showAnswerState(int page, bool review);
 
     QuestionSet &questionSet() { return m_set; }
     const Groups::QuestionGroups &groups() const { return m_groups; }
@@ -176,7 +176,7 @@ public:
     int selectedKind() const { return m_selectedKind; }
     QString firstQuestionId() const { return m_firstId; }
     // The content row of the question on screen: its explanation (null when none).
-    QVariant explanation() const { return m_jx; }
+    QVariant explanation() const { return m_explanation; }
     const QuestionCoreOptions &options() const { return m_options; }
 
     // Runs database work of a user action; a failure shows "发生错误！" (or that the study data
@@ -195,7 +195,8 @@ private:
     void setStatusLabels(const QuestionRow &row);
     void restartGauge(int kind);
     void gaugeTick();
-    // The gauge reached 100: "到时间了" and csbs, once no other prompt shows.
+    // The gauge reached 100: "到时间了" and the row marked timed out (csbs), once no other
+    // prompt shows.
     void timeOut();
     NumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
@@ -211,7 +212,7 @@ private:
     int m_current = 0;
     int m_selectedKind = -1;
     QString m_firstId;
-    QVariant m_jx;
+    QVariant m_explanation;
     QVariant m_bodyText;
     bool m_contentFailed = false;
     bool m_compact = false;
@@ -220,8 +221,8 @@ private:
 
     QuestionBody *m_body = nullptr;
     AnswerPages *m_pages = nullptr;
-    AnswerGauge *m_gauge = nullptr;
-    QTimer *m_timer = nullptr;
+    AnswerGauge *m_answerGauge = nullptr;
+    QTimer *m_answerTimer = nullptr;
     QWidget *m_numberPanel = nullptr;
     QWidget *m_kindPanel = nullptr;
     QButtonGroup *m_numberGroup = nullptr;
@@ -230,15 +231,15 @@ private:
     QList<KindButton *> m_kinds;
     QWidget *m_questionLabels = nullptr;
     QWidget *m_groupLabels = nullptr;
-    QLabel *m_label12 = nullptr;
-    QLabel *m_label15 = nullptr;
-    QLabel *m_label21 = nullptr;
-    QLabel *m_label24 = nullptr;
-    QLabel *m_lbZs = nullptr;
-    QLabel *m_lbTs = nullptr;
-    QLabel *m_lbZb = nullptr;
+    QLabel *m_questionNumberLabel = nullptr;
+    QLabel *m_occurrenceLabel = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QLabel *m_editedLabel = nullptr;
+    QLabel *m_groupCountLabel = nullptr;
+    QLabel *m_questionCountLabel = nullptr;
+    QLabel *m_groupNumberLabel = nullptr;
 };
 
 // A resource picture could not be loaded when a question window was created: the prompt, then
 // the program ends.
-[[noreturn]] void EndForMissingResource();
+[[noreturn]] void endForMissingResource();

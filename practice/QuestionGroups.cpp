@@ -55,13 +55,13 @@ Move nextGroup(const QuestionGroups &groups)
     return move;
 }
 
-Move previousQuestion(const QuestionGroups &groups, int p)
+Move previousQuestion(const QuestionGroups &groups, int record)
 {
-    const int t = p - 1;
-    if (t >= groups.start && t >= 1) {
+    const int target = record - 1;
+    if (target >= groups.start && target >= 1) {
         Move move;
         move.kind = Move::Press;
-        move.index = t - (groups.current - 1) * groups.groupSize - 1;
+        move.index = target - (groups.current - 1) * groups.groupSize - 1;
         return move;
     }
     if (groups.current >= 2) {
@@ -72,13 +72,13 @@ Move previousQuestion(const QuestionGroups &groups, int p)
     return {};
 }
 
-Move nextQuestion(const QuestionGroups &groups, int p)
+Move nextQuestion(const QuestionGroups &groups, int record)
 {
-    const int t = p + 1;
-    if (t <= groups.start + groups.size - 1) {
+    const int target = record + 1;
+    if (target <= groups.start + groups.size - 1) {
         Move move;
         move.kind = Move::Press;
-        move.index = t - (groups.current - 1) * groups.groupSize - 1;
+        move.index = target - (groups.current - 1) * groups.groupSize - 1;
         return move;
     }
     if (groups.current < groups.groups)

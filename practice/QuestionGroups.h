@@ -33,7 +33,7 @@ struct QuestionGroups
 // Index of the number button of a record: (record mod 20) - 1, 19 when the remainder is 0.
 int buttonIndex(int record);
 
-// What "上一题" / "下一题" do from the question p on screen.
+// What "上一题" / "下一题" do from the question on screen (its record number).
 struct Move
 {
     enum Kind { None, Press, PreviousGroup, NextGroup };
@@ -43,8 +43,8 @@ struct Move
     bool previousGroupEnabled = false;
     bool nextGroupEnabled = false;
 };
-Move previousQuestion(const QuestionGroups &groups, int p);
-Move nextQuestion(const QuestionGroups &groups, int p);
+Move previousQuestion(const QuestionGroups &groups, int record);
+Move nextQuestion(const QuestionGroups &groups, int record);
 // The group buttons' enabling after "<-上一组" / "下一组->" from the current group.
 Move previousGroup(const QuestionGroups &groups);
 Move nextGroup(const QuestionGroups &groups);

@@ -15,14 +15,17 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
     // Read on the native handle: a set holds thousands of questions.
     Db::Rows q(db, sql);
     // Column positions once; the query may lack some columns (no ecount, no xx).
-    const int a1 = q.indexOf(u"A1"), a2 = q.indexOf(u"A2"), a21 = q.indexOf(u"A2_1"),
-              a10 = q.indexOf(u"A10"), a13 = q.indexOf(u"A13"), a14 = q.indexOf(u"A14"),
-              e1 = q.indexOf(u"E1"), e2 = q.indexOf(u"E2"), e21 = q.indexOf(u"E2_1"),
-              e3 = q.indexOf(u"E3"), e4 = q.indexOf(u"E4"), f1 = q.indexOf(u"F1"),
-              csbs = q.indexOf(u"csbs"), ecount = q.indexOf(u"ecount");
-    int k[10];
+    const int idColumn = q.indexOf(u"A1"), correctColumn = q.indexOf(u"A2"),
+              optionCountColumn = q.indexOf(u"A2_1"), chapterColumn = q.indexOf(u"A10"),
+              kindColumn = q.indexOf(u"A13"), noteColumn = q.indexOf(u"A14"),
+              lastDateColumn = q.indexOf(u"E1"), lastAnswerColumn = q.indexOf(u"E2"),
+              runAnswerColumn = q.indexOf(u"E2_1"), countColumn = q.indexOf(u"E3"),
+              wrongLevelColumn = q.indexOf(u"E4"), statusColumn = q.indexOf(u"F1"),
+              timeOutColumn = q.indexOf(u"csbs"), editCountColumn = q.indexOf(u"ecount");
+    // The exam-point codes K3..K12.
+    int pointColumns[10];
     for (int i = 0; i < 10; ++i)
-        k[i] = q.indexOf(QString(u"K"_s + QString::number(i + 3)));
+        pointColumns[i] = q.indexOf(QString(u"K"_s + QString::number(i + 3)));
     // Straight into the list, which keeps its room from an earlier set; emptied on a failure.
     struct EmptyOnFailure
     {
@@ -62,19 +65,19 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
     while (q.next()) {
         QuestionRow &row = m_rows.emplace_back();
         QuestionProgress &p = row.progress;
-        p.id = q.toString(a1);
-        p.correct = sharedAfter(q.toString(a2), lastCorrect);
-        p.chapter = sharedAfter(q.toString(a10), lastChapter);
-        p.lastDate = e1 >= 0 ? q.value(e1) : QVariant();
+        p.id = q.toString(idColumn);
+        p.correct = sharedAfter(q.toString(correctColumn), lastCorrect);
+        p.chapter = sharedAfter(q.toString(chapterColumn), lastChapter);
+        p.lastDate = lastDateColumn >= 0 ? q.value(lastDateColumn) : QVariant();
         if (p.lastDate.typeId() == QMetaType::QString)
             p.lastDate = shared(p.lastDate.toString());
-        p.lastAnswer = shared(q.toString(e2));
-        p.runAnswer = shared(q.toString(e21));
-        p.count = q.toInt(e3);
-        p.wrongLevel = q.toInt(e4);
+        p.lastAnswer = shared(q.toString(lastAnswerColumn));
+        p.runAnswer = shared(q.toString(runAnswerColumn));
+        p.count = q.toInt(countColumn);
+        p.wrongLevel = q.toInt(wrongLevelColumn);
         bool samePoints = lastPoints.size() == 10;
         for (int i = 0; i < 10; ++i) {
-            points[i] = q.toString(k[i]);
+            points[i] = q.toString(pointColumns[i]);
             samePoints = samePoints && points[i] == lastPoints.at(i);
         }
         if (!samePoints) {
@@ -92,12 +95,12 @@ void QuestionSet::open(const QSqlDatabase &db, const QString &sql)
             lastPoints = list;
         }
         p.points = lastPoints;
-        row.optionCount = q.toInt(a21);
-        row.kind = q.toInt(a13);
-        row.note = a14 >= 0 ? q.value(a14) : QVariant();
-        row.f1 = q.toInt(f1);
-        row.csbs = shared(q.toString(csbs));
-        row.ecount = q.toInt(ecount);
+        row.optionCount = q.toInt(optionCountColumn);
+        row.kind = q.toInt(kindColumn);
+        row.note = noteColumn >= 0 ? q.value(noteColumn) : QVariant();
+        row.status = q.toInt(statusColumn);
+        row.timeOutMark = shared(q.toString(timeOutColumn));
+        row.editCount = q.toInt(editCountColumn);
     }
     guard.done = true;
     rebuildView();
@@ -178,7 +181,7 @@ void voidPaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
              {row.id()});
     Db::exec(dm.connection(), u"update tab_answ set F1=1,E2='zero' where A1=?"_s, {row.id()});
     tx.commit();
-    row.f1 = 1;
+    row.status = 1;
     row.progress.lastAnswer = u"zero"_s;
 }
 
@@ -190,7 +193,7 @@ void restorePaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
              {row.id()});
     Db::exec(dm.connection(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
     tx.commit();
-    row.f1 = 0;
+    row.status = 0;
     row.progress.lastAnswer.clear();
 }
 
@@ -199,7 +202,7 @@ void voidQuestion(StudyData &dm, const QString &table, QuestionRow &row)
     Db::exec(dm.connection(),
              u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2=? where A1=?"_s,
              {voidedAnswer(), row.id()});
-    row.f1 = 1;
+    row.status = 1;
     row.progress.lastAnswer = voidedAnswer();
 }
 
@@ -207,14 +210,14 @@ void restoreQuestion(StudyData &dm, const QString &table, QuestionRow &row)
 {
     Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s,
              {row.id()});
-    row.f1 = 0;
+    row.status = 0;
 }
 
 void markTimedOut(StudyData &dm, const QString &table, QuestionRow &row)
 {
     Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s,
              {row.id()});
-    row.csbs = u"Y"_s;
+    row.timeOutMark = u"Y"_s;
 }
 
 void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row)
@@ -234,7 +237,7 @@ void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row)
         else
             row.progress.points.append(q.value(3 + i).toString());
     }
-    row.ecount = q.value(13).toInt();
+    row.editCount = q.value(13).toInt();
 }
 
 void reloadNote(StudyData &dm, const QString &table, QuestionRow &row)

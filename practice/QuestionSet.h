@@ -18,15 +18,15 @@ struct QuestionRow
     int optionCount = 0;       // A2_1
     int kind = 0;              // A13
     QVariant note;             // A14 (null = none)
-    int f1 = 0;                // 1 voided, 2 entered by the candidate (null read as 0)
-    QString csbs;              // "Y" once the answer time ran out
-    int ecount = 0;            // edits by the candidate (0 when the query has no such column)
+    int status = 0;            // F1: 1 voided, 2 entered by the candidate (null read as 0)
+    QString timeOutMark;       // csbs: "Y" once the answer time ran out
+    int editCount = 0;         // ecount: edits by the candidate (0 when the query lacks it)
 
     const QString &id() const { return progress.id; }
     bool answered() const { return !progress.runAnswer.isEmpty(); }
     bool hasPoints() const { return !progress.points.value(0).trimmed().isEmpty(); }
     bool hasNote() const { return !note.toString().trimmed().isEmpty(); }
-    bool edited() const { return ecount != 0; }
+    bool edited() const { return editCount != 0; }
 };
 // A set of thousands of rows grows by moving memory, not row by row.
 Q_DECLARE_TYPEINFO(QuestionRow, Q_RELOCATABLE_TYPE);

@@ -244,13 +244,14 @@ void AnswerGauge::paintEvent(QPaintEvent *)
 
 AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
 {
-    setObjectName(u"Notebook1"_s);
+    setObjectName(u"answerPages"_s);
     setStyleSheet(QString::fromLatin1(kOptionStyle));
 
+    // A row of option buttons A..F: the row is named `name` + "s", its buttons `name` + "A" ...
     auto optionRow = [this](const QString &name, bool exclusive,
                             std::array<QAbstractButton *, Answer::OptionCount> &buttons) {
         auto *box = new QWidget;
-        box->setObjectName(name);
+        box->setObjectName(name + u's');
         auto *row = new QHBoxLayout(box);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(8);
@@ -264,7 +265,7 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
                 push->setAutoDefault(false);
                 b = push;
             }
-            b->setObjectName(name + u'_' + Answer::optionCaption(i));
+            b->setObjectName(name + Answer::optionCaption(i));
             b->setAccessibleName(u"选项 "_s + Answer::optionCaption(i));
             markOption(b);
             row->addWidget(b);
@@ -274,56 +275,56 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
         return box;
     };
 
-    QWidget *one = optionRow(u"fcBG_one"_s, true, m_single);
+    QWidget *singleOptions = optionRow(u"singleOption"_s, true, m_single);
     m_singleGroup = new QButtonGroup(this);
     for (QAbstractButton *b : m_single)
         m_singleGroup->addButton(b);
-    addWidget(makePage(Answer::Single, one));
-    addWidget(makePage(Answer::Multiple, optionRow(u"fcBG_many"_s, false, m_multiple)));
+    addWidget(makePage(Answer::Single, singleOptions));
+    addWidget(makePage(Answer::Multiple, optionRow(u"multipleOption"_s, false, m_multiple)));
 
-    m_fillIn = new QLineEdit;
-    m_fillIn->setObjectName(u"FlatEdit1"_s);
-    m_fillIn->setAccessibleName(u"填空答案"_s);
-    addWidget(makePage(Answer::FillIn, m_fillIn));
+    m_fillInEdit = new QLineEdit;
+    m_fillInEdit->setObjectName(u"fillInEdit"_s);
+    m_fillInEdit->setAccessibleName(u"填空答案"_s);
+    addWidget(makePage(Answer::FillIn, m_fillInEdit));
 
-    auto *yn = new QWidget;
-    yn->setObjectName(u"fcBG_yn"_s);
-    auto *ynRow = new QHBoxLayout(yn);
-    ynRow->setContentsMargins(0, 0, 0, 0);
-    ynRow->setSpacing(12);
-    m_right = new QRadioButton(u"对"_s);
-    m_wrong = new QRadioButton(u"错"_s);
+    auto *trueFalse = new QWidget;
+    trueFalse->setObjectName(u"trueFalseOptions"_s);
+    auto *trueFalseRow = new QHBoxLayout(trueFalse);
+    trueFalseRow->setContentsMargins(0, 0, 0, 0);
+    trueFalseRow->setSpacing(12);
+    m_rightOption = new QRadioButton(u"对"_s);
+    m_wrongOption = new QRadioButton(u"错"_s);
     m_yesNoGroup = new QButtonGroup(this);
-    for (QAbstractButton *b : {m_right, m_wrong}) {
-        b->setObjectName(u"fcBG_yn_"_s + (b == m_right ? u"A"_s : u"B"_s));
+    for (QAbstractButton *b : {m_rightOption, m_wrongOption}) {
+        b->setObjectName(b == m_rightOption ? u"rightOption"_s : u"wrongOption"_s);
         markOption(b);
         b->setMinimumWidth(64);
         m_yesNoGroup->addButton(b);
-        ynRow->addWidget(b);
+        trueFalseRow->addWidget(b);
     }
-    ynRow->addStretch();
-    addWidget(makePage(Answer::TrueFalse, yn));
+    trueFalseRow->addStretch();
+    addWidget(makePage(Answer::TrueFalse, trueFalse));
 
     auto *subjective = new QWidget;
     auto *subRow = new QHBoxLayout(subjective);
     subRow->setContentsMargins(0, 0, 0, 0);
-    m_subjective = new QComboBox;
-    m_subjective->setObjectName(u"FlatComboBox1"_s);
-    m_subjective->setAccessibleName(u"会不会"_s);
-    m_subjective->addItems({u"不会"_s, u"会"_s});
-    m_subjective->setCurrentIndex(-1);
-    m_subjective->setMinimumWidth(120);
+    m_subjectiveChoice = new QComboBox;
+    m_subjectiveChoice->setObjectName(u"subjectiveChoice"_s);
+    m_subjectiveChoice->setAccessibleName(u"会不会"_s);
+    m_subjectiveChoice->addItems({u"不会"_s, u"会"_s});
+    m_subjectiveChoice->setCurrentIndex(-1);
+    m_subjectiveChoice->setMinimumWidth(120);
     m_subjectiveHint = new QLabel(Answer::subjectiveHint());
-    m_subjectiveHint->setObjectName(u"Lb_zgtip"_s);
+    m_subjectiveHint->setObjectName(u"subjectiveHint"_s);
     m_subjectiveHint->setWordWrap(true);
-    m_subjectiveHint->setBuddy(m_subjective);
-    m_subjective->setAccessibleDescription(Answer::subjectiveHint());
-    subRow->addWidget(m_subjective);
+    m_subjectiveHint->setBuddy(m_subjectiveChoice);
+    m_subjectiveChoice->setAccessibleDescription(Answer::subjectiveHint());
+    subRow->addWidget(m_subjectiveChoice);
     subRow->addWidget(m_subjectiveHint, 1);
     addWidget(makePage(Answer::Subjective, subjective, &m_subjectiveCaption));
-    m_subjectiveCaption->setObjectName(u"Label_zg"_s);
+    m_subjectiveCaption->setObjectName(u"subjectiveCaption"_s);
 
-    addWidget(makePage(Answer::Matching, optionRow(u"fcBG_pw"_s, false, m_matching)));
+    addWidget(makePage(Answer::Matching, optionRow(u"matchingOption"_s, false, m_matching)));
 
     showPage(Answer::Subjective);
     setCompact(false);
@@ -332,7 +333,7 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
 QWidget *AnswerPages::makePage(int page, QWidget *content, QLabel **captionOut)
 {
     auto *w = new QWidget;
-    w->setObjectName(u"TabPage"_s + QString::number(page));
+    w->setObjectName(u"answerPage"_s + QString::number(page));
     w->setAccessibleName(Answer::pageCaption(page));
     auto *row = new QHBoxLayout(w);
     row->setContentsMargins(0, 2, 0, 2);
@@ -360,15 +361,15 @@ void AnswerPages::setCompact(bool compact)
             b->setFont(Fonts::sans(compact ? 14 : 16, true));
         }
     }
-    for (QAbstractButton *b : {m_right, m_wrong}) {
+    for (QAbstractButton *b : {m_rightOption, m_wrongOption}) {
         b->setMinimumHeight(height);
         b->setMaximumHeight(height);
         b->setFont(Fonts::sans(compact ? 14 : 16, true));
     }
-    m_fillIn->setFont(Fonts::song(compact ? 14 : 16));
-    m_fillIn->setMinimumHeight(height);
-    m_subjective->setFont(Fonts::sans(compact ? 13 : 15));
-    m_subjective->setMinimumHeight(height);
+    m_fillInEdit->setFont(Fonts::song(compact ? 14 : 16));
+    m_fillInEdit->setMinimumHeight(height);
+    m_subjectiveChoice->setFont(Fonts::sans(compact ? 13 : 15));
+    m_subjectiveChoice->setMinimumHeight(height);
     m_subjectiveHint->setFont(Fonts::sans(compact ? 12 : 13));
     for (QLabel *c : m_captions) {
         c->setFont(Fonts::sans(compact ? 11 : 12, true));
@@ -400,10 +401,10 @@ Answer::WidgetState AnswerPages::state() const
             visible = i + 1;
     }
     s.visibleOptions = visible;
-    s.fillIn = m_fillIn->text();
-    s.right = m_right->isChecked();
-    s.wrong = m_wrong->isChecked();
-    s.subjective = m_subjective->currentIndex();
+    s.fillIn = m_fillInEdit->text();
+    s.right = m_rightOption->isChecked();
+    s.wrong = m_wrongOption->isChecked();
+    s.subjective = m_subjectiveChoice->currentIndex();
     return s;
 }
 
@@ -462,16 +463,16 @@ void AnswerPages::applyState(int page, const Answer::WidgetState &s)
         setOptions(m_matching, s.matching, nullptr);
         break;
     case Answer::FillIn:
-        m_fillIn->setText(s.fillIn);
+        m_fillInEdit->setText(s.fillIn);
         break;
     case Answer::TrueFalse:
         m_yesNoGroup->setExclusive(false);
-        m_right->setChecked(s.right);
-        m_wrong->setChecked(s.wrong);
+        m_rightOption->setChecked(s.right);
+        m_wrongOption->setChecked(s.wrong);
         m_yesNoGroup->setExclusive(true);
         break;
     case Answer::Subjective:
-        m_subjective->setCurrentIndex(s.subjective);
+        m_subjectiveChoice->setCurrentIndex(s.subjective);
         break;
     default:
         break;
@@ -518,10 +519,10 @@ QAbstractButton *AnswerPages::option(int page, int index) const
 
 QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
 {
-    m_splitter = new QSplitter(Qt::Vertical, this);
-    m_splitter->setObjectName(u"Splitter1"_s);
-    m_splitter->setChildrenCollapsible(true);
-    m_splitter->setStyleSheet(u"QSplitter::handle { background: #B4C3D2; }"_s);
+    m_paneSplitter = new QSplitter(Qt::Vertical, this);
+    m_paneSplitter->setObjectName(u"paneSplitter"_s);
+    m_paneSplitter->setChildrenCollapsible(true);
+    m_paneSplitter->setStyleSheet(u"QSplitter::handle { background: #B4C3D2; }"_s);
     auto makePane = [this](const QString &name, const QString &accessible) {
         auto *pane = new QTextBrowser;
         pane->setObjectName(name);
@@ -530,136 +531,138 @@ QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
         pane->setOpenLinks(false);
         pane->setFocusPolicy(Qt::ClickFocus);
         pane->setStyleSheet(u"QTextBrowser { background: white; border: 1px solid #8EA0B3; }"_s);
-        m_splitter->addWidget(pane);
+        m_paneSplitter->addWidget(pane);
         return pane;
     };
-    m_re1 = makePane(u"Re1"_s, u"题目"_s);
-    m_re2 = makePane(u"Re2"_s, u"小题"_s);
-    m_splitter->setSizes({1, 0});
-    m_splitter->setHandleWidth(0);
+    m_upperPane = makePane(u"upperPane"_s, u"题目"_s);
+    m_lowerPane = makePane(u"lowerPane"_s, u"小题"_s);
+    m_paneSplitter->setSizes({1, 0});
+    m_paneSplitter->setHandleWidth(0);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_splitter);
+    layout->addWidget(m_paneSplitter);
 
     // The answer panel lies over the panes and slides in from the left.
-    m_panel = new QFrame(this);
-    m_panel->setObjectName(u"Panel2"_s);
-    m_panel->setAccessibleName(u"答案"_s);
-    m_panel->setStyleSheet(u"QFrame#Panel2 { background: #FFFBEA; border: 1px solid #C9B458; }"_s);
-    m_tip = new QLabel(m_panel);
-    m_tip->setObjectName(u"Lb_answtip"_s);
-    m_tip->setAlignment(Qt::AlignCenter);
-    auto *yours = new QLabel(u"你的答案："_s, m_panel);
-    auto *correct = new QLabel(u"正确答案："_s, m_panel);
-    m_memo1 = new QPlainTextEdit(m_panel);
-    m_memo1->setObjectName(u"Memo1"_s);
-    m_memo1->setAccessibleName(u"你的答案"_s);
-    m_memo2 = new QPlainTextEdit(m_panel);
-    m_memo2->setObjectName(u"Memo2"_s);
-    m_memo2->setAccessibleName(u"正确答案"_s);
-    for (QPlainTextEdit *m : {m_memo1, m_memo2}) {
+    m_answerPanel = new QFrame(this);
+    m_answerPanel->setObjectName(u"answerPanel"_s);
+    m_answerPanel->setAccessibleName(u"答案"_s);
+    m_answerPanel->setStyleSheet(
+        u"QFrame#answerPanel { background: #FFFBEA; border: 1px solid #C9B458; }"_s);
+    m_verdictLabel = new QLabel(m_answerPanel);
+    m_verdictLabel->setObjectName(u"verdictLabel"_s);
+    m_verdictLabel->setAlignment(Qt::AlignCenter);
+    auto *yours = new QLabel(u"你的答案："_s, m_answerPanel);
+    auto *correct = new QLabel(u"正确答案："_s, m_answerPanel);
+    m_yourAnswerText = new QPlainTextEdit(m_answerPanel);
+    m_yourAnswerText->setObjectName(u"yourAnswerText"_s);
+    m_yourAnswerText->setAccessibleName(u"你的答案"_s);
+    m_correctAnswerText = new QPlainTextEdit(m_answerPanel);
+    m_correctAnswerText->setObjectName(u"correctAnswerText"_s);
+    m_correctAnswerText->setAccessibleName(u"正确答案"_s);
+    for (QPlainTextEdit *m : {m_yourAnswerText, m_correctAnswerText}) {
         m->setReadOnly(true);
         m->setMaximumHeight(70);
         m->setStyleSheet(u"QPlainTextEdit { background: white; border: 1px solid #C9B458; }"_s);
     }
-    yours->setObjectName(u"LbYourAnswer"_s);
-    correct->setObjectName(u"LbCorrectAnswer"_s);
-    auto *panelLayout = new QGridLayout(m_panel);
+    yours->setObjectName(u"yourAnswerCaption"_s);
+    correct->setObjectName(u"correctAnswerCaption"_s);
+    auto *panelLayout = new QGridLayout(m_answerPanel);
     panelLayout->setContentsMargins(24, 16, 24, 16);
     panelLayout->setVerticalSpacing(12);
-    panelLayout->addWidget(m_tip, 0, 0, 1, 2);
+    panelLayout->addWidget(m_verdictLabel, 0, 0, 1, 2);
     panelLayout->addWidget(yours, 1, 0, Qt::AlignTop);
-    panelLayout->addWidget(m_memo1, 1, 1);
+    panelLayout->addWidget(m_yourAnswerText, 1, 1);
     panelLayout->addWidget(correct, 2, 0, Qt::AlignTop);
-    panelLayout->addWidget(m_memo2, 2, 1);
+    panelLayout->addWidget(m_correctAnswerText, 2, 1);
     panelLayout->setRowStretch(3, 1);
     panelLayout->setColumnStretch(1, 1);
-    m_panel->setGeometry(0, 0, 0, height());
-    m_panel->hide();
+    m_answerPanel->setGeometry(0, 0, 0, height());
+    m_answerPanel->hide();
 
-    m_slide = new QTimer(this);
-    m_slide->setInterval(15);
-    connect(m_slide, &QTimer::timeout, this, &QuestionBody::slideStep);
+    m_slideTimer = new QTimer(this);
+    m_slideTimer->setInterval(15);
+    connect(m_slideTimer, &QTimer::timeout, this, &QuestionBody::slideStep);
     setCompact(false);
 }
 
 void QuestionBody::setCompact(bool compact)
 {
     const QFont text = Fonts::song(compact ? 14 : 16);
-    m_re1->setFont(text);
-    m_re2->setFont(text);
-    m_tip->setFont(Fonts::sans(compact ? 16 : 20, true));
-    for (QLabel *l : m_panel->findChildren<QLabel *>()) {
-        if (l != m_tip)
+    m_upperPane->setFont(text);
+    m_lowerPane->setFont(text);
+    m_verdictLabel->setFont(Fonts::sans(compact ? 16 : 20, true));
+    for (QLabel *l : m_answerPanel->findChildren<QLabel *>()) {
+        if (l != m_verdictLabel)
             l->setFont(Fonts::sans(compact ? 13 : 15));
     }
-    m_memo1->setFont(Fonts::song(compact ? 14 : 16));
-    m_memo2->setFont(Fonts::song(compact ? 14 : 16));
+    m_yourAnswerText->setFont(Fonts::song(compact ? 14 : 16));
+    m_correctAnswerText->setFont(Fonts::song(compact ? 14 : 16));
 }
 
 int QuestionBody::lowerPaneHeight() const
 {
-    const QList<int> sizes = m_splitter->sizes();
+    const QList<int> sizes = m_paneSplitter->sizes();
     return sizes.size() > 1 ? sizes.at(1) : 0;
 }
 
 void QuestionBody::showSingle(const QVariant &body)
 {
-    const int total = qMax(1, m_splitter->height());
-    m_splitter->setHandleWidth(0);
-    m_splitter->setSizes({total, 0});
-    RichText::show(m_re1, body);
-    m_re2->clear();
+    const int total = qMax(1, m_paneSplitter->height());
+    m_paneSplitter->setHandleWidth(0);
+    m_paneSplitter->setSizes({total, 0});
+    RichText::show(m_upperPane, body);
+    m_lowerPane->clear();
 }
 
 void QuestionBody::showCompound(const QVariant &stem, const QVariant &body)
 {
-    if (lowerPaneHeight() <= 0 || m_splitter->handleWidth() <= 0) {
-        const int total = qMax(m_splitter->height(), 300);
-        m_splitter->setHandleWidth(6);
-        m_splitter->setSizes({qMax(1, total - 150 - 6), 150});
+    if (lowerPaneHeight() <= 0 || m_paneSplitter->handleWidth() <= 0) {
+        const int total = qMax(m_paneSplitter->height(), 300);
+        m_paneSplitter->setHandleWidth(6);
+        m_paneSplitter->setSizes({qMax(1, total - 150 - 6), 150});
     }
-    RichText::show(m_re1, stem);
-    RichText::show(m_re2, body);
+    RichText::show(m_upperPane, stem);
+    RichText::show(m_lowerPane, body);
 }
 
 void QuestionBody::clearPanes()
 {
-    m_re1->clear();
-    m_re2->clear();
+    m_upperPane->clear();
+    m_lowerPane->clear();
 }
 
 void QuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const QString &correct)
 {
-    m_tip->setText(Answer::panelVerdict(right));
-    m_tip->setStyleSheet(right ? u"color: #1F843C;"_s : u"color: #B0281F;"_s);
-    m_memo1->setPlainText(yourAnswer);
-    m_memo2->setPlainText(correct);
+    m_verdictLabel->setText(Answer::panelVerdict(right));
+    m_verdictLabel->setStyleSheet(right ? u"color: #1F843C;"_s : u"color: #B0281F;"_s);
+    m_yourAnswerText->setPlainText(yourAnswer);
+    m_correctAnswerText->setPlainText(correct);
     m_panelOpen = true;
     m_step = 0;
-    m_panel->setGeometry(0, 0, m_panel->isVisible() ? m_panel->width() : 0, height());
-    m_panel->show();
-    m_panel->raise();
-    m_slide->start();
+    m_answerPanel->setGeometry(0, 0, m_answerPanel->isVisible() ? m_answerPanel->width() : 0,
+                               height());
+    m_answerPanel->show();
+    m_answerPanel->raise();
+    m_slideTimer->start();
 }
 
 void QuestionBody::closeAnswerPanel(bool animated)
 {
     m_panelOpen = false;
     m_step = 0;
-    if (!animated || !m_panel->isVisible()) {
-        m_slide->stop();
-        m_panel->setGeometry(0, 0, 0, height());
-        m_panel->hide();
+    if (!animated || !m_answerPanel->isVisible()) {
+        m_slideTimer->stop();
+        m_answerPanel->setGeometry(0, 0, 0, height());
+        m_answerPanel->hide();
         return;
     }
-    m_slide->start();
+    m_slideTimer->start();
 }
 
 int QuestionBody::answerPanelWidth() const
 {
-    return m_panel->isVisible() ? m_panel->width() : 0;
+    return m_answerPanel->isVisible() ? m_answerPanel->width() : 0;
 }
 
 void QuestionBody::slideStep()
@@ -667,16 +670,16 @@ void QuestionBody::slideStep()
     // Each step moves 20 pixels more than the one before.
     m_step += 20;
     if (m_panelOpen) {
-        const int w = qMin(width(), m_panel->width() + m_step);
-        m_panel->setGeometry(0, 0, w, height());
+        const int w = qMin(width(), m_answerPanel->width() + m_step);
+        m_answerPanel->setGeometry(0, 0, w, height());
         if (w >= width())
-            m_slide->stop();
+            m_slideTimer->stop();
     } else {
-        const int w = qMax(0, m_panel->width() - m_step);
-        m_panel->setGeometry(0, 0, w, height());
+        const int w = qMax(0, m_answerPanel->width() - m_step);
+        m_answerPanel->setGeometry(0, 0, w, height());
         if (w <= 0) {
-            m_slide->stop();
-            m_panel->hide();
+            m_slideTimer->stop();
+            m_answerPanel->hide();
         }
     }
 }
@@ -684,9 +687,11 @@ void QuestionBody::slideStep()
 void QuestionBody::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_panel->isVisible()) {
-        const int w = m_panelOpen && !m_slide->isActive() ? width() : qMin(width(), m_panel->width());
-        m_panel->setGeometry(0, 0, w, height());
+    if (m_answerPanel->isVisible()) {
+        const int w = m_panelOpen && !m_slideTimer->isActive()
+                          ? width()
+                          : qMin(width(), m_answerPanel->width());
+        m_answerPanel->setGeometry(0, 0, w, height());
     }
 }
 
@@ -768,7 +773,7 @@ void RunClock::tick()
 
 ClockAnimation::ClockAnimation(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
 {
-    setObjectName(u"Animate1"_s);
+    setObjectName(u"clockAnimation"_s);
     setAccessibleName(u"计时动画"_s);
     m_timer->setInterval(120);
     connect(m_timer, &QTimer::timeout, this, [this] {

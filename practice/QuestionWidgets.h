@@ -105,7 +105,7 @@ private:
     int m_value = 0;
 };
 
-// The six answer pages (Notebook1): 单选, 多选, 填空, 判断, 主观, 配伍.
+// The six answer pages: 单选, 多选, 填空, 判断, 主观, 配伍.
 class AnswerPages : public QStackedWidget
 {
     Q_OBJECT
@@ -140,17 +140,17 @@ private:
     std::array<QAbstractButton *, Answer::OptionCount> m_matching{};
     QButtonGroup *m_singleGroup = nullptr;
     QButtonGroup *m_yesNoGroup = nullptr;
-    QLineEdit *m_fillIn = nullptr;
-    QAbstractButton *m_right = nullptr;
-    QAbstractButton *m_wrong = nullptr;
-    QComboBox *m_subjective = nullptr;
+    QLineEdit *m_fillInEdit = nullptr;
+    QAbstractButton *m_rightOption = nullptr;
+    QAbstractButton *m_wrongOption = nullptr;
+    QComboBox *m_subjectiveChoice = nullptr;
     QLabel *m_subjectiveCaption = nullptr;
     QLabel *m_subjectiveHint = nullptr;
     QList<QLabel *> m_captions;
 };
 
-// The body panes Re1 (stem or whole question) and Re2 (a compound question's own text) with the
-// splitter between them, and the answer panel Panel2 that slides over them.
+// The body panes, the upper (stem or whole question) and the lower (a compound question's own
+// text), with the splitter between them, and the answer panel that slides over them.
 class QuestionBody : public QWidget
 {
     Q_OBJECT
@@ -173,8 +173,8 @@ public:
     int answerPanelWidth() const;
     void setCompact(bool compact);
 
-    QTextBrowser *upper() const { return m_re1; }
-    QTextBrowser *lower() const { return m_re2; }
+    QTextBrowser *upper() const { return m_upperPane; }
+    QTextBrowser *lower() const { return m_lowerPane; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -182,14 +182,14 @@ protected:
 private:
     void slideStep();
 
-    QSplitter *m_splitter = nullptr;
-    QTextBrowser *m_re1 = nullptr;
-    QTextBrowser *m_re2 = nullptr;
-    QFrame *m_panel = nullptr;
-    QLabel *m_tip = nullptr;
-    QPlainTextEdit *m_memo1 = nullptr;
-    QPlainTextEdit *m_memo2 = nullptr;
-    QTimer *m_slide = nullptr;
+    QSplitter *m_paneSplitter = nullptr;
+    QTextBrowser *m_upperPane = nullptr;
+    QTextBrowser *m_lowerPane = nullptr;
+    QFrame *m_answerPanel = nullptr;
+    QLabel *m_verdictLabel = nullptr;
+    QPlainTextEdit *m_yourAnswerText = nullptr;
+    QPlainTextEdit *m_correctAnswerText = nullptr;
+    QTimer *m_slideTimer = nullptr;
     bool m_panelOpen = false;
     int m_step = 0;
 };

@@ -420,7 +420,7 @@ private slots:
         QString current;
         onWindow = [&current](QDialog &d) {
             d.show();
-            auto *grid = d.findChild<QTableView *>(u"DBGrid1"_s);
+            auto *grid = d.findChild<QTableView *>(u"chapterGrid"_s);
             QVERIFY(grid);
             current = grid->currentIndex().siblingAtColumn(0).data().toString();
             d.hide();

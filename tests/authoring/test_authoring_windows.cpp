@@ -173,7 +173,7 @@ private:
         App::practiceQuery = query;
         auto frm = std::make_unique<PracticeWindow>();
         frm->setWindowTitle(u"练习新题"_s);
-        if (!frm->PreparePracticeRun())
+        if (!frm->preparePracticeRun())
             return nullptr;
         frm->show();
         return frm;
@@ -332,7 +332,7 @@ private slots:
         ChapterBrowser browser;
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
-        auto *grid = child<QTableView>(&browser, u"DBGrid1"_s);
+        auto *grid = child<QTableView>(&browser, u"chapterGrid"_s);
         int chapterRow = -1;
         for (int r = 0; r < grid->model()->rowCount(); ++r) {
             if (grid->model()->index(r, 0).data().toString() == u"010101"_s)
@@ -340,7 +340,7 @@ private slots:
         }
         QVERIFY(chapterRow >= 0);
         grid->setCurrentIndex(grid->model()->index(chapterRow, 2));
-        const int totalBefore = child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue();
+        const int totalBefore = child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue();
         const int c3Before = grid->model()->index(chapterRow, 3).data().toInt();
 
         const QString body = u"他说：\"别忘了'安全'\" C:\\temp\\a.txt <b>&amp;</b> 1 < 2 > 0"_s;
@@ -383,7 +383,7 @@ private slots:
             QCOMPARE(entry->savedCount(), 2);
             button(entry, u"closeButton"_s)->click();
         });
-        button(&browser, u"SpeedButton5"_s)->click();
+        button(&browser, u"entryButton"_s)->click();
         QVERIFY(!QTest::currentTestFailed());
 
         QCOMPARE(prompts->messages(), QStringList());
@@ -397,14 +397,14 @@ private slots:
         // The browser is back on the chapter, the grid read again, the total raised by two.
         QCOMPARE(grid->currentIndex().siblingAtColumn(0).data().toString(), u"010101"_s);
         QCOMPARE(grid->model()->index(grid->currentIndex().row(), 3).data().toInt(), c3Before + 2);
-        QCOMPARE(child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue(), totalBefore + 2);
+        QCOMPARE(child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue(), totalBefore + 2);
 
         // The question shows in practice as typed, marked as the candidate's own.
         auto frm = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
         QVERIFY(frm);
         QVERIFY(showQuestion(frm.get(), u"US0101011140001"_s));
-        QCOMPARE(child<QTextBrowser>(frm.get(), u"Re1"_s)->toPlainText(), body);
-        QCOMPARE(child<QLabel>(frm.get(), u"Label21"_s)->text(), u"本题是您加入的题目！"_s);
+        QCOMPARE(child<QTextBrowser>(frm.get(), u"upperPane"_s)->toPlainText(), body);
+        QCOMPARE(child<QLabel>(frm.get(), u"statusLabel"_s)->text(), u"本题是您加入的题目！"_s);
         QVERIFY(showQuestion(frm.get(), u"US0101017210002"_s));
         QCOMPARE(frm->core()->currentPage(), 4);
         frm->close();
@@ -441,7 +441,7 @@ private slots:
         ChapterBrowser browser;
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
-        auto *grid = child<QTableView>(&browser, u"DBGrid1"_s);
+        auto *grid = child<QTableView>(&browser, u"chapterGrid"_s);
         auto selectChapter = [grid](const QString &code) {
             for (int r = 0; r < grid->model()->rowCount(); ++r) {
                 if (grid->model()->index(r, 0).data().toString() == code)
@@ -451,17 +451,17 @@ private slots:
         prompts.reset();
         prompts = std::make_unique<testsupport::PromptCatcher>();
         selectChapter(u"01"_s);
-        button(&browser, u"SpeedButton5"_s)->click();
+        button(&browser, u"entryButton"_s)->click();
         QCOMPARE(prompts->messages(), QStringList{u"请选择具体章节目录！"_s});
         exec(u"alter table tab_tx1 rename to tab_tx1_gone"_s);
         selectChapter(u"010102"_s);
-        const int total = child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue();
-        button(&browser, u"SpeedButton5"_s)->click();
+        const int total = child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue();
+        button(&browser, u"entryButton"_s)->click();
         QCOMPARE(prompts->calls().constLast().message, u"录入试题后出现异常!"_s);
         QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
         QCOMPARE(prompts->calls().constLast().icon, int(QMessageBox::Warning));
         QCOMPARE(grid->currentIndex().siblingAtColumn(0).data().toString(), u"010102"_s);
-        QCOMPARE(child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue(), total);
+        QCOMPARE(child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue(), total);
     }
 
     void pickerLimit_data()
@@ -594,9 +594,9 @@ private slots:
         auto frm = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
         QVERIFY(frm);
         QVERIFY(showQuestion(frm.get(), id));
-        QTimer *gauge = child<QTimer>(frm.get(), u"Timer1"_s);
+        QTimer *gauge = child<QTimer>(frm.get(), u"answerTimer"_s);
         QVERIFY(gauge->isActive());
-        QCOMPARE(child<QLabel>(frm.get(), u"Label24"_s)->text(), QString());
+        QCOMPARE(child<QLabel>(frm.get(), u"editedLabel"_s)->text(), QString());
 
         const auto p1 = pointNames(u"010101001"_s);
         const auto p2 = pointNames(u"010102001"_s);
@@ -643,7 +643,7 @@ private slots:
             testsupport::saveShot(edit, u"edit"_s);
             button(edit, u"saveButton"_s)->click();
         });
-        button(frm.get(), u"epEfTrBtn11"_s)->click();
+        button(frm.get(), u"editButton"_s)->click();
         QVERIFY(!QTest::currentTestFailed());
 
         const QSqlRecord row = answerRow(id);
@@ -661,11 +661,11 @@ private slots:
 
         // Shown afresh: marked as edited, on the single-choice page, the text formatted as typed,
         // the gauge started over.
-        QCOMPARE(child<QLabel>(frm.get(), u"Label24"_s)->text(), u"本题被您修改过"_s);
+        QCOMPARE(child<QLabel>(frm.get(), u"editedLabel"_s)->text(), u"本题被您修改过"_s);
         QCOMPARE(frm->core()->currentPage(), 0);
         QVERIFY(gauge->isActive());
         QCOMPARE(frm->core()->gauge()->value(), 0);
-        const QTextDocument *shown = child<QTextBrowser>(frm.get(), u"Re1"_s)->document();
+        const QTextDocument *shown = child<QTextBrowser>(frm.get(), u"upperPane"_s)->document();
         QVERIFY(shown->toPlainText().startsWith(u"修改后的题目"_s));
         const QTextCharFormat heading = formatOf(shown, u"修改后的题目"_s);
         QVERIFY(heading.fontWeight() >= QFont::Bold);
@@ -680,12 +680,12 @@ private slots:
             editor(edit, u"explanationEditor"_s)->setPlainText(u"不保存"_s);
             button(edit, u"cancelButton"_s)->click();
         });
-        button(frm.get(), u"epEfTrBtn11"_s)->click();
+        button(frm.get(), u"editButton"_s)->click();
         QVERIFY(gauge->isActive());
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 1);
         whenModal<QuestionEditWindow>(
             [](QuestionEditWindow *edit) { button(edit, u"saveButton"_s)->click(); });
-        button(frm.get(), u"epEfTrBtn11"_s)->click();
+        button(frm.get(), u"editButton"_s)->click();
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 2);
         QCOMPARE(prompts->messages(), QStringList());
         frm->close();

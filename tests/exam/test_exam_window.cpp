@@ -108,15 +108,19 @@ private:
     {
         const int page = exam->core()->pages()->currentIndex();
         for (const QChar c : letters) {
-            QAbstractButton *b = button(exam, (page == 0 ? u"fcBG_one_"_s : u"fcBG_many_"_s) + c);
+            QAbstractButton *b =
+                button(exam, (page == 0 ? u"singleOption"_s : u"multipleOption"_s) + c);
             QVERIFY(b && !b->isHidden());
             b->click();
         }
     }
-    void slot(ExamWindow *exam, int n) { button(exam, u"fcBG_th_"_s + QString::number(n))->click(); }
+    void slot(ExamWindow *exam, int n)
+    {
+        button(exam, u"numberButton"_s + QString::number(n))->click();
+    }
     NumberButton *slotButton(ExamWindow *exam, int n)
     {
-        return child<NumberButton>(exam, u"fcBG_th_"_s + QString::number(n));
+        return child<NumberButton>(exam, u"numberButton"_s + QString::number(n));
     }
     // Answers questions first..last with `letters`, moving on with 下一题.
     void answerRun(ExamWindow *exam, int first, int last, const QString &letters)
@@ -227,10 +231,10 @@ private slots:
             QVERIFY(exam->core()->pages()->option(0, 0)->isChecked());
             // The answer panel agrees with the grading.
             button(exam, u"answerButton"_s)->click();
-            QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
+            QCOMPARE(labelText(exam, u"verdictLabel"_s), u"恭喜你，做对了！"_s);
             slot(exam, 2);
             button(exam, u"answerButton"_s)->click();
-            QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"很遗憾，做错了，请继续努力！"_s);
+            QCOMPARE(labelText(exam, u"verdictLabel"_s), u"很遗憾，做错了，请继续努力！"_s);
             testsupport::saveShot(exam, u"exam_review"_s);
             button(exam, u"closeButton"_s)->click();
         });
@@ -472,7 +476,7 @@ private slots:
     {
         sit(u"mnks5"_s, [&](ExamWindow *exam) {
             QCOMPARE(exam->core()->pages()->currentIndex(), 4);
-            auto *box = child<QComboBox>(exam, u"FlatComboBox1"_s);
+            auto *box = child<QComboBox>(exam, u"subjectiveChoice"_s);
             QVERIFY(box->isEnabled());
             box->setCurrentIndex(1); // 会
             QApplication::processEvents();
@@ -502,7 +506,7 @@ private slots:
             QTimer::singleShot(0, exam, [] {
                 auto *notes = qobject_cast<QDialog *>(QApplication::activeModalWidget());
                 QVERIFY(notes);
-                child<QPlainTextEdit>(notes, u"memo"_s)->setPlainText(u"考试笔记"_s);
+                child<QPlainTextEdit>(notes, u"noteEdit"_s)->setPlainText(u"考试笔记"_s);
                 notes->close();
             });
             button(exam, u"notesButton"_s)->click();
@@ -512,7 +516,7 @@ private slots:
             QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：1 分"_s);
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Right);
             button(exam, u"answerButton"_s)->click();
-            QCOMPARE(labelText(exam, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
+            QCOMPARE(labelText(exam, u"verdictLabel"_s), u"恭喜你，做对了！"_s);
             button(exam, u"closeButton"_s)->click();
         });
         QCOMPARE(value(u"select A14 from tab_exam1 where A1='010101000001'"_s).toString(),
@@ -582,7 +586,7 @@ private slots:
             voided = exam.core()->currentRow()->id();
             button(&exam, u"voidButton"_s)->click();
             QCOMPARE(button(&exam, u"voidButton"_s)->text(), u"取消作废"_s);
-            QCOMPARE(labelText(&exam, u"Label21"_s), u"本题已被您作废！"_s);
+            QCOMPARE(labelText(&exam, u"statusLabel"_s), u"本题已被您作废！"_s);
             QVERIFY(!exam.discardOnClose());
             button(&exam, u"closeButton"_s)->click();
         });

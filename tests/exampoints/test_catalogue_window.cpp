@@ -388,14 +388,14 @@ private slots:
             }
             testsupport::whenModalShows<PointPracticeWindow>([&](PointPracticeWindow *practice) {
                 catalogueHidden = !catalogue.isVisible();
-                hint = label(practice, u"epLabel2"_s);
+                hint = label(practice, u"hintBoard"_s);
                 caption = practice->windowTitle();
                 practiceQuery = App::practiceQuery;
-                questions = label(practice, u"Lb_ts"_s);
+                questions = label(practice, u"questionCountLabel"_s);
                 // One answer: first time, wrong (the first question's answer is B).
-                practice->findChild<QAbstractButton *>(u"fcBG_one_A"_s)->click();
-                practice->findChild<QAbstractButton *>(u"epEfTrBtn3"_s)->click();
-                practice->findChild<QAbstractButton *>(u"epEfTrBtn7"_s)->click();
+                practice->findChild<QAbstractButton *>(u"singleOptionA"_s)->click();
+                practice->findChild<QAbstractButton *>(u"finishButton"_s)->click();
+                practice->findChild<QAbstractButton *>(u"closeButton"_s)->click();
             });
             // The point whose stored title ends in blanks.
             pointList(&catalogue)->setCurrentRow(0);
@@ -524,7 +524,7 @@ private slots:
         QCOMPARE(entries(catalogue.get()), QStringList{u"安全检查(2)"_s});
         QString hint;
         testsupport::whenModalShows<PointPracticeWindow>([&](PointPracticeWindow *practice) {
-            hint = label(practice, u"epLabel2"_s);
+            hint = label(practice, u"hintBoard"_s);
             practice->close();
         });
         QTest::keyClick(pointList(catalogue.get()), Qt::Key_Return);

@@ -65,7 +65,7 @@ private:
         App::practiceQuery = PointCatalogue::practiceQuery(pointCode);
         auto frm = std::make_unique<PointPracticeWindow>();
         frm->setWindowTitle(QString());
-        if (!frm->PreparePracticeRun())
+        if (!frm->preparePracticeRun())
             return nullptr;
         frm->setHintBoard(title);
         frm->show();
@@ -78,7 +78,7 @@ private:
         QuestionSet &set = frm->core()->questionSet();
         for (int record = 1; record <= set.count(); ++record) {
             if (set.row(record).id() == id) {
-                find(frm, u"fcBG_th_"_s + QString::number(record))->click();
+                find(frm, u"numberButton"_s + QString::number(record))->click();
                 return;
             }
         }
@@ -124,34 +124,40 @@ private slots:
         PointPracticeWindow *w = frm.get();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         // The hint board keeps the point's title; the chapter key is not shown.
-        QCOMPARE(text(w, u"epLabel2"_s), kTitle);
+        QCOMPARE(text(w, u"hintBoard"_s), kTitle);
         QCOMPARE(w->windowTitle(), QString());
         // Every question linking the point, answered or not.
-        QCOMPARE(text(w, u"Lb_ts"_s), u"4"_s);
-        QCOMPARE(text(w, u"Lb_zs"_s), u"1"_s);
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"4"_s);
+        QCOMPARE(text(w, u"groupCountLabel"_s), u"1"_s);
         // No explanation, no edit, no edited-question label.
-        QCOMPARE(find(w, u"epEfTrBtn4"_s), nullptr);
-        QCOMPARE(find(w, u"epEfTrBtn11"_s), nullptr);
-        QCOMPARE(find<QLabel>(w, u"Label24"_s), nullptr);
+        QCOMPARE(find(w, u"explanationButton"_s), nullptr);
+        QCOMPARE(find(w, u"editButton"_s), nullptr);
+        QCOMPARE(find<QLabel>(w, u"editedLabel"_s), nullptr);
         for (QPushButton *b : w->findChildren<QPushButton *>()) {
             QVERIFY2(b->text() != u"解析"_s && b->text() != u"修改本题"_s, qPrintable(b->text()));
         }
         // The buttons it has, under their names.
         const QList<QPair<QString, QString>> buttons{
-            {u"epEfTrBtn1"_s, u"上一题"_s},      {u"epEfTrBtn2"_s, u"下一题"_s},
-            {u"epEfTrBtn3"_s, u"完成"_s},        {u"epEfTrBtn6"_s, u"答案"_s},
-            {u"epEfTrBtn5"_s, u"笔记"_s},        {u"epEfTrBtn9"_s, u"考点"_s},
-            {u"epEfTrBtn10"_s, u"本题作废"_s},   {u"epEfTrBtn8"_s, u"设置"_s},
-            {u"epEfTrBtnwin"_s, u"桌面"_s},      {u"epEfTrBtn7"_s, u"关闭"_s},
-            {u"FlatSpeedButton1"_s, u"<-上一组"_s}, {u"FlatSpeedButton2"_s, u"下一组->"_s},
+            {u"previousButton"_s, u"上一题"_s},
+            {u"nextButton"_s, u"下一题"_s},
+            {u"finishButton"_s, u"完成"_s},
+            {u"answerButton"_s, u"答案"_s},
+            {u"notesButton"_s, u"笔记"_s},
+            {u"pointsButton"_s, u"考点"_s},
+            {u"voidButton"_s, u"本题作废"_s},
+            {u"settingsButton"_s, u"设置"_s},
+            {u"desktopButton"_s, u"桌面"_s},
+            {u"closeButton"_s, u"关闭"_s},
+            {u"previousGroupButton"_s, u"<-上一组"_s},
+            {u"nextGroupButton"_s, u"下一组->"_s},
         };
         for (const auto &[name, caption] : buttons) {
             QAbstractButton *b = find(w, name);
             QVERIFY2(b, qPrintable(name));
             QCOMPARE(b->text(), caption);
         }
-        QVERIFY(!find(w, u"epEfTrBtn9"_s)->isEnabled());
-        QCOMPARE(find<QLabel>(w, u"LbClock"_s)->accessibleName(), u"时 钟"_s);
+        QVERIFY(!find(w, u"pointsButton"_s)->isEnabled());
+        QCOMPARE(find<QLabel>(w, u"clockLabel"_s)->accessibleName(), u"时 钟"_s);
         bool clockCaption = false;
         for (QLabel *l : w->findChildren<QLabel *>())
             clockCaption = clockCaption || (l->text() == u"时 钟"_s && l->isVisible());
@@ -173,7 +179,7 @@ private slots:
         testsupport::saveShot(w, u"point_practice"_s);
 
         // "关闭" closes the window.
-        find(w, u"epEfTrBtn7"_s)->click();
+        find(w, u"closeButton"_s)->click();
         QVERIFY(!w->isVisible());
         QVERIFY(prompts->calls().isEmpty());
     }
@@ -182,7 +188,7 @@ private slots:
     {
         auto frm = open(kPoint);
         QVERIFY(frm);
-        find(frm.get(), u"epEfTrBtn3"_s)->click();
+        find(frm.get(), u"finishButton"_s)->click();
         QCOMPARE(prompts->calls().size(), 1);
         const PromptCall call = prompts->calls().at(0);
         QCOMPARE(call.caption, u"提示"_s);
@@ -193,7 +199,7 @@ private slots:
         QCOMPARE(value(u"select coalesce(E2,'') from tab_answ where A1=?"_s, {id}).toString(),
                  QString());
         QCOMPARE(value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt(), 0);
-        QCOMPARE(find<NumberButton>(frm.get(), u"fcBG_th_1"_s)->accessibleDescription(),
+        QCOMPARE(find<NumberButton>(frm.get(), u"numberButton1"_s)->accessibleDescription(),
                  u"未做"_s);
         frm->close();
     }
@@ -204,14 +210,14 @@ private slots:
         auto frm = open(kPoint);
         QVERIFY(frm);
         PointPracticeWindow *w = frm.get();
-        QAbstractButton *voidButton = find(w, u"epEfTrBtn10"_s);
-        QCOMPARE(text(w, u"Lb_ts"_s), u"4"_s);
+        QAbstractButton *voidButton = find(w, u"voidButton"_s);
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"4"_s);
         showQuestion(w, u"010101000002"_s);
-        QCOMPARE(text(w, u"Label21"_s), u"本题已被您作废！"_s);
+        QCOMPARE(text(w, u"statusLabel"_s), u"本题已被您作废！"_s);
         QCOMPARE(voidButton->text(), u"取消作废"_s);
         // Restoring gives back "本题作废", voiding again "取消作废".
         voidButton->click();
-        QCOMPARE(text(w, u"Label21"_s), u"本题曾被作废，现已被您取消！"_s);
+        QCOMPARE(text(w, u"statusLabel"_s), u"本题曾被作废，现已被您取消！"_s);
         QCOMPARE(voidButton->text(), u"本题作废"_s);
         QCOMPARE(value(u"select F1 from tab_answ where A1='010101000002'"_s).toInt(), 0);
         voidButton->click();
@@ -220,7 +226,7 @@ private slots:
         // Another question: the caption is reset.
         showQuestion(w, u"010101000001"_s);
         QCOMPARE(voidButton->text(), u"本题作废"_s);
-        QCOMPARE(text(w, u"Label21"_s), QString());
+        QCOMPARE(text(w, u"statusLabel"_s), QString());
         frm->close();
     }
 
@@ -229,18 +235,18 @@ private slots:
         auto frm = open(kPoint);
         QVERIFY(frm);
         PointPracticeWindow *w = frm.get();
-        find(w, u"fcBG_tx_72"_s)->click();
-        QCOMPARE(text(w, u"Lb_ts"_s), u"1"_s);
+        find(w, u"kindButton72"_s)->click();
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"1"_s);
         QCOMPARE(frm->core()->pages()->currentIndex(), 4);
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
-        find(w, u"fcBG_tx_21"_s)->click();
-        QCOMPARE(text(w, u"Lb_ts"_s), u"1"_s);
+        find(w, u"kindButton21"_s)->click();
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"1"_s);
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
-        find(w, u"fcBG_tx_0"_s)->click();
-        QCOMPARE(text(w, u"Lb_ts"_s), u"4"_s);
+        find(w, u"kindButton0"_s)->click();
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"4"_s);
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
         // The hint board is not the chapter key's, whatever happened meanwhile.
-        QCOMPARE(text(w, u"epLabel2"_s), kTitle);
+        QCOMPARE(text(w, u"hintBoard"_s), kTitle);
         frm->close();
     }
 
@@ -260,10 +266,10 @@ private slots:
 
         auto frm = open(kPoint);
         QVERIFY(frm);
-        QCOMPARE(text(frm.get(), u"Lb_ts"_s), u"5"_s);
+        QCOMPARE(text(frm.get(), u"questionCountLabel"_s), u"5"_s);
         showQuestion(frm.get(), u"010102000001"_s);
-        find(frm.get(), u"fcBG_one_A"_s)->click(); // wrong: the answer is C
-        find(frm.get(), u"epEfTrBtn3"_s)->click();
+        find(frm.get(), u"singleOptionA"_s)->click(); // wrong: the answer is C
+        find(frm.get(), u"finishButton"_s)->click();
         QVERIFY(prompts->calls().isEmpty());
 
         // Each point, each chapter and each group once: first answer, wrong.
@@ -284,8 +290,8 @@ private slots:
             auto frm = open(kPoint);
             QVERIFY(frm);
             showQuestion(frm.get(), u"010101000002"_s);
-            find(frm.get(), u"fcBG_one_A"_s)->click(); // right
-            find(frm.get(), u"epEfTrBtn3"_s)->click();
+            find(frm.get(), u"singleOptionA"_s)->click(); // right
+            find(frm.get(), u"finishButton"_s)->click();
             frm->close();
         }
         QCOMPARE(value(u"select E2_1 from tab_answ where A1='010101000002'"_s).toString(), u"A"_s);
@@ -295,15 +301,15 @@ private slots:
         QVERIFY(frm);
         QCOMPARE(value(u"select count(*) from tab_answ where E2_1<>''"_s).toInt(), 0);
         for (int n = 1; n <= 4; ++n) {
-            QCOMPARE(find<NumberButton>(frm.get(), u"fcBG_th_"_s + QString::number(n))
+            QCOMPARE(find<NumberButton>(frm.get(), u"numberButton"_s + QString::number(n))
                          ->accessibleDescription(),
                      u"未做"_s);
         }
         // The same answer in the new run counts again.
         showQuestion(frm.get(), u"010101000002"_s);
-        QVERIFY(!find(frm.get(), u"fcBG_one_A"_s)->isChecked());
-        find(frm.get(), u"fcBG_one_A"_s)->click();
-        find(frm.get(), u"epEfTrBtn3"_s)->click();
+        QVERIFY(!find(frm.get(), u"singleOptionA"_s)->isChecked());
+        find(frm.get(), u"singleOptionA"_s)->click();
+        find(frm.get(), u"finishButton"_s)->click();
         QCOMPARE(value(u"select E3 from tab_answ where A1='010101000002'"_s).toInt(), 2);
         frm->close();
     }
@@ -324,16 +330,16 @@ private slots:
         auto frm = open(u"020101009"_s, u"考点九"_s);
         QVERIFY(frm);
         PointPracticeWindow *w = frm.get();
-        QCOMPARE(text(w, u"Lb_zs"_s), u"2"_s);
-        QCOMPARE(text(w, u"Lb_ts"_s), u"25"_s);
-        QVERIFY(!find(w, u"FlatSpeedButton1"_s)->isEnabled());
-        find(w, u"FlatSpeedButton2"_s)->click();
-        QCOMPARE(text(w, u"Lb_zb"_s), u"2"_s);
+        QCOMPARE(text(w, u"groupCountLabel"_s), u"2"_s);
+        QCOMPARE(text(w, u"questionCountLabel"_s), u"25"_s);
+        QVERIFY(!find(w, u"previousGroupButton"_s)->isEnabled());
+        find(w, u"nextGroupButton"_s)->click();
+        QCOMPARE(text(w, u"groupNumberLabel"_s), u"2"_s);
         int enabled = 0;
         for (int n = 1; n <= 20; ++n)
-            enabled += find(w, u"fcBG_th_"_s + QString::number(n))->isEnabled() ? 1 : 0;
+            enabled += find(w, u"numberButton"_s + QString::number(n))->isEnabled() ? 1 : 0;
         QCOMPARE(enabled, 5);
-        QVERIFY(!find(w, u"FlatSpeedButton2"_s)->isEnabled());
+        QVERIFY(!find(w, u"nextGroupButton"_s)->isEnabled());
         frm->close();
     }
 
@@ -341,7 +347,7 @@ private slots:
     {
         App::practiceQuery = PointCatalogue::practiceQuery(u"030303003"_s);
         PointPracticeWindow frm;
-        QVERIFY(!frm.PreparePracticeRun());
+        QVERIFY(!frm.preparePracticeRun());
     }
 };
 

@@ -61,45 +61,45 @@ int main(int argc, char **argv)
         App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s);
         PracticeWindow frm;
         frm.setWindowTitle(u"练习新题"_s);
-        if (!frm.PreparePracticeRun())
+        if (!frm.preparePracticeRun())
             return 1;
         frm.show();
         QTest::qWait(300);
-        savePicture(&frm, out, u"lxxt_"_s + mode + u"_start"_s);
-        click(&frm, u"fcBG_one_C"_s);
-        click(&frm, u"epEfTrBtn3"_s);
-        click(&frm, u"fcBG_th_2"_s);
-        click(&frm, u"fcBG_one_A"_s);
-        click(&frm, u"epEfTrBtn3"_s);
-        click(&frm, u"fcBG_th_4"_s);
-        click(&frm, u"fcBG_many_A"_s);
-        click(&frm, u"fcBG_many_D"_s);
+        savePicture(&frm, out, u"practice_window_"_s + mode + u"_start"_s);
+        click(&frm, u"singleOptionC"_s);
+        click(&frm, u"finishButton"_s);
+        click(&frm, u"numberButton2"_s);
+        click(&frm, u"singleOptionA"_s);
+        click(&frm, u"finishButton"_s);
+        click(&frm, u"numberButton4"_s);
+        click(&frm, u"multipleOptionA"_s);
+        click(&frm, u"multipleOptionD"_s);
         QTest::qWait(1200);
-        savePicture(&frm, out, u"lxxt_"_s + mode + u"_multiple"_s);
-        click(&frm, u"fcBG_th_1"_s);
-        click(&frm, u"epEfTrBtn10"_s);
-        click(&frm, u"epEfTrBtn6"_s);
+        savePicture(&frm, out, u"practice_window_"_s + mode + u"_multiple"_s);
+        click(&frm, u"numberButton1"_s);
+        click(&frm, u"voidButton"_s);
+        click(&frm, u"answerButton"_s);
         QTest::qWait(800);
-        savePicture(&frm, out, u"lxxt_"_s + mode + u"_panel"_s);
+        savePicture(&frm, out, u"practice_window_"_s + mode + u"_panel"_s);
         frm.close();
     }
     {
         App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"040101"_s);
         PracticeWindow frm;
         frm.setWindowTitle(u"练习新题"_s);
-        if (!frm.PreparePracticeRun())
+        if (!frm.preparePracticeRun())
             return 1;
         frm.show();
         QTest::qWait(300);
-        click(&frm, u"fcBG_tx_31"_s);
-        if (auto *combo = frm.findChild<QComboBox *>(u"FlatComboBox1"_s))
+        click(&frm, u"kindButton31"_s);
+        if (auto *combo = frm.findChild<QComboBox *>(u"subjectiveChoice"_s))
             combo->setCurrentIndex(1);
         // The keyboard on 完成: the focus ring.
         frm.activateWindow();
-        if (auto *done = frm.findChild<QAbstractButton *>(u"epEfTrBtn3"_s))
+        if (auto *done = frm.findChild<QAbstractButton *>(u"finishButton"_s))
             done->setFocus(Qt::TabFocusReason);
         QTest::qWait(2500);
-        savePicture(&frm, out, u"lxxt_"_s + mode + u"_compound"_s);
+        savePicture(&frm, out, u"practice_window_"_s + mode + u"_compound"_s);
         frm.close();
     }
     studyData = nullptr;

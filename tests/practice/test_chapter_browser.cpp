@@ -33,7 +33,7 @@ namespace {
 
 QTableView *grid(QWidget *w)
 {
-    return w->findChild<QTableView *>(u"DBGrid1"_s);
+    return w->findChild<QTableView *>(u"chapterGrid"_s);
 }
 
 int rowOf(QWidget *w, const QString &code)
@@ -47,7 +47,7 @@ int rowOf(QWidget *w, const QString &code)
 }
 
 // Clicks the chapter's name cell, as the candidate does.
-bool clickChapter(QWidget *w, const QString &code, bool doubleClick = false)
+bool clickChapter(QWidget *w, const QString &code, bool doubleClicked = false)
 {
     QTableView *view = grid(w);
     const int row = rowOf(w, code);
@@ -57,7 +57,7 @@ bool clickChapter(QWidget *w, const QString &code, bool doubleClick = false)
     view->scrollTo(index);
     const QPoint at = view->visualRect(index).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    if (doubleClick)
+    if (doubleClicked)
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     return view->currentIndex().row() == row;
 }
@@ -80,7 +80,7 @@ int number(QWidget *w, const QString &name)
 
 } // namespace
 
-class KmmcTest : public QObject
+class ChapterBrowserTest : public QObject
 {
     Q_OBJECT
 
@@ -152,11 +152,13 @@ private slots:
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                          qPrintable(l->text()));
         }
-        const QStringList captions{u"练习新题"_s, u"错题重做"_s, u"习题重温"_s, u"设置"_s,
-                                   u"试题录入"_s, u"关闭"_s};
-        for (int i = 0; i < 6; ++i)
-            QCOMPARE(button(&frm, u"SpeedButton"_s + QString::number(i + 1))->text(), captions[i]);
-        testsupport::saveShot(&frm, u"kmmc"_s);
+        const QList<QPair<QString, QString>> captions{
+            {u"newQuestionsButton"_s, u"练习新题"_s},  {u"wrongQuestionsButton"_s, u"错题重做"_s},
+            {u"doneQuestionsButton"_s, u"习题重温"_s}, {u"settingsButton"_s, u"设置"_s},
+            {u"entryButton"_s, u"试题录入"_s},         {u"closeButton"_s, u"关闭"_s}};
+        for (const auto &[name, caption] : captions)
+            QCOMPARE(button(&frm, name)->text(), caption);
+        testsupport::saveShot(&frm, u"chapter_browser"_s);
     }
 
     void totals()
@@ -165,11 +167,11 @@ private slots:
             ChapterBrowser frm;
             frm.show();
             QVERIFY(QTest::qWaitForWindowExposed(&frm));
-            QCOMPARE(number(&frm, u"epNum_all"_s),
+            QCOMPARE(number(&frm, u"questionTotal"_s),
                      Db::scalar(dm->connection(), u"select count(*) from tab_answ"_s).toInt());
-            QCOMPARE(number(&frm, u"epNum_ok"_s), 0);
-            QCOMPARE(number(&frm, u"epNum_Err"_s), 0);
-            QCOMPARE(frm.findChild<QLabel *>(u"Lb_fs"_s)->text(), u"分数"_s);
+            QCOMPARE(number(&frm, u"answerTotal"_s), 0);
+            QCOMPARE(number(&frm, u"wrongTotal"_s), 0);
+            QCOMPARE(frm.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"分数"_s);
         }
         // Higher chapters repeat their sections' figures and are not added again.
         Db::exec(dm->connection(), u"update tab_kmmc set C3=0,D1=0,D2=0"_s);
@@ -179,11 +181,11 @@ private slots:
         ChapterBrowser frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(number(&frm, u"epNum_all"_s), 10000);
-        QCOMPARE(number(&frm, u"epNum_ok"_s), 8);
-        QCOMPARE(number(&frm, u"epNum_Err"_s), 2);
-        QCOMPARE(frm.findChild<QLabel *>(u"Lb_fs"_s)->text(), u"75.00"_s);
-        testsupport::saveShot(&frm, u"kmmc_totals"_s);
+        QCOMPARE(number(&frm, u"questionTotal"_s), 10000);
+        QCOMPARE(number(&frm, u"answerTotal"_s), 8);
+        QCOMPARE(number(&frm, u"wrongTotal"_s), 2);
+        QCOMPARE(frm.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"75.00"_s);
+        testsupport::saveShot(&frm, u"chapter_browser_totals"_s);
     }
 
     void rowChangeSetsTheChapterKey()
@@ -218,8 +220,9 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("control"); // a button, or "dblclick" on the grid
         for (const QString &code : {u"0"_s, u"02"_s}) {
-            for (const QString &control : {u"SpeedButton1"_s, u"SpeedButton2"_s,
-                                           u"SpeedButton3"_s, u"SpeedButton5"_s, u"dblclick"_s}) {
+            for (const QString &control :
+                 {u"newQuestionsButton"_s, u"wrongQuestionsButton"_s, u"doneQuestionsButton"_s,
+                  u"entryButton"_s, u"dblclick"_s}) {
                 QTest::addRow("%s %s", qPrintable(code), qPrintable(control)) << code << control;
             }
         }
@@ -257,7 +260,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("icon");
         const QString allDone = u"update tab_answ set E2='A',E4=0 where A10 like '0101%'"_s;
-        QTest::newRow("new") << u"SpeedButton1"_s << allDone << int(Set::New)
+        QTest::newRow("new") << u"newQuestionsButton"_s << allDone << int(Set::New)
                              << u"恭喜，习题已做完！"_s << 0;
         QTest::newRow("new by double-click") << u"dblclick"_s << allDone << int(Set::New)
                                              << u"恭喜，习题已做完！"_s << 0;
@@ -265,11 +268,11 @@ private slots:
         QTest::newRow("new by Enter on the row") << u"enter"_s << allDone << int(Set::New)
                                                  << u"恭喜，习题已做完！"_s << 0;
         // Only a voided question is wrong: voided ones are never in the wrong set.
-        QTest::newRow("wrong") << u"SpeedButton2"_s
+        QTest::newRow("wrong") << u"wrongQuestionsButton"_s
                                << u"update tab_answ set E2='zero',E4=-1,F1=1 where "
                                   u"A1='010101000001'"_s
                                << int(Set::Wrong) << u"本章节下没有错题！"_s << 1;
-        QTest::newRow("done") << u"SpeedButton3"_s << QString() << int(Set::Done)
+        QTest::newRow("done") << u"doneQuestionsButton"_s << QString() << int(Set::Done)
                               << u"本章节习题还未曾做过！"_s << 1;
     }
     void emptySetsAreReported()
@@ -285,7 +288,7 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         testsupport::PromptCatcher prompts;
-        const bool byDoubleClick = control == u"dblclick"_s || control == u"enter"_s;
+        const bool doubleClicked = control == u"dblclick"_s || control == u"enter"_s;
         if (control == u"dblclick"_s) {
             QVERIFY(clickChapter(&frm, u"0101"_s, true));
         } else if (control == u"enter"_s) {
@@ -296,7 +299,7 @@ private slots:
             button(&frm, control)->click();
         }
         QCOMPARE(App::practiceQuery,
-                 PracticeSets::practiceQuery(static_cast<Set>(set), u"0101"_s, byDoubleClick));
+                 PracticeSets::practiceQuery(static_cast<Set>(set), u"0101"_s, doubleClicked));
         QCOMPARE(prompts.calls().size(), 1);
         const PromptCall &call = prompts.calls().first();
         QCOMPARE(call.kind, PromptCall::Prompt);
@@ -350,11 +353,11 @@ private slots:
                          u"where C1 in ('010101','0101','01','0')"_s);
                 practice->close();
             });
-            button(&frm, u"SpeedButton1"_s)->click();
+            button(&frm, u"newQuestionsButton"_s)->click();
             visibleAfter = frm.isVisible();
             codeAfter = currentCode(&frm);
-            answersAfter = number(&frm, u"epNum_ok"_s);
-            scoreAfter = frm.findChild<QLabel *>(u"Lb_fs"_s)->text();
+            answersAfter = number(&frm, u"answerTotal"_s);
+            scoreAfter = frm.findChild<QLabel *>(u"scoreLabel"_s)->text();
             const QModelIndex current = grid(&frm)->currentIndex();
             gridFigureAfter = current.siblingAtColumn(5).data().toString();
             // The browser's own modal loop still runs: a later event reaches it.
@@ -364,7 +367,7 @@ private slots:
                 onScreen = frm.screen()->grabWindow(frm.winId()).toImage().convertToFormat(
                     QImage::Format_RGB32);
                 drawn = frm.grab().toImage().convertToFormat(QImage::Format_RGB32);
-                button(&frm, u"SpeedButton6"_s)->click();
+                button(&frm, u"closeButton"_s)->click();
             });
         });
         testsupport::PromptCatcher prompts;
@@ -405,7 +408,7 @@ private slots:
                 entry->reject();
             }
         });
-        button(&frm, u"SpeedButton5"_s)->click();
+        button(&frm, u"entryButton"_s)->click();
         QCOMPARE(entryCaption, u"试题录入 [第一节]"_s);
         QCOMPARE(currentCode(&frm), u"010101"_s);
         App::settingsVariant = 1;
@@ -415,13 +418,13 @@ private slots:
             opened = QString::fromLatin1(d->metaObject()->className());
             owner = d->parent();
         });
-        button(&frm, u"SpeedButton4"_s)->click();
+        button(&frm, u"settingsButton"_s)->click();
         QCOMPARE(App::settingsVariant, 0);
         QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
         QCOMPARE(owner, &frm);
         QVERIFY(prompts.messages().isEmpty());
         QVERIFY(frm.isVisible());
-        button(&frm, u"SpeedButton6"_s)->click();
+        button(&frm, u"closeButton"_s)->click();
         QVERIFY(!frm.isVisible());
     }
 
@@ -430,5 +433,5 @@ private:
     StudyData *dm = nullptr;
 };
 
-STUDYAID_QTEST_MAIN(KmmcTest)
+STUDYAID_QTEST_MAIN(ChapterBrowserTest)
 #include "test_chapter_browser.moc"

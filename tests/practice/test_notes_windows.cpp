@@ -95,11 +95,11 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        auto *close = frm.findChild<QPushButton *>(u"btnClose"_s);
+        auto *close = frm.findChild<QPushButton *>(u"closeButton"_s);
         QVERIFY(close);
         QCOMPARE(close->text(), u"关闭"_s);
         QVERIFY(captionFits(close));
-        testsupport::saveShot(&frm, u"jx"_s);
+        testsupport::saveShot(&frm, u"explanation_window"_s);
         close->click();
         QVERIFY(!frm.isVisible());
     }
@@ -130,22 +130,22 @@ private slots:
         NotesWindow frm;
         QCOMPARE(frm.windowTitle(), u"笔记"_s);
         frm.bind(u"lx"_s, QString(), kQuestion);
-        auto *memo = frm.findChild<QPlainTextEdit *>();
-        QVERIFY(memo);
-        QCOMPARE(memo->toPlainText(), stored.toString());
-        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        QVERIFY(noteEdit);
+        QCOMPARE(noteEdit->toPlainText(), stored.toString());
+        QCOMPARE(noteEdit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        memo->setFocus();
-        memo->selectAll();
+        noteEdit->setFocus();
+        noteEdit->selectAll();
         // Chinese text arrives as committed input-method text, not as key codes.
         if (typed.isEmpty())
-            QTest::keyClick(memo, Qt::Key_Delete);
+            QTest::keyClick(noteEdit, Qt::Key_Delete);
         else
-            memo->insertPlainText(typed);
-        QCOMPARE(memo->toPlainText(), typed);
+            noteEdit->insertPlainText(typed);
+        QCOMPARE(noteEdit->toPlainText(), typed);
 
-        auto *button = frm.findChild<QPushButton *>(u"btnClose"_s);
+        auto *button = frm.findChild<QPushButton *>(u"closeButton"_s);
         QCOMPARE(button->text(), u"关  闭"_s);
         QVERIFY(captionFits(button));
         if (closeBy == 0)
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(q.value(1).toInt(), 0); // a cleared note is '' as written
         QCOMPARE(App::notePresentFlag, flag);
         // Closing saves once: a later edit, shown and closed again, is not written.
-        memo->setPlainText(u"之后"_s);
+        noteEdit->setPlainText(u"之后"_s);
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         frm.close();
@@ -180,12 +180,12 @@ private slots:
         Db::exec(db, u"update tab_answ set A14='练习笔记' where A1=?"_s, {kQuestion});
         NotesWindow frm;
         frm.bind(u"ks"_s, u"tab_exam7"_s, kQuestion);
-        auto *memo = frm.findChild<QPlainTextEdit *>();
-        QCOMPARE(memo->toPlainText(), u"卷中笔记"_s);
-        memo->setPlainText(u"考试时记下"_s);
+        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        QCOMPARE(noteEdit->toPlainText(), u"卷中笔记"_s);
+        noteEdit->setPlainText(u"考试时记下"_s);
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        testsupport::saveShot(&frm, u"bj"_s);
+        testsupport::saveShot(&frm, u"notes_window"_s);
         frm.close();
         QCOMPARE(Db::scalar(db, u"select A14 from tab_exam7 where A1=?"_s, {kQuestion}).toString(),
                  u"考试时记下"_s);
@@ -248,8 +248,8 @@ private slots:
         App::notePresentFlag = true;
         NotesWindow frm;
         frm.bind(u"lx"_s, QString(), u"NOSUCHID0001"_s);
-        auto *memo = frm.findChild<QPlainTextEdit *>();
-        QVERIFY(memo->isReadOnly());
+        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        QVERIFY(noteEdit->isReadOnly());
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         frm.close();

@@ -63,13 +63,13 @@ void openWindow(const QString &missing, bool prepare)
     App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s);
     PracticeWindow frm;
     if (prepare)
-        frm.PreparePracticeRun();
+        frm.preparePracticeRun();
     std::exit(prompted ? 4 : 0); // reached only when nothing was missing
 }
 
 } // namespace
 
-TEST(LxxtResourcesDeathTest, AMissingPictureEndsTheProgramAfterThePrompt)
+TEST(PracticeResourcesDeathTest, AMissingPictureEndsTheProgramAfterThePrompt)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const char *const statePictures[] = {"vornup.bmp",  "vorndw.bmp",   "vornyes.bmp",

@@ -39,18 +39,21 @@ protected:
     QSqlDatabase db() const { return dm.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     // The ids the practice query of a set returns, in its order.
-    QStringList ids(Set set, const QString &chapter, bool byDoubleClick = false)
+    QStringList ids(Set set, const QString &chapter, bool doubleClicked = false)
     {
-        QSqlQuery q = Db::query(db(), PracticeSets::practiceQuery(set, chapter, byDoubleClick));
+        QSqlQuery q = Db::query(db(), PracticeSets::practiceQuery(set, chapter, doubleClicked));
         QStringList list;
         while (q.next())
             list.append(q.value(u"a1"_s).toString());
         return list;
     }
-    // Sets E2, E4 and F1 of a question (a null QVariant stores NULL).
-    void progress(const QString &id, const QVariant &e2, int e4, const QVariant &f1)
+    // Sets the last answer (E2), the wrong level (E4) and the status (F1) of a question (a null
+    // QVariant stores NULL).
+    void progress(const QString &id, const QVariant &lastAnswer, int wrongLevel,
+                  const QVariant &status)
     {
-        exec(u"update tab_answ set E2=?,E4=?,F1=? where A1=?"_s, {e2, e4, f1, id});
+        exec(u"update tab_answ set E2=?,E4=?,F1=? where A1=?"_s,
+             {lastAnswer, wrongLevel, status, id});
     }
 
     testsupport::TempProgramFolder folder;
@@ -151,7 +154,7 @@ TEST(PracticeSetsText, StatementsKeepTheirWording)
     struct Case
     {
         Set set;
-        bool doubleClick;
+        bool doubleClicked;
         QString expected;
     };
     const QList<Case> cases{
@@ -173,7 +176,7 @@ TEST(PracticeSetsText, StatementsKeepTheirWording)
              u"null) order by a13,e3,e4,e1,xx,a1"_s},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(PracticeSets::practiceQuery(c.set, u"O'Neil"_s, c.doubleClick), c.expected);
+        EXPECT_EQ(PracticeSets::practiceQuery(c.set, u"O'Neil"_s, c.doubleClicked), c.expected);
 }
 
 TEST(PracticeSetsText, SubjectsAndEmptySetMessages)
@@ -259,7 +262,7 @@ TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
             }
             // The name, whole, as its tool tip; nothing else has one.
             EXPECT_EQ(model.index(r, c).data(Qt::ToolTipRole),
-                      c == ChapterGridModel::C2 ? expected.index(r, c).data() : QVariant());
+                      c == ChapterGridModel::Name ? expected.index(r, c).data() : QVariant());
         }
     }
     EXPECT_EQ(model.rowOf(u"xx"_s), -1);
@@ -269,8 +272,8 @@ TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
         headers.append(model.headerData(c, Qt::Horizontal).toString());
     EXPECT_EQ(headers, (QStringList{u"C1"_s, u"C1_1"_s, u"章节名称"_s, u"习题数目"_s,
                                     u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s}));
-    EXPECT_EQ(model.headerData(ChapterGridModel::C2, Qt::Horizontal, Qt::EditRole), headers[2]);
-    EXPECT_FALSE(model.headerData(ChapterGridModel::C1, Qt::Horizontal, Qt::EditRole).isValid());
+    EXPECT_EQ(model.headerData(ChapterGridModel::Name, Qt::Horizontal, Qt::EditRole), headers[2]);
+    EXPECT_FALSE(model.headerData(ChapterGridModel::Code, Qt::Horizontal, Qt::EditRole).isValid());
     EXPECT_EQ(model.headerData(0, Qt::Vertical).toInt(), 1);
 
     model.clear();
@@ -370,9 +373,9 @@ TEST_F(PracticeSetsTest, QuestionSetReadsEveryColumn)
             EXPECT_EQ(row.kind, rec.value(u"A13"_s).toInt());
             EXPECT_EQ(row.note.metaType(), rec.value(u"A14"_s).metaType());
             EXPECT_EQ(row.note, rec.value(u"A14"_s));
-            EXPECT_EQ(row.f1, rec.value(u"F1"_s).toInt());
-            EXPECT_EQ(row.csbs, rec.value(u"csbs"_s).toString());
-            EXPECT_EQ(row.ecount, rec.value(u"ecount"_s).toInt());
+            EXPECT_EQ(row.status, rec.value(u"F1"_s).toInt());
+            EXPECT_EQ(row.timeOutMark, rec.value(u"csbs"_s).toString());
+            EXPECT_EQ(row.editCount, rec.value(u"ecount"_s).toInt());
         }
         EXPECT_EQ(set.totalCount(), i);
         EXPECT_GT(i, 3);

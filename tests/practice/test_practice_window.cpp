@@ -55,7 +55,7 @@ using testsupport::labelText;
 
 } // namespace
 
-class LxxtTest : public QObject
+class PracticeWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +89,7 @@ private:
         App::practiceQuery = query;
         auto frm = std::make_unique<PracticeWindow>();
         frm->setWindowTitle(u"练习新题"_s);
-        if (!frm->PreparePracticeRun())
+        if (!frm->preparePracticeRun())
             return nullptr;
         frm->show();
         return frm;
@@ -99,18 +99,20 @@ private:
     void pick(PracticeWindow *frm, const QString &letter)
     {
         const int page = frm->core()->pages()->currentIndex();
-        const QString box = page == 0 ? u"fcBG_one"_s : page == 1 ? u"fcBG_many"_s : u"fcBG_pw"_s;
-        QAbstractButton *b = button(frm, box + u'_' + letter);
+        const QString row = page == 0   ? u"singleOption"_s
+                            : page == 1 ? u"multipleOption"_s
+                                        : u"matchingOption"_s;
+        QAbstractButton *b = button(frm, row + letter);
         QVERIFY(b);
         QVERIFY(!b->isHidden());
         b->click();
     }
 
-    void check(PracticeWindow *frm) { button(frm, u"epEfTrBtn3"_s)->click(); }
+    void check(PracticeWindow *frm) { button(frm, u"finishButton"_s)->click(); }
 
     NumberButton *number(PracticeWindow *frm, int n)
     {
-        return child<NumberButton>(frm, u"fcBG_th_"_s + QString::number(n));
+        return child<NumberButton>(frm, u"numberButton"_s + QString::number(n));
     }
 
     // Answers the only question of a one-question run with `answer` and closes the window.
@@ -179,23 +181,26 @@ private slots:
     {
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
-        QCOMPARE(labelText(frm.get(), u"epLabel2"_s), App::currentChapterKey);
-        QCOMPARE(labelText(frm.get(), u"Lb_ts"_s), u"6"_s);
-        QCOMPARE(labelText(frm.get(), u"Label12"_s), u"1"_s);
-        QCOMPARE(labelText(frm.get(), u"Label15"_s), u"1"_s);
-        QCOMPARE(labelText(frm.get(), u"LbClock"_s), u"0:00:00"_s);
-        QVERIFY(child<QTextBrowser>(frm.get(), u"Re1"_s)->toPlainText().contains(u"010101000001"_s));
+        QCOMPARE(labelText(frm.get(), u"hintBoard"_s), App::currentChapterKey);
+        QCOMPARE(labelText(frm.get(), u"questionCountLabel"_s), u"6"_s);
+        QCOMPARE(labelText(frm.get(), u"questionNumberLabel"_s), u"1"_s);
+        QCOMPARE(labelText(frm.get(), u"occurrenceLabel"_s), u"1"_s);
+        QCOMPARE(labelText(frm.get(), u"clockLabel"_s), u"0:00:00"_s);
+        QVERIFY(child<QTextBrowser>(frm.get(), u"upperPane"_s)
+                    ->toPlainText()
+                    .contains(u"010101000001"_s));
         // Single choice with four options: E and F hidden, the hint is the page's.
         AnswerPages *pages = frm->core()->pages();
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(pages->toolTip(), u"选择一个选项作为正确答案"_s);
-        QVERIFY(!button(frm.get(), u"fcBG_one_D"_s)->isHidden());
-        QVERIFY(button(frm.get(), u"fcBG_one_E"_s)->isHidden());
+        QVERIFY(!button(frm.get(), u"singleOptionD"_s)->isHidden());
+        QVERIFY(button(frm.get(), u"singleOptionE"_s)->isHidden());
         // Nothing answered yet: the answer-dependent buttons wait.
-        for (const QString &name : {u"epEfTrBtn4"_s, u"epEfTrBtn6"_s, u"epEfTrBtn9"_s,
-                                    u"epEfTrBtn1"_s, u"FlatSpeedButton1"_s, u"FlatSpeedButton2"_s})
+        for (const QString &name :
+             {u"explanationButton"_s, u"answerButton"_s, u"pointsButton"_s, u"previousButton"_s,
+              u"previousGroupButton"_s, u"nextGroupButton"_s})
             QVERIFY2(!button(frm.get(), name)->isEnabled(), qPrintable(name));
-        QVERIFY(button(frm.get(), u"epEfTrBtn2"_s)->isEnabled());
+        QVERIFY(button(frm.get(), u"nextButton"_s)->isEnabled());
         // Number buttons: six of twenty carry questions; names and states for screen readers.
         QCOMPARE(number(frm.get(), 1)->accessibleName(), u"1"_s);
         QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"未做"_s);
@@ -204,10 +209,10 @@ private slots:
         QVERIFY(!number(frm.get(), 7)->isEnabled());
         QCOMPARE(number(frm.get(), 7)->recordNumber(), 0);
         // Kinds without questions in the set cannot be chosen.
-        QVERIFY(button(frm.get(), u"fcBG_tx_0"_s)->isChecked());
-        QVERIFY(button(frm.get(), u"fcBG_tx_21"_s)->isEnabled());
-        QVERIFY(!button(frm.get(), u"fcBG_tx_31"_s)->isEnabled());
-        QVERIFY(!button(frm.get(), u"fcBG_tx_64"_s)->isEnabled());
+        QVERIFY(button(frm.get(), u"kindButton0"_s)->isChecked());
+        QVERIFY(button(frm.get(), u"kindButton21"_s)->isEnabled());
+        QVERIFY(!button(frm.get(), u"kindButton31"_s)->isEnabled());
+        QVERIFY(!button(frm.get(), u"kindButton64"_s)->isEnabled());
         // Every run starts with empty run answers in the whole bank.
         QCOMPARE(value(u"select count(*) from tab_answ where E2_1 is null or E2_1<>''"_s).toInt(), 0);
         frm->close();
@@ -226,9 +231,9 @@ private slots:
         QCOMPARE(r.value(u"E3"_s).toInt(), 1);
         QCOMPARE(r.value(u"E4"_s).toInt(), 0);
         QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"做对"_s);
-        QVERIFY(button(frm.get(), u"epEfTrBtn4"_s)->isEnabled()); // has an explanation
-        QVERIFY(button(frm.get(), u"epEfTrBtn9"_s)->isEnabled()); // has exam points
-        QVERIFY(button(frm.get(), u"epEfTrBtn6"_s)->isEnabled());
+        QVERIFY(button(frm.get(), u"explanationButton"_s)->isEnabled()); // has an explanation
+        QVERIFY(button(frm.get(), u"pointsButton"_s)->isEnabled());      // has exam points
+        QVERIFY(button(frm.get(), u"answerButton"_s)->isEnabled());
 
         check(frm.get()); // the same answer again
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
@@ -313,14 +318,14 @@ private slots:
         // Multiple choice (record 4): answered by leaving, then emptied by leaving again.
         number(frm.get(), 4)->click();
         QCOMPARE(frm->core()->pages()->currentIndex(), 1);
-        QVERIFY(button(frm.get(), u"fcBG_many_F"_s)->isHidden()); // A2_1 = 5
+        QVERIFY(button(frm.get(), u"multipleOptionF"_s)->isHidden()); // A2_1 = 5
         pick(frm.get(), u"C"_s);
         pick(frm.get(), u"A"_s);
         number(frm.get(), 5)->click();
         QCOMPARE(answerRow(u"010101000004"_s).value(u"E2_1"_s).toString(), u"AC"_s);
         QCOMPARE(number(frm.get(), 4)->accessibleDescription(), u"做错"_s);
         number(frm.get(), 4)->click();
-        QVERIFY(button(frm.get(), u"fcBG_many_A"_s)->isChecked()); // the run answer comes back
+        QVERIFY(button(frm.get(), u"multipleOptionA"_s)->isChecked()); // the run answer comes back
         pick(frm.get(), u"A"_s);
         pick(frm.get(), u"C"_s);
         number(frm.get(), 5)->click();
@@ -339,16 +344,16 @@ private slots:
     {
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
-        QAbstractButton *voidButton = button(frm.get(), u"epEfTrBtn10"_s);
+        QAbstractButton *voidButton = button(frm.get(), u"voidButton"_s);
         QCOMPARE(voidButton->text(), u"题目作废"_s);
         voidButton->click();
-        QCOMPARE(labelText(frm.get(), u"Label21"_s), u"本题已被您作废！"_s);
+        QCOMPARE(labelText(frm.get(), u"statusLabel"_s), u"本题已被您作废！"_s);
         QCOMPARE(voidButton->text(), u"取消作废"_s);
         QSqlRecord r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"F1"_s).toInt(), 1);
         QCOMPARE(r.value(u"E2"_s).toString(), u"zero"_s);
         voidButton->click();
-        QCOMPARE(labelText(frm.get(), u"Label21"_s), u"本题曾被作废，现已被您取消！"_s);
+        QCOMPARE(labelText(frm.get(), u"statusLabel"_s), u"本题曾被作废，现已被您取消！"_s);
         QCOMPARE(voidButton->text(), u"题目作废"_s);
         r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"F1"_s).toInt(), 0);
@@ -369,7 +374,7 @@ private slots:
         // (its E2 is no longer empty).
         auto again = open(newSet(u"010101"_s));
         QVERIFY(again);
-        QCOMPARE(labelText(again.get(), u"Lb_ts"_s), u"5"_s);
+        QCOMPARE(labelText(again.get(), u"questionCountLabel"_s), u"5"_s);
         again->close();
     }
 
@@ -379,27 +384,27 @@ private slots:
         auto frm = open(newSet(u"010103"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QAbstractButton *prevGroup = button(w, u"FlatSpeedButton1"_s);
-        QAbstractButton *nextGroup = button(w, u"FlatSpeedButton2"_s);
-        QAbstractButton *prev = button(w, u"epEfTrBtn1"_s);
-        QAbstractButton *next = button(w, u"epEfTrBtn2"_s);
-        QCOMPARE(labelText(w, u"Lb_zs"_s), u"3"_s);
-        QCOMPARE(labelText(w, u"Lb_ts"_s), u"45"_s);
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"1"_s);
+        QAbstractButton *prevGroup = button(w, u"previousGroupButton"_s);
+        QAbstractButton *nextGroup = button(w, u"nextGroupButton"_s);
+        QAbstractButton *prev = button(w, u"previousButton"_s);
+        QAbstractButton *next = button(w, u"nextButton"_s);
+        QCOMPARE(labelText(w, u"groupCountLabel"_s), u"3"_s);
+        QCOMPARE(labelText(w, u"questionCountLabel"_s), u"45"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"1"_s);
         QVERIFY(!prevGroup->isEnabled());
         QVERIFY(nextGroup->isEnabled());
         QVERIFY(!prev->isEnabled());
 
         nextGroup->click();
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"2"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"2"_s);
         QVERIFY(prevGroup->isEnabled() && nextGroup->isEnabled());
         QCOMPARE(frm->core()->currentRecord(), 21);
         nextGroup->click();
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"3"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"3"_s);
         QVERIFY(prevGroup->isEnabled());
         QVERIFY(!nextGroup->isEnabled());
         QCOMPARE(frm->core()->currentRecord(), 41);
-        QCOMPARE(labelText(w, u"Label12"_s), u"1"_s);
+        QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         for (int n = 1; n <= 20; ++n)
             QCOMPARE(number(w, n)->isEnabled(), n <= 5);
         number(w, 5)->click();
@@ -409,27 +414,27 @@ private slots:
         prevGroup->click();
         QVERIFY(prevGroup->isEnabled() && nextGroup->isEnabled());
         prevGroup->click();
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"1"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"1"_s);
         QVERIFY(!prevGroup->isEnabled());
         QVERIFY(nextGroup->isEnabled());
 
         // "下一题" from the last question of a group: the next group at its first question.
         number(w, 20)->click();
-        QCOMPARE(labelText(w, u"Label12"_s), u"20"_s);
+        QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"20"_s);
         next->click();
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"2"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"2"_s);
         QCOMPARE(frm->core()->currentRecord(), 21);
-        QCOMPARE(labelText(w, u"Label12"_s), u"1"_s);
+        QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         QVERIFY(number(w, 1)->isChecked());
         // "上一题" from the first question of group 2: group 1 from its first question.
         prev->click();
-        QCOMPARE(labelText(w, u"Lb_zb"_s), u"1"_s);
+        QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"1"_s);
         QCOMPARE(frm->core()->currentRecord(), 1);
-        QCOMPARE(labelText(w, u"Label12"_s), u"1"_s);
+        QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         QVERIFY(number(w, 1)->isChecked());
         QVERIFY(!prevGroup->isEnabled());
         QVERIFY(nextGroup->isEnabled());
-        QVERIFY(child<QTextBrowser>(w, u"Re1"_s)->toPlainText().contains(u"第 1 题"_s));
+        QVERIFY(child<QTextBrowser>(w, u"upperPane"_s)->toPlainText().contains(u"第 1 题"_s));
         // Within a group both move by one.
         number(w, 20)->click();
         prev->click();
@@ -445,28 +450,28 @@ private slots:
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
         pick(w, u"B"_s); // chosen, not checked
-        button(w, u"fcBG_tx_21"_s)->click();
+        button(w, u"kindButton21"_s)->click();
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
-        QCOMPARE(labelText(w, u"Lb_ts"_s), u"2"_s);
+        QCOMPARE(labelText(w, u"questionCountLabel"_s), u"2"_s);
         QCOMPARE(frm->core()->pages()->currentIndex(), 1);
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"多\n选"_s);
-        button(w, u"fcBG_tx_72"_s)->click();
+        button(w, u"kindButton72"_s)->click();
         QCOMPARE(frm->core()->pages()->currentIndex(), 4);
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"简\n答"_s);
-        QComboBox *combo = child<QComboBox>(w, u"FlatComboBox1"_s);
+        QComboBox *combo = child<QComboBox>(w, u"subjectiveChoice"_s);
         QCOMPARE(combo->currentIndex(), -1);
         combo->setCurrentIndex(1); // 会
         check(w);
         QCOMPARE(answerRow(u"010101000006"_s).value(u"E2"_s).toString(), u"1"_s);
-        QVERIFY(!button(w, u"epEfTrBtn6"_s)->isEnabled()); // no answer panel for subjective kinds
+        QVERIFY(!button(w, u"answerButton"_s)->isEnabled()); // no answer panel for subjective kinds
         // "任意" restores the whole set at group 1 with the run answers given so far.
-        button(w, u"fcBG_tx_0"_s)->click();
+        button(w, u"kindButton0"_s)->click();
         QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
-        QCOMPARE(labelText(w, u"Lb_ts"_s), u"6"_s);
+        QCOMPARE(labelText(w, u"questionCountLabel"_s), u"6"_s);
         QCOMPARE(frm->core()->currentRecord(), 1);
         QCOMPARE(number(w, 1)->accessibleDescription(), u"做对"_s);
         QCOMPARE(number(w, 6)->accessibleDescription(), u"做对"_s);
-        QVERIFY(button(w, u"fcBG_one_B"_s)->isChecked());
+        QVERIFY(button(w, u"singleOptionB"_s)->isChecked());
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
         frm->close();
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
@@ -482,15 +487,15 @@ private slots:
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QVERIFY(button(w, u"fcBG_tx_64"_s)->isEnabled());
+        QVERIFY(button(w, u"kindButton64"_s)->isEnabled());
         number(w, 5)->click();
         pick(w, u"B"_s);
         number(w, 6)->click(); // kind 64
-        QCOMPARE(child<QTextBrowser>(w, u"Re1"_s)->toPlainText(), u"calc question"_s);
+        QCOMPARE(child<QTextBrowser>(w, u"upperPane"_s)->toPlainText(), u"calc question"_s);
         QCOMPARE(frm->core()->pages()->currentIndex(), 1);
         // The page shows this question's (empty) run answer with its three options.
-        QVERIFY(!button(w, u"fcBG_many_B"_s)->isChecked());
-        QVERIFY(button(w, u"fcBG_many_D"_s)->isHidden());
+        QVERIFY(!button(w, u"multipleOptionB"_s)->isChecked());
+        QVERIFY(button(w, u"multipleOptionD"_s)->isHidden());
         pick(w, u"A"_s);
         check(w);
         QCOMPARE(answerRow(u"010101000007"_s).value(u"E2"_s).toString(), u"A"_s);
@@ -512,7 +517,7 @@ private slots:
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QAbstractButton *answer = button(w, u"epEfTrBtn6"_s);
+        QAbstractButton *answer = button(w, u"answerButton"_s);
         number(w, 5)->click();
         number(w, 6)->click();
         QCOMPARE(frm->core()->pages()->currentIndex(), 1);
@@ -522,8 +527,8 @@ private slots:
         QCOMPARE(number(w, 6)->answerState(), NumberButton::Right);
         QVERIFY(answer->isEnabled());
         answer->click();
-        QCOMPARE(labelText(w, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
-        QCOMPARE(child<QPlainTextEdit>(w, u"Memo1"_s)->toPlainText(), u"AC"_s);
+        QCOMPARE(labelText(w, u"verdictLabel"_s), u"恭喜你，做对了！"_s);
+        QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"AC"_s);
         frm->close();
 
         // Kind 64 answered 会 on the subjective page, which shows no answer of its own: judged
@@ -533,13 +538,13 @@ private slots:
             QVERIFY(calc);
             PracticeWindow *c = calc.get();
             QCOMPARE(calc->core()->pages()->currentIndex(), 4);
-            child<QComboBox>(c, u"FlatComboBox1"_s)->setCurrentIndex(1);
+            child<QComboBox>(c, u"subjectiveChoice"_s)->setCurrentIndex(1);
             check(c);
             QCOMPARE(answerRow(u"050101000001"_s).value(u"E2"_s).toString(), u"1"_s);
             QCOMPARE(number(c, 1)->answerState(), NumberButton::Right);
-            QVERIFY(!button(c, u"epEfTrBtn6"_s)->isEnabled());
+            QVERIFY(!button(c, u"answerButton"_s)->isEnabled());
             number(c, 1)->click();
-            QVERIFY(!button(c, u"epEfTrBtn6"_s)->isEnabled());
+            QVERIFY(!button(c, u"answerButton"_s)->isEnabled());
             calc->close();
         }
     }
@@ -552,7 +557,7 @@ private slots:
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QTimer *timer = child<QTimer>(w, u"Timer1"_s);
+        QTimer *timer = child<QTimer>(w, u"answerTimer"_s);
         QVERIFY(timer);
         number(w, 6)->click(); // kind 72, time 0.5
         QCOMPARE(timer->interval(), 300);
@@ -582,7 +587,7 @@ private slots:
                 edit->reject();
             }
         });
-        button(w, u"epEfTrBtn11"_s)->click();
+        button(w, u"editButton"_s)->click();
         QCOMPARE(editName, u"QuestionEditWindow"_s);
         QVERIFY(stoppedWhileEditing);
         QVERIFY(timer->isActive());
@@ -602,7 +607,7 @@ private slots:
         int depth = 0;
         int deepest = 0;
         QStringList shown;
-        QString csbsWhileOpen;
+        QString timeOutMarkWhileOpen;
         PromptHook::set([&](const PromptCall &call) {
             deepest = qMax(deepest, ++depth);
             shown.append(call.message);
@@ -610,7 +615,7 @@ private slots:
                 // The gauge runs out while this prompt is up.
                 core->gauge()->setValue(99);
                 QTest::qWait(400);
-                csbsWhileOpen = answerRow(u"010101000001"_s).value(u"csbs"_s).toString();
+                timeOutMarkWhileOpen = answerRow(u"010101000001"_s).value(u"csbs"_s).toString();
             }
             --depth;
             return 1;
@@ -619,7 +624,7 @@ private slots:
         QTRY_COMPARE(shown, QStringList({u"请先做出答案！"_s, u"到时间了"_s}));
         PromptHook::clear();
         QCOMPARE(deepest, 1);
-        QVERIFY(csbsWhileOpen.isEmpty());
+        QVERIFY(timeOutMarkWhileOpen.isEmpty());
         QCOMPARE(core->gauge()->value(), 100);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"csbs"_s).toString(), u"Y"_s);
         prompts = std::make_unique<testsupport::PromptCatcher>();
@@ -632,7 +637,7 @@ private slots:
         auto frm = open(newSet(u"010101"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QTimer *timer = child<QTimer>(w, u"Timer1"_s);
+        QTimer *timer = child<QTimer>(w, u"answerTimer"_s);
         number(w, 6)->click(); // kind 72, time 0.5
         QCOMPARE(timer->interval(), 300);
         App::settingsVariant = 1;
@@ -644,7 +649,7 @@ private slots:
             App::answerTimeTable.intervals[App::answerTimeTable.kinds.indexOf(72)] = 1500;
         });
         const int progress = frm->core()->gauge()->value();
-        button(w, u"epEfTrBtn8"_s)->click();
+        button(w, u"settingsButton"_s)->click();
         QCOMPARE(variant, 0);
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1500);
@@ -659,21 +664,21 @@ private slots:
         PracticeWindow *w = frm.get();
         pick(w, u"C"_s);
         check(w);
-        QAbstractButton *answer = button(w, u"epEfTrBtn6"_s);
+        QAbstractButton *answer = button(w, u"answerButton"_s);
         answer->click();
         QCOMPARE(answer->text(), u"返回"_s);
         QuestionBody *body = frm->core()->body();
         QTRY_COMPARE(body->answerPanelWidth(), body->width());
-        QCOMPARE(labelText(w, u"Lb_answtip"_s), u"很遗憾，做错了，请继续努力！"_s);
-        QCOMPARE(child<QPlainTextEdit>(w, u"Memo1"_s)->toPlainText(), u"C"_s);
-        QCOMPARE(child<QPlainTextEdit>(w, u"Memo2"_s)->toPlainText(), u"B"_s);
+        QCOMPARE(labelText(w, u"verdictLabel"_s), u"很遗憾，做错了，请继续努力！"_s);
+        QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"C"_s);
+        QCOMPARE(child<QPlainTextEdit>(w, u"correctAnswerText"_s)->toPlainText(), u"B"_s);
         answer->click();
         QCOMPARE(answer->text(), u"答案"_s);
         QTRY_COMPARE(body->answerPanelWidth(), 0);
         // Opened again, then another question: closed at once.
         pick(w, u"B"_s);
         answer->click();
-        QCOMPARE(labelText(w, u"Lb_answtip"_s), u"恭喜你，做对了！"_s);
+        QCOMPARE(labelText(w, u"verdictLabel"_s), u"恭喜你，做对了！"_s);
         number(w, 2)->click();
         QCOMPARE(body->answerPanelWidth(), 0);
         QCOMPARE(answer->text(), u"答案"_s);
@@ -701,9 +706,9 @@ private slots:
         QTest::keyClick(w, Qt::Key_B);
         QCOMPARE(frm->core()->pages()->answerString(0), u"B"_s);
         // A focused control keeps the keys it uses: Backspace in the body pane does not move.
-        QTextBrowser *re1 = child<QTextBrowser>(w, u"Re1"_s);
-        re1->setFocus();
-        QTest::keyClick(re1, Qt::Key_Backspace);
+        QTextBrowser *upperPane = child<QTextBrowser>(w, u"upperPane"_s);
+        upperPane->setFocus();
+        QTest::keyClick(upperPane, Qt::Key_Backspace);
         QCOMPARE(frm->core()->currentRecord(), 1);
         // On the subjective page no key acts.
         number(w, 6)->click();
@@ -726,13 +731,13 @@ private slots:
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
 
-        QAbstractButton *optionB = button(w, u"fcBG_one_B"_s);
+        QAbstractButton *optionB = button(w, u"singleOptionB"_s);
         QTest::mouseClick(optionB, Qt::LeftButton);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(core->currentRecord(), 2);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
         QCOMPARE(KeyboardAccess::ringTarget(), nullptr);
-        QAbstractButton *done = button(w, u"epEfTrBtn3"_s);
+        QAbstractButton *done = button(w, u"finishButton"_s);
         QTest::mouseClick(done, Qt::LeftButton); // no answer yet
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(core->currentRecord(), 3);
@@ -749,7 +754,7 @@ private slots:
         QCOMPARE(answerRow(u"010101000002"_s).value(u"E2"_s).toString(), u"A"_s);
         QCOMPARE(core->currentRecord(), 2);
         // An option reached by Tab keeps Enter for the window.
-        QAbstractButton *optionC = button(w, u"fcBG_one_C"_s);
+        QAbstractButton *optionC = button(w, u"singleOptionC"_s);
         optionC->setFocus(Qt::TabFocusReason);
         QCOMPARE(KeyboardAccess::ringTarget(), optionC);
         QTest::keyClick(optionC, Qt::Key_Return);
@@ -762,14 +767,14 @@ private slots:
         // The subjective page: 1 = 会, 0 = 不会, Enter = 下一题; its line says what they mean.
         number(w, 6)->click();
         QCOMPARE(core->pages()->currentIndex(), 4);
-        QLabel *hint = child<QLabel>(w, u"Lb_zgtip"_s);
+        QLabel *hint = child<QLabel>(w, u"subjectiveHint"_s);
         QVERIFY(hint && hint->isVisible());
         QVERIFY(hint->text().contains(u"“会”计为做对"_s));
         w->setFocus();
         QTest::keyClick(w, Qt::Key_1);
-        QCOMPARE(child<QComboBox>(w, u"FlatComboBox1"_s)->currentText(), u"会"_s);
+        QCOMPARE(child<QComboBox>(w, u"subjectiveChoice"_s)->currentText(), u"会"_s);
         QTest::keyClick(w, Qt::Key_0);
-        QCOMPARE(child<QComboBox>(w, u"FlatComboBox1"_s)->currentText(), u"不会"_s);
+        QCOMPARE(child<QComboBox>(w, u"subjectiveChoice"_s)->currentText(), u"不会"_s);
         QTest::keyClick(w, Qt::Key_Return);
         QCOMPARE(core->currentRecord(), 7);
         QCOMPARE(answerRow(u"010101000006"_s).value(u"E2"_s).toString(), u"0"_s);
@@ -779,7 +784,7 @@ private slots:
         QCOMPARE(answerRow(u"010101000008"_s).value(u"E2"_s).toString(), u"1"_s);
         QCOMPARE(number(w, 7)->answerState(), NumberButton::Right);
         // A mouse click elsewhere takes the ring away.
-        QTest::mouseClick(button(w, u"epEfTrBtn1"_s), Qt::LeftButton);
+        QTest::mouseClick(button(w, u"previousButton"_s), Qt::LeftButton);
         QCOMPARE(KeyboardAccess::ringTarget(), nullptr);
         frm->close();
     }
@@ -789,21 +794,21 @@ private slots:
         auto frm = open(newSet(u"040101"_s));
         QVERIFY(frm);
         PracticeWindow *w = frm.get();
-        QTextBrowser *re1 = child<QTextBrowser>(w, u"Re1"_s);
-        QTextBrowser *re2 = child<QTextBrowser>(w, u"Re2"_s);
-        QVERIFY(re1->toPlainText().contains(u"案例材料"_s));
-        QCOMPARE(re2->toPlainText(), u"问题一"_s);
-        QTRY_VERIFY(re2->height() > 100);
-        auto *splitter = child<QSplitter>(w, u"Splitter1"_s);
+        QTextBrowser *upperPane = child<QTextBrowser>(w, u"upperPane"_s);
+        QTextBrowser *lowerPane = child<QTextBrowser>(w, u"lowerPane"_s);
+        QVERIFY(upperPane->toPlainText().contains(u"案例材料"_s));
+        QCOMPARE(lowerPane->toPlainText(), u"问题一"_s);
+        QTRY_VERIFY(lowerPane->height() > 100);
+        auto *splitter = child<QSplitter>(w, u"paneSplitter"_s);
         splitter->setSizes({splitter->height() - 200, 200}); // the candidate drags it
-        const int dragged = re2->height();
+        const int dragged = lowerPane->height();
         number(w, 2)->click();
-        QCOMPARE(re2->toPlainText(), u"问题二"_s);
-        QCOMPARE(re2->height(), dragged);
+        QCOMPARE(lowerPane->toPlainText(), u"问题二"_s);
+        QCOMPARE(lowerPane->height(), dragged);
         frm->close();
         auto single = open(newSet(u"010101"_s));
         QVERIFY(single);
-        QCOMPARE(child<QTextBrowser>(single.get(), u"Re2"_s)->height(), 0);
+        QCOMPARE(child<QTextBrowser>(single.get(), u"lowerPane"_s)->height(), 0);
         single->close();
     }
 
@@ -816,9 +821,9 @@ private slots:
         number(w, 2)->click();
         pick(w, u"A"_s); // chosen, never checked
         QTest::qWait(1200);
-        button(w, u"epEfTrBtn99"_s)->click();
+        button(w, u"closeButton"_s)->click();
         QVERIFY(!w->isVisible());
-        const QString clock = labelText(w, u"LbClock"_s);
+        const QString clock = labelText(w, u"clockLabel"_s);
         QVERIFY2(clock != u"0:00:00"_s, qPrintable(clock));
         QCOMPARE(answerRow(u"010101000002"_s).value(u"E2"_s).toString(), u"A"_s);
         const qint64 seconds = StudyData::timeTextToSeconds(clock);
@@ -884,7 +889,7 @@ private slots:
             check(w);
             QCOMPARE(prompts->messages(), QStringList{busy});
             QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
-            button(w, u"epEfTrBtn2"_s)->click(); // leaving records the answer again
+            button(w, u"nextButton"_s)->click(); // leaving records the answer again
             QCOMPARE(prompts->messages(), QStringList({busy, busy}));
             QCOMPARE(frm->core()->currentRecord(), 2);
         }
@@ -899,7 +904,7 @@ private slots:
             testsupport::DiskFull disk;
             check(w);
             QCOMPARE(prompts->messages().mid(2), QStringList{full});
-            button(w, u"epEfTrBtn2"_s)->click();
+            button(w, u"nextButton"_s)->click();
             QCOMPARE(prompts->messages().mid(2), QStringList({full, full}));
         }
         QVERIFY(nothingRecorded());
@@ -925,30 +930,30 @@ private slots:
         QString shown;
         QTimer::singleShot(0, w, [&shown] {
             QWidget *modal = QApplication::activeModalWidget();
-            if (auto *re = modal ? modal->findChild<QTextBrowser *>(u"Re"_s) : nullptr)
+            if (auto *re = modal ? modal->findChild<QTextBrowser *>(u"explanationView"_s) : nullptr)
                 shown = re->toPlainText();
             if (modal)
                 modal->close();
         });
-        button(w, u"epEfTrBtn4"_s)->click();
+        button(w, u"explanationButton"_s)->click();
         QCOMPARE(shown, u"解析文字。"_s);
         QVERIFY(!QApplication::overrideCursor());
 
         // 笔记: a note written in the notes window marks the button and is kept in the row.
         QTimer::singleShot(0, w, [] {
             QWidget *modal = QApplication::activeModalWidget();
-            if (auto *memo = modal ? modal->findChild<QPlainTextEdit *>() : nullptr)
-                memo->setPlainText(u"要点：注意例外情形"_s);
+            if (auto *noteEdit = modal ? modal->findChild<QPlainTextEdit *>() : nullptr)
+                noteEdit->setPlainText(u"要点：注意例外情形"_s);
             if (modal)
                 modal->close();
         });
-        button(w, u"epEfTrBtn5"_s)->click();
-        QCOMPARE(button(w, u"epEfTrBtn5"_s)->text(), u"有内容"_s);
+        button(w, u"notesButton"_s)->click();
+        QCOMPARE(button(w, u"notesButton"_s)->text(), u"有内容"_s);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"A14"_s).toString(), u"要点：注意例外情形"_s);
         number(w, 2)->click();
-        QCOMPARE(button(w, u"epEfTrBtn5"_s)->text(), u"笔记"_s);
+        QCOMPARE(button(w, u"notesButton"_s)->text(), u"笔记"_s);
         number(w, 1)->click();
-        QCOMPARE(button(w, u"epEfTrBtn5"_s)->text(), u"有内容"_s);
+        QCOMPARE(button(w, u"notesButton"_s)->text(), u"有内容"_s);
 
         // 考点 shows the related points of a question that has some.
         QString pointsTitle;
@@ -958,7 +963,7 @@ private slots:
                 modal->close();
             }
         });
-        button(w, u"epEfTrBtn9"_s)->click();
+        button(w, u"pointsButton"_s)->click();
         QCOMPARE(pointsTitle, u"相关考点"_s);
         QVERIFY(w->isVisible());
 
@@ -966,9 +971,9 @@ private slots:
         number(w, 3)->click();
         pick(w, u"D"_s);
         check(w);
-        QVERIFY(!button(w, u"epEfTrBtn4"_s)->isEnabled());
-        QVERIFY(!button(w, u"epEfTrBtn9"_s)->isEnabled());
-        QVERIFY(button(w, u"epEfTrBtn6"_s)->isEnabled());
+        QVERIFY(!button(w, u"explanationButton"_s)->isEnabled());
+        QVERIFY(!button(w, u"pointsButton"_s)->isEnabled());
+        QVERIFY(button(w, u"answerButton"_s)->isEnabled());
         frm->close();
     }
 
@@ -981,7 +986,7 @@ private slots:
         check(w);
         // The question's exam-point codes can no longer be read.
         exec(u"alter table tab_answ rename column K12 to K12_gone"_s);
-        button(w, u"epEfTrBtn9"_s)->click();
+        button(w, u"pointsButton"_s)->click();
         QVERIFY(prompts->sawMessage(u"发生错误！"_s));
         QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
         QCOMPARE(prompts->calls().constLast().icon, 2);
@@ -995,7 +1000,7 @@ private slots:
         exec(u"update tab_answ set E2='A' where A10='010102'"_s);
         App::practiceQuery = newSet(u"010102"_s);
         PracticeWindow frm;
-        QVERIFY(!frm.PreparePracticeRun());
+        QVERIFY(!frm.preparePracticeRun());
         QVERIFY(prompts->calls().isEmpty());
     }
 
@@ -1014,7 +1019,7 @@ private slots:
         own.fill(Qt::black);
         w->render(&own, QPoint(), QRegion(), QWidget::DrawWindowBackground);
         // Below the title strip and inside the frame.
-        const int title = child<QLabel>(w, u"LbTitle"_s)->height();
+        const int title = child<QLabel>(w, u"titleLabel"_s)->height();
         const QRect inside = w->rect().adjusted(3, title + 1, -3, -3);
         QVERIFY(inside.height() > w->height() / 2);
         QCOMPARE(own.copy(inside), expected.copy(inside));
@@ -1069,5 +1074,5 @@ private slots:
     }
 };
 
-STUDYAID_QTEST_MAIN(LxxtTest)
+STUDYAID_QTEST_MAIN(PracticeWindowTest)
 #include "test_practice_window.moc"

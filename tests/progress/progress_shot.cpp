@@ -47,24 +47,24 @@ void practise(PracticeSets::Set set, const QString &chapter, int count, int seed
     App::practiceQuery = PracticeSets::practiceQuery(set, chapter);
     PracticeWindow frm;
     frm.setWindowTitle(u"练习新题"_s);
-    if (!frm.PreparePracticeRun())
+    if (!frm.preparePracticeRun())
         return;
     frm.show();
     QApplication::processEvents();
     const QString letters = u"ABCD"_s;
     for (int i = 0; i < count; ++i) {
-        if (!click(&frm, u"fcBG_th_"_s + QString::number(i + 1)))
+        if (!click(&frm, u"numberButton"_s + QString::number(i + 1)))
             break;
         const QString letter = letters.at((i * 7 + seed) % 4);
-        if (!click(&frm, u"fcBG_one_"_s + letter)) {
-            if (click(&frm, u"fcBG_many_A"_s))
-                click(&frm, u"fcBG_many_"_s + letter);
-            else if (!click(&frm, u"fcBG_yn_"_s + (i % 2 ? u"A"_s : u"B"_s))) {
-                if (auto *combo = frm.findChild<QComboBox *>(u"FlatComboBox1"_s))
+        if (!click(&frm, u"singleOption"_s + letter)) {
+            if (click(&frm, u"multipleOptionA"_s))
+                click(&frm, u"multipleOption"_s + letter);
+            else if (!click(&frm, i % 2 ? u"rightOption"_s : u"wrongOption"_s)) {
+                if (auto *combo = frm.findChild<QComboBox *>(u"subjectiveChoice"_s))
                     combo->setCurrentIndex((i + seed) % 3 ? 1 : 0);
             }
         }
-        click(&frm, u"epEfTrBtn3"_s);
+        click(&frm, u"finishButton"_s);
         QTest::qWait(40);
     }
     frm.close();

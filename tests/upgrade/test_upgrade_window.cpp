@@ -71,13 +71,13 @@ BrowserFigures browserFigures()
     BrowserFigures f;
     if (!QTest::qWaitForWindowExposed(&browser))
         return f;
-    const QAbstractItemModel *m = child<QTableView>(&browser, u"DBGrid1"_s)->model();
+    const QAbstractItemModel *m = child<QTableView>(&browser, u"chapterGrid"_s)->model();
     for (int r = 0; r < m->rowCount(); ++r) {
         const QString code = m->index(r, 0).data().toString();
         f.order.append(code);
         f.questions.insert(code, m->index(r, 3).data().toInt());
     }
-    f.total = child<QLCDNumber>(&browser, u"epNum_all"_s)->intValue();
+    f.total = child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue();
     return f;
 }
 
