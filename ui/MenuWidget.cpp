@@ -363,7 +363,7 @@ void MenuItemButton::paintEvent(QPaintEvent *)
 
 MenuWidget::MenuWidget(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(u"ShockwaveFlash1"_s);
+    setObjectName(u"menu"_s);
     setAccessibleName(u"主菜单"_s);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -403,7 +403,7 @@ void MenuWidget::setDescription(const MenuDescription &description)
             item->column = group.column;
             item->row = rowsInColumn[group.column]++;
             connect(item, &QAbstractButton::clicked, this,
-                    [this, item] { emit FSCommand(item->desc().command, item->desc().args); });
+                    [this, item] { emit commandChosen(item->desc().command, item->desc().args); });
             connect(item, &MenuItemButton::navigate, this,
                     [this, item](int key) { moveFocus(item, key); });
             item->show();

@@ -89,12 +89,12 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QVERIFY(screen.contains(frm.frameGeometry()));
         QCOMPARE(frm.windowTitle(), u"数据备份"_s);
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
         QVERIFY(list);
         QVERIFY(list->hasFocus());
         // Every control inside the window, none over another, the captions whole.
-        QList<QWidget *> parts{child(&frm, u"Label1"_s), list};
-        for (const QString &name : {u"btnBackupNow"_s, u"btnRestore"_s, u"btnClose"_s}) {
+        QList<QWidget *> parts{child(&frm, u"noticeLabel"_s), list};
+        for (const QString &name : {u"backupNowButton"_s, u"restoreButton"_s, u"closeButton"_s}) {
             auto *b = child<QPushButton>(&frm, name);
             QVERIFY(b && b->isVisible());
             QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8,
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(list->header()->sectionSize(1)
                 >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
-        QVERIFY(child<QLabel>(&frm, u"Label1"_s)->text().contains(
+        QVERIFY(child<QLabel>(&frm, u"noticeLabel"_s)->text().contains(
             QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
     }
 
@@ -125,7 +125,7 @@ private slots:
             f.write("not a database");
         }
         BackupWindow frm;
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
         const QStringList seen = rows(list);
         QCOMPARE(seen.size(), 3);
         QVERIFY(seen[0].startsWith(u"2026-12-08 "_s) && seen[0].endsWith(u"|1,234"_s));
@@ -138,7 +138,7 @@ private slots:
             QFile::remove(e.path);
         frm.refreshList();
         QCOMPARE(list->topLevelItemCount(), 0);
-        QVERIFY(!child<QPushButton>(&frm, u"btnRestore"_s)->isEnabled());
+        QVERIFY(!child<QPushButton>(&frm, u"restoreButton"_s)->isEnabled());
     }
 
     void backupNowAddsABackupToTheList()
@@ -146,16 +146,16 @@ private slots:
         BackupWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
         QCOMPARE(list->topLevelItemCount(), 0);
         logAnswers(u"2026-12-09"_s, 4);
         PromptCatcher catcher;
-        QTest::mouseClick(child<QPushButton>(&frm, u"btnBackupNow"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&frm, u"backupNowButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.messages(), QStringList{u"备份完成。"_s});
         QCOMPARE(UserData::backups(dbPath).size(), 1);
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(list->topLevelItem(0)->text(1), u"4"_s);
-        QVERIFY(child<QPushButton>(&frm, u"btnRestore"_s)->isEnabled());
+        QVERIFY(child<QPushButton>(&frm, u"restoreButton"_s)->isEnabled());
     }
 
     void restoreAfterConfirmation_data()
@@ -176,7 +176,7 @@ private slots:
         BackupWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
         list->setCurrentItem(list->topLevelItem(1)); // 2026-12-07, 2 answers
         const QString when = list->topLevelItem(1)->text(0);
 
@@ -186,7 +186,7 @@ private slots:
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
         } else {
-            QTest::mouseClick(child<QPushButton>(&frm, u"btnRestore"_s), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&frm, u"restoreButton"_s), Qt::LeftButton);
         }
         QVERIFY(!catcher.calls().isEmpty());
         QCOMPARE(catcher.calls().first().message,
@@ -217,7 +217,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         PromptCatcher catcher;
         catcher.queue(1);
-        QTest::mouseClick(child<QPushButton>(&frm, u"btnRestore"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&frm, u"restoreButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.calls().size(), 2);
         QCOMPARE(catcher.calls().at(1).caption, u"错误"_s);
         QCOMPARE(catcher.calls().at(1).message,
@@ -239,9 +239,9 @@ private slots:
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList{u"lvBackups"_s, u"btnBackupNow"_s, u"btnRestore"_s,
-                                     u"btnClose"_s}));
-        QCOMPARE(QApplication::focusWidget()->objectName(), u"lvBackups"_s);
+        QCOMPARE(order, (QStringList{u"backupList"_s, u"backupNowButton"_s, u"restoreButton"_s,
+                                     u"closeButton"_s}));
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"backupList"_s);
         // Enter on the focused 立即备份 takes a backup, not a restore.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         PromptCatcher catcher;
@@ -264,7 +264,7 @@ private slots:
             auto *frm = qobject_cast<BackupWindow *>(&dialog);
             if (!QTest::qWaitForWindowExposed(&dialog) || !frm)
                 return int(QDialog::Rejected);
-            auto *list = child<QTreeWidget>(frm, u"lvBackups"_s);
+            auto *list = child<QTreeWidget>(frm, u"backupList"_s);
             list->setCurrentItem(list->topLevelItem(1));
             PromptCatcher catcher;
             catcher.queue(1);
@@ -273,7 +273,7 @@ private slots:
             QTest::keyClick(frm, Qt::Key_Escape);
             return dialog.result();
         });
-        start.ShockwaveFlash1FSCommand(u"bf"_s, {});
+        start.runMenuCommand(u"bf"_s, {});
         QCOMPARE(prompts.size(), 2);
         QVERIFY(prompts.at(1).startsWith(u"已恢复 2026-12-07 "_s));
         QCOMPARE(logged(), 2);

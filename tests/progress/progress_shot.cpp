@@ -72,7 +72,7 @@ void practise(PracticeSets::Set set, const QString &chapter, int count, int seed
 
 void chooseChart(ChartWindow &frm, int item)
 {
-    if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup1Item"_s + QString::number(item))) {
+    if (auto *r = frm.findChild<QRadioButton *>(u"chartTypeGroupItem"_s + QString::number(item))) {
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
         QTest::qWait(50);
     }
@@ -134,13 +134,13 @@ int main(int argc, char **argv)
         savePicture(&frm, out, u"chart_frequency_"_s + mode);
         chooseChart(frm, 0);
         savePicture(&frm, out, u"chart_distribution_"_s + mode);
-        if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup2Item1"_s)) {
+        if (auto *r = frm.findChild<QRadioButton *>(u"legendPositionGroupItem1"_s)) {
             QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
             savePicture(&frm, out, u"chart_distribution_bottom_"_s + mode);
         }
         chooseChart(frm, 2);
         savePicture(&frm, out, u"chart_progress_"_s + mode);
-        if (auto *flat = frm.findChild<QAbstractButton *>(u"CheckBox1"_s))
+        if (auto *flat = frm.findChild<QAbstractButton *>(u"view3DCheck"_s))
             flat->click();
         savePicture(&frm, out, u"chart_progress_flat_"_s + mode);
         chooseChart(frm, 0);
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
         frm.show();
         QTest::qWait(50);
         savePicture(&frm, out, u"plan_"_s + mode);
-        click(&frm, u"SpeedButton1"_s);
+        click(&frm, u"setButton"_s);
         savePicture(&frm, out, u"plan_editing_"_s + mode);
     }
     for (int variant : {0, 1}) {

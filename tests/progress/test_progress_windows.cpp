@@ -136,7 +136,7 @@ private slots:
         QTest::addColumn<QString>("number"); // empty: number and "天" hidden
         QTest::addColumn<QColor>("colour");
         const QColor red(255, 0, 0);
-        const QColor green = Colors::fromTColor(2476900);
+        const QColor green = Colors::fromBgr(2476900);
         QTest::newRow("yesterday") << -1 << u"考试已结束！"_s << QString() << QColor();
         QTest::newRow("today") << 0 << u"祝考试成功！"_s << QString() << QColor();
         QTest::newRow("5 days") << 5 << u"距离考试还有"_s << u"5"_s << red;
@@ -156,16 +156,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"学习计划"_s);
         QCOMPARE(frm.size(), QSize(460, 250));
-        auto *lead1 = child<QLabel>(&frm, u"epLabel1"_s);
-        auto *label1 = child<QLabel>(&frm, u"Label1"_s);
-        auto *days2 = child<QLabel>(&frm, u"epLabel2"_s);
-        QCOMPARE(lead1->text(), lead);
-        QCOMPARE(label1->isVisible(), !number.isEmpty());
-        QCOMPARE(days2->isVisible(), !number.isEmpty());
+        auto *leadLabel = child<QLabel>(&frm, u"leadLabel"_s);
+        auto *daysLabel = child<QLabel>(&frm, u"daysLabel"_s);
+        auto *unitLabel = child<QLabel>(&frm, u"daysUnitLabel"_s);
+        QCOMPARE(leadLabel->text(), lead);
+        QCOMPARE(daysLabel->isVisible(), !number.isEmpty());
+        QCOMPARE(unitLabel->isVisible(), !number.isEmpty());
         if (!number.isEmpty()) {
-            QCOMPARE(label1->text(), number);
-            QCOMPARE(label1->palette().color(QPalette::WindowText), colour);
-            QCOMPARE(days2->text(), u"天"_s);
+            QCOMPARE(daysLabel->text(), number);
+            QCOMPARE(daysLabel->palette().color(QPalette::WindowText), colour);
+            QCOMPARE(unitLabel->text(), u"天"_s);
         }
         verifyLabelsFit(&frm);
         if (days == 5)
@@ -177,13 +177,13 @@ private slots:
         PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
-        auto *date = child<QDateEdit>(&frm, u"DateEdit1"_s);
-        auto *group = child<QGroupBox>(&frm, u"SeSkinRadioGroup1"_s);
-        auto *amount = child<QSpinBox>(&frm, u"suiNumberEdit1"_s);
-        auto *minutes = child<QSpinBox>(&frm, u"suiNumberEdit2"_s);
-        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
-        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        auto *setButton = button(&frm, u"setButton"_s);
+        auto *date = child<QDateEdit>(&frm, u"examDateEdit"_s);
+        auto *group = child<QGroupBox>(&frm, u"targetGroup"_s);
+        auto *amount = child<QSpinBox>(&frm, u"answersEdit"_s);
+        auto *minutes = child<QSpinBox>(&frm, u"minutesEdit"_s);
+        auto *byAnswers = child<QRadioButton>(&frm, u"byAnswers"_s);
+        auto *byMinutes = child<QRadioButton>(&frm, u"byMinutes"_s);
         // Viewing state, filled from the plan row.
         QCOMPARE(setButton->text(), u"设定"_s);
         QVERIFY(!date->isEnabled());
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(!date->isEnabled());
         QVERIFY(!group->isEnabled());
         QVERIFY(minutes->isEnabled()); // the chosen target's field stays enabled
-        QCOMPARE(child<QLabel>(&frm, u"Label1"_s)->text(), u"5"_s);
+        QCOMPARE(child<QLabel>(&frm, u"daysLabel"_s)->text(), u"5"_s);
         QCOMPARE(scalar(u"select PlanMark from tab_plan"_s).toInt(), 1);
         QCOMPARE(scalar(u"select PlanTime from tab_plan"_s).toInt(), 45);
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
@@ -229,9 +229,9 @@ private slots:
         PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        button(&frm, u"SpeedButton1"_s)->click();
-        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(7);
-        child<QDateEdit>(&frm, u"DateEdit1"_s)->setDate(kToday);
+        button(&frm, u"setButton"_s)->click();
+        child<QSpinBox>(&frm, u"answersEdit"_s)->setValue(7);
+        child<QDateEdit>(&frm, u"examDateEdit"_s)->setDate(kToday);
         QTest::keyClick(&frm, Qt::Key_Escape);
         QVERIFY(!frm.isVisible());
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
@@ -239,9 +239,9 @@ private slots:
         // The close button does the same.
         PlanWindow again;
         again.show();
-        button(&again, u"SpeedButton1"_s)->click();
-        child<QSpinBox>(&again, u"suiNumberEdit1"_s)->setValue(8);
-        button(&again, u"SpeedButton2"_s)->click();
+        button(&again, u"setButton"_s)->click();
+        child<QSpinBox>(&again, u"answersEdit"_s)->setValue(8);
+        button(&again, u"closeButton"_s)->click();
         QVERIFY(!again.isVisible());
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
     }
@@ -252,11 +252,11 @@ private slots:
         PlanWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
-        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        auto *byAnswers = child<QRadioButton>(&frm, u"byAnswers"_s);
+        auto *byMinutes = child<QRadioButton>(&frm, u"byMinutes"_s);
         QVERIFY(!byAnswers->isChecked() && !byMinutes->isChecked());
         PromptCatcher prompts;
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        auto *setButton = button(&frm, u"setButton"_s);
         setButton->click();
         setButton->click(); // saving without a chosen target is refused
         QCOMPARE(prompts.calls().size(), 1);
@@ -276,9 +276,9 @@ private slots:
         exec(u"create trigger refuse before update on tab_plan "
              u"begin select raise(abort, 'disk full'); end"_s);
         PromptCatcher prompts;
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        auto *setButton = button(&frm, u"setButton"_s);
         setButton->click();
-        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(80);
+        child<QSpinBox>(&frm, u"answersEdit"_s)->setValue(80);
         setButton->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
@@ -326,7 +326,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"日志"_s);
         QCOMPARE(frm.size(), QSize(761, 480));
-        auto *grid = child<QTableView>(&frm, u"DBGrid1"_s);
+        auto *grid = child<QTableView>(&frm, u"logGrid"_s);
         QAbstractItemModel *m = grid->model();
         QCOMPARE(m->rowCount(), 3);
         QCOMPARE(m->columnCount(), 7);
@@ -360,9 +360,9 @@ private slots:
             widths += grid->columnWidth(c);
         QVERIFY2(widths <= grid->viewport()->width(), qPrintable(QString::number(widths)));
 
-        QCOMPARE(child<QLabel>(&frm, u"epLabel2"_s)->text(), u"150"_s);
-        QCOMPARE(child<QLabel>(&frm, u"epLabel3"_s)->text(), u"30"_s);
-        QCOMPARE(child<QLabel>(&frm, u"epLabel4"_s)->text(), u"80.00"_s);
+        QCOMPARE(child<QLabel>(&frm, u"answersTotalLabel"_s)->text(), u"150"_s);
+        QCOMPARE(child<QLabel>(&frm, u"wrongTotalLabel"_s)->text(), u"30"_s);
+        QCOMPARE(child<QLabel>(&frm, u"scoreLabel"_s)->text(), u"80.00"_s);
         verifyLabelsFit(&frm);
         testsupport::saveShot(&frm, u"log"_s);
     }
@@ -373,8 +373,8 @@ private slots:
         StudyLogWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(child<QTableView>(&frm, u"DBGrid1"_s)->model()->rowCount(), 0);
-        for (const QString &name : {u"epLabel2"_s, u"epLabel3"_s, u"epLabel4"_s})
+        QCOMPARE(child<QTableView>(&frm, u"logGrid"_s)->model()->rowCount(), 0);
+        for (const QString &name : {u"answersTotalLabel"_s, u"wrongTotalLabel"_s, u"scoreLabel"_s})
             QCOMPARE(child<QLabel>(&frm, name)->text(), u"0"_s);
         // The settings button opens the music settings owned by the log.
         App::settingsVariant = 1;
@@ -386,11 +386,11 @@ private slots:
             variant = static_cast<SoundAndTimeSettingsWindow *>(d)->variant();
             owner = d->parent();
         });
-        button(&frm, u"SpeedButton1"_s)->click();
+        button(&frm, u"settingsButton"_s)->click();
         QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
         QCOMPARE(variant, 0);
         QCOMPARE(owner, &frm);
-        button(&frm, u"SpeedButton2"_s)->click();
+        button(&frm, u"closeButton"_s)->click();
         QVERIFY(!frm.isVisible());
     }
 
@@ -404,7 +404,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(frm.windowTitle(), u"成绩统计图"_s);
         QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Frequency));
-        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup1Item1"_s)->isChecked());
+        QVERIFY(child<QRadioButton>(&frm, u"chartTypeGroupItem1"_s)->isChecked());
 
         const QStringList names{u"法律知识"_s, u"管理知识"_s, u"技术"_s, u"案例分析"_s,
                                 u"造价案例"_s};
@@ -446,7 +446,7 @@ private slots:
         QCOMPARE(slices.title, u"习题分布"_s);
         QCOMPARE(values(slices), (QList<double>{3, 0, 10, 7, 4}));
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(slices.colorOf(i), Colors::fromTColor(255u + 80000u * unsigned(i)));
+            QCOMPARE(slices.colorOf(i), Colors::fromBgr(255u + 80000u * unsigned(i)));
         QCOMPARE(slices.colorOf(0), QColor(255, 0, 0));
         QCOMPARE(pie->legendTexts().first(), u"3  法律知识"_s);
         QCOMPARE(pie->pieElevation(), 315);
@@ -460,7 +460,7 @@ private slots:
         // No bar for the chapter without questions; 2 of 3 is 66.
         QCOMPARE(values(bars), (QList<double>{66, 100, 14, 0}));
         QCOMPARE(labels(bars), (QStringList{names[0], names[2], names[3], names[4]}));
-        QCOMPARE(bars.colorOf(1), Colors::fromTColor(255u + 80000u * 2u));
+        QCOMPARE(bars.colorOf(1), Colors::fromBgr(255u + 80000u * 2u));
 
         for (ChartWidget *c : {freq, pie, progress}) {
             QCOMPARE(c->depthPercent(), 30);
@@ -479,10 +479,10 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         ChartWidget *freq = frm.chart(ChartWindow::Frequency);
-        auto *threeD = child<QCheckBox>(&frm, u"CheckBox1"_s);
-        auto *legend = child<QCheckBox>(&frm, u"CheckBox2"_s);
-        auto *marks = child<QCheckBox>(&frm, u"CheckBox3"_s);
-        auto *positions = child<QGroupBox>(&frm, u"RadioGroup2"_s);
+        auto *threeD = child<QCheckBox>(&frm, u"view3DCheck"_s);
+        auto *legend = child<QCheckBox>(&frm, u"legendCheck"_s);
+        auto *marks = child<QCheckBox>(&frm, u"marksCheck"_s);
+        auto *positions = child<QGroupBox>(&frm, u"legendPositionGroup"_s);
         auto pick = [&](const QString &name) {
             auto *r = child<QRadioButton>(&frm, name);
             QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
@@ -492,15 +492,15 @@ private slots:
         {
             const char *item;
             Legend position;
-        } legendItems[] = {{"RadioGroup2Item1", Legend::Bottom},
-                           {"RadioGroup2Item2", Legend::Left},
-                           {"RadioGroup2Item3", Legend::Right},
-                           {"RadioGroup2Item0", Legend::Top}};
+        } legendItems[] = {{"legendPositionGroupItem1", Legend::Bottom},
+                           {"legendPositionGroupItem2", Legend::Left},
+                           {"legendPositionGroupItem3", Legend::Right},
+                           {"legendPositionGroupItem0", Legend::Top}};
         for (const auto &item : legendItems) {
             pick(QString::fromLatin1(item.item));
             QCOMPARE(freq->legendPosition(), item.position);
         }
-        pick(u"RadioGroup2Item1"_s);
+        pick(u"legendPositionGroupItem1"_s);
         threeD->click();
         QVERIFY(!freq->view3D());
         marks->click();
@@ -515,20 +515,20 @@ private slots:
         legend->click();
 
         // Another chart: the controls and the chart start over.
-        pick(u"RadioGroup1Item0"_s);
+        pick(u"chartTypeGroupItem0"_s);
         ChartWidget *pie = frm.chart(ChartWindow::Distribution);
         QCOMPARE(frm.shownChart(), pie);
         QVERIFY(threeD->isChecked() && legend->isChecked() && marks->isChecked());
         QVERIFY(positions->isEnabled());
-        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup2Item0"_s)->isChecked());
+        QVERIFY(child<QRadioButton>(&frm, u"legendPositionGroupItem0"_s)->isChecked());
         QVERIFY(pie->view3D() && pie->legendVisible() && pie->marksVisible());
         QCOMPARE(pie->legendPosition(), Legend::Top);
         // The total, near the bottom; 30 higher with the legend below.
         QCOMPARE(pie->noteText(), u"习题总数:24"_s);
         const int top = pie->noteTop();
-        pick(u"RadioGroup2Item1"_s);
+        pick(u"legendPositionGroupItem1"_s);
         QCOMPARE(pie->noteTop(), top - 30);
-        pick(u"RadioGroup2Item2"_s);
+        pick(u"legendPositionGroupItem2"_s);
         QCOMPARE(pie->noteTop(), top);
         marks->click();
         QVERIFY(!pie->marksVisible());
@@ -536,10 +536,10 @@ private slots:
 
         // The frequency chart kept what was set on it until it is chosen again.
         QVERIFY(!freq->view3D());
-        pick(u"RadioGroup1Item1"_s);
+        pick(u"chartTypeGroupItem1"_s);
         QVERIFY(freq->view3D() && freq->legendVisible() && freq->marksVisible());
         QCOMPARE(freq->legendPosition(), Legend::Top);
-        pick(u"RadioGroup1Item2"_s);
+        pick(u"chartTypeGroupItem2"_s);
         QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Progress));
         testsupport::saveShot(&frm, u"chart_progress"_s);
     }
@@ -585,7 +585,7 @@ private slots:
                 QVERIFY(s.points.isEmpty());
             render(*frm.chart(kind)); // paints without a division by zero
         }
-        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        auto *distribution = child<QRadioButton>(&frm, u"chartTypeGroupItem0"_s);
         QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
         QCOMPARE(frm.shownChart()->noteText(), u"习题总数:0"_s);
     }
@@ -596,13 +596,13 @@ private slots:
         ChartWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        auto *distribution = child<QRadioButton>(&frm, u"chartTypeGroupItem0"_s);
         QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
         PromptCatcher prompts;
 
         // No printer: a notice, nothing printed.
         frm.setPrinterCheck([] { return false; });
-        button(&frm, u"Button2"_s)->click();
+        button(&frm, u"printButton"_s)->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"提示"_s);
         QCOMPARE(prompts.calls().first().message, u"没有发现打印机！"_s);
@@ -652,7 +652,7 @@ private slots:
         PromptCatcher prompts;
 
         target = dir.filePath(u"chart.bmp"_s);
-        button(&frm, u"Button1"_s)->click();
+        button(&frm, u"saveAsButton"_s)->click();
         QVERIFY(prompts.calls().isEmpty());
         QImage saved;
         QVERIFY(saved.load(target, "BMP"));
@@ -662,18 +662,18 @@ private slots:
         for (const QString &f : {u"PNG"_s, u"PDF"_s}) {
             format = f;
             target = dir.filePath(u"chart."_s + f.toLower());
-            button(&frm, u"Button1"_s)->click();
+            button(&frm, u"saveAsButton"_s)->click();
             QVERIFY2(QFileInfo(target).size() > 0, qPrintable(f));
         }
         QVERIFY(prompts.calls().isEmpty());
 
         // Cancelled: nothing happens; unwritable: the failure is reported.
         target.clear();
-        button(&frm, u"Button1"_s)->click();
+        button(&frm, u"saveAsButton"_s)->click();
         QVERIFY(prompts.calls().isEmpty());
         format = u"BMP"_s;
         target = dir.filePath(u"missing/chart.bmp"_s);
-        button(&frm, u"Button1"_s)->click();
+        button(&frm, u"saveAsButton"_s)->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
         QCOMPARE(prompts.calls().first().message, u"无法保存文件！"_s);
@@ -698,7 +698,7 @@ private slots:
             dialog->reject();
         });
         PromptCatcher prompts;
-        button(&frm, u"Button1"_s)->click();
+        button(&frm, u"saveAsButton"_s)->click();
         QCOMPARE(filters, (QStringList{u"Bitmaps图片 (*.bmp)"_s, u"PNG图片 (*.png)"_s,
                                        u"PDF文档 (*.pdf)"_s}));
         QVERIFY(saving);
@@ -725,7 +725,7 @@ private slots:
             if (w->isVisibleTo(&frm) && (w->focusPolicy() & Qt::TabFocus))
                 reached.append(w->objectName());
         }
-        for (const QString &name : {u"CheckBox1"_s, u"Button1"_s, u"Button2"_s, u"Button3"_s})
+        for (const QString &name : {u"view3DCheck"_s, u"saveAsButton"_s, u"printButton"_s, u"closeButton"_s})
             QVERIFY2(reached.contains(name), qPrintable(name));
     }
 
@@ -742,17 +742,17 @@ private slots:
         const int kinds = scalar(u"select count(*) from tab_tx1"_s).toInt();
         QList<QDoubleSpinBox *> editors;
         for (int i = 1; i <= kinds; ++i) {
-            auto *e = child<QDoubleSpinBox>(&frm, u"Currencyedit"_s + QString::number(i));
+            auto *e = child<QDoubleSpinBox>(&frm, u"answerTimeEdit"_s + QString::number(i));
             QVERIFY(e);
             QCOMPARE(e->decimals(), 1);
             QCOMPARE(e->minimum(), 0.1);
             QCOMPARE(e->maximum(), 30.0);
             editors.append(e);
         }
-        QVERIFY(!frm.findChild<QDoubleSpinBox *>(u"Currencyedit"_s + QString::number(kinds + 1)));
-        QCOMPARE(editors[0]->property("tag").toInt(), 11);
+        QVERIFY(!frm.findChild<QDoubleSpinBox *>(u"answerTimeEdit"_s + QString::number(kinds + 1)));
+        QCOMPARE(editors[0]->property("kind").toInt(), 11);
         QCOMPARE(editors[0]->value(), 1.0);
-        verifyLabelsFit(frm.findChild<QWidget *>(u"ScrollBox1Area"_s));
+        verifyLabelsFit(frm.findChild<QWidget *>(u"answerTimeRows"_s));
 
         const struct
         {
@@ -766,10 +766,10 @@ private slots:
         // Out of range: held at the limit.
         editors[3]->selectAll();
         QTest::keyClicks(editors[3], u"45"_s);
-        QTest::mouseClick(button(&frm, u"epFocusButton3"_s), Qt::LeftButton);
+        QTest::mouseClick(button(&frm, u"closeButton"_s), Qt::LeftButton);
         QVERIFY(!frm.isVisible());
         for (int i = 0; i < 3; ++i) {
-            const int kind = editors[i]->property("tag").toInt();
+            const int kind = editors[i]->property("kind").toInt();
             QCOMPARE(Db::scalar(db(), u"select time from tab_tx1 where A1=?"_s, {kind}).toDouble(),
                      cases[i].minutes);
             QCOMPARE(App::answerTimeTable.intervalFor(kind), cases[i].interval);
@@ -787,7 +787,7 @@ private slots:
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QVERIFY(!frm.findChild<QDoubleSpinBox *>());
-        QVERIFY(!child<QWidget>(&frm, u"ScrollBox1"_s)->isVisible());
+        QVERIFY(!child<QWidget>(&frm, u"answerTimesArea"_s)->isVisible());
         verifyLabelsFit(&frm);
         testsupport::saveShot(&frm, u"config_music"_s);
         frm.close();
@@ -802,7 +802,7 @@ private slots:
         SoundAndTimeSettingsWindow frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        child<QDoubleSpinBox>(&frm, u"Currencyedit1"_s)->setValue(3.0);
+        child<QDoubleSpinBox>(&frm, u"answerTimeEdit1"_s)->setValue(3.0);
         exec(u"create trigger refuse before update on tab_tx1 "
              u"begin select raise(abort, 'database is locked'); end"_s);
         PromptCatcher prompts;
@@ -826,8 +826,8 @@ private slots:
             return frm;
         };
         auto frm = open();
-        auto *sw = button(frm.get(), u"RxSwitch1"_s);
-        auto *tracks = child<QComboBox>(frm.get(), u"FlatComboBox1"_s);
+        auto *sw = button(frm.get(), u"musicSwitch"_s);
+        auto *tracks = child<QComboBox>(frm.get(), u"trackList"_s);
         QVERIFY(sw->isChecked());
         QVERIFY(calls.isEmpty()); // showing switches nothing
         QCOMPARE(tracks->currentIndex(), -1);
