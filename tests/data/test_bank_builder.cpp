@@ -39,9 +39,9 @@ protected:
 
 TEST_P(BuiltBank, HoldsEveryTableAndColumn)
 {
-    const QStringList answ = Schema::answerColumns();
+    const QStringList questionColumns = Schema::answerColumns();
     const std::pair<QString, QStringList> tables[] = {
-        {u"tab_answ"_s, answ},
+        {u"tab_answ"_s, questionColumns},
         {u"tab_exer"_s, {u"A1"_s, u"A15"_s, u"jx"_s}},
         {u"tab_title"_s, {u"A1"_s, u"A15"_s}},
         {u"tab_kmmc"_s,
@@ -234,16 +234,16 @@ struct Fault
 
 TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
 {
-    const QString q1 = u"questions_01.json question 1 (010101000001): "_s;
+    const QString firstQuestion = u"questions_01.json question 1 (010101000001): "_s;
     const BankBuilder::Options complete{true, 0};
     const Fault faults[] = {
         // Values of the wrong type or outside their range.
-        {"questions_01.json", "\"kind\": 11,", "\"kind\": \"11\",", {q1, u"whole number"_s}},
-        {"questions_01.json", "\"kind\": 11,", "\"kind\": 11.7,", {q1, u"not 11.7"_s}},
-        {"questions_01.json", "\"kind\": 11,", "\"kind\": 0,", {q1, u"kind 0 is none of"_s}},
-        {"questions_01.json", "\"kind\": 11,", "\"kind\": 99,", {q1, u"kind 99 is none of"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": \"11\",", {firstQuestion, u"whole number"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 11.7,", {firstQuestion, u"not 11.7"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 0,", {firstQuestion, u"kind 0 is none of"_s}},
+        {"questions_01.json", "\"kind\": 11,", "\"kind\": 99,", {firstQuestion, u"kind 99 is none of"_s}},
         {"questions_01.json", "\"points\": [\n    \"010101001\",\n    \"010101002\"\n   ]",
-         "\"points\": \"010101001\"", {q1, u"\"points\" must be a list"_s}},
+         "\"points\": \"010101001\"", {firstQuestion, u"\"points\" must be a list"_s}},
         {"questions_01.json", "\"id\": \"010101000001\",", "\"id\": \"   \",",
          {u"questions_01.json question 1: \"id\" is blank"_s}},
         {"syllabus.json", "\"code\": \"0101\",", "\"code\": \"010\",",
@@ -262,12 +262,12 @@ TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
         {"questions_02.json", "\"questions\": [", "\"qusetions\": [",
          {u"questions_02.json: "_s, u"unknown key \"qusetions\""_s}},
         {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \"解析文字。\", \"note\": \"\"\n  },",
-         {q1, u"unknown key \"note\""_s}},
+         {firstQuestion, u"unknown key \"note\""_s}},
         {"syllabus.json", "\"title\": \"法律知识 第一章\",", "",
          {u"syllabus.json chapter 3 (0101): missing \"title\""_s}},
         {"questions_01.json", "\"id\": \"010101000002\",", "",
          {u"questions_01.json question 2: missing \"id\""_s}},
-        {"questions_01.json", "\"options\": 4,", "", {q1, u"missing \"options\""_s}},
+        {"questions_01.json", "\"options\": 4,", "", {firstQuestion, u"missing \"options\""_s}},
         {"questions_01.json", "\"answer\": \"B\",", "\"answer\": \"B\", \"answer\": \"C\",",
          {u"questions_01.json: line 8, column 19: key \"answer\" appears twice"_s}},
         {"questions_03.json", "", "", {u"questions_03.json: "_s, u"top level"_s}},
@@ -277,28 +277,28 @@ TEST(BankSources, EachFaultIsRefusedNamingFileAndEntry)
         {"points.json", "\"code\": \"010101002\",", "\"code\": \"010101001\",",
          {u"points.json point 2 (010101001): 010101001 repeats points.json point 1 (010101001)"_s}},
         {"points.json", "\"code\": \"010101002\",", "\"code\": \"010101A01\",",
-         {q1, u"unknown exam point 010101002"_s}},
+         {firstQuestion, u"unknown exam point 010101002"_s}},
         {"questions_02.json", "\"020101000002\"", "\"010101000001\"",
          {u"questions_02.json question 2 (010101000001): 010101000001 repeats "
           u"questions_01.json question 1 (010101000001)"_s}},
         {"questions_01.json", "\"chapter\": \"010101\",", "\"chapter\": \"010109\",",
-         {q1, u"chapter 010109 is not a 6-character code of the syllabus"_s}},
+         {firstQuestion, u"chapter 010109 is not a 6-character code of the syllabus"_s}},
         {"questions_04.json", "\"stems\": [\n  {",
          "\"stems\": [\n  {\"id\": \"0401010000000009\", \"text\": \"无人使用\"},\n  {",
          {u"questions_04.json stem 1 (0401010000000009): no question uses this stem"_s}},
         // Answers and options that do not agree.
         {"questions_01.json", "\"answer\": \"B\",", "\"answer\": \"E\",",
-         {q1, u"answer E is not among the 4 options"_s}},
+         {firstQuestion, u"answer E is not among the 4 options"_s}},
         {"questions_01.json", "\"answer\": \"ACD\",", "\"answer\": \"C\",",
          {u"questions_01.json question 4 (010101000004): "_s, u"at least two letters"_s}},
         {"questions_01.json", "\"options\": 4,", "\"options\": 5,",
-         {q1, u"the body lists the options \"ABCD\", \"options\" says 5"_s}},
+         {firstQuestion, u"the body lists the options \"ABCD\", \"options\" says 5"_s}},
         // Markup inside a plain-text field would show as text.
         {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \"解析x<sub>1</sub>。\"\n  },",
-         {q1, u"\"jx\" holds the tag <sub>"_s}},
+         {firstQuestion, u"\"jx\" holds the tag <sub>"_s}},
         // Checks of a bank that ships.
         {"questions_01.json", "\"jx\": \"解析文字。\"\n  },", "\"jx\": \" \"\n  },",
-         {q1, u"has no explanation"_s}, complete},
+         {firstQuestion, u"has no explanation"_s}, complete},
         {"questions_01.json", "", "", {u"questions_01.json question 3 (010101000003): links no exam point"_s},
          complete},
         {"questions_01.json", "", "",
