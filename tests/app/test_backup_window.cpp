@@ -80,29 +80,29 @@ private slots:
     void layoutFitsTheDisplayMode()
     {
         makeBackups();
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        testsupport::saveShot(&frm, u"backup"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        testsupport::saveShot(&window, u"backup"_s);
         const bool compact = App::displayMode == u"800"_s;
-        QCOMPARE(frm.size(), compact ? QSize(520, 380) : QSize(640, 480));
+        QCOMPARE(window.size(), compact ? QSize(520, 380) : QSize(640, 480));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QVERIFY(screen.contains(frm.frameGeometry()));
-        QCOMPARE(frm.windowTitle(), u"数据备份"_s);
-        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
+        QVERIFY(screen.contains(window.frameGeometry()));
+        QCOMPARE(window.windowTitle(), u"数据备份"_s);
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         QVERIFY(list);
         QVERIFY(list->hasFocus());
         // Every control inside the window, none over another, the captions whole.
-        QList<QWidget *> parts{child(&frm, u"noticeLabel"_s), list};
+        QList<QWidget *> parts{child(&window, u"noticeLabel"_s), list};
         for (const QString &name : {u"backupNowButton"_s, u"restoreButton"_s, u"closeButton"_s}) {
-            auto *b = child<QPushButton>(&frm, name);
+            auto *b = child<QPushButton>(&window, name);
             QVERIFY(b && b->isVisible());
             QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8,
                      qPrintable(name));
             parts << b;
         }
         for (int i = 0; i < parts.size(); ++i) {
-            QVERIFY(frm.rect().contains(parts[i]->geometry()));
+            QVERIFY(window.rect().contains(parts[i]->geometry()));
             for (int j = i + 1; j < parts.size(); ++j)
                 QVERIFY(!parts[i]->geometry().intersects(parts[j]->geometry()));
         }
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(list->header()->sectionSize(1)
                 >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
-        QVERIFY(child<QLabel>(&frm, u"noticeLabel"_s)->text().contains(
+        QVERIFY(child<QLabel>(&window, u"noticeLabel"_s)->text().contains(
             QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
     }
 
@@ -124,8 +124,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("not a database");
         }
-        BackupWindow frm;
-        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
+        BackupWindow window;
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         const QStringList seen = rows(list);
         QCOMPARE(seen.size(), 3);
         QVERIFY(seen[0].startsWith(u"2026-12-08 "_s) && seen[0].endsWith(u"|1,234"_s));
@@ -136,26 +136,26 @@ private slots:
         // Without backups there is nothing to restore.
         for (const UserData::BackupEntry &e : UserData::backups(dbPath))
             QFile::remove(e.path);
-        frm.refreshList();
+        window.refreshList();
         QCOMPARE(list->topLevelItemCount(), 0);
-        QVERIFY(!child<QPushButton>(&frm, u"restoreButton"_s)->isEnabled());
+        QVERIFY(!child<QPushButton>(&window, u"restoreButton"_s)->isEnabled());
     }
 
     void backupNowAddsABackupToTheList()
     {
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         QCOMPARE(list->topLevelItemCount(), 0);
         logAnswers(u"2026-12-09"_s, 4);
         PromptCatcher catcher;
-        QTest::mouseClick(child<QPushButton>(&frm, u"backupNowButton"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&window, u"backupNowButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.messages(), QStringList{u"备份完成。"_s});
         QCOMPARE(UserData::backups(dbPath).size(), 1);
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(list->topLevelItem(0)->text(1), u"4"_s);
-        QVERIFY(child<QPushButton>(&frm, u"restoreButton"_s)->isEnabled());
+        QVERIFY(child<QPushButton>(&window, u"restoreButton"_s)->isEnabled());
     }
 
     void restoreAfterConfirmation_data()
@@ -173,10 +173,10 @@ private slots:
         QFETCH(bool, confirm);
         makeBackups();
         QCOMPARE(logged(), 1244);
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"backupList"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         list->setCurrentItem(list->topLevelItem(1)); // 2026-12-07, 2 answers
         const QString when = list->topLevelItem(1)->text(0);
 
@@ -186,7 +186,7 @@ private slots:
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
         } else {
-            QTest::mouseClick(child<QPushButton>(&frm, u"restoreButton"_s), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&window, u"restoreButton"_s), Qt::LeftButton);
         }
         QVERIFY(!catcher.calls().isEmpty());
         QCOMPARE(catcher.calls().first().message,
@@ -212,12 +212,12 @@ private slots:
     {
         makeBackups();
         testsupport::damagePages(UserData::backups(dbPath).first().path);
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         PromptCatcher catcher;
         catcher.queue(1);
-        QTest::mouseClick(child<QPushButton>(&frm, u"restoreButton"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&window, u"restoreButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.calls().size(), 2);
         QCOMPARE(catcher.calls().at(1).caption, u"错误"_s);
         QCOMPARE(catcher.calls().at(1).message,
@@ -230,10 +230,10 @@ private slots:
     void keyboardOrderAndEscape()
     {
         makeBackups();
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QApplication::setActiveWindow(&frm);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
         QStringList order;
         for (int i = 0; i < 4; ++i) {
             order << QApplication::focusWidget()->objectName();
@@ -248,8 +248,8 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(catcher.messages(), QStringList{u"备份完成。"_s});
         QCOMPARE(UserData::backups(dbPath).size(), 3);
-        QTest::keyClick(&frm, Qt::Key_Escape);
-        QVERIFY(!frm.isVisible());
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
     }
 
     // The round trip as the candidate makes it: the menu word opens the window, a backup is
@@ -261,16 +261,16 @@ private slots:
         QStringList prompts;
         start.setModalRunner([&](QDialog &dialog) {
             dialog.show();
-            auto *frm = qobject_cast<BackupWindow *>(&dialog);
-            if (!QTest::qWaitForWindowExposed(&dialog) || !frm)
+            auto *window = qobject_cast<BackupWindow *>(&dialog);
+            if (!QTest::qWaitForWindowExposed(&dialog) || !window)
                 return int(QDialog::Rejected);
-            auto *list = child<QTreeWidget>(frm, u"backupList"_s);
+            auto *list = child<QTreeWidget>(window, u"backupList"_s);
             list->setCurrentItem(list->topLevelItem(1));
             PromptCatcher catcher;
             catcher.queue(1);
             QTest::keyClick(list, Qt::Key_Return);
             prompts = catcher.messages();
-            QTest::keyClick(frm, Qt::Key_Escape);
+            QTest::keyClick(window, Qt::Key_Escape);
             return dialog.result();
         });
         start.runMenuCommand(u"bf"_s, {});

@@ -66,7 +66,7 @@ class TestStartWindow : public QObject
 
 private:
     std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<StudyData> dm;
+    std::unique_ptr<StudyData> study;
     std::unique_ptr<StartWindow> start;
     // What the dispatcher did: windows run modally (class name, "+hourglass" when the wait
     // cursor was on while it ran) and pages opened (relative to the program folder).
@@ -78,9 +78,9 @@ private:
     {
         folder = std::make_unique<TempProgramFolder>();
         QVERIFY(folder->isValid());
-        dm = std::make_unique<StudyData>();
-        QVERIFY(dm->openInProgramFolder(folder->path()));
-        studyData = dm.get();
+        study = std::make_unique<StudyData>();
+        QVERIFY(study->openInProgramFolder(folder->path()));
+        studyData = study.get();
     }
 
     void createStart()
@@ -135,7 +135,7 @@ private slots:
     {
         start.reset();
         studyData = nullptr;
-        dm.reset();
+        study.reset();
         folder.reset();
         Startup::finish();
         QVERIFY(!QApplication::overrideCursor());
