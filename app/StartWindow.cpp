@@ -203,7 +203,7 @@ void StartWindow::activateFromOutside()
     }
 }
 
-std::function<void()> StartWindow::window(const QString &feature, Hourglass hourglass,
+std::function<void()> StartWindow::windowCommand(const QString &feature, Hourglass hourglass,
                                         WindowFactory factory)
 {
     if (!factory) {
@@ -249,13 +249,13 @@ void StartWindow::buildCommandTable()
     // "lx" opens the chapter browser on its first row, "lx2" .. "lx5" on the second .. fifth
     // subject: the same window, reached per subject from the menu.
     const auto chapterBrowser = [this, loading](int subject) {
-        return window(u"章节练习"_s, loading, [subject](QWidget *parent) {
+        return windowCommand(u"章节练习"_s, loading, [subject](QWidget *parent) {
             auto browser = std::make_unique<ChapterBrowser>(parent);
             browser->startOnSubject(subject);
             return browser;
         });
     };
-    const auto examPoints = window(u"考点学习"_s, loading, [](QWidget *parent) {
+    const auto examPoints = windowCommand(u"考点学习"_s, loading, [](QWidget *parent) {
         return std::make_unique<CatalogueWindow>(parent);
     });
     // The sound and answer-time settings window; "sztime" opens it with the answer times only.
@@ -276,25 +276,25 @@ void StartWindow::buildCommandTable()
         {u"lx3"_s, chapterBrowser(3)},
         {u"lx4"_s, chapterBrowser(4)},
         {u"lx5"_s, chapterBrowser(5)},
-        {u"szjh"_s, window(u"学习计划"_s, loading,
+        {u"szjh"_s, windowCommand(u"学习计划"_s, loading,
                            [](QWidget *parent) { return std::make_unique<PlanWindow>(parent); })},
-        {u"szks"_s, window(u"考试设置"_s, loading,
+        {u"szks"_s, windowCommand(u"考试设置"_s, loading,
                            [](QWidget *parent) { return std::make_unique<ExamSettingsWindow>(parent); })},
-        {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating,
+        {u"rz"_s, windowCommand(u"学习日志"_s, Hourglass::WhileCreating,
                          [](QWidget *parent) { return std::make_unique<StudyLogWindow>(parent); })},
-        {u"tj"_s, window(u"统计图表"_s, loading,
+        {u"tj"_s, windowCommand(u"统计图表"_s, loading,
                          [](QWidget *parent) { return std::make_unique<ChartWindow>(parent); })},
-        {u"sj"_s, window(u"题库升级"_s, Hourglass::None,
+        {u"sj"_s, windowCommand(u"题库升级"_s, Hourglass::None,
                          [](QWidget *parent) { return std::make_unique<UpgradeWindow>(parent); })},
-        {u"bf"_s, window(u"数据备份"_s, Hourglass::WhileCreating,
+        {u"bf"_s, windowCommand(u"数据备份"_s, Hourglass::WhileCreating,
                          [](QWidget *parent) { return std::make_unique<BackupWindow>(parent); })},
         {u"music"_s,
-         [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
+         [open = windowCommand(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;
              open();
          }},
         {u"sztime"_s,
-         [open = window(u"答题时间"_s, Hourglass::None, answerTimes)] {
+         [open = windowCommand(u"答题时间"_s, Hourglass::None, answerTimes)] {
              App::settingsVariant = 1;
              open();
          }},
@@ -302,10 +302,10 @@ void StartWindow::buildCommandTable()
         {u"help"_s, [this] { openPage(u"htm/help.html"_s); }},
         {u"lxfs"_s, [this] { openPage(u"htm/发行站及专业书店联系方式.htm"_s); }},
         {u"lnst"_s, [this] { openPage(u"htm/lnst.htm"_s); }},
-        {u"about"_s, window(u"关于"_s, Hourglass::None,
+        {u"about"_s, windowCommand(u"关于"_s, Hourglass::None,
                             [](QWidget *parent) { return std::make_unique<AboutWindow>(parent); })},
         {u"quit"_s, [this] { dailyTargetCheck(); }},
-        {u"cj"_s, window(u"试卷历史"_s, loading,
+        {u"cj"_s, windowCommand(u"试卷历史"_s, loading,
                          [](QWidget *parent) { return std::make_unique<PaperHistoryWindow>(parent); })},
     };
     for (int kind = 1; kind <= 5; ++kind) {

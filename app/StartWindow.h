@@ -75,7 +75,7 @@ private:
     void buildCommandTable();
     // A table entry that opens a window modally; without a factory the feature is announced as
     // not yet available.
-    std::function<void()> window(const QString &feature, Hourglass hourglass,
+    std::function<void()> windowCommand(const QString &feature, Hourglass hourglass,
                                  WindowFactory factory);
     void openModal(const WindowFactory &factory, Hourglass hourglass);
     void openPage(const QString &relativePath);
