@@ -47,8 +47,8 @@ AboutWindow::AboutWindow(QWidget *parent)
     m_noticeLabel->setWordWrap(true);
     m_noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_noticeLabel->setText(u"版本 "_s + Startup::applicationVersion() +
-                    u"\n\n本软件的试题、解析、页面、图片与乐曲均为原创，法律法规条文引自"
-                    "公开发布的文本。\n\n仅供考生个人学习使用。"_s);
+                           u"\n\n本软件的试题、解析、页面、图片与乐曲均为原创，法律法规条文引自"
+                           "公开发布的文本。\n\n仅供考生个人学习使用。"_s);
     m_noticeLabel->setGeometry(kTextLeft, 80, width() - kTextLeft - 12, kBandTop - 80 - 6);
 
     m_closeButton = new QPushButton(u"关 闭"_s, this);

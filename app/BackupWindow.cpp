@@ -134,8 +134,8 @@ void BackupWindow::refreshList()
         return;
     }
     m_backupNowButton->setEnabled(true);
-    m_noticeLabel->setText(u"学习数据库每天自动备份一次，备份保存在："_s
-                    + QDir::toNativeSeparators(UserData::backupFolder(database)));
+    m_noticeLabel->setText(u"学习数据库每天自动备份一次，备份保存在："_s +
+                           QDir::toNativeSeparators(UserData::backupFolder(database)));
     const QLocale locale(QLocale::Chinese, QLocale::China);
     for (const UserData::BackupEntry &e : UserData::backups(database)) {
         const UserData::Inspection seen = UserData::inspect(e.path, false);

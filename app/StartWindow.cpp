@@ -204,7 +204,7 @@ void StartWindow::activateFromOutside()
 }
 
 std::function<void()> StartWindow::windowCommand(const QString &feature, Hourglass hourglass,
-                                        WindowFactory factory)
+                                                 WindowFactory factory)
 {
     if (!factory) {
         return [feature] {
@@ -276,18 +276,25 @@ void StartWindow::buildCommandTable()
         {u"lx3"_s, chapterBrowser(3)},
         {u"lx4"_s, chapterBrowser(4)},
         {u"lx5"_s, chapterBrowser(5)},
-        {u"szjh"_s, windowCommand(u"学习计划"_s, loading,
-                           [](QWidget *parent) { return std::make_unique<PlanWindow>(parent); })},
+        {u"szjh"_s,
+         windowCommand(u"学习计划"_s, loading,
+                       [](QWidget *parent) { return std::make_unique<PlanWindow>(parent); })},
         {u"szks"_s, windowCommand(u"考试设置"_s, loading,
-                           [](QWidget *parent) { return std::make_unique<ExamSettingsWindow>(parent); })},
-        {u"rz"_s, windowCommand(u"学习日志"_s, Hourglass::WhileCreating,
-                         [](QWidget *parent) { return std::make_unique<StudyLogWindow>(parent); })},
-        {u"tj"_s, windowCommand(u"统计图表"_s, loading,
-                         [](QWidget *parent) { return std::make_unique<ChartWindow>(parent); })},
-        {u"sj"_s, windowCommand(u"题库升级"_s, Hourglass::None,
-                         [](QWidget *parent) { return std::make_unique<UpgradeWindow>(parent); })},
-        {u"bf"_s, windowCommand(u"数据备份"_s, Hourglass::WhileCreating,
-                         [](QWidget *parent) { return std::make_unique<BackupWindow>(parent); })},
+                                  [](QWidget *parent) {
+                                      return std::make_unique<ExamSettingsWindow>(parent);
+                                  })},
+        {u"rz"_s,
+         windowCommand(u"学习日志"_s, Hourglass::WhileCreating,
+                       [](QWidget *parent) { return std::make_unique<StudyLogWindow>(parent); })},
+        {u"tj"_s,
+         windowCommand(u"统计图表"_s, loading,
+                       [](QWidget *parent) { return std::make_unique<ChartWindow>(parent); })},
+        {u"sj"_s,
+         windowCommand(u"题库升级"_s, Hourglass::None,
+                       [](QWidget *parent) { return std::make_unique<UpgradeWindow>(parent); })},
+        {u"bf"_s,
+         windowCommand(u"数据备份"_s, Hourglass::WhileCreating,
+                       [](QWidget *parent) { return std::make_unique<BackupWindow>(parent); })},
         {u"music"_s,
          [open = windowCommand(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;
@@ -302,11 +309,14 @@ void StartWindow::buildCommandTable()
         {u"help"_s, [this] { openPage(u"htm/help.html"_s); }},
         {u"lxfs"_s, [this] { openPage(u"htm/发行站及专业书店联系方式.htm"_s); }},
         {u"lnst"_s, [this] { openPage(u"htm/lnst.htm"_s); }},
-        {u"about"_s, windowCommand(u"关于"_s, Hourglass::None,
-                            [](QWidget *parent) { return std::make_unique<AboutWindow>(parent); })},
+        {u"about"_s,
+         windowCommand(u"关于"_s, Hourglass::None,
+                       [](QWidget *parent) { return std::make_unique<AboutWindow>(parent); })},
         {u"quit"_s, [this] { dailyTargetCheck(); }},
         {u"cj"_s, windowCommand(u"试卷历史"_s, loading,
-                         [](QWidget *parent) { return std::make_unique<PaperHistoryWindow>(parent); })},
+                                [](QWidget *parent) {
+                                    return std::make_unique<PaperHistoryWindow>(parent);
+                                })},
     };
     for (int kind = 1; kind <= 5; ++kind) {
         const QString word = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);

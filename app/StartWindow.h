@@ -76,7 +76,7 @@ private:
     // A table entry that opens a window modally; without a factory the feature is announced as
     // not yet available.
     std::function<void()> windowCommand(const QString &feature, Hourglass hourglass,
-                                 WindowFactory factory);
+                                        WindowFactory factory);
     void openModal(const WindowFactory &factory, Hourglass hourglass);
     void openPage(const QString &relativePath);
     // "quit": the daily-target check, then the window closes when the candidate agrees.

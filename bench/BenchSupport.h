@@ -35,13 +35,13 @@ void floorExec(sqlite3 *db, const char *sql);
 // A question row of a practice set as the floor reads it (the columns of tab_answ).
 struct FloorQuestion
 {
-    std::string id, correct, chapter, note;         // A1 A2 A10 A14
-    std::string lastDate, lastAnswer, runAnswer;    // E1 E2 E2_1
-    std::string timedOut;                           // csbs
-    int options = 0, kind = 0;                      // A2_1 A13
-    int count = 0, wrongLevel = 0;                  // E3 E4
-    int flag = 0, editCount = 0;                    // F1 ecount
-    std::string points[10];                         // K3 .. K12
+    std::string id, correct, chapter, note;      // A1 A2 A10 A14
+    std::string lastDate, lastAnswer, runAnswer; // E1 E2 E2_1
+    std::string timedOut;                        // csbs
+    int options = 0, kind = 0;                   // A2_1 A13
+    int count = 0, wrongLevel = 0;               // E3 E4
+    int flag = 0, editCount = 0;                 // F1 ecount
+    std::string points[10];                      // K3 .. K12
 };
 // A practice run's preparation: the run answers cleared in one unit of work, the practice
 // query's rows read (columns found by name; ecount where the query has it), then the kind table

@@ -110,7 +110,8 @@ RecordOutcome recordJudgedAnswer(StudyData &data, const QString &table, Question
     after.lastAnswer = answer;
     after.lastDate = StudyData::dateText(today);
     Db::write(data.connection(),
-              u"update "_s + Db::sqlIdentifier(table) + u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
+              u"update "_s + Db::sqlIdentifier(table) +
+                  u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
               {after.lastDate, answer, answer, after.count, after.wrongLevel, q.id});
     tx.commit();
     q = after;
@@ -164,7 +165,7 @@ RecordOutcome recordPaperAnswer(StudyData &data, const QString &paperTable, Ques
 
 void clearRunAnswer(StudyData &data, const QString &table, QuestionProgress &q)
 {
-    Db::exec(data.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set E2_1='' where A1=?"_s,
-             {q.id});
+    Db::exec(data.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set E2_1='' where A1=?"_s, {q.id});
     q.runAnswer.clear();
 }

@@ -399,9 +399,10 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
         stems.insert(id.toLower(), o.where());
         stem({id, richText(markupFree(o, u"text"_s, o.text(u"text"_s)))});
     }
-    Inserter insertQuestion(db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,A10,"
-                      u"A13,A14,E1,E2,E2_1,E3,E4,F1,xx,csbs,ecount) values "
-                      u"(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,NULL,NULL,'','',0,0,0,?,'',0)"_s);
+    Inserter insertQuestion(
+        db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,A10,"
+            u"A13,A14,E1,E2,E2_1,E3,E4,F1,xx,csbs,ecount) values "
+            u"(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,NULL,NULL,'','',0,0,0,?,'',0)"_s);
     Inserter insertQuestionText(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
     QHash<QString, int> position;
     QSet<QString> usedStems;
@@ -474,7 +475,7 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
         row << chapter << kind << ++position[chapter];
         insertQuestion(row);
         insertQuestionText({id, richText(markupFree(o, u"body"_s, body)),
-              richOrNull(markupFree(o, u"jx"_s, explanation))});
+                            richOrNull(markupFree(o, u"jx"_s, explanation))});
         ++pools[{subject, kind}];
     }
     for (auto it = stems.cbegin(); it != stems.cend(); ++it) {
@@ -706,27 +707,31 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
         insertChapter({u"0"_s, u"全部科目"_s, u"全部科目"_s, u"1"_s, ++order});
         for (int s = 1; s <= 5; ++s) {
             const QString subject = u"0"_s + QString::number(s);
-            insertChapter({subject, QString(u"科目"_s + subject), QString(u"科目"_s + subject), u"0"_s, ++order});
+            insertChapter({subject, QString(u"科目"_s + subject), QString(u"科目"_s + subject),
+                           u"0"_s, ++order});
             insertPointGroup({subject, QString(u"考点组"_s + subject), order});
             for (int p = 1; p <= 4; ++p) {
                 const QString part = subject + u"0"_s + QString::number(p);
-                insertChapter({part, QString(u"第"_s + QString::number(p) + u"章"_s), QString(u"章"_s + part), u"1"_s, ++order});
+                insertChapter({part, QString(u"第"_s + QString::number(p) + u"章"_s),
+                               QString(u"章"_s + part), u"1"_s, ++order});
                 for (int c = 1; c <= 5; ++c) {
                     const QString section = part + u"0"_s + QString::number(c);
                     sections.append(section);
-                    insertChapter({section, QString(u"第"_s + QString::number(c) + u"节"_s), QString(u"节"_s + section),
-                          u"1"_s, ++order});
+                    insertChapter({section, QString(u"第"_s + QString::number(c) + u"节"_s),
+                                   QString(u"节"_s + section), u"1"_s, ++order});
                     insertPointGroup({section, QString(u"考点章"_s + section), order});
                     for (int k = 1; k <= 20; ++k) {
                         const QString code = section + QString::number(k).rightJustified(3, u'0');
-                        insertPoint({section, code, QString(u"考点"_s + code), richText(u"考点内容 "_s + code)});
+                        insertPoint({section, code, QString(u"考点"_s + code),
+                                     richText(u"考点内容 "_s + code)});
                     }
                 }
             }
         }
         const QByteArray explanation = richText(u"解析：这是合成题库的解析文字。"_s);
-        Inserter insertQuestion(db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,"
-                          u"csbs,ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
+        Inserter insertQuestion(
+            db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,"
+                u"csbs,ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
         Inserter insertQuestionText(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
         Inserter insertStem(db, u"insert into tab_title (A1,A15) values (?,?)"_s);
         // The first section holds a tenth of the bank: the large chapter of the benchmarks.
@@ -748,18 +753,22 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
                                    : kind == 21 ? u"ACD"_s
                                                 : u"1"_s;
             const int options = kind == 11 ? 4 : kind == 21 ? 5 : 1;
-            const QString firstPoint = section + QString::number(1 + i % 20).rightJustified(3, u'0');
-            const QString secondPoint = section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
-            insertQuestion({id, answer, options, firstPoint, i % 3 == 0 ? QVariant(secondPoint) : QVariant(), section, kind,
-                  i});
-            insertQuestionText({id, richText(u"合成题目 "_s + id + u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
-                  i % 4 == 0 ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(explanation)});
+            const QString firstPoint =
+                section + QString::number(1 + i % 20).rightJustified(3, u'0');
+            const QString secondPoint =
+                section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
+            insertQuestion({id, answer, options, firstPoint,
+                            i % 3 == 0 ? QVariant(secondPoint) : QVariant(), section, kind, i});
+            insertQuestionText(
+                {id, richText(u"合成题目 "_s + id + u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
+                 i % 4 == 0 ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(explanation)});
         }
         // Each question kind with its answer time in tenths of a minute.
-        const int kindTimes[][2] = {{11, 10}, {21, 20}, {31, 150}, {64, 200}, {72, 50}, {73, 80}, {74, 100}};
+        const int kindTimes[][2] = {{11, 10}, {21, 20}, {31, 150}, {64, 200},
+                                    {72, 50}, {73, 80}, {74, 100}};
         for (int paperKind = 1; paperKind <= 5; ++paperKind) {
             Inserter insertKind(db, u"insert into tab_tx"_s + QString::number(paperKind) +
-                                u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
+                                        u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
             for (const auto &kindTime : kindTimes) {
                 const int kind = kindTime[0];
                 int count = 0;
@@ -769,8 +778,8 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
                     count = paperKind == 3 ? 20 : 15;
                 if ((paperKind == 4 && kind == 31) || (paperKind == 5 && kind == 64))
                     count = paperKind == 4 ? 5 : 6;
-                insertKind({kind, QString(u"题型"_s + QString::number(kind)), count, kind == 21 ? 2 : 1,
-                    kindTime[1] / 10.0});
+                insertKind({kind, QString(u"题型"_s + QString::number(kind)), count,
+                            kind == 21 ? 2 : 1, kindTime[1] / 10.0});
             }
         }
         Db::exec(db, u"insert into tab_plan values (0,50,60,'2027-10-23',60,9000)"_s);

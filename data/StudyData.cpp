@@ -204,12 +204,12 @@ void StudyData::recordDailyAnswer(int dayState, int result, int previousResult)
     // answers, A3 wrong answers, B1 questions answered. B2 stays between 0 and the day's B1,
     // whatever the row held before.
     const int newQuestion = dayState == 2 ? 1 : 0;
-    Db::write(connection(),
-              u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
-              u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,"
-              u"B2=max(0,min(coalesce(B1,0)+?,coalesce(B2,0)+?))"_s,
-              {dateText(Clock::today()), wrong, wrong, wrong, newQuestion, newQuestion,
-               wrongQuestions});
+    Db::write(
+        connection(),
+        u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
+        u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,"
+        u"B2=max(0,min(coalesce(B1,0)+?,coalesce(B2,0)+?))"_s,
+        {dateText(Clock::today()), wrong, wrong, wrong, newQuestion, newQuestion, wrongQuestions});
 }
 
 void StudyData::recordChapterAnswer(const QString &chapterCode, int firstTime, int result)

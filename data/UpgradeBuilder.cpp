@@ -162,7 +162,8 @@ void placeAddedRows(const QSqlDatabase &db, const QString &table, const QString 
     QStringList run;
     auto place = [&](double after) {
         for (qsizetype j = 0; j < run.size(); ++j) {
-            const double position = before + (after - before) * double(j + 1) / double(run.size() + 1);
+            const double position =
+                before + (after - before) * double(j + 1) / double(run.size() + 1);
             Db::exec(db, u"update main."_s + table + u" set bh=? where "_s + key + u"=?"_s,
                      {position, run.at(j)});
         }
@@ -296,30 +297,34 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
     return writeFile(outPath, error, [&] {
         const QSqlDatabase db = createUpgradeFile(outPath);
         Db::Transaction tx(db);
-        QSqlQuery insertChapter(db), insertPointGroup(db), insertPoint(db), insertQuestion(db), insertQuestionText(db);
+        QSqlQuery insertChapter(db), insertPointGroup(db), insertPoint(db), insertQuestion(db),
+            insertQuestionText(db);
         insertChapter.prepare(u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,'1',?)"_s);
         insertPointGroup.prepare(u"insert into tab_fgmc (id,n,bh) values (?,?,?)"_s);
         insertPoint.prepare(u"insert into tab_rule (id,ftid,sn,n) values (?,?,?,?)"_s);
-        insertQuestion.prepare(u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,csbs,"
-                     u"ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
+        insertQuestion.prepare(
+            u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,csbs,"
+            u"ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
         insertQuestionText.prepare(u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
         // The synthetic bank's subjects are "01" .. "05" with parts 01 .. 04: part 05 is new.
         QStringList sections;
         int order = 10000;
         for (int s = 1; s <= 5; ++s) {
             const QString part = u"0"_s + QString::number(s) + u"05"_s;
-            Db::execPrepared(
-                insertChapter, {part, QString(u"升级章"_s + part), QString(u"升级章"_s + part), ++order});
+            Db::execPrepared(insertChapter, {part, QString(u"升级章"_s + part),
+                                             QString(u"升级章"_s + part), ++order});
             for (int c = 1; c <= 5; ++c) {
                 const QString section = part + u"0"_s + QString::number(c);
                 sections.append(section);
                 Db::execPrepared(insertChapter, {section, QString(u"升级节"_s + section),
-                                        QString(u"升级节"_s + section), ++order});
-                Db::execPrepared(insertPointGroup, {section, QString(u"升级考点章"_s + section), order});
+                                                 QString(u"升级节"_s + section), ++order});
+                Db::execPrepared(insertPointGroup,
+                                 {section, QString(u"升级考点章"_s + section), order});
                 for (int k = 1; k <= 20; ++k) {
                     const QString code = section + QString::number(k).rightJustified(3, u'0');
-                    Db::execPrepared(insertPoint, {section, code, QString(u"升级考点"_s + code),
-                                            BankBuilder::richText(u"升级考点内容 "_s + code)});
+                    Db::execPrepared(insertPoint,
+                                     {section, code, QString(u"升级考点"_s + code),
+                                      BankBuilder::richText(u"升级考点内容 "_s + code)});
                 }
             }
         }
@@ -328,15 +333,19 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
             const QString section = sections.at(i % sections.size());
             const int kind = i % 5 == 4 ? 21 : 11;
             const QString id = section + QString::number(i).rightJustified(6, u'0');
-            const QString firstPoint = section + QString::number(1 + i % 20).rightJustified(3, u'0');
-            const QString secondPoint = section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
-            Db::execPrepared(insertQuestion, {id, kind == 11 ? QString(QChar(u'A' + i % 4)) : u"ACD"_s,
-                                    kind == 11 ? 4 : 5, firstPoint, i % 3 == 0 ? QVariant(secondPoint) : QVariant(),
-                                    section, kind, i});
-            Db::execPrepared(insertQuestionText, {id,
-                                    BankBuilder::richText(u"合成升级题 "_s + id +
-                                                          u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
-                                    explanation});
+            const QString firstPoint =
+                section + QString::number(1 + i % 20).rightJustified(3, u'0');
+            const QString secondPoint =
+                section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
+            Db::execPrepared(insertQuestion,
+                             {id, kind == 11 ? QString(QChar(u'A' + i % 4)) : u"ACD"_s,
+                              kind == 11 ? 4 : 5, firstPoint,
+                              i % 3 == 0 ? QVariant(secondPoint) : QVariant(), section, kind, i});
+            Db::execPrepared(insertQuestionText,
+                             {id,
+                              BankBuilder::richText(u"合成升级题 "_s + id +
+                                                    u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
+                              explanation});
         }
         Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,'SYNTHETIC')"_s,
                  {QString(u"SYNTHETIC-UPGRADE-"_s + QString::number(questions))});

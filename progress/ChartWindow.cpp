@@ -119,9 +119,10 @@ ChartWindow::ChartWindow(QWidget *parent) : QDialog(parent)
         return box;
     };
     m_chartTypeGroup = makeGroup(u"chartTypeGroup"_s, u"统计图类型"_s,
-                            {u"习题分布"_s, u"频度统计"_s, u"进度统计"_s}, &m_chartTypes);
-    m_legendPositionGroup = makeGroup(u"legendPositionGroup"_s, u"图例位置"_s,
-                            {u"上方"_s, u"下方"_s, u"左侧"_s, u"右侧"_s}, &m_legendPositions);
+                                 {u"习题分布"_s, u"频度统计"_s, u"进度统计"_s}, &m_chartTypes);
+    m_legendPositionGroup =
+        makeGroup(u"legendPositionGroup"_s, u"图例位置"_s,
+                  {u"上方"_s, u"下方"_s, u"左侧"_s, u"右侧"_s}, &m_legendPositions);
     connect(m_chartTypes, &QButtonGroup::idClicked, this, &ChartWindow::showChartType);
     connect(m_legendPositions, &QButtonGroup::idClicked, this, &ChartWindow::moveLegend);
 
@@ -135,7 +136,8 @@ ChartWindow::ChartWindow(QWidget *parent) : QDialog(parent)
     m_marksCheck->setObjectName(u"marksCheck"_s);
     for (QCheckBox *c : {m_view3DCheck, m_legendCheck, m_marksCheck})
         c->setChecked(true);
-    connect(m_view3DCheck, &QCheckBox::toggled, this, [this](bool on) { shownChart()->setView3D(on); });
+    connect(m_view3DCheck, &QCheckBox::toggled, this,
+            [this](bool on) { shownChart()->setView3D(on); });
     connect(m_legendCheck, &QCheckBox::toggled, this, [this](bool on) {
         shownChart()->setLegendVisible(on);
         m_legendPositionGroup->setEnabled(on);
@@ -275,7 +277,7 @@ void ChartWindow::placeTotal()
     // Near the bottom; 30 pixels higher when the legend stands below the chart.
     const int raise = m_distributionChart->legendPosition() == Legend::Bottom ? 30 : 0;
     m_distributionChart->setNote(u"习题总数:"_s + QString::number(m_total),
-                      m_stack->height() - 50 - raise);
+                                 m_stack->height() - 50 - raise);
 }
 
 void ChartWindow::paintOnPage(const ChartWidget &chart, QPrinter &printer, QPainter &painter)

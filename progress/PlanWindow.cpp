@@ -160,8 +160,8 @@ void PlanWindow::placeNumberFields()
     const int textStart = indicator + fm.horizontalAdvance(kBeforeField) + 4;
     const int blank = fm.horizontalAdvance(QString(19, u' ')) - 8;
     const int width = std::max(blank, fm.horizontalAdvance(u"9999"_s) + 8);
-    for (auto [radio, field] : {std::pair{m_byAnswers, m_answersEdit},
-                                std::pair{m_byMinutes, m_minutesEdit}}) {
+    for (auto [radio, field] :
+         {std::pair{m_byAnswers, m_answersEdit}, std::pair{m_byMinutes, m_minutesEdit}}) {
         const QPoint origin = radio->mapTo(this, QPoint(textStart, 0));
         field->setGeometry(origin.x(), origin.y() + 1, width, radio->height() - 2);
         field->raise();

@@ -88,7 +88,8 @@ SoundAndTimeSettingsWindow::SoundAndTimeSettingsWindow(QWidget *parent) : QDialo
     m_musicSwitch->setGeometry(100, 12, 80, 28);
     m_musicSwitch->setChecked(true);
     m_musicCaption->setBuddy(m_musicSwitch);
-    connect(m_musicSwitch, &QAbstractButton::toggled, this, &SoundAndTimeSettingsWindow::switchMusic);
+    connect(m_musicSwitch, &QAbstractButton::toggled, this,
+            &SoundAndTimeSettingsWindow::switchMusic);
 
     m_trackCaption = new QLabel(u"声音列表"_s, m_panel);
     m_trackCaption->setObjectName(u"trackCaption"_s);
@@ -96,8 +97,8 @@ SoundAndTimeSettingsWindow::SoundAndTimeSettingsWindow(QWidget *parent) : QDialo
     m_trackList = new QComboBox(m_panel);
     m_trackList->setObjectName(u"trackList"_s);
     m_trackList->setAccessibleName(u"声音列表"_s);
-    m_trackList->addItems({u"乐曲01"_s, u"乐曲02"_s, u"乐曲03"_s, u"乐曲04"_s, u"乐曲05"_s,
-                             u"乐曲06"_s});
+    m_trackList->addItems(
+        {u"乐曲01"_s, u"乐曲02"_s, u"乐曲03"_s, u"乐曲04"_s, u"乐曲05"_s, u"乐曲06"_s});
     m_trackList->model()->sort(0);
     m_trackList->setPlaceholderText(u"请选择乐曲"_s);
     m_trackList->setCurrentIndex(-1);
@@ -118,8 +119,9 @@ SoundAndTimeSettingsWindow::SoundAndTimeSettingsWindow(QWidget *parent) : QDialo
     m_answerTimesArea->setObjectName(u"answerTimesArea"_s);
     m_answerTimesArea->setAccessibleName(u"答题时间设置"_s);
     m_answerTimesArea->setGeometry(16, 120, kWidth - 32, 110);
-    m_answerTimesArea->setStyleSheet(u"QScrollArea { background: white; border: 1px solid #8EA7C0; }"
-                              u"QScrollArea > QWidget > QWidget { background: white; }"_s);
+    m_answerTimesArea->setStyleSheet(
+        u"QScrollArea { background: white; border: 1px solid #8EA7C0; }"
+        u"QScrollArea > QWidget > QWidget { background: white; }"_s);
     m_answerTimesArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     const int contentHeight = m_variant == 0 ? 100 : 170;
@@ -156,9 +158,9 @@ void SoundAndTimeSettingsWindow::loadSettings()
         fillAnswerTimes();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    (m_variant == 1 && m_kindRows > 0 ? static_cast<QWidget *>(m_answerTimesArea->widget()
-                                                                   ->findChild<QDoubleSpinBox *>())
-                                      : static_cast<QWidget *>(m_musicSwitch))
+    (m_variant == 1 && m_kindRows > 0
+         ? static_cast<QWidget *>(m_answerTimesArea->widget()->findChild<QDoubleSpinBox *>())
+         : static_cast<QWidget *>(m_musicSwitch))
         ->setFocus();
 }
 

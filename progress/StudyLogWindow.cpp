@@ -31,7 +31,8 @@ namespace {
 
 constexpr int kStrip = 32;
 // The grid's columns, in the order of StudyLog::gridQuery(): tab_rz's A1, B1, B2, A2, A3, D1, A4.
-enum Column {
+enum Column
+{
     DateColumn,
     QuestionsColumn,      // questions answered that day
     WrongQuestionsColumn, // questions whose latest answer that day was wrong
@@ -50,7 +51,7 @@ public:
     {
         if (role == Qt::TextAlignmentRole) {
             return index.column() == DateColumn ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                             : int(Qt::AlignRight | Qt::AlignVCenter);
+                                                : int(Qt::AlignRight | Qt::AlignVCenter);
         }
         if (role == Qt::DisplayRole && index.column() == DateColumn) {
             const QString stored = QSqlQueryModel::data(index, role).toString();
@@ -215,6 +216,5 @@ void StudyLogWindow::done(int result)
 void StudyLogWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    WindowChrome::paint(p, rect(), kStrip, windowTitle(),
-                        Colors::fromBgr(14930369), 16);
+    WindowChrome::paint(p, rect(), kStrip, windowTitle(), Colors::fromBgr(14930369), 16);
 }

@@ -34,7 +34,7 @@ private:
     QLabel *m_answersTotalLabel = nullptr;
     QLabel *m_wrongTotalLabel = nullptr;
     QLabel *m_scoreLabel = nullptr;
-    QList<QLabel *> m_captions; // of the three totals
+    QList<QLabel *> m_captions;              // of the three totals
     QPushButton *m_settingsButton = nullptr; // 音乐设置
     QPushButton *m_closeButton = nullptr;
     bool m_compact = false;

@@ -199,12 +199,12 @@ void PromptDialog::placeControls()
     m_iconPages->setGeometry(12, kStripHeight + 4, kIconSize, kIconSize);
     const int textLeft = 12 + kIconSize + 10;
     m_messageLabel->setGeometry(textLeft, kStripHeight + 2, w - textLeft - 10,
-                          kButtonTop - kStripHeight - 4);
+                                kButtonTop - kStripHeight - 4);
     m_leftButton->setGeometry(kLeftButtonX, kButtonTop, kButtonWidth, kButtonHeight);
     m_centreButton->setGeometry((kDesignWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth,
-                             kButtonHeight);
-    m_rightButton->setGeometry(kDesignWidth - kLeftButtonX - kButtonWidth, kButtonTop,
-                             kButtonWidth, kButtonHeight);
+                                kButtonHeight);
+    m_rightButton->setGeometry(kDesignWidth - kLeftButtonX - kButtonWidth, kButtonTop, kButtonWidth,
+                               kButtonHeight);
 }
 
 void PromptDialog::centreOnScreen()

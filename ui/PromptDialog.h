@@ -39,7 +39,7 @@ private:
     void placeControls();
     void centreOnScreen();
 
-    QLabel *m_captionLabel = nullptr;     // on the title strip
+    QLabel *m_captionLabel = nullptr; // on the title strip
     QLabel *m_messageLabel = nullptr;
     QStackedWidget *m_iconPages = nullptr; // information, warning, error
     QPushButton *m_leftButton = nullptr;   // result 1

@@ -111,8 +111,9 @@ private slots:
         QVERIFY(list->header()->sectionSize(1)
                 >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
-        QVERIFY(child<QLabel>(&window, u"noticeLabel"_s)->text().contains(
-            QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
+        QVERIFY(child<QLabel>(&window, u"noticeLabel"_s)
+                    ->text()
+                    .contains(QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
     }
 
     void listsBackupsNewestFirstWithTheirAnswers()

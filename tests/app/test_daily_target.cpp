@@ -46,7 +46,8 @@ protected:
     }
     void addLog(const QDate &date, int answers, const QString &spent)
     {
-        Db::exec(study.connection(), u"delete from tab_rz where A1=?"_s, {StudyData::dateText(date)});
+        Db::exec(study.connection(), u"delete from tab_rz where A1=?"_s,
+                 {StudyData::dateText(date)});
         Db::exec(study.connection(), u"insert into tab_rz (A1, A2, D1) values (?, ?, ?)"_s,
                  {StudyData::dateText(date), answers, spent});
     }
@@ -106,7 +107,8 @@ TEST(DailyTargetCheckPlan, FirstPlanRowDecides)
     StudyData study;
     ASSERT_TRUE(study.openInProgramFolder(folder.path()));
     Db::exec(study.connection(), u"update tab_plan set PlanMark=0, PlanAmount=5"_s);
-    Db::exec(study.connection(), u"insert into tab_plan (PlanMark, PlanAmount, PlanTime) values (1, 0, 0)"_s);
+    Db::exec(study.connection(),
+             u"insert into tab_plan (PlanMark, PlanAmount, PlanTime) values (1, 0, 0)"_s);
     Db::exec(study.connection(), u"delete from tab_rz"_s);
     const DailyTarget::Result r = DailyTarget::check(study.connection(), kToday);
     EXPECT_EQ(r.planMark, 0);

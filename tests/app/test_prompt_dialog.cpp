@@ -170,7 +170,8 @@ private slots:
         QCOMPARE(next.left, u"-"_s);
         // The narrow layout's button stays inside the narrow dialog.
         prompt(u"提示"_s, u"请选择具体章节!"_s, 3, 1, u"NO"_s);
-        const QRect button = sharedPromptDialog->findChild<QPushButton *>(u"leftButton"_s)->geometry();
+        const QRect button =
+            sharedPromptDialog->findChild<QPushButton *>(u"leftButton"_s)->geometry();
         QVERIFY(sharedPromptDialog->rect().contains(button));
     }
 
@@ -185,7 +186,8 @@ private slots:
     {
         QFETCH(int, icon);
         QCOMPARE(prompt(u"提示"_s, u"x"_s, 1, icon, u"NO"_s).page, icon);
-        const QStackedWidget *book = sharedPromptDialog->findChild<QStackedWidget *>(u"iconPages"_s);
+        const QStackedWidget *book =
+            sharedPromptDialog->findChild<QStackedWidget *>(u"iconPages"_s);
         const auto *page = qobject_cast<const QLabel *>(book->currentWidget());
         QVERIFY(page);
         QVERIFY(!page->pixmap().isNull());

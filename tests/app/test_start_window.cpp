@@ -390,9 +390,9 @@ private slots:
         start->runMenuCommand(u"music"_s, {});
         start->runMenuCommand(u"sztime"_s, {});
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[0].visible, (QStringList{u"musicCaption"_s, u"trackCaption"_s,
-                                               u"musicSwitch"_s, u"trackList"_s,
-                                               u"closeButton"_s}));
+        QCOMPARE(seen[0].visible,
+                 (QStringList{u"musicCaption"_s, u"trackCaption"_s, u"musicSwitch"_s,
+                              u"trackList"_s, u"closeButton"_s}));
         QCOMPARE(seen[1].visible,
                  (QStringList{u"answerTimesCaption"_s, u"answerTimesArea"_s, u"closeButton"_s}));
         QCOMPARE(seen[1].captionTop, 4);

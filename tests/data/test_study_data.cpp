@@ -242,7 +242,8 @@ TEST_F(DataModule, SecondConnectionOpensAnotherFileOnly)
     EXPECT_FALSE(study.openSecondConnection(folder.path() + u"missing.mdb"_s, &error));
     EXPECT_FALSE(QFile::exists(folder.path() + u"missing.mdb"_s));
     ASSERT_TRUE(study.openSecondConnection(testsupport::fixtureDb(), &error));
-    EXPECT_EQ(Db::scalar(study.upgradeConnection(), u"select cpbs from tab_sj"_s).toString(), u"FIXTURE"_s);
+    EXPECT_EQ(Db::scalar(study.upgradeConnection(), u"select cpbs from tab_sj"_s).toString(),
+              u"FIXTURE"_s);
     study.closeSecondConnection();
     EXPECT_FALSE(study.upgradeConnection().isOpen());
 }

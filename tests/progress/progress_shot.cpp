@@ -72,7 +72,8 @@ void practise(PracticeSets::Set set, const QString &chapter, int count, int seed
 
 void chooseChart(ChartWindow &window, int item)
 {
-    if (auto *r = window.findChild<QRadioButton *>(u"chartTypeGroupItem"_s + QString::number(item))) {
+    if (auto *r =
+            window.findChild<QRadioButton *>(u"chartTypeGroupItem"_s + QString::number(item))) {
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
         QTest::qWait(50);
     }
@@ -108,7 +109,8 @@ int main(int argc, char **argv)
     const QDate today = QDate::currentDate();
     // Each day new questions of six chapters, and the wrong ones of the day before again.
     QStringList chapters;
-    QSqlQuery q = Db::query(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
+    QSqlQuery q =
+        Db::query(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
     while (q.next())
         chapters.append(q.value(0).toString());
     for (int day = 0; day < 4; ++day) {

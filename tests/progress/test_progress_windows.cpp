@@ -196,8 +196,8 @@ private slots:
         QCOMPARE(amount->maximum(), 999);
         // Each field lies over the blank stretch of its item, inside the window.
         QVERIFY(window.rect().contains(amount->geometry()));
-        QVERIFY(amount->geometry().intersects(QRect(byAnswers->mapTo(&window, QPoint(0, 0)),
-                                                    byAnswers->size())));
+        QVERIFY(amount->geometry().intersects(
+            QRect(byAnswers->mapTo(&window, QPoint(0, 0)), byAnswers->size())));
 
         QTest::mouseClick(setButton, Qt::LeftButton);
         QCOMPARE(setButton->text(), u"保存"_s);
@@ -725,7 +725,8 @@ private slots:
             if (w->isVisibleTo(&window) && (w->focusPolicy() & Qt::TabFocus))
                 reached.append(w->objectName());
         }
-        for (const QString &name : {u"view3DCheck"_s, u"saveAsButton"_s, u"printButton"_s, u"closeButton"_s})
+        for (const QString &name :
+             {u"view3DCheck"_s, u"saveAsButton"_s, u"printButton"_s, u"closeButton"_s})
             QVERIFY2(reached.contains(name), qPrintable(name));
     }
 
@@ -749,7 +750,8 @@ private slots:
             QCOMPARE(e->maximum(), 30.0);
             editors.append(e);
         }
-        QVERIFY(!window.findChild<QDoubleSpinBox *>(u"answerTimeEdit"_s + QString::number(kinds + 1)));
+        QVERIFY(
+            !window.findChild<QDoubleSpinBox *>(u"answerTimeEdit"_s + QString::number(kinds + 1)));
         QCOMPARE(editors[0]->property("kind").toInt(), 11);
         QCOMPARE(editors[0]->value(), 1.0);
         verifyLabelsFit(window.findChild<QWidget *>(u"answerTimeRows"_s));
