@@ -235,17 +235,22 @@ private slots:
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("title");
-        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s;
-        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s;
-        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s
-                              << u"联系"_s;
-        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s;
+        QTest::addColumn<QString>("shot");
+        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s
+                            << u"pageviewer_laws"_s;
+        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s
+                              << u"pageviewer_help"_s;
+        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s << u"联系"_s
+                              << u"pageviewer_contacts"_s;
+        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s
+                              << u"pageviewer_study_methods"_s;
     }
     void pagesShowInOurOwnViewerWithoutADesktopHandler()
     {
         QFETCH(QString, word);
         QFETCH(QString, page);
         QFETCH(QString, title);
+        QFETCH(QString, shot);
         createStart();
         start->setUrlOpener([](const QUrl &) { return false; });
         QString source, text, windowTitle;
@@ -255,7 +260,7 @@ private slots:
             source = viewer->browser()->source().toLocalFile();
             text = viewer->browser()->toPlainText();
             windowTitle = viewer->windowTitle();
-            saveShot(viewer, u"pageviewer_"_s + word);
+            saveShot(viewer, shot);
         };
         start->runMenuCommand(word, {});
         QCOMPARE(windows, QStringList{u"PageViewer"_s});
