@@ -24,7 +24,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint)
 {
-    setObjectName(u"FrmAbout"_s);
+    setObjectName(u"AboutWindow"_s);
     setWindowTitle(u"关于"_s);
     setFixedSize(395, 266);
     QPalette pal = palette();
@@ -34,29 +34,29 @@ AboutWindow::AboutWindow(QWidget *parent)
     if (!App::programFolder.isEmpty())
         m_picture = QPixmap::fromImage(Picture::load(App::programFolder + u"pic/bg_about.bmp"_s));
 
-    Label1 = new QLabel(Startup::applicationTitle().replace(u' ', u'\n'), this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(Fonts::sans(15, true));
-    Label1->setStyleSheet(u"color: #1d3f66;"_s);
-    Label1->setGeometry(kTextLeft, 18, width() - kTextLeft - 12, 52);
+    m_titleLabel = new QLabel(Startup::applicationTitle().replace(u' ', u'\n'), this);
+    m_titleLabel->setObjectName(u"titleLabel"_s);
+    m_titleLabel->setFont(Fonts::sans(15, true));
+    m_titleLabel->setStyleSheet(u"color: #1d3f66;"_s);
+    m_titleLabel->setGeometry(kTextLeft, 18, width() - kTextLeft - 12, 52);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(u"Label2"_s);
-    Label2->setFont(Fonts::song(12));
-    Label2->setStyleSheet(u"color: #33404d;"_s);
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setText(u"版本 "_s + Startup::applicationVersion() +
-                    u"\n\n本软件的试题、解析、页面、图片与乐曲均为原创，法律法规条文引自"
-                    "公开发布的文本。\n\n仅供考生个人学习使用。"_s);
-    Label2->setGeometry(kTextLeft, 80, width() - kTextLeft - 12, kBandTop - 80 - 6);
+    m_noticeLabel = new QLabel(this);
+    m_noticeLabel->setObjectName(u"noticeLabel"_s);
+    m_noticeLabel->setFont(Fonts::song(12));
+    m_noticeLabel->setStyleSheet(u"color: #33404d;"_s);
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_noticeLabel->setText(u"版本 "_s + Startup::applicationVersion() +
+                           u"\n\n本软件的试题、解析、页面、图片与乐曲均为原创，法律法规条文引自"
+                           "公开发布的文本。\n\n仅供考生个人学习使用。"_s);
+    m_noticeLabel->setGeometry(kTextLeft, 80, width() - kTextLeft - 12, kBandTop - 80 - 6);
 
-    Button1 = new QPushButton(u"关 闭"_s, this);
-    Button1->setObjectName(u"Button1"_s);
-    Button1->setFont(Fonts::sans(13));
-    Button1->setDefault(true);
-    Button1->setGeometry(width() - 96, kBandTop + (height() - kBandTop - 28) / 2, 80, 28);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    m_closeButton = new QPushButton(u"关 闭"_s, this);
+    m_closeButton->setObjectName(u"closeButton"_s);
+    m_closeButton->setFont(Fonts::sans(13));
+    m_closeButton->setDefault(true);
+    m_closeButton->setGeometry(width() - 96, kBandTop + (height() - kBandTop - 28) / 2, 80, 28);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));

@@ -18,8 +18,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QLabel *Label1 = nullptr; // product title
-    QLabel *Label2 = nullptr; // notices
-    QPushButton *Button1 = nullptr;
+    QLabel *m_titleLabel = nullptr;  // product title
+    QLabel *m_noticeLabel = nullptr; // notices
+    QPushButton *m_closeButton = nullptr;
     QPixmap m_picture;
 };

@@ -40,48 +40,48 @@ BackupWindow::BackupWindow(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setObjectName(u"FrmBackup"_s);
+    setObjectName(u"BackupWindow"_s);
     setWindowTitle(u"数据备份"_s);
     setStyleSheet(WindowParts::windowStyle());
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setWordWrap(true);
+    m_noticeLabel = new QLabel(this);
+    m_noticeLabel->setObjectName(u"noticeLabel"_s);
+    m_noticeLabel->setWordWrap(true);
 
-    lvBackups = new QTreeWidget(this);
-    lvBackups->setObjectName(u"lvBackups"_s);
-    lvBackups->setAccessibleName(u"备份列表"_s);
-    lvBackups->setRootIsDecorated(false);
-    lvBackups->setUniformRowHeights(true);
-    lvBackups->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvBackups->setHeaderLabels({u"备份时间"_s, u"作答次数"_s});
-    lvBackups->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    lvBackups->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    lvBackups->header()->setStretchLastSection(false);
-    lvBackups->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_backupList = new QTreeWidget(this);
+    m_backupList->setObjectName(u"backupList"_s);
+    m_backupList->setAccessibleName(u"备份列表"_s);
+    m_backupList->setRootIsDecorated(false);
+    m_backupList->setUniformRowHeights(true);
+    m_backupList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_backupList->setHeaderLabels({u"备份时间"_s, u"作答次数"_s});
+    m_backupList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_backupList->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    m_backupList->header()->setStretchLastSection(false);
+    m_backupList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     // Enter or a double-click on a backup restores it, after the confirmation.
-    connect(lvBackups, &QTreeWidget::doubleClicked, this, &BackupWindow::restoreClick);
+    connect(m_backupList, &QTreeWidget::doubleClicked, this, &BackupWindow::restoreChosenBackup);
 
-    btnBackupNow = WindowParts::makeButton(this, u"btnBackupNow"_s, u"立即备份"_s);
-    connect(btnBackupNow, &QPushButton::clicked, this, &BackupWindow::backupNowClick);
-    btnRestore = WindowParts::makeButton(this, u"btnRestore"_s, u"恢复所选备份"_s);
-    connect(btnRestore, &QPushButton::clicked, this, &BackupWindow::restoreClick);
-    btnClose = WindowParts::makeButton(this, u"btnClose"_s, u"关闭"_s);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    m_backupNowButton = WindowParts::makeButton(this, u"backupNowButton"_s, u"立即备份"_s);
+    connect(m_backupNowButton, &QPushButton::clicked, this, &BackupWindow::backUpNow);
+    m_restoreButton = WindowParts::makeButton(this, u"restoreButton"_s, u"恢复所选备份"_s);
+    connect(m_restoreButton, &QPushButton::clicked, this, &BackupWindow::restoreChosenBackup);
+    m_closeButton = WindowParts::makeButton(this, u"closeButton"_s, u"关闭"_s);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(btnBackupNow);
-    buttons->addWidget(btnRestore);
+    buttons->addWidget(m_backupNowButton);
+    buttons->addWidget(m_restoreButton);
     buttons->addStretch(1);
-    buttons->addWidget(btnClose);
+    buttons->addWidget(m_closeButton);
     auto *column = new QVBoxLayout(this);
-    column->addWidget(Label1);
-    column->addWidget(lvBackups, 1);
+    column->addWidget(m_noticeLabel);
+    column->addWidget(m_backupList, 1);
     column->addLayout(buttons);
 
-    setTabOrder(lvBackups, btnBackupNow);
-    setTabOrder(btnBackupNow, btnRestore);
-    setTabOrder(btnRestore, btnClose);
+    setTabOrder(m_backupList, m_backupNowButton);
+    setTabOrder(m_backupNowButton, m_restoreButton);
+    setTabOrder(m_restoreButton, m_closeButton);
 
     applyLayout(App::displayMode == u"800"_s);
     refreshList();
@@ -91,10 +91,10 @@ void BackupWindow::applyLayout(bool compact)
 {
     // 800 x 600: a smaller window and type; larger screens: more room for the list.
     setFont(Fonts::song(compact ? 13 : 14));
-    lvBackups->setFont(Fonts::song(compact ? 13 : 15));
-    lvBackups->header()->setFont(Fonts::sans(compact ? 12 : 13, true));
-    lvBackups->header()->resizeSection(1, compact ? 120 : 150);
-    for (QPushButton *b : {btnBackupNow, btnRestore, btnClose}) {
+    m_backupList->setFont(Fonts::song(compact ? 13 : 15));
+    m_backupList->header()->setFont(Fonts::sans(compact ? 12 : 13, true));
+    m_backupList->header()->resizeSection(1, compact ? 120 : 150);
+    for (QPushButton *b : {m_backupNowButton, m_restoreButton, m_closeButton}) {
         b->setFont(Fonts::sans(compact ? 13 : 14, true));
         b->setMinimumSize(compact ? 96 : 112, compact ? 30 : 34);
     }
@@ -109,7 +109,7 @@ void BackupWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        lvBackups->setFocus();
+        m_backupList->setFocus();
 }
 
 QString BackupWindow::databasePath() const
@@ -126,31 +126,31 @@ QString BackupWindow::databasePath() const
 void BackupWindow::refreshList()
 {
     const QString database = databasePath();
-    lvBackups->clear();
+    m_backupList->clear();
     if (database.isEmpty()) {
-        Label1->setText(u"学习数据库没有打开，无法备份或恢复。"_s);
-        btnBackupNow->setEnabled(false);
-        btnRestore->setEnabled(false);
+        m_noticeLabel->setText(u"学习数据库没有打开，无法备份或恢复。"_s);
+        m_backupNowButton->setEnabled(false);
+        m_restoreButton->setEnabled(false);
         return;
     }
-    btnBackupNow->setEnabled(true);
-    Label1->setText(u"学习数据库每天自动备份一次，备份保存在："_s
-                    + QDir::toNativeSeparators(UserData::backupFolder(database)));
+    m_backupNowButton->setEnabled(true);
+    m_noticeLabel->setText(u"学习数据库每天自动备份一次，备份保存在："_s +
+                           QDir::toNativeSeparators(UserData::backupFolder(database)));
     const QLocale locale(QLocale::Chinese, QLocale::China);
     for (const UserData::BackupEntry &e : UserData::backups(database)) {
         const UserData::Inspection seen = UserData::inspect(e.path, false);
-        auto *item = new QTreeWidgetItem(lvBackups);
+        auto *item = new QTreeWidgetItem(m_backupList);
         item->setText(0, takenText(e.taken));
         item->setText(1, seen.good ? locale.toString(seen.answers) : u"无法读取"_s);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setData(0, kPathRole, e.path);
     }
-    if (lvBackups->topLevelItemCount() > 0)
-        lvBackups->setCurrentItem(lvBackups->topLevelItem(0));
-    btnRestore->setEnabled(lvBackups->topLevelItemCount() > 0);
+    if (m_backupList->topLevelItemCount() > 0)
+        m_backupList->setCurrentItem(m_backupList->topLevelItem(0));
+    m_restoreButton->setEnabled(m_backupList->topLevelItemCount() > 0);
 }
 
-void BackupWindow::backupNowClick()
+void BackupWindow::backUpNow()
 {
     QString why;
     QString made;
@@ -167,9 +167,9 @@ void BackupWindow::backupNowClick()
     prompt(u"提示"_s, u"备份完成。"_s, 0);
 }
 
-void BackupWindow::restoreClick()
+void BackupWindow::restoreChosenBackup()
 {
-    const QTreeWidgetItem *item = lvBackups->currentItem();
+    const QTreeWidgetItem *item = m_backupList->currentItem();
     if (!item) {
         prompt(u"提示"_s, u"请先选择要恢复的备份！"_s, 1);
         return;

@@ -23,13 +23,13 @@ protected:
 
 private:
     void applyLayout(bool compact);
-    void backupNowClick();
-    void restoreClick();
+    void backUpNow();
+    void restoreChosenBackup();
     QString databasePath() const;
 
-    QLabel *Label1 = nullptr;
-    QTreeWidget *lvBackups = nullptr;
-    QPushButton *btnBackupNow = nullptr;
-    QPushButton *btnRestore = nullptr;
-    QPushButton *btnClose = nullptr;
+    QLabel *m_noticeLabel = nullptr; // where the backups are kept, or why there are none
+    QTreeWidget *m_backupList = nullptr;
+    QPushButton *m_backupNowButton = nullptr;
+    QPushButton *m_restoreButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

@@ -71,17 +71,17 @@ private:
 
 // The settings window opened for answer times only: the music controls are hidden and the
 // answer-time part moves up.
-void showAnswerTimesOnly(QDialog &config)
+void showAnswerTimesOnly(QDialog &settings)
 {
-    for (const char *name : {"Label1", "Label5", "RxSwitch1", "FlatComboBox1"}) {
-        if (auto *w = config.findChild<QWidget *>(QLatin1String(name)))
+    for (const char *name : {"musicCaption", "trackCaption", "musicSwitch", "trackList"}) {
+        if (auto *w = settings.findChild<QWidget *>(QLatin1String(name)))
             w->hide();
     }
-    if (auto *w = config.findChild<QWidget *>(u"Label4"_s))
+    if (auto *w = settings.findChild<QWidget *>(u"answerTimesCaption"_s))
         w->move(w->x(), 4);
-    if (auto *w = config.findChild<QWidget *>(u"ScrollBox1"_s))
+    if (auto *w = settings.findChild<QWidget *>(u"answerTimesArea"_s))
         w->setGeometry(w->x(), 22, w->width(), 110);
-    if (auto *w = config.findChild<QWidget *>(u"epFocusButton3"_s))
+    if (auto *w = settings.findChild<QWidget *>(u"closeButton"_s))
         w->move(280, 137);
 }
 
@@ -101,23 +101,23 @@ StartWindow::StartWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Fra
     setObjectName(u"StartWindow"_s);
     setWindowTitle(Startup::applicationTitle());
 
-    ShockwaveFlash1 = new MenuWidget(this);
+    m_menu = new MenuWidget(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ShockwaveFlash1);
-    connect(ShockwaveFlash1, &MenuWidget::FSCommand, this, &StartWindow::ShockwaveFlash1FSCommand);
-    connect(ShockwaveFlash1, &MenuWidget::firstPainted, this, &StartWindow::menuShown);
+    layout->addWidget(m_menu);
+    connect(m_menu, &MenuWidget::commandChosen, this, &StartWindow::runMenuCommand);
+    connect(m_menu, &MenuWidget::firstPainted, this, &StartWindow::menuShown);
 
-    MidiMediaPlayer = new MidiPlayer(this);
-    MidiMediaPlayer->setObjectName(u"MidiMediaPlayer"_s);
+    m_musicPlayer = new MidiPlayer(this);
+    m_musicPlayer->setObjectName(u"musicPlayer"_s);
     // The music player is the start window's; other windows switch it through the service.
     BackgroundMusic::setSwitch(
-        [this](const QString &fileName, bool on) { PlayBackgroundMusic(fileName, on); });
+        [this](const QString &fileName, bool on) { playBackgroundMusic(fileName, on); });
 
     m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     m_runModal = [](QDialog &dialog) { return dialog.exec(); };
     buildCommandTable();
-    FormCreate();
+    chooseDisplayMode();
 }
 
 StartWindow::~StartWindow()
@@ -127,7 +127,7 @@ StartWindow::~StartWindow()
         startWindow = nullptr;
 }
 
-void StartWindow::FormCreate()
+void StartWindow::chooseDisplayMode()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen || qRound(screen->logicalDotsPerInchX()) != 96) {
@@ -149,11 +149,11 @@ void StartWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        loadMenu();
     }
 }
 
-void StartWindow::FormShow()
+void StartWindow::loadMenu()
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
@@ -166,12 +166,12 @@ void StartWindow::FormShow()
             reportFailure(this, e);
         }
     }
-    ShockwaveFlash1->setBackgroundPicture(App::programFolder + u"pic/bg_start.bmp"_s);
+    m_menu->setBackgroundPicture(App::programFolder + u"pic/bg_start.bmp"_s);
     if (m_menuDescription) {
-        ShockwaveFlash1->setDescription(*m_menuDescription);
-        ShockwaveFlash1->play();
-    } else if (ShockwaveFlash1->load(App::programFolder + u"pic/main.json"_s)) {
-        ShockwaveFlash1->play();
+        m_menu->setDescription(*m_menuDescription);
+        m_menu->play();
+    } else if (m_menu->load(App::programFolder + u"pic/main.json"_s)) {
+        m_menu->play();
     }
 }
 
@@ -183,7 +183,7 @@ void StartWindow::closeEvent(QCloseEvent *event)
         return;
     }
     // The database is released and failures doing so are ignored.
-    MidiMediaPlayer->stop();
+    m_musicPlayer->stop();
     if (studyData)
         studyData->close();
     event->accept();
@@ -203,8 +203,8 @@ void StartWindow::activateFromOutside()
     }
 }
 
-std::function<void()> StartWindow::window(const QString &feature, Hourglass hourglass,
-                                        WindowFactory factory)
+std::function<void()> StartWindow::windowCommand(const QString &feature, Hourglass hourglass,
+                                                 WindowFactory factory)
 {
     if (!factory) {
         return [feature] {
@@ -217,8 +217,8 @@ std::function<void()> StartWindow::window(const QString &feature, Hourglass hour
 void StartWindow::openModal(const WindowFactory &factory, Hourglass hourglass)
 {
     // Hidden behind the window, the menu is not animated further: it is drawn once as it ends.
-    if (ShockwaveFlash1)
-        ShockwaveFlash1->finishPlaying();
+    if (m_menu)
+        m_menu->finishPlaying();
     HourglassCursor cursor;
     if (hourglass != Hourglass::None)
         cursor.set();
@@ -249,13 +249,13 @@ void StartWindow::buildCommandTable()
     // "lx" opens the chapter browser on its first row, "lx2" .. "lx5" on the second .. fifth
     // subject: the same window, reached per subject from the menu.
     const auto chapterBrowser = [this, loading](int subject) {
-        return window(u"章节练习"_s, loading, [subject](QWidget *parent) {
+        return windowCommand(u"章节练习"_s, loading, [subject](QWidget *parent) {
             auto browser = std::make_unique<ChapterBrowser>(parent);
             browser->startOnSubject(subject);
             return browser;
         });
     };
-    const auto examPoints = window(u"考点学习"_s, loading, [](QWidget *parent) {
+    const auto examPoints = windowCommand(u"考点学习"_s, loading, [](QWidget *parent) {
         return std::make_unique<CatalogueWindow>(parent);
     });
     // The sound and answer-time settings window; "sztime" opens it with the answer times only.
@@ -276,25 +276,32 @@ void StartWindow::buildCommandTable()
         {u"lx3"_s, chapterBrowser(3)},
         {u"lx4"_s, chapterBrowser(4)},
         {u"lx5"_s, chapterBrowser(5)},
-        {u"szjh"_s, window(u"学习计划"_s, loading,
-                           [](QWidget *parent) { return std::make_unique<PlanWindow>(parent); })},
-        {u"szks"_s, window(u"考试设置"_s, loading,
-                           [](QWidget *parent) { return std::make_unique<ExamSettingsWindow>(parent); })},
-        {u"rz"_s, window(u"学习日志"_s, Hourglass::WhileCreating,
-                         [](QWidget *parent) { return std::make_unique<StudyLogWindow>(parent); })},
-        {u"tj"_s, window(u"统计图表"_s, loading,
-                         [](QWidget *parent) { return std::make_unique<ChartWindow>(parent); })},
-        {u"sj"_s, window(u"题库升级"_s, Hourglass::None,
-                         [](QWidget *parent) { return std::make_unique<UpgradeWindow>(parent); })},
-        {u"bf"_s, window(u"数据备份"_s, Hourglass::WhileCreating,
-                         [](QWidget *parent) { return std::make_unique<BackupWindow>(parent); })},
+        {u"szjh"_s,
+         windowCommand(u"学习计划"_s, loading,
+                       [](QWidget *parent) { return std::make_unique<PlanWindow>(parent); })},
+        {u"szks"_s, windowCommand(u"考试设置"_s, loading,
+                                  [](QWidget *parent) {
+                                      return std::make_unique<ExamSettingsWindow>(parent);
+                                  })},
+        {u"rz"_s,
+         windowCommand(u"学习日志"_s, Hourglass::WhileCreating,
+                       [](QWidget *parent) { return std::make_unique<StudyLogWindow>(parent); })},
+        {u"tj"_s,
+         windowCommand(u"统计图表"_s, loading,
+                       [](QWidget *parent) { return std::make_unique<ChartWindow>(parent); })},
+        {u"sj"_s,
+         windowCommand(u"题库升级"_s, Hourglass::None,
+                       [](QWidget *parent) { return std::make_unique<UpgradeWindow>(parent); })},
+        {u"bf"_s,
+         windowCommand(u"数据备份"_s, Hourglass::WhileCreating,
+                       [](QWidget *parent) { return std::make_unique<BackupWindow>(parent); })},
         {u"music"_s,
-         [open = window(u"背景音乐"_s, Hourglass::None, settings)] {
+         [open = windowCommand(u"背景音乐"_s, Hourglass::None, settings)] {
              App::settingsVariant = 0;
              open();
          }},
         {u"sztime"_s,
-         [open = window(u"答题时间"_s, Hourglass::None, answerTimes)] {
+         [open = windowCommand(u"答题时间"_s, Hourglass::None, answerTimes)] {
              App::settingsVariant = 1;
              open();
          }},
@@ -302,22 +309,25 @@ void StartWindow::buildCommandTable()
         {u"help"_s, [this] { openPage(u"htm/help.html"_s); }},
         {u"lxfs"_s, [this] { openPage(u"htm/发行站及专业书店联系方式.htm"_s); }},
         {u"lnst"_s, [this] { openPage(u"htm/lnst.htm"_s); }},
-        {u"about"_s, window(u"关于"_s, Hourglass::None,
-                            [](QWidget *parent) { return std::make_unique<AboutWindow>(parent); })},
+        {u"about"_s,
+         windowCommand(u"关于"_s, Hourglass::None,
+                       [](QWidget *parent) { return std::make_unique<AboutWindow>(parent); })},
         {u"quit"_s, [this] { dailyTargetCheck(); }},
-        {u"cj"_s, window(u"试卷历史"_s, loading,
-                         [](QWidget *parent) { return std::make_unique<PaperHistoryWindow>(parent); })},
+        {u"cj"_s, windowCommand(u"试卷历史"_s, loading,
+                                [](QWidget *parent) {
+                                    return std::make_unique<PaperHistoryWindow>(parent);
+                                })},
     };
     for (int kind = 1; kind <= 5; ++kind) {
         const QString word = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
         m_commands.insert(word, [this, kind] {
-            mnks(kind);
+            startMockExam(kind);
             App::currentPaperKind = kind;
         });
     }
 }
 
-void StartWindow::ShockwaveFlash1FSCommand(const QString &command, const QString &args)
+void StartWindow::runMenuCommand(const QString &command, const QString &args)
 {
     Q_UNUSED(args);
     const auto it = m_commands.constFind(command);
@@ -331,7 +341,7 @@ void StartWindow::ShockwaveFlash1FSCommand(const QString &command, const QString
     }
 }
 
-void StartWindow::mnks(int paperKind)
+void StartWindow::startMockExam(int paperKind)
 {
     progressWindow()->showText(u"正在初始化数据..."_s);
     App::currentPaperKind = paperKind;
@@ -361,7 +371,7 @@ void StartWindow::mnks(int paperKind)
     progressWindow()->finish();
 }
 
-void StartWindow::PlayBackgroundMusic(const QString &fileName, bool on)
+void StartWindow::playBackgroundMusic(const QString &fileName, bool on)
 {
     if (MidiPlayer::soundCardCount() <= 0) {
         showPrompt(u"提示"_s, u"没发现声卡！"_s, 1, 1, u"NO"_s);
@@ -369,10 +379,10 @@ void StartWindow::PlayBackgroundMusic(const QString &fileName, bool on)
     }
     bool ok = true;
     if (on) {
-        MidiMediaPlayer->stop();
-        ok = MidiMediaPlayer->play(fileName);
+        m_musicPlayer->stop();
+        ok = m_musicPlayer->play(fileName);
     } else {
-        MidiMediaPlayer->stop();
+        m_musicPlayer->stop();
     }
     if (!ok)
         showPrompt(u"提示"_s, u"无法播放背景音乐！"_s, 1, 1, u"NO"_s);

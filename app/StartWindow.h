@@ -28,11 +28,11 @@ public:
 
     // The menu's command event: opens the window a command word names. Words are compared
     // exactly; an unknown word does nothing.
-    void ShockwaveFlash1FSCommand(const QString &command, const QString &args);
+    void runMenuCommand(const QString &command, const QString &args);
     // Switches the background music on (playing fileName once) or off.
-    void PlayBackgroundMusic(const QString &fileName, bool on);
+    void playBackgroundMusic(const QString &fileName, bool on);
     // Runs the mock exam of a paper kind (1..5).
-    void mnks(int paperKind);
+    void startMockExam(int paperKind);
     // A second start of the program asked this one to come forward.
     void activateFromOutside();
     // The menu description start-up has already read: shown without reading pic/main.json again.
@@ -41,8 +41,8 @@ public:
     // Every command word the dispatcher knows.
     QStringList commandWords() const { return m_commands.keys(); }
 
-    MenuWidget *menu() const { return ShockwaveFlash1; }
-    MidiPlayer *player() const { return MidiMediaPlayer; }
+    MenuWidget *menu() const { return m_menu; }
+    MidiPlayer *player() const { return m_musicPlayer; }
 
     // Test seams: how pages are opened, and how a modal window is run (default: exec()).
     using UrlOpener = std::function<bool(const QUrl &)>;
@@ -66,13 +66,17 @@ private:
     };
     using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget *parent)>;
 
-    void FormCreate();
-    void FormShow();
+    // A screen not at 96 dpi ends the program; otherwise the display mode and the window's size
+    // follow the screen.
+    void chooseDisplayMode();
+    // On the first show: the window covers the screen, the answer times are read and the menu
+    // plays.
+    void loadMenu();
     void buildCommandTable();
     // A table entry that opens a window modally; without a factory the feature is announced as
     // not yet available.
-    std::function<void()> window(const QString &feature, Hourglass hourglass,
-                                 WindowFactory factory);
+    std::function<void()> windowCommand(const QString &feature, Hourglass hourglass,
+                                        WindowFactory factory);
     void openModal(const WindowFactory &factory, Hourglass hourglass);
     void openPage(const QString &relativePath);
     // "quit": the daily-target check, then the window closes when the candidate agrees.
@@ -80,8 +84,8 @@ private:
     // The daily-target check's messages; true when the program may end.
     bool confirmQuit();
 
-    MenuWidget *ShockwaveFlash1 = nullptr;
-    MidiPlayer *MidiMediaPlayer = nullptr;
+    MenuWidget *m_menu = nullptr;
+    MidiPlayer *m_musicPlayer = nullptr;
     QHash<QString, std::function<void()>> m_commands;
     UrlOpener m_openUrl;
     ModalRunner m_runModal;

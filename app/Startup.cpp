@@ -193,7 +193,7 @@ void openPracticeWindow(StartWindow *start, int row)
         button->click();
     });
     trace(u"command lx"_s);
-    start->ShockwaveFlash1FSCommand(u"lx"_s, QString());
+    start->runMenuCommand(u"lx"_s, QString());
 }
 
 // The developer hooks that measure start-up, drive the menu and take pictures of the program.
@@ -233,7 +233,7 @@ void installDeveloperHooks(StartWindow *start, const QElapsedTimer &clock)
             }
             if (!command.isEmpty()) {
                 trace(u"command "_s + command);
-                start->ShockwaveFlash1FSCommand(command, QString());
+                start->runMenuCommand(command, QString());
             }
         });
     });

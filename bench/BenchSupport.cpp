@@ -67,11 +67,11 @@ QString workingCopy(const QString &database, const QString &name)
     return path;
 }
 
-int programPrepareRun(StudyData &dm, QuestionSet &set, const QString &practiceQuery,
+int programPrepareRun(StudyData &data, QuestionSet &set, const QString &practiceQuery,
                       const QString &kindQuery)
 {
-    QuestionWrites::startRun(dm, set, practiceQuery);
-    QSqlQuery kinds = Db::query(dm.connection(), kindQuery);
+    QuestionWrites::startRun(data, set, practiceQuery);
+    QSqlQuery kinds = Db::query(data.connection(), kindQuery);
     int enabledKinds = 1;
     while (kinds.next())
         enabledKinds += set.countOfKind(kinds.value(0).toInt()) > 0 ? 1 : 0;
@@ -108,29 +108,31 @@ int floorPrepareRun(sqlite3 *db, const QByteArray &practiceQuery, const QByteArr
         }
         return -1;
     };
-    const int a1 = column("a1"), a2 = column("a2"), a21 = column("a2_1"), k3 = column("k3"),
-              a10 = column("a10"), a13 = column("a13"), a14 = column("a14"), e1 = column("e1"),
-              e2 = column("e2"), e21 = column("e2_1"), e3 = column("e3"), e4 = column("e4"),
-              f1 = column("f1"), csbs = column("csbs"), ecount = column("ecount");
+    // Each column's position in the query.
+    const int id = column("a1"), correct = column("a2"), options = column("a2_1"),
+              firstPoint = column("k3"), chapter = column("a10"), kind = column("a13"),
+              note = column("a14"), lastDate = column("e1"), lastAnswer = column("e2"),
+              runAnswer = column("e2_1"), answers = column("e3"), wrongLevel = column("e4"),
+              flag = column("f1"), timedOut = column("csbs"), editCount = column("ecount");
     while (sqlite3_step(s) == SQLITE_ROW) {
         FloorQuestion r;
-        r.a1 = floorText(s, a1);
-        r.a2 = floorText(s, a2);
-        r.a21 = sqlite3_column_int(s, a21);
+        r.id = floorText(s, id);
+        r.correct = floorText(s, correct);
+        r.options = sqlite3_column_int(s, options);
         for (int k = 0; k < 10; ++k)
-            r.k[k] = floorText(s, k3 + k);
-        r.a10 = floorText(s, a10);
-        r.a13 = sqlite3_column_int(s, a13);
-        r.a14 = floorText(s, a14);
-        r.e1 = floorText(s, e1);
-        r.e2 = floorText(s, e2);
-        r.e21 = floorText(s, e21);
-        r.e3 = sqlite3_column_int(s, e3);
-        r.e4 = sqlite3_column_int(s, e4);
-        r.f1 = sqlite3_column_int(s, f1);
-        r.csbs = floorText(s, csbs);
-        if (ecount >= 0)
-            r.ecount = sqlite3_column_int(s, ecount);
+            r.points[k] = floorText(s, firstPoint + k);
+        r.chapter = floorText(s, chapter);
+        r.kind = sqlite3_column_int(s, kind);
+        r.note = floorText(s, note);
+        r.lastDate = floorText(s, lastDate);
+        r.lastAnswer = floorText(s, lastAnswer);
+        r.runAnswer = floorText(s, runAnswer);
+        r.count = sqlite3_column_int(s, answers);
+        r.wrongLevel = sqlite3_column_int(s, wrongLevel);
+        r.flag = sqlite3_column_int(s, flag);
+        r.timedOut = floorText(s, timedOut);
+        if (editCount >= 0)
+            r.editCount = sqlite3_column_int(s, editCount);
         rows.push_back(std::move(r));
     }
     sqlite3_finalize(s);
@@ -140,7 +142,7 @@ int floorPrepareRun(sqlite3 *db, const QByteArray &practiceQuery, const QByteArr
         const int kind = sqlite3_column_int(s, 0);
         int n = 0;
         for (const FloorQuestion &r : rows)
-            n += r.a13 == kind ? 1 : 0;
+            n += r.kind == kind ? 1 : 0;
         enabledKinds += n > 0 ? 1 : 0;
     }
     sqlite3_finalize(s);

@@ -23,7 +23,7 @@ QString workingCopy(const QString &database, const QString &name);
 // A practice run's database work as the program does it: QuestionWrites::startRun on the
 // practice query, then the kind table read and its kinds with questions in the set counted,
 // "任意" included.
-int programPrepareRun(StudyData &dm, QuestionSet &set, const QString &practiceQuery,
+int programPrepareRun(StudyData &data, QuestionSet &set, const QString &practiceQuery,
                       const QString &kindQuery);
 
 // The floors: the program's statements through the SQLite C API.
@@ -32,12 +32,16 @@ std::string floorText(sqlite3_stmt *statement, int column);
 // Runs a statement without reading rows.
 void floorExec(sqlite3 *db, const char *sql);
 
-// A question row of a practice set as the floor reads it.
+// A question row of a practice set as the floor reads it (the columns of tab_answ).
 struct FloorQuestion
 {
-    std::string a1, a2, a10, a14, e1, e2, e21, csbs;
-    int a21 = 0, a13 = 0, e3 = 0, e4 = 0, f1 = 0, ecount = 0;
-    std::string k[10];
+    std::string id, correct, chapter, note;      // A1 A2 A10 A14
+    std::string lastDate, lastAnswer, runAnswer; // E1 E2 E2_1
+    std::string timedOut;                        // csbs
+    int options = 0, kind = 0;                   // A2_1 A13
+    int count = 0, wrongLevel = 0;               // E3 E4
+    int flag = 0, editCount = 0;                 // F1 ecount
+    std::string points[10];                      // K3 .. K12
 };
 // A practice run's preparation: the run answers cleared in one unit of work, the practice
 // query's rows read (columns found by name; ecount where the query has it), then the kind table

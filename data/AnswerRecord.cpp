@@ -70,7 +70,7 @@ namespace {
 
 // The counters one new answer moves: the day, the chapters, the exam points. The question's
 // state before the answer decides day state, previous result and first time.
-void recordCounters(StudyData &dm, const QuestionProgress &q, bool right, const QDate &today,
+void recordCounters(StudyData &data, const QuestionProgress &q, bool right, const QDate &today,
                     Qt::CaseSensitivity letterCase)
 {
     const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
@@ -84,14 +84,14 @@ void recordCounters(StudyData &dm, const QuestionProgress &q, bool right, const 
     else if (q.lastAnswer == voidedAnswer())
         previousResult = q.wrongLevel == 0 ? 1 : 0;
     const int firstTime = q.lastAnswer.isEmpty() ? 2 : 1;
-    dm.recordDailyAnswer(dayState, result, previousResult);
-    dm.recordChapterAnswer(q.chapter, firstTime, result);
-    dm.recordExamPointAnswer(q.points, firstTime, result);
+    data.recordDailyAnswer(dayState, result, previousResult);
+    data.recordChapterAnswer(q.chapter, firstTime, result);
+    data.recordExamPointAnswer(q.points, firstTime, result);
 }
 
 } // namespace
 
-RecordOutcome recordJudgedAnswer(StudyData &dm, const QString &table, QuestionProgress &q,
+RecordOutcome recordJudgedAnswer(StudyData &data, const QString &table, QuestionProgress &q,
                                  const QString &answer)
 {
     RecordOutcome outcome;
@@ -99,27 +99,28 @@ RecordOutcome recordJudgedAnswer(StudyData &dm, const QString &table, QuestionPr
     const QDate today = Clock::today();
     QuestionProgress after = q;
 
-    Db::Transaction tx(dm.connection());
+    Db::Transaction tx(data.connection());
     if (answer != q.runAnswer) {
         outcome.counted = true;
         after.wrongLevel = nextWrongLevel(!q.lastAnswer.isEmpty(), q.wrongLevel, outcome.right);
         after.count += 1;
-        recordCounters(dm, q, outcome.right, today, Qt::CaseSensitive);
+        recordCounters(data, q, outcome.right, today, Qt::CaseSensitive);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;
     after.lastDate = StudyData::dateText(today);
-    Db::write(dm.connection(),
-              u"update "_s + Db::sqlIdentifier(table) + u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
+    Db::write(data.connection(),
+              u"update "_s + Db::sqlIdentifier(table) +
+                  u" set E1=?,E2=?,E2_1=?,E3=?,E4=? where A1=?"_s,
               {after.lastDate, answer, answer, after.count, after.wrongLevel, q.id});
     tx.commit();
     q = after;
     return outcome;
 }
 
-void UpdateQuestionProgress(StudyData &dm, const QString &id, const QString &answer)
+void updateQuestionProgress(StudyData &data, const QString &id, const QString &answer)
 {
-    const QSqlDatabase db = dm.connection();
+    const QSqlDatabase db = data.connection();
     QSqlQuery &read = Db::prepared(db, u"select A2,E2,E3,E4 from tab_answ where A1=?"_s);
     Db::execPrepared(read, {id});
     if (!read.next()) {
@@ -136,7 +137,7 @@ void UpdateQuestionProgress(StudyData &dm, const QString &id, const QString &ans
               {level, count, answer, answer, StudyData::dateText(Clock::today()), id});
 }
 
-RecordOutcome recordPaperAnswer(StudyData &dm, const QString &paperTable, QuestionProgress &q,
+RecordOutcome recordPaperAnswer(StudyData &data, const QString &paperTable, QuestionProgress &q,
                                 const QString &answer)
 {
     RecordOutcome outcome;
@@ -145,16 +146,16 @@ RecordOutcome recordPaperAnswer(StudyData &dm, const QString &paperTable, Questi
     const QDate today = Clock::today();
     QuestionProgress after = q;
 
-    Db::Transaction tx(dm.connection());
+    Db::Transaction tx(data.connection());
     if (answer != q.runAnswer) {
         outcome.counted = true;
-        recordCounters(dm, q, outcome.right, today, Qt::CaseInsensitive);
-        UpdateQuestionProgress(dm, q.id, answer);
+        recordCounters(data, q, outcome.right, today, Qt::CaseInsensitive);
+        updateQuestionProgress(data, q.id, answer);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;
     after.lastDate = StudyData::dateText(today);
-    Db::write(dm.connection(),
+    Db::write(data.connection(),
               u"update "_s + Db::sqlIdentifier(paperTable) + u" set E2_1=?,E2=?,E1=? where A1=?"_s,
               {answer, answer, after.lastDate, q.id});
     tx.commit();
@@ -162,9 +163,9 @@ RecordOutcome recordPaperAnswer(StudyData &dm, const QString &paperTable, Questi
     return outcome;
 }
 
-void clearRunAnswer(StudyData &dm, const QString &table, QuestionProgress &q)
+void clearRunAnswer(StudyData &data, const QString &table, QuestionProgress &q)
 {
-    Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set E2_1='' where A1=?"_s,
-             {q.id});
+    Db::exec(data.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set E2_1='' where A1=?"_s, {q.id});
     q.runAnswer.clear();
 }

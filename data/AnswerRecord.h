@@ -57,24 +57,24 @@ struct RecordOutcome
 // statistics move (E3, E4, the day, the chapters, the exam points); then E2_1, E2 and E1 are
 // written to the row of `table` (tab_answ, or a paper table). One transaction; `q` is updated to
 // the stored values only after the commit. Throws Db::DbError (nothing written) on failure.
-RecordOutcome recordJudgedAnswer(StudyData &dm, const QString &table, QuestionProgress &q,
+RecordOutcome recordJudgedAnswer(StudyData &data, const QString &table, QuestionProgress &q,
                                  const QString &answer);
 
 // Records an answer given in a mock-exam paper: when it differs from the paper's stored answer
-// the counters move and the question's row in tab_answ follows (UpdateQuestionProgress); then
+// the counters move and the question's row in tab_answ follows (updateQuestionProgress); then
 // E2_1, E2 and E1 of the paper row take the answer. One transaction; `q` (the paper row) changes
 // only after the commit. Throws Db::DbError (nothing written) on failure.
-RecordOutcome recordPaperAnswer(StudyData &dm, const QString &paperTable, QuestionProgress &q,
+RecordOutcome recordPaperAnswer(StudyData &data, const QString &paperTable, QuestionProgress &q,
                                 const QString &answer);
 
 // The question's own row in tab_answ after an answer given in a paper: E4 as a first or a later
 // answer moves it (letter case ignored, as the paper is graded), E3 + 1, and E2_1, E2, E1 take
 // the answer. Nothing when the row is missing. Throws Db::DbError.
-void UpdateQuestionProgress(StudyData &dm, const QString &id, const QString &answer);
+void updateQuestionProgress(StudyData &data, const QString &id, const QString &answer);
 
 // The wrong-question level after an answer: a first answer sets 0 (right) or -3 (wrong); later a
 // wrong answer lowers it by 1 and a right one raises a negative level by 1.
 int nextWrongLevel(bool answeredBefore, int level, bool right);
 
 // Empties the run answer of a question (an answer cleared on screen); statistics stay.
-void clearRunAnswer(StudyData &dm, const QString &table, QuestionProgress &q);
+void clearRunAnswer(StudyData &data, const QString &table, QuestionProgress &q);

@@ -284,9 +284,9 @@ void loadSyllabus(const QSqlDatabase &db, const QString &dir, Seen &chapters)
     const QJsonArray rows = root.array(u"chapters"_s);
     Inserter insert(db, u"insert into tab_kmmc (C1,C1_1,C2,C3,C4,D1,D2,C6,C7,bh,jx) "
                         u"values (?,?,?,0,0,0,0,'0',?,?,?)"_s);
-    int bh = 0;
+    int order = 0;
     for (const QJsonValue &v : rows) {
-        Entry o(v, root.where() + u" chapter "_s + QString::number(bh + 1),
+        Entry o(v, root.where() + u" chapter "_s + QString::number(order + 1),
                 {u"code"_s, u"title"_s, u"name"_s, u"chart"_s, u"guide"_s}, u"code"_s);
         const QString code = o.text(u"code"_s);
         if (code != u"xx"_s) {
@@ -300,7 +300,7 @@ void loadSyllabus(const QSqlDatabase &db, const QString &dir, Seen &chapters)
         }
         chapters.add(code, o.where());
         insert({code, o.text(u"title"_s), o.text(u"name"_s),
-                o.optionalBool(u"chart"_s) ? QVariant(u"0"_s) : QVariant(u"1"_s), ++bh,
+                o.optionalBool(u"chart"_s) ? QVariant(u"0"_s) : QVariant(u"1"_s), ++order,
                 richOrNull(markupFree(o, u"guide"_s, o.optionalText(u"guide"_s)))});
     }
 }
@@ -311,9 +311,9 @@ void loadPoints(const QSqlDatabase &db, const QString &dir, Seen &points)
     const Entry root = readJson(path, {u"groups"_s, u"points"_s});
     Inserter group(db, u"insert into tab_fgmc (id,n,bh,q,q1,q2,q4) values (?,?,?,0,0,0,0)"_s);
     Seen groups;
-    int bh = 0;
+    int order = 0;
     for (const QJsonValue &v : root.array(u"groups"_s)) {
-        Entry o(v, root.where() + u" group "_s + QString::number(bh + 1), {u"id"_s, u"name"_s},
+        Entry o(v, root.where() + u" group "_s + QString::number(order + 1), {u"id"_s, u"name"_s},
                 u"id"_s);
         const QString id = o.text(u"id"_s);
         if (id.size() != 2 && id.size() != 6)
@@ -321,7 +321,7 @@ void loadPoints(const QSqlDatabase &db, const QString &dir, Seen &points)
         if (id.size() == 6 && !groups.contains(id.left(2)))
             o.fail(u"its top group "_s + id.left(2) + u" must come before it"_s);
         groups.add(id, o.where());
-        group({id, o.text(u"name"_s), ++bh});
+        group({id, o.text(u"name"_s), ++order});
     }
     Inserter point(db, u"insert into tab_rule (id,ftid,sn,n,q,q1,q2,q4) "
                        u"values (?,?,?,?,0,0,0,0)"_s);
@@ -399,10 +399,11 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
         stems.insert(id.toLower(), o.where());
         stem({id, richText(markupFree(o, u"text"_s, o.text(u"text"_s)))});
     }
-    Inserter answ(db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,A10,"
-                      u"A13,A14,E1,E2,E2_1,E3,E4,F1,xx,csbs,ecount) values "
-                      u"(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,NULL,NULL,'','',0,0,0,?,'',0)"_s);
-    Inserter exer(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
+    Inserter insertQuestion(
+        db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,A10,"
+            u"A13,A14,E1,E2,E2_1,E3,E4,F1,xx,csbs,ecount) values "
+            u"(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,NULL,NULL,'','',0,0,0,?,'',0)"_s);
+    Inserter insertQuestionText(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
     QHash<QString, int> position;
     QSet<QString> usedStems;
     n = 0;
@@ -451,8 +452,8 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
             o.fail(u"at most ten exam points"_s);
         if (options.complete && links.isEmpty())
             o.fail(u"links no exam point"_s);
-        const QString jx = o.optionalText(u"jx"_s);
-        if (options.complete && jx.trimmed().isEmpty())
+        const QString explanation = o.optionalText(u"jx"_s);
+        if (options.complete && explanation.trimmed().isEmpty())
             o.fail(u"has no explanation \"jx\""_s);
         QVariantList row{id, answer, count};
         QSet<QString> linked;
@@ -472,9 +473,9 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
             }
         }
         row << chapter << kind << ++position[chapter];
-        answ(row);
-        exer({id, richText(markupFree(o, u"body"_s, body)),
-              richOrNull(markupFree(o, u"jx"_s, jx))});
+        insertQuestion(row);
+        insertQuestionText({id, richText(markupFree(o, u"body"_s, body)),
+                            richOrNull(markupFree(o, u"jx"_s, explanation))});
         ++pools[{subject, kind}];
     }
     for (auto it = stems.cbegin(); it != stems.cend(); ++it) {
@@ -658,13 +659,13 @@ void recomputeCounters(const QString &connectionName)
     q.finish();
     Db::exec(db, u"update tab_rule set q=0,q1=0,q2=0,q4=0"_s);
     Db::exec(db, u"update tab_fgmc set q=0,q1=0,q2=0,q4=0"_s);
-    QSqlQuery rule(db), group(db);
-    rule.prepare(u"update tab_rule set q=? where ftid=?"_s);
-    group.prepare(u"update tab_fgmc set q=? where id=?"_s);
+    QSqlQuery setPointQuestions(db), setGroupQuestions(db);
+    setPointQuestions.prepare(u"update tab_rule set q=? where ftid=?"_s);
+    setGroupQuestions.prepare(u"update tab_fgmc set q=? where id=?"_s);
     for (auto it = pointCount.cbegin(); it != pointCount.cend(); ++it)
-        Db::execPrepared(rule, {it.value(), it.key()});
+        Db::execPrepared(setPointQuestions, {it.value(), it.key()});
     for (auto it = groupCount.cbegin(); it != groupCount.cend(); ++it)
-        Db::execPrepared(group, {it.value(), it.key()});
+        Db::execPrepared(setGroupQuestions, {it.value(), it.key()});
 }
 
 bool build(const QString &sourcesDir, const QString &outPath, QString *error,
@@ -698,37 +699,41 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
 {
     return makeDatabase(outPath, error, [&](const QSqlDatabase &db) {
         // Five subjects, four parts each, five sections per part; 20 points per section.
-        Inserter kmmc(db, u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,?,?)"_s);
-        Inserter fgmc(db, u"insert into tab_fgmc (id,n,bh) values (?,?,?)"_s);
-        Inserter rule(db, u"insert into tab_rule (id,ftid,sn,n) values (?,?,?,?)"_s);
+        Inserter insertChapter(db, u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,?,?)"_s);
+        Inserter insertPointGroup(db, u"insert into tab_fgmc (id,n,bh) values (?,?,?)"_s);
+        Inserter insertPoint(db, u"insert into tab_rule (id,ftid,sn,n) values (?,?,?,?)"_s);
         QStringList sections;
-        int bh = 0;
-        kmmc({u"0"_s, u"全部科目"_s, u"全部科目"_s, u"1"_s, ++bh});
+        int order = 0;
+        insertChapter({u"0"_s, u"全部科目"_s, u"全部科目"_s, u"1"_s, ++order});
         for (int s = 1; s <= 5; ++s) {
             const QString subject = u"0"_s + QString::number(s);
-            kmmc({subject, QString(u"科目"_s + subject), QString(u"科目"_s + subject), u"0"_s, ++bh});
-            fgmc({subject, QString(u"考点组"_s + subject), bh});
+            insertChapter({subject, QString(u"科目"_s + subject), QString(u"科目"_s + subject),
+                           u"0"_s, ++order});
+            insertPointGroup({subject, QString(u"考点组"_s + subject), order});
             for (int p = 1; p <= 4; ++p) {
                 const QString part = subject + u"0"_s + QString::number(p);
-                kmmc({part, QString(u"第"_s + QString::number(p) + u"章"_s), QString(u"章"_s + part), u"1"_s, ++bh});
+                insertChapter({part, QString(u"第"_s + QString::number(p) + u"章"_s),
+                               QString(u"章"_s + part), u"1"_s, ++order});
                 for (int c = 1; c <= 5; ++c) {
                     const QString section = part + u"0"_s + QString::number(c);
                     sections.append(section);
-                    kmmc({section, QString(u"第"_s + QString::number(c) + u"节"_s), QString(u"节"_s + section),
-                          u"1"_s, ++bh});
-                    fgmc({section, QString(u"考点章"_s + section), bh});
+                    insertChapter({section, QString(u"第"_s + QString::number(c) + u"节"_s),
+                                   QString(u"节"_s + section), u"1"_s, ++order});
+                    insertPointGroup({section, QString(u"考点章"_s + section), order});
                     for (int k = 1; k <= 20; ++k) {
                         const QString code = section + QString::number(k).rightJustified(3, u'0');
-                        rule({section, code, QString(u"考点"_s + code), richText(u"考点内容 "_s + code)});
+                        insertPoint({section, code, QString(u"考点"_s + code),
+                                     richText(u"考点内容 "_s + code)});
                     }
                 }
             }
         }
-        const QByteArray jx = richText(u"解析：这是合成题库的解析文字。"_s);
-        Inserter answ(db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,"
-                          u"csbs,ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
-        Inserter exer(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
-        Inserter title(db, u"insert into tab_title (A1,A15) values (?,?)"_s);
+        const QByteArray explanation = richText(u"解析：这是合成题库的解析文字。"_s);
+        Inserter insertQuestion(
+            db, u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,"
+                u"csbs,ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
+        Inserter insertQuestionText(db, u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
+        Inserter insertStem(db, u"insert into tab_title (A1,A15) values (?,?)"_s);
         // The first section holds a tenth of the bank: the large chapter of the benchmarks.
         const int large = questions / 10;
         for (int i = 0; i < questions; ++i) {
@@ -741,35 +746,40 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
             QString id = section + QString::number(i).rightJustified(6, u'0');
             if (i % 50 == 7) { // a compound question with its own stem
                 const QString stemId = section + QString::number(i).rightJustified(10, u'0');
-                title({stemId, richText(u"材料：合成案例背景 "_s + stemId)});
+                insertStem({stemId, richText(u"材料：合成案例背景 "_s + stemId)});
                 id = stemId + u"-1"_s;
             }
             const QString answer = kind == 11 ? QString(QChar(u'A' + i % 4))
                                    : kind == 21 ? u"ACD"_s
                                                 : u"1"_s;
             const int options = kind == 11 ? 4 : kind == 21 ? 5 : 1;
-            const QString p1 = section + QString::number(1 + i % 20).rightJustified(3, u'0');
-            const QString p2 = section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
-            answ({id, answer, options, p1, i % 3 == 0 ? QVariant(p2) : QVariant(), section, kind,
-                  i});
-            exer({id, richText(u"合成题目 "_s + id + u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
-                  i % 4 == 0 ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(jx)});
+            const QString firstPoint =
+                section + QString::number(1 + i % 20).rightJustified(3, u'0');
+            const QString secondPoint =
+                section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
+            insertQuestion({id, answer, options, firstPoint,
+                            i % 3 == 0 ? QVariant(secondPoint) : QVariant(), section, kind, i});
+            insertQuestionText(
+                {id, richText(u"合成题目 "_s + id + u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
+                 i % 4 == 0 ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(explanation)});
         }
-        const int times[][2] = {{11, 10}, {21, 20}, {31, 150}, {64, 200}, {72, 50}, {73, 80}, {74, 100}};
-        for (int t = 1; t <= 5; ++t) {
-            Inserter tx(db, u"insert into tab_tx"_s + QString::number(t) +
-                                u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
-            for (const auto &kt : times) {
-                const int kind = kt[0];
+        // Each question kind with its answer time in tenths of a minute.
+        const int kindTimes[][2] = {{11, 10}, {21, 20}, {31, 150}, {64, 200},
+                                    {72, 50}, {73, 80}, {74, 100}};
+        for (int paperKind = 1; paperKind <= 5; ++paperKind) {
+            Inserter insertKind(db, u"insert into tab_tx"_s + QString::number(paperKind) +
+                                        u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
+            for (const auto &kindTime : kindTimes) {
+                const int kind = kindTime[0];
                 int count = 0;
-                if (t <= 3 && kind == 11)
-                    count = t == 3 ? 60 : 70;
-                if (t <= 3 && kind == 21)
-                    count = t == 3 ? 20 : 15;
-                if ((t == 4 && kind == 31) || (t == 5 && kind == 64))
-                    count = t == 4 ? 5 : 6;
-                tx({kind, QString(u"题型"_s + QString::number(kind)), count, kind == 21 ? 2 : 1,
-                    kt[1] / 10.0});
+                if (paperKind <= 3 && kind == 11)
+                    count = paperKind == 3 ? 60 : 70;
+                if (paperKind <= 3 && kind == 21)
+                    count = paperKind == 3 ? 20 : 15;
+                if ((paperKind == 4 && kind == 31) || (paperKind == 5 && kind == 64))
+                    count = paperKind == 4 ? 5 : 6;
+                insertKind({kind, QString(u"题型"_s + QString::number(kind)), count,
+                            kind == 21 ? 2 : 1, kindTime[1] / 10.0});
             }
         }
         Db::exec(db, u"insert into tab_plan values (0,50,60,'2027-10-23',60,9000)"_s);

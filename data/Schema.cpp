@@ -148,14 +148,14 @@ void createIndexes(const QSqlDatabase &db)
 {
     // Databases made before exam-point codes were unique hold a plain index of that name, which
     // CREATE ... IF NOT EXISTS leaves alone: it becomes unique when the codes already are.
-    const bool plainFtid =
+    const bool plainPointCodeIndex =
         Db::scalar(db, u"SELECT count(*) FROM pragma_index_list('tab_rule') "
                        u"WHERE name='ix_rule_ftid' AND \"unique\"=0"_s)
             .toInt() > 0;
-    if (plainFtid
-        && Db::scalar(db, u"SELECT count(*) FROM (SELECT ftid FROM tab_rule GROUP BY ftid "
-                          u"HAVING count(*)>1)"_s)
-                   .toInt() == 0) {
+    if (plainPointCodeIndex &&
+        Db::scalar(db, u"SELECT count(*) FROM (SELECT ftid FROM tab_rule GROUP BY ftid "
+                       u"HAVING count(*)>1)"_s)
+                .toInt() == 0) {
         Db::Transaction tx(db);
         Db::exec(db, u"DROP INDEX ix_rule_ftid"_s);
         Db::exec(db, u"CREATE UNIQUE INDEX ix_rule_ftid ON tab_rule(ftid)"_s);

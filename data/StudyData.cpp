@@ -21,8 +21,8 @@ StudyData *studyData = nullptr;
 
 namespace {
 
-const QString kConn1 = u"connection"_s;
-const QString kConn2 = u"upgradeConnection"_s;
+const QString kStudyConnection = u"connection"_s;
+const QString kUpgradeConnection = u"upgradeConnection"_s;
 
 // score_text(total, wrong): the score of a day or chapter, formatted like scoreText, so that
 // texts written in SQL and in C++ agree to the last digit.
@@ -98,7 +98,7 @@ bool StudyData::openDatabase(const QString &path, QuickCheck check)
     requirements.tables = Schema::requiredColumns();
     requirements.quickCheck = check == QuickCheck::AtOpen;
     requirements.writable = true;
-    m_connected = Db::open(kConn1, path, requirements, &m_lastError, &m_openFailure);
+    m_connected = Db::open(kStudyConnection, path, requirements, &m_lastError, &m_openFailure);
     if (!m_connected)
         return false;
     registerFunctions(connection());
@@ -147,30 +147,30 @@ void StudyData::addMissingIndexes()
 
 void StudyData::close()
 {
-    Db::close(kConn2);
-    Db::close(kConn1);
+    Db::close(kUpgradeConnection);
+    Db::close(kStudyConnection);
     m_connected = false;
     m_checkPending = false;
 }
 
 QSqlDatabase StudyData::connection() const
 {
-    return QSqlDatabase::database(kConn1, false);
+    return QSqlDatabase::database(kStudyConnection, false);
 }
 
 bool StudyData::openSecondConnection(const QString &path, QString *error)
 {
-    return Db::openReadOnly(kConn2, path, {}, error);
+    return Db::openReadOnly(kUpgradeConnection, path, {}, error);
 }
 
 QSqlDatabase StudyData::upgradeConnection() const
 {
-    return QSqlDatabase::database(kConn2, false);
+    return QSqlDatabase::database(kUpgradeConnection, false);
 }
 
 void StudyData::closeSecondConnection()
 {
-    Db::close(kConn2);
+    Db::close(kUpgradeConnection);
 }
 
 void StudyData::setCurrentChapterKey(const QString &chapterKey)
@@ -191,26 +191,31 @@ QString StudyData::dateText(const QDate &date)
 void StudyData::recordDailyAnswer(int dayState, int result, int previousResult)
 {
     const int wrong = result == 2 ? 1 : 0;
-    int b2 = 0;
+    // The change of the day's wrong questions (B2): the question's latest answer of the day
+    // decides whether it is one.
+    int wrongQuestions = 0;
     if (dayState == 2)
-        b2 = wrong;
+        wrongQuestions = wrong;
     else if (dayState == 1 && previousResult == 1 && result == 2)
-        b2 = 1;
+        wrongQuestions = 1;
     else if (dayState == 1 && previousResult == 2 && result == 1)
-        b2 = -1;
-    // The day's row is appended by the first answer of the day, else its counters move. B2
-    // stays between 0 and the day's B1, whatever the row held before.
-    const int b1 = dayState == 2 ? 1 : 0;
-    Db::write(connection(),
-              u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
-              u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,"
-              u"B2=max(0,min(coalesce(B1,0)+?,coalesce(B2,0)+?))"_s,
-              {dateText(Clock::today()), wrong, wrong, wrong, b1, b1, b2});
+        wrongQuestions = -1;
+    // The day's row is appended by the first answer of the day, else its counters move: A2
+    // answers, A3 wrong answers, B1 questions answered. B2 stays between 0 and the day's B1,
+    // whatever the row held before.
+    const int newQuestion = dayState == 2 ? 1 : 0;
+    Db::write(
+        connection(),
+        u"INSERT INTO tab_rz (A1,A2,A3,B1,B2) VALUES (?,1,?,1,?) ON CONFLICT(A1) DO UPDATE SET "
+        u"A2=coalesce(A2,0)+1,A3=coalesce(A3,0)+?,B1=coalesce(B1,0)+?,"
+        u"B2=max(0,min(coalesce(B1,0)+?,coalesce(B2,0)+?))"_s,
+        {dateText(Clock::today()), wrong, wrong, wrong, newQuestion, newQuestion, wrongQuestions});
 }
 
 void StudyData::recordChapterAnswer(const QString &chapterCode, int firstTime, int result)
 {
-    // The chapter's own row and the rows of every shorter prefix that exists.
+    // The chapter's own row and the rows of every shorter prefix that exists: C4 questions
+    // answered at least once, D1 answers, D2 wrong answers.
     QVariantList values{firstTime == 2 ? 1 : 0, result == 2 ? 1 : 0, chapterCode};
     QString marks = u"?"_s;
     for (qsizetype len = chapterCode.size() - 1; len >= 1; --len) {
@@ -227,7 +232,8 @@ void StudyData::recordExamPointAnswer(const QString &pointList, const QString &c
                                  const QString &groupList, int firstTime, int result)
 {
     // One statement per table and list: a chapter or group holding several of the question's
-    // points is counted once per answer.
+    // points is counted once per answer. q2 answers, q1 questions answered at least once, q4
+    // wrong answers.
     const QSqlDatabase db = connection();
     Db::Transaction tx(db);
     const QVariantList values{firstTime == 2 ? 1 : 0, result == 2 ? 1 : 0};
@@ -272,12 +278,14 @@ void StudyData::addStudyTime(const QString &elapsed)
     const QString today = dateText(Clock::today());
     QSqlQuery day = Db::query(db, u"select A2,A3,D1 from tab_rz where A1=?"_s, {today});
     if (day.next()) {
-        const QString a4 = scoreText(day.value(0).toLongLong(), day.value(1).toLongLong());
+        // The day's score (A4) from its answers and wrong answers; its study time (D1) grows.
+        const QString score = scoreText(day.value(0).toLongLong(), day.value(1).toLongLong());
         const qint64 total = timeTextToSeconds(day.value(2).toString()) + timeTextToSeconds(elapsed);
         day.finish();
         Db::exec(db, u"update tab_rz set A4=?,D1=? where A1=?"_s,
-                 {a4, secondsToTimeText(total), today});
+                 {score, secondsToTimeText(total), today});
     }
+    // Every chapter's overall score (C6) from its answers (D1) and wrong answers (D2).
     Db::exec(db, u"update tab_kmmc set C6=score_text(coalesce(D1,0),coalesce(D2,0))"_s);
     tx.commit();
 }

@@ -145,32 +145,33 @@ void attach(const QSqlDatabase &db, const QString &path, const QString &alias)
 // follow and precede, so they sort into place among the bank's rows after the import.
 void placeAddedRows(const QSqlDatabase &db, const QString &table, const QString &key)
 {
-    QHash<QString, double> baseBh;
+    QHash<QString, double> basePositions;
     {
         QSqlQuery q = Db::query(db, u"select "_s + key + u",bh from base."_s + table);
         while (q.next())
-            baseBh.insert(q.value(0).toString(), q.value(1).toDouble());
+            basePositions.insert(q.value(0).toString(), q.value(1).toDouble());
     }
-    QStringList order;
+    QStringList mergedOrder;
     {
         QSqlQuery q =
             Db::query(db, u"select "_s + key + u" from merged."_s + table + u" order by bh"_s);
         while (q.next())
-            order.append(q.value(0).toString());
+            mergedOrder.append(q.value(0).toString());
     }
     double before = 0;
     QStringList run;
     auto place = [&](double after) {
         for (qsizetype j = 0; j < run.size(); ++j) {
-            const double bh = before + (after - before) * double(j + 1) / double(run.size() + 1);
+            const double position =
+                before + (after - before) * double(j + 1) / double(run.size() + 1);
             Db::exec(db, u"update main."_s + table + u" set bh=? where "_s + key + u"=?"_s,
-                     {bh, run.at(j)});
+                     {position, run.at(j)});
         }
         run.clear();
     };
-    for (const QString &code : std::as_const(order)) {
-        const auto it = baseBh.constFind(code);
-        if (it == baseBh.constEnd()) {
+    for (const QString &code : std::as_const(mergedOrder)) {
+        const auto it = basePositions.constFind(code);
+        if (it == basePositions.constEnd()) {
             run.append(code);
             continue;
         }
@@ -198,7 +199,7 @@ QSqlDatabase createUpgradeFile(const QString &outPath)
 }
 
 void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const QString &outPath,
-                      const QString &sjbs, const QString &cpbs)
+                      const QString &upgradeId, const QString &productId)
 {
     const QSqlDatabase db = createUpgradeFile(outPath);
     attach(db, basePath, u"base"_s);
@@ -218,7 +219,7 @@ void writeUpgradeFile(const QString &basePath, const QString &mergedPath, const 
                          notInBase.arg(u"id"_s, u"tab_fgmc"_s));
         placeAddedRows(db, u"tab_kmmc"_s, u"C1"_s);
         placeAddedRows(db, u"tab_fgmc"_s, u"id"_s);
-        Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,?)"_s, {sjbs, cpbs});
+        Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,?)"_s, {upgradeId, productId});
         // The file's own counters describe its own rows; the import counts anew in any case.
         BankBuilder::recomputeCounters(kConn);
         tx.commit();
@@ -255,9 +256,9 @@ bool build(const QString &baseDir, const QString &upgradeDir, const QString &out
 {
     return writeFile(outPath, error, [&] {
         const QJsonObject upgrade = readObject(upgradeDir + u"/upgrade.json"_s, false);
-        const QString sjbs = upgrade.value(u"sjbs"_s).toString();
-        const QString cpbs = upgrade.value(u"cpbs"_s).toString();
-        if (sjbs.trimmed().isEmpty() || cpbs.trimmed().isEmpty())
+        const QString upgradeId = upgrade.value(u"sjbs"_s).toString();
+        const QString productId = upgrade.value(u"cpbs"_s).toString();
+        if (upgradeId.trimmed().isEmpty() || productId.trimmed().isEmpty())
             throw BuildError(upgradeDir + u"/upgrade.json: \"sjbs\" and \"cpbs\" are required"_s);
 
         QTemporaryDir work;
@@ -280,14 +281,14 @@ bool build(const QString &baseDir, const QString &upgradeDir, const QString &out
             if (!Db::openReadOnly(kConn, basePath, {u"tab_sj"_s}, &why))
                 throw BuildError(why);
             const QSqlDatabase db = QSqlDatabase::database(kConn, false);
-            if (!Db::scalar(db, u"select 1 from tab_sj where cpbs=?"_s, {cpbs}).isValid())
+            if (!Db::scalar(db, u"select 1 from tab_sj where cpbs=?"_s, {productId}).isValid())
                 throw BuildError(upgradeDir +
                                  u"/upgrade.json: \"cpbs\" is not the bank's product"_s);
-            if (Db::scalar(db, u"select 1 from tab_sj where sjbs=?"_s, {sjbs}).isValid())
+            if (Db::scalar(db, u"select 1 from tab_sj where sjbs=?"_s, {upgradeId}).isValid())
                 throw BuildError(upgradeDir + u"/upgrade.json: \"sjbs\" is already the bank's"_s);
         }
         Db::close(kConn);
-        writeUpgradeFile(basePath, mergedPath, outPath, sjbs, cpbs);
+        writeUpgradeFile(basePath, mergedPath, outPath, upgradeId, productId);
     });
 }
 
@@ -296,47 +297,55 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
     return writeFile(outPath, error, [&] {
         const QSqlDatabase db = createUpgradeFile(outPath);
         Db::Transaction tx(db);
-        QSqlQuery kmmc(db), fgmc(db), rule(db), answ(db), exer(db);
-        kmmc.prepare(u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,'1',?)"_s);
-        fgmc.prepare(u"insert into tab_fgmc (id,n,bh) values (?,?,?)"_s);
-        rule.prepare(u"insert into tab_rule (id,ftid,sn,n) values (?,?,?,?)"_s);
-        answ.prepare(u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,csbs,"
-                     u"ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
-        exer.prepare(u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
+        QSqlQuery insertChapter(db), insertPointGroup(db), insertPoint(db), insertQuestion(db),
+            insertQuestionText(db);
+        insertChapter.prepare(u"insert into tab_kmmc (C1,C1_1,C2,C7,bh) values (?,?,?,'1',?)"_s);
+        insertPointGroup.prepare(u"insert into tab_fgmc (id,n,bh) values (?,?,?)"_s);
+        insertPoint.prepare(u"insert into tab_rule (id,ftid,sn,n) values (?,?,?,?)"_s);
+        insertQuestion.prepare(
+            u"insert into tab_answ (A1,A2,A2_1,K3,K4,A10,A13,E2,E2_1,E3,E4,F1,xx,csbs,"
+            u"ecount) values (?,?,?,?,?,?,?,'','',0,0,0,?,'',0)"_s);
+        insertQuestionText.prepare(u"insert into tab_exer (A1,A15,jx) values (?,?,?)"_s);
         // The synthetic bank's subjects are "01" .. "05" with parts 01 .. 04: part 05 is new.
         QStringList sections;
-        int bh = 10000;
+        int order = 10000;
         for (int s = 1; s <= 5; ++s) {
             const QString part = u"0"_s + QString::number(s) + u"05"_s;
-            Db::execPrepared(
-                kmmc, {part, QString(u"升级章"_s + part), QString(u"升级章"_s + part), ++bh});
+            Db::execPrepared(insertChapter, {part, QString(u"升级章"_s + part),
+                                             QString(u"升级章"_s + part), ++order});
             for (int c = 1; c <= 5; ++c) {
                 const QString section = part + u"0"_s + QString::number(c);
                 sections.append(section);
-                Db::execPrepared(kmmc, {section, QString(u"升级节"_s + section),
-                                        QString(u"升级节"_s + section), ++bh});
-                Db::execPrepared(fgmc, {section, QString(u"升级考点章"_s + section), bh});
+                Db::execPrepared(insertChapter, {section, QString(u"升级节"_s + section),
+                                                 QString(u"升级节"_s + section), ++order});
+                Db::execPrepared(insertPointGroup,
+                                 {section, QString(u"升级考点章"_s + section), order});
                 for (int k = 1; k <= 20; ++k) {
                     const QString code = section + QString::number(k).rightJustified(3, u'0');
-                    Db::execPrepared(rule, {section, code, QString(u"升级考点"_s + code),
-                                            BankBuilder::richText(u"升级考点内容 "_s + code)});
+                    Db::execPrepared(insertPoint,
+                                     {section, code, QString(u"升级考点"_s + code),
+                                      BankBuilder::richText(u"升级考点内容 "_s + code)});
                 }
             }
         }
-        const QByteArray jx = BankBuilder::richText(u"解析：这是合成升级题的解析文字。"_s);
+        const QByteArray explanation = BankBuilder::richText(u"解析：这是合成升级题的解析文字。"_s);
         for (int i = 0; i < questions; ++i) {
             const QString section = sections.at(i % sections.size());
             const int kind = i % 5 == 4 ? 21 : 11;
             const QString id = section + QString::number(i).rightJustified(6, u'0');
-            const QString p1 = section + QString::number(1 + i % 20).rightJustified(3, u'0');
-            const QString p2 = section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
-            Db::execPrepared(answ, {id, kind == 11 ? QString(QChar(u'A' + i % 4)) : u"ACD"_s,
-                                    kind == 11 ? 4 : 5, p1, i % 3 == 0 ? QVariant(p2) : QVariant(),
-                                    section, kind, i});
-            Db::execPrepared(exer, {id,
-                                    BankBuilder::richText(u"合成升级题 "_s + id +
-                                                          u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
-                                    jx});
+            const QString firstPoint =
+                section + QString::number(1 + i % 20).rightJustified(3, u'0');
+            const QString secondPoint =
+                section + QString::number(1 + (i + 7) % 20).rightJustified(3, u'0');
+            Db::execPrepared(insertQuestion,
+                             {id, kind == 11 ? QString(QChar(u'A' + i % 4)) : u"ACD"_s,
+                              kind == 11 ? 4 : 5, firstPoint,
+                              i % 3 == 0 ? QVariant(secondPoint) : QVariant(), section, kind, i});
+            Db::execPrepared(insertQuestionText,
+                             {id,
+                              BankBuilder::richText(u"合成升级题 "_s + id +
+                                                    u"\nA. 甲\nB. 乙\nC. 丙\nD. 丁\nE. 戊"_s),
+                              explanation});
         }
         Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,'SYNTHETIC')"_s,
                  {QString(u"SYNTHETIC-UPGRADE-"_s + QString::number(questions))});

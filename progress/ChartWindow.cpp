@@ -79,27 +79,27 @@ ChartWindow::ChartWindow(QWidget *parent) : QDialog(parent)
     m_chooseSave = chooseSaveFile;
 
     m_stack = new QStackedWidget(this);
-    DBChart1 = new ChartWidget(m_stack);
-    DBChart1->setObjectName(u"DBChart1"_s);
-    DBChart2 = new ChartWidget(m_stack);
-    DBChart2->setObjectName(u"DBChart2"_s);
-    DBChart3 = new ChartWidget(m_stack);
-    DBChart3->setObjectName(u"DBChart3"_s);
-    for (ChartWidget *c : {DBChart1, DBChart2, DBChart3})
+    m_frequencyChart = new ChartWidget(m_stack);
+    m_frequencyChart->setObjectName(u"frequencyChart"_s);
+    m_distributionChart = new ChartWidget(m_stack);
+    m_distributionChart->setObjectName(u"distributionChart"_s);
+    m_progressChart = new ChartWidget(m_stack);
+    m_progressChart->setObjectName(u"progressChart"_s);
+    for (ChartWidget *c : {m_frequencyChart, m_distributionChart, m_progressChart})
         m_stack->addWidget(c);
 
-    DBChart1->setTitle(u"频 度 统 计 图"_s);
-    DBChart1->setLeftAxisTitle(u"题  次"_s);
-    DBChart1->setBottomAxis(u"章    节"_s, false);
-    DBChart1->setLegendStyle(ChartWidget::LegendStyle::Series);
-    DBChart2->setTitle(u"习题分布统计图"_s);
-    DBChart2->setLegendStyle(ChartWidget::LegendStyle::Points, true, 15);
-    DBChart2->setPieElevation(315);
-    DBChart3->setTitle(u"进度统计图"_s);
-    DBChart3->setLeftAxisTitle(u"进度(%)"_s);
-    DBChart3->setBottomAxis(u"章   节"_s, false);
-    DBChart3->setLegendStyle(ChartWidget::LegendStyle::Points);
-    for (ChartWidget *c : {DBChart1, DBChart2, DBChart3}) {
+    m_frequencyChart->setTitle(u"频 度 统 计 图"_s);
+    m_frequencyChart->setLeftAxisTitle(u"题  次"_s);
+    m_frequencyChart->setBottomAxis(u"章    节"_s, false);
+    m_frequencyChart->setLegendStyle(ChartWidget::LegendStyle::Series);
+    m_distributionChart->setTitle(u"习题分布统计图"_s);
+    m_distributionChart->setLegendStyle(ChartWidget::LegendStyle::Points, true, 15);
+    m_distributionChart->setPieElevation(315);
+    m_progressChart->setTitle(u"进度统计图"_s);
+    m_progressChart->setLeftAxisTitle(u"进度(%)"_s);
+    m_progressChart->setBottomAxis(u"章   节"_s, false);
+    m_progressChart->setLegendStyle(ChartWidget::LegendStyle::Points);
+    for (ChartWidget *c : {m_frequencyChart, m_distributionChart, m_progressChart}) {
         c->setDepthPercent(30);
         c->setView3D(true);
         c->setLegendVisible(true);
@@ -118,46 +118,48 @@ ChartWindow::ChartWindow(QWidget *parent) : QDialog(parent)
         }
         return box;
     };
-    RadioGroup1 = makeGroup(u"RadioGroup1"_s, u"统计图类型"_s,
-                            {u"习题分布"_s, u"频度统计"_s, u"进度统计"_s}, &m_types);
-    RadioGroup2 = makeGroup(u"RadioGroup2"_s, u"图例位置"_s,
-                            {u"上方"_s, u"下方"_s, u"左侧"_s, u"右侧"_s}, &m_positions);
-    connect(m_types, &QButtonGroup::idClicked, this, &ChartWindow::chartTypeClick);
-    connect(m_positions, &QButtonGroup::idClicked, this, &ChartWindow::legendPositionClick);
+    m_chartTypeGroup = makeGroup(u"chartTypeGroup"_s, u"统计图类型"_s,
+                                 {u"习题分布"_s, u"频度统计"_s, u"进度统计"_s}, &m_chartTypes);
+    m_legendPositionGroup =
+        makeGroup(u"legendPositionGroup"_s, u"图例位置"_s,
+                  {u"上方"_s, u"下方"_s, u"左侧"_s, u"右侧"_s}, &m_legendPositions);
+    connect(m_chartTypes, &QButtonGroup::idClicked, this, &ChartWindow::showChartType);
+    connect(m_legendPositions, &QButtonGroup::idClicked, this, &ChartWindow::moveLegend);
 
-    GroupBox1 = new QGroupBox(u"显示风格"_s, this);
-    GroupBox1->setObjectName(u"GroupBox1"_s);
-    CheckBox1 = new QCheckBox(u"立体显示"_s, GroupBox1);
-    CheckBox1->setObjectName(u"CheckBox1"_s);
-    CheckBox2 = new QCheckBox(u"显示图例"_s, GroupBox1);
-    CheckBox2->setObjectName(u"CheckBox2"_s);
-    CheckBox3 = new QCheckBox(u"显示标签"_s, GroupBox1);
-    CheckBox3->setObjectName(u"CheckBox3"_s);
-    for (QCheckBox *c : {CheckBox1, CheckBox2, CheckBox3})
+    m_styleGroup = new QGroupBox(u"显示风格"_s, this);
+    m_styleGroup->setObjectName(u"styleGroup"_s);
+    m_view3DCheck = new QCheckBox(u"立体显示"_s, m_styleGroup);
+    m_view3DCheck->setObjectName(u"view3DCheck"_s);
+    m_legendCheck = new QCheckBox(u"显示图例"_s, m_styleGroup);
+    m_legendCheck->setObjectName(u"legendCheck"_s);
+    m_marksCheck = new QCheckBox(u"显示标签"_s, m_styleGroup);
+    m_marksCheck->setObjectName(u"marksCheck"_s);
+    for (QCheckBox *c : {m_view3DCheck, m_legendCheck, m_marksCheck})
         c->setChecked(true);
-    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { shownChart()->setView3D(on); });
-    connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) {
+    connect(m_view3DCheck, &QCheckBox::toggled, this,
+            [this](bool on) { shownChart()->setView3D(on); });
+    connect(m_legendCheck, &QCheckBox::toggled, this, [this](bool on) {
         shownChart()->setLegendVisible(on);
-        RadioGroup2->setEnabled(on);
+        m_legendPositionGroup->setEnabled(on);
     });
-    connect(CheckBox3, &QCheckBox::toggled, this,
+    connect(m_marksCheck, &QCheckBox::toggled, this,
             [this](bool on) { shownChart()->setMarksVisible(on); });
 
     auto makeButton = [this](const QString &name, const QString &caption) {
         return WindowParts::makeButton(this, name, caption);
     };
-    Button1 = makeButton(u"Button1"_s, u"存为..."_s);
-    Button2 = makeButton(u"Button2"_s, u"打印"_s);
-    Button4 = makeButton(u"Button4"_s, u"设置"_s);
-    Button3 = makeButton(u"Button3"_s, u"关闭"_s);
-    connect(Button1, &QPushButton::clicked, this, &ChartWindow::saveAs);
-    connect(Button2, &QPushButton::clicked, this, &ChartWindow::print);
-    connect(Button4, &QPushButton::clicked, this, &ChartWindow::settingsClick);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    m_saveAsButton = makeButton(u"saveAsButton"_s, u"存为..."_s);
+    m_printButton = makeButton(u"printButton"_s, u"打印"_s);
+    m_settingsButton = makeButton(u"settingsButton"_s, u"设置"_s);
+    m_closeButton = makeButton(u"closeButton"_s, u"关闭"_s);
+    connect(m_saveAsButton, &QPushButton::clicked, this, &ChartWindow::saveAs);
+    connect(m_printButton, &QPushButton::clicked, this, &ChartWindow::print);
+    connect(m_settingsButton, &QPushButton::clicked, this, &ChartWindow::openSoundSettings);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_types->button(Frequency)->setChecked(true);
-    m_positions->button(0)->setChecked(true);
-    m_stack->setCurrentWidget(DBChart1);
+    m_chartTypes->button(Frequency)->setChecked(true);
+    m_legendPositions->button(0)->setChecked(true);
+    m_stack->setCurrentWidget(m_frequencyChart);
 }
 
 ChartWindow::~ChartWindow() = default;
@@ -166,13 +168,13 @@ ChartWidget *ChartWindow::chart(ChartKind kind) const
 {
     switch (kind) {
     case Distribution:
-        return DBChart2;
+        return m_distributionChart;
     case Frequency:
-        return DBChart1;
+        return m_frequencyChart;
     case Progress:
-        return DBChart3;
+        return m_progressChart;
     }
-    return DBChart1;
+    return m_frequencyChart;
 }
 
 ChartWidget *ChartWindow::shownChart() const
@@ -184,10 +186,10 @@ void ChartWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        loadCharts();
 }
 
-void ChartWindow::FormShow()
+void ChartWindow::loadCharts()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     arrange();
@@ -199,8 +201,8 @@ void ChartWindow::FormShow()
         showPrompt(u"错误"_s, u"无法读取统计数据！"_s, 1, 2, u"NO"_s);
         return;
     }
-    m_types->button(Frequency)->setChecked(true);
-    m_stack->setCurrentWidget(DBChart1);
+    m_chartTypes->button(Frequency)->setChecked(true);
+    m_stack->setCurrentWidget(m_frequencyChart);
     QApplication::restoreOverrideCursor();
 }
 
@@ -216,34 +218,35 @@ void ChartWindow::fillCharts(const QList<ChartData::Row> &rows)
     pie.marksStyle = ChartWidget::MarksStyle::LabelPercent;
     for (int i = 0; i < rows.size(); ++i) {
         const ChartData::Row &r = rows.at(i);
-        const QColor colour = Colors::fromTColor(ChartData::rowColour(i));
+        const QColor colour = Colors::fromBgr(ChartData::rowColour(i));
         done.points.append({double(r.answers), r.name, colour});
         wrong.points.append({double(r.wrong), r.name, colour});
         pie.points.append({double(r.questions), r.name, colour});
         if (const auto percent = ChartData::progressPercent(r.done, r.questions))
             progress.points.append({double(*percent), r.name, colour});
     }
-    pie.color = Colors::fromTColor(ChartData::rowColour(0));
-    DBChart1->clearSeries();
-    DBChart1->addSeries(done);
-    DBChart1->addSeries(wrong);
-    DBChart2->clearSeries();
-    DBChart2->addSeries(pie);
-    DBChart3->clearSeries();
-    DBChart3->addSeries(progress);
+    pie.color = Colors::fromBgr(ChartData::rowColour(0));
+    m_frequencyChart->clearSeries();
+    m_frequencyChart->addSeries(done);
+    m_frequencyChart->addSeries(wrong);
+    m_distributionChart->clearSeries();
+    m_distributionChart->addSeries(pie);
+    m_progressChart->clearSeries();
+    m_progressChart->addSeries(progress);
 }
 
-void ChartWindow::chartTypeClick(int index)
+void ChartWindow::showChartType(int index)
 {
     // Every chart starts with the legend on top, visible, marks shown and in 3D.
     {
-        const QSignalBlocker b1(CheckBox1), b2(CheckBox2), b3(CheckBox3);
-        m_positions->button(0)->setChecked(true);
-        CheckBox1->setChecked(true);
-        CheckBox2->setChecked(true);
-        CheckBox3->setChecked(true);
+        const QSignalBlocker quietView3D(m_view3DCheck), quietLegend(m_legendCheck),
+            quietMarks(m_marksCheck);
+        m_legendPositions->button(0)->setChecked(true);
+        m_view3DCheck->setChecked(true);
+        m_legendCheck->setChecked(true);
+        m_marksCheck->setChecked(true);
     }
-    RadioGroup2->setEnabled(true);
+    m_legendPositionGroup->setEnabled(true);
     ChartWidget *c = chart(static_cast<ChartKind>(index));
     m_stack->setCurrentWidget(c);
     c->setLegendPosition(Legend::Top);
@@ -261,20 +264,20 @@ void ChartWindow::chartTypeClick(int index)
     }
 }
 
-void ChartWindow::legendPositionClick(int index)
+void ChartWindow::moveLegend(int index)
 {
     static const Legend positions[] = {Legend::Top, Legend::Bottom, Legend::Left, Legend::Right};
     shownChart()->setLegendPosition(positions[std::clamp(index, 0, 3)]);
-    if (shownChart() == DBChart2)
+    if (shownChart() == m_distributionChart)
         placeTotal();
 }
 
 void ChartWindow::placeTotal()
 {
     // Near the bottom; 30 pixels higher when the legend stands below the chart.
-    const int raise = DBChart2->legendPosition() == Legend::Bottom ? 30 : 0;
-    DBChart2->setNote(u"习题总数:"_s + QString::number(m_total),
-                      m_stack->height() - 50 - raise);
+    const int raise = m_distributionChart->legendPosition() == Legend::Bottom ? 30 : 0;
+    m_distributionChart->setNote(u"习题总数:"_s + QString::number(m_total),
+                                 m_stack->height() - 50 - raise);
 }
 
 void ChartWindow::paintOnPage(const ChartWidget &chart, QPrinter &printer, QPainter &painter)
@@ -351,14 +354,14 @@ void ChartWindow::saveAs()
         showPrompt(u"错误"_s, u"无法保存文件！"_s, 1, 2, u"NO"_s);
 }
 
-void ChartWindow::settingsClick()
+void ChartWindow::openSoundSettings()
 {
     WindowLinks::openSoundSettings(this);
 }
 
 void ChartWindow::done(int result)
 {
-    for (ChartWidget *c : {DBChart1, DBChart2, DBChart3})
+    for (ChartWidget *c : {m_frequencyChart, m_distributionChart, m_progressChart})
         c->clearSeries();
     QDialog::done(result);
 }
@@ -384,17 +387,17 @@ void ChartWindow::arrange()
             items.at(i)->setGeometry(12, 24 + i * item, panelW - 20, item);
         y += h + gap;
     };
-    placeGroup(RadioGroup1, m_types->buttons());
-    placeGroup(RadioGroup2, m_positions->buttons());
-    placeGroup(GroupBox1, {CheckBox1, CheckBox2, CheckBox3});
+    placeGroup(m_chartTypeGroup, m_chartTypes->buttons());
+    placeGroup(m_legendPositionGroup, m_legendPositions->buttons());
+    placeGroup(m_styleGroup, {m_view3DCheck, m_legendCheck, m_marksCheck});
     const int buttonH = c ? 30 : 34;
     const int half = (panelW - 8) / 2;
     const int bottom = height() - margin;
-    Button1->setGeometry(x, bottom - 2 * buttonH - 8, half, buttonH);
-    Button2->setGeometry(x + half + 8, bottom - 2 * buttonH - 8, half, buttonH);
-    Button4->setGeometry(x, bottom - buttonH, half, buttonH);
-    Button3->setGeometry(x + half + 8, bottom - buttonH, half, buttonH);
-    for (QPushButton *b : {Button1, Button2, Button3, Button4})
+    m_saveAsButton->setGeometry(x, bottom - 2 * buttonH - 8, half, buttonH);
+    m_printButton->setGeometry(x + half + 8, bottom - 2 * buttonH - 8, half, buttonH);
+    m_settingsButton->setGeometry(x, bottom - buttonH, half, buttonH);
+    m_closeButton->setGeometry(x + half + 8, bottom - buttonH, half, buttonH);
+    for (QPushButton *b : {m_saveAsButton, m_printButton, m_closeButton, m_settingsButton})
         b->setFont(Fonts::sans(c ? 13 : 14, true));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -50,33 +50,36 @@ protected:
     void done(int result) override;
 
 private:
-    void FormShow();
+    // On showing: lays the window out, reads the chapter figures and shows the frequency chart.
+    void loadCharts();
     void arrange();
     void fillCharts(const QList<ChartData::Row> &rows);
-    void chartTypeClick(int index);
-    void legendPositionClick(int index);
+    // Shows the chart of a ChartKind with the style options back at their start.
+    void showChartType(int index);
+    // Puts the shown chart's legend on top, bottom, left or right (0..3).
+    void moveLegend(int index);
     void placeTotal();
     void print();
     void saveAs();
-    void settingsClick();
+    void openSoundSettings();
     static void paintOnPage(const ChartWidget &chart, QPrinter &printer, QPainter &painter);
 
-    QStackedWidget *m_stack = nullptr;
-    ChartWidget *DBChart1 = nullptr; // frequency
-    ChartWidget *DBChart2 = nullptr; // distribution
-    ChartWidget *DBChart3 = nullptr; // progress
-    QGroupBox *RadioGroup1 = nullptr;
-    QButtonGroup *m_types = nullptr;
-    QGroupBox *RadioGroup2 = nullptr;
-    QButtonGroup *m_positions = nullptr;
-    QGroupBox *GroupBox1 = nullptr;
-    QCheckBox *CheckBox1 = nullptr; // 立体显示
-    QCheckBox *CheckBox2 = nullptr; // 显示图例
-    QCheckBox *CheckBox3 = nullptr; // 显示标签
-    QPushButton *Button1 = nullptr; // 存为...
-    QPushButton *Button2 = nullptr; // 打印
-    QPushButton *Button3 = nullptr; // 关闭
-    QPushButton *Button4 = nullptr; // 设置
+    QStackedWidget *m_stack = nullptr; // the three charts, one shown
+    ChartWidget *m_frequencyChart = nullptr;
+    ChartWidget *m_distributionChart = nullptr;
+    ChartWidget *m_progressChart = nullptr;
+    QGroupBox *m_chartTypeGroup = nullptr;
+    QButtonGroup *m_chartTypes = nullptr; // ids are ChartKind
+    QGroupBox *m_legendPositionGroup = nullptr;
+    QButtonGroup *m_legendPositions = nullptr; // top, bottom, left, right
+    QGroupBox *m_styleGroup = nullptr;
+    QCheckBox *m_view3DCheck = nullptr; // 立体显示
+    QCheckBox *m_legendCheck = nullptr; // 显示图例
+    QCheckBox *m_marksCheck = nullptr;  // 显示标签
+    QPushButton *m_saveAsButton = nullptr;
+    QPushButton *m_printButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    QPushButton *m_settingsButton = nullptr;
     qint64 m_total = 0;
     int m_strip = 36;
     PrinterCheck m_hasPrinter;

@@ -40,44 +40,44 @@ PlanWindow::PlanWindow(QWidget *parent) : QDialog(parent)
     WindowChrome::setUp(*this, u"PlanWindow"_s, u"学习计划"_s);
     setFixedSize(460, 250);
 
-    epLabel1 = new QLabel(u"距离考试还有"_s, this);
-    epLabel1->setObjectName(u"epLabel1"_s);
-    epLabel1->setFont(Fonts::sans(20, true));
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(Fonts::sans(40, true));
-    Label1->setAlignment(Qt::AlignCenter);
-    epLabel2 = new QLabel(u"天"_s, this);
-    epLabel2->setObjectName(u"epLabel2"_s);
-    epLabel2->setFont(Fonts::sans(20, true));
-    Label1->setGeometry(186, kStrip + 6, 110, 54);
-    epLabel2->setGeometry(300, kStrip + 14, 40, 38);
+    m_leadLabel = new QLabel(u"距离考试还有"_s, this);
+    m_leadLabel->setObjectName(u"leadLabel"_s);
+    m_leadLabel->setFont(Fonts::sans(20, true));
+    m_daysLabel = new QLabel(this);
+    m_daysLabel->setObjectName(u"daysLabel"_s);
+    m_daysLabel->setFont(Fonts::sans(40, true));
+    m_daysLabel->setAlignment(Qt::AlignCenter);
+    m_daysUnitLabel = new QLabel(u"天"_s, this);
+    m_daysUnitLabel->setObjectName(u"daysUnitLabel"_s);
+    m_daysUnitLabel->setFont(Fonts::sans(20, true));
+    m_daysLabel->setGeometry(186, kStrip + 6, 110, 54);
+    m_daysUnitLabel->setGeometry(300, kStrip + 14, 40, 38);
 
     m_dateCaption = new QLabel(u"考试日："_s, this);
     m_dateCaption->setGeometry(34, 98, 70, 26);
-    DateEdit1 = new QDateEdit(this);
-    DateEdit1->setObjectName(u"DateEdit1"_s);
-    DateEdit1->setCalendarPopup(true);
-    DateEdit1->setDisplayFormat(u"yyyy-MM-dd"_s);
-    DateEdit1->setToolTip(u"点击右侧按钮-->"_s);
-    DateEdit1->calendarWidget()->setToolTip(u"点击设置日期"_s);
-    DateEdit1->setAccessibleName(u"考试日"_s);
-    DateEdit1->setGeometry(104, 98, 150, 26);
-    m_dateCaption->setBuddy(DateEdit1);
+    m_examDateEdit = new QDateEdit(this);
+    m_examDateEdit->setObjectName(u"examDateEdit"_s);
+    m_examDateEdit->setCalendarPopup(true);
+    m_examDateEdit->setDisplayFormat(u"yyyy-MM-dd"_s);
+    m_examDateEdit->setToolTip(u"点击右侧按钮-->"_s);
+    m_examDateEdit->calendarWidget()->setToolTip(u"点击设置日期"_s);
+    m_examDateEdit->setAccessibleName(u"考试日"_s);
+    m_examDateEdit->setGeometry(104, 98, 150, 26);
+    m_dateCaption->setBuddy(m_examDateEdit);
 
-    SeSkinRadioGroup1 = new QGroupBox(u"学习计划"_s, this);
-    SeSkinRadioGroup1->setObjectName(u"SeSkinRadioGroup1"_s);
-    SeSkinRadioGroup1->setGeometry(20, 130, 420, 74);
-    m_byAnswers = new QRadioButton(kByAnswers, SeSkinRadioGroup1);
-    m_byMinutes = new QRadioButton(kByMinutes, SeSkinRadioGroup1);
-    m_byAnswers->setObjectName(u"SeSkinRadioGroup1Item0"_s);
-    m_byMinutes->setObjectName(u"SeSkinRadioGroup1Item1"_s);
+    m_targetGroup = new QGroupBox(u"学习计划"_s, this);
+    m_targetGroup->setObjectName(u"targetGroup"_s);
+    m_targetGroup->setGeometry(20, 130, 420, 74);
+    m_byAnswers = new QRadioButton(kByAnswers, m_targetGroup);
+    m_byMinutes = new QRadioButton(kByMinutes, m_targetGroup);
+    m_byAnswers->setObjectName(u"byAnswers"_s);
+    m_byMinutes->setObjectName(u"byMinutes"_s);
     m_byAnswers->setGeometry(12, 20, 400, 24);
     m_byMinutes->setGeometry(12, 46, 400, 24);
-    m_items = new QButtonGroup(this);
-    m_items->addButton(m_byAnswers, 0);
-    m_items->addButton(m_byMinutes, 1);
-    connect(m_items, &QButtonGroup::idClicked, this, &PlanWindow::SeSkinRadioGroup1Click);
+    m_targetKinds = new QButtonGroup(this);
+    m_targetKinds->addButton(m_byAnswers, 0);
+    m_targetKinds->addButton(m_byMinutes, 1);
+    connect(m_targetKinds, &QButtonGroup::idClicked, this, &PlanWindow::chooseTargetKind);
 
     auto makeNumber = [this](const QString &name, const QString &accessible) {
         auto *e = new QSpinBox(this);
@@ -88,43 +88,43 @@ PlanWindow::PlanWindow(QWidget *parent) : QDialog(parent)
         e->setAccessibleName(accessible);
         return e;
     };
-    suiNumberEdit1 = makeNumber(u"suiNumberEdit1"_s, u"每天道题"_s);
-    suiNumberEdit2 = makeNumber(u"suiNumberEdit2"_s, u"每天分钟"_s);
+    m_answersEdit = makeNumber(u"answersEdit"_s, u"每天道题"_s);
+    m_minutesEdit = makeNumber(u"minutesEdit"_s, u"每天分钟"_s);
 
-    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"设定"_s);
-    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
-    for (QPushButton *b : {SpeedButton1, SpeedButton2})
+    m_setButton = WindowParts::makeButton(this, u"setButton"_s, u"设定"_s);
+    m_closeButton = WindowParts::makeButton(this, u"closeButton"_s, u"关闭"_s);
+    for (QPushButton *b : {m_setButton, m_closeButton})
         b->setFont(Fonts::sans(14, true));
-    SpeedButton1->setGeometry(262, 212, 84, 30);
-    SpeedButton2->setGeometry(356, 212, 84, 30);
-    connect(SpeedButton1, &QPushButton::clicked, this, &PlanWindow::SpeedButton1Click);
-    connect(SpeedButton2, &QPushButton::clicked, this, &QDialog::reject);
+    m_setButton->setGeometry(262, 212, 84, 30);
+    m_closeButton->setGeometry(356, 212, 84, 30);
+    connect(m_setButton, &QPushButton::clicked, this, &PlanWindow::editOrSave);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    setTabOrder(DateEdit1, m_byAnswers);
-    setTabOrder(m_byAnswers, suiNumberEdit1);
-    setTabOrder(suiNumberEdit1, m_byMinutes);
-    setTabOrder(m_byMinutes, suiNumberEdit2);
-    setTabOrder(suiNumberEdit2, SpeedButton1);
-    setTabOrder(SpeedButton1, SpeedButton2);
+    setTabOrder(m_examDateEdit, m_byAnswers);
+    setTabOrder(m_byAnswers, m_answersEdit);
+    setTabOrder(m_answersEdit, m_byMinutes);
+    setTabOrder(m_byMinutes, m_minutesEdit);
+    setTabOrder(m_minutesEdit, m_setButton);
+    setTabOrder(m_setButton, m_closeButton);
 
     // Viewing state: the number fields enabled, the date and the choice of target not.
-    DateEdit1->setEnabled(false);
-    SeSkinRadioGroup1->setEnabled(false);
+    m_examDateEdit->setEnabled(false);
+    m_targetGroup->setEnabled(false);
 }
 
 bool PlanWindow::editing() const
 {
-    return SpeedButton1->text() == u"保存"_s;
+    return m_setButton->text() == u"保存"_s;
 }
 
 void PlanWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        loadPlan();
 }
 
-void PlanWindow::FormShow()
+void PlanWindow::loadPlan()
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -136,17 +136,17 @@ void PlanWindow::FormShow()
         qWarning("studyaid: %s", e.what());
         showPrompt(u"错误"_s, u"无法读取学习计划！"_s, 1, 2, u"NO"_s);
     }
-    suiNumberEdit1->setValue(plan.amount);
-    suiNumberEdit2->setValue(plan.minutes);
-    DateEdit1->setDate(plan.examDate.isValid() ? plan.examDate : Clock::today());
+    m_answersEdit->setValue(plan.amount);
+    m_minutesEdit->setValue(plan.minutes);
+    m_examDateEdit->setDate(plan.examDate.isValid() ? plan.examDate : Clock::today());
     // A mark other than 0 or 1 names no plan: no item is chosen.
-    m_items->setExclusive(false);
+    m_targetKinds->setExclusive(false);
     m_byAnswers->setChecked(plan.mark == 0);
     m_byMinutes->setChecked(plan.mark == 1);
-    m_items->setExclusive(true);
+    m_targetKinds->setExclusive(true);
     showCountdown();
     if (!plan.examDate.isValid())
-        epLabel1->setText(StudyPlan::countdown({}, Clock::today()).lead);
+        m_leadLabel->setText(StudyPlan::countdown({}, Clock::today()).lead);
 }
 
 void PlanWindow::placeNumberFields()
@@ -160,8 +160,8 @@ void PlanWindow::placeNumberFields()
     const int textStart = indicator + fm.horizontalAdvance(kBeforeField) + 4;
     const int blank = fm.horizontalAdvance(QString(19, u' ')) - 8;
     const int width = std::max(blank, fm.horizontalAdvance(u"9999"_s) + 8);
-    for (auto [radio, field] : {std::pair{m_byAnswers, suiNumberEdit1},
-                                std::pair{m_byMinutes, suiNumberEdit2}}) {
+    for (auto [radio, field] :
+         {std::pair{m_byAnswers, m_answersEdit}, std::pair{m_byMinutes, m_minutesEdit}}) {
         const QPoint origin = radio->mapTo(this, QPoint(textStart, 0));
         field->setGeometry(origin.x(), origin.y() + 1, width, radio->height() - 2);
         field->raise();
@@ -170,65 +170,65 @@ void PlanWindow::placeNumberFields()
 
 void PlanWindow::showCountdown()
 {
-    const StudyPlan::Countdown c = StudyPlan::countdown(DateEdit1->date(), Clock::today());
-    epLabel1->setText(c.lead);
-    Label1->setVisible(c.showNumber);
-    epLabel2->setVisible(c.showNumber);
+    const StudyPlan::Countdown c = StudyPlan::countdown(m_examDateEdit->date(), Clock::today());
+    m_leadLabel->setText(c.lead);
+    m_daysLabel->setVisible(c.showNumber);
+    m_daysUnitLabel->setVisible(c.showNumber);
     if (c.showNumber) {
-        Label1->setText(c.number);
-        QPalette pal = Label1->palette();
-        pal.setColor(QPalette::WindowText, Colors::fromTColor(c.colour));
-        Label1->setPalette(pal);
-        epLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        epLabel1->setGeometry(20, kStrip + 14, 162, 38);
+        m_daysLabel->setText(c.number);
+        QPalette pal = m_daysLabel->palette();
+        pal.setColor(QPalette::WindowText, Colors::fromBgr(c.colour));
+        m_daysLabel->setPalette(pal);
+        m_leadLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_leadLabel->setGeometry(20, kStrip + 14, 162, 38);
     } else {
-        epLabel1->setAlignment(Qt::AlignCenter);
-        epLabel1->setGeometry(20, kStrip + 14, width() - 40, 38);
+        m_leadLabel->setAlignment(Qt::AlignCenter);
+        m_leadLabel->setGeometry(20, kStrip + 14, width() - 40, 38);
     }
 }
 
-void PlanWindow::SeSkinRadioGroup1Click(int index)
+void PlanWindow::chooseTargetKind(int index)
 {
-    QSpinBox *chosen = index == 0 ? suiNumberEdit1 : suiNumberEdit2;
-    QSpinBox *other = index == 0 ? suiNumberEdit2 : suiNumberEdit1;
+    QSpinBox *chosen = index == 0 ? m_answersEdit : m_minutesEdit;
+    QSpinBox *other = index == 0 ? m_minutesEdit : m_answersEdit;
     chosen->setEnabled(true);
     other->setEnabled(false);
     chosen->setFocus();
     chosen->selectAll();
 }
 
-void PlanWindow::SpeedButton1Click()
+void PlanWindow::editOrSave()
 {
     if (!editing()) {
-        SpeedButton1->setText(u"保存"_s);
-        DateEdit1->setEnabled(true);
-        SeSkinRadioGroup1->setEnabled(true);
-        if (m_items->checkedId() >= 0)
-            (m_items->checkedId() == 0 ? suiNumberEdit1 : suiNumberEdit2)->setEnabled(true);
-        DateEdit1->setFocus();
+        m_setButton->setText(u"保存"_s);
+        m_examDateEdit->setEnabled(true);
+        m_targetGroup->setEnabled(true);
+        if (m_targetKinds->checkedId() >= 0)
+            (m_targetKinds->checkedId() == 0 ? m_answersEdit : m_minutesEdit)->setEnabled(true);
+        m_examDateEdit->setFocus();
         return;
     }
-    if (m_items->checkedId() < 0) {
+    if (m_targetKinds->checkedId() < 0) {
         showPrompt(u"提示"_s, u"请选择按作题数量或按作题时间制定学习计划！"_s, 1, 1, u"NO"_s);
         return;
     }
     if (!save())
         return;
-    SpeedButton1->setText(u"设定"_s);
-    DateEdit1->setEnabled(false);
-    SeSkinRadioGroup1->setEnabled(false);
+    m_setButton->setText(u"设定"_s);
+    m_examDateEdit->setEnabled(false);
+    m_targetGroup->setEnabled(false);
     showCountdown();
 }
 
 bool PlanWindow::save()
 {
-    suiNumberEdit1->interpretText();
-    suiNumberEdit2->interpretText();
+    m_answersEdit->interpretText();
+    m_minutesEdit->interpretText();
     StudyPlan::Plan plan;
-    plan.mark = m_items->checkedId();
-    plan.amount = suiNumberEdit1->value();
-    plan.minutes = suiNumberEdit2->value();
-    plan.examDate = DateEdit1->date();
+    plan.mark = m_targetKinds->checkedId();
+    plan.amount = m_answersEdit->value();
+    plan.minutes = m_minutesEdit->value();
+    plan.examDate = m_examDateEdit->date();
     try {
         StudyPlan::write(studyData->connection(), plan);
     } catch (const Db::DbError &e) {

@@ -27,24 +27,27 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void FormShow();
+    // Reads the stored plan into the controls.
+    void loadPlan();
     void showCountdown();
-    void SeSkinRadioGroup1Click(int index);
-    void SpeedButton1Click();
+    // The number field of the kind of target chosen (0 answers, 1 minutes) takes the input.
+    void chooseTargetKind(int index);
+    // 设定 opens the plan for editing; 保存 checks and stores it and closes it again.
+    void editOrSave();
     bool save();
     void placeNumberFields();
 
-    QLabel *epLabel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *epLabel2 = nullptr;
+    QLabel *m_leadLabel = nullptr;     // "距离考试还有", or the line shown without a count
+    QLabel *m_daysLabel = nullptr;     // the days to go
+    QLabel *m_daysUnitLabel = nullptr; // "天"
     QLabel *m_dateCaption = nullptr;
-    QDateEdit *DateEdit1 = nullptr;
-    QGroupBox *SeSkinRadioGroup1 = nullptr;
-    QButtonGroup *m_items = nullptr;
+    QDateEdit *m_examDateEdit = nullptr;
+    QGroupBox *m_targetGroup = nullptr;
+    QButtonGroup *m_targetKinds = nullptr;
     QRadioButton *m_byAnswers = nullptr;
     QRadioButton *m_byMinutes = nullptr;
-    QSpinBox *suiNumberEdit1 = nullptr;
-    QSpinBox *suiNumberEdit2 = nullptr;
-    QPushButton *SpeedButton1 = nullptr;
-    QPushButton *SpeedButton2 = nullptr;
+    QSpinBox *m_answersEdit = nullptr;
+    QSpinBox *m_minutesEdit = nullptr;
+    QPushButton *m_setButton = nullptr; // "设定", or "保存" while editing
+    QPushButton *m_closeButton = nullptr;
 };

@@ -73,64 +73,66 @@ protected:
 
 SoundAndTimeSettingsWindow::SoundAndTimeSettingsWindow(QWidget *parent) : QDialog(parent)
 {
-    WindowChrome::setUp(*this, u"FrmConfig"_s, u"系统设置"_s);
+    WindowChrome::setUp(*this, u"SoundAndTimeSettingsWindow"_s, u"系统设置"_s);
     m_variant = App::settingsVariant == 1 ? 1 : 0;
 
     // Every control sits on a panel below the title strip; positions are the panel's.
-    m_content = new QWidget(this);
-    m_content->setObjectName(u"Panel1"_s);
-    Label1 = new QLabel(u"背景音乐"_s, m_content);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(16, 12, 80, 28);
-    RxSwitch1 = new Switch(m_content);
-    RxSwitch1->setObjectName(u"RxSwitch1"_s);
-    RxSwitch1->setAccessibleName(u"背景音乐"_s);
-    RxSwitch1->setGeometry(100, 12, 80, 28);
-    RxSwitch1->setChecked(true);
-    Label1->setBuddy(RxSwitch1);
-    connect(RxSwitch1, &QAbstractButton::toggled, this, &SoundAndTimeSettingsWindow::RxSwitch1Toggled);
+    m_panel = new QWidget(this);
+    m_panel->setObjectName(u"panel"_s);
+    m_musicCaption = new QLabel(u"背景音乐"_s, m_panel);
+    m_musicCaption->setObjectName(u"musicCaption"_s);
+    m_musicCaption->setGeometry(16, 12, 80, 28);
+    m_musicSwitch = new Switch(m_panel);
+    m_musicSwitch->setObjectName(u"musicSwitch"_s);
+    m_musicSwitch->setAccessibleName(u"背景音乐"_s);
+    m_musicSwitch->setGeometry(100, 12, 80, 28);
+    m_musicSwitch->setChecked(true);
+    m_musicCaption->setBuddy(m_musicSwitch);
+    connect(m_musicSwitch, &QAbstractButton::toggled, this,
+            &SoundAndTimeSettingsWindow::switchMusic);
 
-    Label5 = new QLabel(u"声音列表"_s, m_content);
-    Label5->setObjectName(u"Label5"_s);
-    Label5->setGeometry(16, 54, 80, 28);
-    FlatComboBox1 = new QComboBox(m_content);
-    FlatComboBox1->setObjectName(u"FlatComboBox1"_s);
-    FlatComboBox1->setAccessibleName(u"声音列表"_s);
-    FlatComboBox1->addItems({u"乐曲01"_s, u"乐曲02"_s, u"乐曲03"_s, u"乐曲04"_s, u"乐曲05"_s,
-                             u"乐曲06"_s});
-    FlatComboBox1->model()->sort(0);
-    FlatComboBox1->setPlaceholderText(u"请选择乐曲"_s);
-    FlatComboBox1->setCurrentIndex(-1);
-    FlatComboBox1->setGeometry(100, 54, 150, 28);
-    Label5->setBuddy(FlatComboBox1);
-    connect(FlatComboBox1, &QComboBox::activated, this, &SoundAndTimeSettingsWindow::FlatComboBox1Activated);
+    m_trackCaption = new QLabel(u"声音列表"_s, m_panel);
+    m_trackCaption->setObjectName(u"trackCaption"_s);
+    m_trackCaption->setGeometry(16, 54, 80, 28);
+    m_trackList = new QComboBox(m_panel);
+    m_trackList->setObjectName(u"trackList"_s);
+    m_trackList->setAccessibleName(u"声音列表"_s);
+    m_trackList->addItems(
+        {u"乐曲01"_s, u"乐曲02"_s, u"乐曲03"_s, u"乐曲04"_s, u"乐曲05"_s, u"乐曲06"_s});
+    m_trackList->model()->sort(0);
+    m_trackList->setPlaceholderText(u"请选择乐曲"_s);
+    m_trackList->setCurrentIndex(-1);
+    m_trackList->setGeometry(100, 54, 150, 28);
+    m_trackCaption->setBuddy(m_trackList);
+    connect(m_trackList, &QComboBox::activated, this, &SoundAndTimeSettingsWindow::chooseTrack);
 
-    epFocusButton3 = WindowParts::makeButton(m_content, u"epFocusButton3"_s, u"关闭"_s);
-    epFocusButton3->setFont(Fonts::sans(14, true));
-    epFocusButton3->setGeometry(280, 54, 84, 28);
-    connect(epFocusButton3, &QPushButton::clicked, this, &QDialog::accept);
+    m_closeButton = WindowParts::makeButton(m_panel, u"closeButton"_s, u"关闭"_s);
+    m_closeButton->setFont(Fonts::sans(14, true));
+    m_closeButton->setGeometry(280, 54, 84, 28);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    Label4 = new QLabel(u"答题时间设置"_s, m_content);
-    Label4->setObjectName(u"Label4"_s);
-    Label4->setFont(Fonts::sans(13, true));
-    Label4->setGeometry(16, 100, 200, 18);
-    ScrollBox1 = new QScrollArea(m_content);
-    ScrollBox1->setObjectName(u"ScrollBox1"_s);
-    ScrollBox1->setAccessibleName(u"答题时间设置"_s);
-    ScrollBox1->setGeometry(16, 120, kWidth - 32, 110);
-    ScrollBox1->setStyleSheet(u"QScrollArea { background: white; border: 1px solid #8EA7C0; }"
-                              u"QScrollArea > QWidget > QWidget { background: white; }"_s);
-    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_answerTimesCaption = new QLabel(u"答题时间设置"_s, m_panel);
+    m_answerTimesCaption->setObjectName(u"answerTimesCaption"_s);
+    m_answerTimesCaption->setFont(Fonts::sans(13, true));
+    m_answerTimesCaption->setGeometry(16, 100, 200, 18);
+    m_answerTimesArea = new QScrollArea(m_panel);
+    m_answerTimesArea->setObjectName(u"answerTimesArea"_s);
+    m_answerTimesArea->setAccessibleName(u"答题时间设置"_s);
+    m_answerTimesArea->setGeometry(16, 120, kWidth - 32, 110);
+    m_answerTimesArea->setStyleSheet(
+        u"QScrollArea { background: white; border: 1px solid #8EA7C0; }"
+        u"QScrollArea > QWidget > QWidget { background: white; }"_s);
+    m_answerTimesArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     const int contentHeight = m_variant == 0 ? 100 : 170;
-    m_content->setGeometry(0, kStrip, kWidth, contentHeight);
+    m_panel->setGeometry(0, kStrip, kWidth, contentHeight);
     setFixedSize(kWidth, kStrip + contentHeight);
     // Variant 0 shows the music controls only.
-    Label4->setVisible(m_variant == 1);
-    ScrollBox1->setVisible(m_variant == 1);
-    setTabOrder(RxSwitch1, FlatComboBox1);
-    setTabOrder(FlatComboBox1, ScrollBox1);
-    setTabOrder(ScrollBox1, epFocusButton3);
+    m_answerTimesCaption->setVisible(m_variant == 1);
+    m_answerTimesArea->setVisible(m_variant == 1);
+    setTabOrder(m_musicSwitch, m_trackList);
+    setTabOrder(m_trackList, m_answerTimesArea);
+    setTabOrder(m_answerTimesArea, m_closeButton);
 }
 
 SoundAndTimeSettingsWindow::~SoundAndTimeSettingsWindow() = default;
@@ -139,16 +141,16 @@ void SoundAndTimeSettingsWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        loadSettings();
 }
 
-void SoundAndTimeSettingsWindow::FormShow()
+void SoundAndTimeSettingsWindow::loadSettings()
 {
     {
         // The switch starts in the on position without switching anything.
-        const QSignalBlocker block(RxSwitch1);
-        RxSwitch1->setChecked(true);
-        RxSwitch1->setText(u"开"_s);
+        const QSignalBlocker block(m_musicSwitch);
+        m_musicSwitch->setChecked(true);
+        m_musicSwitch->setText(u"开"_s);
     }
     if (App::currentPaperKind == 0)
         App::currentPaperKind = 1;
@@ -156,9 +158,9 @@ void SoundAndTimeSettingsWindow::FormShow()
         fillAnswerTimes();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    (m_variant == 1 && m_kindRows > 0 ? static_cast<QWidget *>(ScrollBox1->widget()
-                                                                   ->findChild<QDoubleSpinBox *>())
-                                      : static_cast<QWidget *>(RxSwitch1))
+    (m_variant == 1 && m_kindRows > 0
+         ? static_cast<QWidget *>(m_answerTimesArea->widget()->findChild<QDoubleSpinBox *>())
+         : static_cast<QWidget *>(m_musicSwitch))
         ->setFocus();
 }
 
@@ -173,56 +175,56 @@ void SoundAndTimeSettingsWindow::fillAnswerTimes()
     }
     m_kindRows = int(kinds.size());
     auto *area = new QWidget;
-    area->setObjectName(u"ScrollBox1Area"_s);
+    area->setObjectName(u"answerTimeRows"_s);
     QList<QWidget *> editors;
-    for (int b = 0; b < kinds.size(); ++b) {
-        const AnswerTimes::Kind &k = kinds.at(b);
+    for (int row = 0; row < kinds.size(); ++row) {
+        const AnswerTimes::Kind &k = kinds.at(row);
         auto *name = new QLabel(k.name, area);
-        name->setGeometry(16, b * kRow + 6, 120, 22);
+        name->setGeometry(16, row * kRow + 6, 120, 22);
         auto *editor = new QDoubleSpinBox(area);
-        editor->setObjectName(u"Currencyedit"_s + QString::number(b + 1));
+        editor->setObjectName(u"answerTimeEdit"_s + QString::number(row + 1));
         editor->setDecimals(1);
         editor->setSingleStep(0.1);
         editor->setRange(AnswerTimes::kMinimumMinutes, AnswerTimes::kMaximumMinutes);
         editor->setValue(k.minutes);
-        editor->setProperty("tag", k.kind);
+        editor->setProperty("kind", k.kind);
         editor->setAccessibleName(k.name + u"答题时间（分钟）"_s);
         editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        editor->setGeometry(140, b * kRow + 4, 76, 24);
+        editor->setGeometry(140, row * kRow + 4, 76, 24);
         name->setBuddy(editor);
         auto *unit = new QLabel(u"分钟"_s, area);
-        unit->setGeometry(224, b * kRow + 6, 50, 22);
+        unit->setGeometry(224, row * kRow + 6, 50, 22);
         editors.append(editor);
     }
-    area->setFixedSize(ScrollBox1->width() - 20, int(kinds.size()) * kRow + 8);
-    ScrollBox1->setWidget(area);
+    area->setFixedSize(m_answerTimesArea->width() - 20, int(kinds.size()) * kRow + 8);
+    m_answerTimesArea->setWidget(area);
     // Tab runs through the editors in row order, then to the close button.
-    QWidget *previous = FlatComboBox1;
+    QWidget *previous = m_trackList;
     for (QWidget *editor : std::as_const(editors)) {
         setTabOrder(previous, editor);
         previous = editor;
     }
-    setTabOrder(previous, epFocusButton3);
+    setTabOrder(previous, m_closeButton);
 }
 
-void SoundAndTimeSettingsWindow::RxSwitch1Toggled(bool on)
+void SoundAndTimeSettingsWindow::switchMusic(bool on)
 {
     if (!on) {
         BackgroundMusic::play(App::currentMusicFile, false);
         return;
     }
-    if (FlatComboBox1->currentIndex() < 0)
+    if (m_trackList->currentIndex() < 0)
         App::currentMusicFile = App::programFolder + u"sound/乐曲01.mid"_s;
     BackgroundMusic::play(App::currentMusicFile, true);
 }
 
-void SoundAndTimeSettingsWindow::FlatComboBox1Activated(int index)
+void SoundAndTimeSettingsWindow::chooseTrack(int index)
 {
     if (index < 0)
         return;
     App::currentMusicFile =
-        App::programFolder + u"sound/"_s + FlatComboBox1->itemText(index).trimmed() + u".mid"_s;
-    BackgroundMusic::play(App::currentMusicFile, RxSwitch1->isChecked());
+        App::programFolder + u"sound/"_s + m_trackList->itemText(index).trimmed() + u".mid"_s;
+    BackgroundMusic::play(App::currentMusicFile, m_musicSwitch->isChecked());
 }
 
 void SoundAndTimeSettingsWindow::done(int result)
@@ -239,11 +241,11 @@ void SoundAndTimeSettingsWindow::saveAnswerTimes()
     QList<AnswerTimes::Kind> kinds;
     const QList<QDoubleSpinBox *> editors = findChildren<QDoubleSpinBox *>();
     for (int i = 0; i < m_kindRows; ++i) {
-        const QString name = u"currencyedit"_s + QString::number(i + 1);
+        const QString name = u"answerTimeEdit"_s + QString::number(i + 1);
         for (QDoubleSpinBox *e : editors) {
             if (e->objectName().compare(name, Qt::CaseInsensitive) == 0) {
                 e->interpretText();
-                kinds.append({e->property("tag").toInt(), QString(), e->value()});
+                kinds.append({e->property("kind").toInt(), QString(), e->value()});
                 break;
             }
         }
@@ -259,5 +261,5 @@ void SoundAndTimeSettingsWindow::saveAnswerTimes()
 void SoundAndTimeSettingsWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    WindowChrome::paint(p, rect(), kStrip, windowTitle(), Colors::fromTColor(14930369), 14);
+    WindowChrome::paint(p, rect(), kStrip, windowTitle(), Colors::fromBgr(14930369), 14);
 }

@@ -30,20 +30,21 @@ protected:
     void done(int result) override;
 
 private:
-    void FormShow();
+    // On showing: the music switch on, the answer times read (variant 1), the focus placed.
+    void loadSettings();
     void fillAnswerTimes();
     void saveAnswerTimes();
-    void RxSwitch1Toggled(bool on);
-    void FlatComboBox1Activated(int index);
+    void switchMusic(bool on);
+    void chooseTrack(int index);
 
     int m_variant = 0;
     int m_kindRows = 0; // kind rows laid out in the scroll area
-    QWidget *m_content = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label4 = nullptr;
-    QAbstractButton *RxSwitch1 = nullptr;
-    QComboBox *FlatComboBox1 = nullptr;
-    QScrollArea *ScrollBox1 = nullptr;
-    QPushButton *epFocusButton3 = nullptr;
+    QWidget *m_panel = nullptr; // below the title strip; holds every control
+    QLabel *m_musicCaption = nullptr;
+    QLabel *m_trackCaption = nullptr;
+    QLabel *m_answerTimesCaption = nullptr;
+    QAbstractButton *m_musicSwitch = nullptr;
+    QComboBox *m_trackList = nullptr;
+    QScrollArea *m_answerTimesArea = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

@@ -30,7 +30,17 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kStrip = 32;
-enum Column { ColDate, ColB1, ColB2, ColA2, ColA3, ColD1, ColA4 };
+// The grid's columns, in the order of StudyLog::gridQuery(): tab_rz's A1, B1, B2, A2, A3, D1, A4.
+enum Column
+{
+    DateColumn,
+    QuestionsColumn,      // questions answered that day
+    WrongQuestionsColumn, // questions whose latest answer that day was wrong
+    AnswersColumn,
+    WrongAnswersColumn,
+    StudyTimeColumn,
+    ScoreColumn,
+};
 
 // The log rows: the day with its weekday, figures right-aligned.
 class LogModel : public QSqlQueryModel
@@ -40,10 +50,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (role == Qt::TextAlignmentRole) {
-            return index.column() == ColDate ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                             : int(Qt::AlignRight | Qt::AlignVCenter);
+            return index.column() == DateColumn ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                                : int(Qt::AlignRight | Qt::AlignVCenter);
         }
-        if (role == Qt::DisplayRole && index.column() == ColDate) {
+        if (role == Qt::DisplayRole && index.column() == DateColumn) {
             const QString stored = QSqlQueryModel::data(index, role).toString();
             const QDate day = QDate::fromString(stored.left(10), Qt::ISODate);
             if (day.isValid())
@@ -62,14 +72,14 @@ StudyLogWindow::StudyLogWindow(QWidget *parent) : QDialog(parent)
     WindowChrome::setUp(*this, u"StudyLogWindow"_s, u"日志"_s);
     setFixedSize(761, 480);
 
-    Cn1DS_rz = new LogModel(this);
-    Cn1DS_rz->setObjectName(u"Cn1DS_rz"_s);
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(u"DBGrid1"_s);
-    DBGrid1->setAccessibleName(u"学习日志"_s);
-    DBGrid1->setModel(Cn1DS_rz);
-    WindowChrome::setUpReadOnlyGrid(*DBGrid1);
-    DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_logModel = new LogModel(this);
+    m_logModel->setObjectName(u"logModel"_s);
+    m_logGrid = new QTableView(this);
+    m_logGrid->setObjectName(u"logGrid"_s);
+    m_logGrid->setAccessibleName(u"学习日志"_s);
+    m_logGrid->setModel(m_logModel);
+    WindowChrome::setUpReadOnlyGrid(*m_logGrid);
+    m_logGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto makeCaption = [this](const QString &text) {
         auto *l = new QLabel(text, this);
@@ -89,34 +99,34 @@ StudyLogWindow::StudyLogWindow(QWidget *parent) : QDialog(parent)
     makeCaption(u"已做习题\n（道次）"_s);
     makeCaption(u"做错习题\n（道次）"_s);
     makeCaption(u"综合成绩"_s);
-    epLabel2 = makeNumber(u"epLabel2"_s, u"已做习题（道次）"_s);
-    epLabel3 = makeNumber(u"epLabel3"_s, u"做错习题（道次）"_s);
-    epLabel4 = makeNumber(u"epLabel4"_s, u"综合成绩"_s);
+    m_answersTotalLabel = makeNumber(u"answersTotalLabel"_s, u"已做习题（道次）"_s);
+    m_wrongTotalLabel = makeNumber(u"wrongTotalLabel"_s, u"做错习题（道次）"_s);
+    m_scoreLabel = makeNumber(u"scoreLabel"_s, u"综合成绩"_s);
 
-    SpeedButton1 = WindowParts::makeButton(this, u"SpeedButton1"_s, u"音乐设置"_s);
-    SpeedButton2 = WindowParts::makeButton(this, u"SpeedButton2"_s, u"关闭"_s);
-    connect(SpeedButton1, &QPushButton::clicked, this, &StudyLogWindow::settingsClick);
-    connect(SpeedButton2, &QPushButton::clicked, this, &QDialog::reject);
-    setTabOrder(DBGrid1, SpeedButton1);
-    setTabOrder(SpeedButton1, SpeedButton2);
+    m_settingsButton = WindowParts::makeButton(this, u"settingsButton"_s, u"音乐设置"_s);
+    m_closeButton = WindowParts::makeButton(this, u"closeButton"_s, u"关闭"_s);
+    connect(m_settingsButton, &QPushButton::clicked, this, &StudyLogWindow::openSoundSettings);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    setTabOrder(m_logGrid, m_settingsButton);
+    setTabOrder(m_settingsButton, m_closeButton);
 
-    FormCreate();
+    loadLog();
 }
 
 StudyLogWindow::~StudyLogWindow() = default;
 
-void StudyLogWindow::FormCreate()
+void StudyLogWindow::loadLog()
 {
     try {
-        Cn1DS_rz->setQuery(StudyLog::gridQuery(), studyData->connection());
-        if (Cn1DS_rz->lastError().isValid())
-            throw Db::DbError(Cn1DS_rz->lastError().text());
-        while (Cn1DS_rz->canFetchMore())
-            Cn1DS_rz->fetchMore();
+        m_logModel->setQuery(StudyLog::gridQuery(), studyData->connection());
+        if (m_logModel->lastError().isValid())
+            throw Db::DbError(m_logModel->lastError().text());
+        while (m_logModel->canFetchMore())
+            m_logModel->fetchMore();
         const StudyLog::Totals t = StudyLog::readTotals(studyData->connection());
-        epLabel2->setText(QString::number(t.answers));
-        epLabel3->setText(QString::number(t.wrong));
-        epLabel4->setText(t.score());
+        m_answersTotalLabel->setText(QString::number(t.answers));
+        m_wrongTotalLabel->setText(QString::number(t.wrong));
+        m_scoreLabel->setText(t.score());
     } catch (const Db::DbError &e) {
         qWarning("studyaid: %s", e.what());
         showPrompt(u"错误"_s, u"无法读取学习日志！"_s, 1, 2, u"NO"_s);
@@ -124,17 +134,17 @@ void StudyLogWindow::FormCreate()
     const QStringList headers{u"日期"_s,     u"做过题数"_s, u"做错题数"_s, u"做过道次"_s,
                               u"做错道次"_s, u"总用时"_s,   u"平均成绩"_s};
     for (int i = 0; i < headers.size(); ++i)
-        Cn1DS_rz->setHeaderData(i, Qt::Horizontal, headers.at(i));
+        m_logModel->setHeaderData(i, Qt::Horizontal, headers.at(i));
 }
 
 void StudyLogWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        applyLayout();
 }
 
-void StudyLogWindow::FormShow()
+void StudyLogWindow::applyLayout()
 {
     // 800 x 600: the grid fills the width above the totals; larger screens: the totals stand in
     // a column beside the grid.
@@ -145,28 +155,28 @@ void StudyLogWindow::FormShow()
     const int buttonTop = height() - margin - buttonH;
     const QFont captionFont = Fonts::sans(c ? 13 : 14, true);
     const QFont numberFont = Fonts::sans(c ? 18 : 22, true);
-    QList<QLabel *> numbers{epLabel2, epLabel3, epLabel4};
+    QList<QLabel *> numbers{m_answersTotalLabel, m_wrongTotalLabel, m_scoreLabel};
     const int dateWidth = c ? 198 : 252;
     const int otherWidth = 80;
-    DBGrid1->setFont(Fonts::song(c ? 13 : 14));
-    DBGrid1->verticalHeader()->setDefaultSectionSize(c ? 22 : 24);
-    DBGrid1->horizontalHeader()->setFixedHeight(26);
-    DBGrid1->horizontalHeader()->setStyleSheet(
+    m_logGrid->setFont(Fonts::song(c ? 13 : 14));
+    m_logGrid->verticalHeader()->setDefaultSectionSize(c ? 22 : 24);
+    m_logGrid->horizontalHeader()->setFixedHeight(26);
+    m_logGrid->horizontalHeader()->setStyleSheet(
         u"QHeaderView { font-size: 12px; font-weight: bold; }"_s);
-    DBGrid1->setColumnWidth(ColDate, dateWidth);
-    for (int col = ColB1; col <= ColA4; ++col)
-        DBGrid1->setColumnWidth(col, c ? (761 - 2 * margin - dateWidth - 20) / 6 : otherWidth);
+    m_logGrid->setColumnWidth(DateColumn, dateWidth);
+    for (int col = QuestionsColumn; col <= ScoreColumn; ++col)
+        m_logGrid->setColumnWidth(col, c ? (761 - 2 * margin - dateWidth - 20) / 6 : otherWidth);
     if (c) {
         const int totalsTop = buttonTop - 74;
-        DBGrid1->setGeometry(margin, kStrip + 10, width() - 2 * margin, totalsTop - kStrip - 20);
+        m_logGrid->setGeometry(margin, kStrip + 10, width() - 2 * margin, totalsTop - kStrip - 20);
         const int block = 150;
         for (int i = 0; i < 3; ++i) {
             const int x = margin + i * (block + 10);
             m_captions[i]->setGeometry(x, totalsTop, 74, 40);
             numbers[i]->setGeometry(x + 76, totalsTop + 2, block - 80, 36);
         }
-        SpeedButton1->setGeometry(width() - margin - 2 * 96 - 10, totalsTop + 4, 96, buttonH);
-        SpeedButton2->setGeometry(width() - margin - 96, totalsTop + 4, 96, buttonH);
+        m_settingsButton->setGeometry(width() - margin - 2 * 96 - 10, totalsTop + 4, 96, buttonH);
+        m_closeButton->setGeometry(width() - margin - 96, totalsTop + 4, 96, buttonH);
     } else {
         // The totals in a row above the grid, the buttons at its right end.
         const int rowTop = kStrip + 10;
@@ -176,22 +186,22 @@ void StudyLogWindow::FormShow()
             m_captions[i]->setGeometry(x, rowTop + 2, 80, 46);
             numbers[i]->setGeometry(x + 82, rowTop + 4, 86, 42);
         }
-        SpeedButton1->setGeometry(width() - 6 - 2 * 96 - 8, rowTop + 9, 96, buttonH);
-        SpeedButton2->setGeometry(width() - 6 - 96, rowTop + 9, 96, buttonH);
+        m_settingsButton->setGeometry(width() - 6 - 2 * 96 - 8, rowTop + 9, 96, buttonH);
+        m_closeButton->setGeometry(width() - 6 - 96, rowTop + 9, 96, buttonH);
         const int gridTop = rowTop + rowH + 10;
-        DBGrid1->setGeometry(4, gridTop, width() - 8, height() - gridTop - 6);
+        m_logGrid->setGeometry(4, gridTop, width() - 8, height() - gridTop - 6);
     }
     for (QLabel *l : std::as_const(m_captions))
         l->setFont(captionFont);
     for (QLabel *l : numbers)
         l->setFont(numberFont);
-    for (QPushButton *b : {SpeedButton1, SpeedButton2})
+    for (QPushButton *b : {m_settingsButton, m_closeButton})
         b->setFont(Fonts::sans(14, true));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void StudyLogWindow::settingsClick()
+void StudyLogWindow::openSoundSettings()
 {
     WindowLinks::openSoundSettings(this);
 }
@@ -199,13 +209,12 @@ void StudyLogWindow::settingsClick()
 void StudyLogWindow::done(int result)
 {
     // The log is read again on the next opening.
-    Cn1DS_rz->clear();
+    m_logModel->clear();
     QDialog::done(result);
 }
 
 void StudyLogWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    WindowChrome::paint(p, rect(), kStrip, windowTitle(),
-                        Colors::fromTColor(14930369), 16);
+    WindowChrome::paint(p, rect(), kStrip, windowTitle(), Colors::fromBgr(14930369), 16);
 }

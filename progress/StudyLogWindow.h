@@ -22,17 +22,20 @@ protected:
     void done(int result) override;
 
 private:
-    void FormCreate();
-    void FormShow();
-    void settingsClick();
+    // Reads the log's rows and its totals.
+    void loadLog();
+    // Places the grid, the totals and the buttons for the display mode.
+    void applyLayout();
+    void openSoundSettings();
 
-    QSqlQueryModel *Cn1DS_rz = nullptr;
-    QTableView *DBGrid1 = nullptr;
-    QLabel *epLabel2 = nullptr;
-    QLabel *epLabel3 = nullptr;
-    QLabel *epLabel4 = nullptr;
-    QList<QLabel *> m_captions;
-    QPushButton *SpeedButton1 = nullptr; // 设置
-    QPushButton *SpeedButton2 = nullptr; // 关闭
+    QSqlQueryModel *m_logModel = nullptr;
+    QTableView *m_logGrid = nullptr;
+    // The totals over all days: answers, wrong answers, overall score.
+    QLabel *m_answersTotalLabel = nullptr;
+    QLabel *m_wrongTotalLabel = nullptr;
+    QLabel *m_scoreLabel = nullptr;
+    QList<QLabel *> m_captions;              // of the three totals
+    QPushButton *m_settingsButton = nullptr; // 音乐设置
+    QPushButton *m_closeButton = nullptr;
     bool m_compact = false;
 };

@@ -363,7 +363,7 @@ void MenuItemButton::paintEvent(QPaintEvent *)
 
 MenuWidget::MenuWidget(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(u"ShockwaveFlash1"_s);
+    setObjectName(u"menu"_s);
     setAccessibleName(u"主菜单"_s);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -403,7 +403,7 @@ void MenuWidget::setDescription(const MenuDescription &description)
             item->column = group.column;
             item->row = rowsInColumn[group.column]++;
             connect(item, &QAbstractButton::clicked, this,
-                    [this, item] { emit FSCommand(item->desc().command, item->desc().args); });
+                    [this, item] { emit commandChosen(item->desc().command, item->desc().args); });
             connect(item, &MenuItemButton::navigate, this,
                     [this, item](int key) { moveFocus(item, key); });
             item->show();
@@ -705,14 +705,14 @@ void MenuWidget::paintEvent(QPaintEvent *event)
     // Title block: slides in from the left with the header animation. Before it starts (the
     // first frame) the title, the captions and the footer are transparent: nothing is drawn, so
     // the first frame needs no font.
-    const qreal hr = m_headerReveal;
-    if (hr <= 0.0) {
+    const qreal headerShown = m_headerReveal;
+    if (headerShown <= 0.0) {
         emitFirstPainted();
         return;
     }
     p.save();
-    p.setOpacity(hr);
-    p.translate(-24.0 * (1.0 - hr), 0);
+    p.setOpacity(headerShown);
+    p.translate(-24.0 * (1.0 - headerShown), 0);
     const bool small = compact();
     const qreal s = small ? 1.0 : std::clamp(std::min(width() / 1024.0, height() / 768.0), 1.0, 1.6);
     const QFont titleFont = Fonts::sans(int((small ? 25 : 31) * s), true);
@@ -742,7 +742,7 @@ void MenuWidget::paintEvent(QPaintEvent *event)
 
     // Group captions with their colour bar and a hairline.
     p.save();
-    p.setOpacity(hr);
+    p.setOpacity(headerShown);
     for (const GroupHeader &g : std::as_const(m_headers)) {
         if (!event->rect().intersects(g.rect.adjusted(-4, -4, 4, 4)))
             continue;
@@ -765,7 +765,7 @@ void MenuWidget::paintEvent(QPaintEvent *event)
 
     // Footer: how to use the menu.
     if (!m_description.footer.isEmpty()) {
-        p.setOpacity(hr * 0.85);
+        p.setOpacity(headerShown * 0.85);
         p.setFont(Fonts::sans(small ? 12 : int(13 * s)));
         p.setPen(QColor(0xdd, 0xe8, 0xf3));
         p.drawText(m_footerRect, Qt::AlignCenter, m_description.footer);

@@ -21,7 +21,7 @@ struct MenuItemDesc
     QString caption; // accessible name; shown unless label is given
     QString label;   // shorter text shown on the tile (optional)
     QString hint;    // second line
-    QString command; // command word sent with FSCommand
+    QString command; // command word sent with commandChosen
     QString args;    // argument text sent with it (usually empty)
     QString glyph;   // character in the tile's badge
 };
@@ -143,7 +143,8 @@ public:
     void setHeaderReveal(qreal value);
 
 signals:
-    void FSCommand(const QString &command, const QString &args);
+    // A tile was chosen (clicked, or Enter on it): its command word and argument text.
+    void commandChosen(const QString &command, const QString &args);
     // Emitted once, after the menu was painted for the first time.
     void firstPainted();
 

@@ -15,13 +15,13 @@ PageViewer::PageViewer(const QUrl &page, QWidget *parent)
 {
     setObjectName(u"PageViewer"_s);
     m_browser = new QTextBrowser(this);
-    m_browser->setObjectName(u"PageBrowser"_s);
+    m_browser->setObjectName(u"browser"_s);
     // Links between the program's pages and to anchors open here; others are left to the
     // desktop.
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(true);
     auto *close = new QPushButton(u"关 闭"_s, this);
-    close->setObjectName(u"PageClose"_s);
+    close->setObjectName(u"closeButton"_s);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *buttons = new QHBoxLayout;

@@ -31,24 +31,24 @@ ProgressWindow::ProgressWindow(QWidget *parent)
     setCursor(Qt::WaitCursor);
 
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, Colors::fromTColor(kPanelColour));
+    pal.setColor(QPalette::Window, Colors::fromBgr(kPanelColour));
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Label1 = new QLabel(u"请等待..."_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(Fonts::song(15, true));
-    QPalette labelPalette = Label1->palette();
+    m_textLabel = new QLabel(u"请等待..."_s, this);
+    m_textLabel->setObjectName(u"textLabel"_s);
+    m_textLabel->setFont(Fonts::song(15, true));
+    QPalette labelPalette = m_textLabel->palette();
     labelPalette.setColor(QPalette::WindowText, QColor(0x80, 0, 0)); // dark red
-    Label1->setPalette(labelPalette);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(8, 5, width() - 16, 36);
-    setAccessibleName(Label1->text());
+    m_textLabel->setPalette(labelPalette);
+    m_textLabel->setAlignment(Qt::AlignCenter);
+    m_textLabel->setGeometry(8, 5, width() - 16, 36);
+    setAccessibleName(m_textLabel->text());
 }
 
 void ProgressWindow::showText(const QString &text)
 {
-    Label1->setText(text);
+    m_textLabel->setText(text);
     setAccessibleName(text);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -69,7 +69,7 @@ void ProgressWindow::finish()
 
 QString ProgressWindow::text() const
 {
-    return Label1->text();
+    return m_textLabel->text();
 }
 
 void ProgressWindow::paintEvent(QPaintEvent *)
@@ -87,7 +87,7 @@ void ProgressWindow::paintEvent(QPaintEvent *)
     }
     // A raised bevel around the panel.
     const QRect r = rect();
-    p.fillRect(r, Colors::fromTColor(kPanelColour));
+    p.fillRect(r, Colors::fromBgr(kPanelColour));
     p.setPen(Qt::white);
     p.drawLine(r.topLeft(), r.topRight());
     p.drawLine(r.topLeft(), r.bottomLeft());

@@ -28,7 +28,7 @@ protected:
     void reject() override;
 
 private:
-    QLabel *Label1 = nullptr;
+    QLabel *m_textLabel = nullptr;
     QPixmap m_background; // read when first painted
     bool m_backgroundRead = false;
 };

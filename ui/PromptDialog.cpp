@@ -63,7 +63,7 @@ QLabel *iconPage(QWidget *parent)
     return label;
 }
 
-QPushButton *shapeButton(const QString &name, const QString &caption, QWidget *parent)
+QPushButton *roundButton(const QString &name, const QString &caption, QWidget *parent)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
@@ -91,46 +91,46 @@ PromptDialog::PromptDialog(QWidget *parent)
     setFont(Fonts::song(13));
 
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, Colors::fromTColor(kBodyColour));
+    pal.setColor(QPalette::Window, Colors::fromBgr(kBodyColour));
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
+    m_captionLabel = new QLabel(this);
+    m_captionLabel->setObjectName(u"captionLabel"_s);
     QFont titleFont = Fonts::sans(13, true);
     titleFont.setItalic(true);
-    Label1->setFont(titleFont);
-    QPalette titlePalette = Label1->palette();
+    m_captionLabel->setFont(titleFont);
+    QPalette titlePalette = m_captionLabel->palette();
     titlePalette.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(titlePalette);
+    m_captionLabel->setPalette(titlePalette);
 
-    epNoteBook1 = new QStackedWidget(this);
-    epNoteBook1->setObjectName(u"epNoteBook1"_s);
+    m_iconPages = new QStackedWidget(this);
+    m_iconPages->setObjectName(u"iconPages"_s);
     for (std::size_t i = 0; i < std::size(kIconPictures); ++i)
-        epNoteBook1->addWidget(iconPage(this));
+        m_iconPages->addWidget(iconPage(this));
     const QStringList pageNames{u"提示"_s, u"警告"_s, u"错误"_s};
-    for (int i = 0; i < epNoteBook1->count(); ++i) {
-        epNoteBook1->widget(i)->setAccessibleName(pageNames.at(i));
-        epNoteBook1->widget(i)->setAutoFillBackground(false);
+    for (int i = 0; i < m_iconPages->count(); ++i) {
+        m_iconPages->widget(i)->setAccessibleName(pageNames.at(i));
+        m_iconPages->widget(i)->setAutoFillBackground(false);
     }
 
-    fcLabel1 = new QLabel(this);
-    fcLabel1->setObjectName(u"fcLabel1"_s);
-    fcLabel1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    fcLabel1->setWordWrap(true);
-    fcLabel1->setFont(Fonts::song(14));
-    QPalette textPalette = fcLabel1->palette();
+    m_messageLabel = new QLabel(this);
+    m_messageLabel->setObjectName(u"messageLabel"_s);
+    m_messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_messageLabel->setWordWrap(true);
+    m_messageLabel->setFont(Fonts::song(14));
+    QPalette textPalette = m_messageLabel->palette();
     textPalette.setColor(QPalette::WindowText, QColor(0x10, 0x20, 0x30));
-    fcLabel1->setPalette(textPalette);
+    m_messageLabel->setPalette(textPalette);
 
-    fcShapeBtn1 = shapeButton(u"fcShapeBtn1"_s, u"确定"_s, this);
-    fcShapeBtn3 = shapeButton(u"fcShapeBtn3"_s, u"确定"_s, this);
-    fcShapeBtn2 = shapeButton(u"fcShapeBtn2"_s, u"取消"_s, this);
-    connect(fcShapeBtn1, &QPushButton::clicked, this, [this] { done(1); });
-    connect(fcShapeBtn2, &QPushButton::clicked, this, [this] { done(2); });
-    connect(fcShapeBtn3, &QPushButton::clicked, this, [this] { done(3); });
-    setTabOrder(fcShapeBtn1, fcShapeBtn3);
-    setTabOrder(fcShapeBtn3, fcShapeBtn2);
+    m_leftButton = roundButton(u"leftButton"_s, u"确定"_s, this);
+    m_centreButton = roundButton(u"centreButton"_s, u"确定"_s, this);
+    m_rightButton = roundButton(u"rightButton"_s, u"取消"_s, this);
+    connect(m_leftButton, &QPushButton::clicked, this, [this] { done(1); });
+    connect(m_rightButton, &QPushButton::clicked, this, [this] { done(2); });
+    connect(m_centreButton, &QPushButton::clicked, this, [this] { done(3); });
+    setTabOrder(m_leftButton, m_centreButton);
+    setTabOrder(m_centreButton, m_rightButton);
 
     resize(kDesignWidth, kDesignHeight);
     setFixedHeight(kDesignHeight);
@@ -144,8 +144,8 @@ void PromptDialog::readPictures()
         return;
     m_picturesRead = true;
     m_background = picture(u"bg_dlg.bmp"_s);
-    for (int i = 0; i < epNoteBook1->count(); ++i) {
-        auto *label = qobject_cast<QLabel *>(epNoteBook1->widget(i));
+    for (int i = 0; i < m_iconPages->count(); ++i) {
+        auto *label = qobject_cast<QLabel *>(m_iconPages->widget(i));
         const IconPicture &icon = kIconPictures[i];
         QPixmap pix = picture(QString::fromUtf16(icon.file));
         if (pix.isNull())
@@ -160,30 +160,30 @@ void PromptDialog::configure(const QString &caption, const QString &message, int
     readPictures();
     setFixedWidth(m_designWidth);
     setWindowTitle(caption);
-    Label1->setText(caption);
-    fcLabel1->setText(message);
+    m_captionLabel->setText(caption);
+    m_messageLabel->setText(message);
     setAccessibleName(caption);
     setAccessibleDescription(message);
 
     if (buttons < 0 || buttons > 3)
         buttons = 1;
-    fcShapeBtn1->setVisible(buttons == 0 || buttons == 2 || buttons == 3);
-    fcShapeBtn2->setVisible(buttons == 0 || buttons == 2);
-    fcShapeBtn3->setVisible(buttons == 1 || buttons == 2);
+    m_leftButton->setVisible(buttons == 0 || buttons == 2 || buttons == 3);
+    m_rightButton->setVisible(buttons == 0 || buttons == 2);
+    m_centreButton->setVisible(buttons == 1 || buttons == 2);
     if (buttons == 3)
         setFixedWidth(kNarrowWidth);
 
-    if (icon >= 0 && icon < epNoteBook1->count())
-        epNoteBook1->setCurrentIndex(icon);
+    if (icon >= 0 && icon < m_iconPages->count())
+        m_iconPages->setCurrentIndex(icon);
 
     const bool exam = variant == u"Exam"_s;
-    fcShapeBtn1->setText(u"确定"_s);
-    fcShapeBtn2->setText(exam ? u"作废"_s : u"取消"_s);
-    fcShapeBtn3->setText(exam ? u"取消"_s : u"确定"_s);
+    m_leftButton->setText(u"确定"_s);
+    m_rightButton->setText(exam ? u"作废"_s : u"取消"_s);
+    m_centreButton->setText(exam ? u"取消"_s : u"确定"_s);
 
     placeControls();
     centreOnScreen();
-    for (QPushButton *b : {fcShapeBtn1, fcShapeBtn3, fcShapeBtn2}) {
+    for (QPushButton *b : {m_leftButton, m_centreButton, m_rightButton}) {
         if (!b->isHidden()) {
             b->setDefault(true);
             b->setFocus();
@@ -195,16 +195,16 @@ void PromptDialog::configure(const QString &caption, const QString &message, int
 void PromptDialog::placeControls()
 {
     const int w = width();
-    Label1->setGeometry(8, 0, w - 16, kStripHeight);
-    epNoteBook1->setGeometry(12, kStripHeight + 4, kIconSize, kIconSize);
+    m_captionLabel->setGeometry(8, 0, w - 16, kStripHeight);
+    m_iconPages->setGeometry(12, kStripHeight + 4, kIconSize, kIconSize);
     const int textLeft = 12 + kIconSize + 10;
-    fcLabel1->setGeometry(textLeft, kStripHeight + 2, w - textLeft - 10,
-                          kButtonTop - kStripHeight - 4);
-    fcShapeBtn1->setGeometry(kLeftButtonX, kButtonTop, kButtonWidth, kButtonHeight);
-    fcShapeBtn3->setGeometry((kDesignWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth,
-                             kButtonHeight);
-    fcShapeBtn2->setGeometry(kDesignWidth - kLeftButtonX - kButtonWidth, kButtonTop,
-                             kButtonWidth, kButtonHeight);
+    m_messageLabel->setGeometry(textLeft, kStripHeight + 2, w - textLeft - 10,
+                                kButtonTop - kStripHeight - 4);
+    m_leftButton->setGeometry(kLeftButtonX, kButtonTop, kButtonWidth, kButtonHeight);
+    m_centreButton->setGeometry((kDesignWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth,
+                                kButtonHeight);
+    m_rightButton->setGeometry(kDesignWidth - kLeftButtonX - kButtonWidth, kButtonTop, kButtonWidth,
+                               kButtonHeight);
 }
 
 void PromptDialog::centreOnScreen()
@@ -242,7 +242,7 @@ void PromptDialog::paintEvent(QPaintEvent *)
         }
         return;
     }
-    const QColor body = Colors::fromTColor(kBodyColour);
+    const QColor body = Colors::fromBgr(kBodyColour);
     QLinearGradient bodyGradient(0, kStripHeight, 0, r.height());
     bodyGradient.setColorAt(0, body.lighter(125));
     bodyGradient.setColorAt(1, body);
@@ -258,7 +258,7 @@ void PromptDialog::paintEvent(QPaintEvent *)
 QList<QPushButton *> PromptDialog::shownButtons() const
 {
     QList<QPushButton *> shown;
-    for (QPushButton *b : {fcShapeBtn1, fcShapeBtn3, fcShapeBtn2}) {
+    for (QPushButton *b : {m_leftButton, m_centreButton, m_rightButton}) {
         if (!b->isHidden())
             shown.append(b);
     }
@@ -267,7 +267,7 @@ QList<QPushButton *> PromptDialog::shownButtons() const
 
 int PromptDialog::resultOf(const QPushButton *button) const
 {
-    return button == fcShapeBtn1 ? 1 : button == fcShapeBtn2 ? 2 : 3;
+    return button == m_leftButton ? 1 : button == m_rightButton ? 2 : 3;
 }
 
 void PromptDialog::reject()

@@ -39,12 +39,12 @@ private:
     void placeControls();
     void centreOnScreen();
 
-    QLabel *Label1 = nullptr;
-    QLabel *fcLabel1 = nullptr;
-    QStackedWidget *epNoteBook1 = nullptr;
-    QPushButton *fcShapeBtn1 = nullptr;
-    QPushButton *fcShapeBtn2 = nullptr;
-    QPushButton *fcShapeBtn3 = nullptr;
+    QLabel *m_captionLabel = nullptr; // on the title strip
+    QLabel *m_messageLabel = nullptr;
+    QStackedWidget *m_iconPages = nullptr; // information, warning, error
+    QPushButton *m_leftButton = nullptr;   // result 1
+    QPushButton *m_rightButton = nullptr;  // result 2
+    QPushButton *m_centreButton = nullptr; // result 3
     QList<QPushButton *> shownButtons() const;
     int resultOf(const QPushButton *button) const;
 

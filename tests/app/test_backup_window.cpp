@@ -80,29 +80,29 @@ private slots:
     void layoutFitsTheDisplayMode()
     {
         makeBackups();
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        testsupport::saveShot(&frm, u"backup"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        testsupport::saveShot(&window, u"backup"_s);
         const bool compact = App::displayMode == u"800"_s;
-        QCOMPARE(frm.size(), compact ? QSize(520, 380) : QSize(640, 480));
+        QCOMPARE(window.size(), compact ? QSize(520, 380) : QSize(640, 480));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QVERIFY(screen.contains(frm.frameGeometry()));
-        QCOMPARE(frm.windowTitle(), u"数据备份"_s);
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        QVERIFY(screen.contains(window.frameGeometry()));
+        QCOMPARE(window.windowTitle(), u"数据备份"_s);
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         QVERIFY(list);
         QVERIFY(list->hasFocus());
         // Every control inside the window, none over another, the captions whole.
-        QList<QWidget *> parts{child(&frm, u"Label1"_s), list};
-        for (const QString &name : {u"btnBackupNow"_s, u"btnRestore"_s, u"btnClose"_s}) {
-            auto *b = child<QPushButton>(&frm, name);
+        QList<QWidget *> parts{child(&window, u"noticeLabel"_s), list};
+        for (const QString &name : {u"backupNowButton"_s, u"restoreButton"_s, u"closeButton"_s}) {
+            auto *b = child<QPushButton>(&window, name);
             QVERIFY(b && b->isVisible());
             QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8,
                      qPrintable(name));
             parts << b;
         }
         for (int i = 0; i < parts.size(); ++i) {
-            QVERIFY(frm.rect().contains(parts[i]->geometry()));
+            QVERIFY(window.rect().contains(parts[i]->geometry()));
             for (int j = i + 1; j < parts.size(); ++j)
                 QVERIFY(!parts[i]->geometry().intersects(parts[j]->geometry()));
         }
@@ -111,8 +111,9 @@ private slots:
         QVERIFY(list->header()->sectionSize(1)
                 >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
-        QVERIFY(child<QLabel>(&frm, u"Label1"_s)->text().contains(
-            QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
+        QVERIFY(child<QLabel>(&window, u"noticeLabel"_s)
+                    ->text()
+                    .contains(QDir::toNativeSeparators(UserData::backupFolder(dbPath))));
     }
 
     void listsBackupsNewestFirstWithTheirAnswers()
@@ -124,8 +125,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("not a database");
         }
-        BackupWindow frm;
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        BackupWindow window;
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         const QStringList seen = rows(list);
         QCOMPARE(seen.size(), 3);
         QVERIFY(seen[0].startsWith(u"2026-12-08 "_s) && seen[0].endsWith(u"|1,234"_s));
@@ -136,26 +137,26 @@ private slots:
         // Without backups there is nothing to restore.
         for (const UserData::BackupEntry &e : UserData::backups(dbPath))
             QFile::remove(e.path);
-        frm.refreshList();
+        window.refreshList();
         QCOMPARE(list->topLevelItemCount(), 0);
-        QVERIFY(!child<QPushButton>(&frm, u"btnRestore"_s)->isEnabled());
+        QVERIFY(!child<QPushButton>(&window, u"restoreButton"_s)->isEnabled());
     }
 
     void backupNowAddsABackupToTheList()
     {
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         QCOMPARE(list->topLevelItemCount(), 0);
         logAnswers(u"2026-12-09"_s, 4);
         PromptCatcher catcher;
-        QTest::mouseClick(child<QPushButton>(&frm, u"btnBackupNow"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&window, u"backupNowButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.messages(), QStringList{u"备份完成。"_s});
         QCOMPARE(UserData::backups(dbPath).size(), 1);
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(list->topLevelItem(0)->text(1), u"4"_s);
-        QVERIFY(child<QPushButton>(&frm, u"btnRestore"_s)->isEnabled());
+        QVERIFY(child<QPushButton>(&window, u"restoreButton"_s)->isEnabled());
     }
 
     void restoreAfterConfirmation_data()
@@ -173,10 +174,10 @@ private slots:
         QFETCH(bool, confirm);
         makeBackups();
         QCOMPARE(logged(), 1244);
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *list = child<QTreeWidget>(&frm, u"lvBackups"_s);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *list = child<QTreeWidget>(&window, u"backupList"_s);
         list->setCurrentItem(list->topLevelItem(1)); // 2026-12-07, 2 answers
         const QString when = list->topLevelItem(1)->text(0);
 
@@ -186,7 +187,7 @@ private slots:
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
         } else {
-            QTest::mouseClick(child<QPushButton>(&frm, u"btnRestore"_s), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&window, u"restoreButton"_s), Qt::LeftButton);
         }
         QVERIFY(!catcher.calls().isEmpty());
         QCOMPARE(catcher.calls().first().message,
@@ -212,12 +213,12 @@ private slots:
     {
         makeBackups();
         testsupport::damagePages(UserData::backups(dbPath).first().path);
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         PromptCatcher catcher;
         catcher.queue(1);
-        QTest::mouseClick(child<QPushButton>(&frm, u"btnRestore"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&window, u"restoreButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.calls().size(), 2);
         QCOMPARE(catcher.calls().at(1).caption, u"错误"_s);
         QCOMPARE(catcher.calls().at(1).message,
@@ -230,26 +231,26 @@ private slots:
     void keyboardOrderAndEscape()
     {
         makeBackups();
-        BackupWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QApplication::setActiveWindow(&frm);
+        BackupWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
         QStringList order;
         for (int i = 0; i < 4; ++i) {
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList{u"lvBackups"_s, u"btnBackupNow"_s, u"btnRestore"_s,
-                                     u"btnClose"_s}));
-        QCOMPARE(QApplication::focusWidget()->objectName(), u"lvBackups"_s);
+        QCOMPARE(order, (QStringList{u"backupList"_s, u"backupNowButton"_s, u"restoreButton"_s,
+                                     u"closeButton"_s}));
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"backupList"_s);
         // Enter on the focused 立即备份 takes a backup, not a restore.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         PromptCatcher catcher;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(catcher.messages(), QStringList{u"备份完成。"_s});
         QCOMPARE(UserData::backups(dbPath).size(), 3);
-        QTest::keyClick(&frm, Qt::Key_Escape);
-        QVERIFY(!frm.isVisible());
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
     }
 
     // The round trip as the candidate makes it: the menu word opens the window, a backup is
@@ -261,19 +262,19 @@ private slots:
         QStringList prompts;
         start.setModalRunner([&](QDialog &dialog) {
             dialog.show();
-            auto *frm = qobject_cast<BackupWindow *>(&dialog);
-            if (!QTest::qWaitForWindowExposed(&dialog) || !frm)
+            auto *window = qobject_cast<BackupWindow *>(&dialog);
+            if (!QTest::qWaitForWindowExposed(&dialog) || !window)
                 return int(QDialog::Rejected);
-            auto *list = child<QTreeWidget>(frm, u"lvBackups"_s);
+            auto *list = child<QTreeWidget>(window, u"backupList"_s);
             list->setCurrentItem(list->topLevelItem(1));
             PromptCatcher catcher;
             catcher.queue(1);
             QTest::keyClick(list, Qt::Key_Return);
             prompts = catcher.messages();
-            QTest::keyClick(frm, Qt::Key_Escape);
+            QTest::keyClick(window, Qt::Key_Escape);
             return dialog.result();
         });
-        start.ShockwaveFlash1FSCommand(u"bf"_s, {});
+        start.runMenuCommand(u"bf"_s, {});
         QCOMPARE(prompts.size(), 2);
         QVERIFY(prompts.at(1).startsWith(u"已恢复 2026-12-07 "_s));
         QCOMPARE(logged(), 2);

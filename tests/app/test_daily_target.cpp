@@ -37,35 +37,36 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
     }
     void setPlan(int mark, int amount, int time)
     {
-        Db::exec(dm.connection(), u"update tab_plan set PlanMark=?, PlanAmount=?, PlanTime=?"_s,
+        Db::exec(study.connection(), u"update tab_plan set PlanMark=?, PlanAmount=?, PlanTime=?"_s,
                  {mark, amount, time});
     }
     void addLog(const QDate &date, int answers, const QString &spent)
     {
-        Db::exec(dm.connection(), u"delete from tab_rz where A1=?"_s, {StudyData::dateText(date)});
-        Db::exec(dm.connection(), u"insert into tab_rz (A1, A2, D1) values (?, ?, ?)"_s,
+        Db::exec(study.connection(), u"delete from tab_rz where A1=?"_s,
+                 {StudyData::dateText(date)});
+        Db::exec(study.connection(), u"insert into tab_rz (A1, A2, D1) values (?, ?, ?)"_s,
                  {StudyData::dateText(date), answers, spent});
     }
 
     testsupport::TempProgramFolder folder;
-    StudyData dm;
+    StudyData study;
 };
 
 TEST_P(DailyTargetCheck, ComparesTodaysWorkWithTheTarget)
 {
     const Case &c = GetParam();
     setPlan(c.planMark, c.planAmount, c.planTime);
-    Db::exec(dm.connection(), u"delete from tab_rz where A1=?"_s, {StudyData::dateText(kToday)});
+    Db::exec(study.connection(), u"delete from tab_rz where A1=?"_s, {StudyData::dateText(kToday)});
     // Work of another day never counts.
     addLog(kToday.addDays(-1), 500, u"09:00:00"_s);
     if (c.logRow)
         addLog(kToday, c.answers, QString::fromUtf8(c.spent));
 
-    const DailyTarget::Result r = DailyTarget::check(dm.connection(), kToday);
+    const DailyTarget::Result r = DailyTarget::check(study.connection(), kToday);
     EXPECT_EQ(r.outcome, c.expected);
     EXPECT_EQ(r.done, c.done);
 }
@@ -91,11 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DailyTargetCheckPlan, MissingPlanRowReadsAsZeroTarget)
 {
     testsupport::TempProgramFolder folder;
-    StudyData dm;
-    ASSERT_TRUE(dm.openInProgramFolder(folder.path()));
-    Db::exec(dm.connection(), u"delete from tab_plan"_s);
-    Db::exec(dm.connection(), u"delete from tab_rz"_s);
-    const DailyTarget::Result r = DailyTarget::check(dm.connection(), kToday);
+    StudyData study;
+    ASSERT_TRUE(study.openInProgramFolder(folder.path()));
+    Db::exec(study.connection(), u"delete from tab_plan"_s);
+    Db::exec(study.connection(), u"delete from tab_rz"_s);
+    const DailyTarget::Result r = DailyTarget::check(study.connection(), kToday);
     EXPECT_EQ(r.outcome, Outcome::Reached);
     EXPECT_EQ(r.target, 0);
 }
@@ -103,12 +104,13 @@ TEST(DailyTargetCheckPlan, MissingPlanRowReadsAsZeroTarget)
 TEST(DailyTargetCheckPlan, FirstPlanRowDecides)
 {
     testsupport::TempProgramFolder folder;
-    StudyData dm;
-    ASSERT_TRUE(dm.openInProgramFolder(folder.path()));
-    Db::exec(dm.connection(), u"update tab_plan set PlanMark=0, PlanAmount=5"_s);
-    Db::exec(dm.connection(), u"insert into tab_plan (PlanMark, PlanAmount, PlanTime) values (1, 0, 0)"_s);
-    Db::exec(dm.connection(), u"delete from tab_rz"_s);
-    const DailyTarget::Result r = DailyTarget::check(dm.connection(), kToday);
+    StudyData study;
+    ASSERT_TRUE(study.openInProgramFolder(folder.path()));
+    Db::exec(study.connection(), u"update tab_plan set PlanMark=0, PlanAmount=5"_s);
+    Db::exec(study.connection(),
+             u"insert into tab_plan (PlanMark, PlanAmount, PlanTime) values (1, 0, 0)"_s);
+    Db::exec(study.connection(), u"delete from tab_rz"_s);
+    const DailyTarget::Result r = DailyTarget::check(study.connection(), kToday);
     EXPECT_EQ(r.planMark, 0);
     EXPECT_EQ(r.target, 5);
     EXPECT_EQ(r.outcome, Outcome::Below);

@@ -37,12 +37,12 @@ Seen look()
     Seen s;
     s.width = sharedPromptDialog->width();
     s.title = sharedPromptDialog->windowTitle();
-    s.label = sharedPromptDialog->findChild<QLabel *>(u"Label1"_s)->text();
-    s.message = sharedPromptDialog->findChild<QLabel *>(u"fcLabel1"_s)->text();
-    s.page = sharedPromptDialog->findChild<QStackedWidget *>(u"epNoteBook1"_s)->currentIndex();
-    s.left = state(sharedPromptDialog->findChild<QPushButton *>(u"fcShapeBtn1"_s));
-    s.centre = state(sharedPromptDialog->findChild<QPushButton *>(u"fcShapeBtn3"_s));
-    s.right = state(sharedPromptDialog->findChild<QPushButton *>(u"fcShapeBtn2"_s));
+    s.label = sharedPromptDialog->findChild<QLabel *>(u"captionLabel"_s)->text();
+    s.message = sharedPromptDialog->findChild<QLabel *>(u"messageLabel"_s)->text();
+    s.page = sharedPromptDialog->findChild<QStackedWidget *>(u"iconPages"_s)->currentIndex();
+    s.left = state(sharedPromptDialog->findChild<QPushButton *>(u"leftButton"_s));
+    s.centre = state(sharedPromptDialog->findChild<QPushButton *>(u"centreButton"_s));
+    s.right = state(sharedPromptDialog->findChild<QPushButton *>(u"rightButton"_s));
     s.centrePoint = sharedPromptDialog->geometry().center();
     return s;
 }
@@ -114,10 +114,10 @@ private slots:
         QCOMPARE(sharedPromptDialog->height(), 110);
         // Stored colour 13743256 is blue D1, green B4, red 98.
         QCOMPARE(sharedPromptDialog->palette().color(QPalette::Window), QColor(0x98, 0xb4, 0xd1));
-        const QLabel *title = sharedPromptDialog->findChild<QLabel *>(u"Label1"_s);
+        const QLabel *title = sharedPromptDialog->findChild<QLabel *>(u"captionLabel"_s);
         QVERIFY(title->font().italic());
         QCOMPARE(title->palette().color(QPalette::WindowText), QColor(Qt::white));
-        QCOMPARE(sharedPromptDialog->findChild<QStackedWidget *>(u"epNoteBook1"_s)->count(), 3);
+        QCOMPARE(sharedPromptDialog->findChild<QStackedWidget *>(u"iconPages"_s)->count(), 3);
     }
 
     void layouts_data()
@@ -170,7 +170,8 @@ private slots:
         QCOMPARE(next.left, u"-"_s);
         // The narrow layout's button stays inside the narrow dialog.
         prompt(u"提示"_s, u"请选择具体章节!"_s, 3, 1, u"NO"_s);
-        const QRect button = sharedPromptDialog->findChild<QPushButton *>(u"fcShapeBtn1"_s)->geometry();
+        const QRect button =
+            sharedPromptDialog->findChild<QPushButton *>(u"leftButton"_s)->geometry();
         QVERIFY(sharedPromptDialog->rect().contains(button));
     }
 
@@ -185,7 +186,8 @@ private slots:
     {
         QFETCH(int, icon);
         QCOMPARE(prompt(u"提示"_s, u"x"_s, 1, icon, u"NO"_s).page, icon);
-        const QStackedWidget *book = sharedPromptDialog->findChild<QStackedWidget *>(u"epNoteBook1"_s);
+        const QStackedWidget *book =
+            sharedPromptDialog->findChild<QStackedWidget *>(u"iconPages"_s);
         const auto *page = qobject_cast<const QLabel *>(book->currentWidget());
         QVERIFY(page);
         QVERIFY(!page->pixmap().isNull());
@@ -214,12 +216,12 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("result");
-        QTest::newRow("left") << 0 << u"NO"_s << u"fcShapeBtn1"_s << 0 << 1;
-        QTest::newRow("right") << 0 << u"NO"_s << u"fcShapeBtn2"_s << 0 << 2;
-        QTest::newRow("centre") << 1 << u"NO"_s << u"fcShapeBtn3"_s << 0 << 3;
-        QTest::newRow("Exam right 作废") << 2 << u"Exam"_s << u"fcShapeBtn2"_s << 0 << 2;
-        QTest::newRow("Exam centre 取消") << 2 << u"Exam"_s << u"fcShapeBtn3"_s << 0 << 3;
-        QTest::newRow("narrow left") << 3 << u"NO"_s << u"fcShapeBtn1"_s << 0 << 1;
+        QTest::newRow("left") << 0 << u"NO"_s << u"leftButton"_s << 0 << 1;
+        QTest::newRow("right") << 0 << u"NO"_s << u"rightButton"_s << 0 << 2;
+        QTest::newRow("centre") << 1 << u"NO"_s << u"centreButton"_s << 0 << 3;
+        QTest::newRow("Exam right 作废") << 2 << u"Exam"_s << u"rightButton"_s << 0 << 2;
+        QTest::newRow("Exam centre 取消") << 2 << u"Exam"_s << u"centreButton"_s << 0 << 3;
+        QTest::newRow("narrow left") << 3 << u"NO"_s << u"leftButton"_s << 0 << 1;
         // Escape means 取消; with a single button it means that button.
         QTest::newRow("escape ordinary") << 2 << u"NO"_s << QString() << int(Qt::Key_Escape) << 2;
         QTest::newRow("escape Exam") << 2 << u"Exam"_s << QString() << int(Qt::Key_Escape) << 3;
@@ -256,7 +258,7 @@ private slots:
         auto showing = [&seen] {
             QStringList now;
             for (PromptDialog *d : visiblePrompts())
-                now.append(d->findChild<QLabel *>(u"fcLabel1"_s)->text());
+                now.append(d->findChild<QLabel *>(u"messageLabel"_s)->text());
             seen.append(now.join(u'+'));
         };
         // A safety net: nothing may stay open if the order goes wrong.
@@ -270,13 +272,13 @@ private slots:
         QTimer::singleShot(0, [&] {
             QTimer::singleShot(100, [&] {
                 showing();
-                QTest::mouseClick(sharedPromptDialog->findChild<QPushButton *>(u"fcShapeBtn2"_s),
+                QTest::mouseClick(sharedPromptDialog->findChild<QPushButton *>(u"rightButton"_s),
                                   Qt::LeftButton);
                 QTimer::singleShot(100, [&] {
                     showing();
                     const QList<PromptDialog *> up = visiblePrompts();
                     if (up.size() == 1)
-                        QTest::mouseClick(up.first()->findChild<QPushButton *>(u"fcShapeBtn3"_s),
+                        QTest::mouseClick(up.first()->findChild<QPushButton *>(u"centreButton"_s),
                                           Qt::LeftButton);
                 });
             });
@@ -289,7 +291,7 @@ private slots:
         QVERIFY(visiblePrompts().isEmpty());
         // The shared dialog serves the next prompt as before.
         bool ignored = false;
-        QCOMPARE(pressWhenShown(0, u"NO"_s, u"fcShapeBtn1"_s, 0, &ignored), 1);
+        QCOMPARE(pressWhenShown(0, u"NO"_s, u"leftButton"_s, 0, &ignored), 1);
     }
 };
 

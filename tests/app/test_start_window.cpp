@@ -66,7 +66,7 @@ class TestStartWindow : public QObject
 
 private:
     std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<StudyData> dm;
+    std::unique_ptr<StudyData> study;
     std::unique_ptr<StartWindow> start;
     // What the dispatcher did: windows run modally (class name, "+hourglass" when the wait
     // cursor was on while it ran) and pages opened (relative to the program folder).
@@ -78,9 +78,9 @@ private:
     {
         folder = std::make_unique<TempProgramFolder>();
         QVERIFY(folder->isValid());
-        dm = std::make_unique<StudyData>();
-        QVERIFY(dm->openInProgramFolder(folder->path()));
-        studyData = dm.get();
+        study = std::make_unique<StudyData>();
+        QVERIFY(study->openInProgramFolder(folder->path()));
+        studyData = study.get();
     }
 
     void createStart()
@@ -135,7 +135,7 @@ private slots:
     {
         start.reset();
         studyData = nullptr;
-        dm.reset();
+        study.reset();
         folder.reset();
         Startup::finish();
         QVERIFY(!QApplication::overrideCursor());
@@ -212,7 +212,7 @@ private slots:
         App::settingsVariant = 7;
         PromptCatcher catcher;
 
-        start->ShockwaveFlash1FSCommand(word, u"ignored args"_s);
+        start->runMenuCommand(word, u"ignored args"_s);
 
         QStringList seen;
         for (const PromptCall &c : catcher.calls())
@@ -235,17 +235,22 @@ private slots:
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("title");
-        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s;
-        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s;
-        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s
-                              << u"联系"_s;
-        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s;
+        QTest::addColumn<QString>("shot");
+        QTest::newRow("fg") << u"fg"_s << u"htm/法律法规.htm"_s << u"法律法规"_s
+                            << u"pageviewer_laws"_s;
+        QTest::newRow("help") << u"help"_s << u"htm/help.html"_s << u"使用帮助"_s
+                              << u"pageviewer_help"_s;
+        QTest::newRow("lxfs") << u"lxfs"_s << u"htm/发行站及专业书店联系方式.htm"_s << u"联系"_s
+                              << u"pageviewer_contacts"_s;
+        QTest::newRow("lnst") << u"lnst"_s << u"htm/lnst.htm"_s << u"学习方法"_s
+                              << u"pageviewer_study_methods"_s;
     }
     void pagesShowInOurOwnViewerWithoutADesktopHandler()
     {
         QFETCH(QString, word);
         QFETCH(QString, page);
         QFETCH(QString, title);
+        QFETCH(QString, shot);
         createStart();
         start->setUrlOpener([](const QUrl &) { return false; });
         QString source, text, windowTitle;
@@ -255,9 +260,9 @@ private slots:
             source = viewer->browser()->source().toLocalFile();
             text = viewer->browser()->toPlainText();
             windowTitle = viewer->windowTitle();
-            saveShot(viewer, u"pageviewer_"_s + word);
+            saveShot(viewer, shot);
         };
-        start->ShockwaveFlash1FSCommand(word, {});
+        start->runMenuCommand(word, {});
         QCOMPARE(windows, QStringList{u"PageViewer"_s});
         QCOMPARE(source, folder->path() + page);
         QVERIFY2(windowTitle.contains(title), qPrintable(windowTitle));
@@ -366,35 +371,36 @@ private slots:
         struct Seen
         {
             QStringList visible;
-            int label4Top = -1, scrollTop = -1, scrollHeight = -1;
+            int captionTop = -1, scrollTop = -1, scrollHeight = -1;
             QPoint close;
         };
         QList<Seen> seen;
         onWindow = [&seen](QDialog &d) {
             d.show();
             Seen s;
-            for (const char *name : {"Label1", "Label5", "RxSwitch1", "FlatComboBox1", "Label4",
-                                     "ScrollBox1", "epFocusButton3"}) {
+            for (const char *name : {"musicCaption", "trackCaption", "musicSwitch", "trackList",
+                                     "answerTimesCaption", "answerTimesArea", "closeButton"}) {
                 auto *w = d.findChild<QWidget *>(QLatin1String(name));
                 QVERIFY2(w, name);
                 if (w->isVisible() && d.rect().contains(w->mapTo(&d, w->rect().bottomRight())))
                     s.visible.append(QLatin1String(name));
             }
-            s.label4Top = d.findChild<QWidget *>(u"Label4"_s)->y();
-            s.scrollTop = d.findChild<QWidget *>(u"ScrollBox1"_s)->y();
-            s.scrollHeight = d.findChild<QWidget *>(u"ScrollBox1"_s)->height();
-            s.close = d.findChild<QWidget *>(u"epFocusButton3"_s)->pos();
+            s.captionTop = d.findChild<QWidget *>(u"answerTimesCaption"_s)->y();
+            s.scrollTop = d.findChild<QWidget *>(u"answerTimesArea"_s)->y();
+            s.scrollHeight = d.findChild<QWidget *>(u"answerTimesArea"_s)->height();
+            s.close = d.findChild<QWidget *>(u"closeButton"_s)->pos();
             seen.append(s);
             d.close();
         };
-        start->ShockwaveFlash1FSCommand(u"music"_s, {});
-        start->ShockwaveFlash1FSCommand(u"sztime"_s, {});
+        start->runMenuCommand(u"music"_s, {});
+        start->runMenuCommand(u"sztime"_s, {});
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[0].visible, (QStringList{u"Label1"_s, u"Label5"_s, u"RxSwitch1"_s,
-                                               u"FlatComboBox1"_s, u"epFocusButton3"_s}));
+        QCOMPARE(seen[0].visible,
+                 (QStringList{u"musicCaption"_s, u"trackCaption"_s, u"musicSwitch"_s,
+                              u"trackList"_s, u"closeButton"_s}));
         QCOMPARE(seen[1].visible,
-                 (QStringList{u"Label4"_s, u"ScrollBox1"_s, u"epFocusButton3"_s}));
-        QCOMPARE(seen[1].label4Top, 4);
+                 (QStringList{u"answerTimesCaption"_s, u"answerTimesArea"_s, u"closeButton"_s}));
+        QCOMPARE(seen[1].captionTop, 4);
         QCOMPARE(seen[1].scrollTop, 22);
         QCOMPARE(seen[1].scrollHeight, 110);
         QCOMPARE(seen[1].close, QPoint(280, 137));
@@ -425,7 +431,7 @@ private slots:
             current = grid->currentIndex().siblingAtColumn(0).data().toString();
             d.hide();
         };
-        start->ShockwaveFlash1FSCommand(word, {});
+        start->runMenuCommand(word, {});
         QCOMPARE(windows, QStringList{u"ChapterBrowser+hourglass"_s});
         QCOMPARE(current, row);
     }
@@ -445,7 +451,7 @@ private slots:
             for (const MenuItemButton *item : menu->items())
                 reveals.append(item->reveal());
         };
-        start->ShockwaveFlash1FSCommand(u"lx"_s, {});
+        start->runMenuCommand(u"lx"_s, {});
         QCOMPARE(windows, QStringList{u"ChapterBrowser+hourglass"_s});
         QVERIFY(!playingUnderWindow);
         QCOMPARE(header, 1.0);
@@ -457,7 +463,7 @@ private slots:
         createStart();
         PromptCatcher catcher;
         onWindow = [](QDialog &) { throw Db::DbError("disk I/O error"); };
-        start->ShockwaveFlash1FSCommand(u"lx"_s, {});
+        start->runMenuCommand(u"lx"_s, {});
         QCOMPARE(windows, QStringList{u"ChapterBrowser+hourglass"_s});
         QCOMPARE(catcher.calls().size(), 1);
         QCOMPARE(catcher.calls().first().kind, PromptCall::MessageBox);
@@ -495,7 +501,7 @@ private slots:
             });
             d.exec();
         };
-        start->ShockwaveFlash1FSCommand(u"lx3"_s, {});
+        start->runMenuCommand(u"lx3"_s, {});
         QCOMPARE(windows, QStringList{u"ChapterBrowser+hourglass"_s});
         QVERIFY(!waitCursorWhileUp);
         QVERIFY(!QApplication::overrideCursor());
@@ -511,8 +517,8 @@ private slots:
         QCOMPARE(App::displayMode, mode);
         QCOMPARE(start->size(), mode == u"800"_s ? QSize(800, 600) : QSize(1024, 768));
         QVERIFY(start->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QVERIFY(start->findChild<MidiPlayer *>(u"MidiMediaPlayer"_s));
-        QVERIFY(start->findChild<MenuWidget *>(u"ShockwaveFlash1"_s));
+        QVERIFY(start->findChild<MidiPlayer *>(u"musicPlayer"_s));
+        QVERIFY(start->findChild<MenuWidget *>(u"menu"_s));
     }
 
     void showFillsTheScreenAndPlaysTheMenu()
@@ -626,7 +632,7 @@ private slots:
     {
         showStart();
         MenuWidget *menu = start->menu();
-        QSignalSpy commands(menu, &MenuWidget::FSCommand);
+        QSignalSpy commands(menu, &MenuWidget::commandChosen);
         PromptCatcher catcher;
         // Enter on the focused tile, Space on another, a mouse click on a third.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -708,7 +714,7 @@ private slots:
         PromptCatcher catcher;
         catcher.queue(reply);
 
-        start->ShockwaveFlash1FSCommand(u"quit"_s, {});
+        start->runMenuCommand(u"quit"_s, {});
 
         QCOMPARE(catcher.calls().size(), 1);
         const PromptCall &c = catcher.calls().first();
@@ -728,7 +734,7 @@ private slots:
         showStart();
         setPlan(7, 50, 60, 0, u"00:00:00"_s);
         PromptCatcher catcher;
-        start->ShockwaveFlash1FSCommand(u"quit"_s, {});
+        start->runMenuCommand(u"quit"_s, {});
         QVERIFY(catcher.calls().isEmpty());
         QVERIFY(!start->isVisible());
     }
@@ -741,11 +747,11 @@ private slots:
             QSKIP("this machine has a sound card");
         createStart();
         PromptCatcher catcher;
-        start->PlayBackgroundMusic(folder->path() + u"sound/乐曲01.mid"_s, true);
+        start->playBackgroundMusic(folder->path() + u"sound/乐曲01.mid"_s, true);
         QCOMPARE(catcher.calls().size(), 1);
         QCOMPARE(promptText(catcher.calls().first()), u"提示|没发现声卡！|1|1|NO"_s);
         QVERIFY(!start->player()->isPlaying());
-        start->PlayBackgroundMusic(QString(), false);
+        start->playBackgroundMusic(QString(), false);
         QCOMPARE(catcher.calls().size(), 2);
         QCOMPARE(catcher.calls().last().message, u"没发现声卡！"_s);
     }
@@ -758,7 +764,7 @@ private slots:
         // Stored colour 14930369 is blue E3, green D1, red C1.
         QCOMPARE(progress.palette().color(QPalette::Window), QColor(0xc1, 0xd1, 0xe3));
         QCOMPARE(progress.cursor().shape(), Qt::WaitCursor);
-        auto *label = progress.findChild<QLabel *>(u"Label1"_s);
+        auto *label = progress.findChild<QLabel *>(u"textLabel"_s);
         QVERIFY(label);
         QCOMPARE(label->text(), u"请等待..."_s);
         QVERIFY(label->font().bold());

@@ -286,10 +286,10 @@ private slots:
         TempProgramFolder folder;
         QVERIFY(installProgram(folder.path()));
         {
-            StudyData dm;
-            QVERIFY(dm.openInProgramFolder(folder.path()));
-            Db::exec(dm.connection(), u"update tab_plan set PlanMark=0, PlanAmount=100000"_s);
-            dm.close();
+            StudyData study;
+            QVERIFY(study.openInProgramFolder(folder.path()));
+            Db::exec(study.connection(), u"update tab_plan set PlanMark=0, PlanAmount=100000"_s);
+            study.close();
         }
         Program program(folder.path(), {u"STUDYAID_COMMAND=quit"_s});
         QVERIFY(program.finished(20000));

@@ -30,10 +30,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
     }
 
-    QSqlDatabase db() const { return dm.connection(); }
+    QSqlDatabase db() const { return study.connection(); }
     QVariant value(const QString &sql, const QVariantList &binds = {}) const
     {
         return Db::scalar(db(), sql, binds);
@@ -87,7 +87,7 @@ protected:
 
     FixedToday today{kToday};
     TempProgramFolder folder;
-    StudyData dm;
+    StudyData study;
 };
 
 } // namespace
@@ -169,12 +169,12 @@ TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
         TempProgramFolder folder;
         ASSERT_TRUE(folder.isValid());
         c.spoil(folder.databasePath());
-        StudyData dm;
-        EXPECT_FALSE(dm.openInProgramFolder(folder.path()));
-        EXPECT_FALSE(dm.connected());
-        EXPECT_EQ(dm.openFailure(), c.failure) << dm.lastError().toStdString();
-        EXPECT_TRUE(dm.lastError().contains(QString::fromUtf8(c.why)))
-            << dm.lastError().toStdString();
+        StudyData study;
+        EXPECT_FALSE(study.openInProgramFolder(folder.path()));
+        EXPECT_FALSE(study.connected());
+        EXPECT_EQ(study.openFailure(), c.failure) << study.lastError().toStdString();
+        EXPECT_TRUE(study.lastError().contains(QString::fromUtf8(c.why)))
+            << study.lastError().toStdString();
         if (c.failure == Db::OpenFailure::Missing) { // nothing is created in its place
             EXPECT_FALSE(QFile::exists(folder.databasePath()));
         }
@@ -190,9 +190,9 @@ TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
 
     // The fixture itself passes every check.
     TempProgramFolder sound;
-    StudyData dm;
-    EXPECT_TRUE(dm.openInProgramFolder(sound.path())) << dm.lastError().toStdString();
-    EXPECT_EQ(dm.openFailure(), Db::OpenFailure::None);
+    StudyData study;
+    EXPECT_TRUE(study.openInProgramFolder(sound.path())) << study.lastError().toStdString();
+    EXPECT_EQ(study.openFailure(), Db::OpenFailure::None);
 }
 
 // The study database, its WAL files and its folder are the user's alone, whatever the umask and
@@ -209,12 +209,12 @@ TEST(DatabaseOpen, StudyFilesAreUserOnlyAndCommitsAreDurable)
                               QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                               QFile::ExeOther);
     {
-        StudyData dm;
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        StudyData study;
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
         FixedToday today(kToday);
-        dm.recordDailyAnswer(2, 1, 0); // a write: the WAL and its index now exist
-        EXPECT_EQ(Db::scalar(dm.connection(), u"PRAGMA synchronous"_s).toInt(), 2); // FULL
-        EXPECT_EQ(Db::scalar(dm.connection(), u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+        study.recordDailyAnswer(2, 1, 0); // a write: the WAL and its index now exist
+        EXPECT_EQ(Db::scalar(study.connection(), u"PRAGMA synchronous"_s).toInt(), 2); // FULL
+        EXPECT_EQ(Db::scalar(study.connection(), u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
         for (const QString &file : QStringList{path, path + u"-wal"_s, path + u"-shm"_s}) {
             ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
             EXPECT_EQ(modeOf(file), 0600) << file.toStdString();
@@ -230,21 +230,22 @@ TEST(DatabaseOpen, OpensAFolderWhosePathNeedsEscaping)
     const QString folder = dir.path() + u"/学习 #1?x/"_s;
     QDir().mkpath(folder + u"data"_s);
     ASSERT_TRUE(QFile::copy(testsupport::fixtureDb(), folder + u"data/WTXVEB710448.mdb"_s));
-    StudyData dm;
-    EXPECT_TRUE(dm.openInProgramFolder(folder)) << dm.lastError().toStdString();
+    StudyData study;
+    EXPECT_TRUE(study.openInProgramFolder(folder)) << study.lastError().toStdString();
     EXPECT_EQ(App::programFolder, folder);
-    EXPECT_EQ(Db::scalar(dm.connection(), u"select count(*) from tab_sj"_s).toInt(), 1);
+    EXPECT_EQ(Db::scalar(study.connection(), u"select count(*) from tab_sj"_s).toInt(), 1);
 }
 
 TEST_F(DataModule, SecondConnectionOpensAnotherFileOnly)
 {
     QString error;
-    EXPECT_FALSE(dm.openSecondConnection(folder.path() + u"missing.mdb"_s, &error));
+    EXPECT_FALSE(study.openSecondConnection(folder.path() + u"missing.mdb"_s, &error));
     EXPECT_FALSE(QFile::exists(folder.path() + u"missing.mdb"_s));
-    ASSERT_TRUE(dm.openSecondConnection(testsupport::fixtureDb(), &error));
-    EXPECT_EQ(Db::scalar(dm.upgradeConnection(), u"select cpbs from tab_sj"_s).toString(), u"FIXTURE"_s);
-    dm.closeSecondConnection();
-    EXPECT_FALSE(dm.upgradeConnection().isOpen());
+    ASSERT_TRUE(study.openSecondConnection(testsupport::fixtureDb(), &error));
+    EXPECT_EQ(Db::scalar(study.upgradeConnection(), u"select cpbs from tab_sj"_s).toString(),
+              u"FIXTURE"_s);
+    study.closeSecondConnection();
+    EXPECT_FALSE(study.upgradeConnection().isOpen());
 }
 
 TEST_F(DataModule, OlderDatabaseGainsTheUniqueExamPointIndexWhenItsCodesAre)
@@ -255,13 +256,13 @@ TEST_F(DataModule, OlderDatabaseGainsTheUniqueExamPointIndexWhenItsCodesAre)
     // A plain index as older databases have it; codes unique: it becomes unique at open.
     Db::exec(db(), u"DROP INDEX ix_rule_ftid"_s);
     Db::exec(db(), u"CREATE INDEX ix_rule_ftid ON tab_rule(ftid)"_s);
-    ASSERT_TRUE(dm.openDatabase(path));
+    ASSERT_TRUE(study.openDatabase(path));
     EXPECT_EQ(value(uniqueness).toInt(), 1);
     // A doubled code keeps the plain index, and the database still opens.
     Db::exec(db(), u"DROP INDEX ix_rule_ftid"_s);
     Db::exec(db(), u"CREATE INDEX ix_rule_ftid ON tab_rule(ftid)"_s);
     Db::exec(db(), u"INSERT INTO tab_rule (ftid,id,sn) SELECT ftid,id,sn FROM tab_rule LIMIT 1"_s);
-    ASSERT_TRUE(dm.openDatabase(path));
+    ASSERT_TRUE(study.openDatabase(path));
     EXPECT_EQ(value(uniqueness).toInt(), 0);
     EXPECT_EQ(value(u"SELECT count(*) FROM sqlite_master WHERE name='ix_rule_id'"_s).toInt(), 1);
 }
@@ -276,42 +277,42 @@ TEST_F(DataModule, TextComparesWithoutLetterCase)
 TEST_F(DataModule, DailyAnswerRows)
 {
     // First answer of the day, wrong: a new row 1/1/1/1.
-    dm.recordDailyAnswer(2, 2, 2);
+    study.recordDailyAnswer(2, 2, 2);
     EXPECT_EQ(day(), "1/1/1/1");
     // Another question, first today, right.
-    dm.recordDailyAnswer(2, 1, 2);
+    study.recordDailyAnswer(2, 1, 2);
     EXPECT_EQ(day(), "2/1/2/1");
     // A question answered right this morning and now wrong: B2 + 1, B1 unchanged.
-    dm.recordDailyAnswer(1, 2, 1);
+    study.recordDailyAnswer(1, 2, 1);
     EXPECT_EQ(day(), "3/2/2/2");
     // Right again later: B2 - 1.
-    dm.recordDailyAnswer(1, 1, 2);
+    study.recordDailyAnswer(1, 1, 2);
     EXPECT_EQ(day(), "4/2/2/1");
     // Right after right, or wrong after wrong, leaves B2.
-    dm.recordDailyAnswer(1, 1, 1);
-    dm.recordDailyAnswer(1, 2, 2);
+    study.recordDailyAnswer(1, 1, 1);
+    study.recordDailyAnswer(1, 2, 2);
     EXPECT_EQ(day(), "6/3/2/1");
     // The next day starts its own row.
     today.set(kToday.addDays(1));
-    dm.recordDailyAnswer(2, 1, 1);
+    study.recordDailyAnswer(2, 1, 1);
     EXPECT_EQ(day(), "1/0/1/0");
     EXPECT_EQ(value(u"select count(*) from tab_rz"_s).toInt(), 2);
 }
 
 TEST_F(DataModule, ChapterAnswerReachesEveryExistingPrefix)
 {
-    dm.recordChapterAnswer(u"010101"_s, 2, 2);
+    study.recordChapterAnswer(u"010101"_s, 2, 2);
     for (const QString &code : {u"010101"_s, u"0101"_s, u"01"_s, u"0"_s})
         EXPECT_EQ(chapter(code), "1/1/1") << code.toStdString();
     // Siblings and other subjects are untouched.
     for (const QString &code : {u"010102"_s, u"0102"_s, u"02"_s, u"xx"_s})
         EXPECT_EQ(chapter(code), "0/0/0") << code.toStdString();
     // Answered before, right: only D1 moves.
-    dm.recordChapterAnswer(u"010101"_s, 1, 1);
+    study.recordChapterAnswer(u"010101"_s, 1, 1);
     EXPECT_EQ(chapter(u"010101"_s), "1/2/1");
     EXPECT_EQ(chapter(u"0"_s), "1/2/1");
     // A code without its own row still reaches its ancestors.
-    dm.recordChapterAnswer(u"010109"_s, 2, 1);
+    study.recordChapterAnswer(u"010109"_s, 2, 1);
     EXPECT_EQ(chapter(u"0101"_s), "2/3/1");
 }
 
@@ -324,14 +325,14 @@ TEST_F(DataModule, ExamPointAnswerCountsAChapterOnce)
     EXPECT_EQ(lists.chapters, u"('010101','010101','010102')"_s);
     EXPECT_EQ(lists.groups, u"('01','01','01')"_s);
 
-    dm.recordExamPointAnswer(lists.points, lists.chapters, lists.groups, 2, 2);
+    study.recordExamPointAnswer(lists.points, lists.chapters, lists.groups, 2, 2);
     EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101001"_s), "4/1/1/1");
     EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"010101"_s), "5/1/1/1");
     EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"01"_s), "6/1/1/1");
     // The list stops at the first empty code.
     EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"020101001"_s), "2/0/0/0");
 
-    dm.recordExamPointAnswer(lists.points, lists.chapters, lists.groups, 1, 1);
+    study.recordExamPointAnswer(lists.points, lists.chapters, lists.groups, 1, 1);
     EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"01"_s), "6/1/2/1");
     EXPECT_TRUE(ExamPointLists::fromCodes({QString(), u"010101001"_s}).isEmpty());
     // Quotes inside a code are doubled, not spliced.
@@ -344,26 +345,26 @@ TEST_F(DataModule, StudyTimeAddsToTodayAndRefreshesChapterScores)
     Db::exec(db(), u"update tab_kmmc set D1=0,D2=0,C6='55.00' where C1='0101'"_s);
 
     // No log row today: tab_rz stays empty, the chapter scores are still refreshed.
-    dm.addStudyTime(u"0:45:30"_s);
+    study.addStudyTime(u"0:45:30"_s);
     EXPECT_EQ(value(u"select count(*) from tab_rz"_s).toInt(), 0);
     EXPECT_EQ(value(u"select C6 from tab_kmmc where C1='010101'"_s).toString(), u"66.67"_s);
     EXPECT_EQ(value(u"select C6 from tab_kmmc where C1='0101'"_s).toString(), u"0"_s);
 
     // An empty D1 becomes the elapsed time; A4 is the day's score.
-    dm.recordDailyAnswer(2, 1, 2);
-    dm.recordDailyAnswer(2, 2, 2);
-    dm.recordDailyAnswer(2, 1, 2);
-    dm.addStudyTime(u"0:45:30"_s);
+    study.recordDailyAnswer(2, 1, 2);
+    study.recordDailyAnswer(2, 2, 2);
+    study.recordDailyAnswer(2, 1, 2);
+    study.addStudyTime(u"0:45:30"_s);
     EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"00:45:30"_s);
     EXPECT_EQ(value(u"select A4 from tab_rz"_s).toString(), u"66.67"_s);
 
     Db::exec(db(), u"update tab_rz set D1='01:20:40'"_s);
-    dm.addStudyTime(u"0:45:30"_s);
+    study.addStudyTime(u"0:45:30"_s);
     EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"02:06:10"_s);
 
     // Hours run past 24.
     Db::exec(db(), u"update tab_rz set D1='23:59:59'"_s);
-    dm.addStudyTime(u"1:00:02"_s);
+    study.addStudyTime(u"1:00:02"_s);
     EXPECT_EQ(value(u"select D1 from tab_rz"_s).toString(), u"25:00:01"_s);
 }
 
@@ -405,10 +406,10 @@ TEST_F(DataModule, TotalPaperScoreFollowsTheKindTableInUse)
     Db::exec(db(), u"delete from tab_tx2"_s);
     Db::exec(db(), u"insert into tab_tx2 (A1,B1,B2,B3,time) values (11,'单选',10,1,1),"
                    u"(21,'多选',5,2,2),(31,'案例分析',0,20,15)"_s);
-    dm.useKindTable(2);
-    EXPECT_EQ(dm.totalPaperScore(), 20);
-    dm.useKindTable(4);
-    EXPECT_EQ(dm.totalPaperScore(), 100);
+    study.useKindTable(2);
+    EXPECT_EQ(study.totalPaperScore(), 20);
+    study.useKindTable(4);
+    EXPECT_EQ(study.totalPaperScore(), 100);
 }
 
 TEST_F(DataModule, DropPaperRemovesTableAndHistoryRow)
@@ -416,14 +417,14 @@ TEST_F(DataModule, DropPaperRemovesTableAndHistoryRow)
     Schema::createPaperTable(db(), u"tab_exam3"_s);
     Db::exec(db(), u"insert into tab_cj (A1,A3,A3_1) values ('tab_exam3','t',3),('tab_exam9','u',9)"_s);
     // Not a table: nothing happens, the history row of that name stays.
-    dm.dropPaper(u"tab_exam9"_s);
+    study.dropPaper(u"tab_exam9"_s);
     EXPECT_EQ(value(u"select count(*) from tab_cj"_s).toInt(), 2);
-    dm.dropPaper(u"TAB_EXAM3"_s);
+    study.dropPaper(u"TAB_EXAM3"_s);
     EXPECT_FALSE(Db::hasTable(db(), u"tab_exam3"_s));
     EXPECT_EQ(value(u"select count(*) from tab_cj where A1='tab_exam3'"_s).toInt(), 0);
     EXPECT_EQ(value(u"select count(*) from tab_cj"_s).toInt(), 1);
     // A name that would break the statement is a name like any other.
-    EXPECT_NO_THROW(dm.dropPaper(u"x\"; drop table tab_answ; --"_s));
+    EXPECT_NO_THROW(study.dropPaper(u"x\"; drop table tab_answ; --"_s));
     EXPECT_TRUE(Db::hasTable(db(), u"tab_answ"_s));
 }
 
@@ -502,7 +503,7 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
 {
     QuestionProgress q = question(u"010101000001"_s); // correct B, points 010101001, 010101002
     // First answer wrong: E4 -3, the day, chapter and points count it.
-    RecordOutcome r = recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    RecordOutcome r = recordJudgedAnswer(study, u"tab_answ"_s, q, u"A"_s);
     EXPECT_TRUE(r.counted);
     EXPECT_FALSE(r.right);
     QuestionProgress stored = question(u"010101000001"_s);
@@ -516,7 +517,7 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
     EXPECT_EQ(counters(u"tab_fgmc"_s, u"id"_s, u"010101"_s), "5/1/1/1");
 
     // The same answer again in this run counts once.
-    r = recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    r = recordJudgedAnswer(study, u"tab_answ"_s, q, u"A"_s);
     EXPECT_FALSE(r.counted);
     EXPECT_EQ(question(u"010101000001"_s).count, 1);
     EXPECT_EQ(day(), "1/1/1/1");
@@ -525,7 +526,7 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
     const int levels[] = {-2, -1, 0, 0};
     for (int expected : levels) {
         q.runAnswer.clear(); // a new run
-        recordJudgedAnswer(dm, u"tab_answ"_s, q, u"B"_s);
+        recordJudgedAnswer(study, u"tab_answ"_s, q, u"B"_s);
         EXPECT_EQ(question(u"010101000001"_s).wrongLevel, expected);
     }
     EXPECT_EQ(question(u"010101000001"_s).count, 5);
@@ -536,9 +537,9 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
 
     // First answer right, then wrong: 0, -1.
     QuestionProgress other = question(u"010101000002"_s);
-    recordJudgedAnswer(dm, u"tab_answ"_s, other, u"A"_s);
+    recordJudgedAnswer(study, u"tab_answ"_s, other, u"A"_s);
     EXPECT_EQ(question(u"010101000002"_s).wrongLevel, 0);
-    recordJudgedAnswer(dm, u"tab_answ"_s, other, u"C"_s);
+    recordJudgedAnswer(study, u"tab_answ"_s, other, u"C"_s);
     EXPECT_EQ(question(u"010101000002"_s).wrongLevel, -1);
 }
 
@@ -549,7 +550,7 @@ TEST_F(DataModule, PaperAnswerCountsAsTheGradingJudgesIt)
     Db::exec(db(), u"update tab_answ set A2='b' where A1='010101000001'"_s);
     Db::exec(db(), u"create table tab_exam9 as select * from tab_answ where A1='010101000001'"_s);
     QuestionProgress q = question(u"010101000001"_s);
-    const RecordOutcome r = recordPaperAnswer(dm, u"tab_exam9"_s, q, u"B"_s);
+    const RecordOutcome r = recordPaperAnswer(study, u"tab_exam9"_s, q, u"B"_s);
     EXPECT_TRUE(r.counted);
     EXPECT_TRUE(r.right);
     EXPECT_EQ(question(u"010101000001"_s).wrongLevel, 0);
@@ -562,7 +563,7 @@ TEST_F(DataModule, JudgedAnswerOnAnEarlierDayAndAVoidedQuestion)
 {
     Db::exec(db(), u"update tab_answ set E1='2026-12-09',E2='zero',F1=0,E3=2 where A1='010101000003'"_s);
     QuestionProgress q = question(u"010101000003"_s); // correct D, no points
-    recordJudgedAnswer(dm, u"tab_answ"_s, q, u"D"_s);
+    recordJudgedAnswer(study, u"tab_answ"_s, q, u"D"_s);
     // Answered before (E2 "zero"), on another day, previous result wrong.
     EXPECT_EQ(day(), "1/0/1/0");
     EXPECT_EQ(chapter(u"010101"_s), "0/1/0");
@@ -588,22 +589,22 @@ TEST_F(DataModule, DayCountersStayInOrderAcrossVoidAndRestore)
         Db::exec(db(), u"update tab_answ set E1=NULL,E2=NULL,E2_1='',E3=0,E4=0,F1=0 "
                        u"where A1='010101000001'"_s);
         QuestionProgress q = question(u"010101000001"_s);
-        recordJudgedAnswer(dm, u"tab_answ"_s, q, QString::fromUtf16(c.first));
+        recordJudgedAnswer(study, u"tab_answ"_s, q, QString::fromUtf16(c.first));
         Db::exec(db(), u"update tab_answ set F1=1,E2=? where A1='010101000001'"_s, {voidedAnswer()});
         Db::exec(db(), u"update tab_answ set F1=0 where A1='010101000001'"_s);
         q = question(u"010101000001"_s);
         q.runAnswer.clear(); // a new run
-        recordJudgedAnswer(dm, u"tab_answ"_s, q, QString::fromUtf16(c.second));
+        recordJudgedAnswer(study, u"tab_answ"_s, q, QString::fromUtf16(c.second));
         EXPECT_EQ(day(), c.day) << QString::fromUtf16(c.first).toStdString() << " then "
                                 << QString::fromUtf16(c.second).toStdString();
     }
 
     // A row already out of order is brought back between 0 and B1.
     Db::exec(db(), u"update tab_rz set B1=1,B2=0"_s);
-    dm.recordDailyAnswer(1, 1, 2);
+    study.recordDailyAnswer(1, 1, 2);
     EXPECT_EQ(day(), "3/2/1/0");
     Db::exec(db(), u"update tab_rz set B2=5"_s);
-    dm.recordDailyAnswer(1, 2, 1);
+    study.recordDailyAnswer(1, 2, 1);
     EXPECT_EQ(day(), "4/3/1/1");
 }
 
@@ -613,7 +614,7 @@ TEST_F(DataModule, JudgedAnswerIsAllOrNothing)
     Db::exec(db(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
     QuestionProgress q = question(u"010101000001"_s);
     const QuestionProgress before = q;
-    EXPECT_THROW(recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s), Db::DbError);
+    EXPECT_THROW(recordJudgedAnswer(study, u"tab_answ"_s, q, u"A"_s), Db::DbError);
     EXPECT_EQ(q.runAnswer, before.runAnswer);
     const QuestionProgress stored = question(u"010101000001"_s);
     EXPECT_TRUE(stored.lastAnswer.isEmpty());
@@ -627,10 +628,10 @@ TEST_F(DataModule, JudgedAnswerWithoutFirstPointRecordsNoPoints)
 {
     Db::exec(db(), u"update tab_answ set K3=NULL,K4='010101001' where A1='010101000002'"_s);
     QuestionProgress q = question(u"010101000002"_s);
-    recordJudgedAnswer(dm, u"tab_answ"_s, q, u"A"_s);
+    recordJudgedAnswer(study, u"tab_answ"_s, q, u"A"_s);
     EXPECT_EQ(counters(u"tab_rule"_s, u"ftid"_s, u"010101001"_s), "4/0/0/0");
     EXPECT_EQ(chapter(u"010101"_s), "1/1/0");
-    clearRunAnswer(dm, u"tab_answ"_s, q);
+    clearRunAnswer(study, u"tab_answ"_s, q);
     EXPECT_TRUE(question(u"010101000002"_s).runAnswer.isEmpty());
     EXPECT_EQ(question(u"010101000002"_s).lastAnswer, u"A"_s);
 }

@@ -101,7 +101,7 @@ private:
             drive(exam);
             return exam->result();
         });
-        start->ShockwaveFlash1FSCommand(word, {});
+        start->runMenuCommand(word, {});
     }
 
     void pick(ExamWindow *exam, const QString &letters)

@@ -70,9 +70,10 @@ void practise(PracticeSets::Set set, const QString &chapter, int count, int seed
     frm.close();
 }
 
-void chooseChart(ChartWindow &frm, int item)
+void chooseChart(ChartWindow &window, int item)
 {
-    if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup1Item"_s + QString::number(item))) {
+    if (auto *r =
+            window.findChild<QRadioButton *>(u"chartTypeGroupItem"_s + QString::number(item))) {
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
         QTest::qWait(50);
     }
@@ -94,21 +95,22 @@ int main(int argc, char **argv)
     App::displayMode = args.at(2);
     testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3)
                                                           : testsupport::shippedDb());
-    StudyData dm;
-    if (!folder.isValid() || !dm.openInProgramFolder(folder.path())) {
+    StudyData study;
+    if (!folder.isValid() || !study.openInProgramFolder(folder.path())) {
         std::fprintf(stderr, "cannot open the database\n");
         return 1;
     }
-    studyData = &dm;
+    studyData = &study;
     App::programFolder = folder.path();
     PromptHook::set([](const PromptCall &) { return 1; });
-    App::loadAnswerTimeTable(dm.connection(), 1, App::answerTimeTable);
+    App::loadAnswerTimeTable(study.connection(), 1, App::answerTimeTable);
     BackgroundMusic::setSwitch([](const QString &, bool) {});
 
     const QDate today = QDate::currentDate();
     // Each day new questions of six chapters, and the wrong ones of the day before again.
     QStringList chapters;
-    QSqlQuery q = Db::query(dm.connection(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
+    QSqlQuery q =
+        Db::query(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 order by bh"_s);
     while (q.next())
         chapters.append(q.value(0).toString());
     for (int day = 0; day < 4; ++day) {
@@ -122,50 +124,50 @@ int main(int argc, char **argv)
 
     const QString mode = App::displayMode;
     {
-        StudyLogWindow frm;
-        frm.show();
+        StudyLogWindow window;
+        window.show();
         QTest::qWait(100);
-        savePicture(&frm, out, u"log_"_s + mode);
+        savePicture(&window, out, u"log_"_s + mode);
     }
     {
-        ChartWindow frm;
-        frm.show();
+        ChartWindow window;
+        window.show();
         QTest::qWait(100);
-        savePicture(&frm, out, u"chart_frequency_"_s + mode);
-        chooseChart(frm, 0);
-        savePicture(&frm, out, u"chart_distribution_"_s + mode);
-        if (auto *r = frm.findChild<QRadioButton *>(u"RadioGroup2Item1"_s)) {
+        savePicture(&window, out, u"chart_frequency_"_s + mode);
+        chooseChart(window, 0);
+        savePicture(&window, out, u"chart_distribution_"_s + mode);
+        if (auto *r = window.findChild<QRadioButton *>(u"legendPositionGroupItem1"_s)) {
             QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
-            savePicture(&frm, out, u"chart_distribution_bottom_"_s + mode);
+            savePicture(&window, out, u"chart_distribution_bottom_"_s + mode);
         }
-        chooseChart(frm, 2);
-        savePicture(&frm, out, u"chart_progress_"_s + mode);
-        if (auto *flat = frm.findChild<QAbstractButton *>(u"CheckBox1"_s))
+        chooseChart(window, 2);
+        savePicture(&window, out, u"chart_progress_"_s + mode);
+        if (auto *flat = window.findChild<QAbstractButton *>(u"view3DCheck"_s))
             flat->click();
-        savePicture(&frm, out, u"chart_progress_flat_"_s + mode);
-        chooseChart(frm, 0);
+        savePicture(&window, out, u"chart_progress_flat_"_s + mode);
+        chooseChart(window, 0);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QDir(out).filePath(u"chart_printed_"_s + mode + u".pdf"_s));
-        frm.printChart(printer);
+        window.printChart(printer);
     }
     {
-        PlanWindow frm;
-        frm.show();
+        PlanWindow window;
+        window.show();
         QTest::qWait(50);
-        savePicture(&frm, out, u"plan_"_s + mode);
-        click(&frm, u"SpeedButton1"_s);
-        savePicture(&frm, out, u"plan_editing_"_s + mode);
+        savePicture(&window, out, u"plan_"_s + mode);
+        click(&window, u"setButton"_s);
+        savePicture(&window, out, u"plan_editing_"_s + mode);
     }
     for (int variant : {0, 1}) {
         App::settingsVariant = variant;
-        SoundAndTimeSettingsWindow frm;
-        frm.show();
+        SoundAndTimeSettingsWindow window;
+        window.show();
         QTest::qWait(50);
-        savePicture(&frm, out, u"config_"_s + QString::number(variant) + u'_' + mode);
+        savePicture(&window, out, u"config_"_s + QString::number(variant) + u'_' + mode);
     }
     studyData = nullptr;
-    dm.close();
+    study.close();
     QFile::remove(QDir(out).filePath(u"answered.mdb"_s));
     QFile::copy(folder.databasePath(), QDir(out).filePath(u"answered.mdb"_s));
     PromptHook::clear();

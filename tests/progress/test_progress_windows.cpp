@@ -136,7 +136,7 @@ private slots:
         QTest::addColumn<QString>("number"); // empty: number and "天" hidden
         QTest::addColumn<QColor>("colour");
         const QColor red(255, 0, 0);
-        const QColor green = Colors::fromTColor(2476900);
+        const QColor green = Colors::fromBgr(2476900);
         QTest::newRow("yesterday") << -1 << u"考试已结束！"_s << QString() << QColor();
         QTest::newRow("today") << 0 << u"祝考试成功！"_s << QString() << QColor();
         QTest::newRow("5 days") << 5 << u"距离考试还有"_s << u"5"_s << red;
@@ -151,39 +151,39 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QColor, colour);
         exec(u"update tab_plan set ExamDate=?"_s, {StudyData::dateText(kToday.addDays(days))});
-        PlanWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"学习计划"_s);
-        QCOMPARE(frm.size(), QSize(460, 250));
-        auto *lead1 = child<QLabel>(&frm, u"epLabel1"_s);
-        auto *label1 = child<QLabel>(&frm, u"Label1"_s);
-        auto *days2 = child<QLabel>(&frm, u"epLabel2"_s);
-        QCOMPARE(lead1->text(), lead);
-        QCOMPARE(label1->isVisible(), !number.isEmpty());
-        QCOMPARE(days2->isVisible(), !number.isEmpty());
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"学习计划"_s);
+        QCOMPARE(window.size(), QSize(460, 250));
+        auto *leadLabel = child<QLabel>(&window, u"leadLabel"_s);
+        auto *daysLabel = child<QLabel>(&window, u"daysLabel"_s);
+        auto *unitLabel = child<QLabel>(&window, u"daysUnitLabel"_s);
+        QCOMPARE(leadLabel->text(), lead);
+        QCOMPARE(daysLabel->isVisible(), !number.isEmpty());
+        QCOMPARE(unitLabel->isVisible(), !number.isEmpty());
         if (!number.isEmpty()) {
-            QCOMPARE(label1->text(), number);
-            QCOMPARE(label1->palette().color(QPalette::WindowText), colour);
-            QCOMPARE(days2->text(), u"天"_s);
+            QCOMPARE(daysLabel->text(), number);
+            QCOMPARE(daysLabel->palette().color(QPalette::WindowText), colour);
+            QCOMPARE(unitLabel->text(), u"天"_s);
         }
-        verifyLabelsFit(&frm);
+        verifyLabelsFit(&window);
         if (days == 5)
-            testsupport::saveShot(&frm, u"plan"_s);
+            testsupport::saveShot(&window, u"plan"_s);
     }
 
     void planEditAndSave()
     {
-        PlanWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
-        auto *date = child<QDateEdit>(&frm, u"DateEdit1"_s);
-        auto *group = child<QGroupBox>(&frm, u"SeSkinRadioGroup1"_s);
-        auto *amount = child<QSpinBox>(&frm, u"suiNumberEdit1"_s);
-        auto *minutes = child<QSpinBox>(&frm, u"suiNumberEdit2"_s);
-        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
-        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *setButton = button(&window, u"setButton"_s);
+        auto *date = child<QDateEdit>(&window, u"examDateEdit"_s);
+        auto *group = child<QGroupBox>(&window, u"targetGroup"_s);
+        auto *amount = child<QSpinBox>(&window, u"answersEdit"_s);
+        auto *minutes = child<QSpinBox>(&window, u"minutesEdit"_s);
+        auto *byAnswers = child<QRadioButton>(&window, u"byAnswers"_s);
+        auto *byMinutes = child<QRadioButton>(&window, u"byMinutes"_s);
         // Viewing state, filled from the plan row.
         QCOMPARE(setButton->text(), u"设定"_s);
         QVERIFY(!date->isEnabled());
@@ -195,9 +195,9 @@ private slots:
         QVERIFY(byAnswers->isChecked());
         QCOMPARE(amount->maximum(), 999);
         // Each field lies over the blank stretch of its item, inside the window.
-        QVERIFY(frm.rect().contains(amount->geometry()));
-        QVERIFY(amount->geometry().intersects(QRect(byAnswers->mapTo(&frm, QPoint(0, 0)),
-                                                    byAnswers->size())));
+        QVERIFY(window.rect().contains(amount->geometry()));
+        QVERIFY(amount->geometry().intersects(
+            QRect(byAnswers->mapTo(&window, QPoint(0, 0)), byAnswers->size())));
 
         QTest::mouseClick(setButton, Qt::LeftButton);
         QCOMPARE(setButton->text(), u"保存"_s);
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(!date->isEnabled());
         QVERIFY(!group->isEnabled());
         QVERIFY(minutes->isEnabled()); // the chosen target's field stays enabled
-        QCOMPARE(child<QLabel>(&frm, u"Label1"_s)->text(), u"5"_s);
+        QCOMPARE(child<QLabel>(&window, u"daysLabel"_s)->text(), u"5"_s);
         QCOMPARE(scalar(u"select PlanMark from tab_plan"_s).toInt(), 1);
         QCOMPARE(scalar(u"select PlanTime from tab_plan"_s).toInt(), 45);
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
@@ -226,22 +226,22 @@ private slots:
 
     void planClosingWhileEditingDiscards()
     {
-        PlanWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        button(&frm, u"SpeedButton1"_s)->click();
-        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(7);
-        child<QDateEdit>(&frm, u"DateEdit1"_s)->setDate(kToday);
-        QTest::keyClick(&frm, Qt::Key_Escape);
-        QVERIFY(!frm.isVisible());
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        button(&window, u"setButton"_s)->click();
+        child<QSpinBox>(&window, u"answersEdit"_s)->setValue(7);
+        child<QDateEdit>(&window, u"examDateEdit"_s)->setDate(kToday);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
         QCOMPARE(scalar(u"select ExamDate from tab_plan"_s).toString(), u"2027-10-23"_s);
         // The close button does the same.
         PlanWindow again;
         again.show();
-        button(&again, u"SpeedButton1"_s)->click();
-        child<QSpinBox>(&again, u"suiNumberEdit1"_s)->setValue(8);
-        button(&again, u"SpeedButton2"_s)->click();
+        button(&again, u"setButton"_s)->click();
+        child<QSpinBox>(&again, u"answersEdit"_s)->setValue(8);
+        button(&again, u"closeButton"_s)->click();
         QVERIFY(!again.isVisible());
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
     }
@@ -249,14 +249,14 @@ private slots:
     void planWithUnknownMarkShowsNoPlan()
     {
         exec(u"update tab_plan set PlanMark=7"_s);
-        PlanWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *byAnswers = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item0"_s);
-        auto *byMinutes = child<QRadioButton>(&frm, u"SeSkinRadioGroup1Item1"_s);
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *byAnswers = child<QRadioButton>(&window, u"byAnswers"_s);
+        auto *byMinutes = child<QRadioButton>(&window, u"byMinutes"_s);
         QVERIFY(!byAnswers->isChecked() && !byMinutes->isChecked());
         PromptCatcher prompts;
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        auto *setButton = button(&window, u"setButton"_s);
         setButton->click();
         setButton->click(); // saving without a chosen target is refused
         QCOMPARE(prompts.calls().size(), 1);
@@ -270,15 +270,15 @@ private slots:
 
     void planSaveFailureKeepsEditing()
     {
-        PlanWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         exec(u"create trigger refuse before update on tab_plan "
              u"begin select raise(abort, 'disk full'); end"_s);
         PromptCatcher prompts;
-        auto *setButton = button(&frm, u"SpeedButton1"_s);
+        auto *setButton = button(&window, u"setButton"_s);
         setButton->click();
-        child<QSpinBox>(&frm, u"suiNumberEdit1"_s)->setValue(80);
+        child<QSpinBox>(&window, u"answersEdit"_s)->setValue(80);
         setButton->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
@@ -321,12 +321,12 @@ private slots:
              u"values ('2026-12-10', 40, 6, 38, 6, '85.00', '00:32:00')"_s);
         // A day whose time and score were never written.
         exec(u"insert into tab_rz (A1,A2,A3,B1,B2) values ('2026-12-09', 10, 4, 10, 4)"_s);
-        StudyLogWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"日志"_s);
-        QCOMPARE(frm.size(), QSize(761, 480));
-        auto *grid = child<QTableView>(&frm, u"DBGrid1"_s);
+        StudyLogWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"日志"_s);
+        QCOMPARE(window.size(), QSize(761, 480));
+        auto *grid = child<QTableView>(&window, u"logGrid"_s);
         QAbstractItemModel *m = grid->model();
         QCOMPARE(m->rowCount(), 3);
         QCOMPARE(m->columnCount(), 7);
@@ -360,22 +360,22 @@ private slots:
             widths += grid->columnWidth(c);
         QVERIFY2(widths <= grid->viewport()->width(), qPrintable(QString::number(widths)));
 
-        QCOMPARE(child<QLabel>(&frm, u"epLabel2"_s)->text(), u"150"_s);
-        QCOMPARE(child<QLabel>(&frm, u"epLabel3"_s)->text(), u"30"_s);
-        QCOMPARE(child<QLabel>(&frm, u"epLabel4"_s)->text(), u"80.00"_s);
-        verifyLabelsFit(&frm);
-        testsupport::saveShot(&frm, u"log"_s);
+        QCOMPARE(child<QLabel>(&window, u"answersTotalLabel"_s)->text(), u"150"_s);
+        QCOMPARE(child<QLabel>(&window, u"wrongTotalLabel"_s)->text(), u"30"_s);
+        QCOMPARE(child<QLabel>(&window, u"scoreLabel"_s)->text(), u"80.00"_s);
+        verifyLabelsFit(&window);
+        testsupport::saveShot(&window, u"log"_s);
     }
 
     void logEmptyAndSettings()
     {
         exec(u"delete from tab_rz"_s);
-        StudyLogWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(child<QTableView>(&frm, u"DBGrid1"_s)->model()->rowCount(), 0);
-        for (const QString &name : {u"epLabel2"_s, u"epLabel3"_s, u"epLabel4"_s})
-            QCOMPARE(child<QLabel>(&frm, name)->text(), u"0"_s);
+        StudyLogWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(child<QTableView>(&window, u"logGrid"_s)->model()->rowCount(), 0);
+        for (const QString &name : {u"answersTotalLabel"_s, u"wrongTotalLabel"_s, u"scoreLabel"_s})
+            QCOMPARE(child<QLabel>(&window, name)->text(), u"0"_s);
         // The settings button opens the music settings owned by the log.
         App::settingsVariant = 1;
         QString opened;
@@ -386,12 +386,12 @@ private slots:
             variant = static_cast<SoundAndTimeSettingsWindow *>(d)->variant();
             owner = d->parent();
         });
-        button(&frm, u"SpeedButton1"_s)->click();
+        button(&window, u"settingsButton"_s)->click();
         QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
         QCOMPARE(variant, 0);
-        QCOMPARE(owner, &frm);
-        button(&frm, u"SpeedButton2"_s)->click();
-        QVERIFY(!frm.isVisible());
+        QCOMPARE(owner, &window);
+        button(&window, u"closeButton"_s)->click();
+        QVERIFY(!window.isVisible());
     }
 
     // ----- statistics charts -----
@@ -399,12 +399,12 @@ private slots:
     void chartSeriesFromTheChapterCounters()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"成绩统计图"_s);
-        QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Frequency));
-        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup1Item1"_s)->isChecked());
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"成绩统计图"_s);
+        QCOMPARE(window.shownChart(), window.chart(ChartWindow::Frequency));
+        QVERIFY(child<QRadioButton>(&window, u"chartTypeGroupItem1"_s)->isChecked());
 
         const QStringList names{u"法律知识"_s, u"管理知识"_s, u"技术"_s, u"案例分析"_s,
                                 u"造价案例"_s};
@@ -421,7 +421,7 @@ private slots:
             return l;
         };
 
-        ChartWidget *freq = frm.chart(ChartWindow::Frequency);
+        ChartWidget *freq = window.chart(ChartWindow::Frequency);
         QCOMPARE(freq->title(), u"频 度 统 计 图"_s);
         QCOMPARE(freq->leftAxisTitle(), u"题  次"_s);
         QCOMPARE(freq->bottomAxisTitle(), u"章    节"_s);
@@ -438,7 +438,7 @@ private slots:
         QVERIFY(wrong.color.red() > wrong.color.green()); // red
         QCOMPARE(freq->legendTexts(), (QStringList{u"已做题次"_s, u"做错题次"_s}));
 
-        ChartWidget *pie = frm.chart(ChartWindow::Distribution);
+        ChartWidget *pie = window.chart(ChartWindow::Distribution);
         QCOMPARE(pie->title(), u"习题分布统计图"_s);
         QCOMPARE(pie->seriesList().size(), 1);
         const auto &slices = pie->seriesList().first();
@@ -446,12 +446,12 @@ private slots:
         QCOMPARE(slices.title, u"习题分布"_s);
         QCOMPARE(values(slices), (QList<double>{3, 0, 10, 7, 4}));
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(slices.colorOf(i), Colors::fromTColor(255u + 80000u * unsigned(i)));
+            QCOMPARE(slices.colorOf(i), Colors::fromBgr(255u + 80000u * unsigned(i)));
         QCOMPARE(slices.colorOf(0), QColor(255, 0, 0));
         QCOMPARE(pie->legendTexts().first(), u"3  法律知识"_s);
         QCOMPARE(pie->pieElevation(), 315);
 
-        ChartWidget *progress = frm.chart(ChartWindow::Progress);
+        ChartWidget *progress = window.chart(ChartWindow::Progress);
         QCOMPARE(progress->title(), u"进度统计图"_s);
         QCOMPARE(progress->leftAxisTitle(), u"进度(%)"_s);
         QVERIFY(!progress->bottomAxisVisible());
@@ -460,7 +460,7 @@ private slots:
         // No bar for the chapter without questions; 2 of 3 is 66.
         QCOMPARE(values(bars), (QList<double>{66, 100, 14, 0}));
         QCOMPARE(labels(bars), (QStringList{names[0], names[2], names[3], names[4]}));
-        QCOMPARE(bars.colorOf(1), Colors::fromTColor(255u + 80000u * 2u));
+        QCOMPARE(bars.colorOf(1), Colors::fromBgr(255u + 80000u * 2u));
 
         for (ChartWidget *c : {freq, pie, progress}) {
             QCOMPARE(c->depthPercent(), 30);
@@ -469,22 +469,22 @@ private slots:
             QCOMPARE(c->legendPosition(), Legend::Top);
             QVERIFY(c->marksVisible());
         }
-        testsupport::saveShot(&frm, u"chart_frequency"_s);
+        testsupport::saveShot(&window, u"chart_frequency"_s);
     }
 
     void chartControlsFollowTheShownChart()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        ChartWidget *freq = frm.chart(ChartWindow::Frequency);
-        auto *threeD = child<QCheckBox>(&frm, u"CheckBox1"_s);
-        auto *legend = child<QCheckBox>(&frm, u"CheckBox2"_s);
-        auto *marks = child<QCheckBox>(&frm, u"CheckBox3"_s);
-        auto *positions = child<QGroupBox>(&frm, u"RadioGroup2"_s);
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ChartWidget *freq = window.chart(ChartWindow::Frequency);
+        auto *threeD = child<QCheckBox>(&window, u"view3DCheck"_s);
+        auto *legend = child<QCheckBox>(&window, u"legendCheck"_s);
+        auto *marks = child<QCheckBox>(&window, u"marksCheck"_s);
+        auto *positions = child<QGroupBox>(&window, u"legendPositionGroup"_s);
         auto pick = [&](const QString &name) {
-            auto *r = child<QRadioButton>(&frm, name);
+            auto *r = child<QRadioButton>(&window, name);
             QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2));
         };
 
@@ -492,15 +492,15 @@ private slots:
         {
             const char *item;
             Legend position;
-        } legendItems[] = {{"RadioGroup2Item1", Legend::Bottom},
-                           {"RadioGroup2Item2", Legend::Left},
-                           {"RadioGroup2Item3", Legend::Right},
-                           {"RadioGroup2Item0", Legend::Top}};
+        } legendItems[] = {{"legendPositionGroupItem1", Legend::Bottom},
+                           {"legendPositionGroupItem2", Legend::Left},
+                           {"legendPositionGroupItem3", Legend::Right},
+                           {"legendPositionGroupItem0", Legend::Top}};
         for (const auto &item : legendItems) {
             pick(QString::fromLatin1(item.item));
             QCOMPARE(freq->legendPosition(), item.position);
         }
-        pick(u"RadioGroup2Item1"_s);
+        pick(u"legendPositionGroupItem1"_s);
         threeD->click();
         QVERIFY(!freq->view3D());
         marks->click();
@@ -515,44 +515,44 @@ private slots:
         legend->click();
 
         // Another chart: the controls and the chart start over.
-        pick(u"RadioGroup1Item0"_s);
-        ChartWidget *pie = frm.chart(ChartWindow::Distribution);
-        QCOMPARE(frm.shownChart(), pie);
+        pick(u"chartTypeGroupItem0"_s);
+        ChartWidget *pie = window.chart(ChartWindow::Distribution);
+        QCOMPARE(window.shownChart(), pie);
         QVERIFY(threeD->isChecked() && legend->isChecked() && marks->isChecked());
         QVERIFY(positions->isEnabled());
-        QVERIFY(child<QRadioButton>(&frm, u"RadioGroup2Item0"_s)->isChecked());
+        QVERIFY(child<QRadioButton>(&window, u"legendPositionGroupItem0"_s)->isChecked());
         QVERIFY(pie->view3D() && pie->legendVisible() && pie->marksVisible());
         QCOMPARE(pie->legendPosition(), Legend::Top);
         // The total, near the bottom; 30 higher with the legend below.
         QCOMPARE(pie->noteText(), u"习题总数:24"_s);
         const int top = pie->noteTop();
-        pick(u"RadioGroup2Item1"_s);
+        pick(u"legendPositionGroupItem1"_s);
         QCOMPARE(pie->noteTop(), top - 30);
-        pick(u"RadioGroup2Item2"_s);
+        pick(u"legendPositionGroupItem2"_s);
         QCOMPARE(pie->noteTop(), top);
         marks->click();
         QVERIFY(!pie->marksVisible());
-        testsupport::saveShot(&frm, u"chart_distribution"_s);
+        testsupport::saveShot(&window, u"chart_distribution"_s);
 
         // The frequency chart kept what was set on it until it is chosen again.
         QVERIFY(!freq->view3D());
-        pick(u"RadioGroup1Item1"_s);
+        pick(u"chartTypeGroupItem1"_s);
         QVERIFY(freq->view3D() && freq->legendVisible() && freq->marksVisible());
         QCOMPARE(freq->legendPosition(), Legend::Top);
-        pick(u"RadioGroup1Item2"_s);
-        QCOMPARE(frm.shownChart(), frm.chart(ChartWindow::Progress));
-        testsupport::saveShot(&frm, u"chart_progress"_s);
+        pick(u"chartTypeGroupItem2"_s);
+        QCOMPARE(window.shownChart(), window.chart(ChartWindow::Progress));
+        testsupport::saveShot(&window, u"chart_progress"_s);
     }
 
     void chartRendering()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (auto kind : {ChartWindow::Frequency, ChartWindow::Distribution}) {
-            ChartWidget *c = frm.chart(kind);
-            c->resize(frm.shownChart()->size());
+            ChartWidget *c = window.chart(kind);
+            c->resize(window.shownChart()->size());
             c->setView3D(true);
             const QImage deep = render(*c);
             c->setView3D(false);
@@ -577,32 +577,32 @@ private slots:
     void chartWithoutRows()
     {
         exec(u"update tab_kmmc set C7='1'"_s);
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (auto kind : {ChartWindow::Frequency, ChartWindow::Distribution, ChartWindow::Progress}) {
-            for (const auto &s : frm.chart(kind)->seriesList())
+            for (const auto &s : window.chart(kind)->seriesList())
                 QVERIFY(s.points.isEmpty());
-            render(*frm.chart(kind)); // paints without a division by zero
+            render(*window.chart(kind)); // paints without a division by zero
         }
-        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        auto *distribution = child<QRadioButton>(&window, u"chartTypeGroupItem0"_s);
         QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
-        QCOMPARE(frm.shownChart()->noteText(), u"习题总数:0"_s);
+        QCOMPARE(window.shownChart()->noteText(), u"习题总数:0"_s);
     }
 
     void chartPrinting()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        auto *distribution = child<QRadioButton>(&frm, u"RadioGroup1Item0"_s);
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *distribution = child<QRadioButton>(&window, u"chartTypeGroupItem0"_s);
         QTest::mouseClick(distribution, Qt::LeftButton, {}, QPoint(8, distribution->height() / 2));
         PromptCatcher prompts;
 
         // No printer: a notice, nothing printed.
-        frm.setPrinterCheck([] { return false; });
-        button(&frm, u"Button2"_s)->click();
+        window.setPrinterCheck([] { return false; });
+        button(&window, u"printButton"_s)->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"提示"_s);
         QCOMPARE(prompts.calls().first().message, u"没有发现打印机！"_s);
@@ -613,7 +613,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-        QVERIFY(frm.printChart(printer));
+        QVERIFY(window.printChart(printer));
         QCOMPARE(prompts.calls().size(), 1);
         const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
         if (pdftotext.isEmpty())
@@ -630,7 +630,7 @@ private slots:
         QPrinter broken(QPrinter::HighResolution);
         broken.setOutputFormat(QPrinter::PdfFormat);
         broken.setOutputFileName(dir.filePath(u"missing/folder/chart.pdf"_s));
-        QVERIFY(!frm.printChart(broken));
+        QVERIFY(!window.printChart(broken));
         QCOMPARE(prompts.calls().size(), 2);
         QCOMPARE(prompts.calls().last().caption, u"错误"_s);
         QCOMPARE(prompts.calls().last().message, u"打印时发生错误！"_s);
@@ -639,53 +639,53 @@ private slots:
     void chartSaving()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTemporaryDir dir;
         QString target;
         QString format = u"BMP"_s;
-        frm.setSaveChooser([&](QWidget *, QString *f) {
+        window.setSaveChooser([&](QWidget *, QString *f) {
             *f = format;
             return target;
         });
         PromptCatcher prompts;
 
         target = dir.filePath(u"chart.bmp"_s);
-        button(&frm, u"Button1"_s)->click();
+        button(&window, u"saveAsButton"_s)->click();
         QVERIFY(prompts.calls().isEmpty());
         QImage saved;
         QVERIFY(saved.load(target, "BMP"));
-        QCOMPARE(saved.size(), frm.shownChart()->size());
-        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), render(*frm.shownChart()));
+        QCOMPARE(saved.size(), window.shownChart()->size());
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), render(*window.shownChart()));
 
         for (const QString &f : {u"PNG"_s, u"PDF"_s}) {
             format = f;
             target = dir.filePath(u"chart."_s + f.toLower());
-            button(&frm, u"Button1"_s)->click();
+            button(&window, u"saveAsButton"_s)->click();
             QVERIFY2(QFileInfo(target).size() > 0, qPrintable(f));
         }
         QVERIFY(prompts.calls().isEmpty());
 
         // Cancelled: nothing happens; unwritable: the failure is reported.
         target.clear();
-        button(&frm, u"Button1"_s)->click();
+        button(&window, u"saveAsButton"_s)->click();
         QVERIFY(prompts.calls().isEmpty());
         format = u"BMP"_s;
         target = dir.filePath(u"missing/chart.bmp"_s);
-        button(&frm, u"Button1"_s)->click();
+        button(&window, u"saveAsButton"_s)->click();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
         QCOMPARE(prompts.calls().first().message, u"无法保存文件！"_s);
-        QVERIFY(frm.isVisible());
+        QVERIFY(window.isVisible());
     }
 
     void chartSaveDialog()
     {
         // The save dialog offers BMP first, then PNG and PDF, and asks before overwriting.
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QStringList filters;
         bool saving = false;
         bool confirms = false;
@@ -698,7 +698,7 @@ private slots:
             dialog->reject();
         });
         PromptCatcher prompts;
-        button(&frm, u"Button1"_s)->click();
+        button(&window, u"saveAsButton"_s)->click();
         QCOMPARE(filters, (QStringList{u"Bitmaps图片 (*.bmp)"_s, u"PNG图片 (*.png)"_s,
                                        u"PDF文档 (*.pdf)"_s}));
         QVERIFY(saving);
@@ -709,23 +709,24 @@ private slots:
     void chartLayoutFits()
     {
         setChartRows();
-        ChartWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChartWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QRect screen = QApplication::primaryScreen()->availableGeometry();
-        QVERIFY(screen.contains(frm.frameGeometry()));
-        for (QAbstractButton *b : frm.findChildren<QAbstractButton *>()) {
+        QVERIFY(screen.contains(window.frameGeometry()));
+        for (QAbstractButton *b : window.findChildren<QAbstractButton *>()) {
             const QFontMetrics fm(b->font());
             QVERIFY2(fm.horizontalAdvance(b->text()) + 8 <= b->width(), qPrintable(b->text()));
-            QVERIFY(frm.rect().contains(QRect(b->mapTo(&frm, QPoint(0, 0)), b->size())));
+            QVERIFY(window.rect().contains(QRect(b->mapTo(&window, QPoint(0, 0)), b->size())));
         }
         // Keyboard: Tab reaches the controls and the buttons.
         QStringList reached;
-        for (QWidget *w = frm.nextInFocusChain(); w != &frm; w = w->nextInFocusChain()) {
-            if (w->isVisibleTo(&frm) && (w->focusPolicy() & Qt::TabFocus))
+        for (QWidget *w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+            if (w->isVisibleTo(&window) && (w->focusPolicy() & Qt::TabFocus))
                 reached.append(w->objectName());
         }
-        for (const QString &name : {u"CheckBox1"_s, u"Button1"_s, u"Button2"_s, u"Button3"_s})
+        for (const QString &name :
+             {u"view3DCheck"_s, u"saveAsButton"_s, u"printButton"_s, u"closeButton"_s})
             QVERIFY2(reached.contains(name), qPrintable(name));
     }
 
@@ -734,25 +735,26 @@ private slots:
     void answerTimesAreSavedOnClosing()
     {
         App::settingsVariant = 1;
-        SoundAndTimeSettingsWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"系统设置"_s);
+        SoundAndTimeSettingsWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), u"系统设置"_s);
         QCOMPARE(App::currentPaperKind, 1);
         const int kinds = scalar(u"select count(*) from tab_tx1"_s).toInt();
         QList<QDoubleSpinBox *> editors;
         for (int i = 1; i <= kinds; ++i) {
-            auto *e = child<QDoubleSpinBox>(&frm, u"Currencyedit"_s + QString::number(i));
+            auto *e = child<QDoubleSpinBox>(&window, u"answerTimeEdit"_s + QString::number(i));
             QVERIFY(e);
             QCOMPARE(e->decimals(), 1);
             QCOMPARE(e->minimum(), 0.1);
             QCOMPARE(e->maximum(), 30.0);
             editors.append(e);
         }
-        QVERIFY(!frm.findChild<QDoubleSpinBox *>(u"Currencyedit"_s + QString::number(kinds + 1)));
-        QCOMPARE(editors[0]->property("tag").toInt(), 11);
+        QVERIFY(
+            !window.findChild<QDoubleSpinBox *>(u"answerTimeEdit"_s + QString::number(kinds + 1)));
+        QCOMPARE(editors[0]->property("kind").toInt(), 11);
         QCOMPARE(editors[0]->value(), 1.0);
-        verifyLabelsFit(frm.findChild<QWidget *>(u"ScrollBox1Area"_s));
+        verifyLabelsFit(window.findChild<QWidget *>(u"answerTimeRows"_s));
 
         const struct
         {
@@ -766,10 +768,10 @@ private slots:
         // Out of range: held at the limit.
         editors[3]->selectAll();
         QTest::keyClicks(editors[3], u"45"_s);
-        QTest::mouseClick(button(&frm, u"epFocusButton3"_s), Qt::LeftButton);
-        QVERIFY(!frm.isVisible());
+        QTest::mouseClick(button(&window, u"closeButton"_s), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
         for (int i = 0; i < 3; ++i) {
-            const int kind = editors[i]->property("tag").toInt();
+            const int kind = editors[i]->property("kind").toInt();
             QCOMPARE(Db::scalar(db(), u"select time from tab_tx1 where A1=?"_s, {kind}).toDouble(),
                      cases[i].minutes);
             QCOMPARE(App::answerTimeTable.intervalFor(kind), cases[i].interval);
@@ -783,14 +785,14 @@ private slots:
         App::settingsVariant = 0;
         App::answerTimeTable = {{11}, {1234}};
         const double before = scalar(u"select sum(time) from tab_tx1"_s).toDouble();
-        SoundAndTimeSettingsWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QVERIFY(!frm.findChild<QDoubleSpinBox *>());
-        QVERIFY(!child<QWidget>(&frm, u"ScrollBox1"_s)->isVisible());
-        verifyLabelsFit(&frm);
-        testsupport::saveShot(&frm, u"config_music"_s);
-        frm.close();
+        SoundAndTimeSettingsWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!window.findChild<QDoubleSpinBox *>());
+        QVERIFY(!child<QWidget>(&window, u"answerTimesArea"_s)->isVisible());
+        verifyLabelsFit(&window);
+        testsupport::saveShot(&window, u"config_music"_s);
+        window.close();
         QCOMPARE(App::answerTimeTable.intervals, QList<int>{1234});
         QCOMPARE(scalar(u"select sum(time) from tab_tx1"_s).toDouble(), before);
     }
@@ -799,14 +801,14 @@ private slots:
     {
         App::settingsVariant = 1;
         App::answerTimeTable = {{11}, {1234}};
-        SoundAndTimeSettingsWindow frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        child<QDoubleSpinBox>(&frm, u"Currencyedit1"_s)->setValue(3.0);
+        SoundAndTimeSettingsWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        child<QDoubleSpinBox>(&window, u"answerTimeEdit1"_s)->setValue(3.0);
         exec(u"create trigger refuse before update on tab_tx1 "
              u"begin select raise(abort, 'database is locked'); end"_s);
         PromptCatcher prompts;
-        frm.close();
+        window.close();
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
         QCOMPARE(prompts.calls().first().message, u"保存设置失败！"_s);
@@ -821,38 +823,38 @@ private slots:
             calls.append(QFileInfo(file).fileName() + (on ? u" on"_s : u" off"_s));
         });
         auto open = [] {
-            auto frm = std::make_unique<SoundAndTimeSettingsWindow>();
-            frm->show();
-            return frm;
+            auto window = std::make_unique<SoundAndTimeSettingsWindow>();
+            window->show();
+            return window;
         };
-        auto frm = open();
-        auto *sw = button(frm.get(), u"RxSwitch1"_s);
-        auto *tracks = child<QComboBox>(frm.get(), u"FlatComboBox1"_s);
-        QVERIFY(sw->isChecked());
+        auto window = open();
+        auto *musicSwitch = button(window.get(), u"musicSwitch"_s);
+        auto *tracks = child<QComboBox>(window.get(), u"trackList"_s);
+        QVERIFY(musicSwitch->isChecked());
         QVERIFY(calls.isEmpty()); // showing switches nothing
         QCOMPARE(tracks->currentIndex(), -1);
         QCOMPARE(tracks->count(), 6);
         QCOMPARE(tracks->itemText(0), u"乐曲01"_s);
         QCOMPARE(tracks->itemText(5), u"乐曲06"_s);
 
-        QTest::mouseClick(sw, Qt::LeftButton); // off
-        QTest::mouseClick(sw, Qt::LeftButton); // on, no track chosen: the first
+        QTest::mouseClick(musicSwitch, Qt::LeftButton); // off
+        QTest::mouseClick(musicSwitch, Qt::LeftButton); // on, no track chosen: the first
         QCOMPARE(App::currentMusicFile, App::programFolder + u"sound/乐曲01.mid"_s);
         tracks->activated(2); // chosen while on: starts at once
         tracks->setCurrentIndex(2);
-        sw->setFocus();
-        QTest::keyClick(sw, Qt::Key_Space); // keyboard: off
+        musicSwitch->setFocus();
+        QTest::keyClick(musicSwitch, Qt::Key_Space); // keyboard: off
         tracks->setCurrentIndex(4);
         tracks->activated(4); // chosen while off: the player is only closed
-        QTest::mouseClick(sw, Qt::LeftButton); // on: the chosen track
+        QTest::mouseClick(musicSwitch, Qt::LeftButton); // on: the chosen track
         // Nothing was chosen before the first switch-off.
         QCOMPARE(calls, (QStringList{u" off"_s, u"乐曲01.mid on"_s, u"乐曲03.mid on"_s,
                                      u"乐曲03.mid off"_s, u"乐曲05.mid off"_s,
                                      u"乐曲05.mid on"_s}));
-        frm->close();
+        window->close();
         // The track chosen survives the window.
         calls.clear();
-        frm = open();
+        window = open();
         QVERIFY(calls.isEmpty());
         QCOMPARE(App::currentMusicFile, App::programFolder + u"sound/乐曲05.mid"_s);
     }

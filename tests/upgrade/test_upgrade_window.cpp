@@ -340,7 +340,7 @@ private slots:
             released = !upgradefiles::heldOpen(upgradefiles::sampleUpgrade());
             return dialog.result();
         });
-        start.ShockwaveFlash1FSCommand(u"sj"_s, {});
+        start.runMenuCommand(u"sj"_s, {});
         QCOMPARE(prompts, QStringList{u"提示|升级成功！\n新增试题 31 道。|1|0"_s});
         QVERIFY(released);
 
@@ -357,7 +357,7 @@ private slots:
         QCOMPARE(after.questions.value(u"0"_s), before.questions.value(u"0"_s) + 31);
 
         prompts.clear();
-        start.ShockwaveFlash1FSCommand(u"sj"_s, {});
+        start.runMenuCommand(u"sj"_s, {});
         QCOMPARE(prompts, QStringList{u"提示|您已升级过了！|1|1"_s});
     }
 };

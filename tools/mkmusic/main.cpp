@@ -577,15 +577,15 @@ QByteArray render(const Tune &tune)
     conductor.push_back(
         {0, 0, meta(0x01, QByteArray("Public-domain melody, arranged by mkmusic"))});
     {
-        QByteArray ts;
+        QByteArray timeSignature;
         int log2 = 0;
         while ((1 << log2) < tune.beatUnit)
             ++log2;
-        ts.append(char(tune.beats));
-        ts.append(char(log2));
-        ts.append(char(24));
-        ts.append(char(8));
-        conductor.push_back({0, 0, meta(0x58, ts)});
+        timeSignature.append(char(tune.beats));
+        timeSignature.append(char(log2));
+        timeSignature.append(char(24));
+        timeSignature.append(char(8));
+        conductor.push_back({0, 0, meta(0x58, timeSignature)});
     }
     struct TempoMark
     {
