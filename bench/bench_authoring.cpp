@@ -24,15 +24,15 @@ struct Sample
     QString editedId;
 };
 
-Sample sampleOf(StudyData &dm)
+Sample sampleOf(StudyData &study)
 {
     Sample s;
-    s.chapter = Db::scalar(dm.connection(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s).toString();
-    QSqlQuery q = Db::query(dm.connection(), u"select ftid from tab_rule limit 2"_s);
+    s.chapter = Db::scalar(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s).toString();
+    QSqlQuery q = Db::query(study.connection(), u"select ftid from tab_rule limit 2"_s);
     while (q.next())
         s.points.append(q.value(0).toString());
     q.finish();
-    s.editedId = Db::scalar(dm.connection(), u"select A1 from tab_answ where K3<>'' limit 1"_s).toString();
+    s.editedId = Db::scalar(study.connection(), u"select A1 from tab_answ where K3<>'' limit 1"_s).toString();
     return s;
 }
 
@@ -43,12 +43,12 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_qt.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    const Sample s = sampleOf(dm);
+    const Sample s = sampleOf(study);
     Authoring::NewQuestion q;
     q.chapterCode = s.chapter;
     q.kind = 11;
@@ -57,17 +57,17 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
     q.points = s.points;
     q.body = kBody;
     for (auto _ : state) {
-        Db::Transaction tx(dm.connection());
-        const int n = Authoring::nextUserNumber(dm.connection());
+        Db::Transaction tx(study.connection());
+        const int n = Authoring::nextUserNumber(study.connection());
         if (n > Authoring::kMaxUserNumber) {
             // The window refuses the 10,000th question; start the numbers over, untimed.
             state.PauseTiming();
-            Db::exec(dm.connection(), u"delete from tab_answ where A1 like 'U%'"_s);
+            Db::exec(study.connection(), u"delete from tab_answ where A1 like 'U%'"_s);
             tx.commit();
             state.ResumeTiming();
             continue;
         }
-        Authoring::insertQuestion(dm.connection(), Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
+        Authoring::insertQuestion(study.connection(), Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
         tx.commit();
     }
     state.SetItemsProcessed(state.iterations());
@@ -102,9 +102,9 @@ void BM_SaveNewQuestion_SQLiteFloor(benchmark::State &state)
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_c.mdb"_s);
     Sample s;
     {
-        StudyData dm;
-        dm.openDatabase(path);
-        s = sampleOf(dm);
+        StudyData study;
+        study.openDatabase(path);
+        s = sampleOf(study);
     }
     sqlite3 *db = openFloor(path);
     const QByteArray c = s.chapter.toUtf8();
@@ -141,12 +141,12 @@ void BM_SaveEdit_Program(benchmark::State &state)
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_qt.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    const Sample s = sampleOf(dm);
+    const Sample s = sampleOf(study);
     Authoring::QuestionEdit edit;
     edit.id = s.editedId;
     edit.body = kBody;
@@ -155,7 +155,7 @@ void BM_SaveEdit_Program(benchmark::State &state)
     edit.answer = u"B"_s;
     edit.points = s.points;
     for (auto _ : state)
-        Authoring::saveEdit(dm.connection(), edit);
+        Authoring::saveEdit(study.connection(), edit);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -166,9 +166,9 @@ void BM_SaveEdit_SQLiteFloor(benchmark::State &state)
     static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_c.mdb"_s);
     Sample s;
     {
-        StudyData dm;
-        dm.openDatabase(path);
-        s = sampleOf(dm);
+        StudyData study;
+        study.openDatabase(path);
+        s = sampleOf(study);
     }
     sqlite3 *db = openFloor(path);
     const QByteArray id = s.editedId.toUtf8();

@@ -19,8 +19,8 @@ namespace {
 
 void BM_BrowserData_Program(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
@@ -28,7 +28,7 @@ void BM_BrowserData_Program(benchmark::State &state)
     qint64 rows = 0;
     for (auto _ : state) {
         // What the browser does on show: the grid model read, the totals summed meanwhile.
-        model.reload(dm.connection());
+        model.reload(study.connection());
         rows = model.rowCount();
         benchmark::DoNotOptimize(model.totals().questions);
     }
@@ -72,19 +72,19 @@ void BM_BrowserData_SQLiteFloor(benchmark::State &state)
 // The whole show of the window: layout, grid read, totals, drawing off screen.
 void BM_BrowserShow_Window(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    studyData = &dm;
+    studyData = &study;
     App::displayMode = u"1024"_s;
     {
-        ChapterBrowser frm;
+        ChapterBrowser underTest;
         for (auto _ : state) {
-            frm.show();
+            underTest.show();
             QApplication::processEvents();
-            frm.hide();
+            underTest.hide();
         }
     }
     studyData = nullptr;

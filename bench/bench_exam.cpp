@@ -24,24 +24,24 @@ const QDate kDay(2026, 3, 10);
 void BM_DrawPaper_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"draw.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    studyData = &dm;
+    studyData = &study;
     App::currentPaperKind = 1;
-    dm.useKindTable(1);
+    study.useKindTable(1);
     QRandomGenerator random(5);
     QuestionSet paper;
     for (auto _ : state) {
-        const Paper::NewPaper p = Paper::createPaper(dm, 1, kDay, random);
-        Paper::clearAnswers(dm.connection(), p.table);
-        paper.open(dm.connection(), Paper::paperQuery(p.table));
+        const Paper::NewPaper p = Paper::createPaper(study, 1, kDay, random);
+        Paper::clearAnswers(study.connection(), p.table);
+        paper.open(study.connection(), Paper::paperQuery(p.table));
         if (paper.totalCount() != 85)
             state.SkipWithError("the paper is not full");
         state.PauseTiming();
-        Paper::deletePaper(dm, p.table);
+        Paper::deletePaper(study, p.table);
         state.ResumeTiming();
     }
     studyData = nullptr;
@@ -211,13 +211,13 @@ void BM_DrawPaper_SQLiteFloor(benchmark::State &state)
 }
 
 // A drawn paper with about two thirds of its questions answered, and a log row for today.
-QString answeredPaper(StudyData &dm)
+QString answeredPaper(StudyData &study)
 {
     QRandomGenerator random(9);
-    const Paper::NewPaper p = Paper::createPaper(dm, 1, kDay, random);
-    Paper::clearAnswers(dm.connection(), p.table);
-    Db::exec(dm.connection(), u"update "_s + p.table + u" set E2_1=A2 where rowid % 3 <> 0"_s);
-    Db::exec(dm.connection(), u"insert or ignore into tab_rz (A1,A2,A3,B1,B2,D1) values "
+    const Paper::NewPaper p = Paper::createPaper(study, 1, kDay, random);
+    Paper::clearAnswers(study.connection(), p.table);
+    Db::exec(study.connection(), u"update "_s + p.table + u" set E2_1=A2 where rowid % 3 <> 0"_s);
+    Db::exec(study.connection(), u"insert or ignore into tab_rz (A1,A2,A3,B1,B2,D1) values "
                           u"('2026-03-10',10,2,8,1,'00:10:00')"_s);
     return p.table;
 }
@@ -225,18 +225,18 @@ QString answeredPaper(StudyData &dm)
 void BM_GradePaper_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"grade.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    studyData = &dm;
+    studyData = &study;
     App::currentPaperKind = 1;
-    dm.useKindTable(1);
+    study.useKindTable(1);
     Clock::setToday(kDay);
-    const QString table = answeredPaper(dm);
+    const QString table = answeredPaper(study);
     for (auto _ : state) {
-        const Paper::Grade g = Paper::gradePaper(dm, 1, table, u"0:30:00"_s);
+        const Paper::Grade g = Paper::gradePaper(study, 1, table, u"0:30:00"_s);
         benchmark::DoNotOptimize(g.score);
     }
     Clock::resetToday();
@@ -247,10 +247,10 @@ void BM_GradePaper_SQLiteFloor(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"gradec.mdb"_s);
     {
-        StudyData dm;
-        dm.openDatabase(path);
+        StudyData study;
+        study.openDatabase(path);
         App::currentPaperKind = 1;
-        answeredPaper(dm);
+        answeredPaper(study);
     }
     sqlite3 *db = openFloor(path);
     for (auto _ : state) {

@@ -44,15 +44,15 @@ using benchsupport::floorText;
 
 void BM_CatalogueLoad_Program(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
     PointCatalogue::CatalogueModel model;
     for (auto _ : state) {
         // What the window does: the rows read into the grid's model with their padded counters.
-        model.load(dm.connection());
+        model.load(study.connection());
         benchmark::DoNotOptimize(model.rowCount());
     }
     state.counters["rows"] = model.rowCount();
@@ -87,16 +87,16 @@ void BM_CatalogueLoad_SQLiteFloor(benchmark::State &state)
 
 void BM_ChapterPoints_Program(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::syntheticBank())) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::syntheticBank())) {
         state.SkipWithError("cannot open the bank");
         return;
     }
     PointCatalogue::PointSet set;
     for (auto _ : state) {
         // Opening a chapter: the count for the key-point threshold, then its points.
-        const qint64 count = PointCatalogue::countPoints(dm.connection(), kChapter);
-        set.open(dm.connection(), kChapter);
+        const qint64 count = PointCatalogue::countPoints(study.connection(), kChapter);
+        set.open(study.connection(), kChapter);
         benchmark::DoNotOptimize(count);
     }
     state.counters["points"] = set.count();
@@ -140,8 +140,8 @@ void BM_ChapterPoints_SQLiteFloor(benchmark::State &state)
 void BM_PointPracticeRun_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"pq.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
@@ -150,9 +150,9 @@ void BM_PointPracticeRun_Program(benchmark::State &state)
     int enabledKinds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
+        Db::exec(study.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        enabledKinds = benchsupport::programPrepareRun(dm, set, query, kindQuery());
+        enabledKinds = benchsupport::programPrepareRun(study, set, query, kindQuery());
     }
     state.counters["questions"] = set.totalCount();
     state.counters["kinds"] = enabledKinds;

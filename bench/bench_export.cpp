@@ -25,9 +25,9 @@ const QString kTitle = u"2026年12月10日安全生产法及相关法律知识[1
 
 // A paper drawn as the mock exam draws it: 70 + 15 questions of subject 01 with their
 // explanations copied in.
-bool preparePaper(StudyData &dm)
+bool preparePaper(StudyData &study)
 {
-    const QSqlDatabase db = dm.connection();
+    const QSqlDatabase db = study.connection();
     try {
         Schema::createPaperTable(db, kPaper);
         const QString columns = u"A1, A2, A2_1, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12, A10, A13,"
@@ -47,16 +47,16 @@ bool preparePaper(StudyData &dm)
 
 void BM_ExportPaper_BuildDocument(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"build.mdb"_s)) ||
-        !preparePaper(dm)) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"build.mdb"_s)) ||
+        !preparePaper(study)) {
         state.SkipWithError("cannot prepare the paper");
         return;
     }
     int blocks = 0;
     for (auto _ : state) {
         QTextDocument document;
-        PaperExport::buildDocument(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, document);
+        PaperExport::buildDocument(study.connection(), kPaper, kTitle, u"tab_tx1"_s, document);
         blocks = document.blockCount();
     }
     state.counters["paragraphs"] = blocks;
@@ -64,16 +64,16 @@ void BM_ExportPaper_BuildDocument(benchmark::State &state)
 
 void BM_ExportPaper_Program(benchmark::State &state)
 {
-    StudyData dm;
-    if (!dm.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"export.mdb"_s)) ||
-        !preparePaper(dm)) {
+    StudyData study;
+    if (!study.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"export.mdb"_s)) ||
+        !preparePaper(study)) {
         state.SkipWithError("cannot prepare the paper");
         return;
     }
     QTemporaryDir folder;
     QString last;
     for (auto _ : state) {
-        last = PaperExport::exportPaper(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, folder.path());
+        last = PaperExport::exportPaper(study.connection(), kPaper, kTitle, u"tab_tx1"_s, folder.path());
         state.PauseTiming();
         QFile::remove(last);
         state.ResumeTiming();
@@ -81,7 +81,7 @@ void BM_ExportPaper_Program(benchmark::State &state)
     const QString keep = qEnvironmentVariable("STUDYAID_EXPORT_KEEP");
     if (!keep.isEmpty() && QDir(keep).entryList({u"*.docx"_s}).isEmpty()) {
         QDir().mkpath(keep);
-        last = PaperExport::exportPaper(dm.connection(), kPaper, kTitle, u"tab_tx1"_s, keep);
+        last = PaperExport::exportPaper(study.connection(), kPaper, kTitle, u"tab_tx1"_s, keep);
     }
 }
 

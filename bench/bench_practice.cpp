@@ -45,9 +45,9 @@ QString preparedBank(const benchmark::State &state, const QString &name)
     const QString path = benchsupport::workingCopy(
         benchsupport::syntheticBank(static_cast<int>(state.range(0))), name);
     // Opening once as the program does gives the bank the program's indexes.
-    StudyData dm;
-    if (dm.openDatabase(path))
-        Db::exec(dm.connection(), QString::fromLatin1(kFixedChapter));
+    StudyData study;
+    if (study.openDatabase(path))
+        Db::exec(study.connection(), QString::fromLatin1(kFixedChapter));
     return path;
 }
 
@@ -60,8 +60,8 @@ QString kindQuery()
 void BM_PrepareRun_Program(benchmark::State &state)
 {
     const QString path = preparedBank(state, u"qt.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
@@ -69,9 +69,9 @@ void BM_PrepareRun_Program(benchmark::State &state)
     int enabledKinds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
+        Db::exec(study.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        enabledKinds = benchsupport::programPrepareRun(dm, set, fixedChapterQuery(), kindQuery());
+        enabledKinds = benchsupport::programPrepareRun(study, set, fixedChapterQuery(), kindQuery());
     }
     state.counters["questions"] = set.totalCount();
     state.counters["kinds"] = enabledKinds;
@@ -81,24 +81,24 @@ void BM_PrepareRun_Program(benchmark::State &state)
 void BM_PreparePracticeRun_Window(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"win.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    studyData = &dm;
+    studyData = &study;
     App::programFolder = QString::fromUtf8(STUDYAID_BIN_DIR) + u'/';
     App::practiceQuery = query();
     App::currentPaperKind = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
-        auto frm = std::make_unique<PracticeWindow>();
+        Db::exec(study.connection(), QString::fromLatin1(kLeftOver));
+        auto underTest = std::make_unique<PracticeWindow>();
         state.ResumeTiming();
-        const bool ready = frm->preparePracticeRun();
+        const bool ready = underTest->preparePracticeRun();
         benchmark::DoNotOptimize(ready);
         state.PauseTiming();
-        frm.reset();
+        underTest.reset();
         state.ResumeTiming();
     }
     studyData = nullptr;
@@ -138,8 +138,8 @@ void BM_ClearRunAnswers(benchmark::State &state)
     const QString path = benchsupport::workingCopy(
         benchsupport::syntheticBank(static_cast<int>(state.range(1))),
                                                    everyRow ? u"clear1.mdb"_s : u"clear2.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
@@ -147,10 +147,10 @@ void BM_ClearRunAnswers(benchmark::State &state)
                                  : u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s;
     for (auto _ : state) {
         state.PauseTiming();
-        Db::exec(dm.connection(), QString::fromLatin1(kLeftOver));
+        Db::exec(study.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        Db::Transaction tx(dm.connection());
-        Db::exec(dm.connection(), sql);
+        Db::Transaction tx(study.connection());
+        Db::exec(study.connection(), sql);
         tx.commit();
     }
     state.SetLabel(everyRow ? "every row" : "rows with a run answer");

@@ -19,10 +19,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Questions with exam points, spread over the bank.
-std::vector<QuestionProgress> loadQuestions(StudyData &dm)
+std::vector<QuestionProgress> loadQuestions(StudyData &study)
 {
     std::vector<QuestionProgress> list;
-    QSqlQuery q = Db::query(dm.connection(), u"select * from tab_answ where rowid % 97 = 1"_s);
+    QSqlQuery q = Db::query(study.connection(), u"select * from tab_answ where rowid % 97 = 1"_s);
     while (q.next())
         list.push_back(QuestionProgress::fromRecord(q.record()));
     return list;
@@ -31,18 +31,18 @@ std::vector<QuestionProgress> loadQuestions(StudyData &dm)
 void BM_RecordAnswer_Program(benchmark::State &state)
 {
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"qt.mdb"_s);
-    StudyData dm;
-    if (!dm.openDatabase(path)) {
+    StudyData study;
+    if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
         return;
     }
-    std::vector<QuestionProgress> questions = loadQuestions(dm);
+    std::vector<QuestionProgress> questions = loadQuestions(study);
     size_t i = 0;
     for (auto _ : state) {
         QuestionProgress &q = questions[i++ % questions.size()];
         // Alternate the answer so that every call is a new answer and moves every counter.
         const QString answer = q.runAnswer == u"A"_s ? u"B"_s : u"A"_s;
-        recordJudgedAnswer(dm, u"tab_answ"_s, q, answer);
+        recordJudgedAnswer(study, u"tab_answ"_s, q, answer);
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -79,9 +79,9 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
     const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"c.mdb"_s);
     std::vector<QuestionProgress> questions;
     {
-        StudyData dm;
-        dm.openDatabase(path);
-        questions = loadQuestions(dm);
+        StudyData study;
+        study.openDatabase(path);
+        questions = loadQuestions(study);
     }
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);

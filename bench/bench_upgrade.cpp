@@ -24,13 +24,13 @@ void BM_ImportUpgrade_Program(benchmark::State &state)
         state.PauseTiming();
         const QString path = benchsupport::workingCopy(bank, u"qt.mdb"_s);
         QFile::remove(UpgradeImport::backupPath(path));
-        StudyData dm;
-        if (!dm.openDatabase(path)) {
+        StudyData study;
+        if (!study.openDatabase(path)) {
             state.SkipWithError("cannot open the bank");
             return;
         }
         state.ResumeTiming();
-        UpgradeImport import(dm);
+        UpgradeImport import(study);
         const UpgradeImport::Result r = import.run(upgrade);
         import.release();
         if (r.outcome != UpgradeImport::Outcome::Succeeded || r.questionsAdded != 50000) {
@@ -38,7 +38,7 @@ void BM_ImportUpgrade_Program(benchmark::State &state)
             return;
         }
         state.PauseTiming();
-        dm.close();
+        study.close();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * 50000);
@@ -60,9 +60,9 @@ void BM_ImportUpgrade_SQLiteFloor(benchmark::State &state)
     // The program's own statements, taken once from a copy of the bank.
     QStringList appends;
     {
-        StudyData dm;
-        dm.openDatabase(benchsupport::workingCopy(bank, u"statements.mdb"_s));
-        appends = UpgradeImport::appendStatements(dm.connection());
+        StudyData study;
+        study.openDatabase(benchsupport::workingCopy(bank, u"statements.mdb"_s));
+        appends = UpgradeImport::appendStatements(study.connection());
     }
     const QByteArray uri = u"file:"_s.toUtf8() + QUrl::toPercentEncoding(upgrade, "/") + "?mode=ro";
     for (auto _ : state) {

@@ -143,86 +143,86 @@ void QuestionSet::rebuildView()
 
 namespace QuestionWrites {
 
-void startRun(StudyData &dm, QuestionSet &set, const QString &practiceQuery)
+void startRun(StudyData &study, QuestionSet &set, const QString &practiceQuery)
 {
     // Only rows holding a run answer are written: the same end state as clearing every row,
     // without rewriting the whole bank each time a window opens.
     {
-        Db::Transaction tx(dm.connection());
-        Db::exec(dm.connection(), u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s);
+        Db::Transaction tx(study.connection());
+        Db::exec(study.connection(), u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s);
         tx.commit();
     }
-    set.open(dm.connection(), practiceQuery);
+    set.open(study.connection(), practiceQuery);
 }
 
-RecordOutcome judge(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer)
+RecordOutcome judge(StudyData &study, const QString &table, QuestionRow &row, const QString &answer)
 {
     if (answer.isEmpty()) {
-        clearRunAnswer(dm, table, row.progress);
+        clearRunAnswer(study, table, row.progress);
         return {};
     }
-    return recordJudgedAnswer(dm, table, row.progress, answer);
+    return recordJudgedAnswer(study, table, row.progress, answer);
 }
 
-RecordOutcome judgePaper(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer)
+RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row, const QString &answer)
 {
     if (answer.isEmpty()) {
-        clearRunAnswer(dm, table, row.progress);
+        clearRunAnswer(study, table, row.progress);
         return {};
     }
-    return recordPaperAnswer(dm, table, row.progress, answer);
+    return recordPaperAnswer(study, table, row.progress, answer);
 }
 
-void voidPaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+void voidPaperQuestion(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::Transaction tx(dm.connection());
-    Db::exec(dm.connection(),
+    Db::Transaction tx(study.connection());
+    Db::exec(study.connection(),
              u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2='zero' where A1=?"_s,
              {row.id()});
-    Db::exec(dm.connection(), u"update tab_answ set F1=1,E2='zero' where A1=?"_s, {row.id()});
+    Db::exec(study.connection(), u"update tab_answ set F1=1,E2='zero' where A1=?"_s, {row.id()});
     tx.commit();
     row.status = 1;
     row.progress.lastAnswer = u"zero"_s;
 }
 
-void restorePaperQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+void restorePaperQuestion(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::Transaction tx(dm.connection());
-    Db::exec(dm.connection(),
+    Db::Transaction tx(study.connection());
+    Db::exec(study.connection(),
              u"update "_s + Db::sqlIdentifier(table) + u" set F1=0,E2='' where A1=?"_s,
              {row.id()});
-    Db::exec(dm.connection(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
+    Db::exec(study.connection(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
     tx.commit();
     row.status = 0;
     row.progress.lastAnswer.clear();
 }
 
-void voidQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+void voidQuestion(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::exec(dm.connection(),
+    Db::exec(study.connection(),
              u"update "_s + Db::sqlIdentifier(table) + u" set F1=1,E2=? where A1=?"_s,
              {voidedAnswer(), row.id()});
     row.status = 1;
     row.progress.lastAnswer = voidedAnswer();
 }
 
-void restoreQuestion(StudyData &dm, const QString &table, QuestionRow &row)
+void restoreQuestion(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s,
+    Db::exec(study.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s,
              {row.id()});
     row.status = 0;
 }
 
-void markTimedOut(StudyData &dm, const QString &table, QuestionRow &row)
+void markTimedOut(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::exec(dm.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s,
+    Db::exec(study.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s,
              {row.id()});
     row.timeOutMark = u"Y"_s;
 }
 
-void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row)
+void reloadEdited(StudyData &study, const QString &table, QuestionRow &row)
 {
-    QSqlQuery q = Db::query(dm.connection(),
+    QSqlQuery q = Db::query(study.connection(),
                             u"select A2,A2_1,A13,K3,K4,K5,K6,K7,K8,K9,K10,K11,K12,ecount from "_s +
                                 Db::sqlIdentifier(table) + u" where A1=?"_s,
                             {row.id()});
@@ -240,9 +240,9 @@ void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row)
     row.editCount = q.value(13).toInt();
 }
 
-void reloadNote(StudyData &dm, const QString &table, QuestionRow &row)
+void reloadNote(StudyData &study, const QString &table, QuestionRow &row)
 {
-    row.note = Db::scalar(dm.connection(),
+    row.note = Db::scalar(study.connection(),
                           u"select A14 from "_s + Db::sqlIdentifier(table) + u" where A1=?"_s,
                           {row.id()});
 }

@@ -65,31 +65,31 @@ namespace QuestionWrites {
 
 // Starts a run: every question's run answer becomes the empty string, then the set is opened
 // with the practice query. Throws Db::DbError.
-void startRun(StudyData &dm, QuestionSet &set, const QString &practiceQuery);
+void startRun(StudyData &study, QuestionSet &set, const QString &practiceQuery);
 
 // Records an answer read from the widgets: an empty one only empties the run answer, any other
 // goes through recordJudgedAnswer (statistics when new in this run, then E2_1, E2, E1).
 // The row changes only when the write succeeded. Throws Db::DbError.
-RecordOutcome judge(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer);
+RecordOutcome judge(StudyData &study, const QString &table, QuestionRow &row, const QString &answer);
 
 // The same for an answer given in a mock-exam paper (`table` is the paper table): the paper row
 // keeps the answer, the bank's row and the counters follow (recordPaperAnswer).
-RecordOutcome judgePaper(StudyData &dm, const QString &table, QuestionRow &row, const QString &answer);
+RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row, const QString &answer);
 
 // Voiding: f1 := 1 and E2 := "zero". Restoring: f1 := 0, E2 stays. Throws Db::DbError.
-void voidQuestion(StudyData &dm, const QString &table, QuestionRow &row);
-void restoreQuestion(StudyData &dm, const QString &table, QuestionRow &row);
+void voidQuestion(StudyData &study, const QString &table, QuestionRow &row);
+void restoreQuestion(StudyData &study, const QString &table, QuestionRow &row);
 // Voiding in a paper: f1 := 1 and E2 := "zero" in the paper row and in tab_answ. Restoring:
 // f1 := 0 in both, the paper row's E2 := '' (tab_answ keeps "zero"). One transaction each.
 // Throws Db::DbError.
-void voidPaperQuestion(StudyData &dm, const QString &table, QuestionRow &row);
-void restorePaperQuestion(StudyData &dm, const QString &table, QuestionRow &row);
+void voidPaperQuestion(StudyData &study, const QString &table, QuestionRow &row);
+void restorePaperQuestion(StudyData &study, const QString &table, QuestionRow &row);
 // The answer time ran out: csbs := "Y". Throws Db::DbError.
-void markTimedOut(StudyData &dm, const QString &table, QuestionRow &row);
+void markTimedOut(StudyData &study, const QString &table, QuestionRow &row);
 // Reads what the edit window may change again: answer, option count, kind, exam points and
 // edit count. Throws Db::DbError.
-void reloadEdited(StudyData &dm, const QString &table, QuestionRow &row);
+void reloadEdited(StudyData &study, const QString &table, QuestionRow &row);
 // Reads the row's note again (after the notes window wrote it). Throws Db::DbError.
-void reloadNote(StudyData &dm, const QString &table, QuestionRow &row);
+void reloadNote(StudyData &study, const QString &table, QuestionRow &row);
 
 } // namespace QuestionWrites

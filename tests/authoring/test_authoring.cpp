@@ -31,10 +31,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
         ASSERT_EQ(testsupport::counterMismatches(db()), QStringList());
     }
-    QSqlDatabase db() const { return dm.connection(); }
+    QSqlDatabase db() const { return study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -84,7 +84,7 @@ protected:
     }
 
     testsupport::TempProgramFolder folder;
-    StudyData dm;
+    StudyData study;
 };
 
 TEST_F(AuthoringTest, RunningNumberFollowsTheLargestUserIdOfAnyChapterOrKind)

@@ -143,7 +143,7 @@ private:
     std::unique_ptr<testsupport::TestDatabase> data;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
-    QSqlDatabase db() const { return data->dm.connection(); }
+    QSqlDatabase db() const { return data->study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -171,21 +171,21 @@ private:
     std::unique_ptr<PracticeWindow> practice(const QString &query)
     {
         App::practiceQuery = query;
-        auto frm = std::make_unique<PracticeWindow>();
-        frm->setWindowTitle(u"练习新题"_s);
-        if (!frm->preparePracticeRun())
+        auto underTest = std::make_unique<PracticeWindow>();
+        underTest->setWindowTitle(u"练习新题"_s);
+        if (!underTest->preparePracticeRun())
             return nullptr;
-        frm->show();
-        return frm;
+        underTest->show();
+        return underTest;
     }
     // Shows the question with the given id in a practice window; false when it is not in the set.
-    bool showQuestion(PracticeWindow *frm, const QString &id)
+    bool showQuestion(PracticeWindow *underTest, const QString &id)
     {
-        QuestionSet &set = frm->core()->questionSet();
+        QuestionSet &set = underTest->core()->questionSet();
         for (int r = 1; r <= set.count(); ++r) {
             if (set.row(r).id() == id) {
-                frm->core()->selectQuestion(r);
-                return frm->core()->currentRow() && frm->core()->currentRow()->id() == id;
+                underTest->core()->selectQuestion(r);
+                return underTest->core()->currentRow() && underTest->core()->currentRow()->id() == id;
             }
         }
         return false;
@@ -400,14 +400,14 @@ private slots:
         QCOMPARE(child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue(), totalBefore + 2);
 
         // The question shows in practice as typed, marked as the candidate's own.
-        auto frm = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
-        QVERIFY(frm);
-        QVERIFY(showQuestion(frm.get(), u"US0101011140001"_s));
-        QCOMPARE(child<QTextBrowser>(frm.get(), u"upperPane"_s)->toPlainText(), body);
-        QCOMPARE(child<QLabel>(frm.get(), u"statusLabel"_s)->text(), u"本题是您加入的题目！"_s);
-        QVERIFY(showQuestion(frm.get(), u"US0101017210002"_s));
-        QCOMPARE(frm->core()->currentPage(), 4);
-        frm->close();
+        auto underTest = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
+        QVERIFY(underTest);
+        QVERIFY(showQuestion(underTest.get(), u"US0101011140001"_s));
+        QCOMPARE(child<QTextBrowser>(underTest.get(), u"upperPane"_s)->toPlainText(), body);
+        QCOMPARE(child<QLabel>(underTest.get(), u"statusLabel"_s)->text(), u"本题是您加入的题目！"_s);
+        QVERIFY(showQuestion(underTest.get(), u"US0101017210002"_s));
+        QCOMPARE(underTest->core()->currentPage(), 4);
+        underTest->close();
     }
 
     void entryFailuresKeepTheFormAndAreReported()
@@ -591,12 +591,12 @@ private slots:
         const QString id = u"010101000004"_s;
         exec(u"update tab_answ set K3='010101001',K4='',K5='010102001' where A1=?"_s, {id});
         exec(u"update tab_rule set q=77 where ftid='010102001'"_s);
-        auto frm = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
-        QVERIFY(frm);
-        QVERIFY(showQuestion(frm.get(), id));
-        QTimer *gauge = child<QTimer>(frm.get(), u"answerTimer"_s);
+        auto underTest = practice(PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s));
+        QVERIFY(underTest);
+        QVERIFY(showQuestion(underTest.get(), id));
+        QTimer *gauge = child<QTimer>(underTest.get(), u"answerTimer"_s);
         QVERIFY(gauge->isActive());
-        QCOMPARE(child<QLabel>(frm.get(), u"editedLabel"_s)->text(), QString());
+        QCOMPARE(child<QLabel>(underTest.get(), u"editedLabel"_s)->text(), QString());
 
         const auto p1 = pointNames(u"010101001"_s);
         const auto p2 = pointNames(u"010102001"_s);
@@ -643,7 +643,7 @@ private slots:
             testsupport::saveShot(edit, u"edit"_s);
             button(edit, u"saveButton"_s)->click();
         });
-        button(frm.get(), u"editButton"_s)->click();
+        button(underTest.get(), u"editButton"_s)->click();
         QVERIFY(!QTest::currentTestFailed());
 
         const QSqlRecord row = answerRow(id);
@@ -661,11 +661,11 @@ private slots:
 
         // Shown afresh: marked as edited, on the single-choice page, the text formatted as typed,
         // the gauge started over.
-        QCOMPARE(child<QLabel>(frm.get(), u"editedLabel"_s)->text(), u"本题被您修改过"_s);
-        QCOMPARE(frm->core()->currentPage(), 0);
+        QCOMPARE(child<QLabel>(underTest.get(), u"editedLabel"_s)->text(), u"本题被您修改过"_s);
+        QCOMPARE(underTest->core()->currentPage(), 0);
         QVERIFY(gauge->isActive());
-        QCOMPARE(frm->core()->gauge()->value(), 0);
-        const QTextDocument *shown = child<QTextBrowser>(frm.get(), u"upperPane"_s)->document();
+        QCOMPARE(underTest->core()->gauge()->value(), 0);
+        const QTextDocument *shown = child<QTextBrowser>(underTest.get(), u"upperPane"_s)->document();
         QVERIFY(shown->toPlainText().startsWith(u"修改后的题目"_s));
         const QTextCharFormat heading = formatOf(shown, u"修改后的题目"_s);
         QVERIFY(heading.fontWeight() >= QFont::Bold);
@@ -673,22 +673,22 @@ private slots:
         QCOMPARE(heading.foreground().color(), QColor(0xC0, 0x00, 0x00));
         QVERIFY(formatOf(shown, id).fontWeight() < QFont::Bold);
         QCoreApplication::processEvents(); // the labels take their new widths first
-        testsupport::saveShot(frm.get(), u"practice_after_edit"_s);
+        testsupport::saveShot(underTest.get(), u"practice_after_edit"_s);
 
         // Cancelling changes nothing and lets the gauge run on; a second save counts again.
         whenModal<QuestionEditWindow>([](QuestionEditWindow *edit) {
             editor(edit, u"explanationEditor"_s)->setPlainText(u"不保存"_s);
             button(edit, u"cancelButton"_s)->click();
         });
-        button(frm.get(), u"editButton"_s)->click();
+        button(underTest.get(), u"editButton"_s)->click();
         QVERIFY(gauge->isActive());
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 1);
         whenModal<QuestionEditWindow>(
             [](QuestionEditWindow *edit) { button(edit, u"saveButton"_s)->click(); });
-        button(frm.get(), u"editButton"_s)->click();
+        button(underTest.get(), u"editButton"_s)->click();
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 2);
         QCOMPARE(prompts->messages(), QStringList());
-        frm->close();
+        underTest->close();
     }
 
     void editLocksSubjectiveKindsAndLimitsPoints()

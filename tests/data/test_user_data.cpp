@@ -115,7 +115,7 @@ TEST(UserData, BackupIsAConsistentCopyWithTheSameAnswers)
 {
     TestDatabase data;
     ASSERT_TRUE(data.isValid());
-    const QSqlDatabase db = data.dm.connection();
+    const QSqlDatabase db = data.study.connection();
     // Progress written on the open connection (still in the -wal) must be in the copy.
     Db::exec(db, u"UPDATE tab_answ SET E3=2,E4=1,ecount=3,E1=? WHERE rowid IN "
                  u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 3)"_s,
@@ -249,10 +249,10 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     TestDatabase data;
     ASSERT_TRUE(data.isValid());
     const QString path = data.folder.databasePath();
-    logAnswers(data.dm.connection(), u"2026-12-01"_s, 5);
-    Db::exec(data.dm.connection(), u"UPDATE tab_answ SET E3=1,ecount=1 WHERE rowid IN "
+    logAnswers(data.study.connection(), u"2026-12-01"_s, 5);
+    Db::exec(data.study.connection(), u"UPDATE tab_answ SET E3=1,ecount=1 WHERE rowid IN "
                                u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 2)"_s);
-    const QStringList before = answers(data.dm.connection());
+    const QStringList before = answers(data.study.connection());
     QString why;
     const QString backup = UserData::backupNow(path, &why);
     ASSERT_FALSE(backup.isEmpty()) << why.toStdString();
@@ -261,19 +261,19 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     EXPECT_EQ(seen.answers, 5);
 
     // Later progress, still in the open connection's -wal.
-    logAnswers(data.dm.connection(), u"2026-12-02"_s, 7);
-    Db::exec(data.dm.connection(), u"UPDATE tab_answ SET E3=2,ecount=4"_s);
-    const QStringList later = answers(data.dm.connection());
+    logAnswers(data.study.connection(), u"2026-12-02"_s, 7);
+    Db::exec(data.study.connection(), u"UPDATE tab_answ SET E3=2,ecount=4"_s);
+    const QStringList later = answers(data.study.connection());
     ASSERT_NE(later, before);
 
-    const UserData::Restored r = UserData::restore(path, backup, &data.dm);
+    const UserData::Restored r = UserData::restore(path, backup, &data.study);
     ASSERT_EQ(r.outcome, UserData::Restored::Done) << r.why.toStdString();
-    ASSERT_TRUE(data.dm.connected());
-    EXPECT_EQ(answers(data.dm.connection()), before);
-    EXPECT_EQ(loggedAnswers(data.dm.connection()), 5);
+    ASSERT_TRUE(data.study.connected());
+    EXPECT_EQ(answers(data.study.connection()), before);
+    EXPECT_EQ(loggedAnswers(data.study.connection()), 5);
     // The module writes to the restored file.
-    logAnswers(data.dm.connection(), u"2026-12-03"_s, 1);
-    EXPECT_EQ(loggedAnswers(data.dm.connection()), 6);
+    logAnswers(data.study.connection(), u"2026-12-03"_s, 1);
+    EXPECT_EQ(loggedAnswers(data.study.connection()), 6);
 
     // The replaced database is a backup of its own, listed, holding the later progress; the
     // restored file is user-only and no staging file is left.
@@ -284,9 +284,9 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     EXPECT_FALSE(QFileInfo::exists(path + u".restore"_s));
 
     // Restoring the kept copy brings the later progress back.
-    const UserData::Restored back = UserData::restore(path, r.kept, &data.dm);
+    const UserData::Restored back = UserData::restore(path, r.kept, &data.study);
     ASSERT_EQ(back.outcome, UserData::Restored::Done) << back.why.toStdString();
-    EXPECT_EQ(answers(data.dm.connection()), later);
+    EXPECT_EQ(answers(data.study.connection()), later);
 
     // Reading backups and restoring leave no -wal, -shm or staging files behind.
     EXPECT_EQ(QDir(UserData::backupFolder(path)).entryList({u"*-wal"_s, u"*-shm"_s}), QStringList());
@@ -343,17 +343,17 @@ TEST(UserData, ARestoreThatCannotBeDoneChangesNothing)
         const QString path = data.folder.databasePath();
         const QString good = UserData::backupNow(path);
         ASSERT_FALSE(good.isEmpty());
-        logAnswers(data.dm.connection(), u"2026-12-02"_s, 3);
-        const QStringList before = answers(data.dm.connection());
+        logAnswers(data.study.connection(), u"2026-12-02"_s, 3);
+        const QStringList before = answers(data.study.connection());
         const QString bad = c.makeBackup(elsewhere.path(), good);
 
-        const UserData::Restored r = UserData::restore(path, bad, &data.dm);
+        const UserData::Restored r = UserData::restore(path, bad, &data.study);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_FALSE(r.why.isEmpty());
         EXPECT_TRUE(r.kept.isEmpty());
-        ASSERT_TRUE(data.dm.connected());
-        EXPECT_EQ(answers(data.dm.connection()), before);
-        EXPECT_EQ(loggedAnswers(data.dm.connection()), 3);
+        ASSERT_TRUE(data.study.connected());
+        EXPECT_EQ(answers(data.study.connection()), before);
+        EXPECT_EQ(loggedAnswers(data.study.connection()), 3);
         EXPECT_EQ(UserData::backups(path).size(), 1);
         EXPECT_FALSE(QFileInfo::exists(path + u".restore"_s));
     }
@@ -371,10 +371,10 @@ TEST(UserData, RestoreRefusesWhileAnotherConnectionStillUsesTheDatabase)
     ASSERT_TRUE(Db::open(u"other"_s, path, {}));
     logAnswers(QSqlDatabase::database(u"other"_s, false), u"2026-12-02"_s, 4);
 
-    const UserData::Restored r = UserData::restore(path, backup, &data.dm);
+    const UserData::Restored r = UserData::restore(path, backup, &data.study);
     EXPECT_EQ(r.outcome, UserData::Restored::Failed);
-    ASSERT_TRUE(data.dm.connected());
-    EXPECT_EQ(loggedAnswers(data.dm.connection()), 4);
+    ASSERT_TRUE(data.study.connected());
+    EXPECT_EQ(loggedAnswers(data.study.connection()), 4);
     Db::close(u"other"_s);
 }
 

@@ -57,7 +57,7 @@ private:
     qint64 nowMs = 0;
     int programEnds = 0;
 
-    QSqlDatabase db() const { return data->dm.connection(); }
+    QSqlDatabase db() const { return data->study.connection(); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
         return Db::scalar(db(), sql, values);

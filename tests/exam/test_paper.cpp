@@ -26,10 +26,10 @@ protected:
     {
         ASSERT_TRUE(data.isValid());
         App::currentPaperKind = 1;
-        data.dm.useKindTable(1);
+        data.study.useKindTable(1);
     }
 
-    QSqlDatabase db() const { return data.dm.connection(); }
+    QSqlDatabase db() const { return data.study.connection(); }
     QVariant value(const QString &sql, const QVariantList &values = {}) const
     {
         return Db::scalar(db(), sql, values);
@@ -57,9 +57,9 @@ protected:
     Paper::NewPaper create(int kind = 1, quint32 seed = 7)
     {
         App::currentPaperKind = kind;
-        data.dm.useKindTable(kind);
+        data.study.useKindTable(kind);
         QRandomGenerator random(seed);
-        return Paper::createPaper(data.dm, kind, kToday, random);
+        return Paper::createPaper(data.study, kind, kToday, random);
     }
     QStringList ids(const QString &table) const
     {
@@ -106,10 +106,10 @@ TEST_F(PaperTest, NamingAfterDeletions)
         ASSERT_TRUE(fresh.isValid());
         QRandomGenerator random(1);
         for (int i = 1; i <= 7; ++i)
-            Paper::createPaper(fresh.dm, 1, kToday, random);
-        Paper::deletePaper(fresh.dm, u"tab_exam"_s + QString::number(c.deleted));
-        EXPECT_FALSE(Db::hasTable(fresh.dm.connection(), u"tab_exam"_s + QString::number(c.deleted)));
-        const Paper::NewPaper p = Paper::createPaper(fresh.dm, 1, kToday, random);
+            Paper::createPaper(fresh.study, 1, kToday, random);
+        Paper::deletePaper(fresh.study, u"tab_exam"_s + QString::number(c.deleted));
+        EXPECT_FALSE(Db::hasTable(fresh.study.connection(), u"tab_exam"_s + QString::number(c.deleted)));
+        const Paper::NewPaper p = Paper::createPaper(fresh.study, 1, kToday, random);
         EXPECT_EQ(p.table, c.next) << c.deleted;
         EXPECT_EQ(p.sequence, c.sequence) << c.deleted;
         EXPECT_TRUE(p.title.endsWith(u"["_s + QString::number(c.sequence) + u"]"_s));
@@ -257,7 +257,7 @@ TEST_F(PaperTest, GradingScoresRightAnswersAndKeepsByLeastMark)
     };
     for (const Case &c : {Case{3, false}, Case{4, true}, Case{0, false}}) {
         Paper::saveSettings(db(), c.leastMark, 9000);
-        const Paper::Grade g = Paper::gradePaper(data.dm, 1, p.table, u"0:12:34"_s);
+        const Paper::Grade g = Paper::gradePaper(data.study, 1, p.table, u"0:12:34"_s);
         EXPECT_DOUBLE_EQ(g.score, 3.0);
         EXPECT_EQ(g.discardOnClose, c.discard) << c.leastMark;
     }
@@ -299,7 +299,7 @@ TEST_F(PaperTest, HistoryFigures)
         EXPECT_EQ(f.average, c.average);
     }
     // Deleting a paper whose table is already gone still removes its history row.
-    Paper::deletePaper(data.dm, u"tab_exam2"_s);
+    Paper::deletePaper(data.study, u"tab_exam2"_s);
     EXPECT_EQ(count(u"tab_cj"_s, u"A1='tab_exam2'"_s), 0);
     EXPECT_EQ(count(u"tab_cj"_s), 2);
 }
@@ -312,15 +312,15 @@ TEST(ShippedPapers, FiveInARowAreFullAndDiffer)
 {
     testsupport::TestDatabase data(testsupport::shippedDb());
     ASSERT_TRUE(data.isValid());
-    const QSqlDatabase db = data.dm.connection();
+    const QSqlDatabase db = data.study.connection();
     QRandomGenerator random(20261210);
     for (int kind : {1, 2, 3, 4, 5}) {
         App::currentPaperKind = kind;
-        data.dm.useKindTable(kind);
+        data.study.useKindTable(kind);
         const QString prefix = Paper::kindInfo(kind).prefix;
         QList<QSet<QString>> papers;
         for (int n = 0; n < 5; ++n) {
-            const Paper::NewPaper p = Paper::createPaper(data.dm, kind, kToday, random);
+            const Paper::NewPaper p = Paper::createPaper(data.study, kind, kToday, random);
             const QString table = Db::sqlIdentifier(p.table);
             int expected = 0;
             QSqlQuery kinds = Db::query(db, u"select A1 from "_s + App::kindTableName(kind) +

@@ -79,7 +79,7 @@ private:
     std::unique_ptr<testsupport::TestDatabase> data;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
-    QSqlDatabase db() const { return data->dm.connection(); }
+    QSqlDatabase db() const { return data->study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
 
     // A shown catalogue window.

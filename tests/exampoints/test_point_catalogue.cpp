@@ -150,9 +150,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
     }
-    QSqlDatabase db() const { return dm.connection(); }
+    QSqlDatabase db() const { return study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QStringList ids(const QString &sql)
     {
@@ -165,7 +165,7 @@ protected:
     }
 
     testsupport::TempProgramFolder folder;
-    StudyData dm;
+    StudyData study;
 };
 
 TEST_F(PointCatalogueDataTest, CatalogueRowsInCatalogueOrderWithTheirIds)

@@ -51,7 +51,7 @@ private:
     std::unique_ptr<testsupport::FixedToday> today;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
-    QSqlDatabase db() const { return data->dm.connection(); }
+    QSqlDatabase db() const { return data->study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -63,22 +63,22 @@ private:
                                               const QString &title = kTitle)
     {
         App::practiceQuery = PointCatalogue::practiceQuery(pointCode);
-        auto frm = std::make_unique<PointPracticeWindow>();
-        frm->setWindowTitle(QString());
-        if (!frm->preparePracticeRun())
+        auto underTest = std::make_unique<PointPracticeWindow>();
+        underTest->setWindowTitle(QString());
+        if (!underTest->preparePracticeRun())
             return nullptr;
-        frm->setHintBoard(title);
-        frm->show();
-        return frm;
+        underTest->setHintBoard(title);
+        underTest->show();
+        return underTest;
     }
 
     // Shows the question with the given id (by its number button in the first group).
-    void showQuestion(PointPracticeWindow *frm, const QString &id)
+    void showQuestion(PointPracticeWindow *underTest, const QString &id)
     {
-        QuestionSet &set = frm->core()->questionSet();
+        QuestionSet &set = underTest->core()->questionSet();
         for (int record = 1; record <= set.count(); ++record) {
             if (set.row(record).id() == id) {
-                find(frm, u"numberButton"_s + QString::number(record))->click();
+                find(underTest, u"numberButton"_s + QString::number(record))->click();
                 return;
             }
         }
@@ -119,9 +119,9 @@ private slots:
 
     void differsFromChapterPracticeOnlyWhereMeant()
     {
-        auto frm = open(kPoint);
-        QVERIFY(frm);
-        PointPracticeWindow *w = frm.get();
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
+        PointPracticeWindow *w = underTest.get();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         // The hint board keeps the point's title; the chapter key is not shown.
         QCOMPARE(text(w, u"hintBoard"_s), kTitle);
@@ -186,30 +186,30 @@ private slots:
 
     void checkWithoutAnAnswer()
     {
-        auto frm = open(kPoint);
-        QVERIFY(frm);
-        find(frm.get(), u"finishButton"_s)->click();
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
+        find(underTest.get(), u"finishButton"_s)->click();
         QCOMPARE(prompts->calls().size(), 1);
         const PromptCall call = prompts->calls().at(0);
         QCOMPARE(call.caption, u"提示"_s);
         QCOMPARE(call.message, u"题还没做呢！"_s);
         QCOMPARE(call.buttons, 1);
         QCOMPARE(call.icon, 1);
-        const QString id = frm->core()->currentRow()->id();
+        const QString id = underTest->core()->currentRow()->id();
         QCOMPARE(value(u"select coalesce(E2,'') from tab_answ where A1=?"_s, {id}).toString(),
                  QString());
         QCOMPARE(value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt(), 0);
-        QCOMPARE(find<NumberButton>(frm.get(), u"numberButton1"_s)->accessibleDescription(),
+        QCOMPARE(find<NumberButton>(underTest.get(), u"numberButton1"_s)->accessibleDescription(),
                  u"未做"_s);
-        frm->close();
+        underTest->close();
     }
 
     void voidedQuestionsBelongToTheSet()
     {
         exec(u"update tab_answ set F1=1, E2='zero' where A1='010101000002'"_s);
-        auto frm = open(kPoint);
-        QVERIFY(frm);
-        PointPracticeWindow *w = frm.get();
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
+        PointPracticeWindow *w = underTest.get();
         QAbstractButton *voidButton = find(w, u"voidButton"_s);
         QCOMPARE(text(w, u"questionCountLabel"_s), u"4"_s);
         showQuestion(w, u"010101000002"_s);
@@ -227,27 +227,27 @@ private slots:
         showQuestion(w, u"010101000001"_s);
         QCOMPARE(voidButton->text(), u"本题作废"_s);
         QCOMPARE(text(w, u"statusLabel"_s), QString());
-        frm->close();
+        underTest->close();
     }
 
     void subjectivePageCaptionStaysWithTheKind()
     {
-        auto frm = open(kPoint);
-        QVERIFY(frm);
-        PointPracticeWindow *w = frm.get();
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
+        PointPracticeWindow *w = underTest.get();
         find(w, u"kindButton72"_s)->click();
         QCOMPARE(text(w, u"questionCountLabel"_s), u"1"_s);
-        QCOMPARE(frm->core()->pages()->currentIndex(), 4);
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 4);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"主\n观"_s);
         find(w, u"kindButton21"_s)->click();
         QCOMPARE(text(w, u"questionCountLabel"_s), u"1"_s);
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"主\n观"_s);
         find(w, u"kindButton0"_s)->click();
         QCOMPARE(text(w, u"questionCountLabel"_s), u"4"_s);
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"主\n观"_s);
         // The hint board is not the chapter key's, whatever happened meanwhile.
         QCOMPARE(text(w, u"hintBoard"_s), kTitle);
-        frm->close();
+        underTest->close();
     }
 
     void answerCountsForEveryPointOfTheQuestion()
@@ -264,12 +264,12 @@ private slots:
         for (const QString &g : {u"010101"_s, u"010102"_s, u"020101"_s, u"01"_s, u"02"_s})
             before[g] = counters(u"tab_fgmc"_s, u"id"_s, g);
 
-        auto frm = open(kPoint);
-        QVERIFY(frm);
-        QCOMPARE(text(frm.get(), u"questionCountLabel"_s), u"5"_s);
-        showQuestion(frm.get(), u"010102000001"_s);
-        find(frm.get(), u"singleOptionA"_s)->click(); // wrong: the answer is C
-        find(frm.get(), u"finishButton"_s)->click();
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
+        QCOMPARE(text(underTest.get(), u"questionCountLabel"_s), u"5"_s);
+        showQuestion(underTest.get(), u"010102000001"_s);
+        find(underTest.get(), u"singleOptionA"_s)->click(); // wrong: the answer is C
+        find(underTest.get(), u"finishButton"_s)->click();
         QVERIFY(prompts->calls().isEmpty());
 
         // Each point, each chapter and each group once: first answer, wrong.
@@ -281,37 +281,37 @@ private slots:
             const QList<int> b = before.value(g);
             QCOMPARE(counters(u"tab_fgmc"_s, u"id"_s, g), (QList<int>{b[0] + 1, b[1] + 1, b[2] + 1}));
         }
-        frm->close();
+        underTest->close();
     }
 
     void everyOpeningStartsANewRun()
     {
         {
-            auto frm = open(kPoint);
-            QVERIFY(frm);
-            showQuestion(frm.get(), u"010101000002"_s);
-            find(frm.get(), u"singleOptionA"_s)->click(); // right
-            find(frm.get(), u"finishButton"_s)->click();
-            frm->close();
+            auto underTest = open(kPoint);
+            QVERIFY(underTest);
+            showQuestion(underTest.get(), u"010101000002"_s);
+            find(underTest.get(), u"singleOptionA"_s)->click(); // right
+            find(underTest.get(), u"finishButton"_s)->click();
+            underTest->close();
         }
         QCOMPARE(value(u"select E2_1 from tab_answ where A1='010101000002'"_s).toString(), u"A"_s);
         QCOMPARE(value(u"select E3 from tab_answ where A1='010101000002'"_s).toInt(), 1);
 
-        auto frm = open(kPoint);
-        QVERIFY(frm);
+        auto underTest = open(kPoint);
+        QVERIFY(underTest);
         QCOMPARE(value(u"select count(*) from tab_answ where E2_1<>''"_s).toInt(), 0);
         for (int n = 1; n <= 4; ++n) {
-            QCOMPARE(find<NumberButton>(frm.get(), u"numberButton"_s + QString::number(n))
+            QCOMPARE(find<NumberButton>(underTest.get(), u"numberButton"_s + QString::number(n))
                          ->accessibleDescription(),
                      u"未做"_s);
         }
         // The same answer in the new run counts again.
-        showQuestion(frm.get(), u"010101000002"_s);
-        QVERIFY(!find(frm.get(), u"singleOptionA"_s)->isChecked());
-        find(frm.get(), u"singleOptionA"_s)->click();
-        find(frm.get(), u"finishButton"_s)->click();
+        showQuestion(underTest.get(), u"010101000002"_s);
+        QVERIFY(!find(underTest.get(), u"singleOptionA"_s)->isChecked());
+        find(underTest.get(), u"singleOptionA"_s)->click();
+        find(underTest.get(), u"finishButton"_s)->click();
         QCOMPARE(value(u"select E3 from tab_answ where A1='010101000002'"_s).toInt(), 2);
-        frm->close();
+        underTest->close();
     }
 
     void aPointWithTwentyFiveQuestions()
@@ -327,9 +327,9 @@ private slots:
             }
             tx.commit();
         }
-        auto frm = open(u"020101009"_s, u"考点九"_s);
-        QVERIFY(frm);
-        PointPracticeWindow *w = frm.get();
+        auto underTest = open(u"020101009"_s, u"考点九"_s);
+        QVERIFY(underTest);
+        PointPracticeWindow *w = underTest.get();
         QCOMPARE(text(w, u"groupCountLabel"_s), u"2"_s);
         QCOMPARE(text(w, u"questionCountLabel"_s), u"25"_s);
         QVERIFY(!find(w, u"previousGroupButton"_s)->isEnabled());
@@ -340,14 +340,14 @@ private slots:
             enabled += find(w, u"numberButton"_s + QString::number(n))->isEnabled() ? 1 : 0;
         QCOMPARE(enabled, 5);
         QVERIFY(!find(w, u"nextGroupButton"_s)->isEnabled());
-        frm->close();
+        underTest->close();
     }
 
     void aPointWithoutQuestionsIsNotPrepared()
     {
         App::practiceQuery = PointCatalogue::practiceQuery(u"030303003"_s);
-        PointPracticeWindow frm;
-        QVERIFY(!frm.preparePracticeRun());
+        PointPracticeWindow underTest;
+        QVERIFY(!underTest.preparePracticeRun());
     }
 };
 

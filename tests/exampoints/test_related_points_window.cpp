@@ -32,11 +32,11 @@ private slots:
     {
         data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
-        dm = &data->dm;
+        study = &data->study;
     }
     void cleanup()
     {
-        dm = nullptr;
+        study = nullptr;
         data.reset();
     }
 
@@ -73,7 +73,7 @@ private slots:
         QFETCH(QStringList, entries);
         QVariantList values = k;
         values.append(kQuestion);
-        Db::exec(dm->connection(),
+        Db::exec(study->connection(),
                  u"update tab_answ set K3=?,K4=?,K5=?,K6=?,K7=?,K8=?,K9=?,K10=?,K11=?,K12=? "
                  u"where A1=?"_s,
                  values);
@@ -105,18 +105,18 @@ private slots:
         testsupport::PromptCatcher prompts;
         RelatedPointsWindow window;
         QVERIFY(window.loadCodes(u"010101000004"_s));
-        Db::exec(dm->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+        Db::exec(study->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(prompts.messages(), QStringList{u"无法读取相关考点！"_s});
-        Db::exec(dm->connection(), u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
+        Db::exec(study->connection(), u"alter table tab_fgmc_gone rename to tab_fgmc"_s);
         window.close();
 
         RelatedPointsWindow again;
         QVERIFY(again.loadCodes(u"010101000004"_s));
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        Db::exec(dm->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
+        Db::exec(study->connection(), u"alter table tab_fgmc rename to tab_fgmc_gone"_s);
         auto *list = again.findChild<QListWidget *>(u"pointList"_s);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(1)).center());
@@ -168,7 +168,7 @@ private slots:
     void labelNamesTheChapterOfTheClickedPointWhenTitlesRepeat()
     {
         // A point of chapter 020101 with the title of one in 010102 ("工作时间").
-        const QSqlDatabase db = dm->connection();
+        const QSqlDatabase db = study->connection();
         Db::exec(db, u"insert into tab_rule (id,ftid,sn,n) values "
                      u"('020101','020101009','工作时间',?)"_s,
                  {u"管理中的工作时间。"_s.toUtf8()});
@@ -239,7 +239,7 @@ private slots:
 
 private:
     std::unique_ptr<testsupport::TestDatabase> data;
-    StudyData *dm = nullptr;
+    StudyData *study = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(RelatedPointsWindowTest)

@@ -78,7 +78,7 @@ protected:
     {
         ASSERT_TRUE(data.isValid());
         ASSERT_TRUE(out.isValid());
-        db = data.dm.connection();
+        db = data.study.connection();
         Schema::createPaperTable(db, kPaper);
         Db::exec(db, u"DELETE FROM tab_tx1"_s);
         Db::exec(db, u"INSERT INTO tab_tx1 (A1, B1, B2, B3, time) VALUES (11, '单选', 70, 1, 1),"

@@ -46,61 +46,61 @@ int main(int argc, char **argv)
     App::displayMode = args.size() > 2 ? args.at(2) : u"1024"_s;
 
     testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3) : testsupport::fixtureDb());
-    StudyData dm;
-    if (!folder.isValid() || !dm.openInProgramFolder(folder.path())) {
+    StudyData study;
+    if (!folder.isValid() || !study.openInProgramFolder(folder.path())) {
         std::fprintf(stderr, "cannot open the database\n");
         return 1;
     }
-    studyData = &dm;
+    studyData = &study;
     PromptHook::set([](const PromptCall &) { return 1; });
-    App::loadAnswerTimeTable(dm.connection(), 1, App::answerTimeTable);
+    App::loadAnswerTimeTable(study.connection(), 1, App::answerTimeTable);
     App::currentChapterKey = u"法律知识 第一章 第一节"_s;
     const QString mode = App::displayMode;
 
     {
         App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s);
-        PracticeWindow frm;
-        frm.setWindowTitle(u"练习新题"_s);
-        if (!frm.preparePracticeRun())
+        PracticeWindow underTest;
+        underTest.setWindowTitle(u"练习新题"_s);
+        if (!underTest.preparePracticeRun())
             return 1;
-        frm.show();
+        underTest.show();
         QTest::qWait(300);
-        savePicture(&frm, out, u"practice_window_"_s + mode + u"_start"_s);
-        click(&frm, u"singleOptionC"_s);
-        click(&frm, u"finishButton"_s);
-        click(&frm, u"numberButton2"_s);
-        click(&frm, u"singleOptionA"_s);
-        click(&frm, u"finishButton"_s);
-        click(&frm, u"numberButton4"_s);
-        click(&frm, u"multipleOptionA"_s);
-        click(&frm, u"multipleOptionD"_s);
+        savePicture(&underTest, out, u"practice_window_"_s + mode + u"_start"_s);
+        click(&underTest, u"singleOptionC"_s);
+        click(&underTest, u"finishButton"_s);
+        click(&underTest, u"numberButton2"_s);
+        click(&underTest, u"singleOptionA"_s);
+        click(&underTest, u"finishButton"_s);
+        click(&underTest, u"numberButton4"_s);
+        click(&underTest, u"multipleOptionA"_s);
+        click(&underTest, u"multipleOptionD"_s);
         QTest::qWait(1200);
-        savePicture(&frm, out, u"practice_window_"_s + mode + u"_multiple"_s);
-        click(&frm, u"numberButton1"_s);
-        click(&frm, u"voidButton"_s);
-        click(&frm, u"answerButton"_s);
+        savePicture(&underTest, out, u"practice_window_"_s + mode + u"_multiple"_s);
+        click(&underTest, u"numberButton1"_s);
+        click(&underTest, u"voidButton"_s);
+        click(&underTest, u"answerButton"_s);
         QTest::qWait(800);
-        savePicture(&frm, out, u"practice_window_"_s + mode + u"_panel"_s);
-        frm.close();
+        savePicture(&underTest, out, u"practice_window_"_s + mode + u"_panel"_s);
+        underTest.close();
     }
     {
         App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"040101"_s);
-        PracticeWindow frm;
-        frm.setWindowTitle(u"练习新题"_s);
-        if (!frm.preparePracticeRun())
+        PracticeWindow underTest;
+        underTest.setWindowTitle(u"练习新题"_s);
+        if (!underTest.preparePracticeRun())
             return 1;
-        frm.show();
+        underTest.show();
         QTest::qWait(300);
-        click(&frm, u"kindButton31"_s);
-        if (auto *combo = frm.findChild<QComboBox *>(u"subjectiveChoice"_s))
+        click(&underTest, u"kindButton31"_s);
+        if (auto *combo = underTest.findChild<QComboBox *>(u"subjectiveChoice"_s))
             combo->setCurrentIndex(1);
         // The keyboard on 完成: the focus ring.
-        frm.activateWindow();
-        if (auto *done = frm.findChild<QAbstractButton *>(u"finishButton"_s))
+        underTest.activateWindow();
+        if (auto *done = underTest.findChild<QAbstractButton *>(u"finishButton"_s))
             done->setFocus(Qt::TabFocusReason);
         QTest::qWait(2500);
-        savePicture(&frm, out, u"practice_window_"_s + mode + u"_compound"_s);
-        frm.close();
+        savePicture(&underTest, out, u"practice_window_"_s + mode + u"_compound"_s);
+        underTest.close();
     }
     studyData = nullptr;
     PromptHook::clear();

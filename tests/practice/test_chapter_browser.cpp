@@ -89,26 +89,26 @@ private slots:
     {
         data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
-        dm = &data->dm;
+        study = &data->study;
         App::practiceQuery = u"untouched"_s;
         App::currentChapterKey.clear();
     }
     void cleanup()
     {
-        dm = nullptr;
+        study = nullptr;
         data.reset();
     }
 
     void layoutOfTheDisplayMode()
     {
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(frm.windowTitle(), u"科目名称"_s);
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        QCOMPARE(underTest.windowTitle(), u"科目名称"_s);
         const bool compact = App::displayMode == u"800"_s;
-        QCOMPARE(frm.size(), compact ? QSize(761, 480) : QSize(935, 611));
-        QTableView *view = grid(&frm);
-        const bool narrow = frm.screen()->geometry().width() == 800;
+        QCOMPARE(underTest.size(), compact ? QSize(761, 480) : QSize(935, 611));
+        QTableView *view = grid(&underTest);
+        const bool narrow = underTest.screen()->geometry().width() == 800;
         QCOMPARE(view->columnWidth(2), narrow ? 308 : 370);
         for (int c = 3; c <= 7; ++c)
             QCOMPARE(view->columnWidth(c), narrow ? 50 : 65);
@@ -128,7 +128,7 @@ private slots:
         QStringList codes;
         for (int r = 0; r < view->model()->rowCount(); ++r)
             codes.append(view->model()->index(r, 0).data().toString());
-        QSqlQuery q = Db::query(dm->connection(), u"select C1 from tab_kmmc order by bh"_s);
+        QSqlQuery q = Db::query(study->connection(), u"select C1 from tab_kmmc order by bh"_s);
         QStringList expected;
         while (q.next())
             expected.append(q.value(0).toString());
@@ -138,16 +138,16 @@ private slots:
         QVERIFY(view->horizontalHeader()->length() <= view->viewport()->width());
 
         // Nothing clipped: every control inside the window, every caption inside its control.
-        for (QWidget *child : frm.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        for (QWidget *child : underTest.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             if (!child->isVisible())
                 continue;
-            QVERIFY2(frm.rect().contains(child->geometry()), qPrintable(child->objectName()));
+            QVERIFY2(underTest.rect().contains(child->geometry()), qPrintable(child->objectName()));
         }
-        for (QPushButton *b : frm.findChildren<QPushButton *>()) {
+        for (QPushButton *b : underTest.findChildren<QPushButton *>()) {
             QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 10 <= b->width(),
                      qPrintable(b->text()));
         }
-        for (QLabel *l : frm.findChildren<QLabel *>()) {
+        for (QLabel *l : underTest.findChildren<QLabel *>()) {
             if (!l->wordWrap())
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                          qPrintable(l->text()));
@@ -157,61 +157,61 @@ private slots:
             {u"doneQuestionsButton"_s, u"习题重温"_s}, {u"settingsButton"_s, u"设置"_s},
             {u"entryButton"_s, u"试题录入"_s},         {u"closeButton"_s, u"关闭"_s}};
         for (const auto &[name, caption] : captions)
-            QCOMPARE(button(&frm, name)->text(), caption);
-        testsupport::saveShot(&frm, u"chapter_browser"_s);
+            QCOMPARE(button(&underTest, name)->text(), caption);
+        testsupport::saveShot(&underTest, u"chapter_browser"_s);
     }
 
     void totals()
     {
         {
-            ChapterBrowser frm;
-            frm.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&frm));
-            QCOMPARE(number(&frm, u"questionTotal"_s),
-                     Db::scalar(dm->connection(), u"select count(*) from tab_answ"_s).toInt());
-            QCOMPARE(number(&frm, u"answerTotal"_s), 0);
-            QCOMPARE(number(&frm, u"wrongTotal"_s), 0);
-            QCOMPARE(frm.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"分数"_s);
+            ChapterBrowser underTest;
+            underTest.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+            QCOMPARE(number(&underTest, u"questionTotal"_s),
+                     Db::scalar(study->connection(), u"select count(*) from tab_answ"_s).toInt());
+            QCOMPARE(number(&underTest, u"answerTotal"_s), 0);
+            QCOMPARE(number(&underTest, u"wrongTotal"_s), 0);
+            QCOMPARE(underTest.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"分数"_s);
         }
         // Higher chapters repeat their sections' figures and are not added again.
-        Db::exec(dm->connection(), u"update tab_kmmc set C3=0,D1=0,D2=0"_s);
-        Db::exec(dm->connection(), u"update tab_kmmc set C3=12000,D1=7,D2=1 where C1='010101'"_s);
-        Db::exec(dm->connection(), u"update tab_kmmc set C3=345,D1=1,D2=1 where C1='020101'"_s);
-        Db::exec(dm->connection(), u"update tab_kmmc set C3=500,D1=50,D2=50 where length(C1)<6"_s);
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(number(&frm, u"questionTotal"_s), 10000);
-        QCOMPARE(number(&frm, u"answerTotal"_s), 8);
-        QCOMPARE(number(&frm, u"wrongTotal"_s), 2);
-        QCOMPARE(frm.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"75.00"_s);
-        testsupport::saveShot(&frm, u"chapter_browser_totals"_s);
+        Db::exec(study->connection(), u"update tab_kmmc set C3=0,D1=0,D2=0"_s);
+        Db::exec(study->connection(), u"update tab_kmmc set C3=12000,D1=7,D2=1 where C1='010101'"_s);
+        Db::exec(study->connection(), u"update tab_kmmc set C3=345,D1=1,D2=1 where C1='020101'"_s);
+        Db::exec(study->connection(), u"update tab_kmmc set C3=500,D1=50,D2=50 where length(C1)<6"_s);
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        QCOMPARE(number(&underTest, u"questionTotal"_s), 10000);
+        QCOMPARE(number(&underTest, u"answerTotal"_s), 8);
+        QCOMPARE(number(&underTest, u"wrongTotal"_s), 2);
+        QCOMPARE(underTest.findChild<QLabel *>(u"scoreLabel"_s)->text(), u"75.00"_s);
+        testsupport::saveShot(&underTest, u"chapter_browser_totals"_s);
     }
 
     void rowChangeSetsTheChapterKey()
     {
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(currentCode(&frm), u"0"_s); // the first row
-        QVERIFY(clickChapter(&frm, u"010102"_s));
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        QCOMPARE(currentCode(&underTest), u"0"_s); // the first row
+        QVERIFY(clickChapter(&underTest, u"010102"_s));
         QCOMPARE(App::currentChapterKey, u"法律知识 第一章 第二节"_s);
-        QTest::keyClick(grid(&frm), Qt::Key_Down);
-        QCOMPARE(currentCode(&frm), u"0102"_s);
+        QTest::keyClick(grid(&underTest), Qt::Key_Down);
+        QCOMPARE(currentCode(&underTest), u"0102"_s);
         QCOMPARE(App::currentChapterKey, u"法律知识 第二章"_s);
     }
 
     void aSyllabusThatCannotBeReadIsReported()
     {
-        Db::exec(dm->connection(), u"alter table tab_kmmc rename to tab_kmmc_gone"_s);
+        Db::exec(study->connection(), u"alter table tab_kmmc rename to tab_kmmc_gone"_s);
         testsupport::PromptCatcher prompts;
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         QCOMPARE(prompts.calls().size(), 1);
         QCOMPARE(prompts.calls().first().caption, u"错误"_s);
         QCOMPARE(prompts.calls().first().message, u"发生错误！"_s);
-        QVERIFY(frm.isVisible());
+        QVERIFY(underTest.isVisible());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -231,15 +231,15 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(QString, control);
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         testsupport::PromptCatcher prompts;
         if (control == u"dblclick"_s)
-            QVERIFY(clickChapter(&frm, code, true));
+            QVERIFY(clickChapter(&underTest, code, true));
         else {
-            QVERIFY(clickChapter(&frm, code));
-            button(&frm, control)->click();
+            QVERIFY(clickChapter(&underTest, code));
+            button(&underTest, control)->click();
         }
         QCOMPARE(prompts.calls().size(), 1);
         const PromptCall &call = prompts.calls().first();
@@ -248,8 +248,8 @@ private slots:
         QCOMPARE(call.message, u"请选择具体章节目录！"_s);
         QCOMPARE(call.icon, int(QMessageBox::Information));
         QCOMPARE(App::practiceQuery, u"untouched"_s);
-        QVERIFY(frm.isVisible());
-        QCOMPARE(currentCode(&frm), code);
+        QVERIFY(underTest.isVisible());
+        QCOMPARE(currentCode(&underTest), code);
     }
 
     void emptySetsAreReported_data()
@@ -283,20 +283,20 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, icon);
         if (!setup.isEmpty())
-            Db::exec(dm->connection(), setup);
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            Db::exec(study->connection(), setup);
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         testsupport::PromptCatcher prompts;
         const bool doubleClicked = control == u"dblclick"_s || control == u"enter"_s;
         if (control == u"dblclick"_s) {
-            QVERIFY(clickChapter(&frm, u"0101"_s, true));
+            QVERIFY(clickChapter(&underTest, u"0101"_s, true));
         } else if (control == u"enter"_s) {
-            QVERIFY(clickChapter(&frm, u"0101"_s));
-            QTest::keyClick(grid(&frm), Qt::Key_Return);
+            QVERIFY(clickChapter(&underTest, u"0101"_s));
+            QTest::keyClick(grid(&underTest), Qt::Key_Return);
         } else {
-            QVERIFY(clickChapter(&frm, u"0101"_s));
-            button(&frm, control)->click();
+            QVERIFY(clickChapter(&underTest, u"0101"_s));
+            button(&underTest, control)->click();
         }
         QCOMPARE(App::practiceQuery,
                  PracticeSets::practiceQuery(static_cast<Set>(set), u"0101"_s, doubleClicked));
@@ -307,9 +307,9 @@ private slots:
         QCOMPARE(call.message, message);
         QCOMPARE(call.buttons, 1);
         QCOMPARE(call.icon, icon);
-        QVERIFY(frm.isVisible());
-        QCOMPARE(currentCode(&frm), u"0101"_s);
-        QVERIFY(frm.findChildren<PracticeWindow *>().isEmpty()); // discarded
+        QVERIFY(underTest.isVisible());
+        QCOMPARE(currentCode(&underTest), u"0101"_s);
+        QVERIFY(underTest.findChildren<PracticeWindow *>().isEmpty()); // discarded
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
@@ -317,7 +317,7 @@ private slots:
     {
         // Run as the dispatcher runs it: modally. Hiding for the practice window must not end
         // the browser's own modal loop.
-        ChapterBrowser frm;
+        ChapterBrowser underTest;
         testsupport::ModalSafetyNet safety;
 
         bool browserHidden = false;
@@ -333,45 +333,45 @@ private slots:
         QSize storeWhileHidden;
         QImage onScreen;
         QImage drawn;
-        QTimer::singleShot(0, &frm, [&] {
+        QTimer::singleShot(0, &underTest, [&] {
             paintedBefore = QTest::qWaitFor(
-                [&] { return frm.backingStore()->size() == frm.size(); }, 5000);
-            if (!clickChapter(&frm, u"010101"_s)) {
-                frm.close();
+                [&] { return underTest.backingStore()->size() == underTest.size(); }, 5000);
+            if (!clickChapter(&underTest, u"010101"_s)) {
+                underTest.close();
                 return;
             }
             // Showing again reads the grid anew from its first row: the browser must come
             // back to the chapter that was practised.
             testsupport::whenModalShows<PracticeWindow>([&](PracticeWindow *practice) {
-                browserHidden = !frm.isVisible();
-                storeWhileHidden = frm.backingStore()->size();
+                browserHidden = !underTest.isVisible();
+                storeWhileHidden = underTest.backingStore()->size();
                 title = practice->windowTitle();
                 practiceQuery = App::practiceQuery;
                 // Answers given meanwhile, as the counters record them.
-                Db::exec(dm->connection(),
+                Db::exec(study->connection(),
                          u"update tab_kmmc set D1=coalesce(D1,0)+4,D2=coalesce(D2,0)+1 "
                          u"where C1 in ('010101','0101','01','0')"_s);
                 practice->close();
             });
-            button(&frm, u"newQuestionsButton"_s)->click();
-            visibleAfter = frm.isVisible();
-            codeAfter = currentCode(&frm);
-            answersAfter = number(&frm, u"answerTotal"_s);
-            scoreAfter = frm.findChild<QLabel *>(u"scoreLabel"_s)->text();
-            const QModelIndex current = grid(&frm)->currentIndex();
+            button(&underTest, u"newQuestionsButton"_s)->click();
+            visibleAfter = underTest.isVisible();
+            codeAfter = currentCode(&underTest);
+            answersAfter = number(&underTest, u"answerTotal"_s);
+            scoreAfter = underTest.findChild<QLabel *>(u"scoreLabel"_s)->text();
+            const QModelIndex current = grid(&underTest)->currentIndex();
             gridFigureAfter = current.siblingAtColumn(5).data().toString();
             // The browser's own modal loop still runs: a later event reaches it.
-            QTimer::singleShot(50, &frm, [&] {
-                closedByButton = frm.isVisible();
+            QTimer::singleShot(50, &underTest, [&] {
+                closedByButton = underTest.isVisible();
                 // What the screen shows of the browser is all of it, drawn afresh.
-                onScreen = frm.screen()->grabWindow(frm.winId()).toImage().convertToFormat(
+                onScreen = underTest.screen()->grabWindow(underTest.winId()).toImage().convertToFormat(
                     QImage::Format_RGB32);
-                drawn = frm.grab().toImage().convertToFormat(QImage::Format_RGB32);
-                button(&frm, u"closeButton"_s)->click();
+                drawn = underTest.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                button(&underTest, u"closeButton"_s)->click();
             });
         });
         testsupport::PromptCatcher prompts;
-        frm.exec();
+        underTest.exec();
 
         QVERIFY(prompts.calls().isEmpty());
         QVERIFY(closedByButton);
@@ -380,7 +380,7 @@ private slots:
         // Hidden behind the practice window, the browser held no pixels of its own.
         QVERIFY2(storeWhileHidden.width() * storeWhileHidden.height() <= 1,
                  qPrintable(u"%1x%2"_s.arg(storeWhileHidden.width()).arg(storeWhileHidden.height())));
-        QCOMPARE(onScreen.size(), frm.size());
+        QCOMPARE(onScreen.size(), underTest.size());
         QVERIFY(onScreen == drawn);
         QCOMPARE(title, u"练习新题"_s);
         QCOMPARE(practiceQuery, PracticeSets::practiceQuery(Set::New, u"010101"_s));
@@ -389,17 +389,17 @@ private slots:
         QCOMPARE(answersAfter, 4);
         QCOMPARE(scoreAfter, u"75.00"_s);
         QCOMPARE(gridFigureAfter, u"4"_s); // the grid was read again
-        QVERIFY(frm.findChildren<PracticeWindow *>().isEmpty());
+        QVERIFY(underTest.findChildren<PracticeWindow *>().isEmpty());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
     void entryAndSettingsOpen()
     {
-        ChapterBrowser frm;
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         testsupport::PromptCatcher prompts;
-        QVERIFY(clickChapter(&frm, u"010101"_s));
+        QVERIFY(clickChapter(&underTest, u"010101"_s));
         QString entryCaption;
         QTimer::singleShot(50, [&entryCaption] {
             if (auto *entry = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
@@ -408,9 +408,9 @@ private slots:
                 entry->reject();
             }
         });
-        button(&frm, u"entryButton"_s)->click();
+        button(&underTest, u"entryButton"_s)->click();
         QCOMPARE(entryCaption, u"试题录入 [第一节]"_s);
-        QCOMPARE(currentCode(&frm), u"010101"_s);
+        QCOMPARE(currentCode(&underTest), u"010101"_s);
         App::settingsVariant = 1;
         QString opened;
         QObject *owner = nullptr;
@@ -418,19 +418,19 @@ private slots:
             opened = QString::fromLatin1(d->metaObject()->className());
             owner = d->parent();
         });
-        button(&frm, u"settingsButton"_s)->click();
+        button(&underTest, u"settingsButton"_s)->click();
         QCOMPARE(App::settingsVariant, 0);
         QCOMPARE(opened, u"SoundAndTimeSettingsWindow"_s);
-        QCOMPARE(owner, &frm);
+        QCOMPARE(owner, &underTest);
         QVERIFY(prompts.messages().isEmpty());
-        QVERIFY(frm.isVisible());
-        button(&frm, u"closeButton"_s)->click();
-        QVERIFY(!frm.isVisible());
+        QVERIFY(underTest.isVisible());
+        button(&underTest, u"closeButton"_s)->click();
+        QVERIFY(!underTest.isVisible());
     }
 
 private:
     std::unique_ptr<testsupport::TestDatabase> data;
-    StudyData *dm = nullptr;
+    StudyData *study = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(ChapterBrowserTest)

@@ -48,11 +48,11 @@ private slots:
     {
         data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
-        dm = &data->dm;
+        study = &data->study;
     }
     void cleanup()
     {
-        dm = nullptr;
+        study = nullptr;
         data.reset();
     }
 
@@ -73,9 +73,9 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, text);
         QFETCH(bool, bold);
-        ExplanationWindow frm;
-        frm.bind(value);
-        auto *viewer = frm.findChild<QTextBrowser *>();
+        ExplanationWindow underTest;
+        underTest.bind(value);
+        auto *viewer = underTest.findChild<QTextBrowser *>();
         QVERIFY(viewer);
         QCOMPARE(viewer->toPlainText(), text);
         QVERIFY(viewer->isReadOnly());
@@ -88,20 +88,20 @@ private slots:
 
     void explanationWindowRestoresTheCursorAndCloses()
     {
-        ExplanationWindow frm;
-        QCOMPARE(frm.windowTitle(), u"解析"_s);
-        frm.bind(htmlBytes(u"要点"_s));
+        ExplanationWindow underTest;
+        QCOMPARE(underTest.windowTitle(), u"解析"_s);
+        underTest.bind(htmlBytes(u"要点"_s));
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        auto *close = frm.findChild<QPushButton *>(u"closeButton"_s);
+        auto *close = underTest.findChild<QPushButton *>(u"closeButton"_s);
         QVERIFY(close);
         QCOMPARE(close->text(), u"关闭"_s);
         QVERIFY(captionFits(close));
-        testsupport::saveShot(&frm, u"explanation_window"_s);
+        testsupport::saveShot(&underTest, u"explanation_window"_s);
         close->click();
-        QVERIFY(!frm.isVisible());
+        QVERIFY(!underTest.isVisible());
     }
 
     void noteIsSavedAsWrittenWhenClosed_data()
@@ -124,18 +124,18 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, closeBy);
         QFETCH(bool, flag);
-        Db::exec(dm->connection(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
+        Db::exec(study->connection(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
         App::notePresentFlag = !flag;
 
-        NotesWindow frm;
-        QCOMPARE(frm.windowTitle(), u"笔记"_s);
-        frm.bind(u"lx"_s, QString(), kQuestion);
-        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        NotesWindow underTest;
+        QCOMPARE(underTest.windowTitle(), u"笔记"_s);
+        underTest.bind(u"lx"_s, QString(), kQuestion);
+        auto *noteEdit = underTest.findChild<QPlainTextEdit *>();
         QVERIFY(noteEdit);
         QCOMPARE(noteEdit->toPlainText(), stored.toString());
         QCOMPARE(noteEdit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         noteEdit->setFocus();
         noteEdit->selectAll();
         // Chinese text arrives as committed input-method text, not as key codes.
@@ -145,18 +145,18 @@ private slots:
             noteEdit->insertPlainText(typed);
         QCOMPARE(noteEdit->toPlainText(), typed);
 
-        auto *button = frm.findChild<QPushButton *>(u"closeButton"_s);
+        auto *button = underTest.findChild<QPushButton *>(u"closeButton"_s);
         QCOMPARE(button->text(), u"关  闭"_s);
         QVERIFY(captionFits(button));
         if (closeBy == 0)
             button->click();
         else if (closeBy == 1)
-            frm.close();
+            underTest.close();
         else
-            QTest::keyClick(&frm, Qt::Key_Escape);
-        QVERIFY(!frm.isVisible());
+            QTest::keyClick(&underTest, Qt::Key_Escape);
+        QVERIFY(!underTest.isVisible());
 
-        QSqlQuery q = Db::query(dm->connection(), u"select A14, A14 is null from tab_answ where A1=?"_s,
+        QSqlQuery q = Db::query(study->connection(), u"select A14, A14 is null from tab_answ where A1=?"_s,
                                 {kQuestion});
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), typed);
@@ -164,29 +164,29 @@ private slots:
         QCOMPARE(App::notePresentFlag, flag);
         // Closing saves once: a later edit, shown and closed again, is not written.
         noteEdit->setPlainText(u"之后"_s);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        frm.close();
-        QCOMPARE(Db::scalar(dm->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        underTest.close();
+        QCOMPARE(Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
                      .toString(),
                  typed);
     }
 
     void examNoteGoesToThePaperRow()
     {
-        const QSqlDatabase db = dm->connection();
+        const QSqlDatabase db = study->connection();
         Schema::createPaperTable(db, u"tab_exam7"_s);
         Db::exec(db, u"insert into tab_exam7 (A1,A14) values (?,?)"_s, {kQuestion, u"卷中笔记"_s});
         Db::exec(db, u"update tab_answ set A14='练习笔记' where A1=?"_s, {kQuestion});
-        NotesWindow frm;
-        frm.bind(u"ks"_s, u"tab_exam7"_s, kQuestion);
-        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        NotesWindow underTest;
+        underTest.bind(u"ks"_s, u"tab_exam7"_s, kQuestion);
+        auto *noteEdit = underTest.findChild<QPlainTextEdit *>();
         QCOMPARE(noteEdit->toPlainText(), u"卷中笔记"_s);
         noteEdit->setPlainText(u"考试时记下"_s);
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        testsupport::saveShot(&frm, u"notes_window"_s);
-        frm.close();
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        testsupport::saveShot(&underTest, u"notes_window"_s);
+        underTest.close();
         QCOMPARE(Db::scalar(db, u"select A14 from tab_exam7 where A1=?"_s, {kQuestion}).toString(),
                  u"考试时记下"_s);
         QCOMPARE(Db::scalar(db, u"select A14 from tab_answ where A1=?"_s, {kQuestion}).toString(),
@@ -199,46 +199,46 @@ private slots:
     void failuresAreToldInChinese()
     {
         testsupport::PromptCatcher prompts;
-        Db::exec(dm->connection(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
+        Db::exec(study->connection(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
         {
-            NotesWindow frm;
-            frm.bind(u"ks"_s, u"tab_gone"_s, kQuestion);
-            QVERIFY(frm.findChild<QPlainTextEdit *>()->isReadOnly());
-            frm.close();
+            NotesWindow underTest;
+            underTest.bind(u"ks"_s, u"tab_gone"_s, kQuestion);
+            QVERIFY(underTest.findChild<QPlainTextEdit *>()->isReadOnly());
+            underTest.close();
         }
         QCOMPARE(prompts.messages(), QStringList{u"无法读取笔记！"_s});
 
-        Db::exec(dm->connection(), u"create trigger no_note before update on tab_answ "
+        Db::exec(study->connection(), u"create trigger no_note before update on tab_answ "
                                u"begin select raise(abort, 'notes locked'); end"_s);
         {
-            NotesWindow frm;
-            frm.bind(u"lx"_s, QString(), kQuestion);
-            frm.findChild<QPlainTextEdit *>()->setPlainText(u"  "_s);
-            frm.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&frm));
-            frm.close();
+            NotesWindow underTest;
+            underTest.bind(u"lx"_s, QString(), kQuestion);
+            underTest.findChild<QPlainTextEdit *>()->setPlainText(u"  "_s);
+            underTest.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+            underTest.close();
         }
-        Db::exec(dm->connection(), u"drop trigger no_note"_s);
+        Db::exec(study->connection(), u"drop trigger no_note"_s);
         QCOMPARE(prompts.messages().value(1), u"发生错误，笔记没有保存！"_s);
         QVERIFY(App::notePresentFlag);
 
         Db::setBusyTimeout(100);
         {
-            NotesWindow frm;
-            frm.bind(u"lx"_s, QString(), kQuestion);
-            frm.findChild<QPlainTextEdit *>()->setPlainText(u"新笔记"_s);
-            frm.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&frm));
+            NotesWindow underTest;
+            underTest.bind(u"lx"_s, QString(), kQuestion);
+            underTest.findChild<QPlainTextEdit *>()->setPlainText(u"新笔记"_s);
+            underTest.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&underTest));
             testsupport::LockedByAnotherProgram lock(data->folder.databasePath());
             QVERIFY(lock.isLocked());
-            frm.close();
+            underTest.close();
         }
         Db::setBusyTimeout(5000);
         QCOMPARE(prompts.messages().value(2),
                  u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s);
         QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
         QCOMPARE(prompts.messages().size(), 3);
-        QCOMPARE(Db::scalar(dm->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+        QCOMPARE(Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
                      .toString(),
                  u"旧笔记"_s);
     }
@@ -246,22 +246,22 @@ private slots:
     void noteOfAMissingRowIsNotWritten()
     {
         App::notePresentFlag = true;
-        NotesWindow frm;
-        frm.bind(u"lx"_s, QString(), u"NOSUCHID0001"_s);
-        auto *noteEdit = frm.findChild<QPlainTextEdit *>();
+        NotesWindow underTest;
+        underTest.bind(u"lx"_s, QString(), u"NOSUCHID0001"_s);
+        auto *noteEdit = underTest.findChild<QPlainTextEdit *>();
         QVERIFY(noteEdit->isReadOnly());
-        frm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        frm.close();
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        underTest.close();
         QVERIFY(!App::notePresentFlag);
-        QCOMPARE(Db::scalar(dm->connection(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
+        QCOMPARE(Db::scalar(study->connection(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
                      .toInt(),
                  0);
     }
 
 private:
     std::unique_ptr<testsupport::TestDatabase> data;
-    StudyData *dm = nullptr;
+    StudyData *study = nullptr;
 };
 
 STUDYAID_QTEST_MAIN(NotesWindowsTest)

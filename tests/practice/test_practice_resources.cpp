@@ -49,10 +49,10 @@ void openWindow(const QString &missing, bool prepare)
     // folder is one, so that it is removed however the child ends.
     static std::unique_ptr<FolderWithout> folder;
     folder = std::make_unique<FolderWithout>(missing);
-    StudyData dm;
-    if (!dm.openInProgramFolder(folder->path()))
+    StudyData study;
+    if (!study.openInProgramFolder(folder->path()))
         std::exit(3);
-    studyData = &dm;
+    studyData = &study;
     static bool prompted = false;
     PromptHook::set([](const PromptCall &call) {
         prompted = true;
@@ -61,9 +61,9 @@ void openWindow(const QString &missing, bool prepare)
         return 1;
     });
     App::practiceQuery = PracticeSets::practiceQuery(PracticeSets::Set::New, u"010101"_s);
-    PracticeWindow frm;
+    PracticeWindow underTest;
     if (prepare)
-        frm.preparePracticeRun();
+        underTest.preparePracticeRun();
     std::exit(prompted ? 4 : 0); // reached only when nothing was missing
 }
 

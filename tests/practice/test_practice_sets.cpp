@@ -34,9 +34,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+        ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
     }
-    QSqlDatabase db() const { return dm.connection(); }
+    QSqlDatabase db() const { return study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
     // The ids the practice query of a set returns, in its order.
     QStringList ids(Set set, const QString &chapter, bool doubleClicked = false)
@@ -57,7 +57,7 @@ protected:
     }
 
     testsupport::TempProgramFolder folder;
-    StudyData dm;
+    StudyData study;
 };
 
 const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
@@ -413,7 +413,7 @@ TEST_F(PracticeSetsTest, QuestionSetSharesRepeatedValuesAndKeepsRowsApart)
     EXPECT_NE(first.progress.id.constData(), second.progress.id.constData());
 
     exec(u"update tab_answ set A2='C',K3='0101010009',K4=NULL where A1='010101000001'"_s);
-    QuestionWrites::reloadEdited(dm, u"tab_answ"_s, first);
+    QuestionWrites::reloadEdited(study, u"tab_answ"_s, first);
     EXPECT_EQ(first.progress.correct, u"C"_s);
     EXPECT_EQ(first.progress.points.mid(0, 2), (QStringList{u"0101010009"_s, QString()}));
     EXPECT_EQ(second.progress.correct, u"AB"_s);

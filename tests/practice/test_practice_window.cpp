@@ -61,11 +61,11 @@ class PracticeWindowTest : public QObject
 
 private:
     std::unique_ptr<testsupport::TestDatabase> data;
-    StudyData *dm = nullptr;
+    StudyData *study = nullptr;
     std::unique_ptr<testsupport::FixedToday> today;
     std::unique_ptr<testsupport::PromptCatcher> prompts;
 
-    QSqlDatabase db() const { return dm->connection(); }
+    QSqlDatabase db() const { return study->connection(); }
 
     void exec(const QString &sql, const QVariantList &values = {})
     {
@@ -87,43 +87,43 @@ private:
     std::unique_ptr<PracticeWindow> open(const QString &query)
     {
         App::practiceQuery = query;
-        auto frm = std::make_unique<PracticeWindow>();
-        frm->setWindowTitle(u"练习新题"_s);
-        if (!frm->preparePracticeRun())
+        auto underTest = std::make_unique<PracticeWindow>();
+        underTest->setWindowTitle(u"练习新题"_s);
+        if (!underTest->preparePracticeRun())
             return nullptr;
-        frm->show();
-        return frm;
+        underTest->show();
+        return underTest;
     }
 
     // Presses an option of the page on screen.
-    void pick(PracticeWindow *frm, const QString &letter)
+    void pick(PracticeWindow *underTest, const QString &letter)
     {
-        const int page = frm->core()->pages()->currentIndex();
+        const int page = underTest->core()->pages()->currentIndex();
         const QString row = page == 0   ? u"singleOption"_s
                             : page == 1 ? u"multipleOption"_s
                                         : u"matchingOption"_s;
-        QAbstractButton *b = button(frm, row + letter);
+        QAbstractButton *b = button(underTest, row + letter);
         QVERIFY(b);
         QVERIFY(!b->isHidden());
         b->click();
     }
 
-    void check(PracticeWindow *frm) { button(frm, u"finishButton"_s)->click(); }
+    void check(PracticeWindow *underTest) { button(underTest, u"finishButton"_s)->click(); }
 
-    NumberButton *number(PracticeWindow *frm, int n)
+    NumberButton *number(PracticeWindow *underTest, int n)
     {
-        return child<NumberButton>(frm, u"numberButton"_s + QString::number(n));
+        return child<NumberButton>(underTest, u"numberButton"_s + QString::number(n));
     }
 
     // Answers the only question of a one-question run with `answer` and closes the window.
     void answerInOwnRun(const QString &id, const QString &answer)
     {
-        auto frm = open(oneQuestion(id));
-        QVERIFY(frm);
+        auto underTest = open(oneQuestion(id));
+        QVERIFY(underTest);
         for (const QChar c : answer)
-            pick(frm.get(), QString(c));
-        check(frm.get());
-        frm->close();
+            pick(underTest.get(), QString(c));
+        check(underTest.get());
+        underTest->close();
     }
 
     // One question of chapter 010101 with its text, after the fixture's own (ordering key xx).
@@ -157,7 +157,7 @@ private slots:
     {
         data = std::make_unique<testsupport::TestDatabase>();
         QVERIFY(data->isValid());
-        dm = &data->dm;
+        study = &data->study;
         App::currentPaperKind = 1;
         App::currentChapterKey = u"法律知识 第一章 第一节"_s;
         App::answerTimeTable = {};
@@ -173,79 +173,79 @@ private slots:
             modal->close();
         prompts.reset();
         today.reset();
-        dm = nullptr;
+        study = nullptr;
         data.reset();
     }
 
     void firstQuestionAndPagesShow()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        QCOMPARE(labelText(frm.get(), u"hintBoard"_s), App::currentChapterKey);
-        QCOMPARE(labelText(frm.get(), u"questionCountLabel"_s), u"6"_s);
-        QCOMPARE(labelText(frm.get(), u"questionNumberLabel"_s), u"1"_s);
-        QCOMPARE(labelText(frm.get(), u"occurrenceLabel"_s), u"1"_s);
-        QCOMPARE(labelText(frm.get(), u"clockLabel"_s), u"0:00:00"_s);
-        QVERIFY(child<QTextBrowser>(frm.get(), u"upperPane"_s)
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        QCOMPARE(labelText(underTest.get(), u"hintBoard"_s), App::currentChapterKey);
+        QCOMPARE(labelText(underTest.get(), u"questionCountLabel"_s), u"6"_s);
+        QCOMPARE(labelText(underTest.get(), u"questionNumberLabel"_s), u"1"_s);
+        QCOMPARE(labelText(underTest.get(), u"occurrenceLabel"_s), u"1"_s);
+        QCOMPARE(labelText(underTest.get(), u"clockLabel"_s), u"0:00:00"_s);
+        QVERIFY(child<QTextBrowser>(underTest.get(), u"upperPane"_s)
                     ->toPlainText()
                     .contains(u"010101000001"_s));
         // Single choice with four options: E and F hidden, the hint is the page's.
-        AnswerPages *pages = frm->core()->pages();
+        AnswerPages *pages = underTest->core()->pages();
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(pages->toolTip(), u"选择一个选项作为正确答案"_s);
-        QVERIFY(!button(frm.get(), u"singleOptionD"_s)->isHidden());
-        QVERIFY(button(frm.get(), u"singleOptionE"_s)->isHidden());
+        QVERIFY(!button(underTest.get(), u"singleOptionD"_s)->isHidden());
+        QVERIFY(button(underTest.get(), u"singleOptionE"_s)->isHidden());
         // Nothing answered yet: the answer-dependent buttons wait.
         for (const QString &name :
              {u"explanationButton"_s, u"answerButton"_s, u"pointsButton"_s, u"previousButton"_s,
               u"previousGroupButton"_s, u"nextGroupButton"_s})
-            QVERIFY2(!button(frm.get(), name)->isEnabled(), qPrintable(name));
-        QVERIFY(button(frm.get(), u"nextButton"_s)->isEnabled());
+            QVERIFY2(!button(underTest.get(), name)->isEnabled(), qPrintable(name));
+        QVERIFY(button(underTest.get(), u"nextButton"_s)->isEnabled());
         // Number buttons: six of twenty carry questions; names and states for screen readers.
-        QCOMPARE(number(frm.get(), 1)->accessibleName(), u"1"_s);
-        QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"未做"_s);
-        QVERIFY(number(frm.get(), 1)->isChecked());
-        QVERIFY(number(frm.get(), 6)->isEnabled());
-        QVERIFY(!number(frm.get(), 7)->isEnabled());
-        QCOMPARE(number(frm.get(), 7)->recordNumber(), 0);
+        QCOMPARE(number(underTest.get(), 1)->accessibleName(), u"1"_s);
+        QCOMPARE(number(underTest.get(), 1)->accessibleDescription(), u"未做"_s);
+        QVERIFY(number(underTest.get(), 1)->isChecked());
+        QVERIFY(number(underTest.get(), 6)->isEnabled());
+        QVERIFY(!number(underTest.get(), 7)->isEnabled());
+        QCOMPARE(number(underTest.get(), 7)->recordNumber(), 0);
         // Kinds without questions in the set cannot be chosen.
-        QVERIFY(button(frm.get(), u"kindButton0"_s)->isChecked());
-        QVERIFY(button(frm.get(), u"kindButton21"_s)->isEnabled());
-        QVERIFY(!button(frm.get(), u"kindButton31"_s)->isEnabled());
-        QVERIFY(!button(frm.get(), u"kindButton64"_s)->isEnabled());
+        QVERIFY(button(underTest.get(), u"kindButton0"_s)->isChecked());
+        QVERIFY(button(underTest.get(), u"kindButton21"_s)->isEnabled());
+        QVERIFY(!button(underTest.get(), u"kindButton31"_s)->isEnabled());
+        QVERIFY(!button(underTest.get(), u"kindButton64"_s)->isEnabled());
         // Every run starts with empty run answers in the whole bank.
         QCOMPARE(value(u"select count(*) from tab_answ where E2_1 is null or E2_1<>''"_s).toInt(), 0);
-        frm->close();
+        underTest->close();
     }
 
     void sameAnswerCountsOnceChangedAnswerAgain()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        pick(frm.get(), u"B"_s); // right
-        check(frm.get());
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        pick(underTest.get(), u"B"_s); // right
+        check(underTest.get());
         QSqlRecord r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"E2"_s).toString(), u"B"_s);
         QCOMPARE(r.value(u"E2_1"_s).toString(), u"B"_s);
         QCOMPARE(r.value(u"E1"_s).toString(), u"2026-03-10"_s);
         QCOMPARE(r.value(u"E3"_s).toInt(), 1);
         QCOMPARE(r.value(u"E4"_s).toInt(), 0);
-        QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"做对"_s);
-        QVERIFY(button(frm.get(), u"explanationButton"_s)->isEnabled()); // has an explanation
-        QVERIFY(button(frm.get(), u"pointsButton"_s)->isEnabled());      // has exam points
-        QVERIFY(button(frm.get(), u"answerButton"_s)->isEnabled());
+        QCOMPARE(number(underTest.get(), 1)->accessibleDescription(), u"做对"_s);
+        QVERIFY(button(underTest.get(), u"explanationButton"_s)->isEnabled()); // has an explanation
+        QVERIFY(button(underTest.get(), u"pointsButton"_s)->isEnabled());      // has exam points
+        QVERIFY(button(underTest.get(), u"answerButton"_s)->isEnabled());
 
-        check(frm.get()); // the same answer again
+        check(underTest.get()); // the same answer again
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
         QCOMPARE(value(u"select A2 from tab_rz where A1='2026-03-10'"_s).toInt(), 1);
 
-        pick(frm.get(), u"C"_s); // changed: counts again, now wrong
-        check(frm.get());
+        pick(underTest.get(), u"C"_s); // changed: counts again, now wrong
+        check(underTest.get());
         r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"E3"_s).toInt(), 2);
         QCOMPARE(r.value(u"E4"_s).toInt(), -1);
         QCOMPARE(r.value(u"E2"_s).toString(), u"C"_s);
-        QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"做错"_s);
+        QCOMPARE(number(underTest.get(), 1)->accessibleDescription(), u"做错"_s);
         // The day, the chapter and its enclosing chapters, the exam points.
         QCOMPARE(value(u"select A2||'/'||A3 from tab_rz where A1='2026-03-10'"_s).toString(), u"2/1"_s);
         for (const QString &c : {u"010101"_s, u"0101"_s, u"01"_s})
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(value(u"select q2 from tab_rule where ftid='010101002'"_s).toInt(), 2);
         // Two points of one chapter count that chapter once per answer.
         QCOMPARE(value(u"select q2 from tab_fgmc where id='010101'"_s).toInt(), 2);
-        frm->close();
+        underTest->close();
     }
 
     void wrongLevelAcrossRuns_data()
@@ -306,9 +306,9 @@ private slots:
 
     void checkWithoutAnswerAndLeavingEmpty()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        check(frm.get());
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        check(underTest.get());
         QCOMPARE(prompts->calls().size(), 1);
         QCOMPARE(prompts->calls().at(0).caption, u"提示"_s);
         QCOMPARE(prompts->calls().at(0).message, u"请先做出答案！"_s);
@@ -316,44 +316,44 @@ private slots:
         QVERIFY(answerRow(u"010101000001"_s).value(u"E2"_s).toString().isEmpty());
 
         // Multiple choice (record 4): answered by leaving, then emptied by leaving again.
-        number(frm.get(), 4)->click();
-        QCOMPARE(frm->core()->pages()->currentIndex(), 1);
-        QVERIFY(button(frm.get(), u"multipleOptionF"_s)->isHidden()); // A2_1 = 5
-        pick(frm.get(), u"C"_s);
-        pick(frm.get(), u"A"_s);
-        number(frm.get(), 5)->click();
+        number(underTest.get(), 4)->click();
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 1);
+        QVERIFY(button(underTest.get(), u"multipleOptionF"_s)->isHidden()); // A2_1 = 5
+        pick(underTest.get(), u"C"_s);
+        pick(underTest.get(), u"A"_s);
+        number(underTest.get(), 5)->click();
         QCOMPARE(answerRow(u"010101000004"_s).value(u"E2_1"_s).toString(), u"AC"_s);
-        QCOMPARE(number(frm.get(), 4)->accessibleDescription(), u"做错"_s);
-        number(frm.get(), 4)->click();
-        QVERIFY(button(frm.get(), u"multipleOptionA"_s)->isChecked()); // the run answer comes back
-        pick(frm.get(), u"A"_s);
-        pick(frm.get(), u"C"_s);
-        number(frm.get(), 5)->click();
+        QCOMPARE(number(underTest.get(), 4)->accessibleDescription(), u"做错"_s);
+        number(underTest.get(), 4)->click();
+        QVERIFY(button(underTest.get(), u"multipleOptionA"_s)->isChecked()); // the run answer comes back
+        pick(underTest.get(), u"A"_s);
+        pick(underTest.get(), u"C"_s);
+        number(underTest.get(), 5)->click();
         const QSqlRecord r = answerRow(u"010101000004"_s);
         QCOMPARE(r.value(u"E2_1"_s).toString(), QString());
         QCOMPARE(r.value(u"E2"_s).toString(), u"AC"_s); // statistics already recorded stay
         QCOMPARE(r.value(u"E3"_s).toInt(), 1);
-        QCOMPARE(number(frm.get(), 4)->accessibleDescription(), u"未做"_s);
+        QCOMPARE(number(underTest.get(), 4)->accessibleDescription(), u"未做"_s);
         // Moving over a question without touching it records nothing.
         QVERIFY(answerRow(u"010101000005"_s).value(u"E2"_s).toString().isEmpty());
-        frm->close();
+        underTest->close();
         QVERIFY(answerRow(u"010101000005"_s).value(u"E2"_s).toString().isEmpty());
     }
 
     void voidedQuestionRestoredKeepsZero()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        QAbstractButton *voidButton = button(frm.get(), u"voidButton"_s);
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        QAbstractButton *voidButton = button(underTest.get(), u"voidButton"_s);
         QCOMPARE(voidButton->text(), u"题目作废"_s);
         voidButton->click();
-        QCOMPARE(labelText(frm.get(), u"statusLabel"_s), u"本题已被您作废！"_s);
+        QCOMPARE(labelText(underTest.get(), u"statusLabel"_s), u"本题已被您作废！"_s);
         QCOMPARE(voidButton->text(), u"取消作废"_s);
         QSqlRecord r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"F1"_s).toInt(), 1);
         QCOMPARE(r.value(u"E2"_s).toString(), u"zero"_s);
         voidButton->click();
-        QCOMPARE(labelText(frm.get(), u"statusLabel"_s), u"本题曾被作废，现已被您取消！"_s);
+        QCOMPARE(labelText(underTest.get(), u"statusLabel"_s), u"本题曾被作废，现已被您取消！"_s);
         QCOMPARE(voidButton->text(), u"题目作废"_s);
         r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"F1"_s).toInt(), 0);
@@ -361,14 +361,14 @@ private slots:
 
         // Its next answer counts as answered before (no newly done question in the chapter) with
         // a wrong previous result.
-        pick(frm.get(), u"B"_s);
-        check(frm.get());
+        pick(underTest.get(), u"B"_s);
+        check(underTest.get());
         r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"E3"_s).toInt(), 1);
         QCOMPARE(r.value(u"E4"_s).toInt(), 0);
         QCOMPARE(value(u"select C4||'/'||D1 from tab_kmmc where C1='010101'"_s).toString(), u"0/1"_s);
         QCOMPARE(value(u"select q1 from tab_rule where ftid='010101001'"_s).toInt(), 0);
-        frm->close();
+        underTest->close();
 
         // A question voided and left voided is out of the next new set; so is the restored one
         // (its E2 is no longer empty).
@@ -381,9 +381,9 @@ private slots:
     void groupsAndNavigation()
     {
         insertQuestions(u"010103"_s, 45);
-        auto frm = open(newSet(u"010103"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010103"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QAbstractButton *prevGroup = button(w, u"previousGroupButton"_s);
         QAbstractButton *nextGroup = button(w, u"nextGroupButton"_s);
         QAbstractButton *prev = button(w, u"previousButton"_s);
@@ -398,17 +398,17 @@ private slots:
         nextGroup->click();
         QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"2"_s);
         QVERIFY(prevGroup->isEnabled() && nextGroup->isEnabled());
-        QCOMPARE(frm->core()->currentRecord(), 21);
+        QCOMPARE(underTest->core()->currentRecord(), 21);
         nextGroup->click();
         QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"3"_s);
         QVERIFY(prevGroup->isEnabled());
         QVERIFY(!nextGroup->isEnabled());
-        QCOMPARE(frm->core()->currentRecord(), 41);
+        QCOMPARE(underTest->core()->currentRecord(), 41);
         QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         for (int n = 1; n <= 20; ++n)
             QCOMPARE(number(w, n)->isEnabled(), n <= 5);
         number(w, 5)->click();
-        QCOMPARE(frm->core()->currentRecord(), 45);
+        QCOMPARE(underTest->core()->currentRecord(), 45);
         QVERIFY(!next->isEnabled());
         QVERIFY(prev->isEnabled());
         prevGroup->click();
@@ -423,13 +423,13 @@ private slots:
         QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"20"_s);
         next->click();
         QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"2"_s);
-        QCOMPARE(frm->core()->currentRecord(), 21);
+        QCOMPARE(underTest->core()->currentRecord(), 21);
         QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         QVERIFY(number(w, 1)->isChecked());
         // "上一题" from the first question of group 2: group 1 from its first question.
         prev->click();
         QCOMPARE(labelText(w, u"groupNumberLabel"_s), u"1"_s);
-        QCOMPARE(frm->core()->currentRecord(), 1);
+        QCOMPARE(underTest->core()->currentRecord(), 1);
         QCOMPARE(labelText(w, u"questionNumberLabel"_s), u"1"_s);
         QVERIFY(number(w, 1)->isChecked());
         QVERIFY(!prevGroup->isEnabled());
@@ -438,26 +438,26 @@ private slots:
         // Within a group both move by one.
         number(w, 20)->click();
         prev->click();
-        QCOMPARE(frm->core()->currentRecord(), 19);
+        QCOMPARE(underTest->core()->currentRecord(), 19);
         next->click();
-        QCOMPARE(frm->core()->currentRecord(), 20);
-        frm->close();
+        QCOMPARE(underTest->core()->currentRecord(), 20);
+        underTest->close();
     }
 
     void kindSelectionRecordsSilently()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         pick(w, u"B"_s); // chosen, not checked
         button(w, u"kindButton21"_s)->click();
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
         QCOMPARE(labelText(w, u"questionCountLabel"_s), u"2"_s);
-        QCOMPARE(frm->core()->pages()->currentIndex(), 1);
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"多\n选"_s);
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 1);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"多\n选"_s);
         button(w, u"kindButton72"_s)->click();
-        QCOMPARE(frm->core()->pages()->currentIndex(), 4);
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"简\n答"_s);
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 4);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"简\n答"_s);
         QComboBox *combo = child<QComboBox>(w, u"subjectiveChoice"_s);
         QCOMPARE(combo->currentIndex(), -1);
         combo->setCurrentIndex(1); // 会
@@ -466,14 +466,14 @@ private slots:
         QVERIFY(!button(w, u"answerButton"_s)->isEnabled()); // no answer panel for subjective kinds
         // "任意" restores the whole set at group 1 with the run answers given so far.
         button(w, u"kindButton0"_s)->click();
-        QCOMPARE(frm->core()->pages()->subjectiveCaption(), u"主\n观"_s);
+        QCOMPARE(underTest->core()->pages()->subjectiveCaption(), u"主\n观"_s);
         QCOMPARE(labelText(w, u"questionCountLabel"_s), u"6"_s);
-        QCOMPARE(frm->core()->currentRecord(), 1);
+        QCOMPARE(underTest->core()->currentRecord(), 1);
         QCOMPARE(number(w, 1)->accessibleDescription(), u"做对"_s);
         QCOMPARE(number(w, 6)->accessibleDescription(), u"做对"_s);
         QVERIFY(button(w, u"singleOptionB"_s)->isChecked());
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
-        frm->close();
+        underTest->close();
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
     }
 
@@ -484,15 +484,15 @@ private slots:
              u"('010101000007','A',3,'010101',64,0,7)"_s);
         exec(u"insert into tab_exer (A1,A15) values ('010101000007',?)"_s,
              {QByteArray("calc question")});
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QVERIFY(button(w, u"kindButton64"_s)->isEnabled());
         number(w, 5)->click();
         pick(w, u"B"_s);
         number(w, 6)->click(); // kind 64
         QCOMPARE(child<QTextBrowser>(w, u"upperPane"_s)->toPlainText(), u"calc question"_s);
-        QCOMPARE(frm->core()->pages()->currentIndex(), 1);
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 1);
         // The page shows this question's (empty) run answer with its three options.
         QVERIFY(!button(w, u"multipleOptionB"_s)->isChecked());
         QVERIFY(button(w, u"multipleOptionD"_s)->isHidden());
@@ -500,7 +500,7 @@ private slots:
         check(w);
         QCOMPARE(answerRow(u"010101000007"_s).value(u"E2"_s).toString(), u"A"_s);
         QCOMPARE(answerRow(u"010101000005"_s).value(u"E2"_s).toString(), u"B"_s);
-        frm->close();
+        underTest->close();
 
         // Before any question was shown the subjective page stands.
         auto calc = open(newSet(u"050101"_s));
@@ -514,13 +514,13 @@ private slots:
         // Kind 64 on the page of the previous (multiple-choice) question: judged right, and the
         // panel says so.
         addQuestion(u"010101000007"_s, u"AC"_s, 3, 64, 7);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QAbstractButton *answer = button(w, u"answerButton"_s);
         number(w, 5)->click();
         number(w, 6)->click();
-        QCOMPARE(frm->core()->pages()->currentIndex(), 1);
+        QCOMPARE(underTest->core()->pages()->currentIndex(), 1);
         pick(w, u"C"_s);
         pick(w, u"A"_s);
         check(w);
@@ -529,7 +529,7 @@ private slots:
         answer->click();
         QCOMPARE(labelText(w, u"verdictLabel"_s), u"恭喜你，做对了！"_s);
         QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"AC"_s);
-        frm->close();
+        underTest->close();
 
         // Kind 64 answered 会 on the subjective page, which shows no answer of its own: judged
         // right, and no panel that could say otherwise, in this run and the next.
@@ -554,9 +554,9 @@ private slots:
         exec(u"update tab_tx1 set time=0.01 where A1=11"_s);
         exec(u"delete from tab_tx1 where A1=21"_s);
         App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QTimer *timer = child<QTimer>(w, u"answerTimer"_s);
         QVERIFY(timer);
         number(w, 6)->click(); // kind 72, time 0.5
@@ -568,8 +568,8 @@ private slots:
         QCOMPARE(timer->interval(), 6);
         QTRY_VERIFY_WITH_TIMEOUT(prompts->sawMessage(u"到时间了"_s), 5000);
         QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
-        QCOMPARE(frm->core()->gauge()->value(), 100);
-        QVERIFY(frm->core()->gauge()->accessibleName().contains(u"100"_s));
+        QCOMPARE(underTest->core()->gauge()->value(), 100);
+        QVERIFY(underTest->core()->gauge()->accessibleName().contains(u"100"_s));
         QVERIFY(!timer->isActive());
         QCOMPARE(answerRow(u"010101000002"_s).value(u"csbs"_s).toString(), u"Y"_s);
         QVERIFY(answerRow(u"010101000001"_s).value(u"csbs"_s).toString().isEmpty());
@@ -593,16 +593,16 @@ private slots:
         QVERIFY(timer->isActive());
         number(w, 5)->click();
         QVERIFY(timer->isActive());
-        frm->close();
+        underTest->close();
     }
 
     void timeOutWaitsForTheOpenPrompt()
     {
         exec(u"update tab_tx1 set time=0.1 where A1=11"_s); // 60 ms a step
         App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        QuestionCore *core = frm->core();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        QuestionCore *core = underTest->core();
         prompts.reset();
         int depth = 0;
         int deepest = 0;
@@ -620,7 +620,7 @@ private slots:
             --depth;
             return 1;
         });
-        check(frm.get());
+        check(underTest.get());
         QTRY_COMPARE(shown, QStringList({u"请先做出答案！"_s, u"到时间了"_s}));
         PromptHook::clear();
         QCOMPARE(deepest, 1);
@@ -628,15 +628,15 @@ private slots:
         QCOMPARE(core->gauge()->value(), 100);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"csbs"_s).toString(), u"Y"_s);
         prompts = std::make_unique<testsupport::PromptCatcher>();
-        frm->close();
+        underTest->close();
     }
 
     void settingsButtonAndTheRunningGauge()
     {
         App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QTimer *timer = child<QTimer>(w, u"answerTimer"_s);
         number(w, 6)->click(); // kind 72, time 0.5
         QCOMPARE(timer->interval(), 300);
@@ -648,26 +648,26 @@ private slots:
             QCOMPARE(QString::fromLatin1(d->metaObject()->className()), u"SoundAndTimeSettingsWindow"_s);
             App::answerTimeTable.intervals[App::answerTimeTable.kinds.indexOf(72)] = 1500;
         });
-        const int progress = frm->core()->gauge()->value();
+        const int progress = underTest->core()->gauge()->value();
         button(w, u"settingsButton"_s)->click();
         QCOMPARE(variant, 0);
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1500);
-        QVERIFY(frm->core()->gauge()->value() >= progress); // not started over
-        frm->close();
+        QVERIFY(underTest->core()->gauge()->value() >= progress); // not started over
+        underTest->close();
     }
 
     void answerPanelSlidesAndClosesOnSwitch()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         pick(w, u"C"_s);
         check(w);
         QAbstractButton *answer = button(w, u"answerButton"_s);
         answer->click();
         QCOMPARE(answer->text(), u"返回"_s);
-        QuestionBody *body = frm->core()->body();
+        QuestionBody *body = underTest->core()->body();
         QTRY_COMPARE(body->answerPanelWidth(), body->width());
         QCOMPARE(labelText(w, u"verdictLabel"_s), u"很遗憾，做错了，请继续努力！"_s);
         QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"C"_s);
@@ -682,40 +682,40 @@ private slots:
         number(w, 2)->click();
         QCOMPARE(body->answerPanelWidth(), 0);
         QCOMPARE(answer->text(), u"答案"_s);
-        frm->close();
+        underTest->close();
     }
 
     void keysOnTheChoicePages()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         number(w, 4)->click(); // multiple choice, five options
         w->setFocus();
         for (Qt::Key k : {Qt::Key_D, Qt::Key_A, Qt::Key_C, Qt::Key_F, Qt::Key_B, Qt::Key_B})
             QTest::keyClick(w, k);
-        QCOMPARE(frm->core()->pages()->answerString(1), u"ACD"_s);
+        QCOMPARE(underTest->core()->pages()->answerString(1), u"ACD"_s);
         QTest::keyClick(w, Qt::Key_Return);
-        QCOMPARE(frm->core()->currentRecord(), 5);
+        QCOMPARE(underTest->core()->currentRecord(), 5);
         QCOMPARE(answerRow(u"010101000004"_s).value(u"E2"_s).toString(), u"ACD"_s);
         QTest::keyClick(w, Qt::Key_Backspace);
-        QCOMPARE(frm->core()->currentRecord(), 4);
+        QCOMPARE(underTest->core()->currentRecord(), 4);
         // Single choice: the key's option becomes the only pressed one.
         number(w, 1)->click();
         QTest::keyClick(w, Qt::Key_A);
         QTest::keyClick(w, Qt::Key_B);
-        QCOMPARE(frm->core()->pages()->answerString(0), u"B"_s);
+        QCOMPARE(underTest->core()->pages()->answerString(0), u"B"_s);
         // A focused control keeps the keys it uses: Backspace in the body pane does not move.
         QTextBrowser *upperPane = child<QTextBrowser>(w, u"upperPane"_s);
         upperPane->setFocus();
         QTest::keyClick(upperPane, Qt::Key_Backspace);
-        QCOMPARE(frm->core()->currentRecord(), 1);
+        QCOMPARE(underTest->core()->currentRecord(), 1);
         // On the subjective page no key acts.
         number(w, 6)->click();
         w->setFocus();
         QTest::keyClick(w, Qt::Key_Backspace);
-        QCOMPARE(frm->core()->currentRecord(), 6);
-        frm->close();
+        QCOMPARE(underTest->core()->currentRecord(), 6);
+        underTest->close();
     }
 
     // Enter presses a button the keyboard moved to, and a ring shows where the focus is; a
@@ -724,10 +724,10 @@ private slots:
     void keyboardFocusAndEnter()
     {
         addQuestion(u"010101000008"_s, u"1"_s, 1, 73, 8);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
-        QuestionCore *core = frm->core();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QuestionCore *core = underTest->core();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
 
@@ -786,14 +786,14 @@ private slots:
         // A mouse click elsewhere takes the ring away.
         QTest::mouseClick(button(w, u"previousButton"_s), Qt::LeftButton);
         QCOMPARE(KeyboardAccess::ringTarget(), nullptr);
-        frm->close();
+        underTest->close();
     }
 
     void compoundQuestionShowsStemAbove()
     {
-        auto frm = open(newSet(u"040101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"040101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         QTextBrowser *upperPane = child<QTextBrowser>(w, u"upperPane"_s);
         QTextBrowser *lowerPane = child<QTextBrowser>(w, u"lowerPane"_s);
         QVERIFY(upperPane->toPlainText().contains(u"案例材料"_s));
@@ -805,7 +805,7 @@ private slots:
         number(w, 2)->click();
         QCOMPARE(lowerPane->toPlainText(), u"问题二"_s);
         QCOMPARE(lowerPane->height(), dragged);
-        frm->close();
+        underTest->close();
         auto single = open(newSet(u"010101"_s));
         QVERIFY(single);
         QCOMPARE(child<QTextBrowser>(single.get(), u"lowerPane"_s)->height(), 0);
@@ -815,9 +815,9 @@ private slots:
     void closingRecordsSilentlyAndAddsStudyTime()
     {
         exec(u"insert into tab_rz (A1,A2,A3,B1,B2,D1) values ('2026-03-10',0,0,0,0,'00:10:00')"_s);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         number(w, 2)->click();
         pick(w, u"A"_s); // chosen, never checked
         QTest::qWait(1200);
@@ -838,10 +838,10 @@ private slots:
     {
         exec(u"create trigger no_chapter before update on tab_kmmc "
              u"begin select raise(abort, 'chapter table locked'); end"_s);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        pick(frm.get(), u"B"_s);
-        check(frm.get());
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        pick(underTest.get(), u"B"_s);
+        check(underTest.get());
         QVERIFY(prompts->sawMessage(u"发生错误！"_s));
         QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
         QCOMPARE(prompts->calls().constLast().icon, 2);
@@ -850,22 +850,22 @@ private slots:
         QCOMPARE(r.value(u"E3"_s).toInt(), 0);
         QCOMPARE(value(u"select count(*) from tab_rz"_s).toInt(), 0);
         QCOMPARE(value(u"select sum(q2) from tab_rule"_s).toInt(), 0);
-        QCOMPARE(number(frm.get(), 1)->accessibleDescription(), u"未做"_s);
-        QVERIFY(frm->isVisible());
+        QCOMPARE(number(underTest.get(), 1)->accessibleDescription(), u"未做"_s);
+        QVERIFY(underTest->isVisible());
         // The failed write is not remembered as this run's answer: fixed, the next check counts.
         exec(u"drop trigger no_chapter"_s);
-        check(frm.get());
+        check(underTest.get());
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E3"_s).toInt(), 1);
-        frm->close();
+        underTest->close();
     }
 
     // Another program holding the study data, and a full disk: one box per action saying what
     // happened and that nothing was saved; the hourglass shows while the lock is waited for.
     void failuresSayWhatHappenedOncePerAction()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         const QString busy = u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s;
         const QString full = u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s;
         auto nothingRecorded = [this] {
@@ -891,7 +891,7 @@ private slots:
             QCOMPARE(prompts->calls().constLast().caption, u"错误"_s);
             button(w, u"nextButton"_s)->click(); // leaving records the answer again
             QCOMPARE(prompts->messages(), QStringList({busy, busy}));
-            QCOMPARE(frm->core()->currentRecord(), 2);
+            QCOMPARE(underTest->core()->currentRecord(), 2);
         }
         QCOMPARE(cursors, QStringList({u"1:"_s + hourglass, u"0:-"_s, u"1:"_s + hourglass, u"0:-"_s}));
         QVERIFY(nothingRecorded());
@@ -916,14 +916,14 @@ private slots:
         check(w);
         QCOMPARE(answerRow(u"010101000001"_s).value(u"E2"_s).toString(), u"B"_s);
         QCOMPARE(prompts->messages().size(), 4);
-        frm->close();
+        underTest->close();
     }
 
     void explanationNotesAndPoints()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         pick(w, u"B"_s);
         check(w);
         // 解析 opens the explanation of the question on screen.
@@ -974,14 +974,14 @@ private slots:
         QVERIFY(!button(w, u"explanationButton"_s)->isEnabled());
         QVERIFY(!button(w, u"pointsButton"_s)->isEnabled());
         QVERIFY(button(w, u"answerButton"_s)->isEnabled());
-        frm->close();
+        underTest->close();
     }
 
     void pointsThatCannotBeReadAreReported()
     {
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         pick(w, u"B"_s);
         check(w);
         // The question's exam-point codes can no longer be read.
@@ -992,15 +992,15 @@ private slots:
         QCOMPARE(prompts->calls().constLast().icon, 2);
         QVERIFY(w->isVisible());
         QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == w);
-        frm->close();
+        underTest->close();
     }
 
     void emptySetIsNotPrepared()
     {
         exec(u"update tab_answ set E2='A' where A10='010102'"_s);
         App::practiceQuery = newSet(u"010102"_s);
-        PracticeWindow frm;
-        QVERIFY(!frm.preparePracticeRun());
+        PracticeWindow underTest;
+        QVERIFY(!underTest.preparePracticeRun());
         QVERIFY(prompts->calls().isEmpty());
     }
 
@@ -1008,9 +1008,9 @@ private slots:
     {
         // The window's own background, drawn a band at a time from the picture's file, is the
         // picture scaled to the window in one piece: no seam where one band meets the next.
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         const QImage picture = Picture::load(App::programFolder + u"pic/bg_window.bmp"_s);
         QVERIFY(!picture.isNull());
         QImage expected(w->size(), QImage::Format_RGB32);
@@ -1023,7 +1023,7 @@ private slots:
         const QRect inside = w->rect().adjusted(3, title + 1, -3, -3);
         QVERIFY(inside.height() > w->height() / 2);
         QCOMPARE(own.copy(inside), expected.copy(inside));
-        frm->close();
+        underTest->close();
     }
 
     void layoutFitsTheScreen()
@@ -1031,9 +1031,9 @@ private slots:
         // Eight kind buttons (four rows), as the larger question-kind tables give.
         exec(u"insert into tab_tx1 (A1,B1,B2,B3,time) values (73,'论述',0,1,1),"
              u"(74,'综合分析',0,1,1)"_s);
-        auto frm = open(newSet(u"010101"_s));
-        QVERIFY(frm);
-        PracticeWindow *w = frm.get();
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
         const bool compact = App::displayMode == u"800"_s;
         QCOMPARE(w->size(), compact ? QSize(780, 490) : QSize(923, 585));
         const QRect screen = QApplication::primaryScreen()->geometry();
@@ -1068,9 +1068,9 @@ private slots:
         QCOMPARE(number(w, 2)->x(), number(w, 1)->x());
         QVERIFY(number(w, 5)->x() > number(w, 1)->x());
         // The gauge stands at the left edge of the question area, as tall as the body.
-        QVERIFY(frm->core()->gauge()->height() >= frm->core()->body()->height() - 2);
-        QVERIFY(frm->core()->gauge()->x() < frm->core()->body()->x());
-        frm->close();
+        QVERIFY(underTest->core()->gauge()->height() >= underTest->core()->body()->height() - 2);
+        QVERIFY(underTest->core()->gauge()->x() < underTest->core()->body()->x());
+        underTest->close();
     }
 };
 

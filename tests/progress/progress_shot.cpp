@@ -45,29 +45,29 @@ bool click(QWidget *w, const QString &name)
 void practise(PracticeSets::Set set, const QString &chapter, int count, int seed)
 {
     App::practiceQuery = PracticeSets::practiceQuery(set, chapter);
-    PracticeWindow frm;
-    frm.setWindowTitle(u"练习新题"_s);
-    if (!frm.preparePracticeRun())
+    PracticeWindow underTest;
+    underTest.setWindowTitle(u"练习新题"_s);
+    if (!underTest.preparePracticeRun())
         return;
-    frm.show();
+    underTest.show();
     QApplication::processEvents();
     const QString letters = u"ABCD"_s;
     for (int i = 0; i < count; ++i) {
-        if (!click(&frm, u"numberButton"_s + QString::number(i + 1)))
+        if (!click(&underTest, u"numberButton"_s + QString::number(i + 1)))
             break;
         const QString letter = letters.at((i * 7 + seed) % 4);
-        if (!click(&frm, u"singleOption"_s + letter)) {
-            if (click(&frm, u"multipleOptionA"_s))
-                click(&frm, u"multipleOption"_s + letter);
-            else if (!click(&frm, i % 2 ? u"rightOption"_s : u"wrongOption"_s)) {
-                if (auto *combo = frm.findChild<QComboBox *>(u"subjectiveChoice"_s))
+        if (!click(&underTest, u"singleOption"_s + letter)) {
+            if (click(&underTest, u"multipleOptionA"_s))
+                click(&underTest, u"multipleOption"_s + letter);
+            else if (!click(&underTest, i % 2 ? u"rightOption"_s : u"wrongOption"_s)) {
+                if (auto *combo = underTest.findChild<QComboBox *>(u"subjectiveChoice"_s))
                     combo->setCurrentIndex((i + seed) % 3 ? 1 : 0);
             }
         }
-        click(&frm, u"finishButton"_s);
+        click(&underTest, u"finishButton"_s);
         QTest::qWait(40);
     }
-    frm.close();
+    underTest.close();
 }
 
 void chooseChart(ChartWindow &window, int item)

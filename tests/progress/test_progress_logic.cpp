@@ -21,8 +21,8 @@ const QDate kToday(2026, 12, 10);
 class ProgressData : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(data.isValid()) << data.dm.lastError().toStdString(); }
-    QSqlDatabase db() const { return data.dm.connection(); }
+    void SetUp() override { ASSERT_TRUE(data.isValid()) << data.study.lastError().toStdString(); }
+    QSqlDatabase db() const { return data.study.connection(); }
     void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
 
     testsupport::TestDatabase data;

@@ -67,16 +67,16 @@ QString TempProgramFolder::databasePath() const
 
 TestDatabase::TestDatabase(const QString &database) : folder(database)
 {
-    m_ok = folder.isValid() && dm.openInProgramFolder(folder.path());
+    m_ok = folder.isValid() && study.openInProgramFolder(folder.path());
     if (m_ok)
-        studyData = &dm;
+        studyData = &study;
     const QSize screen = testScreenSize();
     App::displayMode = App::displayModeFor(screen.width(), screen.height());
 }
 
 TestDatabase::~TestDatabase()
 {
-    if (studyData == &dm)
+    if (studyData == &study)
         studyData = nullptr;
 }
 

@@ -54,7 +54,7 @@ public:
     ~TestDatabase();
     bool isValid() const { return m_ok; }
     TempProgramFolder folder;
-    ::StudyData dm;
+    ::StudyData study;
 
 private:
     bool m_ok = false;

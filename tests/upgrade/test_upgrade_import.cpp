@@ -35,11 +35,11 @@ protected:
         ASSERT_TRUE(data->isValid());
         ASSERT_TRUE(files.isValid());
     }
-    QSqlDatabase study() const { return data->dm.connection(); }
+    QSqlDatabase study() const { return data->study.connection(); }
     QString path(const QString &name) const { return files.path() + u'/' + name; }
     UpgradeImport::Result run(const QString &typed)
     {
-        UpgradeImport import(data->dm);
+        UpgradeImport import(data->study);
         const UpgradeImport::Result r = import.run(typed);
         import.release();
         return r;
@@ -223,9 +223,9 @@ TEST_F(UpgradeImportTest, AFailingQuestionAppendUndoesTheChaptersAndTextsBeforeI
 TEST_F(UpgradeImportTest, CountersAgreeWithARecountAndProgressIsKept)
 {
     // Progress on the bank before the upgrade: answers recorded on chapters and exam points.
-    data->dm.recordChapterAnswer(u"010101"_s, 2, 2);
-    data->dm.recordChapterAnswer(u"020101"_s, 2, 1);
-    data->dm.recordExamPointAnswer(QStringList{u"010101001"_s, u"010102001"_s}, 2, 2);
+    data->study.recordChapterAnswer(u"010101"_s, 2, 2);
+    data->study.recordChapterAnswer(u"020101"_s, 2, 1);
+    data->study.recordExamPointAnswer(QStringList{u"010101001"_s, u"010102001"_s}, 2, 2);
     Db::exec(study(), u"update tab_answ set E2='A',E3=1,E4=-3 where A1='010101000001'"_s);
     // A file whose rows carry progress of their own: none of it may reach the candidate.
     const QString upgrade = path(u"progress.mdb"_s);
@@ -402,14 +402,14 @@ TEST_F(UpgradeImportTest, TheStudyDatabaseIsBackedUpBeforeEachUpgrade)
 
 TEST_F(UpgradeImportTest, TheUpgradeFileIsHeldUntilReleased)
 {
-    UpgradeImport import(data->dm);
+    UpgradeImport import(data->study);
     ASSERT_EQ(import.run(upgradefiles::fixtureUpgrade()).outcome, Outcome::Succeeded);
     // Attached only for the appends: the study database's connection lets go at once.
     EXPECT_FALSE(
         Db::scalar(study(), u"select 1 from pragma_database_list where name='upg'"_s).isValid());
-    EXPECT_TRUE(data->dm.upgradeConnection().isOpen());
+    EXPECT_TRUE(data->study.upgradeConnection().isOpen());
     EXPECT_TRUE(upgradefiles::heldOpen(upgradefiles::fixtureUpgrade()));
     import.release();
-    EXPECT_FALSE(data->dm.upgradeConnection().isOpen());
+    EXPECT_FALSE(data->study.upgradeConnection().isOpen());
     EXPECT_FALSE(upgradefiles::heldOpen(upgradefiles::fixtureUpgrade()));
 }

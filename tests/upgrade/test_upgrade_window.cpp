@@ -216,12 +216,12 @@ private slots:
                 QVERIFY(upgradefiles::makeUpgrade(path, statements));
             typed = QString(file).replace(name, path);
         }
-        const QString before = upgradefiles::snapshot(data->dm.connection());
+        const QString before = upgradefiles::snapshot(data->study.connection());
         UpgradeWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(attempt(window, typed, byKeyboard), QStringList{prompt});
-        QCOMPARE(upgradefiles::snapshot(data->dm.connection()) != before, changes);
+        QCOMPARE(upgradefiles::snapshot(data->study.connection()) != before, changes);
         // The window stays open for another attempt.
         QVERIFY(window.isVisible());
     }
@@ -234,9 +234,9 @@ private slots:
         const QString file = upgradefiles::fixtureUpgrade();
         QCOMPARE(attempt(window, file, false),
                  QStringList{u"提示|升级成功！\n新增试题 5 道。|1|0"_s});
-        const QString applied = upgradefiles::snapshot(data->dm.connection());
+        const QString applied = upgradefiles::snapshot(data->study.connection());
         QCOMPARE(attempt(window, file, true), QStringList{u"提示|您已升级过了！|1|1"_s});
-        QCOMPARE(upgradefiles::snapshot(data->dm.connection()), applied);
+        QCOMPARE(upgradefiles::snapshot(data->study.connection()), applied);
     }
 
     void folderButtonChoosesTheFile_data()
@@ -304,14 +304,14 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(attempt(window, file, false), QStringList{u"提示|升级文件不属于本软件！|1|1"_s});
-        QVERIFY(data->dm.upgradeConnection().isOpen());
+        QVERIFY(data->study.upgradeConnection().isOpen());
         QVERIFY(upgradefiles::heldOpen(file));
         if (byEscape)
             QTest::keyClick(&window, Qt::Key_Escape);
         else
             QTest::mouseClick(child<QPushButton>(&window, u"closeButton"_s), Qt::LeftButton);
         QVERIFY(!window.isVisible());
-        QVERIFY(!data->dm.upgradeConnection().isOpen());
+        QVERIFY(!data->study.upgradeConnection().isOpen());
         QVERIFY(!upgradefiles::heldOpen(file));
     }
 
