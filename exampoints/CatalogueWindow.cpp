@@ -480,7 +480,11 @@ void CatalogueWindow::m_btnBackClick()
     loadCatalogue();
     applyLayout();
     selectRow(row);
-    delete m_detail;
+    // Cleared before the view goes: its point list still sends events to eventFilter while the
+    // view is being destroyed, and the half-destroyed view must not be reached through m_detail.
+    PointDetailView *detail = m_detail;
+    m_detail = nullptr;
+    delete detail;
     m_queryDetail.close();
     m_keyPoints = 0;
     m_btnMost->setText(kKeyPoints);
