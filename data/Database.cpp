@@ -183,10 +183,10 @@ QHash<QString, StatementCache> &statementCache()
 
 // A program that ends through std::exit (a missing picture, a paper that cannot be made) still
 // has its connection open and statements of ours kept. When the statics go, Qt SQL's list of
-// connections is older than the cache, so it goes first and closes the connection, which SQLite
-// refuses while statements are unfinalized: the connection was lost unclosed, its WAL never
-// moved into the file. An exit handler registered once the list exists runs before it goes and
-// finalizes ours first.
+// connections goes before the cache (open() makes it after the cache) and closes the connection,
+// which SQLite refuses while statements are unfinalized: the connection was lost unclosed, its
+// WAL never moved into the file. An exit handler registered once the list exists runs before it
+// goes, and finalizes ours first.
 void finalizeKeptStatementsAtExit()
 {
     static const bool registered = [] {

@@ -15,7 +15,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:exitcode=86"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
 
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
   -DSTUDYAID_SANITIZE=ON -DSTUDYAID_BENCHMARKS=OFF
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
