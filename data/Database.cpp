@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <QSqlDriver>
 #include <memory>
 #include <sqlite3.h>
@@ -180,6 +181,21 @@ QHash<QString, StatementCache> &statementCache()
     return cache;
 }
 
+// A program that ends through std::exit (a missing picture, a paper that cannot be made) still
+// has its connection open and statements of ours kept. When the statics go, Qt SQL's list of
+// connections goes before the cache (open() makes it after the cache) and closes the connection,
+// which SQLite refuses while statements are unfinalized: the connection was lost unclosed, its
+// WAL never moved into the file. An exit handler registered once the list exists runs before it
+// goes, and finalizes ours first.
+void finalizeKeptStatementsAtExit()
+{
+    static const bool registered = [] {
+        statementCache(); // built before the handler, so destroyed after it has run
+        return std::atexit([] { statementCache().clear(); }) == 0;
+    }();
+    Q_UNUSED(registered);
+}
+
 sqlite3 *nativeHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
@@ -327,6 +343,7 @@ OpenResult openChecked(const QString &connectionName, const QString &path,
     if (requirements.writable && !canWrite(path))
         return {OpenFailure::ReadOnly, u"cannot write the file or its folder: "_s + path};
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
+    finalizeKeptStatementsAtExit();
     // mode=rw or ro: the file must exist; SQLite never creates an empty database here.
     db.setDatabaseName(fileUri(path, requirements.readOnly));
     db.setConnectOptions(u"QSQLITE_OPEN_URI"_s);

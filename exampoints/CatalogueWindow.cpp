@@ -483,7 +483,11 @@ void CatalogueWindow::backToCatalogue()
     loadCatalogue();
     applyLayout();
     selectRow(row);
-    delete m_detail;
+    // Cleared before the view goes: its point list still sends events to eventFilter while the
+    // view is being destroyed, and the half-destroyed view must not be reached through m_detail.
+    PointDetailView *detail = m_detail;
+    m_detail = nullptr;
+    delete detail;
     m_points.close();
     m_keyPointsOnly = false;
     m_keyPointsButton->setText(kKeyPoints);

@@ -224,6 +224,33 @@ TEST(DatabaseOpen, StudyFilesAreUserOnlyAndCommitsAreDurable)
     ::umask(oldMask);
 }
 
+// A program that ends through std::exit with its study database open (a missing picture, a
+// paper that cannot be made) still closes the connection: SQLite moves the WAL into the file and
+// removes it, and the answer written before is there. The child is forked so that it works on
+// this test's folder.
+TEST(DatabaseOpen, EndingThroughExitClosesTheOpenDatabase)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    TempProgramFolder folder;
+    const QString path = folder.databasePath();
+    const auto answerAndExit = [&] {
+        StudyData dm;
+        if (!dm.openInProgramFolder(folder.path()))
+            std::exit(3);
+        FixedToday today(kToday);
+        dm.recordDailyAnswer(2, 1, 0); // a kept write statement, and the WAL beside the file
+        std::exit(QFile::exists(path + u"-wal"_s) ? 0 : 4);
+    };
+    EXPECT_EXIT(answerAndExit(), testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(QFile::exists(path + u"-wal"_s));
+    StudyData dm;
+    ASSERT_TRUE(dm.openInProgramFolder(folder.path())) << dm.lastError().toStdString();
+    EXPECT_EQ(Db::scalar(dm.connection(), u"select A2 from tab_rz where A1=?"_s,
+                         {StudyData::dateText(kToday)})
+                  .toInt(),
+              1);
+}
+
 TEST(DatabaseOpen, OpensAFolderWhosePathNeedsEscaping)
 {
     QTemporaryDir dir;
