@@ -1,11 +1,11 @@
 #include "app/BackupWindow.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "data/UserData.h"
 #include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowParts.h"
 
 #include <QDir>
@@ -178,8 +178,7 @@ void BackupWindow::restoreChosenBackup()
     const QString when = item->text(0);
     if (showPrompt(u"提示"_s,
                    u"用 %1 的备份替换当前的学习数据库吗？\n当前的数据库会先备份保留。"_s.arg(when),
-                   0, 1, u"NO"_s)
-        != 1)
+                   0, 1, u"NO"_s) != 1)
         return;
     UserData::Restored r;
     {
@@ -193,7 +192,8 @@ void BackupWindow::restoreChosenBackup()
     case UserData::Restored::Done:
         // Settings held in memory follow the restored database: its answer times.
         try {
-            App::loadAnswerTimeTable(studyData->connection(), App::paperKind(), App::answerTimeTable);
+            App::loadAnswerTimeTable(studyData->connection(), App::paperKind(),
+                                     App::answerTimeTable);
         } catch (const Db::DbError &e) {
             qWarning("studyaid: restore: %s", e.what());
         }

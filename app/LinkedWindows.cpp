@@ -15,8 +15,7 @@ namespace App {
 void linkWindows()
 {
     WindowLinks::Links &links = WindowLinks::links();
-    links.enterQuestions = [](QWidget *parent, const QString &chapterCode,
-                              const QString &caption) {
+    links.enterQuestions = [](QWidget *parent, const QString &chapterCode, const QString &caption) {
         QuestionEntryWindow entry(parent);
         entry.setCaptionText(caption);
         entry.setChapterCode(chapterCode);

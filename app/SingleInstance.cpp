@@ -70,7 +70,9 @@ QString SingleInstance::privateRuntimeFolder()
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         return {};
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
         st.st_uid != ::getuid() || (st.st_mode & 0077) != 0)
         return {};
@@ -83,8 +85,8 @@ SingleInstance::SingleInstance(const QString &programFolder, QObject *parent) : 
     if (runtime.isEmpty())
         return;
     const QFileInfo info(programFolder);
-    const QString folder = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
-                                                              : info.canonicalFilePath();
+    const QString folder =
+        info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
     const QByteArray hash =
         QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     const QString key =
@@ -200,15 +202,15 @@ void SingleInstance::readCaller(int fd)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return; // the rest of the line comes later
+            return;     // the rest of the line comes later
         dropCaller(fd); // the caller went away without a whole line
         return;
     }
     const bool activate = received.left(received.indexOf('\n') + 1) == kActivate;
     if (activate) {
         // A few bytes into an empty socket buffer: written at once, or the caller is gone.
-        [[maybe_unused]] const ssize_t written = ::send(fd, kAnswer.constData(),
-                                                        std::size_t(kAnswer.size()), MSG_NOSIGNAL);
+        [[maybe_unused]] const ssize_t written =
+            ::send(fd, kAnswer.constData(), std::size_t(kAnswer.size()), MSG_NOSIGNAL);
     }
     dropCaller(fd);
     if (activate)

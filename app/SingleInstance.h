@@ -25,14 +25,16 @@ public:
     // owner-only): then there is no safe place for the lock and the program runs without it.
     bool usable() const { return !m_lockPath.isEmpty(); }
 
-    enum class Acquire {
+    enum class Acquire
+    {
         First,       // this process holds the lock and listens for later starts
         HeldByOther, // another process holds the lock
         Unavailable  // the lock cannot be made (not usable, or the folder refuses it)
     };
     Acquire acquire();
 
-    enum class Activation {
+    enum class Activation
+    {
         Answered,  // the running copy was asked to come forward
         NoAnswer,  // a copy listens but did not answer in time (busy): it runs
         NotRunning // nobody listens: the lock is left over from a copy that is gone

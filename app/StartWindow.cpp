@@ -3,29 +3,29 @@
 
 #include "app/AboutWindow.h"
 #include "app/BackupWindow.h"
-#include "ui/BackgroundMusic.h"
-#include "ui/PromptDialog.h"
-#include "ui/ProgressWindow.h"
 #include "app/Startup.h"
 #include "data/AppGlobals.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "exam/PaperHistoryWindow.h"
-#include "exam/ExamWindow.h"
 #include "exam/ExamSettingsWindow.h"
+#include "exam/ExamWindow.h"
 #include "exam/Paper.h"
+#include "exam/PaperHistoryWindow.h"
 #include "exampoints/CatalogueWindow.h"
 #include "practice/ChapterBrowser.h"
-#include "progress/SoundAndTimeSettingsWindow.h"
-#include "progress/PlanWindow.h"
-#include "progress/StudyLogWindow.h"
-#include "progress/DailyTarget.h"
 #include "progress/ChartWindow.h"
+#include "progress/DailyTarget.h"
+#include "progress/PlanWindow.h"
+#include "progress/SoundAndTimeSettingsWindow.h"
+#include "progress/StudyLogWindow.h"
+#include "ui/BackgroundMusic.h"
 #include "ui/MenuWidget.h"
+#include "ui/MessageBox.h"
 #include "ui/MidiPlayer.h"
 #include "ui/PageViewer.h"
-#include "ui/MessageBox.h"
+#include "ui/ProgressWindow.h"
+#include "ui/PromptDialog.h"
 #include "upgrade/UpgradeWindow.h"
 
 #include <QApplication>
@@ -91,7 +91,7 @@ void reportFailure(QWidget *parent, const std::exception &e)
 {
     qWarning("studyaid: %s", e.what());
     showMessageBox(parent, u"错误"_s, Db::failureMessage(e, u"发生错误！"_s),
-                     QMessageBox::Critical);
+                   QMessageBox::Critical);
 }
 
 } // namespace
@@ -132,7 +132,7 @@ void StartWindow::chooseDisplayMode()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen || qRound(screen->logicalDotsPerInchX()) != 96) {
         showMessageBox(nullptr, u"提示"_s, u"推荐您在小字体下使用本软件，请在设置后重新运行！"_s,
-                         QMessageBox::Warning);
+                       QMessageBox::Warning);
         m_terminate = true;
         return;
     }
@@ -161,7 +161,8 @@ void StartWindow::loadMenu()
         App::currentPaperKind = 1;
     if (studyData && studyData->connected()) {
         try {
-            App::loadAnswerTimeTable(studyData->connection(), App::currentPaperKind, App::answerTimeTable);
+            App::loadAnswerTimeTable(studyData->connection(), App::currentPaperKind,
+                                     App::answerTimeTable);
         } catch (const Db::DbError &e) {
             reportFailure(this, e);
         }
@@ -410,14 +411,14 @@ bool StartWindow::confirmQuit()
     switch (result.outcome) {
     case DailyTarget::Outcome::Below:
         return showMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
-                                QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
-               QMessageBox::Ok;
+                              QMessageBox::Question,
+                              QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     case DailyTarget::Outcome::Reached:
         showMessageBox(this, u"提示"_s, u"恭喜完成今日学习计划！"_s, QMessageBox::Information);
         break;
     case DailyTarget::Outcome::Exceeded:
         showMessageBox(this, u"提示"_s, u"超额完成学习计划，要注意休息呦！"_s,
-                         QMessageBox::Information);
+                       QMessageBox::Information);
         break;
     case DailyTarget::Outcome::NoTarget:
         break;

@@ -59,7 +59,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class Hourglass {
+    enum class Hourglass
+    {
         None,          // default cursor throughout
         WhileCreating, // hourglass while the window is created, default cursor when it shows
         WhileLoading,  // hourglass until the window is up and waiting for the user

@@ -22,29 +22,29 @@
 
 #include "app/LinkedWindows.h"
 
-#include "ui/PromptDialog.h"
-#include "ui/ProgressWindow.h"
-#include "app/StartWindow.h"
 #include "app/SingleInstance.h"
+#include "app/StartWindow.h"
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
 #include "data/UserData.h"
-#include "ui/MenuWidget.h"
 #include "ui/Fonts.h"
-#include "ui/WindowParts.h"
-#include "ui/KeyboardAccess.h"
 #include "ui/HeaderDrag.h"
+#include "ui/KeyboardAccess.h"
+#include "ui/MenuWidget.h"
 #include "ui/MessageBox.h"
+#include "ui/ProgressWindow.h"
+#include "ui/PromptDialog.h"
 #include "ui/PromptHook.h"
+#include "ui/WindowParts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QFile>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -215,9 +215,8 @@ void installDeveloperHooks(StartWindow *start, const QElapsedTimer &clock)
         if (quitAfterChecks)
             return;
         if (practiceRowGiven) {
-            QTimer::singleShot(0, start, [start, practiceRow] {
-                openPracticeWindow(start, practiceRow);
-            });
+            QTimer::singleShot(0, start,
+                               [start, practiceRow] { openPracticeWindow(start, practiceRow); });
             return;
         }
         if (snapshot.isEmpty() && command.isEmpty())
@@ -272,11 +271,10 @@ void offerNewestBackup(const QString &databasePath, const QString &programFolder
     const QString when = newest.taken.toString(u"yyyy-MM-dd HH:mm"_s);
     const QString question =
         u"学习数据库文件已损坏，无法使用。\n是否用最新的完整备份恢复？\n"
-        u"备份时间：%1，作答 %2 次。\n损坏的文件会原样保留在 backups 文件夹中。"_s.arg(when).arg(
-            seen.answers);
+        u"备份时间：%1，作答 %2 次。\n损坏的文件会原样保留在 backups 文件夹中。"_s.arg(when)
+            .arg(seen.answers);
     if (showMessageBox(nullptr, u"提示"_s, question, QMessageBox::Question,
-                         QMessageBox::Yes | QMessageBox::No)
-        != QMessageBox::Yes)
+                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     const UserData::Restored r = UserData::restore(databasePath, newest.path, nullptr);
     if (r.outcome != UserData::Restored::Done) {
@@ -299,8 +297,8 @@ QString folderWithSlash(const QString &folder)
 void reportDatabaseFailure(const QString &reason)
 {
     showMessageBox(nullptr, u"错误"_s,
-                     u"无法连接数据库！"_s + (reason.isEmpty() ? QString() : u'\n' + reason),
-                     QMessageBox::Critical);
+                   u"无法连接数据库！"_s + (reason.isEmpty() ? QString() : u'\n' + reason),
+                   QMessageBox::Critical);
 }
 
 // What follows the menu's first paint, before any input is handled: the quick check of the
@@ -337,7 +335,8 @@ bool checkAfterFirstPaint()
         }
         // The restored database: the menu comes back with its answer times.
         try {
-            App::loadAnswerTimeTable(studyData->connection(), App::currentPaperKind, App::answerTimeTable);
+            App::loadAnswerTimeTable(studyData->connection(), App::currentPaperKind,
+                                     App::answerTimeTable);
         } catch (const Db::DbError &e) {
             trace(e.message());
         }
@@ -415,8 +414,8 @@ int run(const Options &options)
         }
         trace(u"already running: it did not answer"_s);
         showMessageBox(nullptr, u"提示"_s,
-                         u"本程序已经在运行，但没有响应。请切换到正在运行的程序，或稍后再试。"_s,
-                         QMessageBox::Information);
+                       u"本程序已经在运行，但没有响应。请切换到正在运行的程序，或稍后再试。"_s,
+                       QMessageBox::Information);
         finish();
         return 1;
     }
@@ -457,16 +456,17 @@ int run(const Options &options)
     }
     studyData = new StudyData;
     // The quick check, which reads the whole file, follows the menu's first paint.
-    if (dataReady && !studyData->openInProgramFolder(folder, databasePath, StudyData::QuickCheck::Later)
-        && studyData->openFailure() == Db::OpenFailure::Damaged)
+    if (dataReady &&
+        !studyData->openInProgramFolder(folder, databasePath, StudyData::QuickCheck::Later) &&
+        studyData->openFailure() == Db::OpenFailure::Damaged)
         offerNewestBackup(databasePath, folder);
     if (!dataReady || !studyData->connected()) {
         trace(dataReady ? studyData->lastError() : dataWhy);
-        QString reason = databaseFailureText(dataReady ? studyData->openFailure() : dataFailure,
-                                              databasePath);
+        QString reason =
+            databaseFailureText(dataReady ? studyData->openFailure() : dataFailure, databasePath);
         if (!dataReady && dataFailure == Db::OpenFailure::Other)
-            reason = u"无法在您的数据文件夹 "_s + QDir::toNativeSeparators(dataFolder)
-                     + u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;
+            reason = u"无法在您的数据文件夹 "_s + QDir::toNativeSeparators(dataFolder) +
+                     u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;
         delete studyData;
         studyData = nullptr;
         reportDatabaseFailure(reason);

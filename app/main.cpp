@@ -13,8 +13,10 @@ int main(int argc, char *argv[])
     Startup::Options options;
     // Installed under a prefix: resources in share/<program>, the database in the user's folder.
     // From the build folder: everything beside the executable.
-    const QString installed = UserData::installedProgramFolder(QCoreApplication::applicationDirPath());
-    options.programFolder = installed.isEmpty() ? QCoreApplication::applicationDirPath() : installed;
+    const QString installed =
+        UserData::installedProgramFolder(QCoreApplication::applicationDirPath());
+    options.programFolder =
+        installed.isEmpty() ? QCoreApplication::applicationDirPath() : installed;
     if (!installed.isEmpty())
         options.dataFolder = UserData::userDataFolder();
     return Startup::run(options);

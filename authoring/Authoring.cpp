@@ -30,23 +30,24 @@ QByteArray bytesOf(const QVariant &value)
 {
     if (value.isNull())
         return {};
-    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray()
+                                                   : value.toString().toUtf8();
 }
 
 } // namespace
 
 bool isLockedKindName(const QString &kindName)
 {
-    static const QStringList names{u"简答"_s, u"主观"_s, u"论述"_s, u"案例分析"_s,
+    static const QStringList names{u"简答"_s,     u"主观"_s,     u"论述"_s, u"案例分析"_s,
                                    u"名词解释"_s, u"查找错误"_s, u"综合"_s, u"计算"_s};
     return names.contains(kindName);
 }
 
 QList<Kind> readKinds(const QSqlDatabase &db, int paperKind)
 {
-    QSqlQuery q = Db::query(db, u"select A1,B1 from "_s +
-                                    Db::sqlIdentifier(App::kindTableName(paperKind)) +
-                                    u" order by A1 ASC"_s);
+    QSqlQuery q =
+        Db::query(db, u"select A1,B1 from "_s + Db::sqlIdentifier(App::kindTableName(paperKind)) +
+                          u" order by A1 ASC"_s);
     QList<Kind> kinds;
     while (q.next())
         kinds.append({q.value(0).toInt(), q.value(1).toString()});
@@ -81,7 +82,8 @@ void insertQuestion(const QSqlDatabase &db, const QString &id, const NewQuestion
     }
     columns += u",f1"_s;
     values.append(2);
-    Db::exec(db, u"insert into tab_answ ("_s + columns + u") values ("_s + marks(values.size()) + u')',
+    Db::exec(db,
+             u"insert into tab_answ ("_s + columns + u") values ("_s + marks(values.size()) + u')',
              values);
 
     if (question.explanation.isEmpty()) {
@@ -132,9 +134,8 @@ void saveEdit(const QSqlDatabase &db, const QuestionEdit &edit)
         values.append(i < edit.points.size() ? edit.points.at(i) : QString(u""_s));
     }
     values.append(edit.id);
-    QSqlQuery row = Db::query(db, u"update tab_answ set "_s + set +
-                                      u",ecount=coalesce(ecount,0)+1 where A1=?"_s,
-                              values);
+    QSqlQuery row = Db::query(
+        db, u"update tab_answ set "_s + set + u",ecount=coalesce(ecount,0)+1 where A1=?"_s, values);
     const int rows = row.numRowsAffected();
     row.finish();
     if (rows != 1)
@@ -147,8 +148,10 @@ void saveEdit(const QSqlDatabase &db, const QuestionEdit &edit)
 
     // Only the points still linked are recounted, over the whole bank.
     for (const QString &code : edit.points) {
-        Db::exec(db, u"update tab_rule set q=(select count(*) from tab_answ where ? COLLATE NOCASE "
-                     u"in ("_s + kPointColumns + u")) where ftid=?"_s,
+        Db::exec(db,
+                 u"update tab_rule set q=(select count(*) from tab_answ where ? COLLATE NOCASE "
+                 u"in ("_s +
+                     kPointColumns + u")) where ftid=?"_s,
                  {code, code});
     }
     tx.commit();
@@ -156,9 +159,8 @@ void saveEdit(const QSqlDatabase &db, const QuestionEdit &edit)
 
 bool readQuestion(const QSqlDatabase &db, const QString &id, StoredQuestion &out)
 {
-    QSqlQuery q = Db::query(db, u"select A1,A2,A2_1,A13,"_s + kPointColumns +
-                                    u" from tab_answ where A1=?"_s,
-                            {id});
+    QSqlQuery q = Db::query(
+        db, u"select A1,A2,A2_1,A13,"_s + kPointColumns + u" from tab_answ where A1=?"_s, {id});
     if (!q.next())
         return false;
     out = StoredQuestion();
@@ -182,7 +184,8 @@ bool readQuestion(const QSqlDatabase &db, const QString &id, StoredQuestion &out
 
     if (out.id.contains(u'-')) {
         out.hasStem = true;
-        QSqlQuery stem = Db::query(db, u"select A15 from tab_title where A1=?"_s, {out.id.left(16)});
+        QSqlQuery stem =
+            Db::query(db, u"select A15 from tab_title where A1=?"_s, {out.id.left(16)});
         if (stem.next())
             out.stem = bytesOf(stem.value(0));
     }
@@ -201,7 +204,8 @@ QList<PointInfo> readPoints(const QSqlDatabase &db, const QStringList &codes)
             p.groupId = rule.value(0).toString();
             p.title = rule.value(1).toString();
             rule.finish();
-            p.groupName = Db::scalar(db, u"select n from tab_fgmc where id=?"_s, {p.groupId}).toString();
+            p.groupName =
+                Db::scalar(db, u"select n from tab_fgmc where id=?"_s, {p.groupId}).toString();
         }
         points.append(p);
     }
@@ -220,8 +224,8 @@ QList<Group> pickerGroups(const QSqlDatabase &db)
 
 QList<PointInfo> groupPoints(const QSqlDatabase &db, const QString &groupId)
 {
-    QSqlQuery q = Db::query(db, u"select ftid,sn,id from tab_rule where id=? order by rowid"_s,
-                            {groupId});
+    QSqlQuery q =
+        Db::query(db, u"select ftid,sn,id from tab_rule where id=? order by rowid"_s, {groupId});
     QList<PointInfo> points;
     while (q.next()) {
         PointInfo p;

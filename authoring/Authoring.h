@@ -16,8 +16,8 @@ bool isLockedKindName(const QString &kindName);
 // A row of a question-kind table.
 struct Kind
 {
-    int number = 0;  // A1
-    QString name;    // B1
+    int number = 0; // A1
+    QString name;   // B1
 };
 // The kinds of tab_tx<paperKind> by number. Throws Db::DbError.
 QList<Kind> readKinds(const QSqlDatabase &db, int paperKind);
@@ -50,13 +50,13 @@ struct QuestionEdit
 {
     QString id;
     QByteArray body;
-    QByteArray explanation;  // empty: cleared
-    bool hasStem = false;    // compound question: the stem row is written too
+    QByteArray explanation; // empty: cleared
+    bool hasStem = false;   // compound question: the stem row is written too
     QByteArray stem;
     int kind = 0;
     int options = 0;
     QString answer;
-    QStringList points;      // written to k3.. in order, the rest emptied
+    QStringList points; // written to k3.. in order, the rest emptied
 };
 
 // Writes an edit: the content row, the question row (kind, options, answer, k3..k12, ecount + 1),
@@ -71,7 +71,7 @@ struct StoredQuestion
     QString answer;
     int options = 0;
     int kind = 0;
-    QStringList points;      // the non-empty codes of k3..k12, in column order
+    QStringList points; // the non-empty codes of k3..k12, in column order
     QByteArray body;
     QByteArray explanation;
     bool hasStem = false;

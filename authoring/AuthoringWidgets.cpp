@@ -1,8 +1,8 @@
 #include "authoring/AuthoringWidgets.h"
 
-#include "authoring/RichEditor.h"
-#include "authoring/PointPicker.h"
 #include "authoring/Authoring.h"
+#include "authoring/PointPicker.h"
+#include "authoring/RichEditor.h"
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
 #include "ui/Fonts.h"
@@ -114,7 +114,7 @@ const char kStyle[] =
 } // namespace
 
 AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
-                                   const Captions &captions, QWidget *parent)
+                                 const Captions &captions, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(name);
@@ -200,7 +200,7 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
 }
 
 RichEditor *AuthoringDialog::addEditor(const QString &editorName, const QString &caption,
-                                         int stretch)
+                                       int stretch)
 {
     // Caption and editor in one box, so that a window can hide both together.
     auto *box = new QWidget(this);

@@ -73,7 +73,7 @@ public:
 
 protected:
     AuthoringDialog(const QString &name, const QString &title, const Captions &captions,
-                     QWidget *parent);
+                    QWidget *parent);
 
     // An editor with its caption above it in the left column; both sit in one box, the editor's
     // parent widget, named editorName + "Panel".

@@ -263,7 +263,7 @@ void PointPicker::confirmPicks()
         count += m_pointChecklist->item(i)->checkState() == Qt::Checked ? 1 : 0;
     if (count == 0) {
         showMessageBox(this, u"提示"_s, u"请选择对应考点，退出请按关闭按钮！"_s,
-                         QMessageBox::Information);
+                       QMessageBox::Information);
         return;
     }
     if (m_linkedCount + count < 8) {
@@ -271,8 +271,9 @@ void PointPicker::confirmPicks()
         return;
     }
     showMessageBox(this, u"提示"_s,
-                     u"对应考点最多不能超过7条，已有考点"_s + QString::number(m_linkedCount) + u"条！"_s,
-                     QMessageBox::Information);
+                   u"对应考点最多不能超过7条，已有考点"_s + QString::number(m_linkedCount) +
+                       u"条！"_s,
+                   QMessageBox::Information);
 }
 
 QList<PointPicker::Picked> PointPicker::pickedPoints() const

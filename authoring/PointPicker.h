@@ -18,7 +18,11 @@ class PointPicker : public QDialog
     Q_OBJECT
 
 public:
-    enum Page { PickPage = 0, UsagePage = 1 };
+    enum Page
+    {
+        PickPage = 0,
+        UsagePage = 1
+    };
 
     explicit PointPicker(QWidget *parent = nullptr);
 

@@ -1,7 +1,7 @@
 #include "authoring/QuestionEditWindow.h"
 
-#include "authoring/RichEditor.h"
 #include "authoring/Authoring.h"
+#include "authoring/RichEditor.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "ui/MessageBox.h"
@@ -16,10 +16,10 @@ using namespace Qt::StringLiterals;
 
 QuestionEditWindow::QuestionEditWindow(QWidget *parent)
     : AuthoringDialog(u"QuestionEditWindow"_s, u"试题修改"_s,
-                       {u"题　　型："_s, u"备选个数："_s, u"答　　案："_s, u"对应考点："_s,
-                        u"试题对应知识点最多为10条！\n如果要去掉知识点，请选中要\n去掉的知识点，再按"
-                        u"键盘上的\n[Delete]键！"_s},
-                       parent)
+                      {u"题　　型："_s, u"备选个数："_s, u"答　　案："_s, u"对应考点："_s,
+                       u"试题对应知识点最多为10条！\n如果要去掉知识点，请选中要\n去掉的知识点，再按"
+                       u"键盘上的\n[Delete]键！"_s},
+                      parent)
 {
     m_stemEditor = addEditor(u"stemEditor"_s, u"试题题干："_s, 2);
     m_bodyEditor = addEditor(u"bodyEditor"_s, u"试题内容："_s, 3);

@@ -1,13 +1,13 @@
 #include "authoring/QuestionEntryWindow.h"
 
-#include "ui/WindowLinks.h"
-#include "ui/PromptDialog.h"
-#include "authoring/RichEditor.h"
 #include "authoring/Authoring.h"
+#include "authoring/RichEditor.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "ui/MessageBox.h"
+#include "ui/PromptDialog.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QComboBox>
@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextEdit>
-
 
 using namespace Qt::StringLiterals;
 
@@ -61,7 +60,8 @@ void QuestionEntryWindow::kindChanged()
 
 void QuestionEntryWindow::showMessage(const QString &text, QWidget *focus, bool warning)
 {
-    showMessageBox(this, u"提示"_s, text, warning ? QMessageBox::Warning : QMessageBox::Information);
+    showMessageBox(this, u"提示"_s, text,
+                   warning ? QMessageBox::Warning : QMessageBox::Information);
     if (focus)
         focus->setFocus();
 }

@@ -106,7 +106,7 @@ RichEditor::RichEditor(const QString &editorName, const QString &accessibleName,
     m_colour->setFocusPolicy(Qt::TabFocus);
     auto *menu = new QMenu(m_colour);
     const std::pair<QString, QColor> colours[] = {
-        {u"黑色"_s, QColor(0, 0, 0)},       {u"红色"_s, QColor(0xC0, 0x00, 0x00)},
+        {u"黑色"_s, QColor(0, 0, 0)},          {u"红色"_s, QColor(0xC0, 0x00, 0x00)},
         {u"蓝色"_s, QColor(0x00, 0x40, 0xC0)}, {u"绿色"_s, QColor(0x00, 0x80, 0x00)},
         {u"橙色"_s, QColor(0xE0, 0x70, 0x00)}, {u"紫色"_s, QColor(0x70, 0x30, 0xA0)},
     };
@@ -127,7 +127,8 @@ RichEditor::RichEditor(const QString &editorName, const QString &accessibleName,
     auto *bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(2);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_bold, m_italic, m_underline, m_size, m_colour})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_bold, m_italic, m_underline, m_size, m_colour})
         bar->addWidget(w);
     bar->addStretch();
     auto *v = new QVBoxLayout(this);
@@ -179,9 +180,9 @@ bool RichEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        for (auto [sequence, button] : {std::pair{QKeySequence::Bold, m_bold},
-                                        std::pair{QKeySequence::Italic, m_italic},
-                                        std::pair{QKeySequence::Underline, m_underline}}) {
+        for (auto [sequence, button] :
+             {std::pair{QKeySequence::Bold, m_bold}, std::pair{QKeySequence::Italic, m_italic},
+              std::pair{QKeySequence::Underline, m_underline}}) {
             if (key->matches(sequence)) {
                 button->click();
                 return true;

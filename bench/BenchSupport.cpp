@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sqlite3.h>
 #include <map>
+#include <sqlite3.h>
 #include <string>
 #include <utility>
 #include <vector>

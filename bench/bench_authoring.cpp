@@ -2,8 +2,8 @@
 // number, question and content rows, chapter and exam-point counters in one transaction) and an
 // edit (content and question rows, q recounted over the bank for each linked point), against the
 // floor: the same statements through the SQLite C API.
-#include "authoring/Authoring.h"
 #include "BenchSupport.h"
+#include "authoring/Authoring.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 
@@ -27,12 +27,15 @@ struct Sample
 Sample sampleOf(StudyData &study)
 {
     Sample s;
-    s.chapter = Db::scalar(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s).toString();
+    s.chapter =
+        Db::scalar(study.connection(), u"select C1 from tab_kmmc where length(C1)=6 limit 1"_s)
+            .toString();
     QSqlQuery q = Db::query(study.connection(), u"select ftid from tab_rule limit 2"_s);
     while (q.next())
         s.points.append(q.value(0).toString());
     q.finish();
-    s.editedId = Db::scalar(study.connection(), u"select A1 from tab_answ where K3<>'' limit 1"_s).toString();
+    s.editedId = Db::scalar(study.connection(), u"select A1 from tab_answ where K3<>'' limit 1"_s)
+                     .toString();
     return s;
 }
 
@@ -42,7 +45,8 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
 {
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
-    static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_qt.mdb"_s);
+    static const QString path =
+        benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_qt.mdb"_s);
     StudyData study;
     if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
@@ -67,7 +71,8 @@ void BM_SaveNewQuestion_Program(benchmark::State &state)
             state.ResumeTiming();
             continue;
         }
-        Authoring::insertQuestion(study.connection(), Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
+        Authoring::insertQuestion(study.connection(),
+                                  Authoring::userQuestionId(q.chapterCode, 11, 4, n), q);
         tx.commit();
     }
     state.SetItemsProcessed(state.iterations());
@@ -99,7 +104,8 @@ void BM_SaveNewQuestion_SQLiteFloor(benchmark::State &state)
 {
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
-    static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_c.mdb"_s);
+    static const QString path =
+        benchsupport::workingCopy(benchsupport::syntheticBank(), u"new_c.mdb"_s);
     Sample s;
     {
         StudyData study;
@@ -128,8 +134,10 @@ void BM_SaveNewQuestion_SQLiteFloor(benchmark::State &state)
         step(db, "update tab_kmmc set C3=coalesce(C3,0)+1 where C1 in (?,?,?,?)",
              {c, c.left(4), c.left(2), c.left(1)});
         step(db, "update tab_rule set q=coalesce(q,0)+1 where ftid in (?,?)", {p1, p2});
-        step(db, "update tab_fgmc set q=coalesce(q,0)+1 where id in (?,?)", {p1.left(6), p2.left(6)});
-        step(db, "update tab_fgmc set q=coalesce(q,0)+1 where id in (?,?)", {p1.left(2), p2.left(2)});
+        step(db, "update tab_fgmc set q=coalesce(q,0)+1 where id in (?,?)",
+             {p1.left(6), p2.left(6)});
+        step(db, "update tab_fgmc set q=coalesce(q,0)+1 where id in (?,?)",
+             {p1.left(2), p2.left(2)});
         sqlite3_exec(db, "RELEASE unit", nullptr, nullptr, nullptr);
     }
     sqlite3_close(db);
@@ -140,7 +148,8 @@ void BM_SaveEdit_Program(benchmark::State &state)
 {
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
-    static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_qt.mdb"_s);
+    static const QString path =
+        benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_qt.mdb"_s);
     StudyData study;
     if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
@@ -163,7 +172,8 @@ void BM_SaveEdit_SQLiteFloor(benchmark::State &state)
 {
     // One copy per process: the library calls each benchmark more than once, and a copy made
     // again over a file whose write-ahead log is still around would not be a clean database.
-    static const QString path = benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_c.mdb"_s);
+    static const QString path =
+        benchsupport::workingCopy(benchsupport::syntheticBank(), u"edit_c.mdb"_s);
     Sample s;
     {
         StudyData study;
@@ -176,12 +186,14 @@ void BM_SaveEdit_SQLiteFloor(benchmark::State &state)
     for (auto _ : state) {
         sqlite3_exec(db, "SAVEPOINT unit", nullptr, nullptr, nullptr);
         step(db, "update tab_exer set A15=?,jx=null where A1=?", {kBody, id});
-        step(db, "update tab_answ set A2='B',A2_1=4,A13=11,K3=?,K4=?,K5='',K6='',K7='',K8='',K9='',"
-                 "K10='',K11='',K12='',ecount=coalesce(ecount,0)+1 where A1=?",
+        step(db,
+             "update tab_answ set A2='B',A2_1=4,A13=11,K3=?,K4=?,K5='',K6='',K7='',K8='',K9='',"
+             "K10='',K11='',K12='',ecount=coalesce(ecount,0)+1 where A1=?",
              {p1, p2, id});
         for (const QByteArray &p : {p1, p2}) {
-            step(db, "update tab_rule set q=(select count(*) from tab_answ where ? COLLATE NOCASE "
-                     "in (K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)) where ftid=?",
+            step(db,
+                 "update tab_rule set q=(select count(*) from tab_answ where ? COLLATE NOCASE "
+                 "in (K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)) where ftid=?",
                  {p, p});
         }
         sqlite3_exec(db, "RELEASE unit", nullptr, nullptr, nullptr);

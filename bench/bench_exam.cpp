@@ -50,7 +50,10 @@ void BM_DrawPaper_Program(benchmark::State &state)
 struct Stmt
 {
     sqlite3_stmt *s = nullptr;
-    Stmt(sqlite3 *db, const QByteArray &sql) { sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr); }
+    Stmt(sqlite3 *db, const QByteArray &sql)
+    {
+        sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+    }
     ~Stmt() { sqlite3_finalize(s); }
     Stmt(const Stmt &) = delete;
     Stmt &operator=(const Stmt &) = delete;
@@ -116,12 +119,12 @@ void drawFloorPaper(sqlite3 *db, QRandomGenerator &random, int &rows)
         Stmt newest(db, "select A1,A3_1 from tab_cj order by A3_1 desc limit 1");
         if (sqlite3_step(newest.s) == SQLITE_ROW) {
             sequence = sqlite3_column_int(newest.s, 1) + 1;
-            table = "tab_exam" + QByteArray::number(
-                                     QByteArray(reinterpret_cast<const char *>(
-                                                    sqlite3_column_text(newest.s, 0)))
-                                         .mid(8)
-                                         .toInt() +
-                                     1);
+            table = "tab_exam" +
+                    QByteArray::number(
+                        QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(newest.s, 0)))
+                            .mid(8)
+                            .toInt() +
+                        1);
         }
     }
     {
@@ -159,7 +162,8 @@ void drawFloorPaper(sqlite3 *db, QRandomGenerator &random, int &rows)
         bindText(pool.s, 1, "01%");
         sqlite3_bind_int(pool.s, 2, kind);
         sqlite3_step(pool.s);
-        const QList<int> positions = Paper::drawPositions(sqlite3_column_int(pool.s, 0), count, random);
+        const QList<int> positions =
+            Paper::drawPositions(sqlite3_column_int(pool.s, 0), count, random);
         Stmt pick(db, "select A1 from (select A1,row_number() over (order by E3,rowid)-1 as pos "
                       "from tab_answ where A13=? AND A10 LIKE ? AND f1<>1) where pos in (" +
                           marks(positions.size()) + ")");
@@ -170,12 +174,13 @@ void drawFloorPaper(sqlite3 *db, QRandomGenerator &random, int &rows)
         std::vector<QByteArray> ids;
         while (sqlite3_step(pick.s) == SQLITE_ROW)
             ids.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(pick.s, 0)));
-        Stmt insert(db, "insert into \"" + table +
-                            "\"(a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,"
-                            "e2_1,E3,E4,JX,CSBS,F1) select a.a1 as a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,"
-                            "k10,k11,k12,a10,a13,a14,e1,e2,'' as e2_1,e3,e4,b.jx as jx,a.csbs as csbs,"
-                            "a.f1 as f1 from tab_answ a,tab_exer b where a.a1=b.a1 and a.a1 in (" +
-                            marks(qsizetype(ids.size())) + ")");
+        Stmt insert(db,
+                    "insert into \"" + table +
+                        "\"(a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,"
+                        "e2_1,E3,E4,JX,CSBS,F1) select a.a1 as a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,"
+                        "k10,k11,k12,a10,a13,a14,e1,e2,'' as e2_1,e3,e4,b.jx as jx,a.csbs as csbs,"
+                        "a.f1 as f1 from tab_answ a,tab_exer b where a.a1=b.a1 and a.a1 in (" +
+                        marks(qsizetype(ids.size())) + ")");
         for (size_t i = 0; i < ids.size(); ++i)
             bindText(insert.s, int(i + 1), ids[i]);
         sqlite3_step(insert.s);
@@ -218,7 +223,7 @@ QString answeredPaper(StudyData &study)
     Paper::clearAnswers(study.connection(), p.table);
     Db::exec(study.connection(), u"update "_s + p.table + u" set E2_1=A2 where rowid % 3 <> 0"_s);
     Db::exec(study.connection(), u"insert or ignore into tab_rz (A1,A2,A3,B1,B2,D1) values "
-                          u"('2026-03-10',10,2,8,1,'00:10:00')"_s);
+                                 u"('2026-03-10',10,2,8,1,'00:10:00')"_s);
     return p.table;
 }
 
@@ -273,9 +278,9 @@ void BM_GradePaper_SQLiteFloor(benchmark::State &state)
             Stmt day(db, "select A2,A3,D1 from tab_rz where A1=?");
             bindText(day.s, 1, "2026-03-10");
             if (sqlite3_step(day.s) == SQLITE_ROW) {
-                const QByteArray a4 =
-                    StudyData::scoreText(sqlite3_column_int64(day.s, 0), sqlite3_column_int64(day.s, 1))
-                        .toUtf8();
+                const QByteArray a4 = StudyData::scoreText(sqlite3_column_int64(day.s, 0),
+                                                           sqlite3_column_int64(day.s, 1))
+                                          .toUtf8();
                 const qint64 seconds =
                     StudyData::timeTextToSeconds(QString::fromUtf8(
                         reinterpret_cast<const char *>(sqlite3_column_text(day.s, 2)))) +

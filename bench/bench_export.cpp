@@ -5,8 +5,8 @@
 // STUDYAID_EXPORT_KEEP=DIR keeps one document in DIR (when it holds none yet), for looking at it.
 #include "BenchSupport.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
+#include "data/StudyData.h"
 #include "export/PaperExport.h"
 
 #include <QApplication>
@@ -30,13 +30,15 @@ bool preparePaper(StudyData &study)
     const QSqlDatabase db = study.connection();
     try {
         Schema::createPaperTable(db, kPaper);
-        const QString columns = u"A1, A2, A2_1, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12, A10, A13,"
-                                u" A14, E1, E2, E2_1, E3, E4, csbs, F1"_s;
+        const QString columns =
+            u"A1, A2, A2_1, K3, K4, K5, K6, K7, K8, K9, K10, K11, K12, A10, A13,"
+            u" A14, E1, E2, E2_1, E3, E4, csbs, F1"_s;
         for (const auto &[kind, count] : {std::pair{11, 70}, std::pair{21, 15}}) {
-            Db::exec(db, u"INSERT INTO "_s + kPaper + u" ("_s + columns + u", jx) SELECT "_s +
-                             QString(u"a."_s + columns).replace(u", "_s, u", a."_s) +
-                             u", e.jx FROM tab_answ a JOIN tab_exer e ON e.A1 = a.A1"
-                             u" WHERE a.A13 = ? AND a.A10 LIKE '01%' LIMIT ?"_s,
+            Db::exec(db,
+                     u"INSERT INTO "_s + kPaper + u" ("_s + columns + u", jx) SELECT "_s +
+                         QString(u"a."_s + columns).replace(u", "_s, u", a."_s) +
+                         u", e.jx FROM tab_answ a JOIN tab_exer e ON e.A1 = a.A1"
+                         u" WHERE a.A13 = ? AND a.A10 LIKE '01%' LIMIT ?"_s,
                      {kind, count});
         }
         return Db::scalar(db, u"SELECT count(*) FROM "_s + kPaper).toInt() == 85;
@@ -48,7 +50,8 @@ bool preparePaper(StudyData &study)
 void BM_ExportPaper_BuildDocument(benchmark::State &state)
 {
     StudyData study;
-    if (!study.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"build.mdb"_s)) ||
+    if (!study.openDatabase(
+            benchsupport::workingCopy(benchsupport::syntheticBank(), u"build.mdb"_s)) ||
         !preparePaper(study)) {
         state.SkipWithError("cannot prepare the paper");
         return;
@@ -65,7 +68,8 @@ void BM_ExportPaper_BuildDocument(benchmark::State &state)
 void BM_ExportPaper_Program(benchmark::State &state)
 {
     StudyData study;
-    if (!study.openDatabase(benchsupport::workingCopy(benchsupport::syntheticBank(), u"export.mdb"_s)) ||
+    if (!study.openDatabase(
+            benchsupport::workingCopy(benchsupport::syntheticBank(), u"export.mdb"_s)) ||
         !preparePaper(study)) {
         state.SkipWithError("cannot prepare the paper");
         return;
@@ -73,7 +77,8 @@ void BM_ExportPaper_Program(benchmark::State &state)
     QTemporaryDir folder;
     QString last;
     for (auto _ : state) {
-        last = PaperExport::exportPaper(study.connection(), kPaper, kTitle, u"tab_tx1"_s, folder.path());
+        last = PaperExport::exportPaper(study.connection(), kPaper, kTitle, u"tab_tx1"_s,
+                                        folder.path());
         state.PauseTiming();
         QFile::remove(last);
         state.ResumeTiming();

@@ -8,8 +8,8 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
 #include "practice/QuestionSet.h"
 
 #include <QApplication>
@@ -21,8 +21,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kLeftOver[] =
-    "update tab_answ set E2_1='A' where rowid in (select rowid from tab_answ where rowid % 2000 = 1 limit 50)";
+const char kLeftOver[] = "update tab_answ set E2_1='A' where rowid in (select rowid from tab_answ "
+                         "where rowid % 2000 = 1 limit 50)";
 
 QString query()
 {
@@ -71,7 +71,8 @@ void BM_PrepareRun_Program(benchmark::State &state)
         state.PauseTiming();
         Db::exec(study.connection(), QString::fromLatin1(kLeftOver));
         state.ResumeTiming();
-        enabledKinds = benchsupport::programPrepareRun(study, set, fixedChapterQuery(), kindQuery());
+        enabledKinds =
+            benchsupport::programPrepareRun(study, set, fixedChapterQuery(), kindQuery());
     }
     state.counters["questions"] = set.totalCount();
     state.counters["kinds"] = enabledKinds;
@@ -109,7 +110,8 @@ void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
 {
     const QString path = preparedBank(state, u"c.mdb"_s);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
         state.SkipWithError("cannot open the bank");
         return;
     }
@@ -135,9 +137,9 @@ void BM_PrepareRun_SQLiteFloor(benchmark::State &state)
 void BM_ClearRunAnswers(benchmark::State &state)
 {
     const bool everyRow = state.range(0) == 1;
-    const QString path = benchsupport::workingCopy(
-        benchsupport::syntheticBank(static_cast<int>(state.range(1))),
-                                                   everyRow ? u"clear1.mdb"_s : u"clear2.mdb"_s);
+    const QString path =
+        benchsupport::workingCopy(benchsupport::syntheticBank(static_cast<int>(state.range(1))),
+                                  everyRow ? u"clear1.mdb"_s : u"clear2.mdb"_s);
     StudyData study;
     if (!study.openDatabase(path)) {
         state.SkipWithError("cannot open the bank");
@@ -156,12 +158,21 @@ void BM_ClearRunAnswers(benchmark::State &state)
     state.SetLabel(everyRow ? "every row" : "rows with a run answer");
 }
 
-BENCHMARK(BM_PrepareRun_Program)->Arg(100000)->Arg(500000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_PrepareRun_SQLiteFloor)->Arg(100000)->Arg(500000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PrepareRun_Program)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK(BM_PrepareRun_SQLiteFloor)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK(BM_PreparePracticeRun_Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ClearRunAnswers)
     ->ArgsProduct({{1, 0}, {100000, 500000}})
-    ->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 } // namespace
 

@@ -10,8 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <memory>
+#include <sqlite3.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -103,7 +103,8 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
             QByteArray marks = "?";
             for (int k = 1; k < n; ++k)
                 marks += ",?";
-            const QByteArray set = " set q2=coalesce(q2,0)+1,q1=coalesce(q1,0)+?,q4=coalesce(q4,0)+?";
+            const QByteArray set =
+                " set q2=coalesce(q2,0)+1,q1=coalesce(q1,0)+?,q4=coalesce(q4,0)+?";
             const QByteArray rule = "update tab_rule" + set + " where ftid in (" + marks + ")";
             const QByteArray fgmc = "update tab_fgmc" + set + " where id in (" + marks + ")";
             points[n] = std::make_unique<Stmt>(db, rule);
@@ -136,8 +137,7 @@ void BM_RecordAnswer_SQLiteFloor(benchmark::State &state)
                     sqlite3_bind_int(s, 2, wrong);
                     for (int k = 0; k < n; ++k) {
                         const QString &code = q.points.at(k);
-                        bindText(s, k + 3,
-                                 (t == 0 ? code : code.left(t == 1 ? 6 : 2)).toUtf8());
+                        bindText(s, k + 3, (t == 0 ? code : code.left(t == 1 ? 6 : 2)).toUtf8());
                     }
                     stmts[t]->run();
                 }

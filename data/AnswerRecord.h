@@ -19,15 +19,15 @@ inline QString voidedAnswer()
 // The progress columns of a question row that judging reads and writes.
 struct QuestionProgress
 {
-    QString id;          // A1
-    QString correct;     // A2
-    QString chapter;     // A10
-    QVariant lastDate;   // E1 (null = never)
-    QString lastAnswer;  // E2
-    QString runAnswer;   // E2_1
-    int count = 0;       // E3
-    int wrongLevel = 0;  // E4
-    QStringList points;  // K3 .. K12 as stored (null read as empty)
+    QString id;         // A1
+    QString correct;    // A2
+    QString chapter;    // A10
+    QVariant lastDate;  // E1 (null = never)
+    QString lastAnswer; // E2
+    QString runAnswer;  // E2_1
+    int count = 0;      // E3
+    int wrongLevel = 0; // E4
+    QStringList points; // K3 .. K12 as stored (null read as empty)
 
     static QuestionProgress fromRecord(const QSqlRecord &row);
 };

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/Schema.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,12 +11,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
-#include <QRegularExpression>
-#include <QDate>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -75,9 +75,8 @@ void refuseDuplicateKeys(const QString &path, const QByteArray &text)
             if (!stack.isEmpty() && stack.last().expectKey) {
                 const QByteArray key = text.mid(begin, i - begin);
                 if (stack.last().keys.contains(key))
-                    throw SourceError(path + u": "_s + position(text, begin - 1) +
-                                      u": key \""_s + QString::fromUtf8(key) +
-                                      u"\" appears twice in one object"_s);
+                    throw SourceError(path + u": "_s + position(text, begin - 1) + u": key \""_s +
+                                      QString::fromUtf8(key) + u"\" appears twice in one object"_s);
                 stack.last().keys.insert(key);
                 stack.last().expectKey = false;
             }
@@ -351,14 +350,13 @@ void checkAnswer(const Entry &o, int kind, const QString &answer, int options)
                    u" options"_s);
     } else if (kind == 21) {
         if (answer.size() < 2)
-            o.fail(u"a multiple-choice answer has at least two letters, not \""_s + answer +
-                   u'"');
+            o.fail(u"a multiple-choice answer has at least two letters, not \""_s + answer + u'"');
         qsizetype last = -1;
         for (const QChar c : answer) {
             const qsizetype at = letters.indexOf(c);
             if (at < 0 || at <= last)
-                o.fail(u"multiple-choice letters must be options in A-F order, not \""_s +
-                       answer + u'"');
+                o.fail(u"multiple-choice letters must be options in A-F order, not \""_s + answer +
+                       u'"');
             if (at >= options)
                 o.fail(u"answer letter "_s + c + u" is not among the "_s +
                        QString::number(options) + u" options"_s);
@@ -372,8 +370,7 @@ void checkAnswer(const Entry &o, int kind, const QString &answer, int options)
 // The option letters a choice question's body lists, each at the start of a line ("A. …").
 QString listedOptions(const QString &body)
 {
-    static const QRegularExpression marker(
-        u"(?:^|\\n|<br\\s*/?>|<p>)\\s*([A-F])\\s*[.．、]"_s);
+    static const QRegularExpression marker(u"(?:^|\\n|<br\\s*/?>|<p>)\\s*([A-F])\\s*[.．、]"_s);
     QString letters;
     for (auto it = marker.globalMatch(body); it.hasNext();)
         letters += it.next().captured(1);
@@ -500,7 +497,8 @@ Draws loadKinds(const QSqlDatabase &db, const QString &dir)
         const QJsonArray rows = root.array(table);
         if (rows.isEmpty())
             throw SourceError(root.where() + u": no rows for "_s + table);
-        Inserter insert(db, u"insert into "_s + table + u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
+        Inserter insert(db,
+                        u"insert into "_s + table + u" (A1,B1,B2,B3,time) values (?,?,?,?,?)"_s);
         QSet<int> kinds;
         int n = 0;
         for (const QJsonValue &v : rows) {
@@ -525,17 +523,19 @@ void loadSettings(const QSqlDatabase &db, const QString &dir)
     const QString path = dir + u"/settings.json"_s;
     const Entry root = readJson(path, {u"plan"_s, u"product"_s});
     const Entry plan(root.value(u"plan"_s), root.where() + u" plan"_s,
-                     {u"PlanMark"_s, u"PlanAmount"_s, u"PlanTime"_s, u"ExamDate"_s,
-                      u"LeastMark"_s, u"ExamTime"_s});
+                     {u"PlanMark"_s, u"PlanAmount"_s, u"PlanTime"_s, u"ExamDate"_s, u"LeastMark"_s,
+                      u"ExamTime"_s});
     const QString examDate = plan.text(u"ExamDate"_s);
     if (!QDate::fromString(examDate, u"yyyy-MM-dd"_s).isValid())
         plan.fail(u"\"ExamDate\" must be a date written yyyy-MM-dd, not \""_s + examDate + u'"');
-    Db::exec(db, u"insert into tab_plan (PlanMark,PlanAmount,PlanTime,ExamDate,LeastMark,ExamTime) "
-                 u"values (?,?,?,?,?,?)"_s,
+    Db::exec(db,
+             u"insert into tab_plan (PlanMark,PlanAmount,PlanTime,ExamDate,LeastMark,ExamTime) "
+             u"values (?,?,?,?,?,?)"_s,
              {plan.integer(u"PlanMark"_s, 0, 1), plan.integer(u"PlanAmount"_s, 1, 100000),
-              plan.integer(u"PlanTime"_s, 1, 1440), examDate,
-              plan.integer(u"LeastMark"_s, 0, 1000), plan.integer(u"ExamTime"_s, 60, 86400)});
-    const Entry product(root.value(u"product"_s), root.where() + u" product"_s, {u"cpbs"_s, u"sjbs"_s});
+              plan.integer(u"PlanTime"_s, 1, 1440), examDate, plan.integer(u"LeastMark"_s, 0, 1000),
+              plan.integer(u"ExamTime"_s, 60, 86400)});
+    const Entry product(root.value(u"product"_s), root.where() + u" product"_s,
+                        {u"cpbs"_s, u"sjbs"_s});
     Db::exec(db, u"insert into tab_sj (sjbs,cpbs) values (?,?)"_s,
              {product.optionalText(u"sjbs"_s), product.text(u"cpbs"_s)});
 }
@@ -549,9 +549,9 @@ void checkPools(const QString &dir, const Draws &draws, const PoolCounts &pools,
         const QString subject = u"0"_s + QString::number(paper);
         const int held = pools.value({subject, kind});
         if (held < papers * count)
-            shortfalls.append(u"questions_"_s + subject + u".json kind "_s +
-                              QString::number(kind) + u" holds "_s + QString::number(held) +
-                              u" of the "_s + QString::number(papers * count) + u" needed ("_s +
+            shortfalls.append(u"questions_"_s + subject + u".json kind "_s + QString::number(kind) +
+                              u" holds "_s + QString::number(held) + u" of the "_s +
+                              QString::number(papers * count) + u" needed ("_s +
                               QString::number(papers) + u" × "_s + QString::number(count) + u')');
     }
     if (!shortfalls.isEmpty())
@@ -561,8 +561,7 @@ void checkPools(const QString &dir, const Draws &draws, const PoolCounts &pools,
 
 // Creates an empty study database at path, runs fill inside one transaction, then
 // recomputes the counters. Returns false with the message on failure.
-template <typename Fill>
-bool makeDatabase(const QString &outPath, QString *error, Fill fill)
+template <typename Fill> bool makeDatabase(const QString &outPath, QString *error, Fill fill)
 {
     QFileInfo info(outPath);
     QDir().mkpath(info.absolutePath());
@@ -737,8 +736,7 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
         // The first section holds a tenth of the bank: the large chapter of the benchmarks.
         const int large = questions / 10;
         for (int i = 0; i < questions; ++i) {
-            const QString section =
-                i < large ? sections.first() : sections.at(i % sections.size());
+            const QString section = i < large ? sections.first() : sections.at(i % sections.size());
             const int subject = section.mid(1, 1).toInt();
             int kind = subject == 4 ? 31 : subject == 5 ? 64 : (i % 5 == 4 ? 21 : 11);
             if (subject <= 3 && i % 97 == 0)
@@ -749,7 +747,7 @@ bool buildSynthetic(int questions, const QString &outPath, QString *error)
                 insertStem({stemId, richText(u"材料：合成案例背景 "_s + stemId)});
                 id = stemId + u"-1"_s;
             }
-            const QString answer = kind == 11 ? QString(QChar(u'A' + i % 4))
+            const QString answer = kind == 11   ? QString(QChar(u'A' + i % 4))
                                    : kind == 21 ? u"ACD"_s
                                                 : u"1"_s;
             const int options = kind == 11 ? 4 : kind == 21 ? 5 : 1;

@@ -3,16 +3,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
-#include <cstdlib>
-#include <QSqlDriver>
-#include <memory>
-#include <sqlite3.h>
 #include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
+#include <memory>
+#include <sqlite3.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -381,8 +381,8 @@ OpenResult openChecked(const QString &connectionName, const QString &path,
 
 } // namespace
 
-bool open(const QString &connectionName, const QString &path,
-          const OpenRequirements &requirements, QString *error, OpenFailure *failure)
+bool open(const QString &connectionName, const QString &path, const OpenRequirements &requirements,
+          QString *error, OpenFailure *failure)
 {
     close(connectionName);
     const OpenResult result = openChecked(connectionName, path, requirements);
@@ -484,8 +484,8 @@ Rows::Rows(const QSqlDatabase &db, const QString &sql, const QVariantList &value
         throw DbError(u"database not open ["_s + sql.left(300) + u"]"_s);
     const QByteArray text = sql.toUtf8();
     const char *tail = nullptr;
-    const int rc = sqlite3_prepare_v3(m_handle, text.constData(), int(text.size()), 0, &m_stmt,
-                                      &tail);
+    const int rc =
+        sqlite3_prepare_v3(m_handle, text.constData(), int(text.size()), 0, &m_stmt, &tail);
     if (rc != SQLITE_OK)
         fail(rc);
     // One statement only, as Qt SQL allows.
@@ -532,7 +532,8 @@ bool Rows::next()
 int Rows::indexOf(QStringView name) const
 {
     for (int c = 0; c < m_columns; ++c) {
-        if (QString::fromUtf8(sqlite3_column_name(m_stmt, c)).compare(name, Qt::CaseInsensitive) == 0)
+        if (QString::fromUtf8(sqlite3_column_name(m_stmt, c)).compare(name, Qt::CaseInsensitive) ==
+            0)
             return c;
     }
     return -1;
@@ -696,12 +697,12 @@ void backupTo(const QSqlDatabase &db, const QString &path)
         QFile header(partial);
         if (!header.open(QIODevice::ReadWrite) || !header.seek(18))
             why = u"cannot open the copy"_s;
-        else if (header.read(2) == QByteArray("\x02\x02", 2)
-                 && (!header.seek(18) || header.write("\x01\x01", 2) != 2 || !header.flush()))
+        else if (header.read(2) == QByteArray("\x02\x02", 2) &&
+                 (!header.seek(18) || header.write("\x01\x01", 2) != 2 || !header.flush()))
             why = u"cannot write the copy's header"_s;
     }
-    if (why.isEmpty() &&
-        std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0)
+    if (why.isEmpty() && std::rename(QFile::encodeName(partial).constData(),
+                                     QFile::encodeName(path).constData()) != 0)
         why = u"cannot rename the copy to "_s + path;
     if (!why.isEmpty()) {
         QFile::remove(partial);

@@ -19,7 +19,8 @@ struct sqlite3_stmt;
 namespace Db {
 
 // What kind of failure a database operation met, from SQLite's result code.
-enum class Failure {
+enum class Failure
+{
     Other,
     Busy,     // another program holds the database (its lock outlasted the busy timeout)
     DiskFull, // the disk (or the file's size limit) is full
@@ -76,7 +77,8 @@ struct OpenRequirements
 };
 
 // Why open() refused a file.
-enum class OpenFailure {
+enum class OpenFailure
+{
     None,
     Missing,  // no such file
     Damaged,  // not a database, a table or column missing, or quick_check failed
@@ -89,9 +91,8 @@ enum class OpenFailure {
 // name). A missing file is an error: nothing is created. A file that fails the requirements is
 // closed again and reported as an error, with the reason in *failure. Every commit on the
 // connection reaches the disk before it returns (WAL, synchronous=FULL).
-bool open(const QString &connectionName, const QString &path,
-          const OpenRequirements &requirements, QString *error = nullptr,
-          OpenFailure *failure = nullptr);
+bool open(const QString &connectionName, const QString &path, const OpenRequirements &requirements,
+          QString *error = nullptr, OpenFailure *failure = nullptr);
 // The same for a file that is only read: opened read-only, its journal mode left as it is.
 bool openReadOnly(const QString &connectionName, const QString &path,
                   const QStringList &requiredTables, QString *error = nullptr);
@@ -124,7 +125,14 @@ void releaseMemory(const QSqlDatabase &db);
 class Rows
 {
 public:
-    enum class Type { Integer, Real, Text, Blob, Null };
+    enum class Type
+    {
+        Integer,
+        Real,
+        Text,
+        Blob,
+        Null
+    };
 
     Rows(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
     ~Rows();

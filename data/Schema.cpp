@@ -17,9 +17,9 @@ QStringList requiredTables()
 
 QStringList answerColumns()
 {
-    return {u"A1"_s,  u"A2"_s,  u"A2_1"_s, u"K3"_s,  u"K4"_s,  u"K5"_s, u"K6"_s,
-            u"K7"_s,  u"K8"_s,  u"K9"_s,   u"K10"_s, u"K11"_s, u"K12"_s, u"A10"_s,
-            u"A13"_s, u"A14"_s, u"E1"_s,   u"E2"_s,  u"E2_1"_s, u"E3"_s, u"E4"_s,
+    return {u"A1"_s,  u"A2"_s,  u"A2_1"_s, u"K3"_s,    u"K4"_s,   u"K5"_s,  u"K6"_s,
+            u"K7"_s,  u"K8"_s,  u"K9"_s,   u"K10"_s,   u"K11"_s,  u"K12"_s, u"A10"_s,
+            u"A13"_s, u"A14"_s, u"E1"_s,   u"E2"_s,    u"E2_1"_s, u"E3"_s,  u"E4"_s,
             u"F1"_s,  u"xx"_s,  u"csbs"_s, u"ecount"_s};
 }
 
@@ -178,7 +178,8 @@ QString paperTableStatement(const QString &tableName)
 QString toSqliteDdl(const QString &accessDdl)
 {
     QString ddl = accessDdl;
-    static const QRegularExpression memo(u"\\bMEMO\\b"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression memo(u"\\bMEMO\\b"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
     ddl.replace(memo, u"TEXT"_s);
     static const QRegularExpression text(u"\\bTEXT(\\(\\d+\\))?+(?!\\s+COLLATE)"_s,
                                          QRegularExpression::CaseInsensitiveOption);

@@ -51,7 +51,9 @@ void registerFunctions(const QSqlDatabase &db)
 void keepUserOnly(const QString &databasePath)
 {
     const QFileInfo database(databasePath);
-    const auto owned = [](const QFileInfo &info) { return info.exists() && info.ownerId() == ::getuid(); };
+    const auto owned = [](const QFileInfo &info) {
+        return info.exists() && info.ownerId() == ::getuid();
+    };
     const QFileInfo folder(database.absolutePath());
     if (owned(folder))
         QFile::setPermissions(folder.absoluteFilePath(),
@@ -81,7 +83,7 @@ bool StudyData::openInProgramFolder(const QString &programFolder)
 }
 
 bool StudyData::openInProgramFolder(const QString &programFolder, const QString &databasePath,
-                            QuickCheck check)
+                                    QuickCheck check)
 {
     QString folder = QDir::fromNativeSeparators(programFolder);
     if (!folder.endsWith(u'/'))
@@ -122,8 +124,8 @@ bool StudyData::checkDatabase()
             return false;
         }
     } catch (const Db::DbError &e) {
-        m_openFailure = e.failure() == Db::Failure::Busy ? Db::OpenFailure::InUse
-                                                         : Db::OpenFailure::Damaged;
+        m_openFailure =
+            e.failure() == Db::Failure::Busy ? Db::OpenFailure::InUse : Db::OpenFailure::Damaged;
         m_lastError = e.message();
         return false;
     }
@@ -224,12 +226,13 @@ void StudyData::recordChapterAnswer(const QString &chapterCode, int firstTime, i
     }
     Db::write(connection(),
               u"UPDATE tab_kmmc SET C4=coalesce(C4,0)+?,D1=coalesce(D1,0)+1,"
-              u"D2=coalesce(D2,0)+? WHERE C1 IN ("_s + marks + u')',
+              u"D2=coalesce(D2,0)+? WHERE C1 IN ("_s +
+                  marks + u')',
               values);
 }
 
 void StudyData::recordExamPointAnswer(const QString &pointList, const QString &chapterList,
-                                 const QString &groupList, int firstTime, int result)
+                                      const QString &groupList, int firstTime, int result)
 {
     // One statement per table and list: a chapter or group holding several of the question's
     // points is counted once per answer. q2 answers, q1 questions answered at least once, q4
@@ -280,7 +283,8 @@ void StudyData::addStudyTime(const QString &elapsed)
     if (day.next()) {
         // The day's score (A4) from its answers and wrong answers; its study time (D1) grows.
         const QString score = scoreText(day.value(0).toLongLong(), day.value(1).toLongLong());
-        const qint64 total = timeTextToSeconds(day.value(2).toString()) + timeTextToSeconds(elapsed);
+        const qint64 total =
+            timeTextToSeconds(day.value(2).toString()) + timeTextToSeconds(elapsed);
         day.finish();
         Db::exec(db, u"update tab_rz set A4=?,D1=? where A1=?"_s,
                  {score, secondsToTimeText(total), today});
@@ -298,7 +302,8 @@ qint64 StudyData::timeTextToSeconds(const QString &text)
         bool ok = false;
         const qint64 n = part.trimmed().toLongLong(&ok);
         if (!ok)
-            throw std::invalid_argument("'" + part.toStdString() + "' is not a valid integer value");
+            throw std::invalid_argument("'" + part.toStdString() +
+                                        "' is not a valid integer value");
         return n;
     };
     qint64 seconds = 0;

@@ -20,14 +20,18 @@ public:
 
     // When the whole file is read for PRAGMA quick_check: while opening it, or later through
     // checkDatabase() (the program's start shows its menu first).
-    enum class QuickCheck { AtOpen, Later };
+    enum class QuickCheck
+    {
+        AtOpen,
+        Later
+    };
 
     // Sets the program folder and opens "data/WTXVEB710448.mdb" under it on connection; sets the
     // connected flag. Shows nothing: the caller reports a failure.
     bool openInProgramFolder(const QString &programFolder);
     // The same with the study database elsewhere (the user's own copy of an installed program).
     bool openInProgramFolder(const QString &programFolder, const QString &databasePath,
-                          QuickCheck check = QuickCheck::AtOpen);
+                             QuickCheck check = QuickCheck::AtOpen);
     // Opens a given study database file on connection (tests, tools). The file is refused when it
     // lacks a table or column, fails its quick check, or cannot be written. The file, its WAL
     // files and its folder are made user-only. With QuickCheck::Later nothing is written to the
@@ -62,7 +66,8 @@ public:
     // joins the caller's transaction when one is open.
     // dayState 2 = first answer of the question today, 1 = answered today before; result and
     // previousResult 1 = right, 2 = wrong (previousResult 2 also when absent, 0 when unknown:
-    // then B2 stays on a question answered today before). The day's row keeps 0 <= B2 <= B1 <= A2 and 0 <= A3 <= A2.
+    // then B2 stays on a question answered today before). The day's row keeps 0 <= B2 <= B1 <= A2
+    // and 0 <= A3 <= A2.
     void recordDailyAnswer(int dayState, int result, int previousResult);
     void recordChapterAnswer(const QString &chapterCode, int firstTime, int result);
     void recordExamPointAnswer(const QString &pointList, const QString &chapterList,
@@ -92,7 +97,6 @@ public:
     QSqlQuery &prepared(const QString &sql) { return Db::prepared(connection(), sql); }
 
 private:
-
     void addMissingIndexes();
 
     bool m_connected = false;

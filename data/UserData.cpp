@@ -2,8 +2,8 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
+#include "data/StudyData.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,15 +44,15 @@ bool makeUserFolder(const QString &folder, QString *error)
 QRegularExpression backupPattern(const QString &databasePath)
 {
     const QFileInfo db(databasePath);
-    return QRegularExpression(u"^"_s + QRegularExpression::escape(db.completeBaseName())
-                              + u"-(\\d{8}-\\d{6})(?:-\\d+)?\\."_s
-                              + QRegularExpression::escape(db.suffix()) + u"$"_s);
+    return QRegularExpression(u"^"_s + QRegularExpression::escape(db.completeBaseName()) +
+                              u"-(\\d{8}-\\d{6})(?:-\\d+)?\\."_s +
+                              QRegularExpression::escape(db.suffix()) + u"$"_s);
 }
 
 QString stamp()
 {
-    return Clock::today().toString(u"yyyyMMdd"_s) + u'-'
-           + QTime::currentTime().toString(u"HHmmss"_s);
+    return Clock::today().toString(u"yyyyMMdd"_s) + u'-' +
+           QTime::currentTime().toString(u"HHmmss"_s);
 }
 
 // A name in backups/ that is not taken yet: <base>-<stamp>[-n]<suffix>.
@@ -76,8 +76,8 @@ QString copyAside(const QString &databasePath, const QString &tag, QString *erro
     const QString targetWal = target + u"-wal"_s;
     const QFileInfo wal(databasePath + u"-wal"_s);
     const bool withWal = wal.isFile() && wal.size() > 0;
-    if (!QFile::copy(databasePath, target)
-        || (withWal && !QFile::copy(wal.absoluteFilePath(), targetWal))) {
+    if (!QFile::copy(databasePath, target) ||
+        (withWal && !QFile::copy(wal.absoluteFilePath(), targetWal))) {
         QFile::remove(target);
         QFile::remove(targetWal);
         if (error)
@@ -104,8 +104,7 @@ QString userDataFolder()
     return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
-Prepared prepareDatabase(const QString &templatePath, const QString &databasePath,
-                         QString *error)
+Prepared prepareDatabase(const QString &templatePath, const QString &databasePath, QString *error)
 {
     if (QFileInfo::exists(databasePath))
         return Prepared::Ready;
@@ -121,8 +120,8 @@ Prepared prepareDatabase(const QString &templatePath, const QString &databasePat
     // database; the rename does not replace a file that appeared meanwhile.
     const QString part = databasePath + u".part"_s;
     QFile::remove(part);
-    if (!QFile::copy(templatePath, part) || !QFile::setPermissions(part, kUserFile)
-        || !QFile::rename(part, databasePath)) {
+    if (!QFile::copy(templatePath, part) || !QFile::setPermissions(part, kUserFile) ||
+        !QFile::rename(part, databasePath)) {
         QFile::remove(part);
         if (QFileInfo::exists(databasePath))
             return Prepared::Ready;
@@ -193,9 +192,8 @@ bool dailyBackup(const QString &databasePath, QString *error)
 {
     const QDate today = Clock::today();
     const QList<BackupEntry> list = backups(databasePath);
-    const bool takenToday = std::any_of(list.begin(), list.end(), [&](const BackupEntry &e) {
-        return e.taken.date() == today;
-    });
+    const bool takenToday = std::any_of(
+        list.begin(), list.end(), [&](const BackupEntry &e) { return e.taken.date() == today; });
     if (!takenToday && backupNow(databasePath, error).isEmpty())
         return false;
     thinBackups(databasePath, today);
@@ -227,9 +225,8 @@ QStringList thinBackups(const QString &databasePath, const QDate &today)
     const QDir dir(backupFolder(databasePath));
     for (const QString &tag : {u"-leftover-wal-"_s, u"-replaced-"_s}) {
         const QRegularExpression pattern(
-            u"^"_s + QRegularExpression::escape(db.completeBaseName() + tag)
-            + u"(\\d{8}-\\d{6})(?:-\\d+)?\\."_s + QRegularExpression::escape(db.suffix())
-            + u"$"_s);
+            u"^"_s + QRegularExpression::escape(db.completeBaseName() + tag) +
+            u"(\\d{8}-\\d{6})(?:-\\d+)?\\."_s + QRegularExpression::escape(db.suffix()) + u"$"_s);
         QList<BackupEntry> copies;
         for (const QString &name : dir.entryList(QDir::Files)) {
             const QRegularExpressionMatch m = pattern.match(name);
@@ -348,8 +345,7 @@ Restored restore(const QString &databasePath, const QString &backupPath, StudyDa
     QFile::remove(databasePath + u"-wal"_s);
     QFile::remove(databasePath + u"-shm"_s);
     if (std::rename(QFile::encodeName(staged).constData(),
-                    QFile::encodeName(databasePath).constData())
-        != 0) {
+                    QFile::encodeName(databasePath).constData()) != 0) {
         dropStaged();
         reopen();
         r.outcome = Restored::Failed;
@@ -366,7 +362,8 @@ Restored restore(const QString &databasePath, const QString &backupPath, StudyDa
     const QString back = databasePath + u".part"_s;
     QFile::remove(back);
     if (QFile::copy(r.kept, back) && QFile::setPermissions(back, kUserFile))
-        std::rename(QFile::encodeName(back).constData(), QFile::encodeName(databasePath).constData());
+        std::rename(QFile::encodeName(back).constData(),
+                    QFile::encodeName(databasePath).constData());
     QFile::remove(back);
     module->openDatabase(databasePath);
     r.outcome = Restored::Failed;

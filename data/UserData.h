@@ -25,7 +25,12 @@ QString installedProgramFolder(const QString &executableFolder);
 // The folder of the user's own study database (AppDataLocation), ending in "/".
 QString userDataFolder();
 
-enum class Prepared { Ready, TemplateMissing, Failed };
+enum class Prepared
+{
+    Ready,
+    TemplateMissing,
+    Failed
+};
 // Makes sure databasePath exists: when it does not, copies the template there (folder 0700, file
 // 0600). An existing database is never touched.
 Prepared prepareDatabase(const QString &templatePath, const QString &databasePath,
@@ -78,11 +83,12 @@ BackupEntry newestGoodBackup(const QString &databasePath);
 
 struct Restored
 {
-    enum Outcome {
-        Done,         // the backup is the study database now
-        BadBackup,    // the backup is not a usable study database: nothing changed
-        NotKept,      // the current database could not be kept first: nothing changed
-        Failed,       // the files could not be replaced: nothing changed
+    enum Outcome
+    {
+        Done,      // the backup is the study database now
+        BadBackup, // the backup is not a usable study database: nothing changed
+        NotKept,   // the current database could not be kept first: nothing changed
+        Failed,    // the files could not be replaced: nothing changed
     };
     Outcome outcome = Failed;
     QString kept; // where the database that was replaced is kept

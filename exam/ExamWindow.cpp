@@ -1,19 +1,19 @@
 #include "exam/ExamWindow.h"
 
-#include "ui/WindowLinks.h"
-#include "ui/PromptDialog.h"
-#include "ui/ProgressWindow.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "exampoints/RelatedPointsWindow.h"
 #include "export/WordExport.h"
-#include "practice/QuestionCore.h"
-#include "practice/NotesWindow.h"
 #include "practice/ExplanationWindow.h"
+#include "practice/NotesWindow.h"
+#include "practice/QuestionCore.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
+#include "ui/ProgressWindow.h"
+#include "ui/PromptDialog.h"
 #include "ui/PromptGate.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
@@ -31,7 +31,6 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -44,14 +43,13 @@ const char kExamStyle[] =
     "QLabel#pauseTextLabel { color: white; }";
 
 // Shown while the exam is paused, scrolling over the covered question.
-const char16_t kPauseText[] =
-    u"考试已暂停\n\n"
-    u"休息片刻，放松一下眼睛。\n"
-    u"按“继续考试”回到试卷，计时从暂停处接着走。\n\n"
-    u"模拟考试的试题从题库中随机抽取，\n"
-    u"每次都是一份新的试卷。\n"
-    u"交卷后可以查看每道题的答案和解析，\n"
-    u"成绩合格的试卷保留在“查阅试卷”中，随时复习。";
+const char16_t kPauseText[] = u"考试已暂停\n\n"
+                              u"休息片刻，放松一下眼睛。\n"
+                              u"按“继续考试”回到试卷，计时从暂停处接着走。\n\n"
+                              u"模拟考试的试题从题库中随机抽取，\n"
+                              u"每次都是一份新的试卷。\n"
+                              u"交卷后可以查看每道题的答案和解析，\n"
+                              u"成绩合格的试卷保留在“查阅试卷”中，随时复习。";
 
 using WindowParts::BusyCursor;
 
@@ -300,8 +298,10 @@ void ExamWindow::applyLayout(bool compact)
     slotPanel->addStretch();
     right->addWidget(board(u"题目指示板"_s, slotPanel));
     right->addStretch();
-    static_cast<QGridLayout *>(m_core->numberPanel()->layout())->setVerticalSpacing(compact ? 2 : 3);
-    static_cast<QGridLayout *>(m_core->numberPanel()->layout())->setHorizontalSpacing(compact ? 3 : 4);
+    static_cast<QGridLayout *>(m_core->numberPanel()->layout())
+        ->setVerticalSpacing(compact ? 2 : 3);
+    static_cast<QGridLayout *>(m_core->numberPanel()->layout())
+        ->setHorizontalSpacing(compact ? 3 : 4);
 
     auto *rightBox = new QWidget(this);
     rightBox->setObjectName(u"rightColumn"_s);
@@ -413,8 +413,9 @@ void ExamWindow::handleTimeUp()
     const QString used = m_clock->stop();
     recordFinal();
     int unanswered = 0;
-    if (!m_core->guarded(
-            [this, &unanswered] { unanswered = Paper::unansweredCount(studyData->connection(), m_table); }))
+    if (!m_core->guarded([this, &unanswered] {
+            unanswered = Paper::unansweredCount(studyData->connection(), m_table);
+        }))
         return;
     showMessageBox(this, u"提示"_s, u"很遗憾，考试时间到了！"_s, QMessageBox::Information);
     if (unanswered < kSlotCount) {
@@ -432,8 +433,9 @@ void ExamWindow::submitPaper()
     const QString used = m_clock->stop();
     recordFinal();
     int unanswered = 0;
-    if (!m_core->guarded(
-            [this, &unanswered] { unanswered = Paper::unansweredCount(studyData->connection(), m_table); })) {
+    if (!m_core->guarded([this, &unanswered] {
+            unanswered = Paper::unansweredCount(studyData->connection(), m_table);
+        })) {
         m_clock->resume();
         return;
     }
@@ -443,9 +445,9 @@ void ExamWindow::submitPaper()
         finish();
         return;
     }
-    const QString message = unanswered == 0
-                                ? u"恭喜你已经做完试卷，确定要交卷吗？"_s
-                                : u"你还有"_s + QString::number(unanswered) + u"道题未做，确定要交卷吗？"_s;
+    const QString message =
+        unanswered == 0 ? u"恭喜你已经做完试卷，确定要交卷吗？"_s
+                        : u"你还有"_s + QString::number(unanswered) + u"道题未做，确定要交卷吗？"_s;
     switch (showPrompt(u"提示"_s, message, 2, 0, u"Exam"_s)) {
     case 1:
         gradeAndReview(used);
@@ -536,7 +538,8 @@ void ExamWindow::keyPressEvent(QKeyEvent *event)
     if (m_paused)
         return;
     // In the review the options stay as stored; only the moves work.
-    const Answer::KeyAction action = Answer::keyAction(m_core->pages()->currentIndex(), event->key());
+    const Answer::KeyAction action =
+        Answer::keyAction(m_core->pages()->currentIndex(), event->key());
     if (!answering() && action.kind == Answer::KeyAction::Option)
         return;
     if (m_core->handleKey(event))

@@ -2,8 +2,8 @@
 
 #include "data/AppGlobals.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
+#include "data/StudyData.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -24,8 +24,8 @@ struct DrawEntry
     int count;
 };
 constexpr DrawEntry kDrawTable[] = {
-    {1, 11, 70}, {1, 21, 15}, {2, 11, 70}, {2, 21, 15}, {3, 11, 60},
-    {3, 21, 20}, {4, 31, 5},  {5, 64, 6},
+    {1, 11, 70}, {1, 21, 15}, {2, 11, 70}, {2, 21, 15},
+    {3, 11, 60}, {3, 21, 20}, {4, 31, 5},  {5, 64, 6},
 };
 
 // The eligible pool of a kind: chapter code under the prefix, not voided (a NULL f1 fails the
@@ -137,8 +137,7 @@ int poolSize(const QSqlDatabase &db, int questionKind, const QString &prefix)
 QStringList drawQuestions(const QSqlDatabase &db, int questionKind, int count,
                           const QString &prefix, QRandomGenerator &random)
 {
-    const QList<int> positions =
-        drawPositions(poolSize(db, questionKind, prefix), count, random);
+    const QList<int> positions = drawPositions(poolSize(db, questionKind, prefix), count, random);
     QStringList ids;
     if (positions.isEmpty())
         return ids;
@@ -150,8 +149,8 @@ QStringList drawQuestions(const QSqlDatabase &db, int questionKind, int count,
     QSqlQuery q = Db::query(
         db,
         u"select A1 from (select A1,row_number() over (order by E3,rowid)-1 as pos from tab_answ"
-        u" where A13=? AND "_s + kPoolCondition + u") where pos in ("_s +
-            placeholders(positions.size()) + u')',
+        u" where A13=? AND "_s +
+            kPoolCondition + u") where pos in ("_s + placeholders(positions.size()) + u')',
         values);
     while (q.next())
         ids.append(q.value(0).toString());
@@ -221,8 +220,8 @@ NewPaper createPaper(StudyData &data, int paperKind, const QDate &today, QRandom
         throw PaperError(Failure::CreateTable, e.what());
     }
     try {
-        QSqlQuery kinds = Db::query(
-            db, u"select A1,B2 from "_s + Db::sqlIdentifier(App::kindTableName(paperKind)));
+        QSqlQuery kinds = Db::query(db, u"select A1,B2 from "_s +
+                                            Db::sqlIdentifier(App::kindTableName(paperKind)));
         QList<int> switchedOn;
         while (kinds.next()) {
             if (kinds.value(1).toDouble() > 0)
@@ -295,9 +294,10 @@ Grade gradePaper(StudyData &data, int paperKind, const QString &table, const QSt
     Db::Transaction tx(db);
     grade.score = paperScore(db, paperKind, table);
     grade.discardOnClose = readSettings(db).leastMark > grade.score;
-    Db::exec(db,
-             u"update tab_cj set A6=?,D2=? where rowid=(select rowid from tab_cj where A1=? limit 1)"_s,
-             {grade.score, timeUsed, table});
+    Db::exec(
+        db,
+        u"update tab_cj set A6=?,D2=? where rowid=(select rowid from tab_cj where A1=? limit 1)"_s,
+        {grade.score, timeUsed, table});
     data.addStudyTime(timeUsed);
     tx.commit();
     return grade;

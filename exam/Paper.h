@@ -40,7 +40,13 @@ QString paperTitle(const QDate &date, const QString &subject, int sequence);
 NewPaper nextPaper(const QSqlDatabase &db, int paperKind, const QDate &today);
 
 // The ways making a paper fails; each has its message for the candidate.
-enum class Failure { CreateTable, EmptyPool, Draw, Open };
+enum class Failure
+{
+    CreateTable,
+    EmptyPool,
+    Draw,
+    Open
+};
 QString failureMessage(Failure failure);
 
 class PaperError : public std::runtime_error
@@ -98,8 +104,8 @@ double paperScore(const QSqlDatabase &db, int paperKind, const QString &table);
 // The two exam settings of tab_plan's first row.
 struct Settings
 {
-    int leastMark = 0;       // keep threshold, points
-    qint64 examTime = 0;     // time limit, seconds
+    int leastMark = 0;   // keep threshold, points
+    qint64 examTime = 0; // time limit, seconds
 };
 Settings readSettings(const QSqlDatabase &db);
 // Writes both settings to the first row of tab_plan; throws Db::DbError (nothing written).

@@ -1,8 +1,5 @@
 #include "exam/PaperHistoryWindow.h"
 
-#include "ui/WindowLinks.h"
-#include "ui/PromptDialog.h"
-#include "ui/ProgressWindow.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
@@ -11,6 +8,9 @@
 #include "practice/QuestionWidgets.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
+#include "ui/ProgressWindow.h"
+#include "ui/PromptDialog.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
@@ -26,7 +26,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -37,7 +36,14 @@ const char kHistoryStyle[] =
     "QTableView { background: white; selection-background-color: #2F6DB0; }";
 
 // Columns of the list query: the history table tab_cj's A3, A6, D2, A1 and A3_1.
-enum Column { Title, Score, Time, Table, Sequence };
+enum Column
+{
+    Title,
+    Score,
+    Time,
+    Table,
+    Sequence
+};
 
 using WindowParts::BusyCursor;
 
@@ -184,8 +190,8 @@ void PaperHistoryWindow::loadHistory()
         m_keepHintLabel->setText(u"[提示]：成绩少于 "_s + QString::number(settings.leastMark) +
                                  u" 分的试卷，不被保留。"_s);
         reloadList();
-        const Paper::HistoryFigures f =
-            Paper::historyFigures(studyData->connection(), Paper::passThreshold(studyData->totalPaperScore()));
+        const Paper::HistoryFigures f = Paper::historyFigures(
+            studyData->connection(), Paper::passThreshold(studyData->totalPaperScore()));
         m_paperCountLabel->setText(QString::number(f.papers));
         m_passedCountLabel->setText(QString::number(f.passed));
         m_averageScoreLabel->setText(QString::number(f.average));
@@ -196,7 +202,7 @@ void PaperHistoryWindow::loadHistory()
 }
 
 bool PaperHistoryWindow::currentPaper(QString &table, QString &title, QString &timeUsed,
-                             double &score) const
+                                      double &score) const
 {
     const QModelIndex current = m_paperGrid->currentIndex();
     const int row = current.isValid()
@@ -242,7 +248,7 @@ void PaperHistoryWindow::deleteSelectedPaper()
     if (!currentPaper(table, title, timeUsed, score))
         return;
     if (showMessageBox(this, u"提示"_s, u"即将删除试卷，要继续么？"_s, QMessageBox::Question,
-                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+                       QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     try {
         Paper::deletePaper(*studyData, table);

@@ -20,7 +20,10 @@ public:
     ~PaperHistoryWindow() override;
 
     // Test seam: how the review window is run (default: exec()).
-    void setReviewRunner(std::function<void(ExamWindow &)> runner) { m_runReview = std::move(runner); }
+    void setReviewRunner(std::function<void(ExamWindow &)> runner)
+    {
+        m_runReview = std::move(runner);
+    }
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,15 +1,15 @@
 #include "exampoints/CatalogueWindow.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "exampoints/PointDetailView.h"
 #include "exampoints/PointPracticeWindow.h"
-#include "ui/RichText.h"
 #include "ui/Fonts.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/MessageBox.h"
+#include "ui/PromptDialog.h"
+#include "ui/RichText.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowParts.h"
 

@@ -219,9 +219,9 @@ QString findPointCode(const QSqlDatabase &db, const QString &title, const QStrin
 {
     // rtrim() of a column gives an expression without the column's collation: compared as the
     // column is, without regard to case.
-    QSqlQuery q = Db::query(
-        db, u"select ftid from tab_rule where rtrim(sn)=? collate nocase and id=?"_s,
-        {title, chapterId});
+    QSqlQuery q =
+        Db::query(db, u"select ftid from tab_rule where rtrim(sn)=? collate nocase and id=?"_s,
+                  {title, chapterId});
     return q.next() ? q.value(0).toString() : QString();
 }
 

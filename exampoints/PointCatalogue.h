@@ -52,7 +52,7 @@ public:
 private:
     QStringList m_ids;
     QStringList m_names;
-    QList<QVariant> m_counters;    // q, q1, q2, q4 of each row in turn, formatted when shown
+    QList<QVariant> m_counters; // q, q1, q2, q4 of each row in turn, formatted when shown
     bool m_compact = false;
 };
 

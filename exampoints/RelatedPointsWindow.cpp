@@ -3,9 +3,9 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "ui/RichText.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
+#include "ui/RichText.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,7 +25,8 @@ namespace {
 // The name of a chapter of the exam-point catalogue; empty when there is no such row.
 QString chapterName(const QString &id)
 {
-    QSqlQuery q = Db::query(studyData->connection(), u"select * from tab_fgmc where id="_s + Db::sqlQuote(id));
+    QSqlQuery q = Db::query(studyData->connection(),
+                            u"select * from tab_fgmc where id="_s + Db::sqlQuote(id));
     return q.next() ? q.value(u"n"_s).toString() : QString();
 }
 
@@ -39,16 +40,15 @@ RelatedPointsWindow::RelatedPointsWindow(QWidget *parent) : QDialog(parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFont(Fonts::song(14));
-    setStyleSheet(
-        u"#topBar, #bottomBar { background: #E2EAF3; }"
-        u"#topBar { border-bottom: 1px solid #B7C7D8; }"
-        u"#bottomBar { border-top: 1px solid #B7C7D8; }"
-        u"#chapterLabel { color: #1F3A56; }"
-        u"QListWidget { border: 1px solid #B7C7D8; }"
-        u"QListWidget::item { padding: 3px 4px; border-bottom: 1px dotted #D5DEE8; }"
-        u"QListWidget::item:selected { background: #2F6DB0; color: #FFFFFF; }"
-        u"QTextBrowser { border: 1px solid #B7C7D8; }"
-        u"QSplitter::handle { background: #D5DEE8; }"_s);
+    setStyleSheet(u"#topBar, #bottomBar { background: #E2EAF3; }"
+                  u"#topBar { border-bottom: 1px solid #B7C7D8; }"
+                  u"#bottomBar { border-top: 1px solid #B7C7D8; }"
+                  u"#chapterLabel { color: #1F3A56; }"
+                  u"QListWidget { border: 1px solid #B7C7D8; }"
+                  u"QListWidget::item { padding: 3px 4px; border-bottom: 1px dotted #D5DEE8; }"
+                  u"QListWidget::item:selected { background: #2F6DB0; color: #FFFFFF; }"
+                  u"QTextBrowser { border: 1px solid #B7C7D8; }"
+                  u"QSplitter::handle { background: #D5DEE8; }"_s);
 
     auto *top = new QWidget(this);
     top->setAttribute(Qt::WA_StyledBackground);
@@ -144,7 +144,7 @@ void RelatedPointsWindow::showEvent(QShowEvent *event)
         } catch (const Db::DbError &e) {
             m_loaded = true;
             showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取相关考点！"_s),
-                             QMessageBox::Critical);
+                           QMessageBox::Critical);
         }
         // Centred on the desktop.
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -166,8 +166,9 @@ void RelatedPointsWindow::loadPoints()
     m_pointText->clear();
     if (!quoted.isEmpty()) {
         // No order is requested: the points come in the database's order.
-        QSqlQuery q = Db::query(studyData->connection(), u"select id,n,sn from tab_rule where ftid in("_s +
-                                                   quoted.join(u',') + u')');
+        QSqlQuery q =
+            Db::query(studyData->connection(),
+                      u"select id,n,sn from tab_rule where ftid in("_s + quoted.join(u',') + u')');
         while (q.next()) {
             m_ids.append(q.value(0).toString());
             m_texts.append(q.value(1));
@@ -194,7 +195,7 @@ void RelatedPointsWindow::showPoint(int row)
         m_chapterLabel->setText(chapterName(m_ids.at(row)));
     } catch (const Db::DbError &e) {
         showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取相关考点！"_s),
-                         QMessageBox::Critical);
+                       QMessageBox::Critical);
     }
 }
 

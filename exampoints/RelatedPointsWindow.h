@@ -1,4 +1,5 @@
-// The related exam points of a question: their titles, the text of the selected one and its chapter.
+// The related exam points of a question: their titles, the text of the selected one and its
+// chapter.
 #pragma once
 
 #include <QDialog>
@@ -35,9 +36,9 @@ private:
     // Closes this window; the question window that opened it shows again if it was hidden.
     void closeAndShowOwner();
 
-    QStringList m_codes;           // the hidden code list, k3..k12 order
-    QList<QVariant> m_texts;       // full text (n) of each listed point
-    QStringList m_ids;             // chapter id (tab_rule.id) of each listed point
+    QStringList m_codes;     // the hidden code list, k3..k12 order
+    QList<QVariant> m_texts; // full text (n) of each listed point
+    QStringList m_ids;       // chapter id (tab_rule.id) of each listed point
     QLabel *m_chapterLabel = nullptr;
     QListWidget *m_pointList = nullptr;
     QTextBrowser *m_pointText = nullptr;

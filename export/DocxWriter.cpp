@@ -129,8 +129,7 @@ private:
             m_xml.writeAttribute(u"w:before"_s, QString::number(before));
             m_xml.writeAttribute(u"w:after"_s, QString::number(after));
         }
-        const double left =
-            format.leftMargin() + format.indent() * m_document.indentWidth();
+        const double left = format.leftMargin() + format.indent() * m_document.indentWidth();
         const int leftTwips = qRound(left * kTwipsPerPixel);
         const int rightTwips = qRound(format.rightMargin() * kTwipsPerPixel);
         const int firstTwips = qRound(format.textIndent() * kTwipsPerPixel);
@@ -234,9 +233,10 @@ private:
         if (format.verticalAlignment() == QTextCharFormat::AlignSubScript ||
             format.verticalAlignment() == QTextCharFormat::AlignSuperScript) {
             m_xml.writeEmptyElement(u"w:vertAlign"_s);
-            m_xml.writeAttribute(u"w:val"_s, format.verticalAlignment() == QTextCharFormat::AlignSubScript
-                                                 ? u"subscript"_s
-                                                 : u"superscript"_s);
+            m_xml.writeAttribute(u"w:val"_s,
+                                 format.verticalAlignment() == QTextCharFormat::AlignSubScript
+                                     ? u"subscript"_s
+                                     : u"superscript"_s);
         }
         m_xml.writeEndElement();
     }
@@ -306,7 +306,8 @@ private:
         m_xml.writeAttribute(u"name"_s, u"图片 "_s + id);
         m_xml.writeStartElement(u"a:graphic"_s);
         m_xml.writeStartElement(u"a:graphicData"_s);
-        m_xml.writeAttribute(u"uri"_s, u"http://schemas.openxmlformats.org/drawingml/2006/picture"_s);
+        m_xml.writeAttribute(u"uri"_s,
+                             u"http://schemas.openxmlformats.org/drawingml/2006/picture"_s);
         m_xml.writeStartElement(u"pic:pic"_s);
         m_xml.writeStartElement(u"pic:nvPicPr"_s);
         m_xml.writeEmptyElement(u"pic:cNvPr"_s);
@@ -380,7 +381,8 @@ private:
         m_xml.writeAttribute(u"w:type"_s, u"auto"_s);
         if (bordered) {
             m_xml.writeStartElement(u"w:tblBorders"_s);
-            for (const auto *edge : {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"}) {
+            for (const auto *edge :
+                 {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"}) {
                 m_xml.writeEmptyElement(QString::fromLatin1(edge));
                 m_xml.writeAttribute(u"w:val"_s, u"single"_s);
                 m_xml.writeAttribute(u"w:sz"_s, u"4"_s);
@@ -445,13 +447,15 @@ QByteArray documentXml(const QTextDocument &document, QList<Picture> *pictures)
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument(u"1.0"_s, true);
     xml.writeStartElement(u"w:document"_s);
-    xml.writeAttribute(u"xmlns:w"_s, u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s);
+    xml.writeAttribute(u"xmlns:w"_s,
+                       u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s);
     xml.writeAttribute(u"xmlns:r"_s,
                        u"http://schemas.openxmlformats.org/officeDocument/2006/relationships"_s);
     xml.writeAttribute(u"xmlns:wp"_s,
                        u"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"_s);
     xml.writeAttribute(u"xmlns:a"_s, u"http://schemas.openxmlformats.org/drawingml/2006/main"_s);
-    xml.writeAttribute(u"xmlns:pic"_s, u"http://schemas.openxmlformats.org/drawingml/2006/picture"_s);
+    xml.writeAttribute(u"xmlns:pic"_s,
+                       u"http://schemas.openxmlformats.org/drawingml/2006/picture"_s);
     xml.writeStartElement(u"w:body"_s);
     BodyWriter body(document, xml);
     body.frame(document.rootFrame());
@@ -481,7 +485,8 @@ QByteArray stylesXml()
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument(u"1.0"_s, true);
     xml.writeStartElement(u"w:styles"_s);
-    xml.writeAttribute(u"xmlns:w"_s, u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s);
+    xml.writeAttribute(u"xmlns:w"_s,
+                       u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s);
     xml.writeStartElement(u"w:docDefaults"_s);
     xml.writeStartElement(u"w:rPrDefault"_s);
     xml.writeStartElement(u"w:rPr"_s);
@@ -527,7 +532,8 @@ QByteArray contentTypesXml(bool hasPictures)
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument(u"1.0"_s, true);
     xml.writeStartElement(u"Types"_s);
-    xml.writeAttribute(u"xmlns"_s, u"http://schemas.openxmlformats.org/package/2006/content-types"_s);
+    xml.writeAttribute(u"xmlns"_s,
+                       u"http://schemas.openxmlformats.org/package/2006/content-types"_s);
     const auto byExtension = [&](const QString &extension, const QString &type) {
         xml.writeEmptyElement(u"Default"_s);
         xml.writeAttribute(u"Extension"_s, extension);
@@ -546,7 +552,8 @@ QByteArray contentTypesXml(bool hasPictures)
            u"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"_s);
     byPart(u"/word/styles.xml"_s,
            u"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"_s);
-    byPart(u"/docProps/core.xml"_s, u"application/vnd.openxmlformats-package.core-properties+xml"_s);
+    byPart(u"/docProps/core.xml"_s,
+           u"application/vnd.openxmlformats-package.core-properties+xml"_s);
     xml.writeEndElement();
     xml.writeEndDocument();
     return bytes;
@@ -565,7 +572,8 @@ QByteArray relationshipsXml(const QList<Relationship> &relationships)
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument(u"1.0"_s, true);
     xml.writeStartElement(u"Relationships"_s);
-    xml.writeAttribute(u"xmlns"_s, u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
+    xml.writeAttribute(u"xmlns"_s,
+                       u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
     for (const Relationship &r : relationships) {
         xml.writeEmptyElement(u"Relationship"_s);
         xml.writeAttribute(u"Id"_s, r.id);
@@ -583,8 +591,9 @@ QByteArray corePropertiesXml(const QString &title)
     QXmlStreamWriter xml(&bytes);
     xml.writeStartDocument(u"1.0"_s, true);
     xml.writeStartElement(u"cp:coreProperties"_s);
-    xml.writeAttribute(u"xmlns:cp"_s,
-                       u"http://schemas.openxmlformats.org/package/2006/metadata/core-properties"_s);
+    xml.writeAttribute(
+        u"xmlns:cp"_s,
+        u"http://schemas.openxmlformats.org/package/2006/metadata/core-properties"_s);
     xml.writeAttribute(u"xmlns:dc"_s, u"http://purl.org/dc/elements/1.1/"_s);
     xml.writeAttribute(u"xmlns:dcterms"_s, u"http://purl.org/dc/terms/"_s);
     xml.writeAttribute(u"xmlns:xsi"_s, u"http://www.w3.org/2001/XMLSchema-instance"_s);
@@ -602,13 +611,15 @@ bool addPart(QuaZip &zip, const QString &name, const QByteArray &bytes, QString 
 {
     QuaZipFile file(&zip);
     if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name))) {
-        *error = u"cannot add "_s + name + u" (zip error "_s + QString::number(file.getZipError()) + u')';
+        *error = u"cannot add "_s + name + u" (zip error "_s + QString::number(file.getZipError()) +
+                 u')';
         return false;
     }
     const bool written = file.write(bytes) == bytes.size();
     file.close();
     if (!written || file.getZipError() != 0) {
-        *error = u"cannot write "_s + name + u" (zip error "_s + QString::number(file.getZipError()) + u')';
+        *error = u"cannot write "_s + name + u" (zip error "_s +
+                 QString::number(file.getZipError()) + u')';
         return false;
     }
     return true;
@@ -622,8 +633,10 @@ bool write(const QTextDocument &document, const QString &path, const QString &ti
     QList<Picture> pictures;
     const QByteArray body = documentXml(document, &pictures);
 
-    const QString relationshipType = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"_s;
-    QList<Relationship> documentRelations{{u"rIdStyles"_s, relationshipType + u"styles"_s, u"styles.xml"_s}};
+    const QString relationshipType =
+        u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"_s;
+    QList<Relationship> documentRelations{
+        {u"rIdStyles"_s, relationshipType + u"styles"_s, u"styles.xml"_s}};
     for (const Picture &p : pictures)
         documentRelations.append({p.relationId, relationshipType + u"image"_s, p.part});
     const QList<Relationship> packageRelations{
@@ -635,20 +648,24 @@ bool write(const QTextDocument &document, const QString &path, const QString &ti
     QuaZip zip(path);
     bool ok = zip.open(QuaZip::mdCreate);
     if (!ok)
-        reason = u"cannot create "_s + path + u" (zip error "_s + QString::number(zip.getZipError()) + u')';
-    ok = ok && addPart(zip, u"[Content_Types].xml"_s, contentTypesXml(!pictures.isEmpty()), &reason);
+        reason = u"cannot create "_s + path + u" (zip error "_s +
+                 QString::number(zip.getZipError()) + u')';
+    ok =
+        ok && addPart(zip, u"[Content_Types].xml"_s, contentTypesXml(!pictures.isEmpty()), &reason);
     ok = ok && addPart(zip, u"_rels/.rels"_s, relationshipsXml(packageRelations), &reason);
     ok = ok && addPart(zip, u"docProps/core.xml"_s, corePropertiesXml(title), &reason);
     ok = ok && addPart(zip, u"word/document.xml"_s, body, &reason);
     ok = ok && addPart(zip, u"word/styles.xml"_s, stylesXml(), &reason);
-    ok = ok && addPart(zip, u"word/_rels/document.xml.rels"_s, relationshipsXml(documentRelations), &reason);
+    ok = ok && addPart(zip, u"word/_rels/document.xml.rels"_s, relationshipsXml(documentRelations),
+                       &reason);
     for (const Picture &p : pictures)
         ok = ok && addPart(zip, u"word/"_s + p.part, p.png, &reason);
     if (zip.isOpen()) {
         zip.close();
         if (ok && zip.getZipError() != 0) {
             ok = false;
-            reason = u"cannot finish "_s + path + u" (zip error "_s + QString::number(zip.getZipError()) + u')';
+            reason = u"cannot finish "_s + path + u" (zip error "_s +
+                     QString::number(zip.getZipError()) + u')';
         }
     }
     if (!ok && error)

@@ -117,10 +117,9 @@ QList<PaperRow> readPaper(const QSqlDatabase &db, const QString &paperTable)
 
 QString kindHeading(const QSqlDatabase &db, const QString &kindTable, int kind, int count)
 {
-    QSqlQuery q = Db::query(db,
-                            u"SELECT B1, B2, B3 FROM "_s + Db::sqlIdentifier(kindTable) +
-                                u" WHERE A1 = ?"_s,
-                            {kind});
+    QSqlQuery q = Db::query(
+        db, u"SELECT B1, B2, B3 FROM "_s + Db::sqlIdentifier(kindTable) + u" WHERE A1 = ?"_s,
+        {kind});
     QString name = u"未知题型"_s;
     QVariant perPaper = 0;
     QVariant score = 0;
@@ -200,7 +199,8 @@ void buildDocument(const QSqlDatabase &db, const QString &paperTable, const QStr
             out.typeParagraph();
         }
         if (row.id.size() != 12) {
-            QSqlQuery stem = Db::query(db, u"SELECT A15 FROM tab_title WHERE A1 = ?"_s, {row.id.left(16)});
+            QSqlQuery stem =
+                Db::query(db, u"SELECT A15 FROM tab_title WHERE A1 = ?"_s, {row.id.left(16)});
             if (stem.next())
                 out.paste(stem.value(0));
             out.typeParagraph();
@@ -239,7 +239,8 @@ void buildDocument(const QSqlDatabase &db, const QString &paperTable, const QStr
                 const QString code = stored.trimmed();
                 if (code.isEmpty())
                     continue;
-                QSqlQuery point = Db::query(db, u"SELECT sn, n FROM tab_rule WHERE ftid = ?"_s, {code});
+                QSqlQuery point =
+                    Db::query(db, u"SELECT sn, n FROM tab_rule WHERE ftid = ?"_s, {code});
                 QString number;
                 QVariant text;
                 if (point.next()) {

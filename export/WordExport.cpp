@@ -1,11 +1,11 @@
 #include "export/WordExport.h"
 
-#include "ui/ProgressWindow.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "export/PaperExport.h"
 #include "ui/MessageBox.h"
+#include "ui/ProgressWindow.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -60,14 +60,15 @@ QString exportPaperToWord(QWidget *parent, const QString &paperTable, const QStr
                                         App::kindTableName(App::paperKind()), folder);
     } catch (const std::exception &) {
         showMessageBox(parent, u"警告"_s, u"导出试题发生错误，请退出后重试！"_s,
-                         QMessageBox::Warning);
+                       QMessageBox::Warning);
         return {};
     }
     if (!openDocument(path)) {
-        showMessageBox(parent, u"提示"_s,
-                         u"试卷已保存为文档：\n"_s + QDir::toNativeSeparators(path) +
-                             u"\n\n本机没有打开这种文档的程序，请用 WPS、Word 或 LibreOffice 打开它。"_s,
-                         QMessageBox::Information);
+        showMessageBox(
+            parent, u"提示"_s,
+            u"试卷已保存为文档：\n"_s + QDir::toNativeSeparators(path) +
+                u"\n\n本机没有打开这种文档的程序，请用 WPS、Word 或 LibreOffice 打开它。"_s,
+            QMessageBox::Information);
     }
     return path;
 }

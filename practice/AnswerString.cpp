@@ -75,8 +75,8 @@ void showAnswer(int page, const QString &runAnswer, int optionCount, WidgetState
         state.visibleOptions = visible;
         for (int i = 0; i < OptionCount; ++i) {
             const QString caption = optionCaption(i);
-            const bool pressed = page == Single ? caption == runAnswer
-                                                : runAnswer.contains(caption);
+            const bool pressed =
+                page == Single ? caption == runAnswer : runAnswer.contains(caption);
             (*buttons)[i] = i < visible && pressed;
         }
         return;
@@ -150,8 +150,8 @@ QString pageCaption(int page)
 QString pageHint(int page)
 {
     static const QString hints[PageCount] = {
-        u"选择一个选项作为正确答案"_s,       u"选择两个或者多个选项作为正确答案"_s,
-        u"填写正确答案，答案间用“,”隔开"_s, u"根据判断选择“正确”或者“错误”"_s,
+        u"选择一个选项作为正确答案"_s,           u"选择两个或者多个选项作为正确答案"_s,
+        u"填写正确答案，答案间用“,”隔开"_s,      u"根据判断选择“正确”或者“错误”"_s,
         u"根据自己实际情况选择“会”或者“不会”"_s, u"选择若干个选项作为正确答案"_s};
     return page >= 0 && page < PageCount ? hints[page] : QString();
 }

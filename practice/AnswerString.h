@@ -8,7 +8,15 @@
 namespace Answer {
 
 // The answer pages, in the order of the page control.
-enum Page { Single = 0, Multiple = 1, FillIn = 2, TrueFalse = 3, Subjective = 4, Matching = 5 };
+enum Page
+{
+    Single = 0,
+    Multiple = 1,
+    FillIn = 2,
+    TrueFalse = 3,
+    Subjective = 4,
+    Matching = 5
+};
 // answerPageOfKind's answer for a kind without a page: the page shown stays.
 constexpr int NoPage = 99;
 constexpr int PageCount = 6;
@@ -78,7 +86,13 @@ QString kindCaption(const QString &kindName);
 // Other pages take no keys.
 struct KeyAction
 {
-    enum Kind { None, Previous, Next, Option };
+    enum Kind
+    {
+        None,
+        Previous,
+        Next,
+        Option
+    };
     Kind kind = None;
     int option = -1; // Option: 0 = "A"; on the subjective page the item index (1 = 会)
 };

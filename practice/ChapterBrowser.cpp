@@ -1,22 +1,21 @@
 #include "practice/ChapterBrowser.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "practice/PracticeWindow.h"
 #include "practice/ChapterGridModel.h"
 #include "practice/PracticeSets.h"
-#include "ui/WindowLinks.h"
+#include "practice/PracticeWindow.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
-#include "ui/WindowChrome.h"
+#include "ui/PromptDialog.h"
 #include "ui/WaitCursor.h"
+#include "ui/WindowChrome.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
 #include <QBackingStore>
-#include <QShowEvent>
 #include <QHeaderView>
 #include <QLCDNumber>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <memory>
@@ -182,7 +182,7 @@ void ChapterBrowser::loadChapters()
         // The driver's own text means nothing to the candidate; the browser stays open.
         wait.release();
         showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"发生错误！"_s),
-                         QMessageBox::Critical);
+                       QMessageBox::Critical);
         return;
     }
     if (m_rememberedCode.isEmpty() && m_startSubject > 0) {
@@ -452,9 +452,9 @@ void ChapterBrowser::paintEvent(QPaintEvent *)
     p.drawPath(panel);
     const int titleH = m_compact ? 28 : 34;
     QPainterPath title;
-    title.addRoundedRect(QRectF(m_panelRect.left() + 0.5, m_panelRect.top() + 0.5,
-                                m_panelRect.width() - 1, titleH),
-                         6, 6);
+    title.addRoundedRect(
+        QRectF(m_panelRect.left() + 0.5, m_panelRect.top() + 0.5, m_panelRect.width() - 1, titleH),
+        6, 6);
     title.addRect(QRectF(m_panelRect.left() + 0.5, m_panelRect.top() + titleH / 2.0,
                          m_panelRect.width() - 1, titleH / 2.0));
     p.fillPath(title.simplified(), QColor(0xE2, 0xEA, 0xF3));

@@ -56,12 +56,12 @@ private:
     QLCDNumber *m_answerTotal = nullptr;
     QLCDNumber *m_wrongTotal = nullptr;
     QLabel *m_scoreLabel = nullptr;
-    QList<QLabel *> m_captions;    // captions of the totals in the remarks panel
+    QList<QLabel *> m_captions; // captions of the totals in the remarks panel
     QLabel *m_hintLabel = nullptr;
-    QString m_rememberedCode;      // chapter last used to start practice
-    int m_startSubject = 0;        // subject to open on until practice starts (0: first row)
+    QString m_rememberedCode; // chapter last used to start practice
+    int m_startSubject = 0;   // subject to open on until practice starts (0: first row)
     bool m_compact = false;
-    int m_header = 44;             // height of the title strip
+    int m_header = 44; // height of the title strip
     QRect m_gridRect;
     QRect m_panelRect;
 };

@@ -58,9 +58,15 @@ private:
     // (reals, blobs: not what this table holds) as a QVariant on the side.
     struct Cell
     {
-        enum Kind : quint8 { Null, Integer, Text, Other } kind = Null;
-        qint64 integer = 0;    // Integer
-        qsizetype begin = 0;   // Text: its place in m_texts
+        enum Kind : quint8
+        {
+            Null,
+            Integer,
+            Text,
+            Other
+        } kind = Null;
+        qint64 integer = 0;  // Integer
+        qsizetype begin = 0; // Text: its place in m_texts
         qsizetype length = 0;
     };
     const Cell &cell(int row, int column) const { return m_cells.at(row * ColumnCount + column); }

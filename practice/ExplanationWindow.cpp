@@ -1,7 +1,7 @@
 #include "practice/ExplanationWindow.h"
 
-#include "ui/RichText.h"
 #include "ui/Fonts.h"
+#include "ui/RichText.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

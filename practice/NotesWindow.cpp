@@ -61,10 +61,9 @@ void NotesWindow::bind(const QString &mode, const QString &table, const QString 
     if (!studyData || m_table.isEmpty())
         return;
     try {
-        QSqlQuery q = Db::query(studyData->connection(),
-                                u"select A14 from "_s + Db::sqlIdentifier(m_table) +
-                                    u" where A1=?"_s,
-                                {questionId});
+        QSqlQuery q = Db::query(
+            studyData->connection(),
+            u"select A14 from "_s + Db::sqlIdentifier(m_table) + u" where A1=?"_s, {questionId});
         if (q.next()) {
             m_storedNote = q.value(0).toString();
             m_noteEdit->setPlainText(m_storedNote);
@@ -73,7 +72,7 @@ void NotesWindow::bind(const QString &mode, const QString &table, const QString 
     } catch (const Db::DbError &e) {
         // A note that could not be read could not be saved either: the editor stays read-only.
         showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"无法读取笔记！"_s),
-                         QMessageBox::Critical);
+                       QMessageBox::Critical);
     }
     m_noteEdit->setReadOnly(!m_bound);
 }
@@ -107,8 +106,7 @@ void NotesWindow::saveNote()
     } catch (const Db::DbError &e) {
         // The stored note is unchanged; the window closes all the same.
         App::notePresentFlag = !m_storedNote.trimmed().isEmpty();
-        showMessageBox(this, u"错误"_s,
-                         Db::failureMessage(e, u"发生错误，笔记没有保存！"_s),
-                         QMessageBox::Critical);
+        showMessageBox(this, u"错误"_s, Db::failureMessage(e, u"发生错误，笔记没有保存！"_s),
+                       QMessageBox::Critical);
     }
 }

@@ -7,7 +7,8 @@
 
 namespace PracticeSets {
 
-enum class Set {
+enum class Set
+{
     New,   // never answered (E2 null or ''), not voided
     Wrong, // in the wrong-question list (E4 < 0), not voided
     Done,  // answered at least once, voided ones included

@@ -1,14 +1,14 @@
 #include "practice/PracticeWindow.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "ui/WindowLinks.h"
-#include "practice/QuestionCore.h"
-#include "practice/NotesWindow.h"
 #include "practice/ExplanationWindow.h"
+#include "practice/NotesWindow.h"
+#include "practice/QuestionCore.h"
 #include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
@@ -21,7 +21,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-
 
 using namespace Qt::StringLiterals;
 
@@ -350,9 +349,7 @@ void PracticeWindow::showRelatedPoints()
     if (!row)
         return;
     // The points window is discarded also when reading the question's codes fails.
-    m_core->guarded([this, id = row->id()] {
-        WindowLinks::showRelatedPoints(this, id);
-    });
+    m_core->guarded([this, id = row->id()] { WindowLinks::showRelatedPoints(this, id); });
     if (!isVisible())
         show();
 }
@@ -364,9 +361,8 @@ void PracticeWindow::editQuestion()
     if (!row)
         return;
     bool saved = false;
-    m_core->guarded([this, &saved, id = row->id()] {
-        saved = WindowLinks::editQuestion(this, id);
-    });
+    m_core->guarded(
+        [this, &saved, id = row->id()] { saved = WindowLinks::editQuestion(this, id); });
     // Saved: the question shows as edited and its gauge starts over; cancelled: it runs on.
     if (saved)
         m_core->reshowEditedQuestion();

@@ -1,10 +1,10 @@
 #include "practice/QuestionCore.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/PromptGate.h"
 
 #include <QAbstractButton>
@@ -211,9 +211,10 @@ QuestionCore::PrepareResult QuestionCore::prepareRun(const QString &practiceQuer
     }
     m_kinds.clear();
     QList<QPair<int, QString>> kinds{{0, u"任意"_s}};
-    QSqlQuery q = Db::query(studyData->connection(), u"select A1,B1 from "_s +
-                                               Db::sqlIdentifier(App::kindTableName(App::paperKind())) +
-                                               u" order by A1 ASC"_s);
+    QSqlQuery q = Db::query(studyData->connection(),
+                            u"select A1,B1 from "_s +
+                                Db::sqlIdentifier(App::kindTableName(App::paperKind())) +
+                                u" order by A1 ASC"_s);
     while (q.next())
         kinds.append({q.value(0).toInt(), q.value(1).toString()});
     auto *grid = static_cast<QGridLayout *>(m_kindPanel->layout());
@@ -410,7 +411,8 @@ void QuestionCore::loadContentRow(const QString &id)
     m_contentFailed = false;
     try {
         // A15: the question's text; jx: its explanation.
-        QSqlQuery q = Db::query(studyData->connection(), u"select A15,jx from tab_exer where A1=?"_s, {id});
+        QSqlQuery q =
+            Db::query(studyData->connection(), u"select A15,jx from tab_exer where A1=?"_s, {id});
         if (q.next()) {
             m_bodyText = q.value(0);
             m_explanation = q.value(1);
@@ -426,8 +428,8 @@ void QuestionCore::showQuestionBody(const QString &id)
         if (m_contentFailed)
             throw Db::DbError(u"the question's text cannot be read"_s);
         if (id.contains(u'-')) {
-            QSqlQuery stem = Db::query(studyData->connection(), u"select * from tab_title where A1=:A1"_s,
-                                       {id.left(16)});
+            QSqlQuery stem = Db::query(studyData->connection(),
+                                       u"select * from tab_title where A1=:A1"_s, {id.left(16)});
             const QVariant stemText = stem.next() ? stem.value(u"A15"_s) : QVariant();
             m_body->showCompound(stemText, m_bodyText);
         } else {
@@ -605,7 +607,8 @@ void QuestionCore::applyGroupMove(const Groups::Move &move)
     case Groups::Move::None:
         return;
     case Groups::Move::Press:
-        if (move.index >= 0 && move.index < m_numbers.size() && m_numbers.at(move.index)->isEnabled())
+        if (move.index >= 0 && move.index < m_numbers.size() &&
+            m_numbers.at(move.index)->isEnabled())
             m_numbers.at(move.index)->click();
         return;
     case Groups::Move::PreviousGroup:
@@ -638,7 +641,8 @@ void QuestionCore::reshowEditedQuestion()
     QuestionRow *row = currentRow();
     if (!row)
         return;
-    if (!guarded([this, row] { QuestionWrites::reloadEdited(*studyData, m_options.table, *row); })) {
+    if (!guarded(
+            [this, row] { QuestionWrites::reloadEdited(*studyData, m_options.table, *row); })) {
         resumeGauge();
         return;
     }

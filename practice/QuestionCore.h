@@ -4,9 +4,9 @@
 // core, places its widgets and hands it the buttons it drives.
 #pragma once
 
-#include "practice/QuestionWidgets.h"
 #include "practice/QuestionGroups.h"
 #include "practice/QuestionSet.h"
+#include "practice/QuestionWidgets.h"
 
 #include <QList>
 #include <QObject>
@@ -70,8 +70,18 @@ class QuestionCore : public QObject
 {
     Q_OBJECT
 public:
-    enum JudgeMode { Leave = 0, Check = 1, Silent = 2 };
-    enum PrepareResult { Prepared, EmptySet, MissingPicture };
+    enum JudgeMode
+    {
+        Leave = 0,
+        Check = 1,
+        Silent = 2
+    };
+    enum PrepareResult
+    {
+        Prepared,
+        EmptySet,
+        MissingPicture
+    };
 
     QuestionCore(QWidget *window, const QuestionCoreOptions &options = {});
     ~QuestionCore() override;

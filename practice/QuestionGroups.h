@@ -9,11 +9,11 @@ constexpr int GroupSize = 20;
 // Where the number buttons stand: which records the current group shows.
 struct QuestionGroups
 {
-    int count = 0;   // questions in the (filtered) set
-    int groups = 0;  // number of groups
-    int current = 0; // group shown, 1-based (0 before the first fill)
-    int start = 1;   // record number of the group's first question
-    int size = 0;    // questions in the group (0..groupSize)
+    int count = 0;             // questions in the (filtered) set
+    int groups = 0;            // number of groups
+    int current = 0;           // group shown, 1-based (0 before the first fill)
+    int start = 1;             // record number of the group's first question
+    int size = 0;              // questions in the group (0..groupSize)
     int groupSize = GroupSize; // number buttons of the window (the mock exam has one group of 85)
 
     // First group of a set of `count` questions.
@@ -36,7 +36,13 @@ int buttonIndex(int record);
 // What "上一题" / "下一题" do from the question on screen (its record number).
 struct Move
 {
-    enum Kind { None, Press, PreviousGroup, NextGroup };
+    enum Kind
+    {
+        None,
+        Press,
+        PreviousGroup,
+        NextGroup
+    };
     Kind kind = None;
     int index = -1; // the number button to press (after a group move: -1 = the first)
     // After a group move: whether "<-上一组" / "下一组->" stay enabled.

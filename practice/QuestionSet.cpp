@@ -149,7 +149,8 @@ void startRun(StudyData &study, QuestionSet &set, const QString &practiceQuery)
     // without rewriting the whole bank each time a window opens.
     {
         Db::Transaction tx(study.connection());
-        Db::exec(study.connection(), u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s);
+        Db::exec(study.connection(),
+                 u"update tab_answ set E2_1='' where E2_1<>'' or E2_1 is null"_s);
         tx.commit();
     }
     set.open(study.connection(), practiceQuery);
@@ -164,7 +165,8 @@ RecordOutcome judge(StudyData &study, const QString &table, QuestionRow &row, co
     return recordJudgedAnswer(study, table, row.progress, answer);
 }
 
-RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row, const QString &answer)
+RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row,
+                         const QString &answer)
 {
     if (answer.isEmpty()) {
         clearRunAnswer(study, table, row.progress);
@@ -189,8 +191,7 @@ void restorePaperQuestion(StudyData &study, const QString &table, QuestionRow &r
 {
     Db::Transaction tx(study.connection());
     Db::exec(study.connection(),
-             u"update "_s + Db::sqlIdentifier(table) + u" set F1=0,E2='' where A1=?"_s,
-             {row.id()});
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=0,E2='' where A1=?"_s, {row.id()});
     Db::exec(study.connection(), u"update tab_answ set F1=0 where A1=?"_s, {row.id()});
     tx.commit();
     row.status = 0;
@@ -208,15 +209,15 @@ void voidQuestion(StudyData &study, const QString &table, QuestionRow &row)
 
 void restoreQuestion(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::exec(study.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s,
-             {row.id()});
+    Db::exec(study.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set F1=0 where A1=?"_s, {row.id()});
     row.status = 0;
 }
 
 void markTimedOut(StudyData &study, const QString &table, QuestionRow &row)
 {
-    Db::exec(study.connection(), u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s,
-             {row.id()});
+    Db::exec(study.connection(),
+             u"update "_s + Db::sqlIdentifier(table) + u" set csbs='Y' where A1=?"_s, {row.id()});
     row.timeOutMark = u"Y"_s;
 }
 
@@ -242,9 +243,9 @@ void reloadEdited(StudyData &study, const QString &table, QuestionRow &row)
 
 void reloadNote(StudyData &study, const QString &table, QuestionRow &row)
 {
-    row.note = Db::scalar(study.connection(),
-                          u"select A14 from "_s + Db::sqlIdentifier(table) + u" where A1=?"_s,
-                          {row.id()});
+    row.note =
+        Db::scalar(study.connection(),
+                   u"select A14 from "_s + Db::sqlIdentifier(table) + u" where A1=?"_s, {row.id()});
 }
 
 } // namespace QuestionWrites

@@ -70,11 +70,13 @@ void startRun(StudyData &study, QuestionSet &set, const QString &practiceQuery);
 // Records an answer read from the widgets: an empty one only empties the run answer, any other
 // goes through recordJudgedAnswer (statistics when new in this run, then E2_1, E2, E1).
 // The row changes only when the write succeeded. Throws Db::DbError.
-RecordOutcome judge(StudyData &study, const QString &table, QuestionRow &row, const QString &answer);
+RecordOutcome judge(StudyData &study, const QString &table, QuestionRow &row,
+                    const QString &answer);
 
 // The same for an answer given in a mock-exam paper (`table` is the paper table): the paper row
 // keeps the answer, the bank's row and the counters follow (recordPaperAnswer).
-RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row, const QString &answer);
+RecordOutcome judgePaper(StudyData &study, const QString &table, QuestionRow &row,
+                         const QString &answer);
 
 // Voiding: f1 := 1 and E2 := "zero". Restoring: f1 := 0, E2 stays. Throws Db::DbError.
 void voidQuestion(StudyData &study, const QString &table, QuestionRow &row);

@@ -1,8 +1,8 @@
 #include "practice/QuestionWidgets.h"
 
 #include "data/AppGlobals.h"
-#include "ui/RichText.h"
 #include "ui/Fonts.h"
+#include "ui/RichText.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -82,10 +82,9 @@ bool loadProgramPicture(const QString &relativePath, QPixmap &picture)
 
 QString StatePictures::fileName(Which which)
 {
-    static const char *const names[Count] = {"pic/vornup.bmp", "pic/vorndw.bmp",
-                                             "pic/vornyes.bmp", "pic/vornno.bmp",
-                                             "pic/vorndw_r.bmp", "pic/vorndw_w.bmp",
-                                             "pic/vornover.bmp"};
+    static const char *const names[Count] = {
+        "pic/vornup.bmp",   "pic/vorndw.bmp",   "pic/vornyes.bmp", "pic/vornno.bmp",
+        "pic/vorndw_r.bmp", "pic/vorndw_w.bmp", "pic/vornover.bmp"};
     return QString::fromLatin1(names[which]);
 }
 
@@ -226,8 +225,7 @@ void AnswerGauge::paintEvent(QPaintEvent *)
                    kBlue);
     if (m_value > 65) {
         const int hot = m_value - 65;
-        p.fillRect(QRectF(inner.left(), inner.bottom() - m_value * step, inner.width(),
-                          hot * step),
+        p.fillRect(QRectF(inner.left(), inner.bottom() - m_value * step, inner.width(), hot * step),
                    kRed);
     }
     // A tick every ten steps.
@@ -394,7 +392,7 @@ Answer::WidgetState AnswerPages::state() const
         s.single[i] = m_single[i]->isChecked();
         s.multiple[i] = m_multiple[i]->isChecked();
         s.matching[i] = m_matching[i]->isChecked();
-        const auto &shown = page == Answer::Multiple ? m_multiple
+        const auto &shown = page == Answer::Multiple   ? m_multiple
                             : page == Answer::Matching ? m_matching
                                                        : m_single;
         if (!shown[i]->isHidden())
@@ -412,7 +410,7 @@ QString AnswerPages::answerString(int page) const
 {
     Answer::WidgetState s = state();
     // Only the options shown on the page that is read count.
-    const auto &shown = page == Answer::Multiple ? m_multiple
+    const auto &shown = page == Answer::Multiple   ? m_multiple
                         : page == Answer::Matching ? m_matching
                                                    : m_single;
     s.visibleOptions = 0;

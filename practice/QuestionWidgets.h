@@ -32,7 +32,17 @@ bool loadProgramPicture(const QString &relativePath, QPixmap &picture);
 struct StatePictures
 {
     // Answered: a stored answer not judged on screen (the mock exam while it runs).
-    enum Which { Up, Down, Right, Wrong, RightDown, WrongDown, Answered, Count };
+    enum Which
+    {
+        Up,
+        Down,
+        Right,
+        Wrong,
+        RightDown,
+        WrongDown,
+        Answered,
+        Count
+    };
     std::array<QPixmap, Count> pictures;
 
     static QString fileName(Which which); // "pic/vornup.bmp" ...
@@ -47,7 +57,13 @@ class NumberButton : public QAbstractButton
 {
     Q_OBJECT
 public:
-    enum State { Unanswered, Right, Wrong, Answered };
+    enum State
+    {
+        Unanswered,
+        Right,
+        Wrong,
+        Answered
+    };
 
     NumberButton(const QString &caption, QWidget *parent = nullptr);
     void setPictures(const QPixmap &normal, const QPixmap &pressed);

@@ -12,9 +12,9 @@ namespace AnswerTimes {
 
 struct Kind
 {
-    int kind = 0;        // A1
-    QString name;        // B1, trimmed
-    double minutes = 0;  // time
+    int kind = 0;       // A1
+    QString name;       // B1, trimmed
+    double minutes = 0; // time
 };
 
 inline constexpr double kMinimumMinutes = 0.1;

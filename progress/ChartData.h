@@ -10,11 +10,11 @@ namespace ChartData {
 
 struct Row
 {
-    QString name;       // C2, the label of every point
-    qint64 questions;   // C3
-    qint64 answers;     // D1
-    qint64 wrong;       // D2
-    qint64 done;        // C4, questions answered at least once
+    QString name;     // C2, the label of every point
+    qint64 questions; // C3
+    qint64 answers;   // D1
+    qint64 wrong;     // D2
+    qint64 done;      // C4, questions answered at least once
 };
 
 // The chart rows in the order the query returns them. Throws Db::DbError.

@@ -1,15 +1,15 @@
 #include "progress/ChartWindow.h"
 
-#include "ui/WindowLinks.h"
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "progress/SoundAndTimeSettingsWindow.h"
 #include "ui/ChartWidget.h"
-#include "ui/Fonts.h"
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowChrome.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
@@ -19,12 +19,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStackedWidget>
@@ -49,8 +49,7 @@ QString chooseSaveFile(QWidget *parent, QString *format)
     dialog.setNameFilters({kBmpFilter, kPngFilter, kPdfFilter});
     dialog.setDefaultSuffix(u"bmp"_s);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &f) {
-        dialog.setDefaultSuffix(f == kPngFilter ? u"png"_s : f == kPdfFilter ? u"pdf"_s
-                                                                             : u"bmp"_s);
+        dialog.setDefaultSuffix(f == kPngFilter ? u"png"_s : f == kPdfFilter ? u"pdf"_s : u"bmp"_s);
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -106,8 +105,8 @@ ChartWindow::ChartWindow(QWidget *parent) : QDialog(parent)
         c->setLegendPosition(Legend::Top);
     }
 
-    auto makeGroup = [this](const QString &name, const QString &caption,
-                            const QStringList &items, QButtonGroup **buttons) {
+    auto makeGroup = [this](const QString &name, const QString &caption, const QStringList &items,
+                            QButtonGroup **buttons) {
         auto *box = new QGroupBox(caption, this);
         box->setObjectName(name);
         *buttons = new QButtonGroup(box);

@@ -23,7 +23,12 @@ class ChartWindow : public QDialog
 
 public:
     // The charts, in the order of the chart-type group's items.
-    enum ChartKind { Distribution = 0, Frequency = 1, Progress = 2 };
+    enum ChartKind
+    {
+        Distribution = 0,
+        Frequency = 1,
+        Progress = 2
+    };
 
     explicit ChartWindow(QWidget *parent = nullptr);
     ~ChartWindow() override;

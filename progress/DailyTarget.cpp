@@ -26,8 +26,8 @@ Result check(const QSqlDatabase &db, const QDate &today)
 
     int answers = 0;
     int minutes = 0;
-    QSqlQuery day = Db::query(db, u"select A2, D1 from tab_rz where A1 = ?"_s,
-                              {StudyData::dateText(today)});
+    QSqlQuery day =
+        Db::query(db, u"select A2, D1 from tab_rz where A1 = ?"_s, {StudyData::dateText(today)});
     if (day.next()) {
         answers = day.value(0).toInt();
         try {

@@ -6,7 +6,8 @@
 
 namespace DailyTarget {
 
-enum class Outcome {
+enum class Outcome
+{
     NoTarget, // the plan names no known kind of target
     Below,    // ask before leaving
     Reached,  // congratulate, then leave

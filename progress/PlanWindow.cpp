@@ -1,11 +1,11 @@
 #include "progress/PlanWindow.h"
 
-#include "ui/PromptDialog.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "ui/Fonts.h"
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowChrome.h"
 #include "ui/WindowParts.h"
 
@@ -13,11 +13,11 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
@@ -153,10 +153,9 @@ void PlanWindow::placeNumberFields()
 {
     // Each field lies over the blank stretch of its item's text.
     const QFontMetrics fm(m_byAnswers->font());
-    const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr,
-                                               m_byAnswers) +
-                          style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr,
-                                               m_byAnswers);
+    const int indicator =
+        style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, m_byAnswers) +
+        style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, m_byAnswers);
     const int textStart = indicator + fm.horizontalAdvance(kBeforeField) + 4;
     const int blank = fm.horizontalAdvance(QString(19, u' ')) - 8;
     const int width = std::max(blank, fm.horizontalAdvance(u"9999"_s) + 8);

@@ -1,24 +1,24 @@
 #include "progress/SoundAndTimeSettingsWindow.h"
 
-#include "ui/BackgroundMusic.h"
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "progress/AnswerTimes.h"
-#include "ui/Fonts.h"
+#include "ui/BackgroundMusic.h"
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowChrome.h"
 #include "ui/WindowParts.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>

@@ -38,7 +38,7 @@ private:
     void chooseTrack(int index);
 
     int m_variant = 0;
-    int m_kindRows = 0; // kind rows laid out in the scroll area
+    int m_kindRows = 0;         // kind rows laid out in the scroll area
     QWidget *m_panel = nullptr; // below the title strip; holds every control
     QLabel *m_musicCaption = nullptr;
     QLabel *m_trackCaption = nullptr;

@@ -18,8 +18,7 @@ QString Totals::score() const
 Totals readTotals(const QSqlDatabase &db)
 {
     Totals t;
-    QSqlQuery q =
-        Db::query(db, u"select sum(A2) as count_d1,sum(A3) as count_d2 from tab_rz "_s);
+    QSqlQuery q = Db::query(db, u"select sum(A2) as count_d1,sum(A3) as count_d2 from tab_rz "_s);
     if (q.next()) {
         t.answers = q.value(0).toLongLong(); // NULL (no rows) reads as 0
         t.wrong = q.value(1).toLongLong();

@@ -1,24 +1,24 @@
 #include "progress/StudyLogWindow.h"
 
-#include "ui/WindowLinks.h"
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "progress/SoundAndTimeSettingsWindow.h"
 #include "progress/StudyLog.h"
-#include "ui/Fonts.h"
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowChrome.h"
+#include "ui/WindowLinks.h"
 #include "ui/WindowParts.h"
 
 #include <QDate>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSqlError>

@@ -29,8 +29,8 @@ void write(const QSqlDatabase &db, const Plan &plan)
 {
     if (plan.mark != 0 && plan.mark != 1)
         throw std::invalid_argument("plan mark must be 0 or 1");
-    const QVariant date = plan.examDate.isValid() ? QVariant(StudyData::dateText(plan.examDate))
-                                                  : QVariant();
+    const QVariant date =
+        plan.examDate.isValid() ? QVariant(StudyData::dateText(plan.examDate)) : QVariant();
     Db::Transaction tx(db);
     const QVariant first = Db::scalar(db, u"select rowid from tab_plan order by rowid limit 1"_s);
     if (first.isValid()) {

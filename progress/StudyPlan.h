@@ -24,10 +24,10 @@ void write(const QSqlDatabase &db, const Plan &plan);
 
 struct Countdown
 {
-    QString lead;             // "距离考试还有", "祝考试成功！" or "考试已结束！"
-    bool showNumber = false;  // the day count and "天" are shown
-    QString number;           // the days, at most "999"
-    unsigned int colour = 0;  // stored colour number (0x00BBGGRR) of the day count
+    QString lead;            // "距离考试还有", "祝考试成功！" or "考试已结束！"
+    bool showNumber = false; // the day count and "天" are shown
+    QString number;          // the days, at most "999"
+    unsigned int colour = 0; // stored colour number (0x00BBGGRR) of the day count
 };
 
 // Green for more than a week to go, red for the last week.

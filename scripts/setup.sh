@@ -12,6 +12,8 @@ packages=(
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
   libquazip1-qt6-dev
   poppler-utils
+  # the formatting check of the tests
+  clang-format
   # driving the program under Xvfb and taking screenshots of it
   xdotool imagemagick
   # validating the installed desktop entry and metainfo

@@ -118,9 +118,8 @@ void ChartWidget::setMarksVisible(bool visible)
 
 bool ChartWidget::marksVisible() const
 {
-    return !m_series.isEmpty() &&
-           std::all_of(m_series.begin(), m_series.end(),
-                       [](const Series &s) { return s.marksVisible; });
+    return !m_series.isEmpty() && std::all_of(m_series.begin(), m_series.end(),
+                                              [](const Series &s) { return s.marksVisible; });
 }
 
 void ChartWidget::setLeftAxisTitle(const QString &title)
@@ -196,8 +195,8 @@ QList<ChartWidget::LegendItem> ChartWidget::legendItems() const
         if (m_legendMax >= 0 && i >= m_legendMax)
             break;
         const Point &pt = s.points.at(i);
-        items.append({s.colorOf(i),
-                      m_legendValues ? numberText(pt.value) + u"  "_s + pt.label : pt.label});
+        items.append(
+            {s.colorOf(i), m_legendValues ? numberText(pt.value) + u"  "_s + pt.label : pt.label});
     }
     return items;
 }
@@ -241,8 +240,8 @@ QRectF ChartWidget::placeLegend(QRectF &area, const QFontMetricsF &fm, QList<QRe
         }
         const qreal boxW = *std::max_element(lineW.begin(), lineW.end()) + 2 * pad - 16;
         const qreal boxH = lines.size() * rowH + 2 * pad - 4;
-        const qreal top = m_legendPosition == LegendPosition::Top ? area.top()
-                                                                   : area.bottom() - boxH;
+        const qreal top =
+            m_legendPosition == LegendPosition::Top ? area.top() : area.bottom() - boxH;
         box = QRectF(area.center().x() - boxW / 2, top, boxW, boxH);
         qreal y = box.top() + pad;
         for (int l = 0; l < lines.size(); ++l) {
@@ -299,8 +298,8 @@ void ChartWidget::paintChart(QPainter &p, const QSize &size) const
     p.setFont(Fonts::sans(std::clamp(size.height() / 24, 14, 20), true));
     const QFontMetricsF titleFm(p.font());
     p.setPen(kInk);
-    p.drawText(QRectF(area.left(), area.top(), area.width(), titleFm.height() + 6),
-               Qt::AlignCenter, m_title);
+    p.drawText(QRectF(area.left(), area.top(), area.width(), titleFm.height() + 6), Qt::AlignCenter,
+               m_title);
     area.setTop(area.top() + titleFm.height() + 12);
 
     // Legend.
@@ -325,8 +324,7 @@ void ChartWidget::paintChart(QPainter &p, const QSize &size) const
             p.setPen(kInk);
             p.drawText(QRectF(sw.right() + 6, c.top(), c.right() - sw.right() - 6, c.height()),
                        Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(items.at(i).text, Qt::ElideRight,
-                                     c.right() - sw.right() - 6));
+                       fm.elidedText(items.at(i).text, Qt::ElideRight, c.right() - sw.right() - 6));
         }
     }
 
@@ -390,8 +388,8 @@ void ChartWidget::paintBars(QPainter &p, const QRectF &area) const
     p.drawRect(plot.translated(back));
     if (m_view3D) {
         p.setBrush(QColor(0xE6, 0xEC, 0xF2));
-        p.drawPolygon(QPolygonF{plot.bottomLeft(), plot.bottomRight(),
-                                plot.bottomRight() + back, plot.bottomLeft() + back});
+        p.drawPolygon(QPolygonF{plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + back,
+                                plot.bottomLeft() + back});
         p.setBrush(QColor(0xEE, 0xF2, 0xF6));
         p.drawPolygon(QPolygonF{plot.bottomLeft(), plot.topLeft(), plot.topLeft() + back,
                                 plot.bottomLeft() + back});
@@ -437,8 +435,8 @@ void ChartWidget::paintBars(QPainter &p, const QRectF &area) const
             const Point &pt = series.points.at(i);
             const QColor c = series.colorOf(i);
             const qreal x = plot.left() + slotW * i + (slotW - barW) / 2;
-            const QRectF face =
-                QRectF(QPointF(x, yOf(pt.value)), QPointF(x + barW, plot.bottom())).translated(shift);
+            const QRectF face = QRectF(QPointF(x, yOf(pt.value)), QPointF(x + barW, plot.bottom()))
+                                    .translated(shift);
             if (m_view3D && thick > 0) {
                 const QPointF t(thick, -thick);
                 p.setPen(QPen(c.darker(160), 0.6));
@@ -446,8 +444,8 @@ void ChartWidget::paintBars(QPainter &p, const QRectF &area) const
                 p.drawPolygon(QPolygonF{face.topLeft(), face.topRight(), face.topRight() + t,
                                         face.topLeft() + t});
                 p.setBrush(c.darker(135));
-                p.drawPolygon(QPolygonF{face.topRight(), face.bottomRight(),
-                                        face.bottomRight() + t, face.topRight() + t});
+                p.drawPolygon(QPolygonF{face.topRight(), face.bottomRight(), face.bottomRight() + t,
+                                        face.topRight() + t});
             }
             QLinearGradient g(face.topLeft(), face.topRight());
             g.setColorAt(0, c.lighter(118));
@@ -457,7 +455,8 @@ void ChartWidget::paintBars(QPainter &p, const QRectF &area) const
             p.drawRect(face);
             QPainterPath shape;
             shape.addRect(face);
-            m_hits.append({shape, pt.label + u"  "_s + series.title + u": "_s + numberText(pt.value)});
+            m_hits.append(
+                {shape, pt.label + u"  "_s + series.title + u": "_s + numberText(pt.value)});
         }
     }
     // Marks above the bars, after every bar so that none is covered.
@@ -484,8 +483,7 @@ void ChartWidget::paintBars(QPainter &p, const QRectF &area) const
                        Qt::AlignCenter,
                        fm.elidedText(first.points.at(i).label, Qt::ElideRight, slotW));
         }
-        p.drawText(QRectF(plot.left(), plot.bottom() + fm.height() + 6, plot.width(),
-                          fm.height()),
+        p.drawText(QRectF(plot.left(), plot.bottom() + fm.height() + 6, plot.width(), fm.height()),
                    Qt::AlignCenter, m_bottomAxisTitle);
     }
 }
@@ -509,8 +507,8 @@ void ChartWidget::paintPie(QPainter &p, const QRectF &area) const
     const qreal vMargin = series.marksVisible ? fm.height() + 10 : 6;
     const QRectF room = area.adjusted(labelW, vMargin, -labelW, -vMargin);
     // Tilted in 3D: the ellipse flattens with the elevation, the rim shows the depth.
-    const qreal tilt = m_view3D ? std::abs(std::sin(qDegreesToRadians(double(m_pieElevation))))
-                                : 1.0;
+    const qreal tilt =
+        m_view3D ? std::abs(std::sin(qDegreesToRadians(double(m_pieElevation)))) : 1.0;
     const qreal rimShare = m_view3D ? 0.12 * m_depthPercent / 30.0 : 0.0;
     qreal w = std::min(room.width(), room.height() / (tilt + rimShare));
     if (w < 20)
@@ -609,7 +607,8 @@ void ChartWidget::paintPie(QPainter &p, const QRectF &area) const
     for (const Slice &s : slices) {
         const Point &pt = series.points.at(s.index);
         const double mid = s.start + s.span / 2;
-        const QPointF edge = pointAt(ellipse, mid) + QPointF(0, std::sin(qDegreesToRadians(mid)) < 0 ? rim : 0);
+        const QPointF edge =
+            pointAt(ellipse, mid) + QPointF(0, std::sin(qDegreesToRadians(mid)) < 0 ? rim : 0);
         const QRectF outer = ellipse.adjusted(-16, -14, 16, 14 + rim);
         const QPointF at = pointAt(outer, mid);
         const QString share = percentText(pt.value / sum);

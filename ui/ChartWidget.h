@@ -17,12 +17,30 @@ class ChartWidget : public QWidget
     Q_OBJECT
 
 public:
-    enum class Kind { Bar, Pie };
-    enum class LegendPosition { Top, Bottom, Left, Right };
+    enum class Kind
+    {
+        Bar,
+        Pie
+    };
+    enum class LegendPosition
+    {
+        Top,
+        Bottom,
+        Left,
+        Right
+    };
     // The legend lists the series by title, or the points of the first series by label.
-    enum class LegendStyle { Series, Points };
+    enum class LegendStyle
+    {
+        Series,
+        Points
+    };
     // Marks show the point's value, or its label and share of the whole (pie).
-    enum class MarksStyle { Value, LabelPercent };
+    enum class MarksStyle
+    {
+        Value,
+        LabelPercent
+    };
 
     struct Point
     {

@@ -32,8 +32,8 @@ QFont make(const QString &family, int pixelSize, bool bold)
 
 QFont song(int pixelSize, bool bold)
 {
-    static const QString family = firstInstalled(
-        {u"SimSun"_s, u"宋体"_s, u"Noto Serif CJK SC"_s, u"Noto Sans CJK SC"_s});
+    static const QString family =
+        firstInstalled({u"SimSun"_s, u"宋体"_s, u"Noto Serif CJK SC"_s, u"Noto Sans CJK SC"_s});
     return make(family, pixelSize, bold);
 }
 

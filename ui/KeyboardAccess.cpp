@@ -70,9 +70,8 @@ protected:
         case QEvent::Hide:
             // The target, or a widget between it and its window, moved.
             if (m_target && watched->isWidgetType() && watched != m_ring &&
-                (watched == m_target ||
-                 (static_cast<QWidget *>(watched)->isAncestorOf(m_target) &&
-                  !static_cast<QWidget *>(watched)->isWindow())))
+                (watched == m_target || (static_cast<QWidget *>(watched)->isAncestorOf(m_target) &&
+                                         !static_cast<QWidget *>(watched)->isWindow())))
                 place(m_target);
             break;
         case QEvent::KeyPress:
@@ -111,8 +110,8 @@ private:
             return true;
         }
         auto *button = qobject_cast<QAbstractButton *>(focus);
-        if (!button || !button->isEnabled() ||
-            !button->property(kKeyboardFocus).toBool() || button->property("answerOption").toBool())
+        if (!button || !button->isEnabled() || !button->property(kKeyboardFocus).toBool() ||
+            button->property("answerOption").toBool())
             return false;
         button->click();
         return true;
@@ -132,7 +131,8 @@ private:
             delete m_ring;
             m_ring = new FocusRing(window);
         }
-        m_ring->setGeometry(QRect(w->mapTo(window, QPoint(0, 0)), w->size()).adjusted(-3, -3, 3, 3));
+        m_ring->setGeometry(
+            QRect(w->mapTo(window, QPoint(0, 0)), w->size()).adjusted(-3, -3, 3, 3));
         m_ring->show();
         m_ring->raise();
     }

@@ -15,12 +15,12 @@
 #include <QLinearGradient>
 #include <QLocale>
 #include <QPainter>
-#include <QTimer>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QRadialGradient>
 #include <QSequentialAnimationGroup>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -481,10 +481,9 @@ void MenuWidget::layoutItems()
     m_titleRect = QRect(titleLeft, top, w - 2 * titleLeft, int(titlePx * 1.45 + subtitlePx * 1.7));
     const int columnsTop = m_titleRect.bottom() + (small ? 16 : px(26));
     const int footerHeight = small ? 24 : px(28);
-    m_footerRect = QRect(margin, h - footerHeight - (small ? 6 : px(12)), w - 2 * margin,
-                         footerHeight);
+    m_footerRect =
+        QRect(margin, h - footerHeight - (small ? 6 : px(12)), w - 2 * margin, footerHeight);
     const int available = m_footerRect.top() - 8 - columnsTop;
-
 
     int itemHeight = small ? m_description.compactItemHeight : px(m_description.itemHeight);
     int spacing = small ? 8 : px(10);
@@ -523,8 +522,8 @@ void MenuWidget::layoutItems()
                     ++groups;
                 }
             }
-            const int other = groups * captionHeight + items * spacing +
-                              std::max(0, groups - 1) * groupGap;
+            const int other =
+                groups * captionHeight + items * spacing + std::max(0, groups - 1) * groupGap;
             if (items * itemHeight + other > tallestItems * itemHeight + tallestOther) {
                 tallestItems = items;
                 tallestOther = other;
@@ -656,8 +655,8 @@ void MenuWidget::moveFocus(MenuItemButton *from, int key)
             for (MenuItemButton *i : std::as_const(m_items)) {
                 if (i->column != c)
                     continue;
-                const int distance = std::abs(i->geometry().center().y() -
-                                              from->geometry().center().y());
+                const int distance =
+                    std::abs(i->geometry().center().y() - from->geometry().center().y());
                 if (distance < best) {
                     best = distance;
                     to = i;
@@ -714,7 +713,8 @@ void MenuWidget::paintEvent(QPaintEvent *event)
     p.setOpacity(headerShown);
     p.translate(-24.0 * (1.0 - headerShown), 0);
     const bool small = compact();
-    const qreal s = small ? 1.0 : std::clamp(std::min(width() / 1024.0, height() / 768.0), 1.0, 1.6);
+    const qreal s =
+        small ? 1.0 : std::clamp(std::min(width() / 1024.0, height() / 768.0), 1.0, 1.6);
     const QFont titleFont = Fonts::sans(int((small ? 25 : 31) * s), true);
     const QFont subtitleFont = Fonts::sans(int((small ? 13 : 15) * s));
     const QFontMetrics tm(titleFont);
@@ -722,8 +722,8 @@ void MenuWidget::paintEvent(QPaintEvent *event)
                           tm.height());
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xf2, 0xa3, 0x3a));
-    p.drawRoundedRect(QRectF(m_titleRect.left(), m_titleRect.top() + 4, 5,
-                             m_titleRect.height() - 8), 2.5, 2.5);
+    p.drawRoundedRect(
+        QRectF(m_titleRect.left(), m_titleRect.top() + 4, 5, m_titleRect.height() - 8), 2.5, 2.5);
     p.setFont(titleFont);
     p.setPen(QColor(0, 0, 0, 90));
     p.drawText(titleLine.translated(1, 2), Qt::AlignLeft | Qt::AlignVCenter, m_description.title);
@@ -735,8 +735,8 @@ void MenuWidget::paintEvent(QPaintEvent *event)
                              QFontMetrics(subtitleFont).height());
     p.drawText(subtitleLine, Qt::AlignLeft | Qt::AlignVCenter, m_description.subtitle);
     // Today's date at the right end of the subtitle line.
-    const QString today = QLocale(QLocale::Chinese, QLocale::China)
-                              .toString(Clock::today(), u"yyyy年M月d日 dddd"_s);
+    const QString today =
+        QLocale(QLocale::Chinese, QLocale::China).toString(Clock::today(), u"yyyy年M月d日 dddd"_s);
     p.drawText(subtitleLine, Qt::AlignRight | Qt::AlignVCenter, today);
     p.restore();
 
@@ -752,8 +752,8 @@ void MenuWidget::paintEvent(QPaintEvent *event)
         p.setPen(Qt::NoPen);
         p.setBrush(g.accent);
         const int barHeight = QFontMetrics(font).ascent();
-        p.drawRoundedRect(QRectF(g.rect.left() + 1, text.center().y() - barHeight / 2.0, 4,
-                                 barHeight), 2, 2);
+        p.drawRoundedRect(
+            QRectF(g.rect.left() + 1, text.center().y() - barHeight / 2.0, 4, barHeight), 2, 2);
         p.setPen(Qt::white);
         p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, g.caption);
         QLinearGradient line(g.rect.left(), 0, g.rect.right(), 0);

@@ -4,8 +4,8 @@
 
 #include <QAbstractButton>
 #include <QColor>
-#include <QList>
 #include <QImage>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>

@@ -4,8 +4,8 @@
 #include "ui/PromptHook.h"
 
 QMessageBox::StandardButton showMessageBox(QWidget *parent, const QString &caption,
-                                             const QString &text, QMessageBox::Icon icon,
-                                             QMessageBox::StandardButtons buttons)
+                                           const QString &text, QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons)
 {
     PromptGate::waitForTurn();
     if (PromptHook::active()) {

@@ -3,9 +3,9 @@
 #include "ui/MidiPlayer.h"
 
 #include <QByteArray>
-#include <QLibrary>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QLoggingCategory>
 
 #include <alsa/asoundlib.h>
@@ -20,29 +20,29 @@ namespace {
 Q_LOGGING_CATEGORY(lcMidi, "studyaid.midi", QtWarningMsg)
 
 // The FluidSynth functions the player uses, resolved from the shared library on first use.
-#define FLUID_FUNCTIONS(X) \
-    X(new_fluid_settings) \
-    X(delete_fluid_settings) \
-    X(fluid_settings_setstr) \
-    X(fluid_settings_setnum) \
-    X(fluid_settings_setint) \
-    X(new_fluid_synth) \
-    X(delete_fluid_synth) \
-    X(fluid_synth_sfload) \
-    X(fluid_synth_all_sounds_off) \
-    X(new_fluid_audio_driver) \
-    X(delete_fluid_audio_driver) \
-    X(new_fluid_player) \
-    X(delete_fluid_player) \
-    X(fluid_player_add) \
-    X(fluid_player_play) \
-    X(fluid_player_stop) \
-    X(fluid_player_join) \
-    X(fluid_player_get_status) \
-    X(new_fluid_file_renderer) \
-    X(delete_fluid_file_renderer) \
-    X(fluid_file_renderer_process_block) \
-    X(fluid_is_midifile) \
+#define FLUID_FUNCTIONS(X)                                                                         \
+    X(new_fluid_settings)                                                                          \
+    X(delete_fluid_settings)                                                                       \
+    X(fluid_settings_setstr)                                                                       \
+    X(fluid_settings_setnum)                                                                       \
+    X(fluid_settings_setint)                                                                       \
+    X(new_fluid_synth)                                                                             \
+    X(delete_fluid_synth)                                                                          \
+    X(fluid_synth_sfload)                                                                          \
+    X(fluid_synth_all_sounds_off)                                                                  \
+    X(new_fluid_audio_driver)                                                                      \
+    X(delete_fluid_audio_driver)                                                                   \
+    X(new_fluid_player)                                                                            \
+    X(delete_fluid_player)                                                                         \
+    X(fluid_player_add)                                                                            \
+    X(fluid_player_play)                                                                           \
+    X(fluid_player_stop)                                                                           \
+    X(fluid_player_join)                                                                           \
+    X(fluid_player_get_status)                                                                     \
+    X(new_fluid_file_renderer)                                                                     \
+    X(delete_fluid_file_renderer)                                                                  \
+    X(fluid_file_renderer_process_block)                                                           \
+    X(fluid_is_midifile)                                                                           \
     X(fluid_set_log_function)
 
 struct FluidApi
@@ -202,7 +202,8 @@ bool MidiPlayer::play(const QString &midiFile)
     if (!e.driver)
         return false;
     e.player = fluid()->new_fluid_player(e.synth);
-    if (!e.player || fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK ||
+    if (!e.player ||
+        fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK ||
         fluid()->fluid_player_play(e.player) != FLUID_OK) {
         stop();
         return false;
@@ -230,7 +231,8 @@ void MidiPlayer::stop()
 
 bool MidiPlayer::isPlaying() const
 {
-    return m_engine->player && fluid()->fluid_player_get_status(m_engine->player) == FLUID_PLAYER_PLAYING;
+    return m_engine->player &&
+           fluid()->fluid_player_get_status(m_engine->player) == FLUID_PLAYER_PLAYING;
 }
 
 bool MidiPlayer::renderToWav(const QString &midiFile, const QString &wavFile)
@@ -253,7 +255,8 @@ bool MidiPlayer::renderToWav(const QString &midiFile, const QString &wavFile)
     if (!e.ensureSynth())
         return false;
     e.player = fluid()->new_fluid_player(e.synth);
-    if (!e.player || fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK)
+    if (!e.player ||
+        fluid()->fluid_player_add(e.player, localPath(midiFile).constData()) != FLUID_OK)
         return false;
 
     fluid_file_renderer_t *renderer = fluid()->new_fluid_file_renderer(e.synth);

@@ -55,15 +55,15 @@ QImage mappedImage(const QString &fileName, quint32 offset, int width, int heigh
         return {};
     auto *mapping = new Mapping{map, length};
     const uchar *pixels = static_cast<const uchar *>(map) + offset;
-    const QImage image(pixels, width, height, qsizetype(width) * 4, QImage::Format_RGB32,
-                       [](void *info) {
-                           auto *m = static_cast<Mapping *>(info);
-                           liveMappings().removeIf(
-                               [m](const auto &entry) { return entry.value() == m; });
-                           ::munmap(m->address, m->length);
-                           delete m;
-                       },
-                       mapping);
+    const QImage image(
+        pixels, width, height, qsizetype(width) * 4, QImage::Format_RGB32,
+        [](void *info) {
+            auto *m = static_cast<Mapping *>(info);
+            liveMappings().removeIf([m](const auto &entry) { return entry.value() == m; });
+            ::munmap(m->address, m->length);
+            delete m;
+        },
+        mapping);
     if (image.isNull()) {
         ::munmap(map, length);
         delete mapping;

@@ -2,9 +2,9 @@
 #include "ui/ProgressWindow.h"
 
 #include "data/AppGlobals.h"
+#include "ui/Colors.h"
 #include "ui/Fonts.h"
 #include "ui/Picture.h"
-#include "ui/Colors.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -78,8 +78,8 @@ void ProgressWindow::paintEvent(QPaintEvent *)
     if (!m_backgroundRead) {
         m_backgroundRead = true;
         if (!App::programFolder.isEmpty())
-            m_background = QPixmap::fromImage(
-                Picture::load(App::programFolder + u"pic/bg_progress.bmp"_s));
+            m_background =
+                QPixmap::fromImage(Picture::load(App::programFolder + u"pic/bg_progress.bmp"_s));
     }
     if (!m_background.isNull()) {
         p.drawPixmap(rect(), m_background);
@@ -103,9 +103,7 @@ void ProgressWindow::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
-void ProgressWindow::reject()
-{
-}
+void ProgressWindow::reject() {}
 
 ProgressWindow *progressWindow()
 {

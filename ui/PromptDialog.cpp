@@ -2,11 +2,11 @@
 #include "ui/PromptDialog.h"
 
 #include "data/AppGlobals.h"
+#include "ui/Colors.h"
 #include "ui/Fonts.h"
 #include "ui/Picture.h"
 #include "ui/PromptGate.h"
 #include "ui/PromptHook.h"
-#include "ui/Colors.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -82,8 +82,7 @@ QPushButton *roundButton(const QString &name, const QString &caption, QWidget *p
 
 } // namespace
 
-PromptDialog::PromptDialog(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+PromptDialog::PromptDialog(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(u"PromptDialog"_s);
     setWindowTitle(u"提示框"_s);
@@ -155,7 +154,7 @@ void PromptDialog::readPictures()
 }
 
 void PromptDialog::configure(const QString &caption, const QString &message, int buttons, int icon,
-                        const QString &variant)
+                             const QString &variant)
 {
     readPictures();
     setFixedWidth(m_designWidth);

@@ -7,7 +7,11 @@
 
 struct PromptCall
 {
-    enum Kind { Prompt, MessageBox };
+    enum Kind
+    {
+        Prompt,
+        MessageBox
+    };
     Kind kind = Prompt;
     QString caption;
     QString message;

@@ -14,8 +14,8 @@ using namespace Qt::StringLiterals;
 
 namespace WindowChrome {
 
-void paint(QPainter &p, const QRect &r, int stripHeight, const QString &caption,
-           const QColor &body, int captionPixelSize)
+void paint(QPainter &p, const QRect &r, int stripHeight, const QString &caption, const QColor &body,
+           int captionPixelSize)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);

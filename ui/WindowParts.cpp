@@ -1,10 +1,10 @@
 #include "ui/WindowParts.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "ui/Fonts.h"
 #include "ui/Picture.h"
+#include "ui/PromptDialog.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
 
 using namespace Qt::StringLiterals;
 

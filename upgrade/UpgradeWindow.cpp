@@ -2,10 +2,10 @@
 // button that merges it into the study database.
 #include "upgrade/UpgradeWindow.h"
 
-#include "ui/PromptDialog.h"
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
 #include "ui/Fonts.h"
+#include "ui/PromptDialog.h"
 #include "ui/WindowParts.h"
 #include "upgrade/UpgradeImport.h"
 

@@ -106,10 +106,10 @@ private slots:
             for (int j = i + 1; j < parts.size(); ++j)
                 QVERIFY(!parts[i]->geometry().intersects(parts[j]->geometry()));
         }
-        QVERIFY(list->header()->sectionSize(1)
-                >= list->header()->fontMetrics().horizontalAdvance(u"作答次数"_s) + 8);
-        QVERIFY(list->header()->sectionSize(1)
-                >= list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
+        QVERIFY(list->header()->sectionSize(1) >=
+                list->header()->fontMetrics().horizontalAdvance(u"作答次数"_s) + 8);
+        QVERIFY(list->header()->sectionSize(1) >=
+                list->fontMetrics().horizontalAdvance(u"1,234,567"_s) + 8);
         // The folder is named in full.
         QVERIFY(child<QLabel>(&window, u"noticeLabel"_s)
                     ->text()

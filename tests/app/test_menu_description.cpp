@@ -32,13 +32,12 @@ TEST(MenuDescription, ShippedMenuAndDispatcherAgree)
     const QStringList table = start.commandWords();
     const QSet<QString> tableWords(table.cbegin(), table.cend());
     for (const QString &w : words)
-        EXPECT_TRUE(tableWords.contains(w)) << "menu word unknown to the dispatcher: "
-                                            << w.toStdString();
+        EXPECT_TRUE(tableWords.contains(w))
+            << "menu word unknown to the dispatcher: " << w.toStdString();
     // Every word of the dispatcher is a menu item: chapter practice has one per subject.
     const QSet<QString> unreachable = tableWords - menuWords;
-    EXPECT_TRUE(unreachable.isEmpty()) << QStringList(unreachable.cbegin(), unreachable.cend())
-                                              .join(u' ')
-                                              .toStdString();
+    EXPECT_TRUE(unreachable.isEmpty())
+        << QStringList(unreachable.cbegin(), unreachable.cend()).join(u' ').toStdString();
 }
 
 // The help page's table of the menu names every menu entry as the menu shows it.
@@ -89,7 +88,8 @@ TEST(MenuDescription, DamagedFilesAreRefused)
         {"group without items", R"({"groups": [{"caption": "a", "items": []}]})"},
         {"item without command",
          R"({"groups": [{"caption": "a", "items": [{"caption": "退出"}]}]})"},
-        {"item without caption", R"({"groups": [{"caption": "a", "items": [{"command": "quit"}]}]})"},
+        {"item without caption",
+         R"({"groups": [{"caption": "a", "items": [{"command": "quit"}]}]})"},
     };
     for (const auto &c : cases) {
         QString error;

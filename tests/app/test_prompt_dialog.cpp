@@ -1,6 +1,6 @@
 // The prompt dialog: button layouts, variants, pictures, results, and its place on the screen.
-#include "ui/PromptDialog.h"
 #include "support/TestSupport.h"
+#include "ui/PromptDialog.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -134,8 +134,8 @@ private slots:
         QTest::newRow("3 left narrow") << 3 << u""_s << u"确定"_s << u"-"_s << u"-"_s << 200;
         QTest::newRow("2 Exam") << 2 << u"Exam"_s << u"确定"_s << u"取消"_s << u"作废"_s << 399;
         QTest::newRow("0 Exam") << 0 << u"Exam"_s << u"确定"_s << u"-"_s << u"作废"_s << 399;
-        QTest::newRow("2 exam lower case") << 2 << u"exam"_s << u"确定"_s << u"确定"_s
-                                           << u"取消"_s << 399;
+        QTest::newRow("2 exam lower case")
+            << 2 << u"exam"_s << u"确定"_s << u"确定"_s << u"取消"_s << 399;
         QTest::newRow("2 EXAM") << 2 << u"EXAM"_s << u"确定"_s << u"确定"_s << u"取消"_s << 399;
     }
     void layouts()
@@ -157,8 +157,9 @@ private slots:
         QCOMPARE(s.page, 2);
         // Centred on the screen, also when narrowed.
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY2((s.centrePoint - screen.center()).manhattanLength() <= 2,
-                 qPrintable(u"dialog centre %1,%2"_s.arg(s.centrePoint.x()).arg(s.centrePoint.y())));
+        QVERIFY2(
+            (s.centrePoint - screen.center()).manhattanLength() <= 2,
+            qPrintable(u"dialog centre %1,%2"_s.arg(s.centrePoint.x()).arg(s.centrePoint.y())));
     }
 
     void narrowDialogIsRestoredByTheNextCall()
@@ -229,8 +230,8 @@ private slots:
         QTest::newRow("escape narrow") << 3 << u"NO"_s << QString() << int(Qt::Key_Escape) << 1;
         // Escape without a 取消 does nothing; a dialog ended another way still gives a result
         // of a button it shows (here its first).
-        QTest::newRow("escape Exam without 取消") << 0 << u"Exam"_s << QString()
-                                                 << int(Qt::Key_Escape) << 1;
+        QTest::newRow("escape Exam without 取消")
+            << 0 << u"Exam"_s << QString() << int(Qt::Key_Escape) << 1;
         // Enter presses the first button shown.
         QTest::newRow("enter") << 0 << u"NO"_s << QString() << int(Qt::Key_Return) << 1;
     }

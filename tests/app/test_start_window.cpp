@@ -1,21 +1,21 @@
 // The start window: the command dispatcher, the menu (layout, animation, keyboard, assistive
 // names), the exit check, the music switch, the progress and about windows, and start-up.
 #include "app/AboutWindow.h"
-#include "ui/PromptDialog.h"
-#include "ui/ProgressWindow.h"
 #include "app/StartWindow.h"
 #include "app/Startup.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "data/UserData.h"
+#include "practice/ChapterBrowser.h"
 #include "support/StudyLogCheck.h"
 #include "support/TestSupport.h"
+#include "ui/HeaderDrag.h"
 #include "ui/MenuWidget.h"
-#include "practice/ChapterBrowser.h"
 #include "ui/MidiPlayer.h"
 #include "ui/PageViewer.h"
-#include "ui/HeaderDrag.h"
+#include "ui/ProgressWindow.h"
+#include "ui/PromptDialog.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -33,11 +33,11 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTextBrowser>
-#include <QWindow>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <cmath>
 #include <memory>
@@ -45,8 +45,8 @@
 using namespace Qt::StringLiterals;
 using testsupport::FixedToday;
 using testsupport::PromptCatcher;
-using testsupport::TempProgramFolder;
 using testsupport::saveShot;
+using testsupport::TempProgramFolder;
 
 namespace {
 
@@ -155,30 +155,32 @@ private slots:
         const QStringList none;
         // Before each word: paper kind 2, settings variant 7.
         for (const QString &w : {u"ksdg"_s, u"zsd"_s}) {
-            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"CatalogueWindow+hourglass"_s}
-                                         << none << 2 << 7;
+            QTest::newRow(qPrintable(w))
+                << w << none << QStringList{u"CatalogueWindow+hourglass"_s} << none << 2 << 7;
         }
         for (const QString &w : {u"lx"_s, u"lx2"_s, u"lx3"_s, u"lx4"_s, u"lx5"_s}) {
-            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"ChapterBrowser+hourglass"_s}
-                                         << none << 2 << 7;
+            QTest::newRow(qPrintable(w))
+                << w << none << QStringList{u"ChapterBrowser+hourglass"_s} << none << 2 << 7;
         }
         QTest::newRow("szjh") << u"szjh"_s << none << QStringList{u"PlanWindow+hourglass"_s} << none
                               << 2 << 7;
-        QTest::newRow("szks") << u"szks"_s << none << QStringList{u"ExamSettingsWindow+hourglass"_s} << none
-                              << 2 << 7;
+        QTest::newRow("szks") << u"szks"_s << none << QStringList{u"ExamSettingsWindow+hourglass"_s}
+                              << none << 2 << 7;
         // The log's hourglass lasts while it is created only.
-        QTest::newRow("rz") << u"rz"_s << none << QStringList{u"StudyLogWindow"_s} << none << 2 << 7;
+        QTest::newRow("rz") << u"rz"_s << none << QStringList{u"StudyLogWindow"_s} << none << 2
+                            << 7;
         QTest::newRow("tj") << u"tj"_s << none << QStringList{u"ChartWindow+hourglass"_s} << none
                             << 2 << 7;
         QTest::newRow("sj") << u"sj"_s << none << QStringList{u"UpgradeWindow"_s} << none << 2 << 7;
         QTest::newRow("bf") << u"bf"_s << none << QStringList{u"BackupWindow"_s} << none << 2 << 7;
-        QTest::newRow("cj") << u"cj"_s << none << QStringList{u"PaperHistoryWindow+hourglass"_s} << none << 2
+        QTest::newRow("cj") << u"cj"_s << none << QStringList{u"PaperHistoryWindow+hourglass"_s}
+                            << none << 2 << 7;
+        QTest::newRow("music") << u"music"_s << none << QStringList{u"SoundAndTimeSettingsWindow"_s}
+                               << none << 2 << 0;
+        QTest::newRow("sztime") << u"sztime"_s << none
+                                << QStringList{u"SoundAndTimeSettingsWindow"_s} << none << 2 << 1;
+        QTest::newRow("fg") << u"fg"_s << none << none << QStringList{u"htm/法律法规.htm"_s} << 2
                             << 7;
-        QTest::newRow("music") << u"music"_s << none << QStringList{u"SoundAndTimeSettingsWindow"_s} << none << 2
-                               << 0;
-        QTest::newRow("sztime") << u"sztime"_s << none << QStringList{u"SoundAndTimeSettingsWindow"_s} << none
-                                << 2 << 1;
-        QTest::newRow("fg") << u"fg"_s << none << none << QStringList{u"htm/法律法规.htm"_s} << 2 << 7;
         QTest::newRow("help") << u"help"_s << none << none << QStringList{u"htm/help.html"_s} << 2
                               << 7;
         QTest::newRow("lxfs") << u"lxfs"_s << none << none
@@ -189,8 +191,8 @@ private slots:
                                << 7;
         for (int kind = 1; kind <= 5; ++kind) {
             const QString w = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
-            QTest::newRow(qPrintable(w)) << w << none << QStringList{u"ExamWindow"_s} << none << kind
-                                         << 7;
+            QTest::newRow(qPrintable(w))
+                << w << none << QStringList{u"ExamWindow"_s} << none << kind << 7;
         }
         // Exact, case-sensitive words only.
         for (const QString &w : {u"LX"_s, u"Lx"_s, u"MNKS3"_s, u"About"_s, u"quit "_s, u""_s,
@@ -277,10 +279,10 @@ private slots:
         QTest::addColumn<int>("reply");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("below, stay") << 49 << int(QMessageBox::Cancel)
-                                     << u"还未完成今日学习计划，要退出吗？"_s << false;
-        QTest::newRow("below, leave") << 49 << int(QMessageBox::Ok)
-                                      << u"还未完成今日学习计划，要退出吗？"_s << true;
+        QTest::newRow("below, stay")
+            << 49 << int(QMessageBox::Cancel) << u"还未完成今日学习计划，要退出吗？"_s << false;
+        QTest::newRow("below, leave")
+            << 49 << int(QMessageBox::Ok) << u"还未完成今日学习计划，要退出吗？"_s << true;
         QTest::newRow("reached") << 50 << int(QMessageBox::Ok) << u"恭喜完成今日学习计划！"_s
                                  << true;
     }
@@ -596,8 +598,7 @@ private slots:
         // Columns: lx..lx5, szjh, rz, tj, bf | mnks..mnks5, cj, szks, ksdg, zsd |
         // lnst, fg, help, lxfs, about, sj, music, sztime, quit.
         QTest::newRow("down") << u"lx"_s << int(Qt::Key_Down) << none << u"lx2"_s;
-        QTest::newRow("down into next group")
-            << u"lx5"_s << int(Qt::Key_Down) << none << u"szjh"_s;
+        QTest::newRow("down into next group") << u"lx5"_s << int(Qt::Key_Down) << none << u"szjh"_s;
         QTest::newRow("up wraps") << u"lx"_s << int(Qt::Key_Up) << none << u"bf"_s;
         QTest::newRow("down wraps") << u"zsd"_s << int(Qt::Key_Down) << none << u"mnks"_s;
         QTest::newRow("right") << u"lx"_s << int(Qt::Key_Right) << none << u"mnks"_s;
@@ -608,10 +609,10 @@ private slots:
         QTest::newRow("home") << u"quit"_s << int(Qt::Key_Home) << none << u"lx"_s;
         QTest::newRow("tab") << u"lx"_s << int(Qt::Key_Tab) << none << u"lx2"_s;
         QTest::newRow("tab wraps") << u"quit"_s << int(Qt::Key_Tab) << none << u"lx"_s;
-        QTest::newRow("shift+tab") << u"lx2"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier)
-                                   << u"lx"_s;
-        QTest::newRow("shift+tab wraps") << u"lx"_s << int(Qt::Key_Tab)
-                                         << int(Qt::ShiftModifier) << u"quit"_s;
+        QTest::newRow("shift+tab")
+            << u"lx2"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << u"lx"_s;
+        QTest::newRow("shift+tab wraps")
+            << u"lx"_s << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << u"quit"_s;
     }
     void menuKeyboard()
     {
@@ -647,7 +648,8 @@ private slots:
         QCOMPARE(commands.at(2).at(0).toString(), u"about"_s);
         // ... and each reached the dispatcher.
         QVERIFY(catcher.messages().isEmpty());
-        QCOMPARE(windows, (QStringList{u"ChapterBrowser+hourglass"_s, u"UpgradeWindow"_s, u"AboutWindow"_s}));
+        QCOMPARE(windows, (QStringList{u"ChapterBrowser+hourglass"_s, u"UpgradeWindow"_s,
+                                       u"AboutWindow"_s}));
     }
 
     void menuHoverHighlight()
@@ -683,18 +685,18 @@ private slots:
         const QString ask = u"还未完成今日学习计划，要退出吗？"_s;
         QTest::newRow("49 of 50, leave") << 0 << 50 << 60 << 49 << u"00:00:00"_s << ok << ask
                                          << int(QMessageBox::Question) << okCancel << true;
-        QTest::newRow("49 of 50, stay") << 0 << 50 << 60 << 49 << u"00:00:00"_s
-                                        << int(QMessageBox::Cancel) << ask
-                                        << int(QMessageBox::Question) << okCancel << false;
+        QTest::newRow("49 of 50, stay")
+            << 0 << 50 << 60 << 49 << u"00:00:00"_s << int(QMessageBox::Cancel) << ask
+            << int(QMessageBox::Question) << okCancel << false;
         QTest::newRow("50 of 50") << 0 << 50 << 60 << 50 << u"00:00:00"_s << ok
                                   << u"恭喜完成今日学习计划！"_s << int(QMessageBox::Information)
                                   << ok << true;
         QTest::newRow("51 of 50") << 0 << 50 << 60 << 51 << u"00:00:00"_s << ok
                                   << u"超额完成学习计划，要注意休息呦！"_s
                                   << int(QMessageBox::Information) << ok << true;
-        QTest::newRow("01:00:59 of 60 minutes") << 1 << 50 << 60 << 0 << u"01:00:59"_s << ok
-                                                << u"恭喜完成今日学习计划！"_s
-                                                << int(QMessageBox::Information) << ok << true;
+        QTest::newRow("01:00:59 of 60 minutes")
+            << 1 << 50 << 60 << 0 << u"01:00:59"_s << ok << u"恭喜完成今日学习计划！"_s
+            << int(QMessageBox::Information) << ok << true;
     }
     void quit()
     {
@@ -804,21 +806,19 @@ private slots:
         const QString db = u"无法连接数据库！"_s;
         const QString flash = u"请安装Flash6插件文件！"_s;
         QTest::newRow("no database file")
-            << QString() << u"copy"_s << u"错误"_s
-            << db + u"\n找不到学习数据库文件 {db}。"_s
+            << QString() << u"copy"_s << u"错误"_s << db + u"\n找不到学习数据库文件 {db}。"_s
             << int(QMessageBox::Critical);
         // A damaged file says so, and nothing starts.
         QTest::newRow("not a database")
             << u"Standard Jet DB\nnot really"_s << u"copy"_s << u"错误"_s
-            << db + u"\n学习数据库文件已损坏，请用备份替换 {db}。"_s
-            << int(QMessageBox::Critical);
-        QTest::newRow("no menu file") << u"copy"_s << QString() << u"提示"_s << flash
-                                      << int(QMessageBox::Warning);
+            << db + u"\n学习数据库文件已损坏，请用备份替换 {db}。"_s << int(QMessageBox::Critical);
+        QTest::newRow("no menu file")
+            << u"copy"_s << QString() << u"提示"_s << flash << int(QMessageBox::Warning);
         // The menu is checked before the database.
         QTest::newRow("neither") << QString() << QString() << u"提示"_s << flash
                                  << int(QMessageBox::Warning);
-        QTest::newRow("damaged menu file") << u"copy"_s << u"{\"groups\": ["_s << u"提示"_s
-                                           << flash << int(QMessageBox::Warning);
+        QTest::newRow("damaged menu file")
+            << u"copy"_s << u"{\"groups\": ["_s << u"提示"_s << flash << int(QMessageBox::Warning);
     }
     void startupFailures()
     {
@@ -920,8 +920,8 @@ private slots:
         const PromptCall question = catcher.calls().first();
         QCOMPARE(question.caption, u"提示"_s);
         QCOMPARE(question.icon, int(QMessageBox::Question));
-        QVERIFY2(question.message.contains(offered.taken.toString(u"yyyy-MM-dd HH:mm"_s))
-                     && question.message.contains(u"作答 5 次"_s),
+        QVERIFY2(question.message.contains(offered.taken.toString(u"yyyy-MM-dd HH:mm"_s)) &&
+                     question.message.contains(u"作答 5 次"_s),
                  qPrintable(question.message));
         QDir backups(UserData::backupFolder(dbPath));
         const QStringList replaced = backups.entryList({u"*-replaced-*"_s}, QDir::Files);
@@ -942,7 +942,8 @@ private slots:
         } else {
             QCOMPARE(code, 1);
             QCOMPARE(catcher.calls().size(), 2);
-            QVERIFY(catcher.calls().at(1).message.startsWith(u"无法连接数据库！\n学习数据库文件已损坏"_s));
+            QVERIFY(catcher.calls().at(1).message.startsWith(
+                u"无法连接数据库！\n学习数据库文件已损坏"_s));
             QVERIFY(!studyData);
             QVERIFY(replaced.isEmpty());
             QFile f(dbPath);
@@ -1042,9 +1043,8 @@ private slots:
         // title, and a message box titled "错误" would read "错误 — ...".
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         // The system message box speaks Chinese too (the exit question's buttons).
-        const bool qtTranslations =
-            QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                          u"/qtbase_zh_CN.qm"_s);
+        const bool qtTranslations = QFile::exists(
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_zh_CN.qm"_s);
         auto buttonTexts = []() -> QString {
             QMessageBox box(QMessageBox::Question, u"提示"_s, u"x"_s,
                             QMessageBox::Ok | QMessageBox::Cancel);

@@ -9,20 +9,20 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 #include <memory>
 
-#include <sys/stat.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -117,7 +117,9 @@ private slots:
             QVERIFY2(QFileInfo(path).fileName().contains(QString::number(::getuid())),
                      qPrintable(path));
             // Only the user may connect to the socket or touch the lock.
-            struct stat st {};
+            struct stat st
+            {
+            };
             QCOMPARE(::lstat(QFile::encodeName(path).constData(), &st), 0);
             QCOMPARE(st.st_mode & 0077, 0u);
         }
@@ -227,8 +229,8 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
         if (::geteuid() == 0)
             QVERIFY(::chown(QFile::encodeName(shared.path()).constData(), 65534, 65534) == 0);
-        Program program(folder.path(), {u"STUDYAID_QUIT_AFTER_MENU=1"_s,
-                                        u"XDG_RUNTIME_DIR="_s + shared.path()});
+        Program program(folder.path(),
+                        {u"STUDYAID_QUIT_AFTER_MENU=1"_s, u"XDG_RUNTIME_DIR="_s + shared.path()});
         QVERIFY(program.finished(20000));
         QCOMPARE(program.process().exitCode(), 0);
         QVERIFY2(program.log().contains(u"menu-shown"_s), qPrintable(program.log()));
@@ -250,8 +252,8 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(folder + u"data"_s).constData(), 0777) == 0);
         const QString database = folder + u"data/WTXVEB710448.mdb"_s;
         QVERIFY(QFile::copy(testsupport::fixtureDb(), database));
-        QVERIFY(QFile::copy(testsupport::binDir() + u"pic/main.json"_s,
-                            folder + u"pic/main.json"_s));
+        QVERIFY(
+            QFile::copy(testsupport::binDir() + u"pic/main.json"_s, folder + u"pic/main.json"_s));
         QVERIFY(installProgram(folder));
         QVERIFY(QFile::setPermissions(folder + u"studyaid"_s, open));
         QVERIFY(QFile::setPermissions(folder + u"pic/main.json"_s,
@@ -263,8 +265,7 @@ private slots:
         if (::geteuid() == 0) {
             // Root writes any file: the program runs as "nobody" on a file that root owns.
             QVERIFY(::chmod(QFile::encodeName(database).constData(), 0644) == 0);
-            QVERIFY(::chown(QFile::encodeName(otherRuntime.path()).constData(), 65534, 65534) ==
-                    0);
+            QVERIFY(::chown(QFile::encodeName(otherRuntime.path()).constData(), 65534, 65534) == 0);
             env << u"XDG_RUNTIME_DIR="_s + otherRuntime.path() << u"HOME="_s + dir.path();
             asAnotherUser = [] {
                 if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
@@ -276,8 +277,9 @@ private slots:
         Program program(folder, env, asAnotherUser);
         QVERIFY(program.finished(20000));
         QCOMPARE(program.process().exitCode(), 1);
-        QVERIFY2(program.log().contains(u"message: 错误|无法连接数据库！\n学习数据库文件是只读的"_s),
-                 qPrintable(program.log()));
+        QVERIFY2(
+            program.log().contains(u"message: 错误|无法连接数据库！\n学习数据库文件是只读的"_s),
+            qPrintable(program.log()));
         QVERIFY(!program.log().contains(u"menu-shown"_s));
     }
 

@@ -35,7 +35,8 @@ inline QStringList counterMismatches(const QSqlDatabase &db)
         }
         questions.append({q.value(0).toString().toLower(), codes});
     }
-    QSqlQuery chapters = Db::query(db, u"select C1,C3 from tab_kmmc where length(C1) in (1,2,4,6)"_s);
+    QSqlQuery chapters =
+        Db::query(db, u"select C1,C3 from tab_kmmc where length(C1) in (1,2,4,6)"_s);
     while (chapters.next()) {
         const QString code = chapters.value(0).toString().toLower();
         qint64 n = 0;

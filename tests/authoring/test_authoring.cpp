@@ -68,7 +68,8 @@ protected:
     // Adds a bare question row with the given id (the running number reads every id).
     void addRow(const QString &id)
     {
-        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1) values (?,'A',4,'010101',11,2)"_s, {id});
+        exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1) values (?,'A',4,'010101',11,2)"_s,
+             {id});
     }
 
     Authoring::NewQuestion question(const QStringList &points = {})
@@ -114,16 +115,16 @@ TEST_F(AuthoringTest, RunningNumberFollowsTheLargestUserIdOfAnyChapterOrKind)
 
 TEST_F(AuthoringTest, NewQuestionRaisesEachCounterOnceAndAgreesWithARecount)
 {
-    const qint64 c3[] = {chapterCount(u"010101"_s), chapterCount(u"0101"_s), chapterCount(u"01"_s),
-                         chapterCount(u"0"_s), chapterCount(u"010102"_s), chapterCount(u"02"_s)};
+    const qint64 c3[] = {chapterCount(u"010101"_s), chapterCount(u"0101"_s),
+                         chapterCount(u"01"_s),     chapterCount(u"0"_s),
+                         chapterCount(u"010102"_s), chapterCount(u"02"_s)};
     const qint64 q[] = {pointCount(u"010101001"_s), pointCount(u"010101002"_s),
                         pointCount(u"010102001"_s), pointCount(u"020101001"_s)};
     const qint64 g[] = {groupCount(u"010101"_s), groupCount(u"010102"_s), groupCount(u"01"_s),
                         groupCount(u"020101"_s), groupCount(u"02"_s)};
 
     // Two points of one chapter group and one of another, all under top group 01.
-    Authoring::NewQuestion nq =
-        question({u"010101001"_s, u"010101002"_s, u"010102001"_s});
+    Authoring::NewQuestion nq = question({u"010101001"_s, u"010101002"_s, u"010102001"_s});
     nq.explanation = QByteArray("<p>jx</p>");
     Authoring::insertQuestion(db(), u"US0101012150001"_s, nq);
 
@@ -151,10 +152,11 @@ TEST_F(AuthoringTest, NewQuestionRaisesEachCounterOnceAndAgreesWithARecount)
     EXPECT_EQ(row.value(u"A10"_s).toString(), u"010101"_s);
     EXPECT_EQ(row.value(u"A13"_s).toInt(), 21);
     EXPECT_EQ(row.value(u"F1"_s).toInt(), 2);
-    EXPECT_EQ(pointColumns(u"US0101012150001"_s),
-              (QStringList{u"010101001"_s, u"010101002"_s, u"010102001"_s, {}, {}, {}, {}, {}, {}, {}}));
-    QSqlQuery content = Db::query(db(), u"select A15,jx from tab_exer where A1=?"_s,
-                                  {u"US0101012150001"_s});
+    EXPECT_EQ(
+        pointColumns(u"US0101012150001"_s),
+        (QStringList{u"010101001"_s, u"010101002"_s, u"010102001"_s, {}, {}, {}, {}, {}, {}, {}}));
+    QSqlQuery content =
+        Db::query(db(), u"select A15,jx from tab_exer where A1=?"_s, {u"US0101012150001"_s});
     ASSERT_TRUE(content.next());
     EXPECT_EQ(content.value(0).toByteArray(), QByteArray("<p>body</p>"));
     EXPECT_EQ(content.value(1).toByteArray(), QByteArray("<p>jx</p>"));
@@ -182,8 +184,9 @@ TEST_F(AuthoringTest, AFailingStepLeavesNothingBehind)
     const qint64 g = groupCount(u"010101"_s);
     for (const QString &trigger : triggers) {
         exec(trigger);
-        EXPECT_THROW(Authoring::insertQuestion(db(), u"US0101012150001"_s, question({u"010101001"_s})),
-                     Db::DbError)
+        EXPECT_THROW(
+            Authoring::insertQuestion(db(), u"US0101012150001"_s, question({u"010101001"_s})),
+            Db::DbError)
             << trigger.toStdString();
         exec(u"drop trigger fail"_s);
         EXPECT_TRUE(answerRow(u"US0101012150001"_s).isEmpty());
@@ -229,7 +232,8 @@ TEST_F(AuthoringTest, EditCompactsThePointsAndRecountsOnlyThoseStillLinked)
     EXPECT_EQ(pointColumns(id),
               (QStringList{u"010101001"_s, u"010102001"_s, {}, {}, {}, {}, {}, {}, {}, {}}));
     const qint64 linked1 = value(u"select count(*) from tab_answ where '010101001' in "
-                                 u"(K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)"_s).toLongLong();
+                                 u"(K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)"_s)
+                               .toLongLong();
     EXPECT_EQ(pointCount(u"010101001"_s), linked1);
     EXPECT_NE(linked1, 77);
     EXPECT_EQ(answerRow(id).value(u"ecount"_s).toInt(), 1);

@@ -1,28 +1,28 @@
 // The authoring windows driven by objectName on a temporary fixture copy: entering questions from
 // the chapter browser, editing the question on screen in the practice window, the exam-point
 // picker's limits and pre-ticking, rich text typed, formatted and pasted, and failed saves.
-#include "authoring/RichEditor.h"
-#include "authoring/QuestionEntryWindow.h"
-#include "authoring/PointPicker.h"
-#include "authoring/QuestionEditWindow.h"
 #include "authoring/Authoring.h"
 #include "authoring/Counters.h"
+#include "authoring/PointPicker.h"
+#include "authoring/QuestionEditWindow.h"
+#include "authoring/QuestionEntryWindow.h"
+#include "authoring/RichEditor.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "practice/QuestionCore.h"
 #include "practice/ChapterBrowser.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
+#include "practice/QuestionCore.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QListWidget>
-#include <QInputMethodEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -47,8 +47,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename T = QWidget>
-T *child(QWidget *parent, const QString &name)
+template <typename T = QWidget> T *child(QWidget *parent, const QString &name)
 {
     T *w = parent->findChild<T *>(name);
     if (!w)
@@ -68,8 +67,7 @@ QTextEdit *editor(QWidget *w, const QString &name)
 
 // Runs `act` once on the first window of type T that becomes the active modal window. A failed
 // check inside leaves no dialog open behind it; after 15 s the window is closed unvisited.
-template <typename T>
-void whenModal(std::function<void(T *)> act)
+template <typename T> void whenModal(std::function<void(T *)> act)
 {
     auto *timer = new QTimer;
     timer->setInterval(20);
@@ -185,7 +183,8 @@ private:
         for (int r = 1; r <= set.count(); ++r) {
             if (set.row(r).id() == id) {
                 underTest->core()->selectQuestion(r);
-                return underTest->core()->currentRow() && underTest->core()->currentRow()->id() == id;
+                return underTest->core()->currentRow() &&
+                       underTest->core()->currentRow()->id() == id;
             }
         }
         return false;
@@ -257,7 +256,8 @@ private slots:
             QWidget *focus = QApplication::focusWidget();
             // A spin box hands its focus to its line edit.
             QCOMPARE(focus && focus->objectName().isEmpty() ? focus->parentWidget()->objectName()
-                                                             : focus ? focus->objectName() : QString(),
+                     : focus                                ? focus->objectName()
+                                                            : QString(),
                      next);
         }
 
@@ -404,7 +404,8 @@ private slots:
         QVERIFY(underTest);
         QVERIFY(showQuestion(underTest.get(), u"US0101011140001"_s));
         QCOMPARE(child<QTextBrowser>(underTest.get(), u"upperPane"_s)->toPlainText(), body);
-        QCOMPARE(child<QLabel>(underTest.get(), u"statusLabel"_s)->text(), u"本题是您加入的题目！"_s);
+        QCOMPARE(child<QLabel>(underTest.get(), u"statusLabel"_s)->text(),
+                 u"本题是您加入的题目！"_s);
         QVERIFY(showQuestion(underTest.get(), u"US0101017210002"_s));
         QCOMPARE(underTest->core()->currentPage(), 4);
         underTest->close();
@@ -413,7 +414,8 @@ private slots:
     void entryFailuresKeepTheFormAndAreReported()
     {
         // A save that fails on its last step stores nothing and keeps the form.
-        exec(u"create trigger fail before update on tab_kmmc begin select raise(abort,'disk'); end"_s);
+        exec(
+            u"create trigger fail before update on tab_kmmc begin select raise(abort,'disk'); end"_s);
         {
             QuestionEntryWindow entry;
             entry.setChapterCode(u"010101"_s);
@@ -525,7 +527,8 @@ private slots:
         QStringList names;
         for (int i = 0; i < groups->count(); ++i)
             names.append(groups->itemText(i));
-        QCOMPARE(names, (QStringList{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"管理"_s, u"安全管理"_s}));
+        QCOMPARE(names,
+                 (QStringList{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"管理"_s, u"安全管理"_s}));
         auto *visible = child<QListWidget>(&picker, u"pointChecklist"_s);
         auto *hidden = child<QListWidget>(&picker, u"codeChecklist"_s);
         QVERIFY(hidden->isHidden());
@@ -657,7 +660,8 @@ private slots:
         QCOMPARE(value(u"select q from tab_rule where ftid='010102001'"_s).toInt(), 77);
         QCOMPARE(value(u"select q from tab_rule where ftid='010101001'"_s).toInt(),
                  value(u"select count(*) from tab_answ where '010101001' in "
-                       u"(K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)"_s).toInt());
+                       u"(K3,K4,K5,K6,K7,K8,K9,K10,K11,K12)"_s)
+                     .toInt());
 
         // Shown afresh: marked as edited, on the single-choice page, the text formatted as typed,
         // the gauge started over.
@@ -665,7 +669,8 @@ private slots:
         QCOMPARE(underTest->core()->currentPage(), 0);
         QVERIFY(gauge->isActive());
         QCOMPARE(underTest->core()->gauge()->value(), 0);
-        const QTextDocument *shown = child<QTextBrowser>(underTest.get(), u"upperPane"_s)->document();
+        const QTextDocument *shown =
+            child<QTextBrowser>(underTest.get(), u"upperPane"_s)->document();
         QVERIFY(shown->toPlainText().startsWith(u"修改后的题目"_s));
         const QTextCharFormat heading = formatOf(shown, u"修改后的题目"_s);
         QVERIFY(heading.fontWeight() >= QFont::Bold);
@@ -714,8 +719,9 @@ private slots:
         // Full: the message, no picker.
         button(&edit, u"addPointsButton"_s)->click();
         QCOMPARE(prompts->messages(),
-                 QStringList{u"试题对应知识点最多为10条！\n如果要去掉知识点，请选中要\n去掉的知识点，再按"
-                             u"键盘上的\n[Delete]键！"_s});
+                 QStringList{
+                     u"试题对应知识点最多为10条！\n如果要去掉知识点，请选中要\n去掉的知识点，再按"
+                     u"键盘上的\n[Delete]键！"_s});
         // Nine: the picker opens but refuses any pick.
         points->setCurrentRow(9);
         QTest::keyClick(points, Qt::Key_Delete);

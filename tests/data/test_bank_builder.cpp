@@ -80,10 +80,11 @@ TEST_P(BuiltBank, CountersMatchTheRows)
                     u"where r.ftid in (a.K3,a.K4,a.K5,a.K6,a.K7,a.K8,a.K9,a.K10,a.K11,a.K12))"_s),
               0);
     // q of a group: the questions linking at least one of its points.
-    EXPECT_EQ(count(u"select count(*) from tab_fgmc g where q <> (select count(*) from tab_answ a "
-                    u"where exists (select 1 from tab_rule r where substr(r.ftid,1,length(g.id))"
-                    u"=g.id and r.ftid in (a.K3,a.K4,a.K5,a.K6,a.K7,a.K8,a.K9,a.K10,a.K11,a.K12)))"_s),
-              0);
+    EXPECT_EQ(
+        count(u"select count(*) from tab_fgmc g where q <> (select count(*) from tab_answ a "
+              u"where exists (select 1 from tab_rule r where substr(r.ftid,1,length(g.id))"
+              u"=g.id and r.ftid in (a.K3,a.K4,a.K5,a.K6,a.K7,a.K8,a.K9,a.K10,a.K11,a.K12)))"_s),
+        0);
     EXPECT_EQ(count(u"select count(*) from tab_kmmc where C4+D1+D2<>0 or C6<>'0'"_s), 0);
     EXPECT_EQ(count(u"select count(*) from tab_answ where F1 is null or E3<>0 or E4<>0"_s), 0);
     // Every question has its text; every compound question its stem.
@@ -109,9 +110,9 @@ TEST(BankSources, ShippedBankServesEveryWindow)
     QSqlDatabase db = QSqlDatabase::database(u"shipped"_s);
     auto count = [&](const QString &sql) { return Db::scalar(db, sql).toInt(); };
     for (const QString &subject : {u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s})
-        EXPECT_GE(count(u"select count(*) from tab_answ where substr(A10,1,2)='"_s + subject +
-                        u"'"_s),
-                  25)
+        EXPECT_GE(
+            count(u"select count(*) from tab_answ where substr(A10,1,2)='"_s + subject + u"'"_s),
+            25)
             << subject.toStdString();
     for (int kind : {11, 21, 31, 64, 72, 73, 74})
         EXPECT_GT(count(u"select count(*) from tab_answ where A13="_s + QString::number(kind)), 0)
@@ -145,11 +146,13 @@ TEST(BankSources, ShippedPoolsHoldTwoPapersOfEveryDrawnKind)
                 ++drawn;
                 const int kind = rows.value(0).toInt();
                 const int held =
-                    Db::scalar(db, u"select count(*) from tab_answ where substr(A10,1,2)=? and A13=? "
-                                   u"and F1<>1"_s,
+                    Db::scalar(db,
+                               u"select count(*) from tab_answ where substr(A10,1,2)=? and A13=? "
+                               u"and F1<>1"_s,
                                {QVariant(u"0"_s + QString::number(paper)), QVariant(kind)})
                         .toInt();
-                EXPECT_GE(held, 2 * rows.value(1).toInt()) << table.toStdString() << " kind " << kind;
+                EXPECT_GE(held, 2 * rows.value(1).toInt())
+                    << table.toStdString() << " kind " << kind;
             }
             EXPECT_GT(drawn, 0) << table.toStdString();
         }

@@ -3,18 +3,18 @@
 #include "data/AnswerRecord.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
+#include "data/StudyData.h"
 #include "support/TestSupport.h"
 
 #include <QDate>
 #include <QFile>
 #include <QSqlDatabase>
-#include <functional>
-#include <sys/stat.h>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using testsupport::FixedToday;
@@ -66,9 +66,8 @@ protected:
     }
     std::string counters(const QString &table, const QString &key, const QString &id) const
     {
-        QSqlQuery q = Db::query(db(), u"select q,q1,q2,q4 from "_s + table + u" where "_s + key +
-                                          u"=?"_s,
-                                {id});
+        QSqlQuery q = Db::query(
+            db(), u"select q,q1,q2,q4 from "_s + table + u" where "_s + key + u"=?"_s, {id});
         if (!q.next())
             return "none";
         return QStringLiteral("%1/%2/%3/%4")
@@ -120,7 +119,9 @@ void damagePages(const QString &path)
 // Permission bits of a file, as in chmod.
 unsigned modeOf(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return 01000; // no such file: no mode matches
     return st.st_mode & 07777;
@@ -140,8 +141,8 @@ TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
         const char *why;
     };
     const Case cases[] = {
-        {"missing file", [](const QString &path) { QFile::remove(path); },
-         Db::OpenFailure::Missing, "no such file"},
+        {"missing file", [](const QString &path) { QFile::remove(path); }, Db::OpenFailure::Missing,
+         "no such file"},
         {"not a database",
          [](const QString &path) {
              QFile junk(path);
@@ -184,8 +185,7 @@ TEST(DatabaseOpen, RefusesWhatIsNotAStudyDatabase)
     TempProgramFolder damaged;
     damagePages(damaged.databasePath());
     ASSERT_TRUE(Db::open(u"probe"_s, damaged.databasePath(), Schema::requiredTables()));
-    EXPECT_NE(Db::scalar(QSqlDatabase::database(u"probe"_s), u"PRAGMA quick_check(1)"_s),
-              u"ok"_s);
+    EXPECT_NE(Db::scalar(QSqlDatabase::database(u"probe"_s), u"PRAGMA quick_check(1)"_s), u"ok"_s);
     Db::close(u"probe"_s);
 
     // The fixture itself passes every check.
@@ -204,10 +204,10 @@ TEST(DatabaseOpen, StudyFilesAreUserOnlyAndCommitsAreDurable)
     const mode_t oldMask = ::umask(022);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
-    QFile::setPermissions(folder.path() + u"data"_s,
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                              QFile::ExeOther);
+    QFile::setPermissions(folder.path() + u"data"_s, QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadGroup |
+                                                         QFile::ExeGroup | QFile::ReadOther |
+                                                         QFile::ExeOther);
     {
         StudyData study;
         ASSERT_TRUE(study.openInProgramFolder(folder.path())) << study.lastError().toStdString();
@@ -345,9 +345,8 @@ TEST_F(DataModule, ChapterAnswerReachesEveryExistingPrefix)
 
 TEST_F(DataModule, ExamPointAnswerCountsAChapterOnce)
 {
-    const ExamPointLists lists =
-        ExamPointLists::fromCodes({u"010101001"_s, u"010101002"_s, u"010102001"_s, QString(),
-                                   u"020101001"_s});
+    const ExamPointLists lists = ExamPointLists::fromCodes(
+        {u"010101001"_s, u"010101002"_s, u"010102001"_s, QString(), u"020101001"_s});
     EXPECT_EQ(lists.points, u"('010101001','010101002','010102001')"_s);
     EXPECT_EQ(lists.chapters, u"('010101','010101','010102')"_s);
     EXPECT_EQ(lists.groups, u"('01','01','01')"_s);
@@ -402,8 +401,12 @@ TEST(DataModuleHelpers, timeTextToSeconds)
         const char16_t *text;
         qint64 seconds;
     } cases[] = {
-        {u"", 0},           {u"90", 0},          {u"5:30", 5 * 3600},
-        {u"01:20:40", 4840}, {u"0:45:30", 2730}, {u"100:00:00", 360000},
+        {u"", 0},
+        {u"90", 0},
+        {u"5:30", 5 * 3600},
+        {u"01:20:40", 4840},
+        {u"0:45:30", 2730},
+        {u"100:00:00", 360000},
         {u"1:2:345", 3600 + 120 + 34},
     };
     for (const auto &c : cases)
@@ -422,7 +425,7 @@ TEST(DataModuleHelpers, ScoreTextAndKindPages)
     EXPECT_EQ(StudyData::scoreText(3, 1), u"66.67"_s);
     EXPECT_EQ(StudyData::scoreText(4, 0), u"100.00"_s);
     EXPECT_EQ(StudyData::scoreText(3, 3), u"0.00"_s);
-    const std::pair<int, int> pages[] = {{11, 0}, {21, 1}, {31, 4}, {72, 4}, {73, 4},
+    const std::pair<int, int> pages[] = {{11, 0}, {21, 1},  {31, 4}, {72, 4}, {73, 4},
                                          {74, 4}, {64, 99}, {0, 99}, {12, 99}};
     for (const auto &[kind, page] : pages)
         EXPECT_EQ(StudyData::answerPageOfKind(kind), page) << kind;
@@ -442,7 +445,8 @@ TEST_F(DataModule, TotalPaperScoreFollowsTheKindTableInUse)
 TEST_F(DataModule, DropPaperRemovesTableAndHistoryRow)
 {
     Schema::createPaperTable(db(), u"tab_exam3"_s);
-    Db::exec(db(), u"insert into tab_cj (A1,A3,A3_1) values ('tab_exam3','t',3),('tab_exam9','u',9)"_s);
+    Db::exec(db(),
+             u"insert into tab_cj (A1,A3,A3_1) values ('tab_exam3','t',3),('tab_exam9','u',9)"_s);
     // Not a table: nothing happens, the history row of that name stays.
     study.dropPaper(u"tab_exam9"_s);
     EXPECT_EQ(value(u"select count(*) from tab_cj"_s).toInt(), 2);
@@ -458,14 +462,16 @@ TEST_F(DataModule, DropPaperRemovesTableAndHistoryRow)
 TEST_F(DataModule, PaperTableKeepsNotesAsTextAndComparesWithoutCase)
 {
     Schema::createPaperTable(db(), u"tab_exam1"_s);
-    Db::exec(db(), u"insert into tab_exam1 (A1,A2,A14,E1,jx) values ('q','AB','0012','2026-12-10',?)"_s,
+    Db::exec(db(),
+             u"insert into tab_exam1 (A1,A2,A14,E1,jx) values ('q','AB','0012','2026-12-10',?)"_s,
              {QByteArray("\x00\x01rich", 6)});
     QSqlQuery q = Db::query(db(), u"select A14,E1,jx from tab_exam1 where A1='Q' and A2='ab'"_s);
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), u"0012"_s);
     EXPECT_EQ(q.value(1).toString(), u"2026-12-10"_s);
     EXPECT_EQ(q.value(2).toByteArray(), QByteArray("\x00\x01rich", 6));
-    EXPECT_TRUE(Schema::toSqliteDdl(u"A TEXT(5) COLLATE BINARY"_s).contains(u"TEXT(5) COLLATE BINARY"_s));
+    EXPECT_TRUE(
+        Schema::toSqliteDdl(u"A TEXT(5) COLLATE BINARY"_s).contains(u"TEXT(5) COLLATE BINARY"_s));
 }
 
 TEST_F(DataModule, KeptWritesBindEveryTypeAndSurviveAFailure)
@@ -474,7 +480,8 @@ TEST_F(DataModule, KeptWritesBindEveryTypeAndSurviveAFailure)
     const QByteArray blob("\x00\xffrich", 6);
     Db::write(db(), insert, {u"2026-01-01"_s, 7, 2.5, blob});
     // The unique day makes the same row fail; the kept statement works again afterwards.
-    EXPECT_THROW(Db::write(db(), insert, {u"2026-01-01"_s, 8, QVariant(), QVariant()}), Db::DbError);
+    EXPECT_THROW(Db::write(db(), insert, {u"2026-01-01"_s, 8, QVariant(), QVariant()}),
+                 Db::DbError);
     Db::write(db(), insert, {u"2026-01-02"_s, 9, QVariant(), u"学习"_s});
     QSqlQuery q = Db::query(db(), u"select A2,typeof(A3),A3,D1 from tab_rz order by A1"_s);
     ASSERT_TRUE(q.next());
@@ -588,7 +595,8 @@ TEST_F(DataModule, PaperAnswerCountsAsTheGradingJudgesIt)
 
 TEST_F(DataModule, JudgedAnswerOnAnEarlierDayAndAVoidedQuestion)
 {
-    Db::exec(db(), u"update tab_answ set E1='2026-12-09',E2='zero',F1=0,E3=2 where A1='010101000003'"_s);
+    Db::exec(db(),
+             u"update tab_answ set E1='2026-12-09',E2='zero',F1=0,E3=2 where A1='010101000003'"_s);
     QuestionProgress q = question(u"010101000003"_s); // correct D, no points
     recordJudgedAnswer(study, u"tab_answ"_s, q, u"D"_s);
     // Answered before (E2 "zero"), on another day, previous result wrong.
@@ -617,7 +625,8 @@ TEST_F(DataModule, DayCountersStayInOrderAcrossVoidAndRestore)
                        u"where A1='010101000001'"_s);
         QuestionProgress q = question(u"010101000001"_s);
         recordJudgedAnswer(study, u"tab_answ"_s, q, QString::fromUtf16(c.first));
-        Db::exec(db(), u"update tab_answ set F1=1,E2=? where A1='010101000001'"_s, {voidedAnswer()});
+        Db::exec(db(), u"update tab_answ set F1=1,E2=? where A1='010101000001'"_s,
+                 {voidedAnswer()});
         Db::exec(db(), u"update tab_answ set F1=0 where A1='010101000001'"_s);
         q = question(u"010101000001"_s);
         q.runAnswer.clear(); // a new run
@@ -686,8 +695,12 @@ TEST_F(DataModule, AnswerTimeThatIsNotPositiveCountsAsMissing)
         int kind;
         QVariant time;
         int interval;
-    } cases[] = {{11, 0, 600},          {21, QVariant(), 600},  {31, u"abc"_s, 600},
-                 {72, -2, 600},         {73, 0.0001, 600},      {74, u"1.5"_s, 900},
+    } cases[] = {{11, 0, 600},
+                 {21, QVariant(), 600},
+                 {31, u"abc"_s, 600},
+                 {72, -2, 600},
+                 {73, 0.0001, 600},
+                 {74, u"1.5"_s, 900},
                  {64, 1e12, 24 * 60 * 60 * 1000}};
     Db::exec(db(), u"delete from tab_tx1"_s);
     for (const auto &c : cases)
@@ -720,7 +733,7 @@ TEST_F(DataModule, NativeRowsReadAsQtSqlReads)
     const QVariantList inserted[] = {
         {1, 42, u"学习"_s, 2.5, blob},
         {2, QVariant(), QVariant(), QVariant(), QVariant()},
-        {3, u"12"_s, 7, 3, u"文本"_s},       // stored as their declared affinity turns them
+        {3, u"12"_s, 7, 3, u"文本"_s}, // stored as their declared affinity turns them
         {4, 1.75, u"0012"_s, 1e300, QByteArray()},
         {5, QDate(2026, 12, 10), u""_s, -0.5, u"x'41'"_s},
         {6, 9007199254740993LL, u"A'\"%_"_s, 1e-7, 0},

@@ -20,9 +20,9 @@ using testsupport::TestDatabase;
 
 namespace {
 
-constexpr QFile::Permissions kPermMask = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                         | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-                                         | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+constexpr QFile::Permissions kPermMask = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                         QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                         QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 QFile::Permissions modeOf(const QString &path)
 {
@@ -117,8 +117,9 @@ TEST(UserData, BackupIsAConsistentCopyWithTheSameAnswers)
     ASSERT_TRUE(data.isValid());
     const QSqlDatabase db = data.study.connection();
     // Progress written on the open connection (still in the -wal) must be in the copy.
-    Db::exec(db, u"UPDATE tab_answ SET E3=2,E4=1,ecount=3,E1=? WHERE rowid IN "
-                 u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 3)"_s,
+    Db::exec(db,
+             u"UPDATE tab_answ SET E3=2,E4=1,ecount=3,E1=? WHERE rowid IN "
+             u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 3)"_s,
              {u"2026-12-01"_s});
     const QStringList expected = answers(db);
     ASSERT_EQ(expected.size(), 3);
@@ -134,8 +135,9 @@ TEST(UserData, BackupIsAConsistentCopyWithTheSameAnswers)
     QString error;
     ASSERT_TRUE(Db::open(u"backupcheck"_s, copy, {}, &error)) << error.toStdString();
     EXPECT_EQ(answers(QSqlDatabase::database(u"backupcheck"_s, false)), expected);
-    EXPECT_EQ(Db::scalar(QSqlDatabase::database(u"backupcheck"_s, false),
-                         u"PRAGMA quick_check"_s).toString(), u"ok"_s);
+    EXPECT_EQ(Db::scalar(QSqlDatabase::database(u"backupcheck"_s, false), u"PRAGMA quick_check"_s)
+                  .toString(),
+              u"ok"_s);
     Db::close(u"backupcheck"_s);
     ASSERT_EQ(UserData::backups(data.folder.databasePath()).size(), 1);
     EXPECT_EQ(UserData::backups(data.folder.databasePath()).first().path, copy);
@@ -251,7 +253,7 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     const QString path = data.folder.databasePath();
     logAnswers(data.study.connection(), u"2026-12-01"_s, 5);
     Db::exec(data.study.connection(), u"UPDATE tab_answ SET E3=1,ecount=1 WHERE rowid IN "
-                               u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 2)"_s);
+                                      u"(SELECT rowid FROM tab_answ ORDER BY A1 LIMIT 2)"_s);
     const QStringList before = answers(data.study.connection());
     QString why;
     const QString backup = UserData::backupNow(path, &why);
@@ -289,7 +291,8 @@ TEST(UserData, RestoreRoundTripKeepsTheReplacedDatabaseAndReopensTheModule)
     EXPECT_EQ(answers(data.study.connection()), later);
 
     // Reading backups and restoring leave no -wal, -shm or staging files behind.
-    EXPECT_EQ(QDir(UserData::backupFolder(path)).entryList({u"*-wal"_s, u"*-shm"_s}), QStringList());
+    EXPECT_EQ(QDir(UserData::backupFolder(path)).entryList({u"*-wal"_s, u"*-shm"_s}),
+              QStringList());
     EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({u"*.restore*"_s}), QStringList());
 }
 

@@ -6,10 +6,10 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "exam/PaperHistoryWindow.h"
-#include "exam/ExamWindow.h"
 #include "exam/ExamSettingsWindow.h"
+#include "exam/ExamWindow.h"
 #include "exam/Paper.h"
+#include "exam/PaperHistoryWindow.h"
 #include "export/WordExport.h"
 #include "practice/QuestionCore.h"
 #include "support/TestSupport.h"
@@ -23,12 +23,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -132,9 +132,19 @@ private:
                 button(exam, u"nextButton"_s)->click();
         }
     }
-    int answerCount(const QString &id) { return value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt(); }
-    int dayAnswers() { return value(u"select A2 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)}).toInt(); }
-    QString dayTime() { return value(u"select D1 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)}).toString(); }
+    int answerCount(const QString &id)
+    {
+        return value(u"select E3 from tab_answ where A1=?"_s, {id}).toInt();
+    }
+    int dayAnswers()
+    {
+        return value(u"select A2 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)}).toInt();
+    }
+    QString dayTime()
+    {
+        return value(u"select D1 from tab_rz where A1=?"_s, {StudyData::dateText(kToday)})
+            .toString();
+    }
     int papers() { return value(u"select count(*) from tab_cj"_s).toInt(); }
 
 private slots:
@@ -192,16 +202,16 @@ private slots:
                   u"voidButton"_s, u"previousButton"_s})
                 QVERIFY2(!button(exam, name)->isEnabled(), qPrintable(name));
             firstId = exam->core()->currentRow()->id();
-            pick(exam, u"A"_s);                           // 1: right
+            pick(exam, u"A"_s); // 1: right
             button(exam, u"nextButton"_s)->click();
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Answered);
             QCOMPARE(answerCount(firstId), 1);
-            pick(exam, u"B"_s);                           // 2: wrong
-            slot(exam, 71);                               // first multiple choice
+            pick(exam, u"B"_s); // 2: wrong
+            slot(exam, 71);     // first multiple choice
             QCOMPARE(labelText(exam, u"kindHeaderLabel"_s), u"多选 每题2分 共10分"_s);
-            pick(exam, u"CA"_s);                          // right: stored as AC
+            pick(exam, u"CA"_s); // right: stored as AC
             slot(exam, 72);
-            pick(exam, u"C"_s);                           // wrong
+            pick(exam, u"C"_s); // wrong
             nowMs = 125'000;
             exam->clock()->tick();
             prompts->queue(1); // 确定
@@ -239,7 +249,8 @@ private slots:
             button(exam, u"closeButton"_s)->click();
         });
         QVERIFY(!prompts->sawMessage(u"发生错误！"_s));
-        QCOMPARE(value(u"select A6 from tab_cj where A1='tab_exam1'"_s).toDouble(), kept ? 3.0 : 0.0);
+        QCOMPARE(value(u"select A6 from tab_cj where A1='tab_exam1'"_s).toDouble(),
+                 kept ? 3.0 : 0.0);
         QCOMPARE(Db::hasTable(db(), table), kept);
         QCOMPARE(papers(), kept ? 1 : 0);
         // Every stored answer counted once in the bank and the day's log; the time was logged.
@@ -594,7 +605,8 @@ private slots:
         button(&history, u"reviewButton"_s)->click();
         QCOMPARE(value(u"select F1 from tab_answ where A1=?"_s, {voided}).toInt(), 1);
         QCOMPARE(value(u"select E2 from tab_answ where A1=?"_s, {voided}).toString(), u"zero"_s);
-        QCOMPARE(value(u"select F1 from "_s + tables.at(3) + u" where A1=?"_s, {voided}).toInt(), 1);
+        QCOMPARE(value(u"select F1 from "_s + tables.at(3) + u" where A1=?"_s, {voided}).toInt(),
+                 1);
         QVERIFY(Db::hasTable(db(), tables.at(3)));
 
         // Delete asks first; Cancel keeps the paper. The figures wait for the next showing, and

@@ -44,7 +44,8 @@ protected:
     {
         Db::Transaction tx(db());
         for (int i = 1; i <= n; ++i) {
-            const QString id = chapter + QString::number(kind) + QString::number(i).rightJustified(4, u'0');
+            const QString id =
+                chapter + QString::number(kind) + QString::number(i).rightJustified(4, u'0');
             Db::exec(db(),
                      u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,E2,E2_1,E3,E4) values "
                      u"(?,?,4,?,?,?,'B','B',0,0)"_s,
@@ -108,7 +109,8 @@ TEST_F(PaperTest, NamingAfterDeletions)
         for (int i = 1; i <= 7; ++i)
             Paper::createPaper(fresh.study, 1, kToday, random);
         Paper::deletePaper(fresh.study, u"tab_exam"_s + QString::number(c.deleted));
-        EXPECT_FALSE(Db::hasTable(fresh.study.connection(), u"tab_exam"_s + QString::number(c.deleted)));
+        EXPECT_FALSE(
+            Db::hasTable(fresh.study.connection(), u"tab_exam"_s + QString::number(c.deleted)));
         const Paper::NewPaper p = Paper::createPaper(fresh.study, 1, kToday, random);
         EXPECT_EQ(p.table, c.next) << c.deleted;
         EXPECT_EQ(p.sequence, c.sequence) << c.deleted;
@@ -282,7 +284,7 @@ TEST_F(PaperTest, HistoryFigures)
         int average;
     };
     const QVariant none(QMetaType(QMetaType::Double));
-    for (const Case &c : {Case{{12.0, 11.0, none}, 1, 12},   // the threshold passes; NULL left out
+    for (const Case &c : {Case{{12.0, 11.0, none}, 1, 12},    // the threshold passes; NULL left out
                           Case{{10.0, 11.0}, 0, 10},          // 10.5 rounds to the even 10
                           Case{{11.0, 12.0}, 1, 12},          // 11.5 rounds to the even 12
                           Case{{20.0, 12.5, 12.0}, 3, 15}}) { // 14.83
@@ -323,8 +325,8 @@ TEST(ShippedPapers, FiveInARowAreFullAndDiffer)
             const Paper::NewPaper p = Paper::createPaper(data.study, kind, kToday, random);
             const QString table = Db::sqlIdentifier(p.table);
             int expected = 0;
-            QSqlQuery kinds = Db::query(db, u"select A1 from "_s + App::kindTableName(kind) +
-                                                u" where B2>0"_s);
+            QSqlQuery kinds =
+                Db::query(db, u"select A1 from "_s + App::kindTableName(kind) + u" where B2>0"_s);
             while (kinds.next()) {
                 const int questionKind = kinds.value(0).toInt();
                 const int drawn = Paper::drawCount(kind, questionKind);
@@ -340,7 +342,8 @@ TEST(ShippedPapers, FiveInARowAreFullAndDiffer)
             QSqlQuery q = Db::query(db, u"select A1,A10 from "_s + table);
             while (q.next()) {
                 ids.insert(q.value(0).toString());
-                EXPECT_TRUE(q.value(1).toString().startsWith(prefix)) << q.value(0).toString().toStdString();
+                EXPECT_TRUE(q.value(1).toString().startsWith(prefix))
+                    << q.value(0).toString().toStdString();
             }
             EXPECT_EQ(ids.size(), expected) << "paper kind " << kind;
             for (const QSet<QString> &earlier : papers)

@@ -152,12 +152,11 @@ private slots:
         }
         QVERIFY(headers.at(0).startsWith(QString(compact ? 19 : 29, u' ') + u'考'));
         QCOMPARE(model->index(1, 0).data().toString(), u"安全生产法"_s);
-        const QStringList row1{model->index(1, 1).data().toString(),
-                               model->index(1, 2).data().toString(),
-                               model->index(1, 3).data().toString(),
-                               model->index(1, 4).data().toString()};
-        QCOMPARE(row1, (QStringList{u"        5"_s, u"        3"_s, u"       12"_s,
-                                    u"1234567890"_s}));
+        const QStringList row1{
+            model->index(1, 1).data().toString(), model->index(1, 2).data().toString(),
+            model->index(1, 3).data().toString(), model->index(1, 4).data().toString()};
+        QCOMPARE(row1,
+                 (QStringList{u"        5"_s, u"        3"_s, u"       12"_s, u"1234567890"_s}));
         QCOMPARE(grid(w)->rowHeight(0), 30);
         QCOMPARE(grid(w)->horizontalHeader()->height(), compact ? 30 : 36);
         QCOMPARE(grid(w)->font().pixelSize(), 16);
@@ -317,10 +316,10 @@ private slots:
     {
         QTest::addColumn<QVariant>("chapterQuestions"); // tab_fgmc.q of 010101
         QTest::addColumn<int>("threshold");
-        QTest::addColumn<QStringList>("keyPoints");     // empty: none pass
+        QTest::addColumn<QStringList>("keyPoints"); // empty: none pass
         const QStringList both{u"生产经营单位的主体责任(4)"_s, u"从业人员的权利(2)"_s};
-        QTest::newRow("6 div 2 = 3") << QVariant(6) << 3
-                                     << QStringList{u"生产经营单位的主体责任(4)"_s};
+        QTest::newRow("6 div 2 = 3")
+            << QVariant(6) << 3 << QStringList{u"生产经营单位的主体责任(4)"_s};
         QTest::newRow("5 div 2 = 2") << QVariant(5) << 2 << both;
         QTest::newRow("1 div 2 = 0, raised to 1") << QVariant(1) << 1 << both;
         QTest::newRow("not an integer: 1") << QVariant(u"many"_s) << 1 << both;

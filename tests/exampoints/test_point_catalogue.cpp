@@ -57,18 +57,16 @@ TEST(PointCatalogueTexts, KeyPointThreshold)
         qint64 points;
         int threshold;
     } cases[] = {
-        {"10", 4, 2},           // 10 div 4
-        {"3", 4, 1},            // quotient 0 is raised to 1
-        {"        10", 4, 2},   // the cell as the grid pads it
-        {"12", 3, 4},
-        {"abc", 4, 1},          // not an integer
-        {"2.5", 1, 1},
-        {"", 4, 1},
-        {"10", 0, 1},           // a chapter without points
+        {"10", 4, 2},                                      // 10 div 4
+        {"3", 4, 1},                                       // quotient 0 is raised to 1
+        {"        10", 4, 2},                              // the cell as the grid pads it
+        {"12", 3, 4},         {"abc", 4, 1},               // not an integer
+        {"2.5", 1, 1},        {"", 4, 1},    {"10", 0, 1}, // a chapter without points
         {"-8", 4, 1},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(PointCatalogue::keyPointThreshold(QString::fromUtf8(c.cell), c.points), c.threshold)
+        EXPECT_EQ(PointCatalogue::keyPointThreshold(QString::fromUtf8(c.cell), c.points),
+                  c.threshold)
             << c.cell << " / " << c.points;
     }
 }
@@ -122,22 +120,18 @@ TEST(PointCatalogueTexts, PointTitleIsTheTextBeforeTheFirstParenthesis)
 
 TEST(PointCatalogueTexts, FindTakesTheFirstRowContainingTheTrimmedText)
 {
-    const QStringList names{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"Safety Rules"_s, u"安全管理"_s};
+    const QStringList names{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"Safety Rules"_s,
+                            u"安全管理"_s};
     struct Case
     {
         QString text;
         int row;
     } cases[] = {
-        {u"安全"_s, 1},        // the first of two
-        {u"  劳动 "_s, 2},     // outer blanks removed
-        {u"法"_s, 0},
-        {u"管理"_s, 4},
-        {u"Rules"_s, 3},
-        {u"rules"_s, -1},      // case counts
-        {u"安全 管理"_s, -1},  // inner blanks stay
-        {u"税法"_s, -1},
-        {u""_s, -1},
-        {u"   "_s, -1},
+        {u"安全"_s, 1},    // the first of two
+        {u"  劳动 "_s, 2}, // outer blanks removed
+        {u"法"_s, 0},         {u"管理"_s, 4}, {u"Rules"_s, 3}, {u"rules"_s, -1}, // case counts
+        {u"安全 管理"_s, -1}, // inner blanks stay
+        {u"税法"_s, -1},      {u""_s, -1},    {u"   "_s, -1},
     };
     for (const Case &c : cases)
         EXPECT_EQ(findRow(names, c.text), c.row) << c.text.toStdString();

@@ -25,11 +25,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDate kToday(2026, 3, 10);
-const QString kPoint = u"010101001"_s;          // linked by four questions of the fixture
+const QString kPoint = u"010101001"_s;              // linked by four questions of the fixture
 const QString kTitle = u"生产经营单位的主体责任"_s; // its title without the trailing blanks
 
-template <typename T = QAbstractButton>
-T *find(QWidget *w, const QString &name)
+template <typename T = QAbstractButton> T *find(QWidget *w, const QString &name)
 {
     return w->findChild<T *>(name);
 }
@@ -88,9 +87,8 @@ private:
     // q1, q2, q4 of a catalogue row ("rule" point or "fgmc" group/chapter).
     QList<int> counters(const QString &table, const QString &key, const QString &id)
     {
-        QSqlQuery q = Db::query(db(), u"select q1,q2,q4 from "_s + table + u" where "_s + key +
-                                          u"=?"_s,
-                                {id});
+        QSqlQuery q = Db::query(
+            db(), u"select q1,q2,q4 from "_s + table + u" where "_s + key + u"=?"_s, {id});
         return q.next() ? QList<int>{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt()}
                         : QList<int>{};
     }
@@ -253,7 +251,8 @@ private slots:
     void answerCountsForEveryPointOfTheQuestion()
     {
         // A question that names this point in k7 and four other points in k3 .. k6.
-        exec(u"insert into tab_rule (id,ftid,sn,n,q) values ('020101','020101002','隐患排查',NULL,1)"_s);
+        exec(
+            u"insert into tab_rule (id,ftid,sn,n,q) values ('020101','020101002','隐患排查',NULL,1)"_s);
         exec(u"update tab_answ set K3='010101002',K4='010102001',K5='020101001',K6='020101002',"
              u"K7='010101001' where A1='010102000001'"_s);
         const QStringList points{u"010101002"_s, u"010102001"_s, u"020101001"_s, u"020101002"_s,
@@ -275,11 +274,13 @@ private slots:
         // Each point, each chapter and each group once: first answer, wrong.
         for (const QString &p : points) {
             const QList<int> b = before.value(p);
-            QCOMPARE(counters(u"tab_rule"_s, u"ftid"_s, p), (QList<int>{b[0] + 1, b[1] + 1, b[2] + 1}));
+            QCOMPARE(counters(u"tab_rule"_s, u"ftid"_s, p),
+                     (QList<int>{b[0] + 1, b[1] + 1, b[2] + 1}));
         }
         for (const QString &g : {u"010101"_s, u"010102"_s, u"020101"_s, u"01"_s, u"02"_s}) {
             const QList<int> b = before.value(g);
-            QCOMPARE(counters(u"tab_fgmc"_s, u"id"_s, g), (QList<int>{b[0] + 1, b[1] + 1, b[2] + 1}));
+            QCOMPARE(counters(u"tab_fgmc"_s, u"id"_s, g),
+                     (QList<int>{b[0] + 1, b[1] + 1, b[2] + 1}));
         }
         underTest->close();
     }

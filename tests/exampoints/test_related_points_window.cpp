@@ -42,7 +42,7 @@ private slots:
 
     void loadCodes_data()
     {
-        QTest::addColumn<QVariantList>("k");   // K3..K12 of the question
+        QTest::addColumn<QVariantList>("k"); // K3..K12 of the question
         QTest::addColumn<bool>("result");
         QTest::addColumn<QStringList>("entries");
         const QVariantList none(10, kNull);
@@ -53,12 +53,12 @@ private slots:
             return k;
         };
         QTest::newRow("all null") << none << false << QStringList{};
-        QTest::newRow("null and empty")
-            << with({{0, u""_s}, {4, u""_s}}) << false << QStringList{};
+        QTest::newRow("null and empty") << with({{0, u""_s}, {4, u""_s}}) << false << QStringList{};
         QTest::newRow("k3 null, k4 set")
             << with({{1, u"010102001"_s}}) << true << QStringList{u"工作时间"_s};
         QTest::newRow("k4 empty between two codes")
-            << with({{0, u"010101002"_s}, {1, u""_s}, {2, u"010101001"_s}}) << true
+            << with({{0, u"010101002"_s}, {1, u""_s}, {2, u"010101001"_s}})
+            << true
             // The database's order (the catalogue's), not the order of K3..K12; sn as stored.
             << QStringList{u"生产经营单位的主体责任  "_s, u"从业人员的权利"_s};
         QTest::newRow("a code naming no point")
@@ -169,8 +169,9 @@ private slots:
     {
         // A point of chapter 020101 with the title of one in 010102 ("工作时间").
         const QSqlDatabase db = study->connection();
-        Db::exec(db, u"insert into tab_rule (id,ftid,sn,n) values "
-                     u"('020101','020101009','工作时间',?)"_s,
+        Db::exec(db,
+                 u"insert into tab_rule (id,ftid,sn,n) values "
+                 u"('020101','020101009','工作时间',?)"_s,
                  {u"管理中的工作时间。"_s.toUtf8()});
         Db::exec(db, u"update tab_answ set K3='020101009',K4='010101001' where A1=?"_s,
                  {kQuestion});

@@ -3,8 +3,8 @@
 // a failed write reported without leaving anything behind.
 #include "data/AppGlobals.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
+#include "data/StudyData.h"
 #include "export/PaperExport.h"
 #include "export/WordExport.h"
 #include "support/TestSupport.h"
@@ -103,7 +103,10 @@ protected:
         Db::exec(db, u"INSERT INTO tab_exer (A1, A15) VALUES (?, ?)"_s, {id, body});
     }
 
-    QString exportNow() { return PaperExport::exportPaper(db, kPaper, kTitle, u"tab_tx1"_s, out.path()); }
+    QString exportNow()
+    {
+        return PaperExport::exportPaper(db, kPaper, kTitle, u"tab_tx1"_s, out.path());
+    }
 
     testsupport::TestDatabase data;
     QTemporaryDir out;
@@ -114,8 +117,8 @@ TEST_F(PaperExportTest, KindOnePaperHasTwoHeadingsAndEightyFiveNumberedQuestions
 {
     for (int i = 1; i <= 85; ++i) {
         const bool single = i <= 70;
-        addQuestion(u"T%1"_s.arg(i, 11, 10, QChar(u'0')), single ? 11 : 21, single ? u"B"_s : u"ACE"_s,
-                    u"题干%1"_s.arg(i));
+        addQuestion(u"T%1"_s.arg(i, 11, 10, QChar(u'0')), single ? 11 : 21,
+                    single ? u"B"_s : u"ACE"_s, u"题干%1"_s.arg(i));
     }
     const QString path = exportNow();
     const QStringList t = texts(paragraphs(zipPart(path, u"word/document.xml"_s)));
@@ -152,13 +155,14 @@ TEST_F(PaperExportTest, AnswerLinesExplanationsAndPointLabels)
     addQuestion(u"A00000000003"_s, 41, u"B"_s, u"丙"_s);
     addQuestion(u"A00000000004"_s, 31, u"1"_s, u"丁"_s, u"<p>解析<b>要点</b></p>"_s);
     // A known point, a point without a tab_rule row, and blanks skipped.
-    const QString known = Db::scalar(db, u"SELECT ftid FROM tab_rule ORDER BY ftid LIMIT 1"_s).toString();
+    const QString known =
+        Db::scalar(db, u"SELECT ftid FROM tab_rule ORDER BY ftid LIMIT 1"_s).toString();
     ASSERT_FALSE(known.isEmpty());
-    const QString knownSn = Db::scalar(db, u"SELECT sn FROM tab_rule WHERE ftid = ?"_s, {known}).toString();
+    const QString knownSn =
+        Db::scalar(db, u"SELECT sn FROM tab_rule WHERE ftid = ?"_s, {known}).toString();
     const QString chapter =
         Db::scalar(db, u"SELECT n FROM tab_fgmc WHERE id = ?"_s, {known.left(6)}).toString();
-    addQuestion(u"A00000000005"_s, 64, u"1"_s, u"戊"_s, {},
-                {known, u"  "_s, u"ZZ9999999"_s});
+    addQuestion(u"A00000000005"_s, 64, u"1"_s, u"戊"_s, {}, {known, u"  "_s, u"ZZ9999999"_s});
 
     const QStringList t = texts(paragraphs(zipPart(exportNow(), u"word/document.xml"_s)));
     const qsizetype answers = t.indexOf(u"答案："_s);
@@ -167,11 +171,10 @@ TEST_F(PaperExportTest, AnswerLinesExplanationsAndPointLabels)
     EXPECT_TRUE(t.contains(u"二、未知题型[共0题，每题0分，总计0分]"_s));
     const QStringList tail = t.mid(answers + 3);
     const QStringList expected{
-        u"第1题"_s, u"试题答案：D"_s,
-        u"第2题"_s, u"试题解析："_s, u"解析要点"_s,
-        u"第3题"_s, u"试题答案：正确"_s,
-        u"第4题"_s, u"试题答案：错误"_s,
-        u"第5题"_s, u"考点："_s, chapter + u" "_s + knownSn + u"；"_s};
+        u"第1题"_s,          u"试题答案：D"_s, u"第2题"_s,
+        u"试题解析："_s,     u"解析要点"_s,    u"第3题"_s,
+        u"试题答案：正确"_s, u"第4题"_s,       u"试题答案：错误"_s,
+        u"第5题"_s,          u"考点："_s,      chapter + u" "_s + knownSn + u"；"_s};
     EXPECT_EQ(tail.mid(0, expected.size()), expected);
     EXPECT_TRUE(tail.contains(u"；"_s)) << "a code without a tab_rule row has an empty number";
     EXPECT_FALSE(tail.join(u'|').contains(u"ZZ9999999"_s));
@@ -313,7 +316,8 @@ TEST_F(PaperExportTest, SecondExportNeverOverwritesTheFirst)
     ASSERT_TRUE(firstFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(firstFile.readAll(), before);
     EXPECT_EQ(QFileInfo(first).fileName(), kTitle + u".docx"_s);
-    EXPECT_EQ(QFile::permissions(second) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    EXPECT_EQ(QFile::permissions(second) & (QFile::ReadGroup | QFile::ReadOther),
+              QFile::Permissions());
     // Only the two documents are left in the folder.
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -322,8 +326,10 @@ TEST_F(PaperExportTest, FileNamesHoldNoPathCharacters)
 {
     EXPECT_EQ(QFileInfo(PaperExport::freeFileName(out.path(), u"a/b:c*?"_s)).fileName(),
               u"a_b_c__.docx"_s);
-    EXPECT_EQ(QFileInfo(PaperExport::freeFileName(out.path(), u"../.."_s)).fileName(), u"_...docx"_s);
-    EXPECT_EQ(QFileInfo(PaperExport::freeFileName(out.path(), u"   "_s)).fileName(), u"试卷.docx"_s);
+    EXPECT_EQ(QFileInfo(PaperExport::freeFileName(out.path(), u"../.."_s)).fileName(),
+              u"_...docx"_s);
+    EXPECT_EQ(QFileInfo(PaperExport::freeFileName(out.path(), u"   "_s)).fileName(),
+              u"试卷.docx"_s);
 }
 
 TEST_F(PaperExportTest, FailedWriteSaysSoAndLeavesNothing)
@@ -369,7 +375,8 @@ TEST_F(PaperExportTest, WithoutAHandlerTheCandidateIsToldWhereTheFileIs)
     EXPECT_TRUE(QFile::exists(path));
     ASSERT_EQ(prompts.calls().size(), 1);
     EXPECT_TRUE(prompts.calls().at(0).message.contains(QDir::toNativeSeparators(path)));
-    EXPECT_EQ(QFile::permissions(out.filePath(u"exports"_s)) & (QFile::ReadGroup | QFile::ReadOther),
+    EXPECT_EQ(QFile::permissions(out.filePath(u"exports"_s)) &
+                  (QFile::ReadGroup | QFile::ReadOther),
               QFile::Permissions());
     setExportFolder({});
     setDocumentOpener({});

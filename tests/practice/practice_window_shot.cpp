@@ -1,11 +1,11 @@
-// practice_window_shot OUTDIR [800|1024] [DATABASE]: opens the chapter practice window on a copy of the
-// fixture database (or the one named) in a few typical states and writes each as a PNG, for looking at the layout.
-// Run with QT_QPA_PLATFORM=offscreen (or under xvfb-run).
+// practice_window_shot OUTDIR [800|1024] [DATABASE]: opens the chapter practice window on a copy of
+// the fixture database (or the one named) in a few typical states and writes each as a PNG, for
+// looking at the layout. Run with QT_QPA_PLATFORM=offscreen (or under xvfb-run).
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
-#include "practice/QuestionCore.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
+#include "practice/QuestionCore.h"
 #include "support/TestSupport.h"
 #include "ui/Fonts.h"
 #include "ui/KeyboardAccess.h"

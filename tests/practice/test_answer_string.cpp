@@ -101,20 +101,20 @@ TEST(AnswerString, JudgingIsWholeStringEquality)
         bool right;
     } const cases[] = {
         {u"ACD"_s, u"ACD"_s, true},
-        {u"ACD"_s, u"CA"_s, false},   // a correct answer stored out of order never matches
+        {u"ACD"_s, u"CA"_s, false}, // a correct answer stored out of order never matches
         {u"AC"_s, u"CA"_s, false},
-        {u"a"_s, u"A"_s, false},      // case counts
+        {u"a"_s, u"A"_s, false},          // case counts
         {u"甲,乙"_s, u"甲，乙"_s, false}, // full-width comma against ","
         {u"甲，乙"_s, u"甲,乙"_s, false},
         {u"甲,乙"_s, u"甲,乙"_s, true},
-        {u"1"_s, u"1"_s, true},       // subjective: 会 against the stored "1"
+        {u"1"_s, u"1"_s, true}, // subjective: 会 against the stored "1"
         {u"0"_s, u"1"_s, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Answer::isRight(c.answer, c.correct), c.right) << qPrintable(c.answer);
     // The fill-in page trims before judging, so blanks around a right answer stay right.
-    EXPECT_TRUE(Answer::isRight(Answer::answerString(Answer::FillIn, withFill(u" 甲,乙 "_s)),
-                                u"甲,乙"_s));
+    EXPECT_TRUE(
+        Answer::isRight(Answer::answerString(Answer::FillIn, withFill(u" 甲,乙 "_s)), u"甲,乙"_s));
 }
 
 TEST(AnswerString, StoredAnswerComesBackIntoTheWidgets)
@@ -140,9 +140,12 @@ TEST(AnswerString, StoredAnswerComesBackIntoTheWidgets)
     Answer::showAnswer(Answer::FillIn, u"x"_s, 0, s);
     EXPECT_EQ(s.fillIn, u"x"_s);
     // Each page round-trips what it stores.
-    for (const auto &[page, text] : {std::pair{Answer::Single, u"D"_s}, {Answer::Multiple, u"BD"_s},
-                                     {Answer::TrueFalse, u"A"_s}, {Answer::Subjective, u"0"_s},
-                                     {Answer::Matching, u"AF"_s}, {Answer::FillIn, u"答"_s}}) {
+    for (const auto &[page, text] : {std::pair{Answer::Single, u"D"_s},
+                                     {Answer::Multiple, u"BD"_s},
+                                     {Answer::TrueFalse, u"A"_s},
+                                     {Answer::Subjective, u"0"_s},
+                                     {Answer::Matching, u"AF"_s},
+                                     {Answer::FillIn, u"答"_s}}) {
         WidgetState t;
         Answer::showAnswer(page, text, 6, t);
         EXPECT_EQ(Answer::answerString(page, t), text) << page;
@@ -211,8 +214,8 @@ TEST(QuestionGroups, GroupsOfTwenty)
     {
         int count, groups, firstSize, lastStart, lastSize;
     } const cases[] = {
-        {1, 1, 1, 1, 1}, {20, 1, 20, 1, 20}, {21, 2, 20, 21, 1}, {45, 3, 20, 41, 5},
-        {60, 3, 20, 41, 20},
+        {1, 1, 1, 1, 1},    {20, 1, 20, 1, 20},  {21, 2, 20, 21, 1},
+        {45, 3, 20, 41, 5}, {60, 3, 20, 41, 20},
     };
     for (const Case &c : cases) {
         Groups::QuestionGroups g;

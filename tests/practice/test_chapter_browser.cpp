@@ -5,8 +5,8 @@
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "practice/ChapterBrowser.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -175,9 +175,11 @@ private slots:
         }
         // Higher chapters repeat their sections' figures and are not added again.
         Db::exec(study->connection(), u"update tab_kmmc set C3=0,D1=0,D2=0"_s);
-        Db::exec(study->connection(), u"update tab_kmmc set C3=12000,D1=7,D2=1 where C1='010101'"_s);
+        Db::exec(study->connection(),
+                 u"update tab_kmmc set C3=12000,D1=7,D2=1 where C1='010101'"_s);
         Db::exec(study->connection(), u"update tab_kmmc set C3=345,D1=1,D2=1 where C1='020101'"_s);
-        Db::exec(study->connection(), u"update tab_kmmc set C3=500,D1=50,D2=50 where length(C1)<6"_s);
+        Db::exec(study->connection(),
+                 u"update tab_kmmc set C3=500,D1=50,D2=50 where length(C1)<6"_s);
         ChapterBrowser underTest;
         underTest.show();
         QVERIFY(QTest::qWaitForWindowExposed(&underTest));
@@ -262,11 +264,11 @@ private slots:
         const QString allDone = u"update tab_answ set E2='A',E4=0 where A10 like '0101%'"_s;
         QTest::newRow("new") << u"newQuestionsButton"_s << allDone << int(Set::New)
                              << u"恭喜，习题已做完！"_s << 0;
-        QTest::newRow("new by double-click") << u"dblclick"_s << allDone << int(Set::New)
-                                             << u"恭喜，习题已做完！"_s << 0;
+        QTest::newRow("new by double-click")
+            << u"dblclick"_s << allDone << int(Set::New) << u"恭喜，习题已做完！"_s << 0;
         // Enter on the row does what a double-click does.
-        QTest::newRow("new by Enter on the row") << u"enter"_s << allDone << int(Set::New)
-                                                 << u"恭喜，习题已做完！"_s << 0;
+        QTest::newRow("new by Enter on the row")
+            << u"enter"_s << allDone << int(Set::New) << u"恭喜，习题已做完！"_s << 0;
         // Only a voided question is wrong: voided ones are never in the wrong set.
         QTest::newRow("wrong") << u"wrongQuestionsButton"_s
                                << u"update tab_answ set E2='zero',E4=-1,F1=1 where "
@@ -364,8 +366,10 @@ private slots:
             QTimer::singleShot(50, &underTest, [&] {
                 closedByButton = underTest.isVisible();
                 // What the screen shows of the browser is all of it, drawn afresh.
-                onScreen = underTest.screen()->grabWindow(underTest.winId()).toImage().convertToFormat(
-                    QImage::Format_RGB32);
+                onScreen = underTest.screen()
+                               ->grabWindow(underTest.winId())
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
                 drawn = underTest.grab().toImage().convertToFormat(QImage::Format_RGB32);
                 button(&underTest, u"closeButton"_s)->click();
             });
@@ -378,8 +382,9 @@ private slots:
         QVERIFY(browserHidden);
         QVERIFY(paintedBefore);
         // Hidden behind the practice window, the browser held no pixels of its own.
-        QVERIFY2(storeWhileHidden.width() * storeWhileHidden.height() <= 1,
-                 qPrintable(u"%1x%2"_s.arg(storeWhileHidden.width()).arg(storeWhileHidden.height())));
+        QVERIFY2(
+            storeWhileHidden.width() * storeWhileHidden.height() <= 1,
+            qPrintable(u"%1x%2"_s.arg(storeWhileHidden.width()).arg(storeWhileHidden.height())));
         QCOMPARE(onScreen.size(), underTest.size());
         QVERIFY(onScreen == drawn);
         QCOMPARE(title, u"练习新题"_s);

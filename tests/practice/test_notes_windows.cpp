@@ -2,10 +2,10 @@
 // kind of stored explanation, and what the notes window writes and reports when it closes.
 #include "data/AppGlobals.h"
 #include "data/Database.h"
-#include "data/StudyData.h"
 #include "data/Schema.h"
-#include "practice/NotesWindow.h"
+#include "data/StudyData.h"
 #include "practice/ExplanationWindow.h"
+#include "practice/NotesWindow.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -63,9 +63,8 @@ private slots:
         QTest::addColumn<bool>("bold");
         QTest::newRow("null") << QVariant(QMetaType(QMetaType::QByteArray)) << QString() << false;
         QTest::newRow("invalid") << QVariant() << QString() << false;
-        QTest::newRow("plain bytes")
-            << QVariant(u"甲 < 乙 且 <b> 不是标记"_s.toUtf8()) << u"甲 < 乙 且 <b> 不是标记"_s
-            << false;
+        QTest::newRow("plain bytes") << QVariant(u"甲 < 乙 且 <b> 不是标记"_s.toUtf8())
+                                     << u"甲 < 乙 且 <b> 不是标记"_s << false;
         QTest::newRow("html bytes") << htmlBytes(u"重点"_s) << u"普通 重点"_s << true;
     }
     void explanationShowsWhatIsStored()
@@ -113,10 +112,9 @@ private slots:
         const QVariant none = QVariant(QMetaType(QMetaType::QString));
         QTest::newRow("blanks only, button") << QVariant(u"旧笔记"_s) << u"   "_s << 0 << false;
         QTest::newRow("cleared, close box") << QVariant(u"旧笔记"_s) << QString() << 1 << false;
-        QTest::newRow("note with blanks, Escape")
-            << none << u"  记得复习 O'Neil  "_s << 2 << true;
-        QTest::newRow("kept as loaded, button") << QVariant(u" 已有 "_s) << u" 已有 "_s << 0
-                                                << true;
+        QTest::newRow("note with blanks, Escape") << none << u"  记得复习 O'Neil  "_s << 2 << true;
+        QTest::newRow("kept as loaded, button")
+            << QVariant(u" 已有 "_s) << u" 已有 "_s << 0 << true;
     }
     void noteIsSavedAsWrittenWhenClosed()
     {
@@ -124,7 +122,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, closeBy);
         QFETCH(bool, flag);
-        Db::exec(study->connection(), u"update tab_answ set A14=? where A1=?"_s, {stored, kQuestion});
+        Db::exec(study->connection(), u"update tab_answ set A14=? where A1=?"_s,
+                 {stored, kQuestion});
         App::notePresentFlag = !flag;
 
         NotesWindow underTest;
@@ -156,8 +155,8 @@ private slots:
             QTest::keyClick(&underTest, Qt::Key_Escape);
         QVERIFY(!underTest.isVisible());
 
-        QSqlQuery q = Db::query(study->connection(), u"select A14, A14 is null from tab_answ where A1=?"_s,
-                                {kQuestion});
+        QSqlQuery q = Db::query(study->connection(),
+                                u"select A14, A14 is null from tab_answ where A1=?"_s, {kQuestion});
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), typed);
         QCOMPARE(q.value(1).toInt(), 0); // a cleared note is '' as written
@@ -167,9 +166,10 @@ private slots:
         underTest.show();
         QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         underTest.close();
-        QCOMPARE(Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
-                     .toString(),
-                 typed);
+        QCOMPARE(
+            Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+                .toString(),
+            typed);
     }
 
     void examNoteGoesToThePaperRow()
@@ -199,7 +199,8 @@ private slots:
     void failuresAreToldInChinese()
     {
         testsupport::PromptCatcher prompts;
-        Db::exec(study->connection(), u"update tab_answ set A14='旧笔记' where A1=?"_s, {kQuestion});
+        Db::exec(study->connection(), u"update tab_answ set A14='旧笔记' where A1=?"_s,
+                 {kQuestion});
         {
             NotesWindow underTest;
             underTest.bind(u"ks"_s, u"tab_gone"_s, kQuestion);
@@ -209,7 +210,7 @@ private slots:
         QCOMPARE(prompts.messages(), QStringList{u"无法读取笔记！"_s});
 
         Db::exec(study->connection(), u"create trigger no_note before update on tab_answ "
-                               u"begin select raise(abort, 'notes locked'); end"_s);
+                                      u"begin select raise(abort, 'notes locked'); end"_s);
         {
             NotesWindow underTest;
             underTest.bind(u"lx"_s, QString(), kQuestion);
@@ -238,9 +239,10 @@ private slots:
                  u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s);
         QCOMPARE(prompts.calls().constLast().caption, u"错误"_s);
         QCOMPARE(prompts.messages().size(), 3);
-        QCOMPARE(Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
-                     .toString(),
-                 u"旧笔记"_s);
+        QCOMPARE(
+            Db::scalar(study->connection(), u"select A14 from tab_answ where A1=?"_s, {kQuestion})
+                .toString(),
+            u"旧笔记"_s);
     }
 
     void noteOfAMissingRowIsNotWritten()
@@ -254,7 +256,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&underTest));
         underTest.close();
         QVERIFY(!App::notePresentFlag);
-        QCOMPARE(Db::scalar(study->connection(), u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
+        QCOMPARE(Db::scalar(study->connection(),
+                            u"select count(*) from tab_answ where A1='NOSUCHID0001'"_s)
                      .toInt(),
                  0);
     }

@@ -1,8 +1,8 @@
 // A practice window whose pictures are missing: the prompt, then the program ends.
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
 #include "support/TestSupport.h"
 #include "ui/PromptHook.h"
 
@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -72,8 +72,8 @@ void openWindow(const QString &missing, bool prepare)
 TEST(PracticeResourcesDeathTest, AMissingPictureEndsTheProgramAfterThePrompt)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const char *const statePictures[] = {"vornup.bmp",  "vorndw.bmp",   "vornyes.bmp",
-                                         "vornno.bmp",  "vorndw_r.bmp", "vorndw_w.bmp"};
+    const char *const statePictures[] = {"vornup.bmp", "vorndw.bmp",   "vornyes.bmp",
+                                         "vornno.bmp", "vorndw_r.bmp", "vorndw_w.bmp"};
     for (const char *name : statePictures) {
         EXPECT_EXIT(openWindow(QString::fromLatin1(name), false), testing::ExitedWithCode(1),
                     "PROMPT 错误\\|无法提取资源文件！\\|2")

@@ -66,13 +66,13 @@ const QVariant kIntNull = QVariant(QMetaType(QMetaType::Int));
 TEST_F(PracticeSetsTest, MembershipAndOrderOfTheThreeSets)
 {
     // Chapter 010101: 001..003 kind 11, 004..005 kind 21, 006 kind 72 (fixture order xx 1..6).
-    progress(u"010101000001"_s, kNull, 0, 0);            // never answered (NULL): new
-    progress(u"010101000002"_s, u""_s, 0, 0);            // never answered (''): new
-    progress(u"010101000003"_s, u"zero"_s, -2, 1);       // voided: done only
-    progress(u"010101000004"_s, u"A"_s, -1, 0);          // answered wrongly: wrong and done
-    progress(u"010101000005"_s, kNull, -1, kIntNull);    // f1 NULL: in no set
-    progress(u"010101000006"_s, u"1"_s, 0, 0);           // answered right: done
-    progress(u"010102000001"_s, kNull, 0, 0);            // the sibling section
+    progress(u"010101000001"_s, kNull, 0, 0);         // never answered (NULL): new
+    progress(u"010101000002"_s, u""_s, 0, 0);         // never answered (''): new
+    progress(u"010101000003"_s, u"zero"_s, -2, 1);    // voided: done only
+    progress(u"010101000004"_s, u"A"_s, -1, 0);       // answered wrongly: wrong and done
+    progress(u"010101000005"_s, kNull, -1, kIntNull); // f1 NULL: in no set
+    progress(u"010101000006"_s, u"1"_s, 0, 0);        // answered right: done
+    progress(u"010102000001"_s, kNull, 0, 0);         // the sibling section
     progress(u"010102000002"_s, u"C"_s, -3, 0);
     // The wrong and done sets order by kind, answer count, wrong level: 010102000002 (level -3)
     // comes before 010101000004 (level -1) of the same kind.
@@ -89,10 +89,10 @@ TEST_F(PracticeSetsTest, MembershipAndOrderOfTheThreeSets)
         {Set::Wrong, u"010101"_s, {u"010101000004"_s}},
         {Set::Done, u"010101"_s, {u"010101000003"_s, u"010101000004"_s, u"010101000006"_s}},
         // A 4-character chapter takes the questions of its sections, never those of 0102.
-        {Set::New, u"0101"_s,
-         {u"010101000001"_s, u"010101000002"_s, u"010102000001"_s}},
+        {Set::New, u"0101"_s, {u"010101000001"_s, u"010101000002"_s, u"010102000001"_s}},
         {Set::Wrong, u"0101"_s, {u"010102000002"_s, u"010101000004"_s}},
-        {Set::Done, u"0101"_s,
+        {Set::Done,
+         u"0101"_s,
          {u"010101000003"_s, u"010102000002"_s, u"010101000004"_s, u"010101000006"_s}},
         // Codes compare without case, and a quote in a code is only text.
         {Set::New, u"01'01"_s, {}},
@@ -109,10 +109,9 @@ TEST_F(PracticeSetsTest, NewSetOrdersByKindChapterAndPosition)
     // Kind first, then section: the single choices of both sections of 0101 come before any
     // multiple choice of its first section.
     const QStringList order = ids(Set::New, u"0101"_s);
-    EXPECT_EQ(order,
-              (QStringList{u"010101000001"_s, u"010101000002"_s, u"010101000003"_s,
-                           u"010102000001"_s, u"010101000004"_s, u"010101000005"_s,
-                           u"010102000002"_s, u"010101000006"_s}));
+    EXPECT_EQ(order, (QStringList{u"010101000001"_s, u"010101000002"_s, u"010101000003"_s,
+                                  u"010102000001"_s, u"010101000004"_s, u"010101000005"_s,
+                                  u"010102000002"_s, u"010101000006"_s}));
     // "zero" is an answer given (the void mark): such a question is not new.
     progress(u"010101000002"_s, u"zero"_s, 0, 0);
     EXPECT_FALSE(ids(Set::New, u"010101"_s).contains(u"010101000002"_s));
@@ -125,19 +124,20 @@ TEST_F(PracticeSetsTest, NewSetOrdersByKindChapterAndPosition)
 // starts with the code as substr(A10,1,n) = code COLLATE NOCASE finds them.
 TEST_F(PracticeSetsTest, ChapterPrefixIsLiteralAndCaseless)
 {
-    const QStringList chapters{u"01%101"_s, u"01_101"_s, u"01a101"_s, u"01A102"_s, u"01x101"_s,
-                               u"01\\101"_s, u"01b%01"_s, u"01"_s};
+    const QStringList chapters{u"01%101"_s, u"01_101"_s,  u"01a101"_s, u"01A102"_s,
+                               u"01x101"_s, u"01\\101"_s, u"01b%01"_s, u"01"_s};
     int n = 0;
     for (const QString &a10 : chapters)
         exec(u"insert into tab_answ(A1,A10,A13,xx) values(?,?,1,1)"_s,
              {QString(u"Z"_s + QString::number(++n)), a10});
     const QStringList codes{u"01%1"_s, u"01_1"_s, u"01A1"_s, u"01a10"_s, u"01\\1"_s,
-                            u"01B%"_s,  u"01%"_s,  u"%"_s,    u"_"_s,     u"010101"_s};
+                            u"01B%"_s, u"01%"_s,  u"%"_s,    u"_"_s,     u"010101"_s};
     for (const QString &code : codes) {
-        QSqlQuery q = Db::query(db(),
-                                u"select a1 from tab_answ where substr(A10,1,?) = ? COLLATE NOCASE"
-                                u" and (E2 = '' or E2 is null) and (f1<>1) order by a13,a10,xx,a1"_s,
-                                {QVariant(code.size()), code});
+        QSqlQuery q =
+            Db::query(db(),
+                      u"select a1 from tab_answ where substr(A10,1,?) = ? COLLATE NOCASE"
+                      u" and (E2 = '' or E2 is null) and (f1<>1) order by a13,a10,xx,a1"_s,
+                      {QVariant(code.size()), code});
         QStringList expected;
         while (q.next())
             expected.append(q.value(0).toString());
@@ -270,8 +270,8 @@ TEST_F(PracticeSetsTest, ChapterGridShowsTheGridStatement)
     QStringList headers;
     for (int c = 0; c < model.columnCount(); ++c)
         headers.append(model.headerData(c, Qt::Horizontal).toString());
-    EXPECT_EQ(headers, (QStringList{u"C1"_s, u"C1_1"_s, u"章节名称"_s, u"习题数目"_s,
-                                    u"已做题数"_s, u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s}));
+    EXPECT_EQ(headers, (QStringList{u"C1"_s, u"C1_1"_s, u"章节名称"_s, u"习题数目"_s, u"已做题数"_s,
+                                    u"已做道次"_s, u"做错道次"_s, u"综合成绩"_s}));
     EXPECT_EQ(model.headerData(ChapterGridModel::Name, Qt::Horizontal, Qt::EditRole), headers[2]);
     EXPECT_FALSE(model.headerData(ChapterGridModel::Code, Qt::Horizontal, Qt::EditRole).isValid());
     EXPECT_EQ(model.headerData(0, Qt::Vertical).toInt(), 1);
@@ -294,8 +294,9 @@ TEST_F(PracticeSetsTest, ChapterGridTotalsEqualTheTotalsStatement)
         {"higher chapters not added, over the cap",
          {u"update tab_kmmc set C3=12000,D1=6,D2=1 where C1='010101'"_s,
           u"update tab_kmmc set C3=99999,D1=500,D2=400 where length(C1)<6"_s}},
-        {"nulls", {u"update tab_kmmc set D1=NULL,D2=NULL"_s,
-                   u"update tab_kmmc set C3=NULL where C1='010102'"_s}},
+        {"nulls",
+         {u"update tab_kmmc set D1=NULL,D2=NULL"_s,
+          u"update tab_kmmc set C3=NULL where C1='010102'"_s}},
         {"reals and texts",
          {u"update tab_kmmc set C3=2.6,D1='7',D2='two' where C1='010101'"_s,
           u"update tab_kmmc set C3=1.7 where C1='010102'"_s}},

@@ -4,9 +4,9 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "practice/QuestionCore.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
+#include "practice/PracticeWindow.h"
+#include "practice/QuestionCore.h"
 #include "support/TestSupport.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Picture.h"
@@ -14,7 +14,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
@@ -67,10 +66,7 @@ private:
 
     QSqlDatabase db() const { return study->connection(); }
 
-    void exec(const QString &sql, const QVariantList &values = {})
-    {
-        Db::exec(db(), sql, values);
-    }
+    void exec(const QString &sql, const QVariantList &values = {}) { Db::exec(db(), sql, values); }
 
     QVariant value(const QString &sql, const QVariantList &values = {})
     {
@@ -139,8 +135,9 @@ private:
         Db::Transaction tx(db());
         for (int i = 1; i <= count; ++i) {
             const QString id = chapter + QString::number(i).rightJustified(6, u'0');
-            exec(u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx,E3,E4) values (?,?,4,?,?,0,?,0,0)"_s,
-                 {id, u"A"_s, chapter, kind, i});
+            exec(
+                u"insert into tab_answ (A1,A2,A2_1,A10,A13,F1,xx,E3,E4) values (?,?,4,?,?,0,?,0,0)"_s,
+                {id, u"A"_s, chapter, kind, i});
             exec(u"insert into tab_exer (A1,A15) values (?,?)"_s,
                  {id, QString(u"第 "_s + QString::number(i) + u" 题"_s).toUtf8()});
         }
@@ -148,10 +145,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        testsupport::DiskFull::install();
-    }
+    void initTestCase() { testsupport::DiskFull::install(); }
 
     void init()
     {
@@ -214,7 +208,8 @@ private slots:
         QVERIFY(!button(underTest.get(), u"kindButton31"_s)->isEnabled());
         QVERIFY(!button(underTest.get(), u"kindButton64"_s)->isEnabled());
         // Every run starts with empty run answers in the whole bank.
-        QCOMPARE(value(u"select count(*) from tab_answ where E2_1 is null or E2_1<>''"_s).toInt(), 0);
+        QCOMPARE(value(u"select count(*) from tab_answ where E2_1 is null or E2_1<>''"_s).toInt(),
+                 0);
         underTest->close();
     }
 
@@ -247,11 +242,14 @@ private slots:
         QCOMPARE(r.value(u"E2"_s).toString(), u"C"_s);
         QCOMPARE(number(underTest.get(), 1)->accessibleDescription(), u"做错"_s);
         // The day, the chapter and its enclosing chapters, the exam points.
-        QCOMPARE(value(u"select A2||'/'||A3 from tab_rz where A1='2026-03-10'"_s).toString(), u"2/1"_s);
+        QCOMPARE(value(u"select A2||'/'||A3 from tab_rz where A1='2026-03-10'"_s).toString(),
+                 u"2/1"_s);
         for (const QString &c : {u"010101"_s, u"0101"_s, u"01"_s})
-            QCOMPARE(value(u"select C4||'/'||D1||'/'||D2 from tab_kmmc where C1=?"_s, {c}).toString(),
-                     u"1/2/1"_s);
-        QCOMPARE(value(u"select C4||'/'||D1 from tab_kmmc where C1='010102'"_s).toString(), u"0/0"_s);
+            QCOMPARE(
+                value(u"select C4||'/'||D1||'/'||D2 from tab_kmmc where C1=?"_s, {c}).toString(),
+                u"1/2/1"_s);
+        QCOMPARE(value(u"select C4||'/'||D1 from tab_kmmc where C1='010102'"_s).toString(),
+                 u"0/0"_s);
         QCOMPARE(value(u"select q2 from tab_rule where ftid='010101001'"_s).toInt(), 2);
         QCOMPARE(value(u"select q2 from tab_rule where ftid='010101002'"_s).toInt(), 2);
         // Two points of one chapter count that chapter once per answer.
@@ -325,7 +323,8 @@ private slots:
         QCOMPARE(answerRow(u"010101000004"_s).value(u"E2_1"_s).toString(), u"AC"_s);
         QCOMPARE(number(underTest.get(), 4)->accessibleDescription(), u"做错"_s);
         number(underTest.get(), 4)->click();
-        QVERIFY(button(underTest.get(), u"multipleOptionA"_s)->isChecked()); // the run answer comes back
+        QVERIFY(button(underTest.get(), u"multipleOptionA"_s)
+                    ->isChecked()); // the run answer comes back
         pick(underTest.get(), u"A"_s);
         pick(underTest.get(), u"C"_s);
         number(underTest.get(), 5)->click();
@@ -366,7 +365,8 @@ private slots:
         r = answerRow(u"010101000001"_s);
         QCOMPARE(r.value(u"E3"_s).toInt(), 1);
         QCOMPARE(r.value(u"E4"_s).toInt(), 0);
-        QCOMPARE(value(u"select C4||'/'||D1 from tab_kmmc where C1='010101'"_s).toString(), u"0/1"_s);
+        QCOMPARE(value(u"select C4||'/'||D1 from tab_kmmc where C1='010101'"_s).toString(),
+                 u"0/1"_s);
         QCOMPARE(value(u"select q1 from tab_rule where ftid='010101001'"_s).toInt(), 0);
         underTest->close();
 
@@ -645,7 +645,8 @@ private slots:
         // While the settings are up the answer time of kind 72 becomes 2.5 minutes.
         testsupport::handleNextModal([&](QDialog *d) {
             variant = App::settingsVariant;
-            QCOMPARE(QString::fromLatin1(d->metaObject()->className()), u"SoundAndTimeSettingsWindow"_s);
+            QCOMPARE(QString::fromLatin1(d->metaObject()->className()),
+                     u"SoundAndTimeSettingsWindow"_s);
             App::answerTimeTable.intervals[App::answerTimeTable.kinds.indexOf(72)] = 1500;
         });
         const int progress = underTest->core()->gauge()->value();
@@ -866,8 +867,10 @@ private slots:
         auto underTest = open(newSet(u"010101"_s));
         QVERIFY(underTest);
         PracticeWindow *w = underTest.get();
-        const QString busy = u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s;
-        const QString full = u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s;
+        const QString busy =
+            u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s;
+        const QString full =
+            u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s;
         auto nothingRecorded = [this] {
             return answerRow(u"010101000001"_s).value(u"E2"_s).toString().isEmpty() &&
                    value(u"select count(*) from tab_rz"_s).toInt() == 0 &&
@@ -893,7 +896,8 @@ private slots:
             QCOMPARE(prompts->messages(), QStringList({busy, busy}));
             QCOMPARE(underTest->core()->currentRecord(), 2);
         }
-        QCOMPARE(cursors, QStringList({u"1:"_s + hourglass, u"0:-"_s, u"1:"_s + hourglass, u"0:-"_s}));
+        QCOMPARE(cursors,
+                 QStringList({u"1:"_s + hourglass, u"0:-"_s, u"1:"_s + hourglass, u"0:-"_s}));
         QVERIFY(nothingRecorded());
         Db::setBusyObserver(nullptr);
         Db::setBusyTimeout(5000);

@@ -7,14 +7,14 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "practice/PracticeWindow.h"
 #include "practice/PracticeSets.h"
-#include "progress/SoundAndTimeSettingsWindow.h"
-#include "ui/BackgroundMusic.h"
-#include "progress/PlanWindow.h"
-#include "progress/StudyLogWindow.h"
+#include "practice/PracticeWindow.h"
 #include "progress/ChartWindow.h"
+#include "progress/PlanWindow.h"
+#include "progress/SoundAndTimeSettingsWindow.h"
+#include "progress/StudyLogWindow.h"
 #include "support/TestSupport.h"
+#include "ui/BackgroundMusic.h"
 #include "ui/ChartWidget.h"
 #include "ui/Fonts.h"
 #include "ui/PromptHook.h"
@@ -93,8 +93,7 @@ int main(int argc, char **argv)
     const QString out = args.at(1);
     QDir().mkpath(out);
     App::displayMode = args.at(2);
-    testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3)
-                                                          : testsupport::shippedDb());
+    testsupport::TempProgramFolder folder(args.size() > 3 ? args.at(3) : testsupport::shippedDb());
     StudyData study;
     if (!folder.isValid() || !study.openInProgramFolder(folder.path())) {
         std::fprintf(stderr, "cannot open the database\n");

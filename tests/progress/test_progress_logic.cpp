@@ -85,12 +85,12 @@ TEST_F(ProgressData, PlanIsWrittenIntoTheFirstRowOnly)
     EXPECT_EQ(back.amount, 120);
     EXPECT_EQ(back.minutes, 90);
     EXPECT_EQ(back.examDate, QDate(2027, 9, 1));
-    EXPECT_EQ(Db::scalar(db(), u"select ExamDate from tab_plan order by rowid limit 1"_s)
-                  .toString(),
-              u"2027-09-01"_s);
-    EXPECT_EQ(Db::scalar(db(), u"select PlanAmount from tab_plan order by rowid desc limit 1"_s)
-                  .toInt(),
-              5);
+    EXPECT_EQ(
+        Db::scalar(db(), u"select ExamDate from tab_plan order by rowid limit 1"_s).toString(),
+        u"2027-09-01"_s);
+    EXPECT_EQ(
+        Db::scalar(db(), u"select PlanAmount from tab_plan order by rowid desc limit 1"_s).toInt(),
+        5);
     // Other settings of the row stay.
     EXPECT_EQ(Db::scalar(db(), u"select LeastMark from tab_plan order by rowid limit 1"_s).toInt(),
               60);
@@ -204,9 +204,9 @@ TEST_F(ProgressData, AnswerTimesAreStoredAndTurnedIntoIntervals)
         EXPECT_EQ(loaded.intervalFor(before[1].kind), c.interval);
     }
     // Only the table of the given paper kind changed.
-    EXPECT_EQ(Db::scalar(db(), u"select time from tab_tx1 where A1=?"_s, {before[1].kind})
-                  .toDouble(),
-              2.0);
+    EXPECT_EQ(
+        Db::scalar(db(), u"select time from tab_tx1 where A1=?"_s, {before[1].kind}).toDouble(),
+        2.0);
     // A kind no longer in the table is left out.
     const App::AnswerTimeTable table = AnswerTimes::save(db(), 2, {{999, QString(), 4.0}});
     EXPECT_TRUE(table.kinds.isEmpty());

@@ -3,12 +3,12 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
-#include "progress/SoundAndTimeSettingsWindow.h"
-#include "ui/BackgroundMusic.h"
-#include "progress/PlanWindow.h"
-#include "progress/StudyLogWindow.h"
 #include "progress/ChartWindow.h"
+#include "progress/PlanWindow.h"
+#include "progress/SoundAndTimeSettingsWindow.h"
+#include "progress/StudyLogWindow.h"
 #include "support/TestSupport.h"
+#include "ui/BackgroundMusic.h"
 #include "ui/ChartWidget.h"
 #include "ui/Colors.h"
 
@@ -300,9 +300,10 @@ private slots:
             testsupport::DiskFull disk;
             setButton->click();
         }
-        QCOMPARE(prompts.messages().mid(1),
-                 QStringList({u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s,
-                              u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s}));
+        QCOMPARE(
+            prompts.messages().mid(1),
+            QStringList({u"学习数据正被其他程序使用，本次没有记录任何内容！请关闭该程序后再试。"_s,
+                         u"磁盘已满，本次没有保存任何内容（包括答案）！请清理磁盘空间后再试。"_s}));
         QCOMPARE(setButton->text(), u"保存"_s);
         QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 50);
         // With the study data free again the plan is saved.
@@ -434,7 +435,7 @@ private slots:
         QCOMPARE(values(done), (QList<double>{9, 0, 25, 1, 0}));
         QCOMPARE(values(wrong), (QList<double>{4, 0, 5, 1, 0}));
         QCOMPARE(labels(done), names);
-        QVERIFY(done.color.green() > done.color.red()); // green
+        QVERIFY(done.color.green() > done.color.red());   // green
         QVERIFY(wrong.color.red() > wrong.color.green()); // red
         QCOMPARE(freq->legendTexts(), (QStringList{u"已做题次"_s, u"做错题次"_s}));
 
@@ -559,8 +560,8 @@ private slots:
             const QImage flat = render(*c);
             QVERIFY(deep != flat);
             // The first chapter's red is on the pie, the green of answers on the bars.
-            const QColor wanted = kind == ChartWindow::Distribution ? QColor(255, 0, 0)
-                                                                  : c->seriesList()[0].color;
+            const QColor wanted =
+                kind == ChartWindow::Distribution ? QColor(255, 0, 0) : c->seriesList()[0].color;
             bool found = false;
             for (int y = 0; y < flat.height() && !found; y += 2) {
                 for (int x = 0; x < flat.width() && !found; x += 2) {
@@ -580,7 +581,8 @@ private slots:
         ChartWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        for (auto kind : {ChartWindow::Frequency, ChartWindow::Distribution, ChartWindow::Progress}) {
+        for (auto kind :
+             {ChartWindow::Frequency, ChartWindow::Distribution, ChartWindow::Progress}) {
             for (const auto &s : window.chart(kind)->seriesList())
                 QVERIFY(s.points.isEmpty());
             render(*window.chart(kind)); // paints without a division by zero
@@ -622,8 +624,8 @@ private slots:
         extract.start(pdftotext, {pdf, u"-"_s});
         QVERIFY(extract.waitForFinished(30000));
         const QString text = QString::fromUtf8(extract.readAllStandardOutput());
-        for (const QString &expected : {u"习题分布统计图"_s, u"习题总数:24"_s, u"法律知识"_s,
-                                        u"技术"_s})
+        for (const QString &expected :
+             {u"习题分布统计图"_s, u"习题总数:24"_s, u"法律知识"_s, u"技术"_s})
             QVERIFY2(text.contains(expected), qPrintable(expected + u" in: "_s + text));
 
         // A printer that cannot be written to reports the failure.
@@ -848,9 +850,9 @@ private slots:
         tracks->activated(4); // chosen while off: the player is only closed
         QTest::mouseClick(musicSwitch, Qt::LeftButton); // on: the chosen track
         // Nothing was chosen before the first switch-off.
-        QCOMPARE(calls, (QStringList{u" off"_s, u"乐曲01.mid on"_s, u"乐曲03.mid on"_s,
-                                     u"乐曲03.mid off"_s, u"乐曲05.mid off"_s,
-                                     u"乐曲05.mid on"_s}));
+        QCOMPARE(calls,
+                 (QStringList{u" off"_s, u"乐曲01.mid on"_s, u"乐曲03.mid on"_s,
+                              u"乐曲03.mid off"_s, u"乐曲05.mid off"_s, u"乐曲05.mid on"_s}));
         window->close();
         // The track chosen survives the window.
         calls.clear();

@@ -6,15 +6,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSize>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <cstdio>
@@ -318,12 +318,25 @@ int shimUnfetch(sqlite3_file *f, sqlite3_int64 off, void *p)
     return real(f)->pMethods->xUnfetch(real(f), off, p);
 }
 
-const sqlite3_io_methods shimMethods = {
-    3,           shimClose,       shimRead,          shimWrite,
-    shimTruncate, shimSync,       shimFileSize,      shimLock,
-    shimUnlock,  shimCheckReservedLock, shimFileControl, shimSectorSize,
-    shimDeviceCharacteristics, shimShmMap, shimShmLock, shimShmBarrier,
-    shimShmUnmap, shimFetch,      shimUnfetch};
+const sqlite3_io_methods shimMethods = {3,
+                                        shimClose,
+                                        shimRead,
+                                        shimWrite,
+                                        shimTruncate,
+                                        shimSync,
+                                        shimFileSize,
+                                        shimLock,
+                                        shimUnlock,
+                                        shimCheckReservedLock,
+                                        shimFileControl,
+                                        shimSectorSize,
+                                        shimDeviceCharacteristics,
+                                        shimShmMap,
+                                        shimShmLock,
+                                        shimShmBarrier,
+                                        shimShmUnmap,
+                                        shimFetch,
+                                        shimUnfetch};
 
 int shimOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
 {
@@ -362,8 +375,8 @@ DiskFull::~DiskFull()
 
 LockedByAnotherProgram::LockedByAnotherProgram(const QString &databasePath)
 {
-    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE,
-                        nullptr) == SQLITE_OK)
+    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK)
         m_locked = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

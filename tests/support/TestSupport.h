@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDate>
 #include <QList>
-#include <QWidget>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -122,8 +121,7 @@ private:
 
 // Calls `act` once with the window of type Window when it is up as the active modal window
 // (a window that its opener runs modally, out of the test's reach otherwise).
-template <typename Window>
-void whenModalShows(std::function<void(Window *)> act)
+template <typename Window> void whenModalShows(std::function<void(Window *)> act)
 {
     auto *timer = new QTimer;
     timer->setInterval(20);
@@ -142,8 +140,7 @@ void whenModalShows(std::function<void(Window *)> act)
 void saveShot(QWidget *widget, const QString &name);
 
 // A window's child by objectName (a warning when there is none), and the common kinds.
-template <typename T = QWidget>
-T *child(QWidget *parent, const QString &name)
+template <typename T = QWidget> T *child(QWidget *parent, const QString &name)
 {
     T *w = parent->findChild<T *>(name);
     if (!w)
@@ -176,8 +173,8 @@ QSize testScreenSize();
 } // namespace testsupport
 
 // main() of a Qt Test window test.
-#define STUDYAID_QTEST_MAIN(TestClass)                                                           \
-    int main(int argc, char **argv)                                                              \
-    {                                                                                            \
-        return testsupport::runQtTest(new TestClass, argc, argv);                                \
+#define STUDYAID_QTEST_MAIN(TestClass)                                                             \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        return testsupport::runQtTest(new TestClass, argc, argv);                                  \
     }

@@ -80,13 +80,25 @@ TEST(Pictures, EveryPictureExistsInItsFormatAndSize)
         int width, height;
     };
     const Expected pictures[] = {
-        {u"vornup.bmp", 32, 24},      {u"vorndw.bmp", 32, 24},      {u"vornyes.bmp", 32, 24},
-        {u"vornno.bmp", 32, 24},      {u"vorndw_r.bmp", 32, 24},    {u"vorndw_w.bmp", 32, 24},
-        {u"vornover.bmp", 32, 24},    {u"vorntxup.bmp", 96, 28},    {u"vorntxdw.bmp", 96, 28},
-        {u"bg_start.bmp", 1024, 768}, {u"bg_start_800x600.bmp", 800, 600},
-        {u"bg_dlg.bmp", 399, 110},    {u"bg_progress.bmp", 358, 63},
-        {u"bg_about.bmp", 395, 266},  {u"bg_window.bmp", 800, 600}, {u"bg_plan.bmp", 460, 250},
-        {u"icon_info.bmp", 48, 48},   {u"icon_warn.bmp", 48, 48},   {u"icon_error.bmp", 48, 48},
+        {u"vornup.bmp", 32, 24},
+        {u"vorndw.bmp", 32, 24},
+        {u"vornyes.bmp", 32, 24},
+        {u"vornno.bmp", 32, 24},
+        {u"vorndw_r.bmp", 32, 24},
+        {u"vorndw_w.bmp", 32, 24},
+        {u"vornover.bmp", 32, 24},
+        {u"vorntxup.bmp", 96, 28},
+        {u"vorntxdw.bmp", 96, 28},
+        {u"bg_start.bmp", 1024, 768},
+        {u"bg_start_800x600.bmp", 800, 600},
+        {u"bg_dlg.bmp", 399, 110},
+        {u"bg_progress.bmp", 358, 63},
+        {u"bg_about.bmp", 395, 266},
+        {u"bg_window.bmp", 800, 600},
+        {u"bg_plan.bmp", 460, 250},
+        {u"icon_info.bmp", 48, 48},
+        {u"icon_warn.bmp", 48, 48},
+        {u"icon_error.bmp", 48, 48},
         {u"app_icon.png", 64, 64},
     };
     for (const Expected &e : pictures) {
@@ -123,8 +135,8 @@ TEST(Pictures, OwnReaderGivesQtsPixels)
         EXPECT_EQ(own, QImage(picPath(name)).convertToFormat(QImage::Format_RGB32));
     }
     const QImage large = Picture::load(picPath(u"bg_start.bmp"_s));
-    const QImage scaled = large.scaled(800, 600, Qt::KeepAspectRatioByExpanding,
-                                       Qt::SmoothTransformation);
+    const QImage scaled =
+        large.scaled(800, 600, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
     EXPECT_EQ(Picture::load(picPath(u"bg_start_800x600.bmp"_s)), scaled);
     EXPECT_EQ(Picture::sizedName(u"/p/pic/bg_start.bmp"_s, 800, 600),
               u"/p/pic/bg_start_800x600.bmp"_s);
@@ -136,7 +148,8 @@ int residentPages(const QImage &image)
 {
     const long page = ::sysconf(_SC_PAGESIZE);
     const auto first = reinterpret_cast<quintptr>(image.constBits()) / page;
-    const auto last = (reinterpret_cast<quintptr>(image.constBits()) + image.sizeInBytes() - 1) / page;
+    const auto last =
+        (reinterpret_cast<quintptr>(image.constBits()) + image.sizeInBytes() - 1) / page;
     QFile map(u"/proc/self/pagemap"_s);
     if (!map.open(QIODevice::ReadOnly) || !map.seek(qint64(first) * 8))
         return -1;
@@ -196,7 +209,8 @@ TEST(Pictures, OwnReaderRefusesWhatItDoesNotKnow)
     QByteArray compressed = whole;
     compressed[30] = 1; // BI_RLE8
     EXPECT_TRUE(Picture::readBmp(write(u"rle.bmp"_s, compressed)).isNull());
-    EXPECT_TRUE(Picture::readBmp(write(u"png.bmp"_s, head(picPath(u"app_icon.png"_s), 4096))).isNull());
+    EXPECT_TRUE(
+        Picture::readBmp(write(u"png.bmp"_s, head(picPath(u"app_icon.png"_s), 4096))).isNull());
     // A PNG under its own name goes to Qt's reader.
     EXPECT_EQ(Picture::load(picPath(u"app_icon.png"_s)).size(), QSize(64, 64));
     EXPECT_TRUE(Picture::load(dir.filePath(u"missing.bmp"_s)).isNull());

@@ -1,12 +1,12 @@
 // The upgrade import on a temporary copy of the fixture bank: every outcome of an attempt, the
 // study database untouched by any failure, counters that agree with a recount, paths of every
 // shape, the backup, and the upgrade file left unwritten and released.
+#include "UpgradeFiles.h"
 #include "data/BankBuilder.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "support/TestSupport.h"
 #include "upgrade/UpgradeImport.h"
-#include "UpgradeFiles.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -245,10 +245,10 @@ TEST_F(UpgradeImportTest, CountersAgreeWithARecountAndProgressIsKept)
         }
         return rows;
     };
-    const QString kmmcAnswers = u"select C1,C4,D1,D2,C6 from tab_kmmc"_s;
+    const QString chapterAnswers = u"select C1,C4,D1,D2,C6 from tab_kmmc"_s;
     const QString ruleAnswers = u"select ftid,q1,q2,q4 from tab_rule"_s;
     const QString fgmcAnswers = u"select id,q1,q2,q4 from tab_fgmc"_s;
-    const auto kmmcBefore = answerCounters(kmmcAnswers);
+    const auto chapterAnswersBefore = answerCounters(chapterAnswers);
     const auto ruleBefore = answerCounters(ruleAnswers);
     const auto fgmcBefore = answerCounters(fgmcAnswers);
     const QString progressBefore =
@@ -258,7 +258,7 @@ TEST_F(UpgradeImportTest, CountersAgreeWithARecountAndProgressIsKept)
 
     // Answer counters: the bank's rows keep theirs, the added rows start at nothing.
     for (const auto &[sql, before] :
-         {std::pair{kmmcAnswers, kmmcBefore}, std::pair{ruleAnswers, ruleBefore},
+         {std::pair{chapterAnswers, chapterAnswersBefore}, std::pair{ruleAnswers, ruleBefore},
           std::pair{fgmcAnswers, fgmcBefore}}) {
         const auto after = answerCounters(sql);
         for (auto it = after.cbegin(); it != after.cend(); ++it) {

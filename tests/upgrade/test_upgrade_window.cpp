@@ -2,6 +2,7 @@
 // the message of every outcome by mouse and keyboard, the file dialog of the folder button,
 // the upgrade file released on closing, and the shipped sample applied from the menu word "sj"
 // with its questions counted in the chapter browser.
+#include "UpgradeFiles.h"
 #include "app/StartWindow.h"
 #include "data/AppGlobals.h"
 #include "data/Database.h"
@@ -9,7 +10,6 @@
 #include "practice/ChapterBrowser.h"
 #include "support/TestSupport.h"
 #include "upgrade/UpgradeWindow.h"
-#include "UpgradeFiles.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -298,7 +298,8 @@ private slots:
     {
         QFETCH(bool, byEscape);
         const QString file = files.path() + u"/held.mdb"_s;
-        // Attempts that end before and after the appends both leave the file open on upgradeConnection.
+        // Attempts that end before and after the appends both leave the file open on
+        // upgradeConnection.
         QVERIFY(upgradefiles::makeUpgrade(file, {u"update tab_sj set cpbs='OTHER'"_s}));
         UpgradeWindow window;
         window.show();

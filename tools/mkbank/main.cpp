@@ -22,17 +22,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption sources(u"sources"_s, u"Folder of the JSON sources."_s, u"dir"_s);
     const QCommandLineOption synthetic(u"synthetic"_s, u"Build a synthetic bank of N questions."_s,
                                        u"n"_s);
-    const QCommandLineOption upgrade(u"upgrade"_s,
-                                     u"Write an upgrade file from the JSON sources in dir."_s,
-                                     u"dir"_s);
-    const QCommandLineOption base(u"base"_s, u"Folder of the bank's JSON sources (with --upgrade)."_s,
-                                  u"dir"_s);
+    const QCommandLineOption upgrade(
+        u"upgrade"_s, u"Write an upgrade file from the JSON sources in dir."_s, u"dir"_s);
+    const QCommandLineOption base(
+        u"base"_s, u"Folder of the bank's JSON sources (with --upgrade)."_s, u"dir"_s);
     const QCommandLineOption syntheticUpgrade(
         u"synthetic-upgrade"_s, u"Write an upgrade of N questions for the synthetic bank."_s,
         u"n"_s);
     const QCommandLineOption out(u"out"_s, u"Database file to write."_s, u"file"_s);
-    const QCommandLineOption complete(
-        u"complete"_s, u"Refuse a question without explanation or exam point."_s);
+    const QCommandLineOption complete(u"complete"_s,
+                                      u"Refuse a question without explanation or exam point."_s);
     const QCommandLineOption papers(
         u"papers"_s, u"Refuse a bank that cannot fill N different papers of every kind."_s, u"n"_s);
     parser.addOptions({sources, synthetic, upgrade, base, syntheticUpgrade, out, complete, papers});
@@ -57,7 +56,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(sources))
         ok = BankBuilder::build(parser.value(sources), parser.value(out), &error, options);
     else if (parser.isSet(synthetic))
-        ok = BankBuilder::buildSynthetic(parser.value(synthetic).toInt(), parser.value(out), &error);
+        ok =
+            BankBuilder::buildSynthetic(parser.value(synthetic).toInt(), parser.value(out), &error);
     else if (parser.isSet(upgrade))
         ok = UpgradeBuilder::build(parser.value(base), parser.value(upgrade), parser.value(out),
                                    &error, options);

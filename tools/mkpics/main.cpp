@@ -693,7 +693,8 @@ bool writeScreenBmp(const QImage &picture, const QString &path)
         }
     }
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 // A picture as the menu shows it on a screen of another size: read back as the 24-bit file
@@ -718,7 +719,8 @@ int main(int argc, char *argv[])
         const QString root = QString::fromLocal8Bit(argv[2]);
         for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
             const QString dir = root + QStringLiteral("/%1x%1/apps").arg(size);
-            if (!QDir().mkpath(dir) || !appIcon(size).save(dir + QStringLiteral("/studyaid.png"), "PNG")) {
+            if (!QDir().mkpath(dir) ||
+                !appIcon(size).save(dir + QStringLiteral("/studyaid.png"), "PNG")) {
                 err << "mkpics: cannot write an icon under " << dir << '\n';
                 return 1;
             }
@@ -746,7 +748,10 @@ int main(int argc, char *argv[])
         {"vorntxup.bmp", [] { return kindButton(false); }},
         {"vorntxdw.bmp", [] { return kindButton(true); }},
         {"bg_start.bmp", startBackground},
-        {"bg_start_800x600.bmp", [] { return scaledForScreen(startBackground(), {800, 600}); }},
+        {"bg_start_800x600.bmp",
+         [] {
+             return scaledForScreen(startBackground(), {800, 600});
+         }},
         {"bg_dlg.bmp", dialogBackground},
         {"bg_progress.bmp", progressBackground},
         {"bg_about.bmp", aboutBackground},
