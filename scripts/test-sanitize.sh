@@ -9,7 +9,8 @@ build="$root/build-sanitize"
 supp="$root/tests/sanitizers"
 
 # Also in force while building: the database, pictures and music are made by our own tools,
-# and GoogleTest lists each test program's cases by running it.
+# and GoogleTest lists each test program's cases by running it. A report ends the program with
+# 86, a code no test expects (the default 1 is what a test of a fatal prompt waits for).
 export ASAN_OPTIONS="detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:exitcode=86"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:exitcode=86"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
