@@ -43,6 +43,42 @@ bool isLockedKindName(const QString &kindName)
     return names.contains(kindName);
 }
 
+namespace {
+
+constexpr int kSingleChoice = 11;
+constexpr int kMultipleChoice = 21;
+
+} // namespace
+
+QString storedAnswer(int kind, const QString &answer)
+{
+    return kind == kSingleChoice || kind == kMultipleChoice ? answer.toUpper() : answer;
+}
+
+QString answerProblem(int kind, int options, const QString &answer)
+{
+    if (kind != kSingleChoice && kind != kMultipleChoice)
+        return {};
+    // The option buttons run A..F: at most six are shown whatever the count says.
+    const int shown = qBound(1, options, 6);
+    const QString range = shown == 1 ? u"A"_s : u"A～"_s + QChar(u'A' + shown - 1);
+    const QString key = answer.toUpper();
+    if (kind == kSingleChoice) {
+        if (key.size() != 1 || key.at(0) < u'A' || key.at(0).unicode() >= u'A' + shown)
+            return u"单选题的答案只能是"_s + range + u"中的一个字母！"_s;
+        return {};
+    }
+    int last = -1;
+    for (const QChar c : key) {
+        const int at = c.unicode() - u'A';
+        if (at < 0 || at >= shown || at <= last)
+            return u"多选题的答案只能是"_s + range +
+                   u"中的字母，按字母顺序填写，每个字母只写一次！"_s;
+        last = at;
+    }
+    return {};
+}
+
 QList<Kind> readKinds(const QSqlDatabase &db, int paperKind)
 {
     QSqlQuery q =

@@ -13,6 +13,15 @@ namespace Authoring {
 // The kind names whose questions are answered by "会" / "不会": one option, answer "1", both fixed.
 bool isLockedKindName(const QString &kindName);
 
+// The key as it is stored: the letters of a choice question in capitals (the option buttons
+// give capitals); any other answer as given.
+QString storedAnswer(int kind, const QString &answer);
+// Why an answer (already trimmed) could never be judged right for a question of this kind and
+// option count, as the message the authoring windows show; empty when it can. A single-choice key
+// is one option letter, a multiple-choice key the option letters in A..F order without repeats
+// (the page records pressed options in that order); letter case does not matter.
+QString answerProblem(int kind, int options, const QString &answer);
+
 // A row of a question-kind table.
 struct Kind
 {

@@ -92,6 +92,10 @@ void QuestionEditWindow::saveChanges()
         return showMessage(u"请填写试题答案！"_s, m_answerEdit);
     if (selectedKind() < 0)
         return showMessage(u"请选择题型！"_s, m_kindBox);
+    if (const QString problem =
+            Authoring::answerProblem(selectedKind(), m_optionCountBox->value(), answer);
+        !problem.isEmpty())
+        return showMessage(problem, m_answerEdit);
 
     Authoring::QuestionEdit edit;
     edit.id = m_id;
@@ -103,7 +107,7 @@ void QuestionEditWindow::saveChanges()
         edit.stem = m_stemEditor->richBytes();
     edit.kind = selectedKind();
     edit.options = m_optionCountBox->value();
-    edit.answer = answer;
+    edit.answer = Authoring::storedAnswer(edit.kind, answer);
     edit.points = m_pointList->codes();
     try {
         Authoring::saveEdit(studyData->connection(), edit);

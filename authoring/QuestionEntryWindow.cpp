@@ -77,12 +77,16 @@ void QuestionEntryWindow::saveQuestion()
         return showMessage(u"请填写试题答案！"_s, m_answerEdit);
     if (selectedKind() < 0)
         return showMessage(u"请选择题型！"_s, m_kindBox);
+    if (const QString problem =
+            Authoring::answerProblem(selectedKind(), m_optionCountBox->value(), answer);
+        !problem.isEmpty())
+        return showMessage(problem, m_answerEdit);
 
     Authoring::NewQuestion q;
     q.chapterCode = m_chapterCode;
     q.kind = selectedKind();
     q.options = m_optionCountBox->value();
-    q.answer = answer;
+    q.answer = Authoring::storedAnswer(q.kind, answer);
     q.points = m_pointList->codes();
     q.body = m_bodyEditor->richBytes();
     if (!m_explanationEditor->isBlank())

@@ -70,8 +70,7 @@ namespace {
 
 // The counters one new answer moves: the day, the chapters, the exam points. The question's
 // state before the answer decides day state, previous result and first time.
-void recordCounters(StudyData &data, const QuestionProgress &q, bool right, const QDate &today,
-                    Qt::CaseSensitivity letterCase)
+void recordCounters(StudyData &data, const QuestionProgress &q, bool right, const QDate &today)
 {
     const int dayState = storedDate(q.lastDate) == today ? 1 : 2;
     const int result = right ? 1 : 2;
@@ -79,7 +78,7 @@ void recordCounters(StudyData &data, const QuestionProgress &q, bool right, cons
     // question is out of the wrong-question list (every wrong answer leaves E4 below 0);
     // otherwise its result is unknown and the day's count of wrong questions stays.
     int previousResult = 2;
-    if (!q.lastAnswer.isEmpty() && q.lastAnswer.compare(q.correct, letterCase) == 0)
+    if (answerIsRight(q.lastAnswer, q.correct))
         previousResult = 1;
     else if (q.lastAnswer == voidedAnswer())
         previousResult = q.wrongLevel == 0 ? 1 : 0;
@@ -95,7 +94,7 @@ RecordOutcome recordJudgedAnswer(StudyData &data, const QString &table, Question
                                  const QString &answer)
 {
     RecordOutcome outcome;
-    outcome.right = answer == q.correct;
+    outcome.right = answerIsRight(answer, q.correct);
     const QDate today = Clock::today();
     QuestionProgress after = q;
 
@@ -104,7 +103,7 @@ RecordOutcome recordJudgedAnswer(StudyData &data, const QString &table, Question
         outcome.counted = true;
         after.wrongLevel = nextWrongLevel(!q.lastAnswer.isEmpty(), q.wrongLevel, outcome.right);
         after.count += 1;
-        recordCounters(data, q, outcome.right, today, Qt::CaseSensitive);
+        recordCounters(data, q, outcome.right, today);
     }
     after.runAnswer = answer;
     after.lastAnswer = answer;
@@ -130,8 +129,7 @@ void updateQuestionProgress(StudyData &data, const QString &id, const QString &a
     const QString correct = read.value(0).toString();
     const bool before = !read.value(1).toString().isEmpty();
     const int count = read.value(2).toInt() + 1;
-    const int level = nextWrongLevel(before, read.value(3).toInt(),
-                                     answer.compare(correct, Qt::CaseInsensitive) == 0);
+    const int level = nextWrongLevel(before, read.value(3).toInt(), answerIsRight(answer, correct));
     read.finish();
     Db::write(db, u"update tab_answ set E4=?,E3=?,E2_1=?,E2=?,E1=? where A1=?"_s,
               {level, count, answer, answer, StudyData::dateText(Clock::today()), id});
@@ -141,15 +139,14 @@ RecordOutcome recordPaperAnswer(StudyData &data, const QString &paperTable, Ques
                                 const QString &answer)
 {
     RecordOutcome outcome;
-    // A paper is graded with letter case ignored; its counters judge the same way.
-    outcome.right = !answer.isEmpty() && answer.compare(q.correct, Qt::CaseInsensitive) == 0;
+    outcome.right = answerIsRight(answer, q.correct);
     const QDate today = Clock::today();
     QuestionProgress after = q;
 
     Db::Transaction tx(data.connection());
     if (answer != q.runAnswer) {
         outcome.counted = true;
-        recordCounters(data, q, outcome.right, today, Qt::CaseInsensitive);
+        recordCounters(data, q, outcome.right, today);
         updateQuestionProgress(data, q.id, answer);
     }
     after.runAnswer = answer;

@@ -16,6 +16,14 @@ inline QString voidedAnswer()
     return QStringLiteral("zero");
 }
 
+// The one judging rule of the program, for practice, exam points and papers alike: a given answer
+// is right when it equals the stored key with letter case ignored (a key brought in lower case,
+// "abcd", is still answered by the capital option buttons). An empty answer is never right.
+inline bool answerIsRight(const QString &answer, const QString &correct)
+{
+    return !answer.isEmpty() && answer.compare(correct, Qt::CaseInsensitive) == 0;
+}
+
 // The progress columns of a question row that judging reads and writes.
 struct QuestionProgress
 {
@@ -50,7 +58,7 @@ struct ExamPointLists
 struct RecordOutcome
 {
     bool counted = false; // the statistics were recorded (a new answer in this run)
-    bool right = false;   // the answer equals A2
+    bool right = false;   // answerIsRight(answer, A2)
 };
 
 // Records a non-empty answer for the question: when it differs from the run answer the
@@ -68,7 +76,7 @@ RecordOutcome recordPaperAnswer(StudyData &data, const QString &paperTable, Ques
                                 const QString &answer);
 
 // The question's own row in tab_answ after an answer given in a paper: E4 as a first or a later
-// answer moves it (letter case ignored, as the paper is graded), E3 + 1, and E2_1, E2, E1 take
+// answer moves it (judged by answerIsRight), E3 + 1, and E2_1, E2, E1 take
 // the answer. Nothing when the row is missing. Throws Db::DbError.
 void updateQuestionProgress(StudyData &data, const QString &id, const QString &answer);
 

@@ -442,7 +442,9 @@ void loadQuestions(const QSqlDatabase &db, const QString &path, const Seen &chap
                 o.fail(u"the body lists the options \""_s + listed + u"\", \"options\" says "_s +
                        QString::number(count));
         }
-        const QString answer = o.text(u"answer"_s);
+        // Choice keys are stored in capitals, as the option buttons give them.
+        const QString answer =
+            isSubjective(kind) ? o.text(u"answer"_s) : o.text(u"answer"_s).toUpper();
         checkAnswer(o, kind, answer, count);
         const QJsonArray links = o.optionalArray(u"points"_s);
         if (links.size() > 10)

@@ -1,5 +1,7 @@
 #include "practice/AnswerString.h"
 
+#include "data/AnswerRecord.h"
+
 #include <Qt>
 
 using namespace Qt::StringLiterals;
@@ -103,7 +105,7 @@ void showAnswer(int page, const QString &runAnswer, int optionCount, WidgetState
 
 bool isRight(const QString &answer, const QString &correct)
 {
-    return answer == correct;
+    return answerIsRight(answer, correct);
 }
 
 QString panelAnswer(int page, const WidgetState &state)

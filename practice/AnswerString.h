@@ -53,7 +53,8 @@ QString answerString(int page, const WidgetState &state);
 // Options beyond the visible count are released.
 void showAnswer(int page, const QString &runAnswer, int optionCount, WidgetState &state);
 
-// Judging: the whole answer string equals the correct answer, every character and case counting.
+// Judging: the whole answer string equals the correct answer, every character counting but
+// letter case ignored; an empty answer is never right (answerIsRight, the program's one rule).
 bool isRight(const QString &answer, const QString &correct);
 
 // What the answer panel shows for a page: the candidate's answer as in answerString, except

@@ -515,8 +515,8 @@ void QuestionCore::toggleAnswerPanel()
         const int page = currentPage();
         const QString mine = Answer::panelAnswer(page, m_pages->state());
         const QString correct = Answer::panelCorrect(page, row->progress.correct);
-        // The verdict is the judgement (in a paper the grading's, letter case aside).
-        const bool right = isRight(m_pages->answerString(page), row->progress.correct);
+        // The verdict is the judgement itself, the same in practice and in a paper.
+        const bool right = Answer::isRight(m_pages->answerString(page), row->progress.correct);
         button->setText(u"返回"_s);
         m_body->openAnswerPanel(right, mine, correct);
     } else {
@@ -726,14 +726,7 @@ NumberButton::State QuestionCore::stateOf(const QuestionRow &row) const
 
 bool QuestionCore::isRight(const QuestionRow &row) const
 {
-    return row.answered() && isRight(row.progress.runAnswer, row.progress.correct);
-}
-
-bool QuestionCore::isRight(const QString &answer, const QString &correct) const
-{
-    if (m_options.paper)
-        return !answer.isEmpty() && answer.compare(correct, Qt::CaseInsensitive) == 0;
-    return Answer::isRight(answer, correct);
+    return row.answered() && Answer::isRight(row.progress.runAnswer, row.progress.correct);
 }
 
 int QuestionCore::pageOf(int kind) const

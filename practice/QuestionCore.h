@@ -182,7 +182,6 @@ public:
     // Whether a stored answer counts as right here (a paper compares without regard to case,
     // as its grading does).
     bool isRight(const QuestionRow &row) const;
-    bool isRight(const QString &answer, const QString &correct) const;
     int selectedKind() const { return m_selectedKind; }
     QString firstQuestionId() const { return m_firstId; }
     // The content row of the question on screen: its explanation (null when none).

@@ -316,3 +316,27 @@ TEST_F(AuthoringTest, PickerListsGroupsOfTwoAndSixCharactersOnly)
 }
 
 } // namespace
+
+TEST(AuthoringKeys, ChoiceKeysAreStoredInCapitalsAndCheckedAgainstTheOptions)
+{
+    // Keys typed in lower case are judged the same, but are stored as the buttons give them.
+    EXPECT_EQ(Authoring::storedAnswer(11, u"b"_s), u"B"_s);
+    EXPECT_EQ(Authoring::storedAnswer(21, u"acd"_s), u"ACD"_s);
+    EXPECT_EQ(Authoring::storedAnswer(72, u"1"_s), u"1"_s);
+    struct Case
+    {
+        int kind, options;
+        const char16_t *answer;
+        bool allowed;
+    } const cases[] = {
+        {11, 4, u"d", true},     {11, 4, u"E", false},   {11, 4, u"AB", false},
+        {11, 6, u"F", true},     {11, 7, u"G", false},   {21, 4, u"abd", true},
+        {21, 4, u"A", true},     {21, 4, u"1Z", false},  {21, 4, u"DA", false},
+        {21, 5, u"ABCDE", true}, {21, 4, u"ABB", false}, {72, 1, u"1", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(
+            Authoring::answerProblem(c.kind, c.options, QString::fromUtf16(c.answer)).isEmpty(),
+            c.allowed)
+            << c.kind << " " << QString::fromUtf16(c.answer).toStdString();
+}

@@ -282,26 +282,46 @@ private slots:
         QCOMPARE(options->value(), 1);
 
         // Each missing piece has its message, and nothing is stored.
+        // So has a key the question could never be judged right with; the form is kept.
         struct Case
         {
             QString body;
             QString answer;
             int kind;
             QString message;
+            int options = 4;
         };
+        const int single = kinds->findText(u"单选"_s);
+        const int multiple = kinds->findText(u"多选"_s);
+        const QString oneLetter = u"单选题的答案只能是A～D中的一个字母！"_s;
+        const QString letters =
+            u"多选题的答案只能是A～D中的字母，按字母顺序填写，每个字母只写一次！"_s;
         const Case cases[] = {
             {u"  \n "_s, u"A"_s, 0, u"请填写试题内容！"_s},
             {u"题目"_s, u"   "_s, 0, u"请填写试题答案！"_s},
             {u"题目"_s, u"A"_s, -1, u"请选择题型！"_s},
+            {u"题目"_s, u"AB"_s, single, oneLetter},
+            {u"题目"_s, u"E"_s, single, oneLetter},
+            {u"题目"_s, u"1"_s, single, oneLetter},
+            {u"题目"_s, u"G"_s, single, u"单选题的答案只能是A～F中的一个字母！"_s, 7},
+            {u"题目"_s, u"1Z"_s, multiple, letters},
+            {u"题目"_s, u"ACE"_s, multiple, letters},
+            {u"题目"_s, u"CA"_s, multiple, letters},
+            {u"题目"_s, u"AAC"_s, multiple, letters},
+            {u"题目"_s, u"B"_s, multiple,
+             u"多选题的答案只能是A中的字母，按字母顺序填写，每个字母只写一次！"_s, 1},
         };
         for (const Case &c : cases) {
             kinds->setCurrentIndex(c.kind);
+            options->setValue(c.options);
             editor(&entry, u"bodyEditor"_s)->setPlainText(c.body);
             answer->setText(c.answer);
             button(&entry, u"saveButton"_s)->click();
             QCOMPARE(prompts->calls().constLast().message, c.message);
             QCOMPARE(prompts->calls().constLast().caption, u"提示"_s);
             QCOMPARE(prompts->calls().constLast().icon, int(QMessageBox::Information));
+            QCOMPARE(answer->text(), c.answer);
+            QCOMPARE(editor(&entry, u"bodyEditor"_s)->toPlainText(), c.body);
         }
         QCOMPARE(userIds(), QStringList());
         QCOMPARE(entry.savedCount(), 0);
@@ -622,6 +642,11 @@ private slots:
             QTest::keyClick(kinds, Qt::Key_Home);
             QCOMPARE(kinds->currentText(), u"单选"_s);
             QCOMPARE(answer->text(), u"ACD"_s);
+            // "ACD" is no single-choice key: refused, the window stays with its changes.
+            button(edit, u"saveButton"_s)->click();
+            QCOMPARE(prompts->messages().constLast(), u"单选题的答案只能是A～E中的一个字母！"_s);
+            QVERIFY(edit->isVisible());
+            QCOMPARE(answer->text(), u"ACD"_s);
             answer->clear();
             type(answer, u"b"_s);
             child<QSpinBox>(edit, u"optionCountBox"_s)->setValue(4);
@@ -692,7 +717,8 @@ private slots:
             [](QuestionEditWindow *edit) { button(edit, u"saveButton"_s)->click(); });
         button(underTest.get(), u"editButton"_s)->click();
         QCOMPARE(answerRow(id).value(u"ecount"_s).toInt(), 2);
-        QCOMPARE(prompts->messages(), QStringList());
+        // The only message was the refused single-choice key.
+        QCOMPARE(prompts->messages(), QStringList{u"单选题的答案只能是A～E中的一个字母！"_s});
         underTest->close();
     }
 

@@ -190,7 +190,23 @@ TEST(BankSources, FaultySourcesAreRefusedByName)
     EXPECT_FALSE(QFile::exists(out)); // no half-built database is left behind
     rewrite(u"questions_02.json"_s, u"\"010101000001\""_s, u"\"020101000002\""_s);
 
-    rewrite(u"questions_02.json"_s, u"\"answer\": \"ABD\""_s, u"\"answer\": \"DAB\""_s);
+    // A key written in lower case is stored in capitals.
+    rewrite(u"questions_02.json"_s, u"\"answer\": \"ABD\""_s, u"\"answer\": \"abd\""_s);
+    ASSERT_TRUE(BankBuilder::build(src, out, &error)) << error.toStdString();
+    ASSERT_TRUE(Db::openReadOnly(u"capitals"_s, out, {u"tab_answ"_s}));
+    {
+        const QSqlDatabase built = QSqlDatabase::database(u"capitals"_s);
+        EXPECT_EQ(
+            Db::scalar(built, u"select count(*) from tab_answ where A2 collate binary='abd'"_s)
+                .toInt(),
+            0);
+        EXPECT_GT(
+            Db::scalar(built, u"select count(*) from tab_answ where A2 collate binary='ABD'"_s)
+                .toInt(),
+            0);
+    }
+    Db::close(u"capitals"_s);
+    rewrite(u"questions_02.json"_s, u"\"answer\": \"abd\""_s, u"\"answer\": \"DAB\""_s);
     EXPECT_FALSE(BankBuilder::build(src, out, &error));
     EXPECT_TRUE(error.contains(u"A-F order"_s)) << error.toStdString();
 }

@@ -577,6 +577,18 @@ TEST_F(DataModule, JudgedAnswerLevelsAndCounting)
     EXPECT_EQ(question(u"010101000002"_s).wrongLevel, -1);
 }
 
+TEST_F(DataModule, LowerCaseKeyIsAnsweredRightInPracticeAndLeavesTheWrongSet)
+{
+    // A key brought in lower case: the practice buttons give capitals, judged as the paper is.
+    Db::exec(db(), u"update tab_answ set A2='b',E2='A',E4=-1,E1='2026-12-09' "
+                   u"where A1='010101000001'"_s);
+    QuestionProgress q = question(u"010101000001"_s);
+    const RecordOutcome r = recordJudgedAnswer(study, u"tab_answ"_s, q, u"B"_s);
+    EXPECT_TRUE(r.right);
+    EXPECT_EQ(question(u"010101000001"_s).wrongLevel, 0); // out of the wrong-question set
+    EXPECT_EQ(day(), "1/0/1/0");
+}
+
 TEST_F(DataModule, PaperAnswerCountsAsTheGradingJudgesIt)
 {
     // A question of the candidate's own with a lower-case key: a paper is graded with letter case

@@ -93,7 +93,7 @@ TEST(AnswerString, EveryPageReadsItsWidgets)
         EXPECT_EQ(Answer::answerString(c.page, c.state), c.expected) << c.name;
 }
 
-TEST(AnswerString, JudgingIsWholeStringEquality)
+TEST(AnswerString, JudgingIsWholeStringEqualityWithoutLetterCase)
 {
     struct Case
     {
@@ -103,7 +103,10 @@ TEST(AnswerString, JudgingIsWholeStringEquality)
         {u"ACD"_s, u"ACD"_s, true},
         {u"ACD"_s, u"CA"_s, false}, // a correct answer stored out of order never matches
         {u"AC"_s, u"CA"_s, false},
-        {u"a"_s, u"A"_s, false},          // case counts
+        {u"a"_s, u"A"_s, true},       // letter case is ignored: a key stored as "abcd"
+        {u"ABCD"_s, u"abcd"_s, true}, // is answered by the capital option buttons
+        {u"AB"_s, u"abc"_s, false},
+        {u""_s, u""_s, false},            // no answer is never right
         {u"甲,乙"_s, u"甲，乙"_s, false}, // full-width comma against ","
         {u"甲，乙"_s, u"甲,乙"_s, false},
         {u"甲,乙"_s, u"甲,乙"_s, true},
