@@ -388,7 +388,7 @@ void ExamWindow::recordFinal()
 
 void ExamWindow::clockTicked()
 {
-    if (!answering() || m_paused || m_closing)
+    if (!answering() || m_paused || m_closing || m_timeUpPending)
         return;
     qint64 elapsed = 0;
     Paper::Settings settings;
@@ -400,17 +400,54 @@ void ExamWindow::clockTicked()
     }
     if (elapsed < settings.examTime)
         return;
-    // One prompt at a time: while a window of the exam (notes, explanation, a prompt) is open,
-    // the time-up waits for it to close; the clock goes on meanwhile.
-    if (PromptGate::isShowing() ||
-        (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this))
-        return;
-    handleTimeUp();
+    // The clock stops at the limit, however long what is open over the exam takes to close.
+    m_timeUpPending = true;
+    m_timeUsedAtLimit = m_clock->stop();
+    closeOpenWindows();
+    QTimer::singleShot(0, this, &ExamWindow::finishTimeUp);
 }
 
-void ExamWindow::handleTimeUp()
+bool ExamWindow::openedByThisExam(const QWidget *window) const
 {
-    const QString used = m_clock->stop();
+    for (const QObject *o = window ? window->parent() : nullptr; o; o = o->parent()) {
+        if (o == this)
+            return true;
+    }
+    return false;
+}
+
+void ExamWindow::closeOpenWindows()
+{
+    // The windows the exam opened over itself (notes, explanation, exam points, settings) close
+    // as their 关闭 would, so a note being typed is saved. A prompt is left to be answered.
+    while (!PromptGate::isShowing()) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == this || !openedByThisExam(modal))
+            return;
+        modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            return; // it would not close
+    }
+}
+
+void ExamWindow::finishTimeUp()
+{
+    if (!m_timeUpPending || m_closing)
+        return;
+    // One prompt at a time: the time-up message follows a prompt that is being answered, and
+    // waits until the windows closed above have left their event loops.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (PromptGate::isShowing() || (modal && modal != this)) {
+        closeOpenWindows();
+        QTimer::singleShot(50, this, &ExamWindow::finishTimeUp);
+        return;
+    }
+    m_timeUpPending = false;
+    handleTimeUp(m_timeUsedAtLimit);
+}
+
+void ExamWindow::handleTimeUp(const QString &used)
+{
     recordFinal();
     int unanswered = 0;
     if (!m_core->guarded([this, &unanswered] {
@@ -428,7 +465,7 @@ void ExamWindow::handleTimeUp()
 
 void ExamWindow::submitPaper()
 {
-    if (!answering() || m_paused)
+    if (!answering() || m_paused || m_timeUpPending)
         return;
     const QString used = m_clock->stop();
     recordFinal();
@@ -602,7 +639,7 @@ void ExamWindow::showDesktop()
 
 void ExamWindow::togglePause()
 {
-    if (!answering())
+    if (!answering() || m_timeUpPending)
         return;
     QWidget *slotPanel = m_core->numberPanel();
     if (!m_paused) {

@@ -71,8 +71,13 @@ private:
     void loadKinds();
     // The answer on screen is stored without touching its slot picture (submission, time-up).
     void recordFinal();
+    // At the time limit: the clock stops, the windows the exam opened close, then the time-up
+    // message and the grading follow (finishTimeUp, once nothing else is open).
     void clockTicked();
-    void handleTimeUp();
+    bool openedByThisExam(const QWidget *window) const;
+    void closeOpenWindows();
+    void finishTimeUp();
+    void handleTimeUp(const QString &used);
     void submitPaper();
     void gradeAndReview(const QString &timeUsed);
     void closeReview();
@@ -123,6 +128,8 @@ private:
     bool m_nextWasEnabled = false;
     bool m_closing = false;
     bool m_shown = false;
+    bool m_timeUpPending = false;
+    QString m_timeUsedAtLimit;
 };
 
 // A paper that cannot be made or opened: the failure's message, then the program ends (tests

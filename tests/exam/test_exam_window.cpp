@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -410,44 +411,68 @@ private slots:
         QCOMPARE(dayTime(), logged);
     }
 
-    void timeUpGradesAndWaitsForAnOpenWindow()
+    void timeUpClosesTheExamsWindowsAndKeepsToTheLimit()
     {
         bigBank();
         exec(u"update tab_plan set ExamTime=60, LeastMark=0"_s);
+        // The notes window open at the limit closes as 关闭 would: the note is saved, and the
+        // paper's time is the limit however long the window would have stayed.
         sit(u"mnks"_s, [&](ExamWindow *exam) {
             pick(exam, u"A"_s);
             nowMs = 59'000;
             exam->clock()->tick();
             QCOMPARE(exam->mode(), u"new"_s);
-            // A window open over the exam when the time runs out: the time-up waits for it.
-            QDialog other(exam);
-            other.setModal(true);
-            other.show();
-            QTRY_COMPARE(QApplication::activeModalWidget(), &other);
-            nowMs = 61'000;
-            exam->clock()->tick();
-            QCOMPARE(exam->mode(), u"new"_s);
-            QVERIFY(prompts->calls().isEmpty());
-            other.close();
-            QTRY_VERIFY(QApplication::activeModalWidget() != &other);
-            {
-                // Nor does it replace a prompt that is showing.
-                PromptGate::Showing prompt;
-                nowMs = 61'500;
+            QPointer<QDialog> notes;
+            QTimer::singleShot(0, exam, [&] {
+                notes = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(notes);
+                child<QPlainTextEdit>(notes, u"noteEdit"_s)->setPlainText(u"到时的笔记"_s);
+                nowMs = 60'000;
                 exam->clock()->tick();
-                QCOMPARE(exam->mode(), u"new"_s);
-                QVERIFY(prompts->calls().isEmpty());
-            }
-            nowMs = 62'000;
-            exam->clock()->tick();
-            QCOMPARE(prompts->messages(), QStringList{u"很遗憾，考试时间到了！"_s});
+                QVERIFY(!notes->isVisible());
+                nowMs = 99'000; // had it stayed open
+            });
+            button(exam, u"notesButton"_s)->click();
+            QVERIFY(!QTest::currentTestFailed());
+            QTRY_COMPARE(prompts->messages(), QStringList{u"很遗憾，考试时间到了！"_s});
             QCOMPARE(prompts->calls().first().kind, PromptCall::MessageBox);
             QCOMPARE(exam->mode(), u"old"_s);
             QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：1 分"_s);
             button(exam, u"closeButton"_s)->click();
         });
-        QCOMPARE(value(u"select D2 from tab_cj"_s).toString(), u"0:01:02"_s);
-        QCOMPARE(value(u"select A6 from tab_cj"_s).toDouble(), 1.0);
+        QCOMPARE(value(u"select D2 from tab_cj"_s).toString(), u"0:01:00"_s);
+        const QString paper = value(u"select A1 from tab_cj"_s).toString();
+        QCOMPARE(value(u"select count(*) from "_s + paper + u" where A14='到时的笔记'"_s).toInt(),
+                 1);
+
+        // A prompt being answered at the limit is not taken away: the clock stops, the time-up
+        // message follows the prompt, and a window of the exam beneath it closes.
+        exec(u"delete from tab_cj"_s);
+        nowMs = 0;
+        prompts.reset();
+        prompts = std::make_unique<testsupport::PromptCatcher>();
+        sit(u"mnks"_s, [&](ExamWindow *exam) {
+            pick(exam, u"A"_s);
+            QDialog other(exam);
+            other.setModal(true);
+            other.show();
+            QTRY_COMPARE(QApplication::activeModalWidget(), &other);
+            {
+                PromptGate::Showing prompt;
+                nowMs = 61'000;
+                exam->clock()->tick();
+                nowMs = 90'000;
+                exam->clock()->tick();
+                QTest::qWait(120);
+                QVERIFY(prompts->calls().isEmpty());
+                QCOMPARE(exam->mode(), u"new"_s);
+            }
+            QTRY_COMPARE(prompts->messages(), QStringList{u"很遗憾，考试时间到了！"_s});
+            QVERIFY(!other.isVisible());
+            QCOMPARE(exam->mode(), u"old"_s);
+            button(exam, u"closeButton"_s)->click();
+        });
+        QCOMPARE(value(u"select D2 from tab_cj"_s).toString(), u"0:01:01"_s);
     }
 
     void pauseIsLeftOutOfTheClock()
