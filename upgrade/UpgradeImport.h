@@ -1,6 +1,6 @@
-// Merging a question-bank upgrade file into the study database: the checks of the file's
-// identifiers, a backup of the study database, and the appends with their counters in one
-// transaction.
+// Merging a question-bank upgrade file into the study database: the checks of the whole file
+// (its integrity, tables, rows and identifiers) before anything is written, a backup of the study
+// database, and the appends with their counters in one transaction.
 #pragma once
 
 #include <QSqlDatabase>
