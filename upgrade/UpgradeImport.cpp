@@ -3,10 +3,12 @@
 #include "data/Database.h"
 #include "data/StudyData.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -16,23 +18,42 @@ namespace {
 // study database in which that key already names a row (such rows are skipped, never
 // duplicated or overwritten), and the columns that start at fixed values instead of the file's
 // (the candidate's progress and the counters derived from it: a new row has none yet).
+// Besides, what each row must carry: a key given once in the file, and the columns that must not
+// be empty, each with the name the candidate is told.
 struct Append
 {
     QString table;
     QString key;
     QStringList existingIn;
     QHash<QString, QString> startValues;
+    QString keyName;
+    QList<std::pair<QString, QString>> required;
 };
+
+// The value appended for a column of the file's row u (the file's own columns are all read).
+QString fileValue(const QString &table, const QString &column)
+{
+    const QString name = Db::sqlIdentifier(column);
+    // Judging compares every character and its case, and the answer pages give capitals: the
+    // keys of single and multiple choice are stored in capitals, any other answer as it is.
+    if (table == u"tab_answ"_s && column.compare(u"A2"_s, Qt::CaseInsensitive) == 0)
+        return u"case when cast(u.A13 as integer) in (11,21) then upper(u."_s + name +
+               u") else u."_s + name + u" end"_s;
+    return u"u."_s + name;
+}
 
 QList<Append> appends()
 {
     const QString zero = u"0"_s;
+    const QString questionId = u"试题编号"_s;
     return {
         {u"tab_kmmc"_s,
          u"C1"_s,
          {u"tab_kmmc"_s},
-         {{u"c3"_s, zero}, {u"c4"_s, zero}, {u"d1"_s, zero}, {u"d2"_s, zero}, {u"c6"_s, u"'0'"_s}}},
-        {u"tab_exer"_s, u"A1"_s, {u"tab_answ"_s, u"tab_exer"_s}, {}},
+         {{u"c3"_s, zero}, {u"c4"_s, zero}, {u"d1"_s, zero}, {u"d2"_s, zero}, {u"c6"_s, u"'0'"_s}},
+         u"章节编码"_s,
+         {}},
+        {u"tab_exer"_s, u"A1"_s, {u"tab_answ"_s, u"tab_exer"_s}, {}, questionId, {}},
         {u"tab_answ"_s,
          u"A1"_s,
          {u"tab_answ"_s},
@@ -43,15 +64,21 @@ QList<Append> appends()
           {u"e4"_s, zero},
           {u"f1"_s, zero},
           {u"csbs"_s, u"''"_s},
-          {u"ecount"_s, zero}}},
+          {u"ecount"_s, zero}},
+         questionId,
+         {{u"A10"_s, u"章节编码"_s}}},
         {u"tab_rule"_s,
          u"ftid"_s,
          {u"tab_rule"_s},
-         {{u"q"_s, zero}, {u"q1"_s, zero}, {u"q2"_s, zero}, {u"q4"_s, zero}}},
+         {{u"q"_s, zero}, {u"q1"_s, zero}, {u"q2"_s, zero}, {u"q4"_s, zero}},
+         u"考点编码"_s,
+         {}},
         {u"tab_fgmc"_s,
          u"id"_s,
          {u"tab_fgmc"_s},
-         {{u"q"_s, zero}, {u"q1"_s, zero}, {u"q2"_s, zero}, {u"q4"_s, zero}}},
+         {{u"q"_s, zero}, {u"q1"_s, zero}, {u"q2"_s, zero}, {u"q4"_s, zero}},
+         u"考点分组编号"_s,
+         {}},
     };
 }
 
@@ -72,7 +99,7 @@ QString appendStatement(const QSqlDatabase &db, const Append &a)
     for (const QString &column : columnsOf(db, a.table)) {
         const QString name = Db::sqlIdentifier(column);
         into.append(name);
-        from.append(a.startValues.value(column.toLower(), u"u."_s + name));
+        from.append(a.startValues.value(column.toLower(), fileValue(a.table, column)));
     }
     QString sql = u"insert into main."_s + a.table + u" ("_s + into.join(u',') + u") select "_s +
                   from.join(u',') + u" from upg."_s + a.table + u" u"_s;
@@ -142,6 +169,98 @@ void countAddedQuestions(const QSqlDatabase &db, qint64 after)
                   {it.value(), it.key()});
 }
 
+// Whether two paths name one file, through any links.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first = {}, second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+QStringList fileColumns(const QSqlDatabase &upgrade, const QString &table)
+{
+    QSqlQuery q = Db::query(upgrade, u"select name from pragma_table_info(?)"_s, {table});
+    QStringList names;
+    while (q.next())
+        names.append(q.value(0).toString());
+    return names;
+}
+
+// What keeps the file's tables from being appended, in a sentence for the candidate; empty when
+// nothing does. The file is read on its own connection, before anything is written.
+QString tableFault(const QSqlDatabase &upgrade, const QSqlDatabase &study)
+{
+    // An attached file must share the study database's text encoding.
+    if (Db::scalar(upgrade, u"PRAGMA encoding"_s).toString() != u"UTF-8"_s)
+        return u"升级文件的文字编码是 UTF-16，本软件只能读取 UTF-8 编码的升级文件。"_s;
+    for (const Append &a : appends()) {
+        // Stored tables only: a view or a virtual table can stand for any number of rows,
+        // computed anew on every read.
+        QSqlQuery kind = Db::query(upgrade,
+                                   u"select type,sql from sqlite_master where name=? collate "
+                                   u"nocase and type in ('table','view')"_s,
+                                   {a.table});
+        if (!kind.next())
+            return u"升级文件缺少数据表 %1。"_s.arg(a.table);
+        if (kind.value(0).toString() != u"table"_s ||
+            kind.value(1).toString().simplified().startsWith(u"create virtual"_s,
+                                                             Qt::CaseInsensitive))
+            return u"升级文件中的 %1 不是数据表。"_s.arg(a.table);
+        kind.finish();
+        // Every column the append reads from the file.
+        const QStringList present = fileColumns(upgrade, a.table);
+        for (const QString &column : columnsOf(study, a.table)) {
+            if (!a.startValues.contains(column.toLower()) &&
+                !present.contains(column, Qt::CaseInsensitive))
+                return u"升级文件的数据表 %1 缺少列 %2。"_s.arg(a.table, column);
+        }
+    }
+    return {};
+}
+
+// Rows an upgrade may not bring, in a sentence for the candidate; empty when there are none:
+// a row without its key or another required value, and a key given twice (as the study
+// database compares keys, without regard to letter case), which would be appended twice.
+QString rowFault(const QSqlDatabase &upgrade)
+{
+    for (const Append &a : appends()) {
+        QList<std::pair<QString, QString>> filled = {{a.key, a.keyName}};
+        filled += a.required;
+        for (const auto &[column, name] : std::as_const(filled)) {
+            if (Db::scalar(upgrade,
+                           u"select 1 from %1 where %2 is null or trim(%2)='' limit 1"_s.arg(
+                               a.table, column))
+                    .isValid())
+                return u"升级文件的数据表 %1 中有%2（%3）为空的行。"_s.arg(a.table, name, column);
+        }
+        QSqlQuery twice =
+            Db::query(upgrade, u"select %2,count(*) from %1 group by %2 collate "
+                               u"nocase having count(*)>1 limit 1"_s.arg(a.table, a.key));
+        if (twice.next()) {
+            return u"升级文件的数据表 %1 中%2（%3）“%4”出现了 %5 次。"_s.arg(
+                a.table, a.keyName, a.key, twice.value(0).toString().left(40),
+                QString::number(twice.value(1).toLongLong()));
+        }
+    }
+    return {};
+}
+
+// The candidate's sentence for a failed database step: another program holding the study
+// database and a full disk are told as such, anything else as the step that failed.
+QString failureReason(const Db::DbError &error, const QString &step)
+{
+    switch (error.failure()) {
+    case Db::Failure::Busy:
+        return u"学习数据正被其他程序使用，请关闭该程序后再试。"_s;
+    case Db::Failure::DiskFull:
+        return u"磁盘已满，请清理磁盘空间后再试。"_s;
+    case Db::Failure::Other:
+        break;
+    }
+    return step;
+}
+
 // The upgrade file attached to the study database's connection as "upg" for the length of a
 // scope. Attached read-only through a URI, so a missing file is an error and never created,
 // and any path works: it is bound, never spliced into the statement.
@@ -196,6 +315,25 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         return result;
     }
 
+    const QSqlDatabase study = m_studyData.connection();
+    QString databasePath;
+    try {
+        databasePath = Db::mainFilePath(study);
+    } catch (const Db::DbError &e) {
+        result.outcome = Outcome::Failed;
+        result.reason = failureReason(e, u"读取学习数据库时出错。"_s);
+        result.detail = e.message();
+        return result;
+    }
+    if (sameFile(path, databasePath)) {
+        result.outcome = Outcome::StudyDatabase;
+        return result;
+    }
+    if (sameFile(path, backupPath(databasePath))) {
+        result.outcome = Outcome::StudyDatabaseBackup;
+        return result;
+    }
+
     m_studyData.closeSecondConnection();
     if (!m_studyData.openSecondConnection(path, &result.detail)) {
         result.outcome = Outcome::CannotOpen;
@@ -204,6 +342,13 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
     const QSqlDatabase upgrade = m_studyData.upgradeConnection();
     QString upgradeId, productId;
     try {
+        // Every page is read: a damaged file is refused whole, before anything of it is used.
+        const QString verdict = Db::scalar(upgrade, u"PRAGMA integrity_check(1)"_s).toString();
+        if (verdict != u"ok"_s) {
+            result.outcome = Outcome::Unreadable;
+            result.detail = u"integrity_check: "_s + verdict;
+            return result;
+        }
         if (!Db::hasTable(upgrade, u"tab_sj"_s)) {
             result.outcome = Outcome::NoUpgradeTable;
             return result;
@@ -221,7 +366,6 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         return result;
     }
 
-    const QSqlDatabase study = m_studyData.connection();
     try {
         if (!Db::scalar(study, u"select 1 from tab_sj where cpbs=?"_s, {productId}).isValid()) {
             result.outcome = Outcome::ForeignProduct;
@@ -233,12 +377,35 @@ UpgradeImport::Result UpgradeImport::run(const QString &typedPath)
         }
     } catch (const Db::DbError &e) {
         result.outcome = Outcome::Failed;
+        result.reason = failureReason(e, u"读取学习数据库时出错。"_s);
+        result.detail = e.message();
+        return result;
+    }
+
+    // The whole file is checked before the backup and the appends: a refused file changes
+    // nothing, not even the backup.
+    try {
+        // Without an identifier of its own the file would apply again at every attempt.
+        if (upgradeId.trimmed().isEmpty()) {
+            result.outcome = Outcome::Invalid;
+            result.reason = u"升级文件的数据表 tab_sj 中升级标识（sjbs）为空。"_s;
+            return result;
+        }
+        result.reason = tableFault(upgrade, study);
+        if (result.reason.isEmpty())
+            result.reason = rowFault(upgrade);
+        if (!result.reason.isEmpty()) {
+            result.outcome = Outcome::Invalid;
+            return result;
+        }
+    } catch (const Db::DbError &e) {
+        result.outcome = Outcome::Unreadable;
         result.detail = e.message();
         return result;
     }
 
     try {
-        Db::backupTo(study, backupPath(Db::mainFilePath(study)));
+        Db::backupTo(study, backupPath(databasePath));
     } catch (const Db::DbError &e) {
         result.outcome = Outcome::BackupFailed;
         result.detail = e.message();
@@ -252,25 +419,33 @@ UpgradeImport::Result UpgradeImport::apply(const QString &path, const QString &u
 {
     Result result;
     const QSqlDatabase study = m_studyData.connection();
+    // What the candidate is told if the step under way fails.
+    QString step = u"无法读取升级文件。"_s;
     try {
         Attachment attached(study, path);
         Db::Transaction tx(study);
         const qint64 lastQuestion = lastRowid(study, u"tab_answ"_s);
         const int offered = Db::scalar(study, u"select count(*) from upg.tab_answ"_s).toInt();
-        for (const QString &statement : appendStatements(study))
-            Db::exec(study, statement);
+        for (const Append &a : appends()) {
+            step = u"向学习数据库的数据表 %1 追加数据时出错。"_s.arg(a.table);
+            Db::exec(study, appendStatement(study, a));
+        }
+        step = u"向学习数据库的数据表 tab_sj 追加数据时出错。"_s;
         Db::exec(study, u"insert into tab_sj(sjbs,cpbs) values(?,?)"_s, {upgradeId, productId});
+        step = u"更新章节和考点的题数时出错。"_s;
         countAddedQuestions(study, lastQuestion);
         result.questionsAdded =
             Db::scalar(study, u"select count(*) from main.tab_answ where rowid>?"_s, {lastQuestion})
                 .toInt();
         // Every other question of the file has an id the study database already had.
         result.questionsKept = offered - result.questionsAdded;
+        step = u"保存学习数据库时出错。"_s;
         tx.commit();
         result.outcome = Outcome::Succeeded;
     } catch (const Db::DbError &e) {
         result = {};
         result.outcome = Outcome::Failed;
+        result.reason = failureReason(e, step);
         result.detail = e.message();
     }
     return result;

@@ -1,6 +1,6 @@
-// Merging a question-bank upgrade file into the study database: the checks of the file's
-// identifiers, a backup of the study database, and the appends with their counters in one
-// transaction.
+// Merging a question-bank upgrade file into the study database: the checks of the whole file
+// (its integrity, tables, rows and identifiers) before anything is written, a backup of the study
+// database, and the appends with their counters in one transaction.
 #pragma once
 
 #include <QSqlDatabase>
@@ -14,14 +14,17 @@ class UpgradeImport
 public:
     enum class Outcome
     {
-        EmptyPath,      // nothing typed or chosen
-        CannotOpen,     // missing, unreadable or not a database
-        NoUpgradeTable, // the file has no tab_sj
-        Unreadable,     // tab_sj is there but cannot be read (a damaged file)
-        ForeignProduct, // its product identifier is not this study database's
-        AlreadyApplied, // its upgrade identifier was applied before
-        BackupFailed,   // the study database could not be copied first
-        Failed,         // an append failed; everything was rolled back
+        EmptyPath,           // nothing typed or chosen
+        StudyDatabase,       // the path names the study database itself
+        StudyDatabaseBackup, // the path names the study database's backup
+        CannotOpen,          // missing, unreadable or not a database
+        Unreadable,          // damaged: fails SQLite's integrity check, or cannot be read
+        NoUpgradeTable,      // the file has no tab_sj
+        ForeignProduct,      // its product identifier is not this study database's
+        AlreadyApplied,      // its upgrade identifier was applied before
+        Invalid,             // tables or rows an upgrade may not bring (reason says which)
+        BackupFailed,        // the study database could not be copied first
+        Failed,              // an append failed; everything was rolled back
         Succeeded,
     };
 
@@ -31,6 +34,9 @@ public:
         int questionsAdded = 0;
         // Questions of the file whose id the study database already had: left as they were.
         int questionsKept = 0;
+        // Invalid and Failed: the cause in a Chinese sentence for the candidate, naming the table,
+        // column or key concerned.
+        QString reason;
         // The technical reason of a failure (driver text), for the error output only.
         QString detail;
     };

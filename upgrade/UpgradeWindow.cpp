@@ -5,6 +5,7 @@
 #include "data/AppGlobals.h"
 #include "data/StudyData.h"
 #include "ui/Fonts.h"
+#include "ui/ProgressWindow.h"
 #include "ui/PromptDialog.h"
 #include "ui/WindowParts.h"
 #include "upgrade/UpgradeImport.h"
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -146,15 +148,29 @@ void UpgradeWindow::startUpgrade()
     if (!studyData)
         return;
     using Outcome = UpgradeImport::Outcome;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const UpgradeImport::Result r = UpgradeImport(*studyData).run(m_pathEdit->text());
-    QApplication::restoreOverrideCursor();
+    UpgradeImport::Result r;
+    {
+        // Checking and appending a large file takes a while; the notice goes before the outcome
+        // is told.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        std::optional<ProgressNotice> notice;
+        if (!m_pathEdit->text().trimmed().isEmpty())
+            notice.emplace(u"正在升级题库，请等待..."_s);
+        r = UpgradeImport(*studyData).run(m_pathEdit->text());
+        QApplication::restoreOverrideCursor();
+    }
     if (!r.detail.isEmpty())
         qWarning("studyaid: upgrade: %s", qUtf8Printable(r.detail));
 
     switch (r.outcome) {
     case Outcome::EmptyPath:
         prompt(u"提示"_s, u"请点击文件夹按钮选择升级文件！"_s, kWarning);
+        break;
+    case Outcome::StudyDatabase:
+        prompt(u"提示"_s, u"这是学习数据库本身，不是升级文件！\n"_s + kNothingChanged, kWarning);
+        break;
+    case Outcome::StudyDatabaseBackup:
+        prompt(u"提示"_s, u"这是学习数据库的备份，不是升级文件！\n"_s + kNothingChanged, kWarning);
         break;
     case Outcome::CannotOpen:
         prompt(u"错误"_s, u"无法打开升级文件！"_s, kError);
@@ -174,8 +190,13 @@ void UpgradeWindow::startUpgrade()
     case Outcome::BackupFailed:
         prompt(u"错误"_s, u"无法备份学习数据库，没有升级！\n"_s + kNothingChanged, kError);
         break;
+    case Outcome::Invalid:
     case Outcome::Failed:
-        prompt(u"提示"_s, u"升级失败！\n"_s + kNothingChanged, kError);
+        // The cause, then what it means for the candidate's data.
+        prompt(u"提示"_s,
+               u"升级失败！\n"_s + (r.reason.isEmpty() ? QString() : r.reason + u'\n') +
+                   kNothingChanged,
+               kError);
         break;
     case Outcome::Succeeded: {
         QString message = u"升级成功！\n新增试题 %1 道"_s.arg(r.questionsAdded);

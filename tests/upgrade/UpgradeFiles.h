@@ -16,6 +16,13 @@ QString sampleUpgrade();
 // Returns false when a step fails.
 bool makeUpgrade(const QString &path, const QStringList &statements = {});
 
+// A copy of the fixture upgrade at path in a database whose text encoding is UTF-16: the same
+// tables, indexes and rows. Returns false when a step fails.
+bool makeUtf16Upgrade(const QString &path);
+
+// Whether SQLite's own integrity check passes on the file (opened read-only).
+bool passesIntegrityCheck(const QString &path);
+
 // Every row of every table of the connection's main database, in storage order, as text.
 QString snapshot(const QSqlDatabase &db);
 

@@ -84,7 +84,14 @@ struct FailureCase
     // Prepares the file (in the test's folder) and returns the text typed in the path box.
     std::function<QString(const QString &folder)> prepare;
     QList<Outcome> expected; // one outcome, or the outcomes that a damaged file may give
+    QString reason;          // what the candidate is told of the cause (empty: nothing)
 };
+
+// A copy of the fixture upgrade with the statements run on it, for a table of cases.
+std::function<QString(const QString &)> altered(const QString &name, const QStringList &statements)
+{
+    return [name, statements](const QString &f) { return faulty(f, name, statements); };
+}
 
 } // namespace
 
@@ -116,59 +123,195 @@ TEST_F(UpgradeImportTest, EveryFailureLeavesTheStudyDatabaseAsItWas)
              cut.write(whole.readAll().left(int(whole.size() / 3)));
              return cut.fileName();
          },
-         {Outcome::CannotOpen, Outcome::Unreadable, Outcome::Failed}},
-        {"no tab_sj",
-         [](const QString &f) { return faulty(f, u"nosj.mdb"_s, {u"drop table tab_sj"_s}); },
-         {Outcome::NoUpgradeTable}},
+         {Outcome::CannotOpen, Outcome::Unreadable}},
+        {"no tab_sj", altered(u"nosj.mdb"_s, {u"drop table tab_sj"_s}), {Outcome::NoUpgradeTable}},
         {"another product",
-         [](const QString &f) {
-             return faulty(f, u"foreign.mdb"_s, {u"update tab_sj set cpbs='OTHER'"_s});
-         },
+         altered(u"foreign.mdb"_s, {u"update tab_sj set cpbs='OTHER'"_s}),
          {Outcome::ForeignProduct}},
         {"empty tab_sj",
-         [](const QString &f) { return faulty(f, u"emptysj.mdb"_s, {u"delete from tab_sj"_s}); },
+         altered(u"emptysj.mdb"_s, {u"delete from tab_sj"_s}),
          {Outcome::ForeignProduct}},
         {"already applied identifier",
-         [](const QString &f) {
-             // The bank's own product row has the empty identifier.
-             return faulty(f, u"applied.mdb"_s, {u"update tab_sj set sjbs=''"_s});
-         },
+         // The bank's own product row has the empty identifier.
+         altered(u"applied.mdb"_s, {u"update tab_sj set sjbs=''"_s}),
          {Outcome::AlreadyApplied}},
+        {"no upgrade identifier",
+         altered(u"nullsj.mdb"_s, {u"update tab_sj set sjbs=NULL"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_sj 中升级标识（sjbs）为空。"_s},
         {"question table lacks a column",
-         [](const QString &f) {
-             return faulty(f, u"nocolumn.mdb"_s, {u"alter table tab_answ drop column A2"_s});
-         },
-         {Outcome::Failed}},
-        {"question id twice in the file",
-         [](const QString &f) {
-             return faulty(f, u"twice.mdb"_s,
-                           looseQuestionTable() << u"insert into tab_answ select * from tab_answ "
-                                                   u"where A1='010202000001'"_s);
-         },
-         {Outcome::Failed}},
-        {"question without an id",
-         [](const QString &f) {
-             return faulty(f, u"noid.mdb"_s,
-                           looseQuestionTable() << u"update tab_answ set A1=NULL "
-                                                   u"where A1='020101000003'"_s);
-         },
-         {Outcome::Failed}},
+         altered(u"nocolumn.mdb"_s, {u"alter table tab_answ drop column A2"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_answ 缺少列 A2。"_s},
         {"no exam-point table",
-         [](const QString &f) { return faulty(f, u"norule.mdb"_s, {u"drop table tab_rule"_s}); },
-         {Outcome::Failed}},
+         altered(u"norule.mdb"_s, {u"drop table tab_rule"_s}),
+         {Outcome::Invalid},
+         u"升级文件缺少数据表 tab_rule。"_s},
+        {"question table is a view of a billion rows",
+         altered(
+             u"view.mdb"_s,
+             {u"drop table tab_answ"_s,
+              u"create view tab_answ as with recursive n(i) as (values(1) union all "
+              u"select i+1 from n where i<1000000000) select printf('%012d',i) as A1 from n"_s}),
+         {Outcome::Invalid},
+         u"升级文件中的 tab_answ 不是数据表。"_s},
+        {"text encoding UTF-16",
+         [](const QString &f) {
+             const QString file = f + u"/utf16.mdb"_s;
+             if (!upgradefiles::makeUtf16Upgrade(file))
+                 ADD_FAILURE() << "cannot make the UTF-16 file";
+             return file;
+         },
+         {Outcome::Invalid},
+         u"升级文件的文字编码是 UTF-16，本软件只能读取 UTF-8 编码的升级文件。"_s},
+        {"question id twice in the file",
+         altered(u"twice.mdb"_s, looseQuestionTable()
+                                     << u"insert into tab_answ select * from tab_answ "
+                                        u"where A1='010202000001'"_s),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_answ 中试题编号（A1）“010202000001”出现了 2 次。"_s},
+        {"question without an id",
+         altered(u"noid.mdb"_s, looseQuestionTable() << u"update tab_answ set A1=NULL "
+                                                        u"where A1='020101000003'"_s),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_answ 中有试题编号（A1）为空的行。"_s},
+        {"question with a blank id",
+         altered(u"blankid.mdb"_s, {u"update tab_answ set A1='  ' where A1='020101000003'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_answ 中有试题编号（A1）为空的行。"_s},
+        {"question without a chapter",
+         altered(u"noa10.mdb"_s, {u"update tab_answ set A10=NULL where A1='020101000003'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_answ 中有章节编码（A10）为空的行。"_s},
+        {"question text without an id",
+         altered(u"noexerid.mdb"_s, {u"update tab_exer set A1='' where A1='020101000003'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_exer 中有试题编号（A1）为空的行。"_s},
+        {"question text twice",
+         altered(u"exertwice.mdb"_s, {u"insert into tab_exer select * from tab_exer "
+                                      u"where A1='020101000003'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_exer 中试题编号（A1）“020101000003”出现了 2 次。"_s},
+        {"chapter without a code",
+         altered(u"nochapter.mdb"_s, {u"update tab_kmmc set C1=NULL where C1='0302'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_kmmc 中有章节编码（C1）为空的行。"_s},
+        {"chapter twice",
+         altered(u"chaptertwice.mdb"_s,
+                 {u"insert into tab_kmmc select * from tab_kmmc where C1='010202'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_kmmc 中章节编码（C1）“010202”出现了 2 次。"_s},
+        {"exam-point group twice",
+         altered(u"grouptwice.mdb"_s,
+                 {u"insert into tab_fgmc select * from tab_fgmc where id='030101'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_fgmc 中考点分组编号（id）“030101”出现了 2 次。"_s},
+        {"exam point twice",
+         altered(u"pointtwice.mdb"_s,
+                 {u"drop index ix_rule_ftid"_s,
+                  u"insert into tab_rule select * from tab_rule where ftid='030101001'"_s}),
+         {Outcome::Invalid},
+         u"升级文件的数据表 tab_rule 中考点编码（ftid）“030101001”出现了 2 次。"_s},
     };
     const QString before = snapshot(study());
+    const QString backup = UpgradeImport::backupPath(data->folder.databasePath());
     for (const FailureCase &c : cases) {
         SCOPED_TRACE(c.name);
         const QString typed = c.prepare(files.path());
         const UpgradeImport::Result r = run(typed);
         EXPECT_TRUE(c.expected.contains(r.outcome)) << int(r.outcome);
+        EXPECT_EQ(r.reason, c.reason);
         EXPECT_EQ(snapshot(study()), before);
+        // Refused before anything was written, the backup included.
+        EXPECT_FALSE(QFile::exists(backup));
     }
     // A missing upgrade file is never created by the attempt.
     EXPECT_FALSE(QFile::exists(files.path() + u"/无此文件.mdb"_s));
     // After all of that the good file still applies.
     EXPECT_EQ(run(upgradefiles::fixtureUpgrade()).outcome, Outcome::Succeeded);
+}
+
+TEST_F(UpgradeImportTest, ADamagedFileIsRefusedBeforeAnyChange)
+{
+    // Single bits flipped in the used bytes all over a copy of the fixture upgrade (a flip in free
+    // space harms nothing): every copy that fails SQLite's integrity check is refused as
+    // damaged, before the study database or its backup is touched.
+    QFile original(upgradefiles::fixtureUpgrade());
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    const QString backup = UpgradeImport::backupPath(data->folder.databasePath());
+    const QString flipped = path(u"flipped.mdb"_s);
+    int damaged = 0, used = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (bytes.at(at) == 0 || used++ % 97 != 0)
+            continue;
+        SCOPED_TRACE(at);
+        QByteArray copy = bytes;
+        copy[at] = char(copy.at(at) ^ (1 << (at % 8)));
+        QFile out(flipped);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(copy);
+        out.close();
+        if (upgradefiles::passesIntegrityCheck(flipped))
+            continue;
+        ++damaged;
+        const QString before = snapshot(study());
+        const QByteArray backupBefore = fileHash(backup);
+        const UpgradeImport::Result r = run(flipped);
+        EXPECT_TRUE(r.outcome == Outcome::Unreadable || r.outcome == Outcome::CannotOpen)
+            << int(r.outcome);
+        EXPECT_EQ(snapshot(study()), before);
+        EXPECT_EQ(fileHash(backup), backupBefore);
+    }
+    // The flips reach headers, table and index pages alike: many of the copies are damaged.
+    EXPECT_GE(damaged, 20);
+}
+
+TEST_F(UpgradeImportTest, TheStudyDatabaseAndItsBackupAreNoUpgrade)
+{
+    // A first upgrade leaves the backup beside the study database.
+    ASSERT_EQ(run(upgradefiles::fixtureUpgrade()).outcome, Outcome::Succeeded);
+    const QString database = data->folder.databasePath();
+    const QString backup = UpgradeImport::backupPath(database);
+    ASSERT_TRUE(QFile::exists(backup));
+    const QString link = path(u"链接.mdb"_s);
+    ASSERT_TRUE(QFile::link(database, link));
+    const QString before = snapshot(study());
+    const QByteArray backupBefore = fileHash(backup);
+    for (const auto &[typed, expected] :
+         {std::pair{database, Outcome::StudyDatabase},
+          std::pair{QString(u" "_s + database), Outcome::StudyDatabase},
+          std::pair{link, Outcome::StudyDatabase},
+          std::pair{backup, Outcome::StudyDatabaseBackup}}) {
+        SCOPED_TRACE(typed.toStdString());
+        EXPECT_EQ(run(typed).outcome, expected);
+        EXPECT_EQ(snapshot(study()), before);
+        EXPECT_EQ(fileHash(backup), backupBefore);
+    }
+}
+
+TEST_F(UpgradeImportTest, ChoiceKeysAreStoredInCapitals)
+{
+    // Lower-case keys as an upgrade may bring them: single and multiple choice keys are stored in
+    // capitals, the answer of any other kind exactly as the file has it.
+    const QString upgrade = path(u"lower.mdb"_s);
+    ASSERT_TRUE(
+        makeUpgrade(upgrade, {u"update tab_answ set A2=lower(A2)"_s,
+                              u"update tab_answ set A13=31,A2='1a' where A1='020101000003'"_s,
+                              u"update tab_answ set A13=99,A2='abc' where A1='030201000001'"_s}));
+    ASSERT_EQ(run(upgrade).outcome, Outcome::Succeeded);
+    QHash<QString, QString> keys;
+    QSqlQuery q = Db::query(study(), u"select A1,A2 from tab_answ where A1 in ('010202000001',"
+                                     u"'010202000002','010101000007','020101000003',"
+                                     u"'030201000001')"_s);
+    while (q.next())
+        keys.insert(q.value(0).toString(), q.value(1).toString());
+    const QHash<QString, QString> expected = {{u"010202000001"_s, u"C"_s},
+                                              {u"010202000002"_s, u"AB"_s},
+                                              {u"010101000007"_s, u"A"_s},
+                                              {u"020101000003"_s, u"1a"_s},
+                                              {u"030201000001"_s, u"abc"_s}};
+    EXPECT_EQ(keys, expected);
 }
 
 TEST_F(UpgradeImportTest, AppliesOnceAndTheSecondAttemptChangesNothing)
@@ -204,19 +347,22 @@ TEST_F(UpgradeImportTest, AppliesOnceAndTheSecondAttemptChangesNothing)
 
 TEST_F(UpgradeImportTest, AFailingQuestionAppendUndoesTheChaptersAndTextsBeforeIt)
 {
-    // The third append fails on a question id given twice; the chapters and texts appended
-    // before it go too, and a corrected file applies afterwards.
-    const QString broken = path(u"broken.mdb"_s);
-    ASSERT_TRUE(makeUpgrade(broken, looseQuestionTable() << u"insert into tab_answ select * from "
-                                                            u"tab_answ where A1='030201000001'"_s));
+    // The third append fails on the file's last question (a trigger of this connection refuses
+    // it); the questions before it in the same append, and the chapters and texts appended
+    // before, go too, and the file applies once the cause is gone.
+    Db::exec(study(), u"create temp trigger refuse before insert on main.tab_answ "
+                      u"when new.A1='030201000001' begin select raise(abort,'refused'); end"_s);
     const QString before = snapshot(study());
-    const UpgradeImport::Result r = run(broken);
+    const UpgradeImport::Result r = run(upgradefiles::fixtureUpgrade());
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_FALSE(r.detail.isEmpty());
+    EXPECT_EQ(r.reason, u"向学习数据库的数据表 tab_answ 追加数据时出错。"_s);
     EXPECT_EQ(snapshot(study()), before);
     EXPECT_EQ(value(u"select count(*) from tab_kmmc where C1='010202'"_s).toInt(), 0);
     EXPECT_EQ(value(u"select count(*) from tab_exer where A1='010202000001'"_s).toInt(), 0);
+    EXPECT_EQ(value(u"select count(*) from tab_answ where A1='010202000001'"_s).toInt(), 0);
     EXPECT_EQ(value(u"select count(*) from tab_sj where sjbs='FIXTURE-SJ1'"_s).toInt(), 0);
+    Db::exec(study(), u"drop trigger temp.refuse"_s);
     EXPECT_EQ(run(upgradefiles::fixtureUpgrade()).outcome, Outcome::Succeeded);
 }
 

@@ -9,6 +9,7 @@
 #include "data/StudyData.h"
 #include "practice/ChapterBrowser.h"
 #include "support/TestSupport.h"
+#include "ui/ProgressWindow.h"
 #include "upgrade/UpgradeWindow.h"
 
 #include <QApplication>
@@ -79,6 +80,26 @@ BrowserFigures browserFigures()
     }
     f.total = child<QLCDNumber>(&browser, u"questionTotal"_s)->intValue();
     return f;
+}
+
+// Overwrites the first page of a table's or index's b-tree with zeros: the file still opens and
+// its tables read, but SQLite's integrity check fails.
+bool clearPageOf(const QString &path, const QString &name)
+{
+    int page = 0, pageSize = 0;
+    {
+        if (!Db::openReadOnly(u"damage"_s, path, {}))
+            return false;
+        const QSqlDatabase db = QSqlDatabase::database(u"damage"_s, false);
+        page = Db::scalar(db, u"select rootpage from sqlite_master where name=?"_s, {name}).toInt();
+        pageSize = Db::scalar(db, u"PRAGMA page_size"_s).toInt();
+    }
+    Db::close(u"damage"_s);
+    QFile file(path);
+    if (page <= 1 || pageSize <= 0 || !file.open(QIODevice::ReadWrite) ||
+        !file.seek(qint64(page - 1) * pageSize))
+        return false;
+    return file.write(QByteArray(pageSize, '\0')) == pageSize;
 }
 
 } // namespace
@@ -187,9 +208,23 @@ private slots:
         QTest::newRow("no tab_sj")
             << u"nosj.mdb"_s << QStringList{u"drop table tab_sj"_s} << false
             << u"错误|不是有效的升级文件（缺少升级标识）！\n"_s + unchanged + u"|1|2"_s << false;
-        QTest::newRow("an append fails")
+        QTest::newRow("a table missing")
             << u"norule.mdb"_s << QStringList{u"drop table tab_rule"_s} << true
-            << u"提示|升级失败！\n"_s + unchanged + u"|1|2"_s << false;
+            << u"提示|升级失败！\n升级文件缺少数据表 tab_rule。\n"_s + unchanged + u"|1|2"_s
+            << false;
+        QTest::newRow("a chapter twice")
+            << u"twice.mdb"_s
+            << QStringList{u"insert into tab_kmmc select * from tab_kmmc where C1='010202'"_s}
+            << false
+            << u"提示|升级失败！\n升级文件的数据表 tab_kmmc 中章节编码（C1）“010202”出现了 2 次。\n"_s +
+                   unchanged + u"|1|2"_s
+            << false;
+        QTest::newRow("a damaged file")
+            << u"damaged.mdb"_s << none << false
+            << u"错误|升级文件已损坏，无法读取！\n"_s + unchanged + u"|1|2"_s << false;
+        QTest::newRow("the study database")
+            << u"<study database>"_s << none << true
+            << u"提示|这是学习数据库本身，不是升级文件！\n"_s + unchanged + u"|1|1"_s << false;
         QTest::newRow("success") << u"good.mdb"_s << none << false
                                  << u"提示|升级成功！\n新增试题 5 道。|1|0"_s << true;
         QTest::newRow("success, a question the bank has")
@@ -209,11 +244,15 @@ private slots:
         QFETCH(QString, prompt);
         QFETCH(bool, changes);
         QString typed = u"   "_s;
-        if (!file.isEmpty()) {
+        if (file == u"<study database>"_s) {
+            typed = data->folder.databasePath();
+        } else if (!file.isEmpty()) {
             const QString name = file.trimmed();
             const QString path = files.path() + u"/升级 文件/"_s + name;
             if (name != u"missing"_s)
                 QVERIFY(upgradefiles::makeUpgrade(path, statements));
+            if (name == u"damaged.mdb"_s)
+                QVERIFY(clearPageOf(path, u"ix_answ_a10"_s));
             typed = QString(file).replace(name, path);
         }
         const QString before = upgradefiles::snapshot(data->study.connection());
@@ -237,6 +276,33 @@ private slots:
         const QString applied = upgradefiles::snapshot(data->study.connection());
         QCOMPARE(attempt(window, file, true), QStringList{u"提示|您已升级过了！|1|1"_s});
         QCOMPARE(upgradefiles::snapshot(data->study.connection()), applied);
+        // The backup the upgrade left is no upgrade either.
+        QCOMPARE(attempt(window, data->folder.databasePath() + u".bak"_s, false),
+                 QStringList{
+                     u"提示|这是学习数据库的备份，不是升级文件！\n学习数据库没有任何改动。|1|1"_s});
+        QCOMPARE(upgradefiles::snapshot(data->study.connection()), applied);
+    }
+
+    void theProgressWindowShowsWhileImporting()
+    {
+        UpgradeWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        progressWindow()->showText(u"请等待..."_s);
+        progressWindow()->finish();
+        // The notice is gone before the outcome is told.
+        QList<bool> shownAtPrompt;
+        PromptHook::set([&](const PromptCall &) {
+            shownAtPrompt.append(progressWindow()->isVisible());
+            return 1;
+        });
+        auto *edit = child<QLineEdit>(&window, u"pathEdit"_s);
+        edit->setText(upgradefiles::fixtureUpgrade());
+        QTest::mouseClick(child<QPushButton>(&window, u"startButton"_s), Qt::LeftButton);
+        PromptHook::clear();
+        QCOMPARE(shownAtPrompt, QList<bool>{false});
+        QCOMPARE(progressWindow()->text(), u"正在升级题库，请等待..."_s);
+        QVERIFY(!progressWindow()->isVisible());
     }
 
     void folderButtonChoosesTheFile_data()
