@@ -34,8 +34,8 @@ struct Append
 QString fileValue(const QString &table, const QString &column)
 {
     const QString name = Db::sqlIdentifier(column);
-    // Judging compares every character and its case, and the answer pages give capitals: the
-    // keys of single and multiple choice are stored in capitals, any other answer as it is.
+    // The answer pages give capitals: the keys of single and multiple choice are stored so,
+    // any other answer as it is.
     if (table == u"tab_answ"_s && column.compare(u"A2"_s, Qt::CaseInsensitive) == 0)
         return u"case when cast(u.A13 as integer) in (11,21) then upper(u."_s + name +
                u") else u."_s + name + u" end"_s;
