@@ -122,8 +122,11 @@ void ExamSettingsWindow::checkLeastMark()
     if (m_adjusting)
         return;
     m_adjusting = true;
-    if (m_leastMarkEdit->text().isEmpty())
+    if (m_leastMarkEdit->text().isEmpty()) {
+        // The 0 put into an emptied box is selected, so what is typed next replaces it.
         m_leastMarkEdit->setText(u"0"_s);
+        m_leastMarkEdit->selectAll();
+    }
     if (m_leastMarkEdit->text().toInt() > m_fullMark) {
         showMessageBox(this, u"提示"_s, u"最低分数不能超过总分数！"_s, QMessageBox::Information);
         m_leastMarkEdit->setText(QString::number(m_fullMark));

@@ -677,8 +677,12 @@ private slots:
         QCOMPARE(minutes->text(), u"150"_s);
         testsupport::saveShot(&settingsWindow, u"exam_settings"_s);
         // Digits only, three at most.
-        least->clear();
+        least->setFocus();
+        least->selectAll();
+        QTest::keyClick(least, Qt::Key_Backspace);
         QCOMPARE(least->text(), u"0"_s);
+        QTest::keyClicks(least, u"12"_s); // replaces the 0 put into the emptied box
+        QCOMPARE(least->text(), u"12"_s);
         least->selectAll();
         QTest::keyClicks(least, u"1x5"_s);
         QCOMPARE(least->text(), u"15"_s);
