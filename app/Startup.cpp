@@ -239,13 +239,23 @@ void installDeveloperHooks(StartWindow *start, const QElapsedTimer &clock)
 }
 
 // The second line of "无法连接数据库！": what is wrong with the study database file, named
-// where it lies (the build's data folder or the user's own).
-QString databaseFailureText(Db::OpenFailure failure, const QString &databasePath)
+// where it lies (the build's data folder or the user's own); `error` is the opening's own.
+QString databaseFailureText(Db::OpenFailure failure, const QString &databasePath,
+                            const QString &error)
 {
     const QString file = QDir::toNativeSeparators(databasePath);
+    if (failure != Db::OpenFailure::Damaged && Db::pathTooLong(databasePath))
+        return u"学习数据库的路径太长（%1 "
+               u"个字符），无法打开：%2\n请把程序或数据文件夹移到路径较短的位置"
+               u"后再运行，学习记录没有改动。"_s.arg(databasePath.size())
+                   .arg(file);
     switch (failure) {
-    case Db::OpenFailure::Damaged:
-        return u"学习数据库文件已损坏，请用备份替换 "_s + file + u"。"_s;
+    case Db::OpenFailure::Damaged: {
+        const QString missing = Db::missingPartText(error);
+        return u"学习数据库文件已损坏"_s +
+               (missing.isEmpty() ? QString() : u"（"_s + missing + u"）"_s) +
+               u"，请用备份替换 "_s + file + u"。"_s;
+    }
     case Db::OpenFailure::ReadOnly:
         return u"学习数据库文件是只读的（或属于其他用户），无法保存学习记录。"_s;
     case Db::OpenFailure::InUse:
@@ -315,7 +325,7 @@ bool checkAfterFirstPaint()
         session->gate->deleteLater();
     }
     const QString icon = session->folder + u"pic/app_icon.png"_s;
-    if (QFileInfo::exists(icon))
+    if (QFileInfo(icon).isFile())
         QApplication::setWindowIcon(QIcon(icon));
     if (!studyData || !startWindow)
         return false;
@@ -327,7 +337,8 @@ bool checkAfterFirstPaint()
         if (failure == Db::OpenFailure::Damaged)
             offerNewestBackup(session->databasePath, session->folder);
         if (!studyData->connected()) {
-            reportDatabaseFailure(databaseFailureText(failure, session->databasePath));
+            reportDatabaseFailure(
+                databaseFailureText(failure, session->databasePath, studyData->lastError()));
             // Closed from the event loop: this may run inside an input event for the menu.
             QTimer::singleShot(0, qApp, [] { finish(); });
             QCoreApplication::exit(1);
@@ -345,8 +356,16 @@ bool checkAfterFirstPaint()
     }
     // The daily backup: of a database that passed its checks, before the session writes to it.
     QString why;
-    if (!UserData::dailyBackup(session->databasePath, &why))
+    if (!UserData::dailyBackup(session->databasePath, &why)) {
         trace(u"daily backup failed: "_s + why);
+        // Told once, at the start it failed on: the session goes on without today's copy.
+        showMessageBox(nullptr, u"提示"_s,
+                       u"今天的自动备份没有完成（备份文件夹 "_s +
+                           QDir::toNativeSeparators(UserData::backupFolder(session->databasePath)) +
+                           u" 无法写入或磁盘已满）。\n学习记录没有受影响，可以照常学习；"
+                           u"请检查该文件夹后重新启动本程序再做备份。"_s,
+                       QMessageBox::Warning);
+    }
     trace(u"start-checked "_s + QString::number(session->clock.elapsed()));
     return true;
 }
@@ -427,7 +446,10 @@ int run(const Options &options)
         MenuDescription::load(folder + u"pic/main.json"_s, &why);
     if (!menu) {
         trace(why);
-        showMessageBox(nullptr, u"提示"_s, u"请安装Flash6插件文件！"_s, QMessageBox::Warning);
+        showMessageBox(nullptr, u"提示"_s,
+                       u"本程序的菜单文件 pic/main.json 缺失或已损坏，程序无法启动。\n"
+                       u"请重新安装本程序，学习记录不受影响。"_s,
+                       QMessageBox::Warning);
         finish();
         return 1;
     }
@@ -463,8 +485,9 @@ int run(const Options &options)
     if (!dataReady || !studyData->connected()) {
         trace(dataReady ? studyData->lastError() : dataWhy);
         QString reason =
-            databaseFailureText(dataReady ? studyData->openFailure() : dataFailure, databasePath);
-        if (!dataReady && dataFailure == Db::OpenFailure::Other)
+            databaseFailureText(dataReady ? studyData->openFailure() : dataFailure, databasePath,
+                                dataReady ? studyData->lastError() : dataWhy);
+        if (!dataReady && dataFailure == Db::OpenFailure::Other && !Db::pathTooLong(databasePath))
             reason = u"无法在您的数据文件夹 "_s + QDir::toNativeSeparators(dataFolder) +
                      u" 中准备学习数据库（文件夹无法写入或磁盘已满），学习记录没有改动。"_s;
         delete studyData;

@@ -310,18 +310,21 @@ QStringList columnNames(const QSqlDatabase &db, const QString &table)
 }
 
 // What the file lacks of the required tables and columns; empty when nothing.
+constexpr QLatin1StringView kMissingTable("missing table: ");
+constexpr QLatin1StringView kMissingColumn("missing column: ");
+
 QString missingParts(const QSqlDatabase &db, const OpenRequirements &requirements)
 {
     const QStringList tables = tableNames(db);
     for (auto it = requirements.tables.cbegin(); it != requirements.tables.cend(); ++it) {
         if (!tables.contains(it.key(), Qt::CaseInsensitive))
-            return u"missing table: "_s + it.key();
+            return kMissingTable + it.key();
         if (it.value().isEmpty())
             continue;
         const QStringList columns = columnNames(db, it.key());
         for (const QString &c : it.value()) {
             if (!columns.contains(c, Qt::CaseInsensitive))
-                return u"missing column: "_s + it.key() + u'.' + c;
+                return kMissingColumn + it.key() + u'.' + c;
         }
     }
     return {};
@@ -380,6 +383,25 @@ OpenResult openChecked(const QString &connectionName, const QString &path,
 }
 
 } // namespace
+
+bool pathTooLong(const QString &path)
+{
+    constexpr qsizetype kLongestName = 512;
+    const QByteArray name = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    return name.size() + qsizetype(sizeof("-journal") - 1) >= kLongestName;
+}
+
+QString missingPartText(const QString &openError)
+{
+    if (openError.startsWith(kMissingTable))
+        return u"缺少数据表 "_s + openError.mid(kMissingTable.size());
+    if (openError.startsWith(kMissingColumn)) {
+        const QString part = openError.mid(kMissingColumn.size());
+        const qsizetype dot = part.indexOf(u'.');
+        return u"数据表 "_s + part.left(dot) + u" 缺少列 "_s + part.mid(dot + 1);
+    }
+    return {};
+}
 
 bool open(const QString &connectionName, const QString &path, const OpenRequirements &requirements,
           QString *error, OpenFailure *failure)

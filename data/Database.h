@@ -87,6 +87,13 @@ enum class OpenFailure
     Other,
 };
 
+// Whether a file's path is too long for SQLite to open it: its Unix file system takes names of
+// at most 512 bytes, the journal's name ("-journal" appended) included.
+bool pathTooLong(const QString &path);
+// For open()'s error about a missing table or column: what is missing, in a phrase for the
+// candidate ("数据表 tab_kmmc 缺少列 C6"); empty for any other error.
+QString missingPartText(const QString &openError);
+
 // Opens an existing SQLite file on the named connection (replacing an earlier connection of that
 // name). A missing file is an error: nothing is created. A file that fails the requirements is
 // closed again and reported as an error, with the reason in *failure. Every commit on the

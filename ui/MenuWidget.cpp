@@ -56,6 +56,11 @@ std::optional<MenuDescription> MenuDescription::load(const QString &fileName, QS
         fail(error, u"menu file not found: "_s + fileName);
         return std::nullopt;
     }
+    // A FIFO or a device would block the start in open() or never end: only a file is read.
+    if (!QFileInfo(fileName).isFile()) {
+        fail(error, u"menu file is not a regular file: "_s + fileName);
+        return std::nullopt;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         fail(error, u"menu file cannot be read: "_s + fileName);
         return std::nullopt;

@@ -141,6 +141,9 @@ void releasePages(const QImage &image)
 
 QImage load(const QString &fileName)
 {
+    // Only a file is read: a FIFO or a device in its place would block the window that waits.
+    if (!QFileInfo(fileName).isFile())
+        return {};
     if (fileName.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
         QImage image = readBmp(fileName);
         if (!image.isNull() || !QFileInfo::exists(fileName))

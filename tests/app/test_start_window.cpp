@@ -41,6 +41,7 @@
 
 #include <cmath>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using testsupport::FixedToday;
@@ -804,7 +805,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("icon");
         const QString db = u"无法连接数据库！"_s;
-        const QString flash = u"请安装Flash6插件文件！"_s;
+        const QString flash = u"本程序的菜单文件 pic/main.json 缺失或已损坏，程序无法启动。\n"
+                              u"请重新安装本程序，学习记录不受影响。"_s;
         QTest::newRow("no database file")
             << QString() << u"copy"_s << u"错误"_s << db + u"\n找不到学习数据库文件 {db}。"_s
             << int(QMessageBox::Critical);
@@ -812,8 +814,16 @@ private slots:
         QTest::newRow("not a database")
             << u"Standard Jet DB\nnot really"_s << u"copy"_s << u"错误"_s
             << db + u"\n学习数据库文件已损坏，请用备份替换 {db}。"_s << int(QMessageBox::Critical);
+        // A table without a column its windows read: the missing part is named.
+        QTest::newRow("a column missing")
+            << u"{drop tab_kmmc.C6}"_s << u"copy"_s << u"错误"_s
+            << db + u"\n学习数据库文件已损坏（数据表 tab_kmmc 缺少列 C6），请用备份替换 {db}。"_s
+            << int(QMessageBox::Critical);
         QTest::newRow("no menu file")
             << u"copy"_s << QString() << u"提示"_s << flash << int(QMessageBox::Warning);
+        // A FIFO in the menu file's place would block the start for ever in open().
+        QTest::newRow("menu file is a FIFO")
+            << u"copy"_s << u"{fifo}"_s << u"提示"_s << flash << int(QMessageBox::Warning);
         // The menu is checked before the database.
         QTest::newRow("neither") << QString() << QString() << u"提示"_s << flash
                                  << int(QMessageBox::Warning);
@@ -832,9 +842,15 @@ private slots:
         root.mkpath(u"data"_s);
         root.mkpath(u"pic"_s);
         const QString dbPath = root.filePath(u"data/WTXVEB710448.mdb"_s);
-        if (database == u"copy"_s) {
+        if (database == u"copy"_s || database == u"{drop tab_kmmc.C6}"_s) {
             QVERIFY(QFile::copy(testsupport::fixtureDb(), dbPath));
             QFile(dbPath).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            if (database != u"copy"_s) {
+                QVERIFY(Db::open(u"spoil"_s, dbPath, {}));
+                Db::exec(QSqlDatabase::database(u"spoil"_s),
+                         u"alter table tab_kmmc drop column C6"_s);
+                Db::close(u"spoil"_s);
+            }
         } else if (!database.isEmpty()) {
             QFile f(dbPath);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -843,6 +859,8 @@ private slots:
         const QString menuPath = root.filePath(u"pic/main.json"_s);
         if (menu == u"copy"_s) {
             QVERIFY(QFile::copy(testsupport::binDir() + u"pic/main.json"_s, menuPath));
+        } else if (menu == u"{fifo}"_s) {
+            QVERIFY(::mkfifo(QFile::encodeName(menuPath).constData(), 0600) == 0);
         } else if (!menu.isEmpty()) {
             QFile f(menuPath);
             QVERIFY(f.open(QIODevice::WriteOnly));

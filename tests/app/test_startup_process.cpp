@@ -309,8 +309,13 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no database") << u"nodb"_s << u"message: 错误|无法连接数据库！"_s;
         QTest::newRow("a table without a column")
-            << u"damaged"_s << u"message: 错误|无法连接数据库！\n学习数据库文件已损坏"_s;
-        QTest::newRow("no menu file") << u"nomenu"_s << u"message: 提示|请安装Flash6插件文件！"_s;
+            << u"damaged"_s
+            << u"message: 错误|无法连接数据库！\n学习数据库文件已损坏（数据表 tab_kmmc 缺少列 C6）"_s;
+        QTest::newRow("no menu file")
+            << u"nomenu"_s << u"message: 提示|本程序的菜单文件 pic/main.json 缺失或已损坏"_s;
+        // SQLite takes file names of 512 bytes at most: the path is named as the cause.
+        QTest::newRow("a path too long for SQLite")
+            << u"longpath"_s << u"message: 错误|无法连接数据库！\n学习数据库的路径太长"_s;
         QTest::newRow("120 dpi screen")
             << u"dpi"_s << u"message: 提示|推荐您在小字体下使用本软件，请在设置后重新运行！"_s;
     }
@@ -319,7 +324,12 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString folder = dir.path() + u'/';
+        QString folder = dir.path() + u'/';
+        if (setup == u"longpath"_s) {
+            // The database's path comes to about 510 characters.
+            while (folder.size() < 490)
+                folder += u"a-long-program-folder/"_s;
+        }
         QDir root(folder);
         root.mkpath(u"data"_s);
         root.mkpath(u"pic"_s);
