@@ -202,6 +202,9 @@ void BackupWindow::restoreChosenBackup()
     case UserData::Restored::BadBackup:
         prompt(u"错误"_s, u"这个备份已损坏，不能恢复！\n学习数据库没有任何改动。"_s, 2);
         break;
+    case UserData::Restored::ForeignProduct:
+        prompt(u"错误"_s, u"这个备份不属于本软件，不能恢复！\n学习数据库没有任何改动。"_s, 2);
+        break;
     case UserData::Restored::NotKept:
         prompt(u"错误"_s, u"无法先备份当前的学习数据库，没有恢复！\n学习数据库没有任何改动。"_s, 2);
         break;

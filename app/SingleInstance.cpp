@@ -1,7 +1,10 @@
 #include "app/SingleInstance.h"
 
+#include "data/PrivateFiles.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -63,20 +66,36 @@ bool waitFor(int fd, short events, const QDeadlineTimer &deadline)
 
 } // namespace
 
+namespace {
+
+// A folder of the user's own that nobody else may enter, not reached through a link.
+bool privateFolder(const QString &dir)
+{
+    struct stat st
+    {
+    };
+    return !dir.isEmpty() && ::lstat(QFile::encodeName(dir).constData(), &st) == 0 &&
+           S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0077) == 0;
+}
+
+} // namespace
+
 QString SingleInstance::privateRuntimeFolder()
 {
     // Qt checks the folder it names (XDG_RUNTIME_DIR, else one it makes under the temporary
     // folder) for ownership and mode; check again, since a planted folder must never be used.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
+    if (privateFolder(dir))
+        return dir;
+    // No such folder, or the one under the temporary folder was taken first by another user: a
+    // folder of the program's own in the user's cache folder, which only the user can write.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty())
         return {};
-    struct stat st
-    {
-    };
-    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-        st.st_uid != ::getuid() || (st.st_mode & 0077) != 0)
+    const QString own = QDir::cleanPath(cache + u"/studyaid-runtime"_s);
+    if (!PrivateFiles::makeFolder(own) || !privateFolder(own))
         return {};
-    return dir;
+    return own;
 }
 
 SingleInstance::SingleInstance(const QString &programFolder, QObject *parent) : QObject(parent)
@@ -116,8 +135,9 @@ SingleInstance::Acquire SingleInstance::acquire()
         m_lock.reset();
         return held ? Acquire::HeldByOther : Acquire::Unavailable;
     }
-    // QLockFile writes its file with the process's umask: the lock is the user's alone.
-    QFile::setPermissions(m_lockPath, QFile::ReadOwner | QFile::WriteOwner);
+    // QLockFile writes its file with the process's umask: the lock is the user's alone (set on
+    // the file itself, never through a link).
+    PrivateFiles::restrictFile(m_lockPath);
     if (!listen())
         qWarning("studyaid: later starts cannot reach this one: %s", std::strerror(errno));
     return Acquire::First;

@@ -1,6 +1,7 @@
 // One running copy per program folder and user: a lock file says who runs, a Unix-domain socket
 // lets a second start ask the running copy to come forward. Both live in the user's own runtime
-// folder (owner-only) and are themselves owner-only, so no other user can plant or read them.
+// folder, or a private folder in the user's cache folder when there is no safe runtime folder
+// (owner-only), and are themselves owner-only, so no other user can plant or read them.
 #pragma once
 
 #include <QObject>
@@ -21,8 +22,9 @@ public:
     explicit SingleInstance(const QString &programFolder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // False when the user has no private runtime folder (or it is not the user's own, or not
-    // owner-only): then there is no safe place for the lock and the program runs without it.
+    // False when neither the user's runtime folder nor a folder of the program's own in the
+    // user's cache folder is private (the user's own, owner-only): then there is no safe place
+    // for the lock and the program runs without it.
     bool usable() const { return !m_lockPath.isEmpty(); }
 
     enum class Acquire
@@ -46,7 +48,9 @@ public:
     // not when the id now belongs to another program or the lock file was left empty.
     bool takeOver();
 
-    // The user's private runtime folder, or empty when there is none that is safe.
+    // The user's private runtime folder; when there is none that is safe (none given, or the
+    // one under the temporary folder is another user's), studyaid-runtime in the user's cache
+    // folder, made owner-only; empty when that is not safe either.
     static QString privateRuntimeFolder();
 
     QString serverName() const { return m_serverName; }

@@ -25,6 +25,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartWindow.h"
 #include "data/AppGlobals.h"
+#include "data/PrivateFiles.h"
 #include "data/StudyData.h"
 #include "data/UserData.h"
 #include "ui/Fonts.h"
@@ -262,6 +263,9 @@ QString databaseFailureText(Db::OpenFailure failure, const QString &databasePath
         return u"学习数据库正被其他程序使用，请关闭该程序后再试。"_s;
     case Db::OpenFailure::Missing:
         return u"找不到学习数据库文件 "_s + file + u"。"_s;
+    case Db::OpenFailure::NotAFile:
+        return u"学习数据库 "_s + file +
+               u" 不是普通文件（而是链接、文件夹或设备），程序没有使用也没有改动它。"_s;
     case Db::OpenFailure::None:
     case Db::OpenFailure::Other:
         break;
@@ -414,11 +418,13 @@ int run(const Options &options)
     // 2. One running copy per program folder and user: a later start brings the first one
     // forward. A start that cannot reach a running copy never ends without saying why.
     session->instance = std::make_unique<SingleInstance>(folder);
+    bool lockHeld = true;
     switch (session->instance->acquire()) {
     case SingleInstance::Acquire::First:
         break;
     case SingleInstance::Acquire::Unavailable:
         trace(u"no private runtime folder for the single-instance lock: starting without it"_s);
+        lockHeld = false;
         break;
     case SingleInstance::Acquire::HeldByOther: {
         const SingleInstance::Activation answer = session->instance->requestActivation();
@@ -465,7 +471,19 @@ int run(const Options &options)
     QString dataWhy;
     bool dataReady = true;
     Db::OpenFailure dataFailure = Db::OpenFailure::Missing;
-    if (dataFolder != ownFolder) {
+    // A link, a folder or a device under the database's name is refused before anything is
+    // touched.
+    const PrivateFiles::Kind kind = PrivateFiles::kindOf(databasePath);
+    if (kind == PrivateFiles::Kind::Folder || kind == PrivateFiles::Kind::Other) {
+        dataReady = false;
+        dataFailure = Db::OpenFailure::NotAFile;
+        dataWhy = u"not a regular file: "_s + databasePath;
+    } else if (lockHeld) {
+        // Copies cut short when an earlier run ended, which no other copy is writing now.
+        for (const QString &path : UserData::removeLeftovers(databasePath))
+            trace(u"removed the left-over "_s + path);
+    }
+    if (dataReady && dataFolder != ownFolder) {
         const auto prepared = UserData::prepareDatabase(
             ownFolder + QLatin1StringView(UserData::kDatabaseName), databasePath, &dataWhy);
         dataReady = prepared == UserData::Prepared::Ready;

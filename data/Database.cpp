@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include "data/PrivateFiles.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +12,11 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <malloc.h>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -348,7 +352,8 @@ OpenResult openChecked(const QString &connectionName, const QString &path,
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
     finalizeKeptStatementsAtExit();
     // mode=rw or ro: the file must exist; SQLite never creates an empty database here.
-    db.setDatabaseName(fileUri(path, requirements.readOnly));
+    db.setDatabaseName(
+        fileUri(path, requirements.readOnly, requirements.readOnly && requirements.immutable));
     db.setConnectOptions(u"QSQLITE_OPEN_URI"_s);
     if (!db.open())
         return {OpenFailure::Other, db.lastError().text()};
@@ -370,12 +375,9 @@ OpenResult openChecked(const QString &connectionName, const QString &path,
             if (verdict != u"ok"_s)
                 return {OpenFailure::Damaged, u"quick_check: "_s + verdict};
         }
-        if (requirements.readOnly)
+        if (requirements.readOnly || requirements.walLater)
             return {};
-        // WAL: a crash never leaves a half-written answer, and readers never block the writer.
-        // FULL: a commit is on the disk when it returns, so a power cut loses no answer.
-        exec(db, u"PRAGMA journal_mode=WAL"_s);
-        exec(db, u"PRAGMA synchronous=FULL"_s);
+        switchToWal(db);
     } catch (const DbError &e) {
         return {failureOfLastError(db), e.message()};
     }
@@ -426,11 +428,19 @@ bool openReadOnly(const QString &connectionName, const QString &path,
     return open(connectionName, path, requirements, error);
 }
 
-QString fileUri(const QString &path, bool readOnly)
+QString fileUri(const QString &path, bool readOnly, bool immutable)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(readOnly ? u"mode=ro"_s : u"mode=rw"_s);
+    url.setQuery(readOnly ? (immutable ? u"mode=ro&immutable=1"_s : u"mode=ro"_s) : u"mode=rw"_s);
     return url.toString(QUrl::FullyEncoded);
+}
+
+void switchToWal(const QSqlDatabase &db)
+{
+    // WAL: a crash never leaves a half-written answer, and readers never block the writer.
+    // FULL: a commit is on the disk when it returns, so a power cut loses no answer.
+    exec(db, u"PRAGMA journal_mode=WAL"_s);
+    exec(db, u"PRAGMA synchronous=FULL"_s);
 }
 
 void close(const QString &connectionName)
@@ -682,18 +692,25 @@ void backupTo(const QSqlDatabase &db, const QString &path)
     const QString partial = path + u".part"_s;
     QFile::remove(partial);
     {
-        // Created empty and user-only first: SQLite takes an empty file as an empty database.
-        QFile create(partial);
-        if (!create.open(QIODevice::WriteOnly) ||
-            !create.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        // Created empty and user-only first, never through a link: SQLite takes an empty file as
+        // an empty database.
+        const int fd = ::open(QFile::encodeName(partial).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
             throw DbError(u"cannot create "_s + partial);
+        const bool userOnly = ::fchmod(fd, 0600) == 0;
+        ::close(fd);
+        if (!userOnly) {
+            QFile::remove(partial);
+            throw DbError(u"cannot create "_s + partial);
+        }
     }
     sqlite3 *target = nullptr;
     int rc = sqlite3_open_v2(partial.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
     QString why;
     if (rc == SQLITE_OK) {
         // The copy is a fresh file, discarded unless complete: no journal, no waiting for the
-        // disk on every page (the source stays the database of record).
+        // disk on every page; it is flushed once, whole, before it takes its name.
         sqlite3_exec(target, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
                      nullptr);
         sqlite3_backup *copy = sqlite3_backup_init(target, "main", source, "main");
@@ -723,8 +740,7 @@ void backupTo(const QSqlDatabase &db, const QString &path)
                  (!header.seek(18) || header.write("\x01\x01", 2) != 2 || !header.flush()))
             why = u"cannot write the copy's header"_s;
     }
-    if (why.isEmpty() && std::rename(QFile::encodeName(partial).constData(),
-                                     QFile::encodeName(path).constData()) != 0)
+    if (why.isEmpty() && !PrivateFiles::renameInPlace(partial, path))
         why = u"cannot rename the copy to "_s + path;
     if (!why.isEmpty()) {
         QFile::remove(partial);

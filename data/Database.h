@@ -74,6 +74,12 @@ struct OpenRequirements
     bool writable = false;
     // Opened read-only, its journal mode left as it is (a file that is only read).
     bool readOnly = false;
+    // With readOnly: the file alone is read, as it lies, without locks; a -wal beside it is
+    // neither read nor changed and no index file is made (a backup, an upgrade file).
+    bool immutable = false;
+    // The file stays in its journal mode until switchToWal(): nothing is written to a file
+    // whose quick check is still to come.
+    bool walLater = false;
 };
 
 // Why open() refused a file.
@@ -84,6 +90,7 @@ enum class OpenFailure
     Damaged,  // not a database, a table or column missing, or quick_check failed
     ReadOnly, // the file or its folder cannot be written (write-protected, another user's)
     InUse,    // another program holds it locked
+    NotAFile, // the name leads to a link, a folder, a device or a pipe, not a file of its own
     Other,
 };
 
@@ -104,8 +111,11 @@ bool open(const QString &connectionName, const QString &path, const OpenRequirem
 bool openReadOnly(const QString &connectionName, const QString &path,
                   const QStringList &requiredTables, QString *error = nullptr);
 // A path as an SQLite URI (file:, every special character percent-encoded) opening an existing
-// file read-write or read-only; for connections opened with URI names and for ATTACH.
-QString fileUri(const QString &path, bool readOnly);
+// file read-write or read-only (immutable: the file alone, as it lies); for connections opened
+// with URI names and for ATTACH.
+QString fileUri(const QString &path, bool readOnly, bool immutable = false);
+// Switches a connection opened with walLater to WAL, every commit reaching the disk.
+void switchToWal(const QSqlDatabase &db);
 // Closes and removes the named connection; harmless when it is not open.
 void close(const QString &connectionName);
 
@@ -182,8 +192,8 @@ QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &
 // Path of the connection's main database file, from the connection itself.
 QString mainFilePath(const QSqlDatabase &db);
 // Copies the connection's main database, page by page and consistent with its committed state,
-// into a new file at path (user-only), replacing that file only once the copy is complete.
-// Throws DbError; a failed copy leaves no partial file behind.
+// into a new file at path (user-only), replacing that file only once the copy is complete and on
+// the disk. Throws DbError; a failed copy leaves no partial file behind.
 void backupTo(const QSqlDatabase &db, const QString &path);
 
 // Names of the tables of the main database, from sqlite_master.

@@ -3,6 +3,7 @@
 #include "data/AppGlobals.h"
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/PrivateFiles.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -46,23 +47,14 @@ void registerFunctions(const QSqlDatabase &db)
 }
 
 // Only the owner may read the study database and its WAL files, and enter its folder. SQLite
-// gives the WAL files the database file's mode, so new ones follow; files of another user are
-// left alone (opening them read-only is refused anyway).
+// gives the WAL files the database file's mode, so new ones follow. Modes are set only on a file
+// or folder of the user's own, never through a link: files of another user are left alone
+// (opening them read-only is refused anyway).
 void keepUserOnly(const QString &databasePath)
 {
-    const QFileInfo database(databasePath);
-    const auto owned = [](const QFileInfo &info) {
-        return info.exists() && info.ownerId() == ::getuid();
-    };
-    const QFileInfo folder(database.absolutePath());
-    if (owned(folder))
-        QFile::setPermissions(folder.absoluteFilePath(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s}) {
-        const QFileInfo file(databasePath + suffix);
-        if (owned(file))
-            QFile::setPermissions(file.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner);
-    }
+    PrivateFiles::restrictFolder(QFileInfo(databasePath).absolutePath());
+    for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+        PrivateFiles::restrictFile(databasePath + suffix);
 }
 
 } // namespace
@@ -95,11 +87,21 @@ bool StudyData::openInProgramFolder(const QString &programFolder, const QString 
 bool StudyData::openDatabase(const QString &path, QuickCheck check)
 {
     close();
+    // A link, a device or a pipe under the database's name is neither opened nor changed.
+    const PrivateFiles::Kind kind = PrivateFiles::kindOf(path);
+    if (kind != PrivateFiles::Kind::File && kind != PrivateFiles::Kind::Missing) {
+        m_openFailure = Db::OpenFailure::NotAFile;
+        m_lastError = u"not a regular file: "_s + path;
+        return false;
+    }
     keepUserOnly(path);
     Db::OpenRequirements requirements;
     requirements.tables = Schema::requiredColumns();
     requirements.quickCheck = check == QuickCheck::AtOpen;
     requirements.writable = true;
+    // A file whose quick check is still to come is not switched to WAL yet: its header stays as
+    // it lies until it has passed.
+    requirements.walLater = check == QuickCheck::Later;
     m_connected = Db::open(kStudyConnection, path, requirements, &m_lastError, &m_openFailure);
     if (!m_connected)
         return false;
@@ -123,6 +125,7 @@ bool StudyData::checkDatabase()
             m_lastError = u"quick_check: "_s + verdict;
             return false;
         }
+        Db::switchToWal(connection());
     } catch (const Db::DbError &e) {
         m_openFailure =
             e.failure() == Db::Failure::Busy ? Db::OpenFailure::InUse : Db::OpenFailure::Damaged;

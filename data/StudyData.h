@@ -33,9 +33,10 @@ public:
     bool openInProgramFolder(const QString &programFolder, const QString &databasePath,
                              QuickCheck check = QuickCheck::AtOpen);
     // Opens a given study database file on connection (tests, tools). The file is refused when it
-    // lacks a table or column, fails its quick check, or cannot be written. The file, its WAL
-    // files and its folder are made user-only. With QuickCheck::Later nothing is written to the
-    // file (no missing index added) until checkDatabase() has passed.
+    // is no regular file (a link, a device: NotAFile, nothing touched), lacks a table or column,
+    // fails its quick check, or cannot be written. The file, its WAL files and its folder are
+    // made user-only. With QuickCheck::Later nothing is written to the file (it is not switched
+    // to WAL, no missing index is added) until checkDatabase() has passed.
     bool openDatabase(const QString &path, QuickCheck check = QuickCheck::AtOpen);
     // The quick check left for later by openDatabase(): true when it passes (or already ran);
     // false, with openFailure() Damaged (InUse when another program's lock outlasted the wait)

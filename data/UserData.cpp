@@ -1,7 +1,9 @@
 #include "data/UserData.h"
 
+#include "data/AppGlobals.h"
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/PrivateFiles.h"
 #include "data/Schema.h"
 #include "data/StudyData.h"
 
@@ -18,9 +20,6 @@ namespace UserData {
 
 namespace {
 
-constexpr QFile::Permissions kUserFile = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions kUserFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
 QString withSlash(QString folder)
 {
     folder = QDir::fromNativeSeparators(folder);
@@ -32,7 +31,7 @@ QString withSlash(QString folder)
 // Creates the folder (and its parents) and makes it user-only.
 bool makeUserFolder(const QString &folder, QString *error)
 {
-    if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, kUserFolder)) {
+    if (!PrivateFiles::makeFolder(folder)) {
         if (error)
             *error = u"cannot create the folder "_s + folder;
         return false;
@@ -68,6 +67,8 @@ QString freeName(const QString &databasePath, const QString &tag, const QString 
 
 // Byte copies of the database and its -wal (when there is one) into backups/ under the tag;
 // returns the database copy's path, or empty when the copies could not be made (none is left).
+// Each is written under a temporary name and renamed once on the disk, the -wal first, so that
+// a copy listed under its name is whole.
 QString copyAside(const QString &databasePath, const QString &tag, QString *error)
 {
     if (!makeUserFolder(backupFolder(databasePath), error))
@@ -76,18 +77,74 @@ QString copyAside(const QString &databasePath, const QString &tag, QString *erro
     const QString targetWal = target + u"-wal"_s;
     const QFileInfo wal(databasePath + u"-wal"_s);
     const bool withWal = wal.isFile() && wal.size() > 0;
-    if (!QFile::copy(databasePath, target) ||
-        (withWal && !QFile::copy(wal.absoluteFilePath(), targetWal))) {
+    const auto place = [](const QString &from, const QString &to) {
+        const QString part = to + u".part"_s;
+        QFile::remove(part);
+        if (PrivateFiles::copyToNewFile(from, part) && PrivateFiles::renameInPlace(part, to))
+            return true;
+        QFile::remove(part);
+        return false;
+    };
+    if ((withWal && !place(wal.absoluteFilePath(), targetWal)) || !place(databasePath, target)) {
         QFile::remove(target);
         QFile::remove(targetWal);
         if (error)
             *error = u"cannot copy "_s + databasePath + u" to "_s + backupFolder(databasePath);
         return {};
     }
-    QFile::setPermissions(target, kUserFile);
-    if (withWal)
-        QFile::setPermissions(targetWal, kUserFile);
     return target;
+}
+
+// The product mark of a study database: the cpbs of the first row of tab_sj, as shipped; empty
+// when the file holds none or cannot be read.
+QString productMarkOf(const QSqlDatabase &db)
+{
+    try {
+        return Db::scalar(db, u"SELECT cpbs FROM tab_sj ORDER BY rowid LIMIT 1"_s).toString();
+    } catch (const Db::DbError &) {
+        return {};
+    }
+}
+
+QString productMarkOfFile(const QString &path)
+{
+    const QString connection = u"userdata-product"_s;
+    Db::OpenRequirements requirements({u"tab_sj"_s});
+    requirements.readOnly = true;
+    requirements.immutable = true;
+    QString mark;
+    if (Db::open(connection, path, requirements))
+        mark = productMarkOf(QSqlDatabase::database(connection, false));
+    Db::close(connection);
+    return mark;
+}
+
+// The product the study database belongs to: its own mark, or, when it cannot be read (a
+// damaged file), the mark of the database shipped in the program folder. Empty when neither
+// can be read.
+QString expectedProduct(const QString &databasePath, const StudyData *module)
+{
+    QString mark = module && module->connected() ? productMarkOf(module->connection())
+                                                 : productMarkOfFile(databasePath);
+    const QString shipped =
+        withSlash(App::programFolder) + u"data/"_s + QLatin1StringView(kDatabaseName);
+    if (mark.isEmpty() && !App::programFolder.isEmpty() &&
+        QFileInfo(shipped).canonicalFilePath() != QFileInfo(databasePath).canonicalFilePath())
+        mark = productMarkOfFile(shipped);
+    return mark;
+}
+
+// Whether a backup belongs to the product: it holds the product's mark in tab_sj. Anything
+// goes when the product is unknown.
+bool ofProduct(const QSqlDatabase &backup, const QString &product)
+{
+    if (product.isEmpty())
+        return true;
+    try {
+        return Db::scalar(backup, u"SELECT 1 FROM tab_sj WHERE cpbs=?"_s, {product}).isValid();
+    } catch (const Db::DbError &) {
+        return false;
+    }
 }
 
 } // namespace
@@ -106,7 +163,8 @@ QString userDataFolder()
 
 Prepared prepareDatabase(const QString &templatePath, const QString &databasePath, QString *error)
 {
-    if (QFileInfo::exists(databasePath))
+    // Whatever lies under the name (a link, too) is never replaced: opening it says what it is.
+    if (PrivateFiles::kindOf(databasePath) != PrivateFiles::Kind::Missing)
         return Prepared::Ready;
     if (!QFileInfo(templatePath).isFile()) {
         if (error)
@@ -116,14 +174,14 @@ Prepared prepareDatabase(const QString &templatePath, const QString &databasePat
     const QString folder = QFileInfo(databasePath).absolutePath();
     if (!makeUserFolder(folder, error))
         return Prepared::Failed;
-    // Copied under a temporary name and renamed, so an interrupted copy never looks like a
-    // database; the rename does not replace a file that appeared meanwhile.
+    // Copied under a temporary name, on the disk before it is renamed, so an interrupted copy
+    // never looks like a database; the rename does not replace a file that appeared meanwhile.
     const QString part = databasePath + u".part"_s;
     QFile::remove(part);
-    if (!QFile::copy(templatePath, part) || !QFile::setPermissions(part, kUserFile) ||
-        !QFile::rename(part, databasePath)) {
+    if (!PrivateFiles::copyToNewFile(templatePath, part) ||
+        !PrivateFiles::renameInPlace(part, databasePath, false)) {
         QFile::remove(part);
-        if (QFileInfo::exists(databasePath))
+        if (PrivateFiles::kindOf(databasePath) != PrivateFiles::Kind::Missing)
             return Prepared::Ready;
         if (error)
             *error = u"cannot copy the template database to "_s + databasePath;
@@ -268,11 +326,14 @@ Inspection inspect(const QString &path, bool quickCheck)
     requirements.tables = Schema::requiredColumns();
     requirements.quickCheck = quickCheck;
     requirements.readOnly = true;
+    // The file as it lies: what a restore copies from it.
+    requirements.immutable = true;
     if (Db::open(connection, path, requirements, &result.why)) {
+        const QSqlDatabase db = QSqlDatabase::database(connection, false);
         try {
-            result.answers = Db::scalar(QSqlDatabase::database(connection, false),
-                                        u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s)
-                                 .toLongLong();
+            result.answers =
+                Db::scalar(db, u"SELECT coalesce(sum(A2),0) FROM tab_rz"_s).toLongLong();
+            result.product = productMarkOf(db);
             result.good = true;
         } catch (const Db::DbError &e) {
             result.why = e.message();
@@ -284,11 +345,42 @@ Inspection inspect(const QString &path, bool quickCheck)
 
 BackupEntry newestGoodBackup(const QString &databasePath)
 {
+    const QString product = expectedProduct(databasePath, nullptr);
     for (const BackupEntry &e : backups(databasePath)) {
-        if (inspect(e.path).good)
+        const Inspection seen = inspect(e.path);
+        if (seen.good && (product.isEmpty() || seen.product == product))
             return e;
     }
     return {};
+}
+
+QStringList removeLeftovers(const QString &databasePath)
+{
+    QStringList removed;
+    const auto remove = [&](const QString &path) {
+        // Unlinked by name: a link is removed itself, never what it leads to.
+        if (PrivateFiles::kindOf(path) != PrivateFiles::Kind::Folder && QFile::remove(path))
+            removed.append(path);
+    };
+    // Beside the database: a restore's staged copy and the first copy of the shipped database.
+    const QFileInfo db(databasePath);
+    const QDir dataDir(db.absolutePath());
+    for (const QString &tail : {u".restore"_s, u".restore.part"_s, u".part"_s}) {
+        const QString stem = db.fileName() + tail;
+        for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
+            remove(dataDir.filePath(stem + suffix));
+    }
+    // In backups/: backups and set-aside copies still under their temporary names.
+    const QRegularExpression partial(
+        u"^"_s + QRegularExpression::escape(db.completeBaseName()) +
+        u"-(?:(?:leftover-wal|replaced)-)?\\d{8}-\\d{6}(?:-\\d+)?\\."_s +
+        QRegularExpression::escape(db.suffix()) + u"(?:-wal)?\\.part(?:-wal|-shm|-journal)?$"_s);
+    const QDir dir(backupFolder(databasePath));
+    for (const QString &name : dir.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+        if (partial.match(name).hasMatch())
+            remove(dir.filePath(name));
+    }
+    return removed;
 }
 
 Restored restore(const QString &databasePath, const QString &backupPath, StudyData *module)
@@ -298,15 +390,40 @@ Restored restore(const QString &databasePath, const QString &backupPath, StudyDa
     // that the final step is one rename on the same file system.
     const QString staged = databasePath + u".restore"_s;
     const auto dropStaged = [&] {
-        for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
-            QFile::remove(staged + suffix);
+        for (const QString &name : {staged, QString(staged + u".part"_s)}) {
+            for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
+                QFile::remove(name + suffix);
+        }
     };
     dropStaged();
-    if (!QFile::copy(backupPath, staged) || !QFile::setPermissions(staged, kUserFile)) {
-        dropStaged();
-        r.outcome = QFileInfo(backupPath).isFile() ? Restored::Failed : Restored::BadBackup;
-        r.why = u"cannot copy "_s + backupPath + u" to "_s + staged;
-        return r;
+    // The backup as it lies (what the list showed of it), copied page by page through SQLite's
+    // online backup: a -wal beside it is neither read nor changed.
+    {
+        const QString product = expectedProduct(databasePath, module);
+        const QString source = u"userdata-restore"_s;
+        Db::OpenRequirements requirements;
+        requirements.tables = Schema::requiredColumns();
+        requirements.readOnly = true;
+        requirements.immutable = true;
+        if (!Db::open(source, backupPath, requirements, &r.why)) {
+            r.outcome = Restored::BadBackup;
+        } else if (!ofProduct(QSqlDatabase::database(source, false), product)) {
+            r.outcome = Restored::ForeignProduct;
+            r.why = u"the backup is not of the product "_s + product + u": "_s + backupPath;
+        } else {
+            try {
+                Db::backupTo(QSqlDatabase::database(source, false), staged);
+                r.outcome = Restored::Done;
+            } catch (const Db::DbError &e) {
+                r.outcome = Restored::Failed;
+                r.why = e.message();
+            }
+        }
+        Db::close(source);
+        if (r.outcome != Restored::Done) {
+            dropStaged();
+            return r;
+        }
     }
     const Inspection check = inspect(staged);
     if (!check.good) {
@@ -344,8 +461,7 @@ Restored restore(const QString &databasePath, const QString &backupPath, StudyDa
     }
     QFile::remove(databasePath + u"-wal"_s);
     QFile::remove(databasePath + u"-shm"_s);
-    if (std::rename(QFile::encodeName(staged).constData(),
-                    QFile::encodeName(databasePath).constData()) != 0) {
+    if (!PrivateFiles::renameInPlace(staged, databasePath)) {
         dropStaged();
         reopen();
         r.outcome = Restored::Failed;
@@ -361,10 +477,9 @@ Restored restore(const QString &databasePath, const QString &backupPath, StudyDa
     r.why = module->lastError();
     const QString back = databasePath + u".part"_s;
     QFile::remove(back);
-    if (QFile::copy(r.kept, back) && QFile::setPermissions(back, kUserFile))
-        std::rename(QFile::encodeName(back).constData(),
-                    QFile::encodeName(databasePath).constData());
-    QFile::remove(back);
+    if (!PrivateFiles::copyToNewFile(r.kept, back) ||
+        !PrivateFiles::renameInPlace(back, databasePath))
+        QFile::remove(back);
     module->openDatabase(databasePath);
     r.outcome = Restored::Failed;
     return r;

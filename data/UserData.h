@@ -67,35 +67,48 @@ QStringList thinBackups(const QString &databasePath, const QDate &today);
 bool setAsideLeftoverWal(const QString &databasePath, QString *error = nullptr);
 
 // What a database file holds as a study database: good when it has every table and column the
-// program needs and passes its quick check; answers is the number of answers in its study log.
+// program needs and passes its quick check; answers is the number of answers in its study log;
+// product the product mark it carries (the cpbs of its first tab_sj row).
 struct Inspection
 {
     bool good = false;
     qint64 answers = 0;
+    QString product;
     QString why;
 };
 // Opens the file read-only on a connection of its own, checks it and closes it again; without
-// quickCheck only the tables are checked (a list of backups reads fast).
+// quickCheck only the tables are checked (a list of backups reads fast). The file is read as it
+// lies, as a restore copies it: a -wal beside it is neither read nor changed, and nothing is
+// left beside it.
 Inspection inspect(const QString &path, bool quickCheck = true);
 
-// The newest backup that passes the inspection, or an empty path when none does.
+// The newest backup of the database's product that passes the inspection, or an empty path
+// when none does.
 BackupEntry newestGoodBackup(const QString &databasePath);
+
+// Removes what a copy cut short left under its temporary name: a restore's staged copy and the
+// first copy of the shipped database beside the database, backups and set-aside copies in
+// backups/. Only those names are touched. Returns the removed paths.
+QStringList removeLeftovers(const QString &databasePath);
 
 struct Restored
 {
     enum Outcome
     {
-        Done,      // the backup is the study database now
-        BadBackup, // the backup is not a usable study database: nothing changed
-        NotKept,   // the current database could not be kept first: nothing changed
-        Failed,    // the files could not be replaced: nothing changed
+        Done,           // the backup is the study database now
+        BadBackup,      // the backup is not a usable study database: nothing changed
+        ForeignProduct, // the backup is a study database of another product: nothing changed
+        NotKept,        // the current database could not be kept first: nothing changed
+        Failed,         // the files could not be replaced: nothing changed
     };
     Outcome outcome = Failed;
     QString kept; // where the database that was replaced is kept
     QString why;
 };
-// Makes the backup the study database. The backup is copied beside the database and that copy
-// checked before anything else happens; the current database is then kept in backups/ (an
+// Makes the backup the study database. The backup, as it lies, must carry the product mark of
+// the database it replaces (or of the shipped one when that cannot be read); it is copied
+// through SQLite's online backup beside the database and that copy checked before anything
+// else happens; the current database is then kept in backups/ (an
 // online copy while `module` has it open, else a byte copy with its -wal, as a damaged file
 // found at start is); `module`, when given, is closed around the replacement and opened again
 // on the restored file. A restored file that does not open puts the kept one back.

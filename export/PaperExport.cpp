@@ -1,6 +1,7 @@
 #include "export/PaperExport.h"
 
 #include "data/Database.h"
+#include "data/PrivateFiles.h"
 #include "export/DocxWriter.h"
 #include "ui/RichText.h"
 
@@ -290,11 +291,9 @@ QString exportPaper(const QSqlDatabase &db, const QString &paperTable, const QSt
     buildDocument(db, paperTable, title, kindTable, document);
 
     QDir dir(folder);
-    if (!dir.exists()) {
-        if (!QDir().mkpath(folder))
-            throw std::runtime_error("cannot create the export folder");
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    // A folder made here is the user's alone (never changed through a link).
+    if (!dir.exists() && !PrivateFiles::makeFolder(folder))
+        throw std::runtime_error("cannot create the export folder");
     // Written under a temporary name (user-only) and then renamed to a name that is free: a
     // rename never replaces an existing file, so an earlier export is never overwritten.
     QTemporaryFile temporary(dir.filePath(u".export-XXXXXX.docx"_s));

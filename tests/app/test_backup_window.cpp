@@ -209,10 +209,31 @@ private slots:
         QCOMPARE(list->topLevelItem(0)->text(1), u"1,244"_s);
     }
 
-    void aDamagedBackupIsRefusedAndNothingChanges()
+    // A damaged backup, and a sound database of another product in backups/: refused with the
+    // reason, nothing changed.
+    void aBackupThatIsNotOursIsRefusedAndNothingChanges_data()
     {
+        QTest::addColumn<bool>("foreign");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("damaged") << false
+                                 << u"这个备份已损坏，不能恢复！\n学习数据库没有任何改动。"_s;
+        QTest::newRow("another product")
+            << true << u"这个备份不属于本软件，不能恢复！\n学习数据库没有任何改动。"_s;
+    }
+    void aBackupThatIsNotOursIsRefusedAndNothingChanges()
+    {
+        QFETCH(bool, foreign);
+        QFETCH(QString, message);
         makeBackups();
-        testsupport::damagePages(UserData::backups(dbPath).first().path);
+        const QString newest = UserData::backups(dbPath).first().path;
+        if (foreign) {
+            QVERIFY(Db::open(u"spoil"_s, newest, {}));
+            Db::exec(QSqlDatabase::database(u"spoil"_s, false),
+                     u"UPDATE tab_sj SET cpbs='OTHER'"_s);
+            Db::close(u"spoil"_s);
+        } else {
+            testsupport::damagePages(newest);
+        }
         BackupWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -221,8 +242,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(&window, u"restoreButton"_s), Qt::LeftButton);
         QCOMPARE(catcher.calls().size(), 2);
         QCOMPARE(catcher.calls().at(1).caption, u"错误"_s);
-        QCOMPARE(catcher.calls().at(1).message,
-                 u"这个备份已损坏，不能恢复！\n学习数据库没有任何改动。"_s);
+        QCOMPARE(catcher.calls().at(1).message, message);
         QVERIFY(studyData->connected());
         QCOMPARE(logged(), 1244);
         QCOMPARE(UserData::backups(dbPath).size(), 2);

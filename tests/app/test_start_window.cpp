@@ -43,6 +43,8 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using testsupport::FixedToday;
 using testsupport::PromptCatcher;
@@ -52,6 +54,13 @@ using testsupport::TempProgramFolder;
 namespace {
 
 const QDate kToday(2026, 12, 10);
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
 
 QString promptText(const PromptCall &c)
 {
@@ -975,23 +984,31 @@ private slots:
     // quick check that follows the first paint (or the first key pressed before it) finds the
     // damage. The menu goes away and the newest good backup is offered; declined, the start
     // ends as a start with a damaged database does.
+    // A file not in WAL mode stays so until it has passed: the damaged file is kept, and left
+    // when the offer is declined, byte for byte as it lay.
     void quickCheckFollowsTheFirstPaint_data()
     {
         QTest::addColumn<bool>("byKey");
         QTest::addColumn<bool>("accept");
-        QTest::newRow("after the first paint, accepted") << false << true;
-        QTest::newRow("at the first key, declined") << true << false;
+        QTest::addColumn<bool>("wal");
+        QTest::newRow("after the first paint, accepted") << false << true << true;
+        QTest::newRow("at the first key, declined") << true << false << true;
+        QTest::newRow("not in WAL mode, accepted") << false << true << false;
+        QTest::newRow("not in WAL mode, declined") << false << false << false;
     }
     void quickCheckFollowsTheFirstPaint()
     {
         QFETCH(bool, byKey);
         QFETCH(bool, accept);
+        QFETCH(bool, wal);
         TempProgramFolder programFolder;
         const QString dbPath = programFolder.databasePath();
         {
             FixedToday today(QDate(2026, 12, 8));
             Db::open(u"add"_s, dbPath, {});
             testsupport::logAnswers(QSqlDatabase::database(u"add"_s, false), u"2026-12-08"_s, 3);
+            if (!wal)
+                Db::exec(QSqlDatabase::database(u"add"_s, false), u"PRAGMA journal_mode=DELETE"_s);
             Db::close(u"add"_s);
             QVERIFY(!UserData::backupNow(dbPath).isEmpty());
         }
@@ -1004,6 +1021,8 @@ private slots:
             f.write(QByteArray(8192, char(0xA5)));
             QVERIFY(f.seek(0));
             damaged = f.readAll();
+            // Header bytes 18 and 19: 2 in WAL mode, 1 in rollback-journal mode.
+            QCOMPARE(damaged.at(18), char(wal ? 2 : 1));
         }
 
         PromptCatcher catcher;
@@ -1076,6 +1095,105 @@ private slots:
         QVERIFY(QSqlDatabase::connectionNames().isEmpty());
         if (!qtTranslations)
             QSKIP("Qt's translations (qt6-translations-l10n) are not installed");
+    }
+
+    // A copy cut short by the end of the program (a backup, a restore, the first copy of the
+    // shipped database) is removed at the next start; files of other names stay.
+    void startRemovesItsOwnLeftoversOnly()
+    {
+        TempProgramFolder programFolder;
+        const QString dataFolder = QFileInfo(programFolder.databasePath()).absolutePath() + u'/';
+        const QString backups = dataFolder + u"backups/"_s;
+        QVERIFY(QDir().mkpath(backups));
+        const QStringList leftovers{
+            backups + u"WTXVEB710448-20261201-080000.mdb.part"_s,
+            backups + u"WTXVEB710448-20261201-080000-2.mdb.part"_s,
+            backups + u"WTXVEB710448-replaced-20261201-080000.mdb.part"_s,
+            backups + u"WTXVEB710448-leftover-wal-20261201-080000.mdb-wal.part"_s,
+            dataFolder + u"WTXVEB710448.mdb.restore"_s,
+            dataFolder + u"WTXVEB710448.mdb.restore.part"_s,
+            dataFolder + u"WTXVEB710448.mdb.part"_s,
+        };
+        const QStringList others{
+            backups + u"notes.part"_s,
+            backups + u"WTXVEB710448-20261201-080000.mdb.part.txt"_s,
+            backups + u"other-20261201-080000.mdb.part"_s,
+            dataFolder + u"other.mdb.restore"_s,
+            dataFolder + u"WTXVEB710448.mdb.restore.bak"_s,
+            dataFolder + u"WTXVEB710448.mdb.partial"_s,
+        };
+        for (const QString &path : leftovers + others) {
+            QFile f(path);
+            QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+            f.write("x");
+        }
+        FixedToday today(kToday);
+        PromptCatcher catcher;
+        QCOMPARE(Startup::run({programFolder.path(), false}), Startup::kStarted);
+        for (const QString &path : leftovers)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        for (const QString &path : others)
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        QVERIFY(studyData && studyData->connected());
+        Startup::finish();
+    }
+
+    // The study database's name leads to something that is not a file of its own (a link to a
+    // file elsewhere, a named pipe): the start is refused with the reason and nothing is
+    // touched, neither what the name leads to nor the data folder.
+    void aDatabaseThatIsNoPlainFileIsRefusedUntouched_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a database elsewhere") << u"link"_s;
+        QTest::newRow("link to nothing") << u"dangling"_s;
+        QTest::newRow("named pipe") << u"pipe"_s;
+    }
+    void aDatabaseThatIsNoPlainFileIsRefusedUntouched()
+    {
+        QFETCH(QString, kind);
+        TempProgramFolder programFolder{QString()};
+        QTemporaryDir elsewhere;
+        const QString dbPath = programFolder.databasePath();
+        const QString dataFolder = QFileInfo(dbPath).absolutePath();
+        const QString target = elsewhere.filePath(u"study.mdb"_s);
+        QVERIFY(QFile::copy(testsupport::fixtureDb(), target));
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0644) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dataFolder).constData(), 0755) == 0);
+        if (kind == u"link"_s)
+            QVERIFY(QFile::link(target, dbPath));
+        else if (kind == u"dangling"_s)
+            QVERIFY(QFile::link(elsewhere.filePath(u"none.mdb"_s), dbPath));
+        else
+            QVERIFY(::mkfifo(QFile::encodeName(dbPath).constData(), 0644) == 0);
+        const QByteArray before = [&] {
+            QFile f(target);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+
+        PromptCatcher catcher;
+        QCOMPARE(Startup::run({programFolder.path(), false}), 1);
+        QCOMPARE(catcher.calls().size(), 1);
+        const QString message = catcher.calls().first().message;
+        QVERIFY2(message.startsWith(u"无法连接数据库！\n学习数据库 "_s) &&
+                     message.contains(u"不是普通文件"_s),
+                 qPrintable(message));
+        QVERIFY(!studyData);
+        struct stat st
+        {
+        };
+        QCOMPARE(::lstat(QFile::encodeName(dbPath).constData(), &st), 0);
+        QVERIFY(kind == u"pipe"_s ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode));
+        if (kind == u"pipe"_s)
+            QCOMPARE(st.st_mode & 07777, 0644u & ~currentUmask());
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0644u);
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QCOMPARE(::stat(QFile::encodeName(dataFolder).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0755u);
+        QVERIFY(!QFileInfo::exists(dataFolder + u"/backups"_s));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{u"study.mdb"_s});
     }
 };
 

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -218,23 +219,67 @@ private slots:
         QVERIFY(!program.log().contains(u"menu-shown"_s));
     }
 
-    // Without a private runtime folder (here one that is not owner-only) there is no safe place
-    // for the lock: the program starts without it rather than not at all.
-    void withoutAPrivateRuntimeFolderTheProgramStillStarts()
+    // No private runtime folder from the desktop, and the one under the temporary folder taken
+    // first by another user (or something else in its place): the lock goes to a private folder
+    // under the user's cache folder, so that a second start still finds the first.
+    void withoutAPrivateRuntimeFolderTheLockGoesToTheCacheFolder()
     {
         TempProgramFolder folder;
         QVERIFY(installProgram(folder.path()));
-        QTemporaryDir shared;
-        // Open to everyone, and (when the test can) another user's.
-        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
-        if (::geteuid() == 0)
-            QVERIFY(::chown(QFile::encodeName(shared.path()).constData(), 65534, 65534) == 0);
-        Program program(folder.path(),
-                        {u"STUDYAID_QUIT_AFTER_MENU=1"_s, u"XDG_RUNTIME_DIR="_s + shared.path()});
-        QVERIFY(program.finished(20000));
-        QCOMPARE(program.process().exitCode(), 0);
-        QVERIFY2(program.log().contains(u"menu-shown"_s), qPrintable(program.log()));
-        QVERIFY(QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        QTemporaryDir temp;
+        QTemporaryDir cache;
+        const passwd *user = ::getpwuid(::geteuid());
+        QVERIFY(user);
+        const QString taken = temp.path() + u"/runtime-"_s + QString::fromLocal8Bit(user->pw_name);
+        if (::geteuid() == 0) {
+            // Another user's folder, as a user who came first makes it.
+            QVERIFY(QDir().mkdir(taken));
+            QVERIFY(::chmod(QFile::encodeName(taken).constData(), 0700) == 0);
+            QVERIFY(::chown(QFile::encodeName(taken).constData(), 65534, 65534) == 0);
+        } else {
+            QFile planted(taken);
+            QVERIFY(planted.open(QIODevice::WriteOnly));
+        }
+        const QStringList env{u"XDG_RUNTIME_DIR="_s, u"TMPDIR="_s + temp.path(),
+                              u"XDG_CACHE_HOME="_s + cache.path()};
+
+        // The names the programs use, seen with their environment.
+        QString lockPath;
+        {
+            const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+            qputenv("XDG_RUNTIME_DIR", "");
+            qputenv("TMPDIR", QFile::encodeName(temp.path()));
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+            lockPath = SingleInstance(folder.path()).lockPath();
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qunsetenv("TMPDIR");
+            qunsetenv("XDG_CACHE_HOME");
+        }
+        QVERIFY(lockPath.startsWith(cache.path() + u'/'));
+
+        Program first(folder.path(), env);
+        QTRY_VERIFY_WITH_TIMEOUT(first.log().contains(u"menu-shown"_s), 20000);
+        QVERIFY2(!first.log().contains(u"without"_s), qPrintable(first.log()));
+        struct stat st
+        {
+        };
+        QCOMPARE(::lstat(QFile::encodeName(lockPath).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0077, 0u);
+        QCOMPARE(::lstat(QFile::encodeName(QFileInfo(lockPath).absolutePath()).constData(), &st),
+                 0);
+        QVERIFY(S_ISDIR(st.st_mode));
+        QCOMPARE(st.st_mode & 07777, 0700u);
+        QCOMPARE(st.st_uid, ::geteuid());
+
+        Program second(folder.path(), env);
+        QVERIFY(second.finished(10000));
+        QCOMPARE(second.process().exitCode(), 0);
+        QVERIFY2(second.log().contains(u"asked it to come forward"_s), qPrintable(second.log()));
+        QVERIFY(!second.log().contains(u"menu-shown"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(first.log().contains(u"activated"_s), 5000);
+        // The other user's folder got nothing.
+        if (QFileInfo(taken).isDir())
+            QVERIFY(QDir(taken).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 
     // A database file the user may not write (another user's, in a folder anyone may write)

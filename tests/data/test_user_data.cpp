@@ -337,6 +337,18 @@ TEST(UserData, ARestoreThatCannotBeDoneChangesNothing)
         {"no such file",
          [](const QString &folder, const QString &) -> QString { return folder + u"/none.mdb"_s; },
          UserData::Restored::BadBackup},
+        // A sound study database of another product: its tables are all there.
+        {"another product",
+         [](const QString &folder, const QString &good) {
+             const QString copy = folder + u"/foreign.mdb"_s;
+             QFile::copy(good, copy);
+             Db::open(u"spoil"_s, copy, {});
+             Db::exec(QSqlDatabase::database(u"spoil"_s, false),
+                      u"UPDATE tab_sj SET cpbs='OTHER'"_s);
+             Db::close(u"spoil"_s);
+             return copy;
+         },
+         UserData::Restored::ForeignProduct},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -381,7 +393,7 @@ TEST(UserData, RestoreRefusesWhileAnotherConnectionStillUsesTheDatabase)
     Db::close(u"other"_s);
 }
 
-TEST(UserData, NewestGoodBackupSkipsDamagedOnes)
+TEST(UserData, NewestGoodBackupSkipsDamagedAndForeignOnes)
 {
     TestDatabase data;
     ASSERT_TRUE(data.isValid());
@@ -393,8 +405,59 @@ TEST(UserData, NewestGoodBackupSkipsDamagedOnes)
     ASSERT_FALSE(older.isEmpty());
     ASSERT_FALSE(newer.isEmpty());
     EXPECT_EQ(UserData::newestGoodBackup(path).path, newer);
+    // A sound database of another product is no backup to offer.
+    ASSERT_TRUE(Db::open(u"spoil"_s, newer, {}));
+    Db::exec(QSqlDatabase::database(u"spoil"_s, false), u"UPDATE tab_sj SET cpbs='OTHER'"_s);
+    Db::close(u"spoil"_s);
+    EXPECT_TRUE(UserData::inspect(newer).good);
+    EXPECT_EQ(UserData::newestGoodBackup(path).path, older);
     testsupport::damagePages(newer);
     EXPECT_EQ(UserData::newestGoodBackup(path).path, older);
     QFile::remove(older);
     EXPECT_TRUE(UserData::newestGoodBackup(path).path.isEmpty());
+}
+
+// A backup with a -wal beside it (a file copied while another program wrote to it): listed and
+// restored as the backup file itself holds it, without reading or changing the -wal, and the
+// listing leaves no index file in backups/.
+TEST(UserData, ABackupIsRestoredAsItIsListedWhateverLiesBesideIt)
+{
+    TestDatabase data;
+    ASSERT_TRUE(data.isValid());
+    const QString path = data.folder.databasePath();
+    logAnswers(data.study.connection(), u"2026-12-01"_s, 3);
+    const QString backup = UserData::backupFolder(path) + u"WTXVEB710448-20261201-080000.mdb"_s;
+    {
+        // The file and its -wal copied while a connection holds 8 answers in the -wal only.
+        QTemporaryDir scratch;
+        const QString source = scratch.filePath(u"source.mdb"_s);
+        ASSERT_FALSE(UserData::backupNow(path).isEmpty());
+        ASSERT_TRUE(QFile::copy(UserData::backups(path).first().path, source));
+        ASSERT_TRUE(QFile::remove(UserData::backups(path).first().path));
+        ASSERT_TRUE(Db::open(u"writer"_s, source, {}));
+        const QSqlDatabase writer = QSqlDatabase::database(u"writer"_s, false);
+        Db::exec(writer, u"PRAGMA wal_autocheckpoint=0"_s);
+        logAnswers(writer, u"2026-12-02"_s, 8);
+        ASSERT_TRUE(QFile::copy(source, backup));
+        ASSERT_TRUE(QFile::copy(source + u"-wal"_s, backup + u"-wal"_s));
+        Db::close(u"writer"_s);
+    }
+    const QByteArray walBefore = contentOf(backup + u"-wal"_s);
+    ASSERT_FALSE(walBefore.isEmpty());
+
+    const UserData::Inspection listed = UserData::inspect(backup, false);
+    ASSERT_TRUE(listed.good) << listed.why.toStdString();
+    EXPECT_TRUE(UserData::inspect(backup).good);
+    EXPECT_FALSE(QFileInfo::exists(backup + u"-shm"_s));
+
+    logAnswers(data.study.connection(), u"2026-12-03"_s, 20);
+    const UserData::Restored r = UserData::restore(path, backup, &data.study);
+    ASSERT_EQ(r.outcome, UserData::Restored::Done) << r.why.toStdString();
+    EXPECT_EQ(loggedAnswers(data.study.connection()), listed.answers);
+    EXPECT_EQ(listed.answers, 3);
+    // The backup and its -wal lie as they were; nothing was left beside them.
+    EXPECT_EQ(contentOf(backup + u"-wal"_s), walBefore);
+    EXPECT_FALSE(QFileInfo::exists(backup + u"-shm"_s));
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({u"*.restore*"_s, u"*.part"_s}),
+              QStringList());
 }
