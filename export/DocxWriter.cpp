@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPixmap>
@@ -28,9 +29,23 @@ constexpr int kTextWidthTwips = 8306;
 constexpr double kTextWidthPixels = kTextWidthTwips / 15.0;
 constexpr int kTwipsPerPixel = 15;
 constexpr int kEmuPerPixel = 9525;
-// The font of Chinese text that names none: the one Chinese documents are set in by default.
-const QString kDefaultEastAsianFont = u"宋体"_s;
+// The font of Chinese text that names none: 宋体, the one Chinese documents are set in by
+// default, under its English name SimSun. Word on Windows finds 宋体 by either name; on Linux,
+// where 宋体 is rarely installed, fontconfig knows SimSun as a serif and with the document's
+// zh-CN gives the Simplified-Chinese serif (Noto Serif CJK SC), where the Chinese name fell back
+// to a sans of Japanese glyph forms.
+const QString kDefaultEastAsianFont = u"SimSun"_s;
 const QString kDefaultWesternFont = u"Times New Roman"_s;
+
+// A Chinese font's English name, which Word and fontconfig both know; any other name as it is.
+QString eastAsianFontName(const QString &family)
+{
+    static const QHash<QString, QString> english{
+        {u"宋体"_s, u"SimSun"_s},   {u"新宋体"_s, u"NSimSun"_s},
+        {u"黑体"_s, u"SimHei"_s},   {u"楷体"_s, u"KaiTi"_s},
+        {u"仿宋"_s, u"FangSong"_s}, {u"微软雅黑"_s, u"Microsoft YaHei"_s}};
+    return english.value(family, family);
+}
 
 QString hexColour(const QColor &colour)
 {
@@ -196,7 +211,7 @@ private:
             m_xml.writeEmptyElement(u"w:rFonts"_s);
             m_xml.writeAttribute(u"w:ascii"_s, family);
             m_xml.writeAttribute(u"w:hAnsi"_s, family);
-            m_xml.writeAttribute(u"w:eastAsia"_s, family);
+            m_xml.writeAttribute(u"w:eastAsia"_s, eastAsianFontName(family));
             m_xml.writeAttribute(u"w:cs"_s, family);
         }
         if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold) {
@@ -526,6 +541,42 @@ QByteArray stylesXml()
     return bytes;
 }
 
+// The fonts the document names by default, described for a reader that lacks them: the Chinese
+// serif with its Chinese name and the GB2312 character set, so that a substitute is chosen for
+// Simplified Chinese.
+QByteArray fontTableXml()
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.writeStartDocument(u"1.0"_s, true);
+    xml.writeStartElement(u"w:fonts"_s);
+    xml.writeAttribute(u"xmlns:w"_s,
+                       u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s);
+    const auto font = [&](const QString &name, const QString &altName, const QString &panose,
+                          const QString &charset, const QString &family) {
+        xml.writeStartElement(u"w:font"_s);
+        xml.writeAttribute(u"w:name"_s, name);
+        if (!altName.isEmpty()) {
+            xml.writeEmptyElement(u"w:altName"_s);
+            xml.writeAttribute(u"w:val"_s, altName);
+        }
+        xml.writeEmptyElement(u"w:panose1"_s);
+        xml.writeAttribute(u"w:val"_s, panose);
+        xml.writeEmptyElement(u"w:charset"_s);
+        xml.writeAttribute(u"w:val"_s, charset);
+        xml.writeEmptyElement(u"w:family"_s);
+        xml.writeAttribute(u"w:val"_s, family);
+        xml.writeEmptyElement(u"w:pitch"_s);
+        xml.writeAttribute(u"w:val"_s, u"variable"_s);
+        xml.writeEndElement();
+    };
+    font(kDefaultEastAsianFont, u"宋体"_s, u"02010600030101010101"_s, u"86"_s, u"auto"_s);
+    font(kDefaultWesternFont, {}, u"02020603050405020304"_s, u"00"_s, u"roman"_s);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
 QByteArray contentTypesXml(bool hasPictures)
 {
     QByteArray bytes;
@@ -552,6 +603,8 @@ QByteArray contentTypesXml(bool hasPictures)
            u"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"_s);
     byPart(u"/word/styles.xml"_s,
            u"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"_s);
+    byPart(u"/word/fontTable.xml"_s,
+           u"application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml"_s);
     byPart(u"/docProps/core.xml"_s,
            u"application/vnd.openxmlformats-package.core-properties+xml"_s);
     xml.writeEndElement();
@@ -636,7 +689,8 @@ bool write(const QTextDocument &document, const QString &path, const QString &ti
     const QString relationshipType =
         u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"_s;
     QList<Relationship> documentRelations{
-        {u"rIdStyles"_s, relationshipType + u"styles"_s, u"styles.xml"_s}};
+        {u"rIdStyles"_s, relationshipType + u"styles"_s, u"styles.xml"_s},
+        {u"rIdFonts"_s, relationshipType + u"fontTable"_s, u"fontTable.xml"_s}};
     for (const Picture &p : pictures)
         documentRelations.append({p.relationId, relationshipType + u"image"_s, p.part});
     const QList<Relationship> packageRelations{
@@ -656,6 +710,7 @@ bool write(const QTextDocument &document, const QString &path, const QString &ti
     ok = ok && addPart(zip, u"docProps/core.xml"_s, corePropertiesXml(title), &reason);
     ok = ok && addPart(zip, u"word/document.xml"_s, body, &reason);
     ok = ok && addPart(zip, u"word/styles.xml"_s, stylesXml(), &reason);
+    ok = ok && addPart(zip, u"word/fontTable.xml"_s, fontTableXml(), &reason);
     ok = ok && addPart(zip, u"word/_rels/document.xml.rels"_s, relationshipsXml(documentRelations),
                        &reason);
     for (const Picture &p : pictures)

@@ -246,8 +246,29 @@ TEST_F(PaperExportTest, BoldChineseKeepsBoldSizeColourAndEastAsianFont)
     }
     EXPECT_TRUE(found);
     EXPECT_TRUE(foundSub);
-    // Text that names no font is set in the Chinese default font.
-    EXPECT_TRUE(zipPart(exportNow(), u"word/styles.xml"_s).contains("w:eastAsia=\"宋体\""));
+    // Text that names no font is set in 宋体, under the English name that Word and fontconfig
+    // both know (the Chinese one falls back to a Japanese sans on Linux); the font table
+    // describes it as a GB2312 face for a reader that lacks it.
+    const QString file = exportNow();
+    EXPECT_TRUE(zipPart(file, u"word/styles.xml"_s).contains("w:eastAsia=\"SimSun\""));
+    const QByteArray fonts = zipPart(file, u"word/fontTable.xml"_s);
+    EXPECT_TRUE(fonts.contains("<w:font w:name=\"SimSun\"><w:altName w:val=\"宋体\"/>"))
+        << fonts.toStdString();
+    EXPECT_TRUE(fonts.contains("<w:charset w:val=\"86\"/>"));
+    EXPECT_TRUE(zipPart(file, u"word/_rels/document.xml.rels"_s).contains("fontTable.xml"));
+    EXPECT_TRUE(zipPart(file, u"[Content_Types].xml"_s).contains("/word/fontTable.xml"));
+}
+
+TEST_F(PaperExportTest, ChineseFontsOfTheTextAreNamedInEnglishForEastAsianText)
+{
+    addQuestion(
+        u"B00000000002"_s, 11, u"A"_s,
+        QByteArray("<html><body><p><span style=\"font-family:'宋体';\">宋体文字</span>"
+                   "<span style=\"font-family:'黑体';\">黑体文字</span></p></body></html>"));
+    const QByteArray xml = zipPart(exportNow(), u"word/document.xml"_s);
+    EXPECT_TRUE(xml.contains("w:ascii=\"宋体\" w:hAnsi=\"宋体\" w:eastAsia=\"SimSun\""))
+        << xml.toStdString();
+    EXPECT_TRUE(xml.contains("w:eastAsia=\"SimHei\""));
 }
 
 TEST_F(PaperExportTest, ItalicUnderlineAndPicturesOfABodyAreKept)
