@@ -322,6 +322,9 @@ void StartWindow::buildCommandTable()
     for (int kind = 1; kind <= 5; ++kind) {
         const QString word = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
         m_commands.insert(word, [this, kind] {
+            // A timed paper starts only once the candidate has seen what it is.
+            if (!ExamWindow::askToStart(kind))
+                return;
             startMockExam(kind);
             App::currentPaperKind = kind;
         });

@@ -17,6 +17,7 @@
 #include "ui/WindowParts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -29,6 +30,7 @@
 #include <QSqlQuery>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -38,7 +40,9 @@ namespace {
 // The exam's own labels and the pause panel, over the shared window look.
 const char kExamStyle[] =
     "QLabel#kindHeaderLabel { color: #21507E; font-weight: bold; }"
-    "QLabel#clockLabel, QLabel#scoreLabel { color: #21507E; font-weight: bold; }"
+    "QLabel#clockLabel, QLabel#scoreLabel, QLabel#timeLeftLabel { color: #21507E;"
+    " font-weight: bold; }"
+    "QLabel#timeNoticeLabel, QLabel#keepNoticeLabel { color: #B3261E; font-weight: bold; }"
     "QFrame#pausePanel { background: #21507E; border: 1px solid #14334F; }"
     "QLabel#pauseTextLabel { color: white; }";
 
@@ -49,7 +53,7 @@ const char16_t kPauseText[] = u"考试已暂停\n\n"
                               u"模拟考试的试题从题库中随机抽取，\n"
                               u"每次都是一份新的试卷。\n"
                               u"交卷后可以查看每道题的答案和解析，\n"
-                              u"成绩合格的试卷保留在“查阅试卷”中，随时复习。";
+                              u"判过的试卷保留在“查阅试卷”中，随时复习。";
 
 using WindowParts::BusyCursor;
 
@@ -123,6 +127,21 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     m_scoreLabel = new QLabel(this);
     m_scoreLabel->setObjectName(u"scoreLabel"_s);
     m_scoreLabel->setAlignment(Qt::AlignCenter);
+    m_timeLeftLabel = new QLabel(this);
+    m_timeLeftLabel->setObjectName(u"timeLeftLabel"_s);
+    m_timeLeftLabel->setAccessibleName(u"剩余时间"_s);
+    m_timeLeftLabel->setAlignment(Qt::AlignCenter);
+    // The notices never take the focus or stop the clock: they are text on the hint board.
+    m_timeNoticeLabel = new QLabel(this);
+    m_timeNoticeLabel->setObjectName(u"timeNoticeLabel"_s);
+    m_timeNoticeLabel->setAlignment(Qt::AlignCenter);
+    m_timeNoticeLabel->setWordWrap(true);
+    m_timeNoticeLabel->hide();
+    m_keepNoticeLabel = new QLabel(this);
+    m_keepNoticeLabel->setObjectName(u"keepNoticeLabel"_s);
+    m_keepNoticeLabel->setAlignment(Qt::AlignCenter);
+    m_keepNoticeLabel->setWordWrap(true);
+    m_keepNoticeLabel->hide();
     m_clock = new RunClock(m_clockLabel, this);
     connect(m_clock, &RunClock::ticked, this, &ExamWindow::clockTicked);
 
@@ -139,6 +158,11 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     m_settingsButton = makeButton(u"settingsButton"_s, u"设置"_s);
     m_desktopButton = makeButton(u"desktopButton"_s, u"桌面"_s);
     m_pauseButton = makeButton(u"pauseButton"_s, u"暂停考试"_s);
+    m_wrongOnlyCheck = new QCheckBox(u"只看错题"_s, this);
+    m_wrongOnlyCheck->setObjectName(u"wrongOnlyCheck"_s);
+    m_wrongOnlyCheck->setAccessibleName(u"只看错题"_s);
+    m_wrongOnlyCheck->setToolTip(u"只显示做错和未答的题"_s);
+    m_wrongOnlyCheck->hide();
 
     QuestionCoreButtons buttons;
     buttons.previous = m_previousButton;
@@ -151,8 +175,9 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
     m_core->setButtons(buttons);
     connect(m_core, &QuestionCore::questionShown, this, &ExamWindow::questionShown);
 
-    connect(m_previousButton, &QPushButton::clicked, m_core, &QuestionCore::previousQuestion);
-    connect(m_nextButton, &QPushButton::clicked, m_core, &QuestionCore::nextQuestion);
+    connect(m_previousButton, &QPushButton::clicked, this, [this] { moveQuestion(-1); });
+    connect(m_nextButton, &QPushButton::clicked, this, [this] { moveQuestion(1); });
+    connect(m_wrongOnlyCheck, &QCheckBox::toggled, this, &ExamWindow::applyWrongOnly);
     connect(m_submitButton, &QPushButton::clicked, this, &ExamWindow::submitPaper);
     connect(m_answerButton, &QPushButton::clicked, m_core, &QuestionCore::toggleAnswerPanel);
     connect(m_voidButton, &QPushButton::clicked, m_core, &QuestionCore::toggleVoid);
@@ -186,6 +211,20 @@ ExamWindow::ExamWindow(QWidget *parent) : QDialog(parent)
 }
 
 ExamWindow::~ExamWindow() = default;
+
+bool ExamWindow::askToStart(int paperKind)
+{
+    Paper::Outline outline;
+    try {
+        outline = Paper::paperOutline(studyData->connection(), paperKind);
+    } catch (const Db::DbError &e) {
+        qWarning("studyaid: %s", e.what());
+        return true;
+    }
+    if (outline.questions <= 0)
+        return true;
+    return showPrompt(u"模拟考试"_s, Paper::outlineText(outline), 0, 0, u"Start"_s) == 1;
+}
 
 QPushButton *ExamWindow::makeButton(const QString &name, const QString &caption)
 {
@@ -240,6 +279,10 @@ void ExamWindow::applyLayout(bool compact)
     m_titleLabel->setFixedHeight(compact ? 24 : 30);
     m_kindHeaderLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
     m_clockLabel->setFont(Fonts::sans(compact ? 16 : 20, true));
+    m_timeLeftLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
+    m_timeNoticeLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
+    m_keepNoticeLabel->setFont(Fonts::sans(compact ? 12 : 13, true));
+    m_wrongOnlyCheck->setFont(Fonts::sans(compact ? 13 : 14));
     m_scoreLabel->setFont(Fonts::sans(compact ? 14 : 16, true));
     m_pauseTextLabel->setFont(Fonts::sans(compact ? 15 : 18));
     m_core->statusLabel()->setFont(Fonts::sans(compact ? 13 : 14, true));
@@ -271,6 +314,7 @@ void ExamWindow::applyLayout(bool compact)
     auto *commands = new QHBoxLayout;
     commands->setSpacing(spacing);
     commands->addStretch();
+    commands->addWidget(m_wrongOnlyCheck);
     for (QPushButton *b : {m_submitButton, m_answerButton, m_explanationButton, m_notesButton,
                            m_pointsButton, m_voidButton, m_exportButton, m_closeButton})
         commands->addWidget(b);
@@ -287,7 +331,10 @@ void ExamWindow::applyLayout(bool compact)
     hint->addLayout(hintButtons);
     hint->addWidget(m_pauseButton);
     hint->addWidget(m_clockLabel);
+    hint->addWidget(m_timeLeftLabel);
+    hint->addWidget(m_timeNoticeLabel);
     hint->addWidget(m_scoreLabel);
+    hint->addWidget(m_keepNoticeLabel);
     QFrame *hintBoard = board(u"提示板"_s, hint);
     hintBoard->setObjectName(u"hintBoard"_s);
     right->addWidget(hintBoard);
@@ -350,6 +397,12 @@ void ExamWindow::showPaper()
     m_voidButton->setEnabled(review);
     for (QPushButton *b : {m_explanationButton, m_answerButton, m_pointsButton})
         b->setEnabled(false);
+    m_timeLeftLabel->setVisible(!review);
+    m_timeNoticeLabel->hide();
+    m_wrongOnlyCheck->setVisible(review);
+    m_wrongOnlyCheck->setChecked(false);
+    m_keepNoticeLabel->setVisible(review && m_discardOnClose);
+    m_keepNoticeLabel->setText(u"成绩低于保留分数，关闭后本试卷将被删除。"_s);
     if (review) {
         m_clock->stop();
         m_clockLabel->setText(u"用时："_s + m_timeUsed);
@@ -357,6 +410,12 @@ void ExamWindow::showPaper()
         m_scoreLabel->show();
     } else {
         m_scoreLabel->hide();
+        m_warnedAt15 = m_warnedAt5 = false;
+        try {
+            showTimeLeft(0, Paper::readSettings(studyData->connection()).examTime);
+        } catch (const std::exception &) {
+            m_timeLeftLabel->clear();
+        }
     }
     m_core->body()->closeAnswerPanel(false);
     m_answerButton->setText(u"答案"_s);
@@ -378,6 +437,7 @@ void ExamWindow::questionShown()
     if (it != m_kinds.constEnd())
         m_core->pages()->setSubjectiveCaption(Answer::kindCaption(it->name));
     m_voidButton->setEnabled(!answering());
+    updateMoveButtons();
 }
 
 void ExamWindow::recordFinal()
@@ -398,6 +458,7 @@ void ExamWindow::clockTicked()
     } catch (const std::exception &) {
         return;
     }
+    showTimeLeft(elapsed, settings.examTime);
     if (elapsed < settings.examTime)
         return;
     // The clock stops at the limit, however long what is open over the exam takes to close.
@@ -405,6 +466,32 @@ void ExamWindow::clockTicked()
     m_timeUsedAtLimit = m_clock->stop();
     closeOpenWindows();
     QTimer::singleShot(0, this, &ExamWindow::finishTimeUp);
+}
+
+void ExamWindow::showTimeLeft(qint64 elapsed, qint64 examTime)
+{
+    const qint64 left = qMax<qint64>(0, examTime - elapsed);
+    // h:mm:ss as the clock beside it.
+    m_timeLeftLabel->setText(u"剩余："_s + QString::number(left / 3600) + u':' +
+                             QString::number(left / 60 % 60).rightJustified(2, u'0') + u':' +
+                             QString::number(left % 60).rightJustified(2, u'0'));
+    if (left <= 0)
+        return;
+    // Each notice once, and only when the limit was longer than the notice's point; a clock that
+    // passed both points at once gives the later notice alone.
+    int minutes = 0;
+    if (!m_warnedAt5 && examTime > 5 * 60 && left <= 5 * 60) {
+        m_warnedAt5 = m_warnedAt15 = true;
+        minutes = 5;
+    } else if (!m_warnedAt15 && examTime > 15 * 60 && left <= 15 * 60) {
+        m_warnedAt15 = true;
+        minutes = 15;
+    }
+    if (minutes == 0)
+        return;
+    m_timeNoticeLabel->setText(u"离考试结束还有"_s + QString::number(minutes) + u"分钟"_s);
+    m_timeNoticeLabel->setAccessibleName(m_timeNoticeLabel->text());
+    m_timeNoticeLabel->show();
 }
 
 bool ExamWindow::openedByThisExam(const QWidget *window) const
@@ -485,7 +572,8 @@ void ExamWindow::submitPaper()
     const QString message =
         unanswered == 0 ? u"恭喜你已经做完试卷，确定要交卷吗？"_s
                         : u"你还有"_s + QString::number(unanswered) + u"道题未做，确定要交卷吗？"_s;
-    switch (showPrompt(u"提示"_s, message, 2, 0, u"Exam"_s)) {
+    // 取消 is the default and Escape's answer: a stray key never submits or discards the paper.
+    switch (showPrompt(u"提示"_s, message, 2, 0, u"Exam"_s, 3)) {
     case 1:
         gradeAndReview(used);
         return;
@@ -535,9 +623,87 @@ void ExamWindow::gradeAndReview(const QString &timeUsed)
 
 void ExamWindow::closeReview()
 {
-    if (m_discardOnClose)
+    if (m_discardOnClose) {
+        if (showPrompt(u"提示"_s, u"成绩低于保留分数，关闭后本试卷将被删除。确定关闭吗？"_s, 0, 1,
+                       u"NO"_s, 2) != 1)
+            return;
         studyData->dropPaper(m_table);
+    }
     finish();
+}
+
+QList<NumberButton *> ExamWindow::slotButtons() const
+{
+    QList<NumberButton *> buttons;
+    for (NumberButton *b : m_core->numberPanel()->findChildren<NumberButton *>()) {
+        if (b->recordNumber() > 0)
+            buttons.append(b);
+    }
+    std::sort(buttons.begin(), buttons.end(), [](const NumberButton *a, const NumberButton *b) {
+        return a->recordNumber() < b->recordNumber();
+    });
+    return buttons;
+}
+
+void ExamWindow::applyWrongOnly()
+{
+    const bool only = !answering() && m_wrongOnlyCheck->isChecked();
+    NumberButton *firstWrong = nullptr;
+    bool currentShown = false;
+    for (NumberButton *b : slotButtons()) {
+        const bool shown = !only || b->answerState() != NumberButton::Right;
+        b->setEnabled(shown);
+        if (shown && !firstWrong)
+            firstWrong = b;
+        if (shown && b->isChecked())
+            currentShown = true;
+    }
+    if (!currentShown && firstWrong)
+        firstWrong->click();
+    updateMoveButtons();
+}
+
+void ExamWindow::moveQuestion(int step)
+{
+    if (answering() || !m_wrongOnlyCheck->isChecked()) {
+        if (step < 0)
+            m_core->previousQuestion();
+        else
+            m_core->nextQuestion();
+        return;
+    }
+    const QList<NumberButton *> buttons = slotButtons();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        if (buttons.at(i)->isChecked())
+            at = i;
+    }
+    for (qsizetype i = at + step; i >= 0 && i < buttons.size(); i += step) {
+        if (buttons.at(i)->isEnabled()) {
+            buttons.at(i)->click();
+            return;
+        }
+    }
+}
+
+void ExamWindow::updateMoveButtons()
+{
+    if (answering())
+        return;
+    // 上一题 / 下一题 follow the questions that can be chosen.
+    bool before = false;
+    bool after = false;
+    bool passedCurrent = false;
+    for (NumberButton *b : slotButtons()) {
+        if (b->isChecked()) {
+            passedCurrent = true;
+            continue;
+        }
+        if (b->isEnabled())
+            (passedCurrent ? after : before) = true;
+    }
+    m_previousButton->setEnabled(before);
+    m_nextButton->setEnabled(after);
 }
 
 void ExamWindow::finish()

@@ -9,8 +9,10 @@
 #include <QString>
 #include <functional>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
+class NumberButton;
 class QPushButton;
 class QTimer;
 class QuestionCore;
@@ -43,6 +45,11 @@ public:
     QString timeUsed() const { return m_timeUsed; }
     bool discardOnClose() const { return m_discardOnClose; }
 
+    // Before a new paper of the kind is drawn: what it will be (subject, questions, full mark,
+    // time limit), asked with 开始考试 / 取消; true to start. A paper that cannot be told (no
+    // question, unreadable tables) is not asked about: its drawing says what went wrong.
+    static bool askToStart(int paperKind);
+
     QuestionCore *core() const { return m_core; }
     RunClock *clock() const { return m_clock; }
     // "单选 每题1分 共70分": the kind's name, points per question and points of all its questions.
@@ -74,6 +81,8 @@ private:
     // At the time limit: the clock stops, the windows the exam opened close, then the time-up
     // message and the grading follow (finishTimeUp, once nothing else is open).
     void clockTicked();
+    // The time left beside the clock, and one notice each at 15 and at 5 minutes left.
+    void showTimeLeft(qint64 elapsed, qint64 examTime);
     bool openedByThisExam(const QWidget *window) const;
     void closeOpenWindows();
     void finishTimeUp();
@@ -81,6 +90,11 @@ private:
     void submitPaper();
     void gradeAndReview(const QString &timeUsed);
     void closeReview();
+    // 只看错题: the number buttons and 上一题 / 下一题 reach only the questions not answered right.
+    QList<NumberButton *> slotButtons() const;
+    void applyWrongOnly();
+    void moveQuestion(int step);
+    void updateMoveButtons();
     void finish();
 
     void showExplanation();   // 解析
@@ -98,6 +112,10 @@ private:
     QLabel *m_kindHeaderLabel = nullptr;
     QLabel *m_clockLabel = nullptr;
     QLabel *m_scoreLabel = nullptr;
+    QLabel *m_timeLeftLabel = nullptr;
+    QLabel *m_timeNoticeLabel = nullptr;
+    QLabel *m_keepNoticeLabel = nullptr;
+    QCheckBox *m_wrongOnlyCheck = nullptr;
     QFrame *m_pausePanel = nullptr;
     QLabel *m_pauseTextLabel = nullptr;
     QTimer *m_pauseScrollTimer = nullptr;
@@ -129,6 +147,8 @@ private:
     bool m_closing = false;
     bool m_shown = false;
     bool m_timeUpPending = false;
+    bool m_warnedAt15 = false;
+    bool m_warnedAt5 = false;
     QString m_timeUsedAtLimit;
 };
 

@@ -287,6 +287,33 @@ void saveSettings(const QSqlDatabase &db, int leastMark, qint64 examTime)
     tx.commit();
 }
 
+Outline paperOutline(const QSqlDatabase &db, int paperKind)
+{
+    Outline outline;
+    const KindInfo info = kindInfo(paperKind);
+    outline.subject = info.subject;
+    // The kind table: A1 question kind, B2 questions per paper (0 switches it off), B3 points.
+    QSqlQuery kinds = Db::query(db, u"select A1,B2,B3 from "_s +
+                                        Db::sqlIdentifier(App::kindTableName(paperKind)));
+    while (kinds.next()) {
+        if (kinds.value(1).toDouble() <= 0)
+            continue;
+        const int kind = kinds.value(0).toInt();
+        const int drawn = qMin(drawCount(paperKind, kind), poolSize(db, kind, info.prefix));
+        outline.questions += drawn;
+        outline.fullMark += drawn * kinds.value(2).toDouble();
+    }
+    outline.examTime = readSettings(db).examTime;
+    return outline;
+}
+
+QString outlineText(const Outline &outline)
+{
+    return outline.subject + u"\n共"_s + QString::number(outline.questions) + u"题，满分"_s +
+           scoreText(outline.fullMark) + u"分，限时"_s + QString::number(outline.examTime / 60) +
+           u"分钟"_s;
+}
+
 Grade gradePaper(StudyData &data, int paperKind, const QString &table, const QString &timeUsed)
 {
     const QSqlDatabase db = data.connection();

@@ -111,6 +111,19 @@ Settings readSettings(const QSqlDatabase &db);
 // Writes both settings to the first row of tab_plan; throws Db::DbError (nothing written).
 void saveSettings(const QSqlDatabase &db, int leastMark, qint64 examTime);
 
+// What a new paper of a paper kind will be, told before it is drawn: the subject, the questions
+// each switched-on kind draws (no more than its pool holds), their points and the time limit.
+struct Outline
+{
+    QString subject;
+    int questions = 0;
+    double fullMark = 0;
+    qint64 examTime = 0; // seconds
+};
+Outline paperOutline(const QSqlDatabase &db, int paperKind);
+// "注册安全工程师·安全生产技术\n共80题，满分100分，限时150分钟".
+QString outlineText(const Outline &outline);
+
 // Grading in one transaction: the score, the history row's A6 and D2, the study time.
 struct Grade
 {

@@ -7,7 +7,6 @@
 #include "exam/Paper.h"
 #include "practice/QuestionWidgets.h"
 #include "ui/Fonts.h"
-#include "ui/MessageBox.h"
 #include "ui/ProgressWindow.h"
 #include "ui/PromptDialog.h"
 #include "ui/WindowLinks.h"
@@ -247,8 +246,8 @@ void PaperHistoryWindow::deleteSelectedPaper()
     double score = 0;
     if (!currentPaper(table, title, timeUsed, score))
         return;
-    if (showMessageBox(this, u"提示"_s, u"即将删除试卷，要继续么？"_s, QMessageBox::Question,
-                       QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    // 取消 is the default and Escape's answer: a stray key never removes a paper.
+    if (showPrompt(u"提示"_s, u"即将删除试卷，要继续么？"_s, 0, 1, u"NO"_s, 2) != 1)
         return;
     try {
         Paper::deletePaper(*studyData, table);

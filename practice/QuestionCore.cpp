@@ -716,7 +716,9 @@ void QuestionCore::setStatusLabels(const QuestionRow &row)
 NumberButton::State QuestionCore::stateOf(const QuestionRow &row) const
 {
     if (m_options.paper && m_review)
-        return isRight(row) ? NumberButton::Right : NumberButton::Wrong;
+        return !row.answered() ? NumberButton::Skipped
+               : isRight(row)  ? NumberButton::Right
+                               : NumberButton::Wrong;
     if (!row.answered())
         return NumberButton::Unanswered;
     if (m_options.paper)

@@ -28,6 +28,8 @@ namespace {
 
 const QColor kInk(0x1F, 0x3A, 0x56);
 const QColor kBlue(0x2F, 0x6D, 0xB0);
+// Over a graded paper's unanswered number buttons: amber, apart from right green and wrong red.
+const QColor kSkippedWash(0xF2, 0xB1, 0x34, 110);
 const QColor kRed(0xC6, 0x3A, 0x30);
 const QColor kFrame(0x8E, 0xA0, 0xB3);
 
@@ -139,6 +141,12 @@ void NumberButton::setAnswerState(State state, const StatePictures &pictures)
         setPictures(pictures[StatePictures::Answered], pictures[StatePictures::Down]);
         setAccessibleDescription(u"已答"_s);
         break;
+    case Skipped:
+        // The unanswered pictures under an amber wash (paintEvent): not the red of a wrong
+        // answer.
+        setPictures(pictures[StatePictures::Up], pictures[StatePictures::Down]);
+        setAccessibleDescription(u"未答"_s);
+        break;
     }
 }
 
@@ -151,6 +159,8 @@ void NumberButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     drawStatePicture(p, *this, m_normal, m_pressed);
+    if (m_state == Skipped)
+        p.fillRect(rect().adjusted(2, 2, -2, -2), kSkippedWash);
     QFont font = Fonts::sans(qMax(10, height() / 2), isChecked());
     drawCaption(p, rect(), text(), font, kInk);
     if (hasFocus()) {

@@ -62,7 +62,8 @@ public:
         Unanswered,
         Right,
         Wrong,
-        Answered
+        Answered,
+        Skipped // a graded paper's question left without an answer
     };
 
     NumberButton(const QString &caption, QWidget *parent = nullptr);

@@ -154,7 +154,7 @@ void PromptDialog::readPictures()
 }
 
 void PromptDialog::configure(const QString &caption, const QString &message, int buttons, int icon,
-                             const QString &variant)
+                             const QString &variant, int defaultResult)
 {
     readPictures();
     setFixedWidth(m_designWidth);
@@ -176,19 +176,23 @@ void PromptDialog::configure(const QString &caption, const QString &message, int
         m_iconPages->setCurrentIndex(icon);
 
     const bool exam = variant == u"Exam"_s;
-    m_leftButton->setText(u"确定"_s);
+    m_leftButton->setText(variant == u"Start"_s ? u"开始考试"_s : u"确定"_s);
     m_rightButton->setText(exam ? u"作废"_s : u"取消"_s);
     m_centreButton->setText(exam ? u"取消"_s : u"确定"_s);
 
     placeControls();
     centreOnScreen();
-    for (QPushButton *b : {m_leftButton, m_centreButton, m_rightButton}) {
-        if (!b->isHidden()) {
-            b->setDefault(true);
-            b->setFocus();
-            break;
-        }
+    const QList<QPushButton *> shown = shownButtons();
+    QPushButton *chosen = shown.value(0);
+    for (QPushButton *b : shown) {
+        if (resultOf(b) == defaultResult)
+            chosen = b;
     }
+    for (QPushButton *b : {m_leftButton, m_centreButton, m_rightButton})
+        b->setDefault(b == chosen);
+    m_defaultButton = chosen;
+    if (chosen)
+        chosen->setFocus();
 }
 
 void PromptDialog::placeControls()
@@ -286,6 +290,11 @@ void PromptDialog::reject()
 int PromptDialog::run()
 {
     m_running = true;
+    // Enter presses the default button: it has the focus whenever the dialog shows.
+    if (m_defaultButton) {
+        m_defaultButton->setDefault(true);
+        m_defaultButton->setFocus();
+    }
     int result;
     {
         PromptGate::Showing showing(this);
@@ -306,7 +315,7 @@ int PromptDialog::run()
 }
 
 int showPrompt(const QString &caption, const QString &message, int buttons, int icon,
-               const QString &variant)
+               const QString &variant, int defaultResult)
 {
     PromptGate::waitForTurn();
     if (!sharedPromptDialog)
@@ -319,7 +328,7 @@ int showPrompt(const QString &caption, const QString &message, int buttons, int 
         own = std::make_unique<PromptDialog>();
         dialog = own.get();
     }
-    dialog->configure(caption, message, buttons, icon, variant);
+    dialog->configure(caption, message, buttons, icon, variant, defaultResult);
     if (PromptHook::active()) {
         PromptGate::Showing showing;
         PromptCall call;

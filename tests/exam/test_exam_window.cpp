@@ -13,6 +13,7 @@
 #include "export/WordExport.h"
 #include "practice/QuestionCore.h"
 #include "support/TestSupport.h"
+#include "ui/PromptDialog.h"
 #include "ui/PromptGate.h"
 
 #include <QAbstractButton>
@@ -90,13 +91,22 @@ private:
         addQuestions(u"030102"_s, 21, 20, u"AC"_s);
     }
 
-    // Runs the menu word; `drive` works the exam window while it is shown.
+    // Runs the menu word, starts the paper at the question that tells what it is, and `drive`
+    // works the exam window while it is shown (the prompts it sees start with it).
     void sit(const QString &word, const std::function<void(ExamWindow *)> &drive)
     {
-        start->setModalRunner([this, drive](QDialog &d) {
+        const qsizetype before = prompts->calls().size();
+        start->setModalRunner([this, drive, before](QDialog &d) -> int {
             auto *exam = qobject_cast<ExamWindow *>(&d);
             if (!exam)
                 return int(QDialog::Rejected);
+            if (prompts->calls().size() != before + 1 ||
+                prompts->calls().last().variant != u"Start"_s) {
+                QTest::qFail("the paper starts from its start question", __FILE__, __LINE__);
+                return int(QDialog::Rejected);
+            }
+            prompts.reset();
+            prompts = std::make_unique<testsupport::PromptCatcher>();
             exam->clock()->setTimeSource([this] { return nowMs; });
             exam->show();
             drive(exam);
@@ -104,6 +114,25 @@ private:
         });
         start->runMenuCommand(word, {});
     }
+    // The button of the prompt dialog that Enter presses; Escape's and Enter's answers when the
+    // dialog, as the last prompt set it up, runs for real.
+    static QString promptDefault()
+    {
+        for (QPushButton *b : sharedPromptDialog->findChildren<QPushButton *>()) {
+            if (b->isDefault() && !b->isHidden())
+                return b->text();
+        }
+        return {};
+    }
+    static int promptAnswerTo(int key)
+    {
+        QTimer::singleShot(0, sharedPromptDialog, [key] {
+            QWidget *focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : sharedPromptDialog, Qt::Key(key));
+        });
+        return sharedPromptDialog->run();
+    }
+    static QString slotState(NumberButton *b) { return b->accessibleDescription(); }
 
     void pick(ExamWindow *exam, const QString &letters)
     {
@@ -222,7 +251,11 @@ private slots:
             QCOMPARE(ask.message, u"你还有81道题未做，确定要交卷吗？"_s);
             QCOMPARE(ask.buttons, 2);
             QCOMPARE(ask.variant, u"Exam"_s);
-            // Review: score 1 + 2, the time used, right and wrong marks, unanswered as wrong.
+            // 取消 is what Enter and Escape answer.
+            QCOMPARE(promptDefault(), u"取消"_s);
+            QCOMPARE(promptAnswerTo(Qt::Key_Escape), 3);
+            QCOMPARE(promptAnswerTo(Qt::Key_Return), 3);
+            // Review: score 1 + 2, the time used, right and wrong marks, unanswered apart.
             QCOMPARE(exam->mode(), u"old"_s);
             QCOMPARE(exam->windowTitle(), u"查阅试卷"_s);
             QCOMPARE(labelText(exam, u"scoreLabel"_s), u"得分：3 分"_s);
@@ -235,7 +268,9 @@ private slots:
             QVERIFY(button(exam, u"pauseButton"_s)->isHidden());
             QCOMPARE(slotButton(exam, 1)->answerState(), NumberButton::Right);
             QCOMPARE(slotButton(exam, 2)->answerState(), NumberButton::Wrong);
-            QCOMPARE(slotButton(exam, 3)->answerState(), NumberButton::Wrong);
+            QCOMPARE(slotButton(exam, 3)->answerState(), NumberButton::Skipped);
+            QCOMPARE(slotState(slotButton(exam, 3)), u"未答"_s);
+            QCOMPARE(slotState(slotButton(exam, 2)), u"做错"_s);
             QCOMPARE(slotButton(exam, 71)->answerState(), NumberButton::Right);
             QVERIFY(slotButton(exam, 1)->isChecked());
             QVERIFY(!exam->core()->pages()->option(0, 0)->isEnabled());
@@ -246,8 +281,26 @@ private slots:
             slot(exam, 2);
             button(exam, u"answerButton"_s)->click();
             QCOMPARE(labelText(exam, u"verdictLabel"_s), u"很遗憾，做错了，请继续努力！"_s);
+            // A paper that closing removes says so, and closing asks once, 取消 first.
+            QCOMPARE(child<QLabel>(exam, u"keepNoticeLabel"_s)->isVisible(), !kept);
             testsupport::saveShot(exam, u"exam_review"_s);
+            const qsizetype asked = prompts->calls().size();
+            if (!kept) {
+                QCOMPARE(labelText(exam, u"keepNoticeLabel"_s),
+                         u"成绩低于保留分数，关闭后本试卷将被删除。"_s);
+                prompts->queue(2);
+                QTest::keyClick(exam, Qt::Key_Escape);
+                QCOMPARE(prompts->calls().size(), asked + 1);
+                QCOMPARE(prompts->calls().last().message,
+                         u"成绩低于保留分数，关闭后本试卷将被删除。确定关闭吗？"_s);
+                QCOMPARE(promptDefault(), u"取消"_s);
+                QCOMPARE(promptAnswerTo(Qt::Key_Escape), 2);
+                QCOMPARE(exam->mode(), u"old"_s);
+                QVERIFY(Db::hasTable(db(), table));
+                prompts->queue(1);
+            }
             button(exam, u"closeButton"_s)->click();
+            QCOMPARE(prompts->calls().size(), asked + (kept ? 0 : 2));
         });
         QVERIFY(!prompts->sawMessage(u"发生错误！"_s));
         QCOMPARE(value(u"select A6 from tab_cj where A1='tab_exam1'"_s).toDouble(),
@@ -475,6 +528,133 @@ private slots:
         QCOMPARE(value(u"select D2 from tab_cj"_s).toString(), u"0:01:01"_s);
     }
 
+    // The menu word tells what the paper will be; 取消 (or Escape) draws nothing.
+    void startAsksWhatThePaperIs()
+    {
+        bigBank();
+        exec(u"update tab_plan set ExamTime=5400"_s);
+        start->setModalRunner([](QDialog &) -> int {
+            QTest::qFail("no paper after 取消", __FILE__, __LINE__);
+            return 0;
+        });
+        prompts->queue(2);
+        start->runMenuCommand(u"mnks3"_s, {});
+        QCOMPARE(prompts->calls().size(), 1);
+        const PromptCall &ask = prompts->calls().first();
+        QCOMPARE(ask.caption, u"模拟考试"_s);
+        QCOMPARE(ask.message, u"注册安全工程师·安全生产技术\n共80题，满分100分，限时90分钟"_s);
+        QCOMPARE(promptDefault(), u"开始考试"_s);
+        testsupport::saveShot(sharedPromptDialog, u"exam_start_question"_s);
+        QCOMPARE(promptAnswerTo(Qt::Key_Escape), 2);
+        QCOMPARE(papers(), 0);
+        QVERIFY(!Db::hasTable(db(), u"tab_exam1"_s));
+        bool shown = false;
+        sit(u"mnks3"_s, [&](ExamWindow *exam) {
+            shown = true;
+            QCOMPARE(exam->core()->questionSet().count(), 80);
+            prompts->queue(2);
+            button(exam, u"submitButton"_s)->click();
+        });
+        QVERIFY(shown);
+    }
+
+    // The time left beside the clock, and a notice at 15 and at 5 minutes left that neither
+    // stops the clock nor takes the focus; a limit under 15 minutes gets the 5-minute one only.
+    void timeLeftAndNotices()
+    {
+        bigBank();
+        struct Step
+        {
+            qint64 ms;
+            QString left;
+            QString notice; // empty: no notice shown
+        };
+        struct Case
+        {
+            int limit;
+            QList<Step> steps;
+        };
+        const QList<Case> cases{
+            {1200,
+             {{0, u"剩余：0:20:00"_s, {}},
+              {299'000, u"剩余：0:15:01"_s, {}},
+              {300'000, u"剩余：0:15:00"_s, u"离考试结束还有15分钟"_s},
+              {899'000, u"剩余：0:05:01"_s, u"离考试结束还有15分钟"_s},
+              {900'000, u"剩余：0:05:00"_s, u"离考试结束还有5分钟"_s},
+              {1'000'000, u"剩余：0:03:20"_s, u"离考试结束还有5分钟"_s}}},
+            {600,
+             {{0, u"剩余：0:10:00"_s, {}},
+              {300'000, u"剩余：0:05:00"_s, u"离考试结束还有5分钟"_s}}},
+        };
+        for (const Case &c : cases) {
+            exec(u"update tab_plan set ExamTime=?"_s, {c.limit});
+            exec(u"delete from tab_cj"_s);
+            nowMs = 0;
+            sit(u"mnks"_s, [&](ExamWindow *exam) {
+                QWidget *focus = QApplication::focusWidget();
+                auto *notice = child<QLabel>(exam, u"timeNoticeLabel"_s);
+                for (const Step &step : c.steps) {
+                    nowMs = step.ms;
+                    exam->clock()->tick();
+                    QCOMPARE(labelText(exam, u"timeLeftLabel"_s), step.left);
+                    QCOMPARE(notice->isVisible(), !step.notice.isEmpty());
+                    if (!step.notice.isEmpty())
+                        QCOMPARE(notice->text(), step.notice);
+                    QVERIFY(exam->clock()->running());
+                    QCOMPARE(QApplication::focusWidget(), focus);
+                }
+                testsupport::saveShot(exam, u"exam_time_notice"_s);
+                QVERIFY(prompts->calls().isEmpty());
+                prompts->queue(2);
+                button(exam, u"submitButton"_s)->click();
+            });
+        }
+    }
+
+    // 只看错题 in review: the number buttons and 上一题 / 下一题 (mouse and keys) reach only the
+    // questions not answered right; off again, every question.
+    void reviewShowsWrongOnly()
+    {
+        bigBank();
+        exec(u"update tab_plan set LeastMark=0"_s);
+        sit(u"mnks"_s, [&](ExamWindow *exam) {
+            auto *wrongOnly = child<QCheckBox>(exam, u"wrongOnlyCheck"_s);
+            QVERIFY(!wrongOnly->isVisible());
+            answerRun(exam, 1, 4, u"A"_s);
+            slot(exam, 2);
+            pick(exam, u"B"_s); // 2: wrong
+            slot(exam, 85);
+            pick(exam, u"AC"_s); // 85: right; 5..84 unanswered
+            prompts->queue(1);
+            button(exam, u"submitButton"_s)->click();
+            QCOMPARE(exam->mode(), u"old"_s);
+            QVERIFY(wrongOnly->isVisible());
+            slot(exam, 1);
+            wrongOnly->click();
+            QVERIFY(slotButton(exam, 2)->isChecked());
+            for (int n : {1, 3, 4, 85})
+                QVERIFY2(!slotButton(exam, n)->isEnabled(), qPrintable(QString::number(n)));
+            for (int n : {2, 5, 84})
+                QVERIFY2(slotButton(exam, n)->isEnabled(), qPrintable(QString::number(n)));
+            QVERIFY(!button(exam, u"previousButton"_s)->isEnabled());
+            testsupport::saveShot(exam, u"exam_wrong_only"_s);
+            button(exam, u"nextButton"_s)->click();
+            QVERIFY(slotButton(exam, 5)->isChecked());
+            QTest::keyClick(exam, Qt::Key_Backspace);
+            QVERIFY(slotButton(exam, 2)->isChecked());
+            slot(exam, 84);
+            QVERIFY(!button(exam, u"nextButton"_s)->isEnabled());
+            QTest::keyClick(exam, Qt::Key_Return);
+            QVERIFY(slotButton(exam, 84)->isChecked());
+            wrongOnly->click();
+            QVERIFY(slotButton(exam, 85)->isEnabled());
+            QVERIFY(button(exam, u"nextButton"_s)->isEnabled());
+            button(exam, u"nextButton"_s)->click();
+            QVERIFY(slotButton(exam, 85)->isChecked());
+            button(exam, u"closeButton"_s)->click();
+        });
+    }
+
     void pauseIsLeftOutOfTheClock()
     {
         bigBank();
@@ -638,12 +818,14 @@ private slots:
         // a history row whose table is gone is removed too.
         exec(u"drop table "_s + tables.at(2));
         grid->selectRow(1);
-        prompts->queue(int(QMessageBox::Cancel));
+        prompts->queue(2); // 取消
         button(&history, u"deleteButton"_s)->click();
         QCOMPARE(prompts->calls().last().message, u"即将删除试卷，要继续么？"_s);
+        QCOMPARE(promptDefault(), u"取消"_s);
+        QCOMPARE(promptAnswerTo(Qt::Key_Escape), 2);
         QCOMPARE(grid->model()->rowCount(), 4);
         grid->selectRow(1);
-        prompts->queue(int(QMessageBox::Ok));
+        prompts->queue(1); // 确定
         button(&history, u"deleteButton"_s)->click();
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(papers(), 3);

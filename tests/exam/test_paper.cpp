@@ -269,6 +269,50 @@ TEST_F(PaperTest, GradingScoresRightAnswersAndKeepsByLeastMark)
     EXPECT_EQ(Paper::scoreText(85), u"85"_s);
 }
 
+// A new candidate's first papers stay in the history whatever their score: the shipped keep
+// mark is 0, raised by the candidate in 考试设置.
+TEST(ShippedPaperSettings, EveryGradedPaperIsKept)
+{
+    testsupport::TestDatabase shipped(testsupport::shippedDb());
+    ASSERT_TRUE(shipped.isValid());
+    EXPECT_EQ(Paper::readSettings(shipped.study.connection()).leastMark, 0);
+}
+
+// What the start question tells is what the drawing then makes: questions capped by the pool,
+// the points of each kind, the time limit.
+TEST_F(PaperTest, OutlineTellsThePaperThatIsDrawn)
+{
+    struct Case
+    {
+        const char *name;
+        QString setUp;
+    };
+    for (const Case &c :
+         {Case{"fixture as it is", {}},
+          Case{"a smaller multiple-choice pool", u"update tab_answ set F1=1 where A13=21 and "
+                                                 u"A1 in (select A1 from tab_answ where A13=21 "
+                                                 u"and A10 like '01%' limit 2)"_s},
+          Case{"multiple choice switched off", u"update tab_tx1 set B2=0 where A1=21"_s}}) {
+        if (!c.setUp.isEmpty())
+            Db::exec(db(), c.setUp);
+        Paper::saveSettings(db(), 0, 5400);
+        const Paper::Outline outline = Paper::paperOutline(db(), 1);
+        const Paper::NewPaper p = create(1, 3);
+        const int questions = count(p.table);
+        const double full =
+            value(u"select sum(t.B3) from "_s + p.table + u" e join tab_tx1 t on t.A1=e.A13"_s)
+                .toDouble();
+        EXPECT_GT(questions, 0) << c.name;
+        EXPECT_EQ(outline.questions, questions) << c.name;
+        EXPECT_DOUBLE_EQ(outline.fullMark, full) << c.name;
+        EXPECT_EQ(Paper::outlineText(outline), u"注册安全工程师·安全生产法及相关法律知识\n共"_s +
+                                                   QString::number(questions) + u"题，满分"_s +
+                                                   Paper::scoreText(full) + u"分，限时90分钟"_s)
+            << c.name;
+        data.study.dropPaper(p.table);
+    }
+}
+
 TEST_F(PaperTest, HistoryFigures)
 {
     EXPECT_EQ(Paper::passThreshold(20), 12);
