@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "data/UserData.h"
+#include "exam/Paper.h"
 #include "practice/ChapterBrowser.h"
 #include "support/StudyLogCheck.h"
 #include "support/TestSupport.h"
@@ -201,8 +202,9 @@ private slots:
                                << 7;
         for (int kind = 1; kind <= 5; ++kind) {
             const QString w = kind == 1 ? u"mnks"_s : u"mnks"_s + QString::number(kind);
-            QTest::newRow(qPrintable(w))
-                << w << none << QStringList{u"ExamWindow"_s} << none << kind << 7;
+            // The paper is told first ("start": the outline of the kind's paper), then drawn.
+            QTest::newRow(qPrintable(w)) << w << QStringList{u"start"_s}
+                                         << QStringList{u"ExamWindow"_s} << none << kind << 7;
         }
         // Exact, case-sensitive words only.
         for (const QString &w : {u"LX"_s, u"Lx"_s, u"MNKS3"_s, u"About"_s, u"quit "_s, u""_s,
@@ -223,6 +225,12 @@ private slots:
         App::currentPaperKind = 2;
         App::settingsVariant = 7;
         PromptCatcher catcher;
+        if (prompts == QStringList{u"start"_s}) {
+            prompts = QStringList{
+                u"模拟考试|"_s +
+                Paper::outlineText(Paper::paperOutline(studyData->connection(), paperKind)) +
+                u"|0|0|Start"_s};
+        }
 
         start->runMenuCommand(word, u"ignored args"_s);
 
