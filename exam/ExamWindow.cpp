@@ -314,7 +314,6 @@ void ExamWindow::applyLayout(bool compact)
     auto *commands = new QHBoxLayout;
     commands->setSpacing(spacing);
     commands->addStretch();
-    commands->addWidget(m_wrongOnlyCheck);
     for (QPushButton *b : {m_submitButton, m_answerButton, m_explanationButton, m_notesButton,
                            m_pointsButton, m_voidButton, m_exportButton, m_closeButton})
         commands->addWidget(b);
@@ -335,6 +334,7 @@ void ExamWindow::applyLayout(bool compact)
     hint->addWidget(m_timeNoticeLabel);
     hint->addWidget(m_scoreLabel);
     hint->addWidget(m_keepNoticeLabel);
+    hint->addWidget(m_wrongOnlyCheck, 0, Qt::AlignHCenter);
     QFrame *hintBoard = board(u"提示板"_s, hint);
     hintBoard->setObjectName(u"hintBoard"_s);
     right->addWidget(hintBoard);
