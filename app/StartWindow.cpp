@@ -413,9 +413,10 @@ bool StartWindow::confirmQuit()
     }
     switch (result.outcome) {
     case DailyTarget::Outcome::Below:
-        return showMessageBox(this, u"提示"_s, u"还未完成今日学习计划，要退出吗？"_s,
-                              QMessageBox::Question,
-                              QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+        return showMessageBox(
+                   this, u"提示"_s,
+                   u"还未完成今日学习计划，要退出吗？\n"_s + DailyTarget::progressLine(result),
+                   QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     case DailyTarget::Outcome::Reached:
         showMessageBox(this, u"提示"_s, u"恭喜完成今日学习计划！"_s, QMessageBox::Information);
         break;

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -176,6 +177,10 @@ AuthoringDialog::AuthoringDialog(const QString &name, const QString &title,
     right->addWidget(m_addPointsButton);
     right->addSpacing(8);
     right->addWidget(m_buttonBlock);
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(u"statusLabel"_s);
+    m_statusLabel->setWordWrap(true);
+    right->addWidget(m_statusLabel);
     auto *rightBox = new QWidget(this);
     rightBox->setObjectName(u"fieldColumn"_s);
     rightBox->setLayout(right);
@@ -247,6 +252,7 @@ void AuthoringDialog::applyLayout()
     for (QWidget *w : std::initializer_list<QWidget *>{m_kindBox, m_optionCountBox, m_answerEdit})
         w->setFixedHeight(h);
     m_hint->setFont(Fonts::sans(c ? 11 : 12));
+    m_statusLabel->setFont(Fonts::sans(c ? 13 : 14, true));
     const QFont buttonFont = Fonts::sans(c ? 13 : 15, true);
     for (QPushButton *b : m_buttons + QList<QPushButton *>{m_addPointsButton}) {
         b->setFont(buttonFont);
@@ -290,6 +296,55 @@ bool AuthoringDialog::selectKindQuietly(int kindNumber)
     const QSignalBlocker quiet(m_kindBox);
     m_kindBox->setCurrentIndex(m_kindBox->findData(kindNumber));
     return m_kindBox->currentIndex() >= 0;
+}
+
+namespace {
+
+QStringList fieldState(const QLineEdit *answer, int kind, int options, const PointList *points)
+{
+    return QStringList{answer->text(), QString::number(kind), QString::number(options)} +
+           points->codes();
+}
+
+} // namespace
+
+void AuthoringDialog::markUnchanged()
+{
+    m_unchangedFields =
+        fieldState(m_answerEdit, selectedKind(), m_optionCountBox->value(), m_pointList);
+    for (RichEditor *e : std::as_const(m_editors))
+        e->editor()->document()->setModified(false);
+}
+
+bool AuthoringDialog::hasUnsavedChanges() const
+{
+    if (fieldState(m_answerEdit, selectedKind(), m_optionCountBox->value(), m_pointList) !=
+        m_unchangedFields)
+        return true;
+    for (const RichEditor *e : m_editors) {
+        if (e->editor()->document()->isModified())
+            return true;
+    }
+    return false;
+}
+
+bool AuthoringDialog::confirmDiscard()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    return showMessageBox(this, u"提示"_s, m_discardQuestion, QMessageBox::Question,
+                          QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void AuthoringDialog::reject()
+{
+    if (confirmDiscard())
+        QDialog::reject();
+}
+
+void AuthoringDialog::setStatus(const QString &text)
+{
+    m_statusLabel->setText(text);
 }
 
 void AuthoringDialog::showEvent(QShowEvent *event)

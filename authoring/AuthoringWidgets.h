@@ -91,6 +91,17 @@ protected:
     // Selects the kind without running the kind rule; false when the list has no such kind.
     bool selectKindQuietly(int kindNumber);
 
+    // The form as it stands becomes the unchanged state (after loading, saving or clearing).
+    void markUnchanged();
+    // Whether the editors, answer, kind, option count or points differ from that state.
+    bool hasUnsavedChanges() const;
+    // With unsaved changes, asks m_discardQuestion; true when the window may close.
+    bool confirmDiscard();
+    // Escape, the window's close and the cancel buttons: asks before changes are lost.
+    void reject() override;
+    // A line under the buttons telling what the last action did.
+    void setStatus(const QString &text);
+
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -104,6 +115,7 @@ protected:
     PointList *m_pointList = nullptr;
     QPushButton *m_addPointsButton = nullptr;
     QList<Authoring::Kind> m_kinds;
+    QString m_discardQuestion;
     bool m_compact = false;
 
 private:
@@ -113,6 +125,8 @@ private:
     QList<RichEditor *> m_editors;
     QList<QLabel *> m_captions;
     QLabel *m_hint = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QStringList m_unchangedFields; // answer, kind, option count and point codes when unchanged
     QString m_fullMessage;
     bool m_centred = false;
 };

@@ -33,6 +33,7 @@ QuestionEditWindow::QuestionEditWindow(QWidget *parent)
 
     connect(m_saveButton, &QPushButton::clicked, this, &QuestionEditWindow::saveChanges);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    m_discardQuestion = u"修改还未保存，要放弃所做的修改吗？"_s;
     connect(m_helpButton, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
 }
 
@@ -66,6 +67,7 @@ bool QuestionEditWindow::loadQuestion(const QString &id)
         // as itself.
         m_pointList->addPoint(p.code, p.found ? p.groupName + p.title : p.code);
     }
+    markUnchanged();
     (m_compound ? m_stemEditor : m_bodyEditor)->editor()->setFocus();
     return true;
 }

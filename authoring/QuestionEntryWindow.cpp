@@ -44,7 +44,12 @@ QuestionEntryWindow::QuestionEntryWindow(QWidget *parent)
     connect(m_clearButton, &QPushButton::clicked, this, &QuestionEntryWindow::clearForm);
     connect(m_settingsButton, &QPushButton::clicked, this, &QuestionEntryWindow::openSoundSettings);
     connect(m_helpButton, &QPushButton::clicked, this, [this] { AuthoringUi::showUsage(this); });
-    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_closeButton, &QPushButton::clicked, this, [this] {
+        if (confirmDiscard())
+            accept();
+    });
+    m_discardQuestion = u"这道题还未保存，要放弃已填写的内容吗？"_s;
+    markUnchanged();
     m_bodyEditor->editor()->setFocus();
 }
 
@@ -94,6 +99,7 @@ void QuestionEntryWindow::saveQuestion()
 
     // The running number is read in the same unit of work as the inserts that use it.
     bool full = false;
+    QString id;
     try {
         const QSqlDatabase db = studyData->connection();
         Db::Transaction tx(db);
@@ -101,8 +107,8 @@ void QuestionEntryWindow::saveQuestion()
         if (number > Authoring::kMaxUserNumber) {
             full = true;
         } else {
-            Authoring::insertQuestion(
-                db, Authoring::userQuestionId(q.chapterCode, q.kind, q.options, number), q);
+            id = Authoring::userQuestionId(q.chapterCode, q.kind, q.options, number);
+            Authoring::insertQuestion(db, id, q);
             tx.commit();
         }
     } catch (const Db::DbError &e) {
@@ -113,6 +119,7 @@ void QuestionEntryWindow::saveQuestion()
         return showMessage(u"最多只能录入9999道题！"_s, nullptr, true);
     clearForm();
     ++m_savedCount;
+    setStatus(u"已保存（编号 %1）"_s.arg(id));
 }
 
 void QuestionEntryWindow::clearForm()
@@ -124,6 +131,7 @@ void QuestionEntryWindow::clearForm()
     // The first kind, without the kind rule: the option count and the locks stay as they are.
     if (!m_kinds.isEmpty())
         selectKindQuietly(m_kinds.first().number);
+    markUnchanged();
     m_bodyEditor->editor()->setFocus();
 }
 

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextBrowser>
@@ -151,7 +152,16 @@ CatalogueWindow::CatalogueWindow(QWidget *parent) : QDialog(parent)
     m_findEdit->setObjectName(u"findEdit"_s);
     m_findEdit->setAccessibleName(u"检索"_s);
     m_findEdit->setPlaceholderText(u"考点名称"_s);
-    connect(m_findEdit, &QLineEdit::returnPressed, this, &CatalogueWindow::findByName);
+    connect(m_findEdit, &QLineEdit::returnPressed, this, &CatalogueWindow::findNext);
+    // A changed text is searched afresh from the top.
+    connect(m_findEdit, &QLineEdit::textChanged, this, [this] {
+        m_findHits.clear();
+        m_findIndex = -1;
+    });
+    // F3 finds the next match in either view (the find box is hidden in the detail view).
+    auto *findNextKey = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    findNextKey->setObjectName(u"findNextKey"_s);
+    connect(findNextKey, &QShortcut::activated, this, &CatalogueWindow::findNext);
 
     m_findButton = WindowParts::makeButton(this, u"findButton"_s, u"检索(&F)"_s);
     m_openButton = WindowParts::makeButton(this, u"openButton"_s, u"选定(&S)"_s);
@@ -159,7 +169,8 @@ CatalogueWindow::CatalogueWindow(QWidget *parent) : QDialog(parent)
     m_practiseButton = WindowParts::makeButton(this, u"practiseButton"_s, u"练习(&P)"_s);
     m_backButton = WindowParts::makeButton(this, u"backButton"_s, u"返回(&B)"_s);
     m_exitButton = WindowParts::makeButton(this, u"exitButton"_s, u"退出(&E)"_s);
-    connect(m_findButton, &QPushButton::clicked, this, &CatalogueWindow::findByName);
+    m_findButton->setToolTip(u"查找；再按一次（或回车、F3）查找下一个"_s);
+    connect(m_findButton, &QPushButton::clicked, this, &CatalogueWindow::findNext);
     connect(m_openButton, &QPushButton::clicked, this, &CatalogueWindow::openChapter);
     connect(m_keyPointsButton, &QPushButton::clicked, this, &CatalogueWindow::toggleKeyPoints);
     connect(m_practiseButton, &QPushButton::clicked, this, &CatalogueWindow::practisePoint);
@@ -268,7 +279,7 @@ void CatalogueWindow::setCatalogueView(bool catalogue)
         m_titleLabel->setText(kCatalogueTitle);
     m_catalogueHint->setText(
         catalogue
-            ? u"选中章节后按“选定”或双击，查看该章节的考点；在检索框中输入考点名称的一部分可查找。"_s
+            ? u"选中章节后按“选定”或双击查看其考点；检索框查找章节或考点名称，再按一次（或F3）查找下一个。"_s
             : u"选中考点查看其内容；“练习”做与该考点相关的习题，“重点”只列出重点考点。"_s);
 }
 
@@ -303,13 +314,70 @@ bool CatalogueWindow::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CatalogueWindow::findByName()
+void CatalogueWindow::findNext()
 {
-    if (m_findEdit->text().isEmpty() || m_catalogueModel->rowCount() == 0)
+    const QString text = m_findEdit->text().trimmed();
+    if (text.isEmpty() || m_catalogueModel->rowCount() == 0)
         return;
-    const int row = findRow(m_catalogueModel->names(), m_findEdit->text());
-    if (row >= 0)
-        selectRow(row);
+    if (m_findHits.isEmpty() || text != m_findText) {
+        QList<PointTitle> points;
+        try {
+            points = readPointTitles(studyData->connection());
+        } catch (const Db::DbError &) {
+            // The rows' names are still searched.
+        }
+        m_findHits = findHits(m_catalogueModel->rowIds(), m_catalogueModel->names(), points, text);
+        m_findText = text;
+        m_findIndex = -1;
+    }
+    if (m_findHits.isEmpty()) {
+        m_catalogueHint->setText(u"没有找到"_s);
+        return;
+    }
+    // After the last match the first comes again.
+    m_findIndex = (m_findIndex + 1) % int(m_findHits.size());
+    showFindHit(m_findHits.at(m_findIndex));
+    m_catalogueHint->setText(
+        u"找到第 %1 个，共 %2 个；按F3查找下一个。"_s.arg(m_findIndex + 1).arg(m_findHits.size()));
+}
+
+void CatalogueWindow::showFindHit(const FindHit &hit)
+{
+    const QString chapterId = m_catalogueModel->rowIds().value(hit.row).trimmed();
+    if (hit.pointCode.isEmpty() || !m_detail || chapterId != m_chapterId) {
+        if (m_detail)
+            backToCatalogue();
+        selectRow(hit.row);
+    }
+    if (hit.pointCode.isEmpty()) {
+        // Enter in the find box goes on to the next match.
+        m_findEdit->setFocus();
+        return;
+    }
+    if (!m_detail)
+        openChapter();
+    if (m_detail)
+        selectPoint(hit.pointCode);
+}
+
+void CatalogueWindow::selectPoint(const QString &code)
+{
+    const auto indexOf = [this, &code] {
+        for (int k = 0; k < m_points.count(); ++k) {
+            if (m_points.at(k).code == code)
+                return k;
+        }
+        return -1;
+    };
+    int k = indexOf();
+    if (k < 0 && m_keyPointsOnly) {
+        m_points.clearFilter();
+        m_keyPointsOnly = false;
+        m_keyPointsButton->setText(kKeyPoints);
+        k = indexOf();
+    }
+    fillPointList(qMax(0, k));
+    m_detail->m_pointList->setFocus();
 }
 
 void CatalogueWindow::openChapter()

@@ -44,8 +44,13 @@ private:
     int selectedRow() const;
     void selectRow(int row);
 
-    // Selects the first row whose name holds the text of the find box.
-    void findByName();
+    // Goes to the next match of the find box's text (the first after a new text): a catalogue
+    // row is selected, an exam point's chapter is opened with the point selected; the status
+    // line tells which match it is, or that there is none.
+    void findNext();
+    void showFindHit(const PointCatalogue::FindHit &hit);
+    // Selects the point of the opened chapter, clearing the key-point filter if it hides it.
+    void selectPoint(const QString &code);
     // Opens the selected chapter's points in the detail view; a group cannot be opened.
     void openChapter();
     // Lists the key points only, or all points again.
@@ -79,6 +84,9 @@ private:
     QPushButton *m_exitButton = nullptr;
     QLabel *m_catalogueHint = nullptr;
 
+    QString m_findText; // the text m_findHits were found for
+    QList<PointCatalogue::FindHit> m_findHits;
+    int m_findIndex = -1;         // the match shown last
     QString m_chapterId;          // id of the opened chapter, trimmed
     int m_keyPointThreshold = 1;  // key-point threshold of the opened chapter
     bool m_keyPointsOnly = false; // the point list shows key points only

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 
+#include <QHash>
 #include <QSqlQuery>
 
 #include <limits>
@@ -50,6 +51,39 @@ int findRow(const QStringList &names, const QString &findText)
             return row;
     }
     return -1;
+}
+
+QList<PointTitle> readPointTitles(const QSqlDatabase &db)
+{
+    Db::Rows q(db, u"select id, ftid, sn from tab_rule order by ftid"_s);
+    QList<PointTitle> points;
+    while (q.next())
+        points.append({q.toString(0), q.toString(1), q.toString(2)});
+    return points;
+}
+
+QList<FindHit> findHits(const QStringList &rowIds, const QStringList &names,
+                        const QList<PointTitle> &points, const QString &findText)
+{
+    const QString text = findText.trimmed();
+    if (text.isEmpty())
+        return {};
+    QHash<QString, QList<const PointTitle *>> byChapter;
+    for (const PointTitle &point : points)
+        byChapter[point.chapterId.trimmed()].append(&point);
+    QList<FindHit> hits;
+    for (int row = 0; row < names.size(); ++row) {
+        if (names.at(row).contains(text, Qt::CaseSensitive))
+            hits.append({row, QString()});
+        const QString id = rowIds.value(row).trimmed();
+        if (isGroupId(id))
+            continue;
+        for (const PointTitle *point : byChapter.value(id)) {
+            if (point->title.contains(text, Qt::CaseSensitive))
+                hits.append({row, point->code});
+        }
+    }
+    return hits;
 }
 
 bool CatalogueModel::load(const QSqlDatabase &db)

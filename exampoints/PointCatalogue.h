@@ -24,6 +24,29 @@ bool isGroupId(const QString &id);
 // case-sensitive); -1 when none does or the text is blank.
 int findRow(const QStringList &names, const QString &findText);
 
+// The chapter, code and short title of one exam point, as the find box searches them.
+struct PointTitle
+{
+    QString chapterId; // id of the tab_fgmc chapter holding the point
+    QString code;      // ftid
+    QString title;     // sn
+};
+// Every exam point's chapter, code and title, ordered by code. Throws Db::DbError.
+QList<PointTitle> readPointTitles(const QSqlDatabase &db);
+
+// One match of the find box: a catalogue row, or an exam point of the chapter on that row.
+struct FindHit
+{
+    int row = -1;
+    QString pointCode; // empty: the row's own name matched
+    bool operator==(const FindHit &) const = default;
+};
+// Every match of the find text with its outer blanks removed (exact, case-sensitive) in
+// catalogue order: a row whose name holds it, then the points of that row's chapter whose titles
+// hold it, in code order. Empty when the text is blank.
+QList<FindHit> findHits(const QStringList &rowIds, const QStringList &names,
+                        const QList<PointTitle> &points, const QString &findText);
+
 // The catalogue: one row per tab_fgmc row in catalogue order (bh), columns name and the four
 // counters; the row id list holds each row's id.
 class CatalogueModel : public QAbstractTableModel

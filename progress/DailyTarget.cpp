@@ -52,4 +52,12 @@ Result check(const QSqlDatabase &db, const QDate &today)
     return r;
 }
 
+QString progressLine(const Result &result)
+{
+    return (result.planMark == 1 ? u"今天已学习 %1 分钟，目标 %2 分钟"_s
+                                 : u"今天已做 %1 题，目标 %2 题"_s)
+        .arg(result.done)
+        .arg(result.target);
+}
+
 } // namespace DailyTarget

@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QString>
 
 namespace DailyTarget {
 
@@ -25,5 +26,9 @@ struct Result
 // Reads the first row of tab_plan and today's row of tab_rz (none: nothing done today) and
 // compares the work with the target. Throws Db::DbError when a table cannot be read.
 Result check(const QSqlDatabase &db, const QDate &today);
+
+// How far today went, as the exit check says it: "今天已做 129 题，目标 200 题", or the minutes
+// studied against the minutes planned.
+QString progressLine(const Result &result);
 
 } // namespace DailyTarget

@@ -107,9 +107,22 @@ PlanWindow::PlanWindow(QWidget *parent) : QDialog(parent)
     setTabOrder(m_minutesEdit, m_setButton);
     setTabOrder(m_setButton, m_closeButton);
 
-    // Viewing state: the number fields enabled, the date and the choice of target not.
+    // Viewing state: the number fields shown read-only, the date and the choice of target
+    // disabled.
     m_examDateEdit->setEnabled(false);
     m_targetGroup->setEnabled(false);
+    setFieldsReadOnly(true);
+}
+
+void PlanWindow::setFieldsReadOnly(bool readOnly)
+{
+    for (QSpinBox *field : {m_answersEdit, m_minutesEdit}) {
+        field->setReadOnly(readOnly);
+        field->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::StrongFocus);
+        field->setStyleSheet(readOnly ? u"QSpinBox { background: #E3ECF5; color: #1F3A56;"
+                                        u" border: 1px solid #B7C7D8; }"_s
+                                      : QString());
+    }
 }
 
 bool PlanWindow::editing() const
@@ -202,6 +215,7 @@ void PlanWindow::editOrSave()
         m_setButton->setText(u"保存"_s);
         m_examDateEdit->setEnabled(true);
         m_targetGroup->setEnabled(true);
+        setFieldsReadOnly(false);
         if (m_targetKinds->checkedId() >= 0)
             (m_targetKinds->checkedId() == 0 ? m_answersEdit : m_minutesEdit)->setEnabled(true);
         m_examDateEdit->setFocus();
@@ -216,6 +230,7 @@ void PlanWindow::editOrSave()
     m_setButton->setText(u"设定"_s);
     m_examDateEdit->setEnabled(false);
     m_targetGroup->setEnabled(false);
+    setFieldsReadOnly(true);
     showCountdown();
 }
 

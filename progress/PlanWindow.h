@@ -35,6 +35,9 @@ private:
     // 设定 opens the plan for editing; 保存 checks and stores it and closes it again.
     void editOrSave();
     bool save();
+    // Outside editing the number fields are read-only and look it (no white field, no caret);
+    // while editing the field of the chosen target takes input.
+    void setFieldsReadOnly(bool readOnly);
     void placeNumberFields();
 
     QLabel *m_leadLabel = nullptr;     // "距离考试还有", or the line shown without a count

@@ -298,9 +298,11 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("closes");
         QTest::newRow("below, stay")
-            << 49 << int(QMessageBox::Cancel) << u"还未完成今日学习计划，要退出吗？"_s << false;
+            << 49 << int(QMessageBox::Cancel)
+            << u"还未完成今日学习计划，要退出吗？\n今天已做 49 题，目标 50 题"_s << false;
         QTest::newRow("below, leave")
-            << 49 << int(QMessageBox::Ok) << u"还未完成今日学习计划，要退出吗？"_s << true;
+            << 49 << int(QMessageBox::Ok)
+            << u"还未完成今日学习计划，要退出吗？\n今天已做 49 题，目标 50 题"_s << true;
         QTest::newRow("reached") << 50 << int(QMessageBox::Ok) << u"恭喜完成今日学习计划！"_s
                                  << true;
     }
@@ -700,7 +702,8 @@ private slots:
         QTest::addColumn<bool>("closes");
         const int ok = QMessageBox::Ok;
         const int okCancel = QMessageBox::Ok | QMessageBox::Cancel;
-        const QString ask = u"还未完成今日学习计划，要退出吗？"_s;
+        // The question says how far the day went, in answers or in minutes.
+        const QString ask = u"还未完成今日学习计划，要退出吗？\n今天已做 49 题，目标 50 题"_s;
         QTest::newRow("49 of 50, leave") << 0 << 50 << 60 << 49 << u"00:00:00"_s << ok << ask
                                          << int(QMessageBox::Question) << okCancel << true;
         QTest::newRow("49 of 50, stay")
@@ -712,6 +715,10 @@ private slots:
         QTest::newRow("51 of 50") << 0 << 50 << 60 << 51 << u"00:00:00"_s << ok
                                   << u"超额完成学习计划，要注意休息呦！"_s
                                   << int(QMessageBox::Information) << ok << true;
+        QTest::newRow("00:59:59 of 60 minutes, stay")
+            << 1 << 50 << 60 << 80 << u"00:59:59"_s << int(QMessageBox::Cancel)
+            << u"还未完成今日学习计划，要退出吗？\n今天已学习 59 分钟，目标 60 分钟"_s
+            << int(QMessageBox::Question) << okCancel << false;
         QTest::newRow("01:00:59 of 60 minutes")
             << 1 << 50 << 60 << 0 << u"01:00:59"_s << ok << u"恭喜完成今日学习计划！"_s
             << int(QMessageBox::Information) << ok << true;

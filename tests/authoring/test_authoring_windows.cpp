@@ -775,6 +775,106 @@ private slots:
         QVERIFY(!compound.loadQuestion(u"nosuchquestion"_s));
     }
 
+    void closingAsksBeforeTypedTextIsLost_data()
+    {
+        QTest::addColumn<int>(
+            "how"); // 0 Escape, 1 the close or cancel button, 2 the window's close
+        QTest::addColumn<QString>("change");
+        const QStringList changes{u"body"_s, u"explanation"_s, u"answer"_s, u"point"_s, u"kind"_s};
+        const QStringList ways{u"Escape"_s, u"button"_s, u"window"_s};
+        for (int how = 0; how < 3; ++how) {
+            for (const QString &change : changes)
+                QTest::addRow("%s, %s", qPrintable(ways[how]), qPrintable(change)) << how << change;
+        }
+    }
+    void closingAsksBeforeTypedTextIsLost()
+    {
+        QFETCH(int, how);
+        QFETCH(QString, change);
+        const QString entryQuestion = u"这道题还未保存，要放弃已填写的内容吗？"_s;
+        const QString editQuestion = u"修改还未保存，要放弃所做的修改吗？"_s;
+        const auto closeBy = [how](QDialog *w, const QString &closeButton) {
+            if (how == 0)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            else if (how == 1)
+                button(w, closeButton)->click();
+            else
+                w->close();
+        };
+        const auto makeChange = [&change](QDialog *w) {
+            if (change == u"body"_s)
+                type(editor(w, u"bodyEditor"_s), u"题"_s);
+            else if (change == u"explanation"_s)
+                type(editor(w, u"explanationEditor"_s), u"x"_s);
+            else if (change == u"answer"_s)
+                type(child<QLineEdit>(w, u"answerEdit"_s), u"b"_s);
+            else if (change == u"point"_s)
+                child<PointList>(w, u"pointList"_s)->addPoint(u"020101001"_s, u"安全检查"_s);
+            else
+                child<QComboBox>(w, u"kindBox"_s)->setCurrentIndex(1);
+        };
+        struct Window
+        {
+            std::unique_ptr<QDialog> dialog;
+            QString closeButton;
+            QString question;
+        };
+        auto entry = std::make_unique<QuestionEntryWindow>();
+        entry->setChapterCode(u"010101"_s);
+        auto edit = std::make_unique<QuestionEditWindow>();
+        QVERIFY(edit->loadQuestion(u"010101000001"_s));
+        Window windows[] = {{std::move(entry), u"closeButton"_s, entryQuestion},
+                            {std::move(edit), u"cancelButton"_s, editQuestion}};
+        for (Window &window : windows) {
+            QDialog *w = window.dialog.get();
+            // Untouched: it closes without a question.
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            closeBy(w, window.closeButton);
+            QVERIFY(!w->isVisible());
+            QCOMPARE(prompts->messages(), QStringList());
+
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            makeChange(w);
+            prompts->queue(QMessageBox::Cancel);
+            closeBy(w, window.closeButton);
+            QVERIFY(w->isVisible());
+            QCOMPARE(prompts->messages(), QStringList{window.question});
+            QCOMPARE(prompts->calls().constLast().icon, int(QMessageBox::Question));
+            // Answered with 确定 the window goes.
+            prompts->queue(QMessageBox::Ok);
+            closeBy(w, window.closeButton);
+            QVERIFY(!w->isVisible());
+            QCOMPARE(prompts->messages().size(), 2);
+            prompts.reset(); // the old catcher's end would clear a new one's hook
+            prompts = std::make_unique<testsupport::PromptCatcher>();
+        }
+    }
+
+    void savingTellsTheNewNumberAndLeavesNothingToLose()
+    {
+        QuestionEntryWindow entry;
+        entry.setChapterCode(u"010101"_s);
+        entry.show();
+        QVERIFY(QTest::qWaitForWindowActive(&entry));
+        auto *status = child<QLabel>(&entry, u"statusLabel"_s);
+        QCOMPARE(status->text(), QString());
+        for (const QString &expected : {u"US0101011150001"_s, u"US0101011150002"_s}) {
+            type(editor(&entry, u"bodyEditor"_s), u"题目"_s);
+            type(child<QLineEdit>(&entry, u"answerEdit"_s), u"a"_s);
+            button(&entry, u"saveButton"_s)->click();
+            QCOMPARE(status->text(), u"已保存（编号 %1）"_s.arg(expected));
+            QVERIFY(status->isVisible());
+        }
+        QCOMPARE(userIds(), (QStringList{u"US0101011150001"_s, u"US0101011150002"_s}));
+        testsupport::saveShot(&entry, u"entry_saved"_s);
+        // Saved and cleared: nothing is lost, so Escape closes at once.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!entry.isVisible());
+        QCOMPARE(prompts->messages(), QStringList());
+    }
+
     void pastedFormattingIsKept()
     {
         QuestionEntryWindow entry;

@@ -193,33 +193,110 @@ private slots:
     void find_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("row"); // selected row afterwards; it starts on row 3 (管理)
-        QTest::newRow("first of several") << u"安全"_s << 1;
-        QTest::newRow("outer blanks removed") << u"  劳动 "_s << 2;
-        QTest::newRow("from further down, upwards") << u"法律"_s << 0;
-        QTest::newRow("not found: unchanged") << u"税法"_s << 3;
-        QTest::newRow("inner blank counts") << u"安全 管理"_s << 3;
-        QTest::newRow("empty: nothing") << u""_s << 3;
-        QTest::newRow("only blanks: nothing") << u"   "_s << 3;
-        QTest::newRow("Latin letters, case counts") << u"law"_s << 3;
+        // Where each press of find leads, the selection starting on row 3 (管理): a grid row,
+        // or "chapter/point" when a point's chapter was opened with the point selected.
+        QTest::addColumn<QStringList>("stops");
+        QTest::newRow("rows, then a point in its chapter, then round again")
+            << u"安全"_s << QStringList{u"1"_s, u"Labour LAW/安全检查"_s, u"1"_s};
+        QTest::newRow("a point that is not its chapter's first")
+            << u"权利"_s
+            << QStringList{u"安全生产法/从业人员的权利"_s, u"安全生产法/从业人员的权利"_s};
+        QTest::newRow("outer blanks removed, one match stays")
+            << u"  劳动 "_s << QStringList{u"2"_s, u"2"_s};
+        QTest::newRow("point of another chapter from a point")
+            << u"工作时间"_s << QStringList{u"劳动法/工作时间"_s};
+        QTest::newRow("from further down, upwards") << u"法律"_s << QStringList{u"0"_s, u"0"_s};
+        QTest::newRow("Latin letters, case counts") << u"law"_s << QStringList{u"3"_s};
+        QTest::newRow("inner blank counts") << u"安全 管理"_s << QStringList{u"3"_s};
     }
     void find()
     {
         QFETCH(QString, text);
-        QFETCH(int, row);
+        QFETCH(QStringList, stops);
         exec(u"update tab_fgmc set n='Labour LAW' where id='020101'"_s);
         auto catalogue = openCatalogue();
-        QVERIFY(selectId(catalogue.get(), u"02"_s));
-        auto *edit = catalogue->findChild<QLineEdit *>(u"findEdit"_s);
+        CatalogueWindow *w = catalogue.get();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(selectId(w, u"02"_s));
+        auto *edit = w->findChild<QLineEdit *>(u"findEdit"_s);
         edit->setText(text);
-        button(catalogue.get(), u"findButton"_s)->click();
-        QCOMPARE(selectedRow(catalogue.get()), row);
-        // Enter in the find box does the same.
-        QVERIFY(selectId(catalogue.get(), u"02"_s));
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(selectedRow(catalogue.get()), row);
+        const auto where = [w]() -> QString {
+            if (QListWidget *list = pointList(w)) {
+                return label(w, u"titleLabel"_s) + u'/' +
+                       PointCatalogue::pointTitle(list->currentItem()->text());
+            }
+            return QString::number(selectedRow(w));
+        };
+        const bool found = stops != QStringList{u"3"_s};
+        for (int press = 0; press < stops.size(); ++press) {
+            // By mouse first, then Enter while the find box has the focus, else F3.
+            if (press == 0)
+                button(w, u"findButton"_s)->click();
+            else if (edit->hasFocus())
+                QTest::keyClick(edit, Qt::Key_Return);
+            else
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+            QCOMPARE(where(), stops.at(press));
+            if (found) {
+                QVERIFY2(label(w, u"catalogueHint"_s).startsWith(u"找到第 "_s),
+                         qPrintable(label(w, u"catalogueHint"_s)));
+            } else {
+                QCOMPARE(label(w, u"catalogueHint"_s), u"没有找到"_s);
+            }
+        }
         QVERIFY(prompts->calls().isEmpty());
-        QVERIFY(!pointList(catalogue.get())); // still the catalogue
+        testsupport::saveShot(w, u"laws_find"_s);
+    }
+
+    void findTellsWhatItFoundAndWhenNothing()
+    {
+        auto catalogue = openCatalogue();
+        CatalogueWindow *w = catalogue.get();
+        QVERIFY(selectId(w, u"02"_s));
+        auto *edit = w->findChild<QLineEdit *>(u"findEdit"_s);
+        // Blank: nothing happens at all.
+        const QString hint = label(w, u"catalogueHint"_s);
+        for (const QString &blank : {u""_s, u"   "_s}) {
+            edit->setText(blank);
+            button(w, u"findButton"_s)->click();
+            QCOMPARE(selectedRow(w), 3);
+            QCOMPARE(label(w, u"catalogueHint"_s), hint);
+        }
+        edit->setText(u"税法"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(selectedRow(w), 3);
+        QCOMPARE(label(w, u"catalogueHint"_s), u"没有找到"_s);
+        // A new text starts from the top again.
+        edit->setText(u"安全"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(selectedRow(w), 4);
+        QCOMPARE(label(w, u"catalogueHint"_s), u"找到第 2 个，共 3 个；按F3查找下一个。"_s);
+        edit->setText(u"安全管理"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(selectedRow(w), 4);
+        QCOMPARE(label(w, u"catalogueHint"_s), u"找到第 1 个，共 1 个；按F3查找下一个。"_s);
+        QVERIFY(prompts->calls().isEmpty());
+    }
+
+    void findShowsAPointTheKeyPointFilterHides()
+    {
+        exec(u"update tab_rule set q=1 where ftid='010101002'"_s); // below the threshold 2
+        auto catalogue = openCatalogue();
+        CatalogueWindow *w = catalogue.get();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(openChapter(w, u"010101"_s));
+        button(w, u"keyPointsButton"_s)->click();
+        QCOMPARE(entries(w), QStringList{u"生产经营单位的主体责任(4)"_s});
+        // The find box is hidden here; F3 searches its text all the same.
+        w->findChild<QLineEdit *>(u"findEdit"_s)->setText(u"权利"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(entries(w), (QStringList{u"生产经营单位的主体责任(4)"_s, u"从业人员的权利(1)"_s}));
+        QCOMPARE(pointList(w)->currentRow(), 1);
+        QCOMPARE(button(w, u"keyPointsButton"_s)->text(), u"重点(&M)"_s);
+        QCOMPARE(label(w, u"statisticsLine"_s).left(5), u"相关题数："_s);
     }
 
     void aGroupCannotBeOpened()

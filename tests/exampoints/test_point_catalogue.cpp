@@ -138,6 +138,40 @@ TEST(PointCatalogueTexts, FindTakesTheFirstRowContainingTheTrimmedText)
     EXPECT_EQ(findRow({}, u"法"_s), -1);
 }
 
+TEST(PointCatalogueTexts, FindHitsRowsAndThePointsOfTheirChaptersInCatalogueOrder)
+{
+    const QStringList ids{u"01"_s, u"010101"_s, u"010102  "_s, u"02"_s, u"020101"_s};
+    const QStringList names{u"法律"_s, u"安全生产法"_s, u"劳动法"_s, u"管理"_s, u"安全管理"_s};
+    // Ordered by code; a point of a chapter that is no catalogue row, one whose chapter id
+    // carries blanks, and one filed under a group id are all in the table.
+    const QList<PointTitle> points{
+        {u"01"_s, u"01001"_s, u"安全总则"_s},
+        {u"010101"_s, u"010101001"_s, u"生产经营单位的主体责任  "_s},
+        {u"010101"_s, u"010101002"_s, u"安全生产的权利"_s},
+        {u"010102"_s, u"010102001"_s, u"工作时间"_s},
+        {u"020101 "_s, u"020101001"_s, u"安全检查"_s},
+        {u"030101"_s, u"030101001"_s, u"安全培训"_s},
+    };
+    using Hits = QList<FindHit>;
+    struct Case
+    {
+        QString text;
+        Hits hits;
+    } cases[] = {
+        // The chapter's own row before its points; a group row holds no points.
+        {u"安全"_s, {{1, {}}, {1, u"010101002"_s}, {4, {}}, {4, u"020101001"_s}}},
+        {u"  权利 "_s, {{1, u"010101002"_s}}},  // a point only, outer blanks removed
+        {u"工作"_s, {{2, u"010102001"_s}}},     // the row's id carries blanks
+        {u"法"_s, {{0, {}}, {1, {}}, {2, {}}}}, // rows only
+        {u"培训"_s, {}},                        // its chapter is no row
+        {u"税法"_s, {}},
+        {u""_s, {}},
+        {u"  "_s, {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(findHits(ids, names, points, c.text), c.hits) << c.text.toStdString();
+}
+
 class PointCatalogueDataTest : public ::testing::Test
 {
 protected:

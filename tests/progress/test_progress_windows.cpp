@@ -224,6 +224,44 @@ private slots:
                  StudyData::dateText(kToday.addDays(5)));
     }
 
+    // Outside editing the number fields take no input and do not look as if they did.
+    void planFieldsAreReadOnlyOutsideEditing()
+    {
+        PlanWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *amount = child<QSpinBox>(&window, u"answersEdit"_s);
+        auto *minutes = child<QSpinBox>(&window, u"minutesEdit"_s);
+        // The colour inside a field, left of its centred number.
+        const auto fill = [](QSpinBox *field) {
+            return field->grab().toImage().pixelColor(4, field->height() / 2);
+        };
+        const QColor viewing = fill(amount);
+        for (QSpinBox *field : {amount, minutes}) {
+            QVERIFY(field->isReadOnly());
+            QCOMPARE(field->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(fill(field), viewing);
+        }
+        QTest::keyClicks(amount, u"7"_s);
+        QCOMPARE(amount->value(), 50);
+        testsupport::saveShot(&window, u"plan_viewing"_s);
+
+        button(&window, u"setButton"_s)->click();
+        QVERIFY(!amount->isReadOnly());
+        QVERIFY(amount->focusPolicy() != Qt::NoFocus);
+        QVERIFY2(fill(amount) != viewing, qPrintable(fill(amount).name()));
+        amount->setFocus();
+        amount->selectAll();
+        QTest::keyClicks(amount, u"75"_s);
+        QCOMPARE(amount->value(), 75);
+        testsupport::saveShot(&window, u"plan_editing"_s);
+
+        button(&window, u"setButton"_s)->click();
+        QVERIFY(amount->isReadOnly());
+        QCOMPARE(fill(amount), viewing);
+        QCOMPARE(scalar(u"select PlanAmount from tab_plan"_s).toInt(), 75);
+    }
+
     void planClosingWhileEditingDiscards()
     {
         PlanWindow window;
