@@ -326,6 +326,7 @@ void PracticeWindow::showExplanation()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ExplanationWindow explanation(this);
     explanation.bind(m_core->explanation());
+    explanation.keepClearOf(m_core->body());
     explanation.exec();
     // The explanation window restores the cursor when it shows; restore it if it never did.
     while (QApplication::overrideCursor())

@@ -8,6 +8,7 @@
 #include "ui/PromptGate.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -513,8 +514,12 @@ void QuestionCore::toggleAnswerPanel()
         return;
     if (button->text() == u"答案"_s) {
         const int page = currentPage();
-        const QString mine = Answer::panelAnswer(page, m_pages->state());
-        const QString correct = Answer::panelCorrect(page, row->progress.correct);
+        // The letters come with their option texts: the panel is read without the options.
+        const QString text = m_body->questionText();
+        const QString mine =
+            Answer::withOptionTexts(Answer::panelAnswer(page, m_pages->state()), text);
+        const QString correct =
+            Answer::withOptionTexts(Answer::panelCorrect(page, row->progress.correct), text);
         // The verdict is the judgement itself, the same in practice and in a paper.
         const bool right = Answer::isRight(m_pages->answerString(page), row->progress.correct);
         button->setText(u"返回"_s);
@@ -683,6 +688,13 @@ void QuestionCore::timeOut()
     // A prompt already showing is never replaced: the time-out waits until it is answered.
     if (!m_timeOutPending || PromptGate::isShowing())
         return;
+    // Nor does it come over a window opened over this one (a note being typed, the explanation
+    // or the settings): it waits until that window closes. The gauge stays full meanwhile.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != m_window && modal->isVisible()) {
+        QTimer::singleShot(100, this, &QuestionCore::timeOut);
+        return;
+    }
     m_timeOutPending = false;
     showPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
     if (QuestionRow *row = currentRow())

@@ -205,7 +205,7 @@ private:
     void restartGauge(int kind);
     void gaugeTick();
     // The gauge reached 100: "到时间了" and the row marked timed out (csbs), once no other
-    // prompt shows.
+    // prompt shows and no window opened over this one (notes, explanation, settings) is up.
     void timeOut();
     NumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
