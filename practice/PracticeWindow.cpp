@@ -194,6 +194,7 @@ void PracticeWindow::applyLayout(bool compact)
     bodyRow->addWidget(m_core->gauge());
     bodyRow->addWidget(m_core->body(), 1);
     left->addLayout(bodyRow, 1);
+    left->addWidget(m_core->feedbackLabel());
 
     auto *answers = new QHBoxLayout;
     answers->setSpacing(compact ? 6 : 10);

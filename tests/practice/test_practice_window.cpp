@@ -4,6 +4,7 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
+#include "practice/AnswerString.h"
 #include "practice/ExplanationWindow.h"
 #include "practice/PracticeSets.h"
 #include "practice/PracticeWindow.h"
@@ -727,6 +728,55 @@ private slots:
         const QRect placed = ExplanationWindow::placeClearOf(question, QRect(0, 0, 800, 600),
                                                              QSize(560, 400), QSize(320, 150));
         QCOMPARE(placed, expected);
+    }
+
+    // After 完成 a line under the question says right or wrong, with the correct answer; another
+    // question starts without it.
+    void feedbackLineAfterFinishing()
+    {
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QLabel *feedback = child<QLabel>(w, u"feedbackLabel"_s);
+        QVERIFY(feedback->isVisible());
+        QCOMPARE(feedback->text(), QString());
+        pick(w, u"C"_s);
+        check(w);
+        QCOMPARE(feedback->text(), u"回答错误（正确答案：B）"_s);
+        pick(w, u"B"_s);
+        check(w);
+        QCOMPARE(feedback->text(), u"回答正确"_s);
+        testsupport::saveShot(w, u"practice_feedback"_s);
+        number(w, 2)->click();
+        QCOMPARE(feedback->text(), QString());
+        // A subjective question is rated by the candidate: no line of its own.
+        number(w, 6)->click();
+        QCOMPARE(underTest->core()->pages()->currentIndex(), int(Answer::Subjective));
+        underTest->close();
+    }
+
+    // On the 会/不会 page the model answer (解析) can be read before rating.
+    void modelAnswerBeforeRating()
+    {
+        exec(u"update tab_exer set jx=? where A1='010101000006'"_s, {u"参考答案"_s.toUtf8()});
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QAbstractButton *explanation = button(w, u"explanationButton"_s);
+        QVERIFY(!explanation->isEnabled()); // a choice question: only after 完成
+        number(w, 6)->click();
+        QCOMPARE(underTest->core()->pages()->currentIndex(), int(Answer::Subjective));
+        QVERIFY(explanation->isEnabled());
+        QString shown;
+        testsupport::whenModalShows<QDialog>([&shown](QDialog *window) {
+            if (auto *view = window->findChild<QTextBrowser *>(u"explanationView"_s))
+                shown = view->toPlainText();
+            window->close();
+        });
+        explanation->click();
+        QCOMPARE(shown, u"参考答案"_s);
+        QVERIFY(answerRow(u"010101000006"_s).value(u"E2"_s).toString().isEmpty()); // not rated
+        underTest->close();
     }
 
     void settingsButtonAndTheRunningGauge()
