@@ -51,9 +51,9 @@ QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked)
     // Over a subject or the whole syllabus the notebook runs chapter by chapter.
     if (set != Set::New && isSubjectCode(chapterCode))
         order.replace(u"order by "_s, u"order by a10,"_s);
-    // '%' and '_' in a code stand for themselves: a backslash escapes them and itself. The
-    // whole syllabus has no prefix.
-    QString pattern = chapterCode.size() == 1 ? QString() : chapterCode;
+    // '%' and '_' in a code stand for themselves: a backslash escapes them and itself. Every
+    // code starts with the code of the whole syllabus ("0"), so its prefix takes every chapter.
+    QString pattern = chapterCode;
     pattern.replace(u'\\', u"\\\\"_s).replace(u'%', u"\\%"_s).replace(u'_', u"\\_"_s);
     return select + Db::sqlQuote(pattern + u'%') + u" ESCAPE '\\'"_s + conditions + order;
 }

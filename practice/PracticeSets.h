@@ -20,8 +20,8 @@ bool isSubjectCode(const QString &chapterCode);
 // the done questions also on a subject or the whole syllabus (the wrong-question notebook).
 bool canStart(Set set, const QString &chapterCode);
 
-// The practice query of a set for a chapter: the chapter code is a prefix of the question's A10;
-// the one-character code of the whole syllabus takes every chapter. A set over a subject or the
+// The practice query of a set for a chapter: the chapter code is a prefix of the question's A10
+// (the code of the whole syllabus is the prefix of every chapter). A set over a subject or the
 // whole syllabus is ordered by chapter first. The grid's double-click starts the new set without
 // the id as last sort key.
 QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked = false);

@@ -223,7 +223,7 @@ TEST(AnswerString, OptionTextsOfTheAnswerPanel)
     };
     const QList<Case> cases{
         {u"B"_s, u"B：乙"_s},   {u"AC"_s, u"A：甲\nC：丙"_s},
-        {u"d"_s, u"D"_s},     // an option without text: the letter alone
+        {u"d"_s, u"d"_s},     // an option without text and no other: as given
         {u"E"_s, u"E：戊"_s}, // full-width stop
         {u"F"_s, u"F"_s},     // no such option
         {u"对"_s, u"对"_s},   // not letters: unchanged
