@@ -2,6 +2,7 @@
 
 #include "data/AnswerRecord.h"
 
+#include <QStringList>
 #include <Qt>
 
 using namespace Qt::StringLiterals;
@@ -135,6 +136,48 @@ QString panelCorrect(int page, const QString &correct)
 bool panelAvailable(int page)
 {
     return page != FillIn && page != Subjective;
+}
+
+QString withOptionTexts(const QString &letters, const QString &questionText)
+{
+    if (letters.isEmpty())
+        return {};
+    for (QChar c : letters) {
+        if (c.toUpper() < u'A' || c.toUpper() > u'F')
+            return letters;
+    }
+    // The last line starting with a letter wins: options follow the question's own text.
+    std::array<QString, OptionCount> texts;
+    const QStringList lines = questionText.split(u'\n');
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.size() < 2)
+            continue;
+        const QChar letter = line.at(0).toUpper();
+        const QChar mark = line.at(1);
+        if (letter < u'A' || letter > u'F' || !QStringView(u".．、:：").contains(mark))
+            continue;
+        texts[letter.unicode() - u'A'] = line.mid(2).trimmed();
+    }
+    QStringList out;
+    bool found = false;
+    for (QChar c : letters) {
+        const QChar letter = c.toUpper();
+        const QString &text = texts[letter.unicode() - u'A'];
+        found = found || !text.isEmpty();
+        out.append(text.isEmpty() ? QString(letter) : QString(letter) + u'：' + text);
+    }
+    // A question whose options are not in its text keeps the plain letters.
+    return found ? out.join(u'\n') : letters;
+}
+
+QString feedbackLine(int page, bool right, const QString &correct)
+{
+    if (!panelAvailable(page))
+        return {};
+    if (right)
+        return u"回答正确"_s;
+    return u"回答错误（正确答案："_s + panelCorrect(page, correct) + u'）';
 }
 
 QString panelVerdict(bool right)

@@ -67,6 +67,15 @@ QString panelCorrect(int page, const QString &correct);
 // the judgement. A question answered there (a subjective kind, or a kind without a page of its
 // own that the subjective page stands for) has no answer panel.
 bool panelAvailable(int page);
+// The letters of a choice answer with their option texts read from the question's plain text,
+// one "B：乙" a line ("A." / "A、" / "A：" at the start of a line introduces option A). A letter
+// whose option is not found stays alone; when none is found, or for any other text (对, 错),
+// the text is returned as it is.
+QString withOptionTexts(const QString &letters, const QString &questionText);
+// The line under the question after "完成": "回答正确", or "回答错误（正确答案：A）" with the
+// correct answer as the answer panel shows it; empty for the pages without an answer of their
+// own (fill-in, subjective), whose result is the candidate's own rating.
+QString feedbackLine(int page, bool right, const QString &correct);
 // The panel's verdict: the judgement itself (isRight of the answer string), never a comparison
 // of the texts shown.
 QString panelVerdict(bool right);

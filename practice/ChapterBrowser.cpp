@@ -148,7 +148,14 @@ ChapterBrowser::ChapterBrowser(QWidget *parent) : QDialog(parent)
     m_scoreLabel->setObjectName(u"scoreLabel"_s);
     m_scoreLabel->setAlignment(Qt::AlignCenter);
     m_scoreLabel->setAccessibleName(u"综合成绩"_s);
-    m_hintLabel = new QLabel(u"先选中具体章节，再选择练习方式；双击章节即练习新题。"_s, this);
+    m_setCountLabel = new QLabel(this);
+    m_setCountLabel->setObjectName(u"setCountLabel"_s);
+    m_setCountLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_setCountLabel->setStyleSheet(u"color: #C63A30;"_s);
+    m_hintLabel =
+        new QLabel(u"先选中具体章节，再选择练习方式；错题重做、习题重温也可选科目或全部科目"
+                   u"（含模拟考试中做错的题）。双击章节即练习新题。"_s,
+                   this);
     m_hintLabel->setObjectName(u"hintLabel"_s);
     m_hintLabel->setWordWrap(true);
     m_hintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -220,6 +227,7 @@ void ChapterBrowser::refreshGrid()
         m_chapterGrid->setColumnWidth(c, narrowScreen ? 50 : 65);
     if (m_chapterModel->rowCount() > 0)
         m_chapterGrid->setCurrentIndex(m_chapterModel->index(0, kNameColumn));
+    showSetCounts();
 }
 
 void ChapterBrowser::showTotals()
@@ -257,6 +265,26 @@ void ChapterBrowser::currentRowChanged()
     const QModelIndex current = m_chapterGrid->currentIndex();
     if (studyData && current.isValid())
         studyData->setCurrentChapterKey(m_chapterModel->key(current.row()));
+    showSetCounts();
+}
+
+void ChapterBrowser::showSetCounts()
+{
+    // What 错题重做 and 习题重温 would start on the selected row, before starting.
+    const QString code = currentCode();
+    if (!studyData || code.isEmpty()) {
+        m_setCountLabel->clear();
+        return;
+    }
+    try {
+        const QSqlDatabase db = studyData->connection();
+        m_setCountLabel->setText(
+            u"错题 %1 道\n做过 %2 道"_s.arg(PracticeSets::setSize(db, Set::Wrong, code))
+                .arg(PracticeSets::setSize(db, Set::Done, code)));
+    } catch (const Db::DbError &) {
+        // The counts are a help only; the sets themselves report their own failures.
+        m_setCountLabel->clear();
+    }
 }
 
 void ChapterBrowser::startPractice(int set, bool doubleClicked, const QString &caption)
@@ -265,11 +293,11 @@ void ChapterBrowser::startPractice(int set, bool doubleClicked, const QString &c
         return;
     const QString code = currentCode();
     m_rememberedCode = code;
-    if (PracticeSets::isSubjectCode(code)) {
+    const Set which = static_cast<Set>(set);
+    if (!PracticeSets::canStart(which, code)) {
         showMessageBox(this, u"提示"_s, u"请选择具体章节目录！"_s, QMessageBox::Information);
         return;
     }
-    const Set which = static_cast<Set>(set);
     App::practiceQuery = PracticeSets::practiceQuery(which, code, doubleClicked);
 
     bool hidden = false;
@@ -400,6 +428,10 @@ void ChapterBrowser::applyLayout()
         y += block;
     }
     m_scoreLabel->setFont(Fonts::sans(c ? 20 : 24, true));
+    const int countH = c ? 36 : 44;
+    m_setCountLabel->setFont(Fonts::sans(c ? 12 : 13, true));
+    m_setCountLabel->setGeometry(panelX + inner, y, panelW - 2 * inner, countH);
+    y += countH + (c ? 4 : 8);
     m_hintLabel->setFont(Fonts::sans(c ? 11 : 12));
     m_hintLabel->setGeometry(panelX + inner, y, panelW - 2 * inner, gridTop + gridH - y - inner);
     m_hintLabel->setVisible(m_hintLabel->height() >= (c ? 40 : 48));

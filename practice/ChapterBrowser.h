@@ -38,6 +38,8 @@ private:
     void moveToChapter(const QString &code);
     QString currentCode() const;
     void currentRowChanged();
+    // The sizes of the wrong and the done set of the selected row.
+    void showSetCounts();
     // set: 0 new, 1 wrong, 2 done questions; caption: the starting control's caption.
     void startPractice(int set, bool doubleClicked, const QString &caption);
     void enterQuestions();
@@ -56,7 +58,8 @@ private:
     QLCDNumber *m_answerTotal = nullptr;
     QLCDNumber *m_wrongTotal = nullptr;
     QLabel *m_scoreLabel = nullptr;
-    QList<QLabel *> m_captions; // captions of the totals in the remarks panel
+    QList<QLabel *> m_captions;        // captions of the totals in the remarks panel
+    QLabel *m_setCountLabel = nullptr; // 错题 n 道 / 做过 m 道 of the selected row
     QLabel *m_hintLabel = nullptr;
     QString m_rememberedCode; // chapter last used to start practice
     int m_startSubject = 0;   // subject to open on until practice starts (0: first row)

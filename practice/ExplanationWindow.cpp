@@ -6,10 +6,19 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The window's size where there is room, and the least it shrinks to beside a question.
+const QSize kPreferred(560, 400);
+const QSize kMinimum(320, 150);
+
+} // namespace
 
 ExplanationWindow::ExplanationWindow(QWidget *parent) : QDialog(parent)
 {
@@ -40,7 +49,7 @@ ExplanationWindow::ExplanationWindow(QWidget *parent) : QDialog(parent)
     layout->setSpacing(8);
     layout->addWidget(m_explanationView, 1);
     layout->addLayout(buttons);
-    setFixedSize(560, 400);
+    setFixedSize(kPreferred);
 }
 
 void ExplanationWindow::bind(const QVariant &richText)
@@ -53,8 +62,59 @@ void ExplanationWindow::bind(const QVariant &richText)
     }
 }
 
+QRect ExplanationWindow::placeClearOf(const QRect &question, const QRect &available,
+                                      const QSize &preferred, const QSize &minimum)
+{
+    const QRect q = question.intersected(available);
+    auto fitAcross = [&](int room, bool sideways, bool after) -> QRect {
+        // sideways: right or left of the question; otherwise below or above it.
+        const int w =
+            sideways ? qMin(preferred.width(), room) : qMin(preferred.width(), available.width());
+        const int h = sideways ? qMin(preferred.height(), available.height())
+                               : qMin(preferred.height(), room);
+        int x = sideways ? (after ? q.right() + 1 : q.left() - w) : q.left();
+        int y = sideways ? q.top() : (after ? q.bottom() + 1 : q.top() - h);
+        x = qBound(available.left(), x, available.right() - w + 1);
+        y = qBound(available.top(), y, available.bottom() - h + 1);
+        return QRect(x, y, w, h);
+    };
+    const int right = available.right() - q.right();
+    const int below = available.bottom() - q.bottom();
+    const int left = q.left() - available.left();
+    const int above = q.top() - available.top();
+    if (right >= minimum.width())
+        return fitAcross(right, true, true);
+    if (below >= minimum.height())
+        return fitAcross(below, false, true);
+    if (left >= minimum.width())
+        return fitAcross(left, true, false);
+    if (above >= minimum.height())
+        return fitAcross(above, false, false);
+    const QSize size(qMin(preferred.width(), available.width()), minimum.height());
+    return QRect(QPoint(qBound(available.left(), q.left(), available.right() - size.width() + 1),
+                        available.bottom() - size.height() + 1),
+                 size);
+}
+
 void ExplanationWindow::showEvent(QShowEvent *event)
 {
+    if (m_question && m_question->isVisible()) {
+        const QScreen *screen = m_question->screen();
+        const QRect question(m_question->mapToGlobal(QPoint(0, 0)), m_question->size());
+        // The frame (title bar and borders) counts as part of the window.
+        const QMargins frame = frameGeometry().size() == size()
+                                   ? QMargins()
+                                   : QMargins(geometry().left() - frameGeometry().left(),
+                                              geometry().top() - frameGeometry().top(),
+                                              frameGeometry().right() - geometry().right(),
+                                              frameGeometry().bottom() - geometry().bottom());
+        const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+        const QRect place = placeClearOf(question, screen->availableGeometry(), kPreferred + extra,
+                                         kMinimum + extra)
+                                .marginsRemoved(frame);
+        setFixedSize(place.size());
+        setGeometry(place);
+    }
     QDialog::showEvent(event);
     // The caller sets the hourglass before creating the window.
     if (QApplication::overrideCursor())

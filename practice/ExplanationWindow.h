@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <QRect>
 #include <QVariant>
 
 class QPushButton;
@@ -17,6 +19,14 @@ public:
     // Shows the explanation column's value: UTF-8 HTML bytes, plain text, or null (empty viewer).
     // Anything that cannot be read leaves the viewer empty.
     void bind(const QVariant &richText);
+    // Opens beside or below `question` (the question's text in the window underneath) rather
+    // than over it, so the question can be read with its explanation.
+    void keepClearOf(QWidget *question) { m_question = question; }
+    // Where a window of `preferred` size goes on `available` without covering `question`: to
+    // the right, below, to the left or above, the first side with room for `minimum`, shrunk to
+    // the room there; without room anywhere, at the bottom of `available` at `minimum` height.
+    static QRect placeClearOf(const QRect &question, const QRect &available, const QSize &preferred,
+                              const QSize &minimum);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -24,4 +34,5 @@ protected:
 private:
     QTextBrowser *m_explanationView = nullptr;
     QPushButton *m_closeButton = nullptr;
+    QPointer<QWidget> m_question;
 };

@@ -15,6 +15,11 @@ bool isSubjectCode(const QString &chapterCode)
     return chapterCode.size() == 1 || chapterCode.size() == 2;
 }
 
+bool canStart(Set set, const QString &chapterCode)
+{
+    return set != Set::New || !isSubjectCode(chapterCode);
+}
+
 QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked)
 {
     // The pieces keep the wording of the original statements. The chapter test is a prefix LIKE:
@@ -43,10 +48,20 @@ QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked)
         order = u"order by a13,e3,e4,e1,xx,a1"_s;
         break;
     }
-    // '%' and '_' in a code stand for themselves: a backslash escapes them and itself.
+    // Over a subject or the whole syllabus the notebook runs chapter by chapter.
+    if (set != Set::New && isSubjectCode(chapterCode))
+        order.replace(u"order by "_s, u"order by a10,"_s);
+    // '%' and '_' in a code stand for themselves: a backslash escapes them and itself. Every
+    // code starts with the code of the whole syllabus ("0"), so its prefix takes every chapter.
     QString pattern = chapterCode;
     pattern.replace(u'\\', u"\\\\"_s).replace(u'%', u"\\%"_s).replace(u'_', u"\\_"_s);
     return select + Db::sqlQuote(pattern + u'%') + u" ESCAPE '\\'"_s + conditions + order;
+}
+
+qint64 setSize(const QSqlDatabase &db, Set set, const QString &chapterCode)
+{
+    return Db::scalar(db, u"select count(*) from ("_s + practiceQuery(set, chapterCode) + u')')
+        .toLongLong();
 }
 
 QString emptySetMessage(Set set)

@@ -14,12 +14,19 @@ enum class Set
     Done,  // answered at least once, voided ones included
 };
 
-// Codes of 1 or 2 characters are subjects and top-level divisions: they cannot be practised.
+// Codes of 1 or 2 characters are the whole syllabus ("0", 全部科目) and the subjects.
 bool isSubjectCode(const QString &chapterCode);
+// Whether a set can be started on a code: new questions only chapter by chapter, the wrong and
+// the done questions also on a subject or the whole syllabus (the wrong-question notebook).
+bool canStart(Set set, const QString &chapterCode);
 
-// The practice query of a set for a chapter: the chapter code is a prefix of the question's A10.
-// The grid's double-click starts the new set without the id as last sort key.
+// The practice query of a set for a chapter: the chapter code is a prefix of the question's A10
+// (the code of the whole syllabus is the prefix of every chapter). A set over a subject or the
+// whole syllabus is ordered by chapter first. The grid's double-click starts the new set without
+// the id as last sort key.
 QString practiceQuery(Set set, const QString &chapterCode, bool doubleClicked = false);
+// The number of questions practiceQuery() returns. Throws Db::DbError.
+qint64 setSize(const QSqlDatabase &db, Set set, const QString &chapterCode);
 
 // The message and showPrompt icon reporting an empty set.
 QString emptySetMessage(Set set);

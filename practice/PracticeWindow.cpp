@@ -194,6 +194,7 @@ void PracticeWindow::applyLayout(bool compact)
     bodyRow->addWidget(m_core->gauge());
     bodyRow->addWidget(m_core->body(), 1);
     left->addLayout(bodyRow, 1);
+    left->addWidget(m_core->feedbackLabel());
 
     auto *answers = new QHBoxLayout;
     answers->setSpacing(compact ? 6 : 10);
@@ -326,6 +327,7 @@ void PracticeWindow::showExplanation()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ExplanationWindow explanation(this);
     explanation.bind(m_core->explanation());
+    explanation.keepClearOf(m_core->body());
     explanation.exec();
     // The explanation window restores the cursor when it shows; restore it if it never did.
     while (QApplication::overrideCursor())

@@ -8,6 +8,7 @@
 #include "ui/PromptGate.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -125,6 +126,10 @@ void QuestionCore::buildLabels()
     m_statusLabel = new QLabel(m_window);
     m_statusLabel->setObjectName(u"statusLabel"_s);
     m_statusLabel->setStyleSheet(u"color: #C63A30; font-weight: bold;"_s);
+    m_feedbackLabel = new QLabel(m_window);
+    m_feedbackLabel->setObjectName(u"feedbackLabel"_s);
+    // Nothing is judged on screen in a paper before its review.
+    m_feedbackLabel->setVisible(!m_options.paper);
     if (m_options.showEditedLabel) {
         m_editedLabel = new QLabel(m_window);
         m_editedLabel->setObjectName(u"editedLabel"_s);
@@ -190,6 +195,7 @@ void QuestionCore::setCompact(bool compact)
             l->setFont(small);
     }
     m_statusLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
+    m_feedbackLabel->setFont(Fonts::sans(compact ? 13 : 14, true));
     if (m_editedLabel)
         m_editedLabel->setFont(Fonts::sans(compact ? 13 : 14));
     m_answerGauge->setFixedWidth(compact ? 12 : 16);
@@ -380,6 +386,7 @@ void QuestionCore::switchQuestion(int from, int to)
         });
     }
     m_current = to;
+    m_feedbackLabel->clear();
     const QuestionRow &row = m_set.row(to);
     loadContentRow(row.id());
     m_questionNumberLabel->setText(QString::number(to - m_groups.start + 1));
@@ -453,7 +460,10 @@ void QuestionCore::showQuestionState(int page)
         setButtonEnabled(m_buttons.points, row->hasPoints());
         setButtonEnabled(m_buttons.answer, Answer::panelAvailable(currentPage()));
     } else {
-        setButtonEnabled(m_buttons.explanation, false);
+        // A subjective question is rated against its model answer: in practice the explanation
+        // may be read before rating (never in a paper before its review).
+        setButtonEnabled(m_buttons.explanation,
+                         !m_options.paper && page == Answer::Subjective && !m_explanation.isNull());
         setButtonEnabled(m_buttons.points, false);
         setButtonEnabled(m_buttons.answer, false);
     }
@@ -481,6 +491,12 @@ void QuestionCore::judgeAndRecord(int record, int page, JudgeMode mode)
             m_numbers.at(record - m_groups.start)
                 ->setAnswerState(NumberButton::Unanswered, m_pictures);
         return;
+    }
+    if (mode == Check && !m_options.paper) {
+        const bool right = isRight(row);
+        m_feedbackLabel->setText(Answer::feedbackLine(page, right, row.progress.correct));
+        m_feedbackLabel->setStyleSheet(right ? u"color: #1F843C; font-weight: bold;"_s
+                                             : u"color: #B0281F; font-weight: bold;"_s);
     }
     if (mode == Check) {
         setButtonEnabled(m_buttons.explanation, !m_explanation.isNull());
@@ -513,8 +529,12 @@ void QuestionCore::toggleAnswerPanel()
         return;
     if (button->text() == u"答案"_s) {
         const int page = currentPage();
-        const QString mine = Answer::panelAnswer(page, m_pages->state());
-        const QString correct = Answer::panelCorrect(page, row->progress.correct);
+        // The letters come with their option texts: the panel is read without the options.
+        const QString text = m_body->questionText();
+        const QString mine =
+            Answer::withOptionTexts(Answer::panelAnswer(page, m_pages->state()), text);
+        const QString correct =
+            Answer::withOptionTexts(Answer::panelCorrect(page, row->progress.correct), text);
         // The verdict is the judgement itself, the same in practice and in a paper.
         const bool right = Answer::isRight(m_pages->answerString(page), row->progress.correct);
         button->setText(u"返回"_s);
@@ -683,6 +703,13 @@ void QuestionCore::timeOut()
     // A prompt already showing is never replaced: the time-out waits until it is answered.
     if (!m_timeOutPending || PromptGate::isShowing())
         return;
+    // Nor does it come over a window opened over this one (a note being typed, the explanation
+    // or the settings): it waits until that window closes. The gauge stays full meanwhile.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != m_window && modal->isVisible()) {
+        QTimer::singleShot(100, this, &QuestionCore::timeOut);
+        return;
+    }
     m_timeOutPending = false;
     showPrompt(u"提示"_s, u"到时间了"_s, 1, 1, u"NO"_s);
     if (QuestionRow *row = currentRow())

@@ -103,6 +103,8 @@ public:
     QWidget *questionLabels() const { return m_questionLabels; } // 第 n 题（第 k 次出现）
     QWidget *groupLabels() const { return m_groupLabels; }       // 共 g 组 N 道题 第 m 组
     QLabel *statusLabel() const { return m_statusLabel; }
+    // "回答正确" / "回答错误（正确答案：A）" after "完成" (practice only; a paper keeps it hidden).
+    QLabel *feedbackLabel() const { return m_feedbackLabel; }
     QLabel *editedLabel() const { return m_editedLabel; }
     QList<NumberButton *> numberButtons() const { return m_numbers; }
     QList<KindButton *> kindButtons() const { return m_kinds; }
@@ -205,7 +207,7 @@ private:
     void restartGauge(int kind);
     void gaugeTick();
     // The gauge reached 100: "到时间了" and the row marked timed out (csbs), once no other
-    // prompt shows.
+    // prompt shows and no window opened over this one (notes, explanation, settings) is up.
     void timeOut();
     NumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
@@ -243,6 +245,7 @@ private:
     QLabel *m_questionNumberLabel = nullptr;
     QLabel *m_occurrenceLabel = nullptr;
     QLabel *m_statusLabel = nullptr;
+    QLabel *m_feedbackLabel = nullptr;
     QLabel *m_editedLabel = nullptr;
     QLabel *m_groupCountLabel = nullptr;
     QLabel *m_questionCountLabel = nullptr;

@@ -551,7 +551,8 @@ QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_paneSplitter);
 
-    // The answer panel lies over the panes and slides in from the left.
+    // The answer panel is a strip under the panes: it slides in from the left while the panes
+    // make room for it, so the question stays readable beside the answers.
     m_answerPanel = new QFrame(this);
     m_answerPanel->setObjectName(u"answerPanel"_s);
     m_answerPanel->setAccessibleName(u"答案"_s);
@@ -570,22 +571,22 @@ QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
     m_correctAnswerText->setAccessibleName(u"正确答案"_s);
     for (QPlainTextEdit *m : {m_yourAnswerText, m_correctAnswerText}) {
         m->setReadOnly(true);
-        m->setMaximumHeight(70);
         m->setStyleSheet(u"QPlainTextEdit { background: white; border: 1px solid #C9B458; }"_s);
     }
     yours->setObjectName(u"yourAnswerCaption"_s);
     correct->setObjectName(u"correctAnswerCaption"_s);
     auto *panelLayout = new QGridLayout(m_answerPanel);
-    panelLayout->setContentsMargins(24, 16, 24, 16);
-    panelLayout->setVerticalSpacing(12);
-    panelLayout->addWidget(m_verdictLabel, 0, 0, 1, 2);
+    panelLayout->setContentsMargins(12, 6, 12, 8);
+    panelLayout->setVerticalSpacing(4);
+    panelLayout->setHorizontalSpacing(6);
+    panelLayout->addWidget(m_verdictLabel, 0, 0, 1, 4);
     panelLayout->addWidget(yours, 1, 0, Qt::AlignTop);
     panelLayout->addWidget(m_yourAnswerText, 1, 1);
-    panelLayout->addWidget(correct, 2, 0, Qt::AlignTop);
-    panelLayout->addWidget(m_correctAnswerText, 2, 1);
-    panelLayout->setRowStretch(3, 1);
+    panelLayout->addWidget(correct, 1, 2, Qt::AlignTop);
+    panelLayout->addWidget(m_correctAnswerText, 1, 3);
     panelLayout->setColumnStretch(1, 1);
-    m_answerPanel->setGeometry(0, 0, 0, height());
+    panelLayout->setColumnStretch(3, 1);
+    m_answerPanel->setGeometry(0, height(), 0, 0);
     m_answerPanel->hide();
 
     m_slideTimer = new QTimer(this);
@@ -596,6 +597,7 @@ QuestionBody::QuestionBody(QWidget *parent) : QWidget(parent)
 
 void QuestionBody::setCompact(bool compact)
 {
+    m_compact = compact;
     const QFont text = Fonts::song(compact ? 14 : 16);
     m_upperPane->setFont(text);
     m_lowerPane->setFont(text);
@@ -614,8 +616,31 @@ int QuestionBody::lowerPaneHeight() const
     return sizes.size() > 1 ? sizes.at(1) : 0;
 }
 
+int QuestionBody::answerPanelHeight() const
+{
+    return qMin(height() / 2, m_compact ? 112 : 132);
+}
+
+void QuestionBody::placeAnswerPanel(int width)
+{
+    const int h = answerPanelHeight();
+    m_answerPanel->setGeometry(0, height() - h, width, h);
+}
+
+void QuestionBody::makeRoomForPanel(bool room)
+{
+    layout()->setContentsMargins(0, 0, 0, room ? answerPanelHeight() + 4 : 0);
+}
+
+QString QuestionBody::questionText() const
+{
+    // A compound question's options are in its own (lower) pane.
+    return (m_compound ? m_lowerPane : m_upperPane)->toPlainText();
+}
+
 void QuestionBody::showSingle(const QVariant &body)
 {
+    m_compound = false;
     const int total = qMax(1, m_paneSplitter->height());
     m_paneSplitter->setHandleWidth(0);
     m_paneSplitter->setSizes({total, 0});
@@ -625,6 +650,7 @@ void QuestionBody::showSingle(const QVariant &body)
 
 void QuestionBody::showCompound(const QVariant &stem, const QVariant &body)
 {
+    m_compound = true;
     if (lowerPaneHeight() <= 0 || m_paneSplitter->handleWidth() <= 0) {
         const int total = qMax(m_paneSplitter->height(), 300);
         m_paneSplitter->setHandleWidth(6);
@@ -648,8 +674,8 @@ void QuestionBody::openAnswerPanel(bool right, const QString &yourAnswer, const 
     m_correctAnswerText->setPlainText(correct);
     m_panelOpen = true;
     m_step = 0;
-    m_answerPanel->setGeometry(0, 0, m_answerPanel->isVisible() ? m_answerPanel->width() : 0,
-                               height());
+    placeAnswerPanel(m_answerPanel->isVisible() ? m_answerPanel->width() : 0);
+    makeRoomForPanel(true);
     m_answerPanel->show();
     m_answerPanel->raise();
     m_slideTimer->start();
@@ -661,8 +687,9 @@ void QuestionBody::closeAnswerPanel(bool animated)
     m_step = 0;
     if (!animated || !m_answerPanel->isVisible()) {
         m_slideTimer->stop();
-        m_answerPanel->setGeometry(0, 0, 0, height());
+        placeAnswerPanel(0);
         m_answerPanel->hide();
+        makeRoomForPanel(false);
         return;
     }
     m_slideTimer->start();
@@ -679,15 +706,16 @@ void QuestionBody::slideStep()
     m_step += 20;
     if (m_panelOpen) {
         const int w = qMin(width(), m_answerPanel->width() + m_step);
-        m_answerPanel->setGeometry(0, 0, w, height());
+        placeAnswerPanel(w);
         if (w >= width())
             m_slideTimer->stop();
     } else {
         const int w = qMax(0, m_answerPanel->width() - m_step);
-        m_answerPanel->setGeometry(0, 0, w, height());
+        placeAnswerPanel(w);
         if (w <= 0) {
             m_slideTimer->stop();
             m_answerPanel->hide();
+            makeRoomForPanel(false);
         }
     }
 }
@@ -699,7 +727,8 @@ void QuestionBody::resizeEvent(QResizeEvent *event)
         const int w = m_panelOpen && !m_slideTimer->isActive()
                           ? width()
                           : qMin(width(), m_answerPanel->width());
-        m_answerPanel->setGeometry(0, 0, w, height());
+        placeAnswerPanel(w);
+        makeRoomForPanel(true);
     }
 }
 

@@ -167,7 +167,7 @@ private:
 };
 
 // The body panes, the upper (stem or whole question) and the lower (a compound question's own
-// text), with the splitter between them, and the answer panel that slides over them.
+// text), with the splitter between them, and the answer panel that slides in under them.
 class QuestionBody : public QWidget
 {
     Q_OBJECT
@@ -189,6 +189,9 @@ public:
     bool answerPanelOpen() const { return m_panelOpen; }
     int answerPanelWidth() const;
     void setCompact(bool compact);
+    // The plain text holding the options of the question on screen (a compound question's own
+    // pane, otherwise the upper one).
+    QString questionText() const;
 
     QTextBrowser *upper() const { return m_upperPane; }
     QTextBrowser *lower() const { return m_lowerPane; }
@@ -198,6 +201,10 @@ protected:
 
 private:
     void slideStep();
+    int answerPanelHeight() const;
+    void placeAnswerPanel(int width);
+    // The panes end above the panel while it shows.
+    void makeRoomForPanel(bool room);
 
     QSplitter *m_paneSplitter = nullptr;
     QTextBrowser *m_upperPane = nullptr;
@@ -208,6 +215,8 @@ private:
     QPlainTextEdit *m_correctAnswerText = nullptr;
     QTimer *m_slideTimer = nullptr;
     bool m_panelOpen = false;
+    bool m_compound = false;
+    bool m_compact = false;
     int m_step = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "practice/AnswerString.h"
 #include "practice/QuestionGroups.h"
 
+#include <QList>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -209,6 +210,39 @@ TEST(AnswerString, AnswerPanelTexts)
     EXPECT_EQ(Answer::panelVerdict(false), u"很遗憾，做错了，请继续努力！"_s);
     EXPECT_EQ(Answer::kindCaption(u"简答"_s), u"简\n答"_s);
     EXPECT_EQ(Answer::kindCaption(u"案例分析"_s), u"案\n例"_s);
+}
+
+TEST(AnswerString, OptionTextsOfTheAnswerPanel)
+{
+    const QString body = u"题目（\u3000）包括 A. 在行中不算\nA. 甲\n B、乙 \nc：丙\nD.\n"
+                         u"E．戊"_s;
+    struct Case
+    {
+        QString letters;
+        QString expected;
+    };
+    const QList<Case> cases{
+        {u"B"_s, u"B：乙"_s},   {u"AC"_s, u"A：甲\nC：丙"_s},
+        {u"d"_s, u"d"_s},     // an option without text and no other: as given
+        {u"E"_s, u"E：戊"_s}, // full-width stop
+        {u"F"_s, u"F"_s},     // no such option
+        {u"对"_s, u"对"_s},   // not letters: unchanged
+        {QString(), QString()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Answer::withOptionTexts(c.letters, body), c.expected) << c.letters.toStdString();
+}
+
+TEST(AnswerString, FeedbackLineAfterFinishing)
+{
+    EXPECT_EQ(Answer::feedbackLine(Answer::Single, true, u"A"_s), u"回答正确"_s);
+    EXPECT_EQ(Answer::feedbackLine(Answer::Single, false, u"A"_s), u"回答错误（正确答案：A）"_s);
+    EXPECT_EQ(Answer::feedbackLine(Answer::Multiple, false, u"ABD"_s),
+              u"回答错误（正确答案：ABD）"_s);
+    EXPECT_EQ(Answer::feedbackLine(Answer::TrueFalse, false, u"B"_s),
+              u"回答错误（正确答案：错）"_s);
+    EXPECT_EQ(Answer::feedbackLine(Answer::Subjective, true, u"1"_s), QString());
+    EXPECT_EQ(Answer::feedbackLine(Answer::FillIn, false, u"x"_s), QString());
 }
 
 TEST(QuestionGroups, GroupsOfTwenty)

@@ -222,9 +222,9 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("control"); // a button, or "dblclick" on the grid
         for (const QString &code : {u"0"_s, u"02"_s}) {
+            // 错题重做 and 习题重温 run on subjects (wrongNotebookRunsOnSubjects).
             for (const QString &control :
-                 {u"newQuestionsButton"_s, u"wrongQuestionsButton"_s, u"doneQuestionsButton"_s,
-                  u"entryButton"_s, u"dblclick"_s}) {
+                 {u"newQuestionsButton"_s, u"entryButton"_s, u"dblclick"_s}) {
                 QTest::addRow("%s %s", qPrintable(code), qPrintable(control)) << code << control;
             }
         }
@@ -252,6 +252,65 @@ private slots:
         QCOMPARE(App::practiceQuery, u"untouched"_s);
         QVERIFY(underTest.isVisible());
         QCOMPARE(currentCode(&underTest), code);
+    }
+
+    // The wrong-question notebook: 错题重做 and 习题重温 on a subject and on 全部科目, by mouse
+    // and by keyboard, with the sizes of both sets shown on the row before starting.
+    void wrongNotebookRunsOnSubjects_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("set");
+        QTest::addColumn<bool>("keyboard");
+        QTest::addColumn<int>("wrong");
+        QTest::addColumn<int>("done");
+        QTest::newRow("all subjects, wrong, mouse") << u"0"_s << int(Set::Wrong) << false << 3 << 4;
+        QTest::newRow("all subjects, done, keyboard") << u"0"_s << int(Set::Done) << true << 3 << 4;
+        QTest::newRow("subject, wrong, keyboard") << u"02"_s << int(Set::Wrong) << true << 1 << 1;
+        QTest::newRow("subject, done, mouse") << u"01"_s << int(Set::Done) << false << 2 << 3;
+    }
+    void wrongNotebookRunsOnSubjects()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, set);
+        QFETCH(bool, keyboard);
+        QFETCH(int, wrong);
+        QFETCH(int, done);
+        Db::exec(study->connection(), u"update tab_answ set E2='A',E4=-1 where A1 in "
+                                      u"('010101000004','010201000001','020101000001')"_s);
+        Db::exec(study->connection(), u"update tab_answ set E2='B',E4=0 where A1='010101000001'"_s);
+        ChapterBrowser underTest;
+        underTest.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&underTest));
+        QVERIFY(clickChapter(&underTest, code));
+        QCOMPARE(underTest.findChild<QLabel *>(u"setCountLabel"_s)->text(),
+                 u"错题 %1 道\n做过 %2 道"_s.arg(wrong).arg(done));
+        testsupport::PromptCatcher prompts;
+        QString title;
+        int shown = -1;
+        testsupport::whenModalShows<PracticeWindow>([&](PracticeWindow *practice) {
+            title = practice->windowTitle();
+            shown = practice->findChild<QLabel *>(u"questionCountLabel"_s)->text().toInt();
+            practice->close();
+        });
+        QPushButton *start = button(&underTest, set == int(Set::Wrong) ? u"wrongQuestionsButton"_s
+                                                                       : u"doneQuestionsButton"_s);
+        if (keyboard) {
+            // Tab from the grid to the button, then Space.
+            grid(&underTest)->setFocus();
+            for (int i = 0; i < 4 && !start->hasFocus(); ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY(start->hasFocus());
+            QTest::keyClick(start, Qt::Key_Space);
+        } else {
+            start->click();
+        }
+        QVERIFY(prompts.calls().isEmpty());
+        QCOMPARE(App::practiceQuery, PracticeSets::practiceQuery(static_cast<Set>(set), code));
+        QCOMPARE(title, start->text());
+        QCOMPARE(shown, set == int(Set::Wrong) ? wrong : done);
+        QVERIFY(underTest.isVisible());
+        QCOMPARE(currentCode(&underTest), code);
+        testsupport::saveShot(&underTest, u"chapter_browser_notebook"_s);
     }
 
     void emptySetsAreReported_data()

@@ -1,6 +1,8 @@
 // The chapter browser's data on a temporary fixture copy: which questions each practice set
 // holds and in what order, the exact statements, and the totals over the syllabus.
+#include "data/AnswerRecord.h"
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "data/StudyData.h"
 #include "practice/ChapterGridModel.h"
 #include "practice/PracticeSets.h"
@@ -144,6 +146,67 @@ TEST_F(PracticeSetsTest, ChapterPrefixIsLiteralAndCaseless)
         EXPECT_EQ(ids(Set::New, code), expected) << code.toStdString();
         EXPECT_EQ(ids(Set::New, code).isEmpty(), code == u"%"_s || code == u"_"_s)
             << code.toStdString();
+    }
+}
+
+// The wrong-question notebook: 错题重做 and 习题重温 run on a subject and on the whole
+// syllabus, chapter by chapter, and take in the questions answered wrongly in a mock exam.
+TEST_F(PracticeSetsTest, WrongNotebookSpansSubjectsAndTakesMockExamAnswers)
+{
+    // Practice answers: a wrong one in a later section of 01, one in another subject.
+    progress(u"010102000001"_s, u"C"_s, -3, 0);
+    progress(u"010101000004"_s, u"AB"_s, -1, 0);
+    progress(u"020101000001"_s, u"D"_s, -2, 0);
+    progress(u"010101000001"_s, u"B"_s, 0, 0); // right: done, not wrong
+    // A mock exam answers 010201000001 wrongly and 030101000001 rightly through the paper path.
+    Schema::createPaperTable(db(), u"tab_paper_t"_s);
+    for (const QString &id : {u"010201000001"_s, u"030101000001"_s}) {
+        exec(u"insert into tab_paper_t (A1,A2,A10,A13) select A1,A2,A10,A13 from tab_answ "
+             u"where A1=?"_s,
+             {id});
+    }
+    auto paperAnswer = [this](const QString &id, bool right) {
+        QSqlQuery q = Db::query(db(), u"select * from tab_paper_t where A1=?"_s, {id});
+        ASSERT_TRUE(q.next());
+        QuestionProgress p = QuestionProgress::fromRecord(q.record());
+        const QString answer = right ? p.correct : (p.correct == u"A"_s ? u"B"_s : u"A"_s);
+        EXPECT_EQ(recordPaperAnswer(study, u"tab_paper_t"_s, p, answer).right, right);
+    };
+    paperAnswer(u"010201000001"_s, false);
+    paperAnswer(u"030101000001"_s, true);
+
+    // Ordered by chapter first; the exam's wrong answer joins; the right one does not.
+    EXPECT_EQ(ids(Set::Wrong, u"01"_s),
+              (QStringList{u"010101000004"_s, u"010102000001"_s, u"010201000001"_s}));
+    EXPECT_EQ(ids(Set::Wrong, u"0"_s), (QStringList{u"010101000004"_s, u"010102000001"_s,
+                                                    u"010201000001"_s, u"020101000001"_s}));
+    EXPECT_EQ(ids(Set::Done, u"0"_s),
+              (QStringList{u"010101000001"_s, u"010101000004"_s, u"010102000001"_s,
+                           u"010201000001"_s, u"020101000001"_s, u"030101000001"_s}));
+    // A chapter keeps its own order (kind first) and its own questions.
+    EXPECT_EQ(ids(Set::Wrong, u"0101"_s), (QStringList{u"010102000001"_s, u"010101000004"_s}));
+    // The counts shown before starting are the sizes of those sets.
+    EXPECT_EQ(PracticeSets::setSize(db(), Set::Wrong, u"0"_s), 4);
+    EXPECT_EQ(PracticeSets::setSize(db(), Set::Wrong, u"02"_s), 1);
+    EXPECT_EQ(PracticeSets::setSize(db(), Set::Done, u"03"_s), 1);
+    EXPECT_EQ(PracticeSets::setSize(db(), Set::Wrong, u"03"_s), 0);
+
+    // New questions are still practised chapter by chapter.
+    struct Case
+    {
+        Set set;
+        QString code;
+        bool startable;
+    };
+    for (const Case &c : QList<Case>{{Set::New, u"0"_s, false},
+                                     {Set::New, u"01"_s, false},
+                                     {Set::New, u"0101"_s, true},
+                                     {Set::Wrong, u"0"_s, true},
+                                     {Set::Wrong, u"01"_s, true},
+                                     {Set::Done, u"0"_s, true},
+                                     {Set::Done, u"010101"_s, true}}) {
+        EXPECT_EQ(PracticeSets::canStart(c.set, c.code), c.startable)
+            << int(c.set) << ' ' << c.code.toStdString();
     }
 }
 

@@ -4,6 +4,8 @@
 #include "data/AppGlobals.h"
 #include "data/Database.h"
 #include "data/StudyData.h"
+#include "practice/AnswerString.h"
+#include "practice/ExplanationWindow.h"
 #include "practice/PracticeSets.h"
 #include "practice/PracticeWindow.h"
 #include "practice/QuestionCore.h"
@@ -26,6 +28,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <memory>
@@ -631,6 +634,151 @@ private slots:
         underTest->close();
     }
 
+    // The gauge runs out while the candidate types a note or reads the explanation: the gauge
+    // is full at once, but "到时间了" waits until that window is closed.
+    void timeOutWaitsForTheWindowsOpenOverIt_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("notes") << u"notesButton"_s;
+        QTest::newRow("explanation") << u"explanationButton"_s;
+    }
+    void timeOutWaitsForTheWindowsOpenOverIt()
+    {
+        QFETCH(QString, control);
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QuestionCore *core = underTest->core();
+        pick(w, u"B"_s);
+        check(w);
+        QTimer *timer = child<QTimer>(w, u"answerTimer"_s);
+        QString openWhileFull;
+        bool promptWhileOpen = true;
+        QString markWhileOpen = u"unread"_s;
+        testsupport::whenModalShows<QDialog>([&](QDialog *window) {
+            openWhileFull = window->objectName();
+            timer->setInterval(1);
+            core->gauge()->setValue(99);
+            QTRY_COMPARE(core->gauge()->value(), 100);
+            // Events run on while the window stays open.
+            QTest::qWait(300);
+            promptWhileOpen = prompts->sawMessage(u"到时间了"_s);
+            markWhileOpen = answerRow(u"010101000001"_s).value(u"csbs"_s).toString();
+            window->close();
+        });
+        button(w, control)->click();
+        QVERIFY(!openWhileFull.isEmpty());
+        QVERIFY(!promptWhileOpen);
+        QVERIFY(markWhileOpen.isEmpty());
+        QTRY_VERIFY(prompts->sawMessage(u"到时间了"_s));
+        QCOMPARE(answerRow(u"010101000001"_s).value(u"csbs"_s).toString(), u"Y"_s);
+        underTest->close();
+    }
+
+    // 解析 opens beside or below the question, never over its text.
+    void explanationOpensClearOfTheQuestion()
+    {
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        pick(w, u"B"_s);
+        check(w);
+        QWidget *body = underTest->core()->body();
+        const QRect question(body->mapToGlobal(QPoint(0, 0)), body->size());
+        QRect placed;
+        QRect screen;
+        testsupport::whenModalShows<QDialog>([&](QDialog *window) {
+            placed = window->frameGeometry();
+            screen = window->screen()->availableGeometry();
+            testsupport::saveShot(window, u"explanation_window"_s);
+            window->close();
+        });
+        // By keyboard: the button focused, then Space.
+        button(w, u"explanationButton"_s)->setFocus();
+        QTest::keyClick(button(w, u"explanationButton"_s), Qt::Key_Space);
+        QVERIFY(!placed.isNull());
+        QVERIFY2(!placed.intersects(question), qPrintable(u"%1,%2 %3x%4"_s.arg(placed.x())
+                                                              .arg(placed.y())
+                                                              .arg(placed.width())
+                                                              .arg(placed.height())));
+        QVERIFY(screen.contains(placed));
+        QVERIFY(placed.width() >= 320 && placed.height() >= 150);
+        underTest->close();
+    }
+
+    void explanationPlacement_data()
+    {
+        QTest::addColumn<QRect>("question");
+        QTest::addColumn<QRect>("expected");
+        // Room on the right: beside it, at the question's top.
+        QTest::newRow("right") << QRect(0, 100, 400, 300) << QRect(400, 100, 400, 400);
+        // Too narrow on the right: below, shrunk to the room there.
+        QTest::newRow("below") << QRect(10, 60, 560, 240) << QRect(10, 300, 560, 300);
+        // Neither right nor below: on the left.
+        QTest::newRow("left") << QRect(420, 20, 300, 500) << QRect(0, 20, 420, 400);
+        // Only above.
+        QTest::newRow("above") << QRect(100, 300, 700, 250) << QRect(100, 0, 560, 300);
+        // Nowhere: at the bottom at the least height.
+        QTest::newRow("nowhere") << QRect(100, 100, 650, 450) << QRect(100, 450, 560, 150);
+    }
+    void explanationPlacement()
+    {
+        QFETCH(QRect, question);
+        QFETCH(QRect, expected);
+        const QRect placed = ExplanationWindow::placeClearOf(question, QRect(0, 0, 800, 600),
+                                                             QSize(560, 400), QSize(320, 150));
+        QCOMPARE(placed, expected);
+    }
+
+    // After 完成 a line under the question says right or wrong, with the correct answer; another
+    // question starts without it.
+    void feedbackLineAfterFinishing()
+    {
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QLabel *feedback = child<QLabel>(w, u"feedbackLabel"_s);
+        QVERIFY(feedback->isVisible());
+        QCOMPARE(feedback->text(), QString());
+        pick(w, u"C"_s);
+        check(w);
+        QCOMPARE(feedback->text(), u"回答错误（正确答案：B）"_s);
+        pick(w, u"B"_s);
+        check(w);
+        QCOMPARE(feedback->text(), u"回答正确"_s);
+        testsupport::saveShot(w, u"practice_feedback"_s);
+        number(w, 2)->click();
+        QCOMPARE(feedback->text(), QString());
+        // A subjective question is rated by the candidate: no line of its own.
+        number(w, 6)->click();
+        QCOMPARE(underTest->core()->pages()->currentIndex(), int(Answer::Subjective));
+        underTest->close();
+    }
+
+    // On the 会/不会 page the model answer (解析) can be read before rating.
+    void modelAnswerBeforeRating()
+    {
+        exec(u"update tab_exer set jx=? where A1='010101000006'"_s, {u"参考答案"_s.toUtf8()});
+        auto underTest = open(newSet(u"010101"_s));
+        QVERIFY(underTest);
+        PracticeWindow *w = underTest.get();
+        QAbstractButton *explanation = button(w, u"explanationButton"_s);
+        QVERIFY(!explanation->isEnabled()); // a choice question: only after 完成
+        number(w, 6)->click();
+        QCOMPARE(underTest->core()->pages()->currentIndex(), int(Answer::Subjective));
+        QVERIFY(explanation->isEnabled());
+        QString shown;
+        testsupport::whenModalShows<QDialog>([&shown](QDialog *window) {
+            if (auto *view = window->findChild<QTextBrowser *>(u"explanationView"_s))
+                shown = view->toPlainText();
+            window->close();
+        });
+        explanation->click();
+        QCOMPARE(shown, u"参考答案"_s);
+        QVERIFY(answerRow(u"010101000006"_s).value(u"E2"_s).toString().isEmpty()); // not rated
+        underTest->close();
+    }
+
     void settingsButtonAndTheRunningGauge()
     {
         App::loadAnswerTimeTable(db(), 1, App::answerTimeTable);
@@ -671,8 +819,22 @@ private slots:
         QuestionBody *body = underTest->core()->body();
         QTRY_COMPARE(body->answerPanelWidth(), body->width());
         QCOMPARE(labelText(w, u"verdictLabel"_s), u"很遗憾，做错了，请继续努力！"_s);
-        QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"C"_s);
-        QCOMPARE(child<QPlainTextEdit>(w, u"correctAnswerText"_s)->toPlainText(), u"B"_s);
+        // The letters come with their option texts, and the question stays in view above the
+        // panel: the upper pane ends where the panel begins and still shows its first line.
+        QCOMPARE(child<QPlainTextEdit>(w, u"yourAnswerText"_s)->toPlainText(), u"C：丙"_s);
+        QCOMPARE(child<QPlainTextEdit>(w, u"correctAnswerText"_s)->toPlainText(), u"B：乙"_s);
+        QWidget *panel = child<QWidget>(w, u"answerPanel"_s);
+        QTextBrowser *upper = body->upper();
+        const QRect upperRect(upper->mapTo(body, QPoint(0, 0)), upper->size());
+        QVERIFY2(!upperRect.intersects(panel->geometry()),
+                 qPrintable(u"pane %1,%2 %3x%4 panel top %5"_s.arg(upperRect.x())
+                                .arg(upperRect.y())
+                                .arg(upperRect.width())
+                                .arg(upperRect.height())
+                                .arg(panel->geometry().top())));
+        QVERIFY(upperRect.height() >= 60);
+        QVERIFY(upper->cursorForPosition(QPoint(4, 4)).block().text().contains(u"题目"_s));
+        testsupport::saveShot(w, u"practice_answer_panel"_s);
         answer->click();
         QCOMPARE(answer->text(), u"答案"_s);
         QTRY_COMPARE(body->answerPanelWidth(), 0);
