@@ -140,6 +140,7 @@ void create(const QSqlDatabase &db)
         Db::exec(db, kindTableStatement(kind));
     }
     createIndexes(db);
+    createOwnTables(db);
     Db::exec(db, u"PRAGMA user_version="_s + QString::number(kSchemaVersion));
     tx.commit();
 }
@@ -163,6 +164,14 @@ void createIndexes(const QSqlDatabase &db)
     }
     for (const char *sql : kIndexes)
         Db::exec(db, QString::fromUtf8(sql));
+}
+
+void createOwnTables(const QSqlDatabase &db)
+{
+    Db::Transaction tx(db);
+    Db::exec(db, u"CREATE TABLE IF NOT EXISTS tab_own_answer (A1 TEXT PRIMARY KEY COLLATE NOCASE,"
+                 u"answer TEXT NOT NULL,saved TEXT)"_s);
+    tx.commit();
 }
 
 QString paperTableStatement(const QString &tableName)

@@ -74,6 +74,11 @@ void create(const QSqlDatabase &db);
 // study database runs it too, so that databases made before an index existed gain it.
 void createIndexes(const QSqlDatabase &db);
 
+// Tables of the program's own added after the first release (tab_own_answer: A1 question, answer
+// the candidate's own answer text of a subjective question, saved the day it was last saved);
+// safe to run on a database that has them. Opening a study database runs it too.
+void createOwnTables(const QSqlDatabase &db);
+
 // The paper-table statement as the program writes it (Access column types).
 QString paperTableStatement(const QString &tableName);
 

@@ -148,6 +148,31 @@ void StudyData::addMissingIndexes()
         Schema::createIndexes(connection());
     } catch (const Db::DbError &) {
     }
+    // Without its own tables the program still runs; saving into one then reports.
+    try {
+        Schema::createOwnTables(connection());
+    } catch (const Db::DbError &) {
+    }
+}
+
+QString StudyData::ownAnswer(const QString &questionId)
+{
+    return Db::scalar(connection(), u"select answer from tab_own_answer where A1=?"_s, {questionId})
+        .toString();
+}
+
+void StudyData::saveOwnAnswer(const QString &questionId, const QString &text)
+{
+    const QSqlDatabase db = connection();
+    Db::Transaction tx(db);
+    if (text.isEmpty())
+        Db::exec(db, u"delete from tab_own_answer where A1=?"_s, {questionId});
+    else
+        Db::exec(db,
+                 u"insert into tab_own_answer (A1,answer,saved) values (?,?,?) "
+                 u"on conflict(A1) do update set answer=excluded.answer,saved=excluded.saved"_s,
+                 {questionId, text, dateText(Clock::today())});
+    tx.commit();
 }
 
 void StudyData::close()

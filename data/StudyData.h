@@ -91,6 +91,12 @@ public:
     // Removes a paper table and its history row; never reports a failure.
     void dropPaper(const QString &paperName);
 
+    // The candidate's own answer text of a question ("" when none is kept). Throws Db::DbError.
+    QString ownAnswer(const QString &questionId);
+    // Keeps the own answer text of a question (an empty text removes it) in one transaction.
+    // Throws Db::DbError; nothing is kept then.
+    void saveOwnAnswer(const QString &questionId, const QString &text);
+
     // Today's study-log row as stored text "yyyy-MM-dd".
     static QString dateText(const QDate &date);
 

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
@@ -35,6 +37,19 @@ ExplanationWindow::ExplanationWindow(QWidget *parent) : QDialog(parent)
     m_explanationView->setFont(Fonts::song(16));
     m_explanationView->setAccessibleName(u"解析"_s);
 
+    m_ownAnswerCaption = new QLabel(u"我的答案："_s, this);
+    m_ownAnswerCaption->setObjectName(u"ownAnswerCaption"_s);
+    m_ownAnswerCaption->setFont(Fonts::sans(13, true));
+    m_ownAnswerView = new QPlainTextEdit(this);
+    m_ownAnswerView->setObjectName(u"ownAnswerView"_s);
+    m_ownAnswerView->setReadOnly(true);
+    m_ownAnswerView->setAccessibleName(u"我的答案"_s);
+    m_ownAnswerView->setFont(Fonts::song(14));
+    m_ownAnswerView->setMaximumHeight(90);
+    m_ownAnswerCaption->setBuddy(m_ownAnswerView);
+    m_ownAnswerCaption->hide();
+    m_ownAnswerView->hide();
+
     m_closeButton = new QPushButton(u"关闭"_s, this);
     m_closeButton->setObjectName(u"closeButton"_s);
     m_closeButton->setFont(Fonts::sans(14));
@@ -47,6 +62,8 @@ ExplanationWindow::ExplanationWindow(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
+    layout->addWidget(m_ownAnswerCaption);
+    layout->addWidget(m_ownAnswerView);
     layout->addWidget(m_explanationView, 1);
     layout->addLayout(buttons);
     setFixedSize(kPreferred);
@@ -60,6 +77,14 @@ void ExplanationWindow::bind(const QVariant &richText)
     } catch (...) {
         m_explanationView->clear();
     }
+}
+
+void ExplanationWindow::showOwnAnswer(const QString &text)
+{
+    m_ownAnswerView->setPlainText(text);
+    const bool shown = !text.trimmed().isEmpty();
+    m_ownAnswerCaption->setVisible(shown);
+    m_ownAnswerView->setVisible(shown);
 }
 
 QRect ExplanationWindow::placeClearOf(const QRect &question, const QRect &available,

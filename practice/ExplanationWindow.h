@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QVariant>
 
+class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QTextBrowser;
 
@@ -19,6 +21,9 @@ public:
     // Shows the explanation column's value: UTF-8 HTML bytes, plain text, or null (empty viewer).
     // Anything that cannot be read leaves the viewer empty.
     void bind(const QVariant &richText);
+    // Shows the candidate's own answer above the explanation under "我的答案："; an empty text
+    // shows nothing.
+    void showOwnAnswer(const QString &text);
     // Opens beside or below `question` (the question's text in the window underneath) rather
     // than over it, so the question can be read with its explanation.
     void keepClearOf(QWidget *question) { m_question = question; }
@@ -33,6 +38,8 @@ protected:
 
 private:
     QTextBrowser *m_explanationView = nullptr;
+    QLabel *m_ownAnswerCaption = nullptr;
+    QPlainTextEdit *m_ownAnswerView = nullptr;
     QPushButton *m_closeButton = nullptr;
     QPointer<QWidget> m_question;
 };

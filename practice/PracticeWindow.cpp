@@ -312,6 +312,7 @@ void PracticeWindow::finishRun()
     const QString elapsed = m_clock->stop();
     m_clockAnimation->stop();
     m_core->stopGauge();
+    m_core->saveOwnAnswer();
     // The answer on screen and the study time are one unit of work.
     m_core->guarded([this, &elapsed] {
         Db::Transaction tx(studyData->connection());
@@ -324,9 +325,11 @@ void PracticeWindow::finishRun()
 
 void PracticeWindow::showExplanation()
 {
+    m_core->saveOwnAnswer();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ExplanationWindow explanation(this);
     explanation.bind(m_core->explanation());
+    explanation.showOwnAnswer(m_core->ownAnswerText());
     explanation.keepClearOf(m_core->body());
     explanation.exec();
     // The explanation window restores the cursor when it shows; restore it if it never did.

@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/StudyData.h"
 #include "ui/Fonts.h"
+#include "ui/MessageBox.h"
 #include "ui/PromptDialog.h"
 #include "ui/PromptGate.h"
 
@@ -52,6 +53,7 @@ QuestionCore::QuestionCore(QWidget *window, const QuestionCoreOptions &options)
 {
     m_body = new QuestionBody(window);
     m_pages = new AnswerPages(window);
+    m_pages->setOwnAnswerShown(m_options.ownAnswer && !m_options.paper);
     m_answerGauge = new AnswerGauge(window);
     m_answerGauge->setObjectName(u"answerGauge"_s);
     m_answerTimer = new QTimer(this);
@@ -377,6 +379,7 @@ void QuestionCore::selectQuestion(int record)
 
 void QuestionCore::switchQuestion(int from, int to)
 {
+    saveOwnAnswer();
     if (from > 0 && !m_review) {
         guarded([this, from] {
             if (m_options.paper)
@@ -399,6 +402,7 @@ void QuestionCore::switchQuestion(int from, int to)
         showAnswerState(currentPage(), m_review);
     else
         showQuestionState(currentPage());
+    loadOwnAnswer(row, page);
     showQuestionBody(row.id());
     if (m_groups.contains(to)) {
         NumberButton *b = m_numbers.at(to - m_groups.start);
@@ -409,6 +413,56 @@ void QuestionCore::switchQuestion(int from, int to)
         restartGauge(row.kind);
     setStatusLabels(row);
     emit questionShown(to);
+}
+
+void QuestionCore::loadOwnAnswer(const QuestionRow &row, int page)
+{
+    m_ownAnswerId.clear();
+    m_ownAnswerKept.clear();
+    if (!m_pages->ownAnswerShown())
+        return;
+    QString text;
+    bool readable = true;
+    if (page == Answer::Subjective) {
+        try {
+            m_ownAnswerKept = studyData->ownAnswer(row.id());
+            m_ownAnswerId = row.id();
+            text = m_unsavedOwnAnswers.value(row.id(), m_ownAnswerKept);
+        } catch (const Db::DbError &) {
+            // A text that cannot be read is not overwritten: the box stays closed.
+            readable = false;
+        }
+    }
+    m_pages->setOwnAnswer(text);
+    m_pages->setOwnAnswerEnabled(readable);
+}
+
+bool QuestionCore::saveOwnAnswer()
+{
+    if (m_ownAnswerId.isEmpty())
+        return true;
+    const QString text = m_pages->ownAnswer();
+    if (text == m_ownAnswerKept) {
+        m_unsavedOwnAnswers.remove(m_ownAnswerId);
+        return true;
+    }
+    try {
+        studyData->saveOwnAnswer(m_ownAnswerId, text);
+    } catch (const std::exception &e) {
+        m_unsavedOwnAnswers.insert(m_ownAnswerId, text);
+        showMessageBox(m_window, u"错误"_s,
+                       Db::failureMessage(e, u"发生错误，您的答案没有保存！"_s),
+                       QMessageBox::Critical);
+        return false;
+    }
+    m_ownAnswerKept = text;
+    m_unsavedOwnAnswers.remove(m_ownAnswerId);
+    return true;
+}
+
+QString QuestionCore::ownAnswerText() const
+{
+    return m_ownAnswerId.isEmpty() ? QString() : m_pages->ownAnswer();
 }
 
 void QuestionCore::loadContentRow(const QString &id)
@@ -512,6 +566,7 @@ void QuestionCore::checkAnswer()
 {
     if (m_current < 1)
         return;
+    saveOwnAnswer();
     guarded([this] { judgeAndRecord(m_current, currentPage(), Check); });
 }
 

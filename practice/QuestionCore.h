@@ -8,6 +8,7 @@
 #include "practice/QuestionSet.h"
 #include "practice/QuestionWidgets.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPixmap>
@@ -50,6 +51,9 @@ struct QuestionCoreOptions
     // kind without an answer page is answered by self-assessment, and voiding marks the bank's
     // row too.
     bool paper = false;
+    // The subjective page takes the candidate's own answer text, kept per question (never in a
+    // paper).
+    bool ownAnswer = true;
 };
 
 // The window's buttons that the core enables, disables and relabels (any may be null).
@@ -153,6 +157,13 @@ public:
     // After the notes window: the note is read again and the notes button follows the flag.
     void refreshNote(bool notePresent);
 
+    // Keeps the own answer text of the question on screen when it changed, in one transaction;
+    // a failure says the answer was not saved, keeps the text on screen and shows it again
+    // when the question comes back. False on failure.
+    bool saveOwnAnswer();
+    // The own answer text of the question on screen ("" when it takes none).
+    QString ownAnswerText() const;
+
     // The steps of showing, judging and grouping questions, for the windows that drive them.
     void showQuestionBody(const QString &id);
     void showQuestionState(int page);
@@ -211,6 +222,8 @@ private:
     void timeOut();
     NumberButton::State stateOf(const QuestionRow &row) const;
     void applyGroupMove(const Groups::Move &move);
+    // The own answer box follows the question shown: its stored text (or one not yet saved).
+    void loadOwnAnswer(const QuestionRow &row, int page);
 
     QWidget *m_window;
     QuestionCoreOptions m_options;
@@ -229,6 +242,11 @@ private:
     bool m_compact = false;
     bool m_timeOutPending = false;
     bool m_review = false;
+    // The question the own answer box holds the text of ("" = none), the text kept for it, and
+    // texts whose saving failed, by question.
+    QString m_ownAnswerId;
+    QString m_ownAnswerKept;
+    QHash<QString, QString> m_unsavedOwnAnswers;
 
     QuestionBody *m_body = nullptr;
     AnswerPages *m_pages = nullptr;

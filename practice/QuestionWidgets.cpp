@@ -314,7 +314,10 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
     addWidget(makePage(Answer::TrueFalse, trueFalse));
 
     auto *subjective = new QWidget;
-    auto *subRow = new QHBoxLayout(subjective);
+    auto *subColumn = new QVBoxLayout(subjective);
+    subColumn->setContentsMargins(0, 0, 0, 0);
+    subColumn->setSpacing(2);
+    auto *subRow = new QHBoxLayout;
     subRow->setContentsMargins(0, 0, 0, 0);
     m_subjectiveChoice = new QComboBox;
     m_subjectiveChoice->setObjectName(u"subjectiveChoice"_s);
@@ -329,6 +332,15 @@ AnswerPages::AnswerPages(QWidget *parent) : QStackedWidget(parent)
     m_subjectiveChoice->setAccessibleDescription(Answer::subjectiveHint());
     subRow->addWidget(m_subjectiveChoice);
     subRow->addWidget(m_subjectiveHint, 1);
+    subColumn->addLayout(subRow);
+    // The candidate's own answer, read beside the model answer; shown in practice only.
+    m_ownAnswerEdit = new QPlainTextEdit;
+    m_ownAnswerEdit->setObjectName(u"ownAnswerEdit"_s);
+    m_ownAnswerEdit->setAccessibleName(u"我的答案"_s);
+    m_ownAnswerEdit->setPlaceholderText(u"我的答案（可在此写下，打开“解析”时对照参考答案）"_s);
+    m_ownAnswerEdit->setTabChangesFocus(true);
+    m_ownAnswerEdit->setHidden(true);
+    subColumn->addWidget(m_ownAnswerEdit);
     addWidget(makePage(Answer::Subjective, subjective, &m_subjectiveCaption));
     m_subjectiveCaption->setObjectName(u"subjectiveCaption"_s);
 
@@ -379,6 +391,8 @@ void AnswerPages::setCompact(bool compact)
     m_subjectiveChoice->setFont(Fonts::sans(compact ? 13 : 15));
     m_subjectiveChoice->setMinimumHeight(height);
     m_subjectiveHint->setFont(Fonts::sans(compact ? 12 : 13));
+    m_ownAnswerEdit->setFont(Fonts::song(compact ? 13 : 14));
+    m_ownAnswerEdit->setFixedHeight(compact ? 42 : 50);
     for (QLabel *c : m_captions) {
         c->setFont(Fonts::sans(compact ? 11 : 12, true));
         c->setFixedWidth(compact ? 20 : 22);
@@ -505,6 +519,31 @@ void AnswerPages::setAnswerEnabled(bool enabled)
                 w->setEnabled(enabled);
         }
     }
+}
+
+void AnswerPages::setOwnAnswerShown(bool shown)
+{
+    m_ownAnswerEdit->setHidden(!shown);
+}
+
+bool AnswerPages::ownAnswerShown() const
+{
+    return !m_ownAnswerEdit->isHidden();
+}
+
+QString AnswerPages::ownAnswer() const
+{
+    return m_ownAnswerEdit->toPlainText();
+}
+
+void AnswerPages::setOwnAnswer(const QString &text)
+{
+    m_ownAnswerEdit->setPlainText(text);
+}
+
+void AnswerPages::setOwnAnswerEnabled(bool enabled)
+{
+    m_ownAnswerEdit->setEnabled(enabled);
 }
 
 QAbstractButton *AnswerPages::option(int page, int index) const

@@ -141,6 +141,13 @@ public:
     // The vertical caption of the subjective page.
     void setSubjectiveCaption(const QString &caption);
     QString subjectiveCaption() const;
+    // The box of the subjective page taking the candidate's own answer text (hidden unless
+    // shown).
+    void setOwnAnswerShown(bool shown);
+    bool ownAnswerShown() const;
+    QString ownAnswer() const;
+    void setOwnAnswer(const QString &text);
+    void setOwnAnswerEnabled(bool enabled);
     // Read-only display (review).
     void setAnswerEnabled(bool enabled);
     void setCompact(bool compact);
@@ -163,6 +170,7 @@ private:
     QComboBox *m_subjectiveChoice = nullptr;
     QLabel *m_subjectiveCaption = nullptr;
     QLabel *m_subjectiveHint = nullptr;
+    QPlainTextEdit *m_ownAnswerEdit = nullptr;
     QList<QLabel *> m_captions;
 };
 
