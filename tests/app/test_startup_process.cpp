@@ -328,6 +328,24 @@ private slots:
         QVERIFY(!program.log().contains(u"menu-shown"_s));
     }
 
+    // A daily backup that cannot be written is told once, and the session goes on.
+    void aFailedDailyBackupIsToldAndTheProgramStarts()
+    {
+        TempProgramFolder folder;
+        QVERIFY(installProgram(folder.path()));
+        // A file where the backups folder belongs: no backup can be made.
+        QFile blocker(folder.path() + u"data/backups"_s);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Program program(folder.path(), {u"STUDYAID_QUIT_AFTER_MENU=1"_s});
+        QVERIFY(program.finished(20000));
+        QCOMPARE(program.process().exitCode(), 0);
+        const QString log = program.log();
+        QVERIFY2(log.contains(u"menu-shown"_s), qPrintable(log));
+        QCOMPARE(log.count(u"message: 提示|今天的自动备份没有完成"_s), 1);
+        QVERIFY(QFileInfo(folder.path() + u"data/backups"_s).isFile());
+    }
+
     void quitFromTheMenuEndsTheProgram()
     {
         TempProgramFolder folder;
